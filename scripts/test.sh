@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite three ways:
+# a normal build, a build under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and the libFuzzer targets for a bounded time each. Fails on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+fuzz_seconds=${MK843NB_FUZZ_SECONDS:-30}
+
+scripts/install-deps.sh
+
+echo "== build and test (RelWithDebInfo)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMK843NB_WERROR=ON >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMK843NB_SANITIZE=ON \
+  -DMK843NB_BENCH=OFF -DMK843NB_WERROR=ON >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== fuzz (${fuzz_seconds}s a target)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMK843NB_FUZZ=ON >/dev/null
+cmake --build build-fuzz -j "$jobs"
+for target in build-fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  corpus=build-fuzz/corpus/$name
+  mkdir -p "$corpus"
+  cp -n tests/fixtures/*.tbl "$corpus"/ 2>/dev/null || true
+  echo "-- $name"
+  "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" 2>build-fuzz/$name.log \
+    || { tail -n 40 build-fuzz/$name.log; exit 1; }
+done
+echo "All suites passed."

@@ -1,0 +1,85 @@
+#include "image/pager_image.h"
+
+#include <algorithm>
+
+namespace mk843nb {
+namespace {
+
+PagerImage MakeDefaultImage() {
+    // Bytes 0 to 239 as shipped; 144 to 191 and 232 to 239 are zero.
+    static constexpr std::uint8_t kHead[] = {
+        0x00, 0x00, 0x00, 0x01, 0x05, 0x09, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x8B, 0x0B, 0x4B, 0x95, 0x87, 0x1C, 0x4D, 0x07, 0x8D, 0x97, 0x48, 0x38, 0x88, 0xB2, 0x52, 0x87,
+        0x93, 0x08, 0x53, 0x89, 0x94, 0x0B, 0x46, 0xAF, 0x8C, 0x20, 0x55, 0x94, 0x95, 0x10, 0x4E, 0x86,
+        0x01, 0x07, 0x00, 0x01, 0x00, 0x03, 0x00, 0x01, 0x00, 0x03, 0x0F, 0x01, 0x00, 0x00, 0x02, 0x67,
+        0x3C, 0x06, 0x0C, 0x00, 0x10, 0x05, 0xF0, 0x00, 0x00, 0x00, 0x32, 0x23, 0x52, 0x01, 0x05, 0x44,
+        0x3C, 0x08, 0x0C, 0x07, 0x00, 0x00, 0x00, 0x85, 0x58, 0x89, 0xAF, 0x93, 0x89, 0x97, 0x8C, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x11, 0x00, 0x15, 0x80, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00,
+    };
+    static constexpr std::uint8_t kTones[] = {
+        0x1A, 0x2B, 0x1B, 0xA1, 0x10, 0xF1, 0x1E, 0xCD, 0x20, 0x85, 0x13, 0xF1, 0x15, 0x0E, 0x2B, 0xD9,
+        0x2D, 0x0E, 0x2E, 0x4C, 0x2F, 0x92, 0x10, 0x0C, 0x1D, 0x2C, 0x33, 0x9C, 0x32, 0x3A, 0x22, 0x56,
+        0x0C, 0xE9, 0x17, 0x79, 0x2E, 0x4C, 0x37, 0xFE,
+    };
+    PagerImage image{};
+    std::copy(std::begin(kHead), std::end(kHead), image.begin());
+    std::copy(std::begin(kTones), std::end(kTones), image.begin() + 192);
+    StampModelTag(image);
+    return image;
+}
+
+}  // namespace
+
+const PagerImage& DefaultImage() {
+    static const PagerImage image = MakeDefaultImage();
+    return image;
+}
+
+void StampModelTag(PagerImage& image) {
+    auto tag = image.begin() + kModelTagOffset;
+    std::fill(tag, tag + kModelTagSize, 0);
+    std::copy(kModelTagText.begin(), kModelTagText.end(), tag);
+}
+
+std::uint16_t GetWord(const PagerImage& image, std::size_t offset) {
+    return static_cast<std::uint16_t>(image[offset] << 8 | image[offset + 1]);
+}
+
+void SetWord(PagerImage& image, std::size_t offset, std::uint16_t value) {
+    image[offset] = static_cast<std::uint8_t>(value >> 8);
+    image[offset + 1] = static_cast<std::uint8_t>(value);
+}
+
+std::uint32_t GetLong(const PagerImage& image, std::size_t offset) {
+    return std::uint32_t{GetWord(image, offset)} << 16 | GetWord(image, offset + 2);
+}
+
+void SetLong(PagerImage& image, std::size_t offset, std::uint32_t value) {
+    SetWord(image, offset, static_cast<std::uint16_t>(value >> 16));
+    SetWord(image, offset + 2, static_cast<std::uint16_t>(value));
+}
+
+std::uint8_t GetBits(const PagerImage& image, std::size_t offset, int first, int width) {
+    const unsigned mask = (1u << width) - 1u;
+    return static_cast<std::uint8_t>((image[offset] >> first) & mask);
+}
+
+void SetBits(PagerImage& image, std::size_t offset, int first, int value, int width) {
+    const unsigned mask = (((1u << width) - 1u) << first) & 0xFFu;
+    const unsigned bits = (static_cast<unsigned>(value) << first) & 0xFFu;
+    image[offset] = static_cast<std::uint8_t>((image[offset] & ~mask) | bits);
+}
+
+std::uint16_t ImageChecksum(const PagerImage& image) {
+    unsigned sum = 0;
+    for (std::size_t i = kChecksumFirst; i <= kChecksumLast; ++i) sum += image[i];
+    return static_cast<std::uint16_t>(sum);
+}
+
+void StoreChecksum(PagerImage& image) { SetWord(image, kChecksumOffset, ImageChecksum(image)); }
+
+std::uint16_t StoredChecksum(const PagerImage& image) { return GetWord(image, kChecksumOffset); }
+
+}  // namespace mk843nb
