@@ -27,6 +27,8 @@ public:
     // For the link commands that change bytes in place (version, Write's preparation).
     PagerImage& MutableImage();
 
+    // Every control of the main window, the menu items whose enabling is a rule
+    // (Write1, Read1, Verify1, Advance2) and the page tabs whose visibility is one.
     const std::vector<ControlState>& Controls() const;
     const ControlState* Find(std::string_view control) const;  // nullptr for an unknown name
 
@@ -44,6 +46,11 @@ public:
     Effects DoubleClick(std::string_view control);
     Effects PressF9();
     Effects MouseOverBackground();
+
+    // The tone table's pick: the chosen tone's text goes to the active tone field.
+    Effects PickTone(std::string_view toneText);
+    // The Advance password window's OK with the typed access code.
+    Effects SubmitAccessCode(std::string_view code);
 };
 
 }  // namespace mk843nb
