@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace mk843nb::test {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path() + "/" + name; the file is not created.
+    std::string File(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// The whole file; throws std::runtime_error when it cannot be read.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+// Creates or replaces the file; throws std::runtime_error.
+void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace mk843nb::test

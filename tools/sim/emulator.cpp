@@ -1,0 +1,73 @@
+#include "emulator.h"
+
+#include "pager_memory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+namespace mk843nb::sim {
+
+Emulator::Emulator(PseudoTerminal& terminal, Responder& responder, const EmulatorOptions& options, Trace& trace)
+    : terminal_(terminal), responder_(responder), options_(options), trace_(trace) {}
+
+Emulator::End Emulator::Run() {
+    PacedLine line(terminal_.MasterFd(), options_.baud);
+    Bytes input;
+    for (;;) {
+        input.clear();
+        const auto timeout =
+            responder_.HasPartialFrame() ? std::optional(kPartialFrameLimit) : std::nullopt;
+        const auto wait = line.Read(input, timeout);
+        if (wait == PacedLine::Wait::Stopped) return End::Stopped;
+        if (wait == PacedLine::Wait::Timeout) {
+            const Bytes dropped = responder_.DropPartialFrame();
+            trace_.Note(Clock::now(), "dropped an unfinished request of " + std::to_string(dropped.size()) +
+                                          " bytes: " + Hex(dropped));
+            continue;
+        }
+        for (const std::uint8_t byte : input) {
+            const auto arrived = line.Arrival();
+            const auto response = responder_.Feed(byte);
+            ReportDiscarded(arrived);
+            if (response && !Handle(*response, arrived, line)) return End::HungUp;
+            if (StopRequested()) return End::Stopped;
+        }
+    }
+}
+
+// False once the line is hung up.
+bool Emulator::Handle(const Response& response, Clock::time_point received, PacedLine& line) {
+    trace_.Received(response.frame, received, response.request);
+    if (!response.note.empty()) trace_.Note(response.frame, received, response.note);
+    if (!response.reply.empty()) {
+        const auto start = received + options_.turnaround;
+        PacedLine::SleepUntil(start);
+        trace_.Sent(response.frame, std::max(start, Clock::now()), response.reply);
+        line.Send(response.reply, std::max(start, Clock::now()), response.gap, response.gapBeforeByte);
+    }
+    if (response.stored) Save();
+    if (response.hangUp) {
+        terminal_.Close();
+        trace_.Note(response.frame, Clock::now(), "hung up: pseudo-terminal closed");
+        return false;
+    }
+    return true;
+}
+
+void Emulator::ReportDiscarded(Clock::time_point when) {
+    const Bytes junk = responder_.TakeDiscarded();
+    if (!junk.empty())
+        trace_.Note(when, "dropped " + std::to_string(junk.size()) + " bytes that start no request: " + Hex(junk));
+}
+
+void Emulator::Save() {
+    if (options_.savePath.empty()) return;
+    try {
+        SaveTableFile(options_.savePath, responder_.Memory());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "mk843nb-sim: %s\n", error.what());
+    }
+}
+
+}  // namespace mk843nb::sim

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "faults.h"
+#include "frames.h"
+#include "image/pager_image.h"
+
+namespace mk843nb::sim {
+
+// One complete request and what the board does about it.
+struct Response {
+    unsigned frame = 0;  // 1-based, see faults.h
+    Bytes request;
+    Bytes reply;          // empty: the board stays silent
+    bool stored = false;  // a write changed the pager memory
+    std::string note;     // why the board is silent, or which fault was applied
+    // Timing the line applies while sending the reply.
+    std::chrono::milliseconds gap{0};
+    std::size_t gapBeforeByte = 0;
+    bool hangUp = false;
+};
+
+// The programmer board with its pager, as a pure byte machine: request bytes in,
+// replies out. Frames are found by their preamble; bytes that cannot start or
+// continue a request are dropped (see TakeDiscarded), as a board resynchronises
+// on the next preamble.
+class Responder {
+public:
+    explicit Responder(const PagerImage& memory, FaultPlan faults = {});
+
+    // A complete request yields its response; a partial one yields nothing yet.
+    std::optional<Response> Feed(std::uint8_t byte);
+    std::vector<Response> Feed(std::span<const std::uint8_t> bytes);
+
+    bool HasPartialFrame() const { return !pending_.empty(); }
+    // Forgets a request cut short (the line went quiet); returns its bytes.
+    Bytes DropPartialFrame();
+    // Bytes dropped while hunting for a preamble since the last call.
+    Bytes TakeDiscarded();
+
+    const PagerImage& Memory() const { return memory_; }
+
+private:
+    bool PendingCanStartFrame() const;
+    std::size_t PendingFrameSize() const;
+    Response Answer(Bytes request);
+    void Serve(Response& response);
+    void ApplyFaults(Response& response);
+
+    PagerImage memory_;
+    FaultPlan faults_;
+    Bytes pending_;
+    Bytes discarded_;
+    unsigned frames_ = 0;
+};
+
+}  // namespace mk843nb::sim
