@@ -1,0 +1,67 @@
+#include "link/link_messages.h"
+
+namespace mk843nb {
+
+std::string_view CommandName(LinkCommand command) {
+    switch (command) {
+    case LinkCommand::Read: return "Read";
+    case LinkCommand::Write: return "Write";
+    case LinkCommand::Verify: return "Verify";
+    }
+    return "";
+}
+
+Message BoardNotRespondingMessage(LinkCommand command) {
+    if (command == LinkCommand::Read) {
+        return {MessageKind::Exclamation,
+                "The Board is not responding ! \nPlease check your programer ready\n and COM port connect properly !"};
+    }
+    return StartupBoardNotRespondingMessage();
+}
+
+Message StartupBoardNotRespondingMessage() {
+    return {MessageKind::Exclamation,
+            "The Board is not responding ! \nPlease check your programer ready \nand COM port connect properly !"};
+}
+
+Message CommPortOpenMessage(int errorCode) {
+    return {MessageKind::Plain,
+            errorCode == 8 ? "Error opening comm port. Port already in use?" : "Error opening comm port."};
+}
+
+Message NotThisModelMessage(std::string_view modelText) {
+    return {MessageKind::Plain, "This model is not MK842. This model is " + std::string(modelText) + "."};
+}
+
+Message ReminderVersionMessage() {
+    return {MessageKind::Exclamation,
+            "The version before 1.83, Reminder function cannot be disabled. \nPlease select 'Reminder' option again !"};
+}
+
+Message ReadErrorMessage() { return {MessageKind::Stop, "Read Error !"}; }
+Message ChecksumErrorMessage() { return {MessageKind::Stop, "CheckSum error !"}; }
+Message WriteErrorMessage() { return {MessageKind::Stop, "Write Error !"}; }
+Message VerifyErrorMessage() { return {MessageKind::Stop, "Verify Error !"}; }
+Message ReadSuccessMessage() { return {MessageKind::Information, "Read Success !"}; }
+Message WriteSuccessMessage() { return {MessageKind::Information, "Write Sucess !"}; }
+Message VerifySuccessMessage() { return {MessageKind::Information, "Verify Sucess !"}; }
+
+Message SerialFailureMessage(LinkCommand command, std::string_view reason) {
+    std::string text(CommandName(command));
+    text += " stopped: the serial port failed";
+    if (!reason.empty()) {
+        text += " (";
+        text += reason;
+        text += ")";
+    }
+    text += ".";
+    return {MessageKind::Stop, text};
+}
+
+std::string PermissionHint(std::string_view portName) {
+    return "Permission denied on " + std::string(portName) +
+           ": add your user to the group that owns the device (usually dialout: "
+           "sudo usermod -aG dialout $USER), then log in again.";
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,361 @@
+#include "link/link_session.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "image/fields.h"
+#include "image/write_preparation.h"
+#include "link/frames.h"
+#include "link/programmer_link.h"
+
+namespace mk843nb {
+namespace {
+
+constexpr std::uint32_t kBaudRate = 9600;
+constexpr int kEightNoneOne = 1;
+constexpr int kBlockSize = 128;
+constexpr int kWriteFrameSize = 8;
+constexpr int kFullProgress = 256;
+// The earliest firmware, in hundredths, that lets Reminder be disabled and
+// always keeps the image checksum.
+constexpr int kVersion183 = 183;
+// The board's poll pace while the search waits on several ports: 3 x 10 ms.
+constexpr int kSearchPollMs = 30;
+
+}  // namespace
+
+LinkSession::LinkSession(ChannelFactory factory, LinkClock& clock, LinkHooks& hooks)
+    : factory_(std::move(factory)), port_(factory_()), clock_(clock), hooks_(hooks) {}
+
+LinkSession::~LinkSession() { ClosePort(); }
+
+void LinkSession::SetPortTable(PortTable table) { ports_ = std::move(table); }
+
+void LinkSession::ClosePort() {
+    try {
+        port_->Close();
+    } catch (const ECommError&) {
+        // Nothing more can be done about a handle that will not close.
+    }
+}
+
+void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
+    const bool listed = index >= 0 && index < static_cast<int>(ports_.entries.size());
+    const std::string name = listed ? ports_.entries[index].name : std::string();
+    try {
+        if (name.empty()) throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
+        port.Configure(kBaudRate, name, kEightNoneOne);
+    } catch (const ECommError& error) {
+        lastOpenError_ = error;
+        lastOpenPort_ = name;
+        throw;
+    }
+}
+
+Message LinkSession::WithPermissionHint(Message message) const {
+    if (lastOpenError_ && lastOpenError_->permissionDenied) message.text += "\n" + PermissionHint(lastOpenPort_);
+    return message;
+}
+
+Message LinkSession::StartupWarning() const { return WithPermissionHint(StartupBoardNotRespondingMessage()); }
+
+bool LinkSession::TestBoard() {
+    hooks_.SetProgressRange(0, 0);
+    hooks_.SetProgress(0);
+    progress_ = 0;
+    lastOpenError_.reset();
+    try {
+        port_->Close();
+        ConfigureEntry(*port_, ports_.selected);
+        port_->Purge();
+        return ProgrammerLink(*port_, clock_, hooks_).Ping();
+    } catch (const ECommError&) {
+        ClosePort();
+        return false;
+    }
+}
+
+namespace {
+
+// One port of the board search: opened, pinged, and its reply collected as it comes.
+struct Probe {
+    std::unique_ptr<ByteChannel> port;
+    std::array<std::uint8_t, kReplyOverhead> reply{};
+    std::size_t received = 0;
+    std::int64_t lastByteMs = 0;
+    enum class State { Waiting, Answered, Failed } state = State::Failed;
+};
+
+}  // namespace
+
+bool LinkSession::FindBoard() {
+    hooks_.SetProgressRange(0, 0);
+    hooks_.SetProgress(0);
+    progress_ = 0;
+    lastOpenError_.reset();
+    ClosePort();
+
+    const int count = static_cast<int>(ports_.entries.size());
+    std::vector<Probe> probes(count);
+    for (int i = 0; i < count; ++i) {
+        Probe& probe = probes[i];
+        try {
+            probe.port = i == 0 ? std::move(port_) : factory_();
+            if (!probe.port) probe.port = factory_();
+            ConfigureEntry(*probe.port, i);
+            probe.port->Purge();
+            hooks_.RepaintProgress();
+            ProgrammerLink(*probe.port, clock_, hooks_).SendFrame(BuildReadRequest(0, 0));
+            probe.lastByteMs = clock_.NowMs();
+            probe.state = Probe::State::Waiting;
+        } catch (const ECommError&) {
+            if (probe.port) probe.port->Close();
+            probe.state = Probe::State::Failed;
+        }
+    }
+
+    // The lowest-index answering port wins, so the search ends as soon as every
+    // port before the first answer has failed.
+    auto winner = [&probes]() -> int {
+        for (std::size_t i = 0; i < probes.size(); ++i) {
+            if (probes[i].state == Probe::State::Waiting) return -2;
+            if (probes[i].state == Probe::State::Answered) return static_cast<int>(i);
+        }
+        return -1;
+    };
+    int found = winner();
+    while (found == -2) {
+        bool progressed = false;
+        for (auto& probe : probes) {
+            if (probe.state != Probe::State::Waiting) continue;
+            try {
+                const std::size_t got = probe.port->ReadNext(
+                    std::span(probe.reply).subspan(probe.received), 0);
+                if (got > 0) {
+                    probe.received += got;
+                    probe.lastByteMs = clock_.NowMs();
+                    progressed = true;
+                }
+                if (probe.received == probe.reply.size()) {
+                    hooks_.TraceFrame(FrameDirection::Received, probe.reply, clock_.NowMs());
+                    probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered : Probe::State::Failed;
+                } else if (clock_.NowMs() - probe.lastByteMs > kSilenceLimitMs) {
+                    hooks_.TraceFrame(FrameDirection::Received, std::span(probe.reply).first(probe.received),
+                                      clock_.NowMs());
+                    probe.port->Purge();
+                    probe.state = Probe::State::Failed;
+                }
+            } catch (const ECommError&) {
+                probe.state = Probe::State::Failed;
+            }
+        }
+        found = winner();
+        if (found == -2 && !progressed) clock_.Delay(kSearchPollMs);
+    }
+
+    for (int i = 0; i < count; ++i) {
+        if (i != found && probes[i].port) probes[i].port->Close();
+    }
+    if (found >= 0) {
+        port_ = std::move(probes[found].port);
+        ports_.selected = found;
+        hooks_.SelectPort(found);
+    } else {
+        if (!port_) port_ = probes[0].port ? std::move(probes[0].port) : factory_();
+        hooks_.SetProgress(0);
+    }
+    return found >= 0;
+}
+
+void LinkSession::Status(LinkOutcome& outcome, std::string_view text) {
+    outcome.statusText = std::string(text);
+    hooks_.SetStatusText(text);
+}
+
+void LinkSession::Progress(int position) {
+    progress_ = position;
+    hooks_.SetProgress(position);
+}
+
+bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
+    Status(outcome, status_text::kBoardTesting);
+    if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
+    outcome.windowEnabled = false;
+    hooks_.SetWindowEnabled(false);
+
+    auto enableWindow = [&] {
+        outcome.windowEnabled = true;
+        hooks_.SetWindowEnabled(true);
+    };
+    if (!TestBoard()) {
+        ClosePort();
+        outcome.message = WithPermissionHint(BoardNotRespondingMessage(command));
+        Status(outcome, status_text::kReady);
+        enableWindow();
+        return false;
+    }
+    try {
+        port_->Close();
+        ConfigureEntry(*port_, ports_.selected);
+        port_->Purge();
+    } catch (const ECommError& error) {
+        outcome.message = WithPermissionHint(CommPortOpenMessage(error.Code()));
+        ClosePort();
+        enableWindow();
+        return false;
+    }
+    const PagerMenuItems busy{false, false, false};
+    outcome.menuItems = busy;
+    hooks_.SetMenuItems(busy);
+    hooks_.SetProgressRange(0, kFullProgress);
+    return true;
+}
+
+void LinkSession::Close(LinkCommand command, bool modifyMode, LinkOutcome& outcome) {
+    outcome.windowEnabled = true;
+    hooks_.SetWindowEnabled(true);
+    Progress(0);
+    outcome.progress = 0;
+    ClosePort();
+    Status(outcome, command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
+    const PagerMenuItems items{true, command == LinkCommand::Write || !modifyMode, true};
+    outcome.menuItems = items;
+    hooks_.SetMenuItems(items);
+}
+
+LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode) {
+    LinkOutcome outcome;
+    outcome.command = LinkCommand::Read;
+    if (!Open(outcome.command, outcome)) return outcome;
+    try {
+        ReadBody(image, outcome);
+    } catch (const ECommError& error) {
+        outcome.success = false;
+        outcome.serialFailure = true;
+        outcome.message = SerialFailureMessage(outcome.command, error.reason);
+    }
+    Close(outcome.command, modifyMode, outcome);
+    return outcome;
+}
+
+LinkOutcome LinkSession::Write(PagerImage& image) {
+    LinkOutcome outcome;
+    outcome.command = LinkCommand::Write;
+    if (!Open(outcome.command, outcome)) return outcome;
+    try {
+        WriteBody(image, outcome);
+    } catch (const ECommError& error) {
+        outcome.success = false;
+        outcome.serialFailure = true;
+        outcome.message = SerialFailureMessage(outcome.command, error.reason);
+    }
+    Close(outcome.command, false, outcome);
+    return outcome;
+}
+
+LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
+    LinkOutcome outcome;
+    outcome.command = LinkCommand::Verify;
+    if (!Open(outcome.command, outcome)) return outcome;
+    try {
+        VerifyBody(image, outcome);
+    } catch (const ECommError& error) {
+        outcome.success = false;
+        outcome.serialFailure = true;
+        outcome.message = SerialFailureMessage(outcome.command, error.reason);
+    }
+    Close(outcome.command, modifyMode, outcome);
+    return outcome;
+}
+
+void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
+    Status(outcome, status_text::kReading);
+    modelText_.clear();
+    ProgrammerLink link(*port_, clock_, hooks_);
+    const FirmwareVersion version = link.QueryFirmwareVersion(image);
+    if (version.answered) outcome.version = version;
+    const ModelAnswer model = link.QueryModel(modelText_);
+    if (model == ModelAnswer::OtherOrNone) {
+        outcome.message = NotThisModelMessage(modelText_);
+        return;
+    }
+    // Older firmware without a model text keeps no checksum.
+    const bool checkSum = version.Hundredths() >= kVersion183 || model == ModelAnswer::ThisModel;
+
+    PagerImage buffer{};
+    port_->Purge();
+    if (!link.ReadBlock(buffer, 0, kBlockSize)) {
+        outcome.message = ReadErrorMessage();
+        return;
+    }
+    Progress(kBlockSize);
+    if (!link.ReadBlock(buffer, kBlockSize, kBlockSize)) {
+        outcome.message = ReadErrorMessage();
+        return;
+    }
+    Progress(kFullProgress);
+    if (checkSum && ImageChecksum(buffer) != StoredChecksum(buffer)) {
+        outcome.message = ChecksumErrorMessage();
+        return;
+    }
+    image = buffer;
+    outcome.imageReplaced = true;
+    outcome.success = true;
+    outcome.message = ReadSuccessMessage();
+    hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
+}
+
+bool LinkSession::VerifyBoth(const PagerImage& image) {
+    ProgrammerLink link(*port_, clock_, hooks_);
+    if (!link.VerifyBlock(image, 0, kBlockSize)) return false;
+    Progress(progress_ + kBlockSize);
+    if (!link.VerifyBlock(image, kBlockSize, kBlockSize)) return false;
+    Progress(progress_ + kBlockSize);
+    return true;
+}
+
+void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
+    Status(outcome, status_text::kWriting);
+    ProgrammerLink link(*port_, clock_, hooks_);
+    const FirmwareVersion version = link.QueryFirmwareVersion(image);
+    if (version.answered) outcome.version = version;
+    modelText_.clear();
+    if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
+        outcome.message = ReminderVersionMessage();
+        return;
+    }
+    link.QueryModel(modelText_);  // asked for, but whatever it says the write goes on
+    PrepareImageForWrite(image, version.major, version.minor);
+
+    port_->Purge();
+    for (int address = 0; address < static_cast<int>(kImageSize); address += kWriteFrameSize) {
+        if (!link.WriteBlock(image, static_cast<std::uint16_t>(address), kWriteFrameSize)) {
+            outcome.message = WriteErrorMessage();
+            return;
+        }
+        Progress(progress_ + kWriteFrameSize);
+        link.PumpDelay(kWritePauseMs);
+    }
+    Progress(0);
+    Status(outcome, status_text::kVerifying);
+    if (!VerifyBoth(image)) {
+        outcome.message = VerifyErrorMessage();
+        return;
+    }
+    outcome.success = true;
+    outcome.message = WriteSuccessMessage();
+}
+
+void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
+    Status(outcome, status_text::kVerifying);
+    port_->Purge();
+    if (!VerifyBoth(image)) {
+        outcome.message = VerifyErrorMessage();
+        return;
+    }
+    outcome.success = true;
+    outcome.message = VerifySuccessMessage();
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "image/pager_image.h"
+#include "link/byte_channel.h"
+#include "link/comm_error.h"
+#include "link/link_clock.h"
+#include "link/link_hooks.h"
+#include "link/link_outcome.h"
+#include "link/port_table.h"
+
+namespace mk843nb {
+
+// The program's one serial port with its port table, and the three Pager
+// commands built on the board's frames. The window owns one session for the
+// whole run; the command-line tool one per command.
+//
+//   EventLoopClock clock;                // waits inside the Qt event loop
+//   MyWindowHooks hooks;                 // renders status, PB1, menus, edtVersion
+//   LinkSession link(&TCommPort::Create, clock, hooks);
+//   link.SetPortTable(DiscoverPorts(userPorts));
+//   if (!link.FindBoard()) ShowMessage(link.StartupWarning());
+//   LinkOutcome out = link.Read(model.MutableImage(), modifyModeChecked);
+class LinkSession {
+public:
+    using ChannelFactory = std::function<std::unique_ptr<ByteChannel>()>;
+
+    // factory makes the channel the session uses and, for the board search, one
+    // more per port probed at the same time.
+    LinkSession(ChannelFactory factory, LinkClock& clock, LinkHooks& hooks);
+    ~LinkSession();
+
+    void SetPortTable(PortTable table);
+    const PortTable& Ports() const { return ports_; }
+    // cboPort's selection; an index outside the table makes the next command fail to open.
+    void SelectPort(int index) { ports_.selected = index; }
+
+    ByteChannel& Port() { return *port_; }
+    // Exit and closing the window close the port if it is open.
+    void ClosePort();
+    // The model text of the last pager that had another one (empty after Read starts).
+    const std::string& ModelText() const { return modelText_; }
+
+    // Opens the selected port and pings the board; the port stays open. A serial
+    // error closes the port and gives false.
+    bool TestBoard();
+    // The start-up search: every port of the table is opened and pinged, all at
+    // once, each with the same bytes and timing as TestBoard. The lowest-index
+    // port that answers is selected (hooks' SelectPort) and left open, and the
+    // result is true; without an answer every port is closed and the selection
+    // is unchanged. Costs about 3 s however many ports are silent.
+    bool FindBoard();
+    // The warning when FindBoard found nothing; it names the permission fix when
+    // a port could not be opened for lack of permission.
+    Message StartupWarning() const;
+
+    // The Pager menu's commands. Read replaces image only when the whole read
+    // succeeded (bytes 1 and 2 take the version as soon as the pager answers);
+    // Write prepares image in place and sends it; Verify compares it. modifyMode
+    // is RBtModify's check: Read and Verify then leave Write1 disabled.
+    LinkOutcome Read(PagerImage& image, bool modifyMode);
+    LinkOutcome Write(PagerImage& image);
+    LinkOutcome Verify(const PagerImage& image, bool modifyMode);
+
+private:
+    bool Open(LinkCommand command, LinkOutcome& outcome);
+    void Close(LinkCommand command, bool modifyMode, LinkOutcome& outcome);
+    void ConfigureEntry(ByteChannel& port, int index);
+    void ReadBody(PagerImage& image, LinkOutcome& outcome);
+    void WriteBody(PagerImage& image, LinkOutcome& outcome);
+    void VerifyBody(const PagerImage& image, LinkOutcome& outcome);
+    bool VerifyBoth(const PagerImage& image);
+    void Status(LinkOutcome& outcome, std::string_view text);
+    void Progress(int position);
+    Message WithPermissionHint(Message message) const;
+
+    ChannelFactory factory_;
+    std::unique_ptr<ByteChannel> port_;
+    LinkClock& clock_;
+    LinkHooks& hooks_;
+    PortTable ports_;
+    std::string modelText_;
+    int progress_ = 0;
+    std::optional<ECommError> lastOpenError_;
+    std::string lastOpenPort_;
+};
+
+}  // namespace mk843nb

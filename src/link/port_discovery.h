@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/port_table.h"
+
+namespace mk843nb {
+
+// "ttyS2" before "ttyS10": runs of digits compare by their value.
+bool NaturalLess(std::string_view a, std::string_view b);
+
+// The classic names tried when the system reports fewer than two ports.
+std::vector<PortEntry> FallbackPorts();
+
+// Builds the port table from what the system reports, in natural order, once
+// per name. With fewer than two reported, the fallback names ttyS0 to ttyS15
+// are listed as well (the reported one keeps its place in the natural order).
+// User paths (--port) follow, each once, the first of them selected; a user
+// path naming a listed device selects that entry instead of adding it again.
+// Without user paths entry 0 is selected.
+PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths);
+
+// BuildPortTable over the serial ports QSerialPortInfo reports.
+PortTable DiscoverPorts(const std::vector<std::string>& userPaths = {});
+
+}  // namespace mk843nb
