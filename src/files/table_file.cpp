@@ -1,0 +1,107 @@
+#include "files/table_file.h"
+
+#include <algorithm>
+#include <string_view>
+#include <system_error>
+
+#include "files/table_file_messages.h"
+#include "files/table_io.h"
+
+namespace mk843nb {
+namespace {
+
+constexpr std::string_view kDefaultTableModel = "MK842";
+
+}  // namespace
+
+TableFile::TableFile(TableFileUi& ui, std::filesystem::path startDirectory)
+    : ui_(ui), startDirectory_(std::move(startDirectory)), currentDirectory_(startDirectory_) {}
+
+std::filesystem::path TableFile::Resolve(const std::string& fileName) const {
+    const std::filesystem::path path(fileName);
+    return path.is_absolute() ? path : currentDirectory_ / path;
+}
+
+std::filesystem::path TableFile::BackupPathOf(const std::string& fileName) const {
+    return currentDirectory_ / (std::filesystem::path(fileName).stem().string() + ".BAK");
+}
+
+void TableFile::ChangeDirectoryTo(const std::filesystem::path& chosen) {
+    const std::filesystem::path absolute = chosen.is_absolute() ? chosen : currentDirectory_ / chosen;
+    currentDirectory_ = absolute.parent_path();
+}
+
+FileDialogRequest TableFile::DialogRequest(std::string fileName) const {
+    FileDialogRequest request;
+    request.initialDir = startDirectory_.string();
+    request.fileName = std::move(fileName);
+    return request;
+}
+
+TableFileOutcome TableFile::OpenTable(PagerImage& image) {
+    openFileName_.clear();
+    FileDialogRequest request = DialogRequest("");
+    request.fileMustExist = true;
+    const auto chosen = ui_.ChooseOpenFile(request);
+    if (!chosen) return {};
+    openFileName_ = *chosen;
+    ChangeDirectoryTo(*chosen);
+    const auto table = ReadTableBytes(Resolve(*chosen));
+    if (!table) {
+        ui_.Show(kOpenErrorMessage);
+        return {};
+    }
+    std::copy_n(table->bytes.begin(), table->count, image.begin());
+    return {true, std::nullopt};
+}
+
+void TableFile::SaveTable(const PagerImage& image) {
+    if (saveFileName_ == kDefaultTableName && !ui_.AskYesNo(kSaveDefaultQuestion)) return;
+    const std::filesystem::path target = Resolve(saveFileName_);
+    std::error_code error;
+    if (std::filesystem::exists(target, error)) {
+        // An existing backup is never replaced: the first one made is kept.
+        const std::filesystem::path backup = BackupPathOf(saveFileName_);
+        if (!std::filesystem::exists(backup, error) && !std::filesystem::is_symlink(backup, error))
+            std::filesystem::rename(target, backup, error);  // a failed rename is not reported
+    }
+    if (!WriteTableFile(target, image)) ui_.Show(kSaveErrorMessage);
+}
+
+TableFileOutcome TableFile::SaveTableAs(const PagerImage& image) {
+    FileDialogRequest request = DialogRequest(saveFileName_);
+    request.confirmOverwrite = true;
+    const auto chosen = ui_.ChooseSaveFile(request);
+    if (!chosen) return {};
+    saveFileName_ = *chosen;
+    ChangeDirectoryTo(*chosen);
+    if (!WriteTableFile(Resolve(*chosen), image)) {
+        ui_.Show(kSaveErrorMessage);
+        return {};
+    }
+    const std::string& path = *chosen;
+    const std::size_t cut = startDirectory_.string().size() + 1;
+    return {false, "File Name:" + (cut < path.size() ? path.substr(cut) : std::string())};
+}
+
+TableFileOutcome TableFile::LoadDefaultTable(PagerImage& image) {
+    openFileName_ = kDefaultTableName;
+    const std::filesystem::path path = currentDirectory_ / kDefaultTableName;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return {};
+    const auto table = ReadTableBytes(path);
+    if (!table) {
+        ui_.Show(kOpenDefaultErrorMessage);
+        return {};
+    }
+    const std::string_view model(reinterpret_cast<const char*>(table->bytes.data()) + kModelTagOffset,
+                                 kDefaultTableModel.size());
+    if (model != kDefaultTableModel) {
+        ui_.Show(kNotMk842DefaultMessage);
+        return {};
+    }
+    image = table->bytes;
+    return {true, std::nullopt};
+}
+
+}  // namespace mk843nb
