@@ -117,6 +117,7 @@ std::optional<std::int64_t> ToneCodeOfText(std::string_view text) {
     const auto point = text.find('.');
     const std::string_view whole = text.substr(0, point);
     std::int64_t tenths = 0;
+    if (text.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
     if (point != std::string_view::npos) {
         const std::string_view rest = text.substr(point + 1);
         if (!rest.empty()) {
