@@ -1,0 +1,58 @@
+#include "link/port_discovery.h"
+
+#include <gtest/gtest.h>
+
+namespace mk843nb {
+namespace {
+
+std::vector<std::string> Names(const PortTable& table) {
+    std::vector<std::string> names;
+    for (const auto& e : table.entries) names.push_back(e.name);
+    return names;
+}
+
+TEST(NaturalLess, NumbersCompareByValue) {
+    EXPECT_TRUE(NaturalLess("ttyS2", "ttyS10"));
+    EXPECT_FALSE(NaturalLess("ttyS10", "ttyS2"));
+    EXPECT_TRUE(NaturalLess("ttyACM0", "ttyS0"));
+    EXPECT_TRUE(NaturalLess("ttyS9", "ttyUSB0"));
+    EXPECT_TRUE(NaturalLess("ttyUSB1", "ttyUSB01x"));
+    EXPECT_FALSE(NaturalLess("ttyS3", "ttyS3"));
+}
+
+TEST(BuildPortTable, ReportedPortsInNaturalOrderOnceEach) {
+    const auto table = BuildPortTable(
+        {{"ttyUSB10", "FT232R"}, {"ttyS1", ""}, {"ttyUSB2", "CP2102"}, {"ttyS1", "again"}}, {});
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"ttyS1", "ttyUSB2", "ttyUSB10"}));
+    EXPECT_EQ(table.entries[1].description, "CP2102");
+    EXPECT_EQ(table.selected, 0);
+}
+
+TEST(BuildPortTable, FewerThanTwoReportedAddsTheClassicNamesWithoutLosingTheReportedOne) {
+    const auto none = BuildPortTable({}, {});
+    ASSERT_EQ(none.entries.size(), 16u);
+    EXPECT_EQ(none.entries.front().name, "ttyS0");
+    EXPECT_EQ(none.entries.back().name, "ttyS15");
+
+    const auto one = BuildPortTable({{"ttyUSB0", "CH340"}}, {});
+    ASSERT_EQ(one.entries.size(), 17u);
+    EXPECT_EQ(one.entries.back(), (PortEntry{"ttyUSB0", "CH340"}));
+
+    const auto three = BuildPortTable({{"ttyS3", ""}}, {});
+    EXPECT_EQ(three.entries.size(), 16u) << "a reported ttyS3 is listed once";
+    EXPECT_EQ(three.entries[3].name, "ttyS3");
+}
+
+TEST(BuildPortTable, UserPathsAreAddedAndTheFirstIsSelected) {
+    const auto table = BuildPortTable({{"ttyS0", ""}, {"ttyUSB0", ""}},
+                                      {"/dev/pts/7", "/dev/ttyUSB0", "/dev/pts/7", "/dev/pts/9"});
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"ttyS0", "ttyUSB0", "/dev/pts/7", "/dev/pts/9"}));
+    EXPECT_EQ(table.selected, 2);
+
+    const auto listed = BuildPortTable({{"ttyS0", ""}, {"ttyUSB0", ""}}, {"/dev/ttyUSB0"});
+    EXPECT_EQ(listed.entries.size(), 2u);
+    EXPECT_EQ(listed.selected, 1) << "a path naming a listed port selects it";
+}
+
+}  // namespace
+}  // namespace mk843nb
