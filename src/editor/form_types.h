@@ -20,6 +20,7 @@ struct ControlState {
     bool checked = false;            // Check and Radio
     bool enabled = true;
     bool visible = true;
+    int maxLength = 0;  // Edit: most characters the field holds, 0 for no limit
 };
 
 // What the window must do after an event, in order.
@@ -28,7 +29,7 @@ enum class EffectKind {
     FocusTo,        // the focus goes (back) to control
     FocusNull,      // the focus moves to the 1 x 1 sink edtNull
     OpenToneTable,  // the tone table window opens for the active tone field
-    CloseWindow,    // the window named in control closes (e.g. the password window)
+    CloseWindow,    // the window named in control closes ("TForm4" password, "TForm2" tone table)
 };
 
 struct Effect {

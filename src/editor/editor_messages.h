@@ -1,0 +1,47 @@
+#pragma once
+
+// Every message the editor shows, with its exact text and kind.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "image/message.h"
+#include "image/tones.h"
+
+namespace mk843nb::messages {
+
+inline Message Exclaim(std::string text) { return {MessageKind::Exclamation, std::move(text)}; }
+
+// A refused key of the digits-only filter.
+inline Message InsertNumeric() { return Exclaim("Please insert a numeric!"); }
+
+// "Please insert a number between " lowest " to " highest.
+inline Message Range(std::string_view lowest, std::string_view highest) {
+    return Exclaim("Please insert a number between " + std::string(lowest) + " to " + std::string(highest));
+}
+
+inline Message HalfSecondInterval() { return Exclaim("The interval is 0.5 second."); }
+
+// Text that does not read as a number; only pasting can put one into a field.
+inline Message NotANumber(std::string_view text) {
+    return Exclaim("'" + std::string(text) + "' is not a valid number");
+}
+
+// The band's limits come from the band item's text, "135-174 MHz" or "400-499 MHz".
+inline Message FrequencySetting(std::string_view band) {
+    return {MessageKind::Plain, "Frequency setting error(" + std::string(band.substr(0, 3)) +
+                                    "0000 < = Frequency < =" + std::string(band.substr(4, 3)) + "0000 )"};
+}
+
+inline Message ChannelSpacing() { return Exclaim("Channel Spacing Error!"); }
+
+inline Message StandardToneRange() { return Range("288.5", "2468.2"); }
+inline Message UserToneRange() { return Range("280", "3500.0"); }
+
+// One text for the same-call rule and the spacing rule; toneSpacing in tenths of a percent.
+inline Message ToneSpacing(std::uint8_t toneSpacing) { return Exclaim(ToneSpacingMessageText(toneSpacing)); }
+
+inline Message PasswordError() { return Exclaim("Password is Error !"); }
+
+}  // namespace mk843nb::messages

@@ -1,0 +1,43 @@
+#pragma once
+
+// The numeric fields of the Setting, Config and Advance Setting pages: one row
+// per field instead of one handler per field, and the three key filters.
+
+#include <cstddef>
+#include <string_view>
+
+namespace mk843nb {
+
+enum class KeyFilter {
+    Digits,       // digits only; anything else "Please insert a numeric!"; Enter leaves to edtNull
+    OneDecimal,   // one decimal, silent refusals; Enter checks, then leaves to edtNull
+    TwoDecimals,  // two decimals, silent refusals; Enter checks and stays
+};
+
+enum class NumericKind {
+    Byte,        // one byte, decimal integer
+    Word,        // two bytes, high byte first
+    HalfSecond,  // one byte of seconds x 2, shown "%01.1f"
+    Voltage,     // one byte of volts x 255 / 3, shown "%1.2f"
+};
+
+struct NumericField {
+    std::string_view control;  // "edtBS_Period"
+    std::string_view field;    // the image field it writes, "BS_Period"
+    NumericKind kind;
+    KeyFilter filter;
+    std::size_t offset;
+    double low;  // user units
+    double high;
+    std::string_view lowText;  // as the range message writes them
+    std::string_view highText;
+};
+
+// nullptr for a control that is not one of them.
+const NumericField* FindNumericField(std::string_view control);
+
+// Whether the filter lets key into a field holding text (the caret position is
+// not looked at). Enter is handled by the caller; this answers for the others.
+bool FilterAccepts(KeyFilter filter, std::string_view text, char key);
+
+}  // namespace mk843nb
