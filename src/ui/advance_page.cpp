@@ -1,0 +1,63 @@
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "ui/design_builder.h"
+#include "ui/page_builders.h"
+
+namespace mk843nb {
+
+void BuildAdvancePage(DesignBuilder& b, QWidget* page) {
+    auto* memo = new QPlainTextEdit(page);
+    memo->setObjectName(QStringLiteral("Memo1"));
+    memo->setReadOnly(true);
+    memo->setFrameShape(QFrame::NoFrame);
+    memo->setFocusPolicy(Qt::NoFocus);
+    memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #C0C0C0; }"));
+    memo->setPlainText(QStringLiteral(
+        "\n Notice : These decoder parameters may cause pager not to receive, please set up carefully."));
+    b.Add(memo, {10, 8, 765, 52});
+
+    QFrame* config = b.Panel(page, "panConfig", {10, 70, 765, 92});
+    const QString bandHint = QStringLiteral("Decoder Bandwidth default value : 1.5%");
+    QLabel* band = b.Label(config, "lblDecoderBandwidth", QStringLiteral("Decoder Bandwidth"), QRect(16, 20, 140, 18));
+    DesignBuilder::Hint(band, bandHint);
+    b.Label(config, "lblPlus", QStringLiteral("+"), QRect(170, 12, 10, 14));
+    b.Label(config, "lblMinus", QStringLiteral("-"), QRect(171, 22, 10, 14));
+    QComboBox* width = b.Combo(config, "cboBandWidth", {186, 16, 72, 24});
+    DesignBuilder::Hint(width, bandHint);
+    b.Label(config, "lblPercent", QStringLiteral("%"), QRect(264, 20, 20, 18));
+
+    const QString gapHint = QStringLiteral("Gap MAX. default value : 5 x 100 ms");
+    QLabel* gap = b.Label(config, "lblGapMax", QStringLiteral("Gap MAX."), QRect(16, 56, 140, 18));
+    DesignBuilder::Hint(gap, gapHint);
+    QLineEdit* gapMax = b.Edit(config, "edtGapMax", {186, 53, 72, 22});
+    DesignBuilder::Hint(gapMax, gapHint);
+    b.Label(config, "lblGapMaxUnit", QStringLiteral("x 100 ms"), QRect(264, 56, 70, 18));
+
+    QFrame* panel = b.Panel(page, "Panel1", {10, 172, 765, 176});
+    const struct {
+        const char* caption;
+        const char* control;
+        const char* unit;
+    } rows[] = {{"Carrier OFF delay", "edtSquelch", "x 150 ms"},
+                {"Group call duration", "edtTone3Len", "x 100 ms"},
+                {"NRSSI Response Time", "edtNRSSIRpTM", "x 10 ms"},
+                {"Mini Record Time", "edtMiniRecTime", "x 10 ms"}};
+    int top = 18;
+    for (const auto& r : rows) {
+        const QByteArray name(r.control);
+        b.Label(panel, QByteArray(name).replace("edt", "lblCap").constData(), QString::fromLatin1(r.caption),
+                QRect(16, top + 3, 160, 18));
+        b.Edit(panel, r.control, {186, top, 72, 22});
+        b.Label(panel, QByteArray(name).replace("edt", "lblUnit").constData(), QString::fromLatin1(r.unit),
+                QRect(264, top + 3, 70, 18));
+        top += 38;
+    }
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,104 @@
+#include "ui/design_builder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace mk843nb {
+
+namespace {
+// How long a hint stays up, in milliseconds.
+constexpr int kHintPause = 7000;
+}  // namespace
+
+void DesignBuilder::Add(QWidget* widget, QRect bounds) {
+    widget->setGeometry(bounds);
+    components_.push_back(widget);
+}
+
+QLabel* DesignBuilder::Label(QWidget* parent, const char* name, const QString& caption, QPoint at) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    const QSize size = label->sizeHint();
+    Add(label, QRect(at, size));
+    return label;
+}
+
+QLabel* DesignBuilder::Label(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    Add(label, bounds);
+    return label;
+}
+
+QLineEdit* DesignBuilder::Edit(QWidget* parent, const char* name, QRect bounds, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    if (maxLength > 0) edit->setMaxLength(maxLength);
+    Add(edit, bounds);
+    return edit;
+}
+
+QComboBox* DesignBuilder::Combo(QWidget* parent, const char* name, QRect bounds) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    Add(combo, bounds);
+    return combo;
+}
+
+QCheckBox* DesignBuilder::Check(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+    auto* check = new QCheckBox(caption, parent);
+    check->setObjectName(QString::fromLatin1(name));
+    Add(check, bounds);
+    return check;
+}
+
+QRadioButton* DesignBuilder::Radio(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+    auto* radio = new QRadioButton(caption, parent);
+    radio->setObjectName(QString::fromLatin1(name));
+    Add(radio, bounds);
+    return radio;
+}
+
+QGroupBox* DesignBuilder::Group(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+    auto* group = new QGroupBox(caption, parent);
+    group->setObjectName(QString::fromLatin1(name));
+    Add(group, bounds);
+    return group;
+}
+
+QFrame* DesignBuilder::Panel(QWidget* parent, const char* name, QRect bounds) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    Add(panel, bounds);
+    return panel;
+}
+
+void DesignBuilder::Hint(QWidget* widget, const QString& hint) {
+    widget->setToolTip(hint);
+    widget->setToolTipDuration(kHintPause);
+}
+
+void DesignBuilder::Bold(QWidget* widget, bool underline) {
+    QFont font = widget->font();
+    font.setBold(true);
+    font.setUnderline(underline);
+    widget->setFont(font);
+}
+
+void DesignBuilder::TextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,72 @@
+#include "ui/dialog_service.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace mk843nb {
+
+namespace {
+
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Exclamation:
+    case MessageKind::Question:
+        return QMessageBox::Warning;
+    case MessageKind::Stop:
+        return QMessageBox::Critical;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Plain:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+int Box(QWidget* parent, const Message& message, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(IconOf(message.kind), QString::fromUtf8(CaptionOf(message.kind)),
+                    QString::fromStdString(message.text), buttons, parent);
+    return box.exec();
+}
+
+std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& request) {
+    dialog.setNameFilter(QtNameFilter(request.filter));
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
+    dialog.setDirectory(QString::fromStdString(request.initialDir));
+    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+}  // namespace
+
+QString QtNameFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList names;
+    for (int i = 0; i < parts.size(); i += 2) names << parts.at(i);
+    return names.join(QStringLiteral(";;"));
+}
+
+std::optional<std::string> QtDialogService::ChooseOpenFile(const FileDialogRequest& request) {
+    QFileDialog dialog(Parent());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    return Run(dialog, request);
+}
+
+std::optional<std::string> QtDialogService::ChooseSaveFile(const FileDialogRequest& request) {
+    QFileDialog dialog(Parent());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    return Run(dialog, request);
+}
+
+bool QtDialogService::AskYesNo(const Message& question) {
+    return Box(Parent(), question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtDialogService::Show(const Message& message) { Box(Parent(), message, QMessageBox::Ok); }
+
+}  // namespace mk843nb

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "files/table_file_ui.h"
+
+namespace mk843nb {
+
+// Every message box and file dialog of the windows goes through this service,
+// so tests can record what would be shown and answer for the user. The table
+// files use it through TableFileUi; the windows call Show and AskYesNo.
+class DialogService : public TableFileUi {
+public:
+    // The window the boxes and dialogs are modal to.
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    QWidget* Parent() const { return parent_.data(); }
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// The real dialogs: QMessageBox (caption and icon by the message's kind) and QFileDialog.
+class QtDialogService : public DialogService {
+public:
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
+    bool AskYesNo(const Message& question) override;
+    void Show(const Message& message) override;
+};
+
+// "Table files (*.tbl)|*.tbl" as a Qt name filter: "Table files (*.tbl)".
+QString QtNameFilter(const std::string& filter);
+
+}  // namespace mk843nb

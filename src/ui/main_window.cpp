@@ -1,0 +1,311 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+
+#include "link/comm_port.h"
+#include "link/link_session.h"
+#include "link/port_discovery.h"
+#include "ui/about_box.h"
+#include "ui/board_test_splash.h"
+#include "ui/design_builder.h"
+#include "ui/dialog_service.h"
+#include "ui/form_binding.h"
+#include "ui/help_window.h"
+#include "ui/page_builders.h"
+#include "ui/password_window.h"
+#include "ui/tone_table_window.h"
+#include "ui/window_link_hooks.h"
+
+namespace mk843nb {
+
+namespace {
+
+constexpr int kDesignWidth = 833;
+constexpr int kDesignHeight = 700;
+constexpr int kDesignFontPoints = 9;
+constexpr int kStatusHeight = 20;
+
+QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {},
+                  const QIcon& icon = {}) {
+    QAction* action = menu->addAction(icon, caption);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    return action;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), options_(std::move(options)) {
+    setWindowTitle(QString::fromUtf8(kWindowCaption));
+    setObjectName(QStringLiteral("Form1"));
+    QFont font = this->font();
+    font.setPointSize(kDesignFontPoints);
+    setFont(font);
+    dialogs_.SetParent(this);
+
+    BuildMenu();
+    BuildStatusBar();
+    BuildForm();
+
+    binding_ = new FormBinding(model_, form_, pages_, dialogs_);
+    binding_->Attach();
+    binding_->WatchBackground(form_);
+    for (const char* box : {"GroupBox2", "GroupBox7", "GroupBox5", "GroupBox3"})
+        if (auto* w = form_->findChild<QGroupBox*>(QString::fromLatin1(box))) binding_->WatchBackground(w);
+    auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    f9->setContext(Qt::WindowShortcut);
+    connect(f9, &QShortcut::activated, this, [this] { binding_->Show(model_.PressF9()); });
+
+    hooks_ = std::make_unique<WindowLinkHooks>(
+        WindowLinkHooks::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
+    link_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, *hooks_);
+
+    resize(kDesignWidth, kDesignHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    layout_.Record(size(), components_);
+    statusDesignHeight_ = kStatusHeight;
+
+    startDirectory_ = QDir::currentPath();
+    binding_->openToneTable = [this] { OpenToneTable(); };
+    binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
+    if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp"))) help->installEventFilter(this);
+    binding_->ApplyStates();
+    CreateAuxiliaryWindows();
+}
+
+// The windows beside the main one, in the order the program has always made them.
+void MainWindow::CreateAuxiliaryWindows() {
+    aboutBox_ = new AboutBox(this);
+    toneTable_ = new ToneTableWindow(model_, dialogs_, this);
+    help_ = new HelpWindow(this);
+    splash_ = new BoardTestSplash(this);
+    password_ = new PasswordWindow(model_, dialogs_, this);
+}
+
+void MainWindow::OpenToneTable() {
+    toneTable_->exec();
+    binding_->ApplyStates();
+}
+
+void MainWindow::CloseWindow(const std::string& name) {
+    if (name == "TForm2") toneTable_->done(QDialog::Accepted);
+    else if (name == "TForm4") password_->done(QDialog::Accepted);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* help = qobject_cast<QLabel*>(watched);
+    if (help == nullptr || help->objectName() != QLatin1String("lblHelp")) return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Enter:
+        DesignBuilder::Bold(help, true);
+        break;
+    case QEvent::Leave: {
+        QFont font = help->font();
+        font.setBold(false);
+        font.setUnderline(true);
+        help->setFont(font);
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (help->isEnabled()) help_->exec();
+        return true;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+MainWindow::~MainWindow() {
+    if (link_) link_->ClosePort();
+}
+
+void MainWindow::BuildMenu() {
+    QStyle* s = style();
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    connect(MenuItem(file, "OpenO1", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                     s->standardIcon(QStyle::SP_DialogOpenButton)),
+            &QAction::triggered, this, &MainWindow::OpenO1Click);
+    connect(MenuItem(file, "SaveS1", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                     s->standardIcon(QStyle::SP_DialogSaveButton)),
+            &QAction::triggered, this, &MainWindow::SaveS1Click);
+    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save As ..."), {}, s->standardIcon(QStyle::SP_DriveFDIcon)),
+            &QAction::triggered, this, &MainWindow::SaveAs1Click);
+    file->addSeparator()->setObjectName(QStringLiteral("N1"));
+    connect(MenuItem(file, "ExitE1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                     s->standardIcon(QStyle::SP_DialogCloseButton)),
+            &QAction::triggered, this, &MainWindow::ExitE1Click);
+
+    QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
+    QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
+    write->setEnabled(false);
+    connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
+    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)), &QAction::triggered, this,
+            &MainWindow::Read1Click);
+    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)), &QAction::triggered,
+            this, &MainWindow::Verify1Click);
+
+    QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
+    connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
+            &MainWindow::Advance2Click);
+    QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
+    connect(MenuItem(about, "About2", QStringLiteral("About")), &QAction::triggered, this,
+            &MainWindow::About2Click);
+}
+
+void MainWindow::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(kStatusHeight);
+    // PB1 lives in panel 0, the status text in panel 1, panel 2 takes the rest.
+    pb1_ = new QProgressBar(bar);
+    pb1_->setObjectName(QStringLiteral("PB1"));
+    pb1_->setTextVisible(false);
+    pb1_->setRange(0, 0);
+    pb1_->setValue(0);
+    pb1_->setFixedWidth(320);
+    // A range of 0 to 0 would make Qt animate a busy bar; nothing runs yet.
+    pb1_->setMaximum(1);
+    panel1_ = new QLabel(QStringLiteral("  Ready ......"), bar);
+    panel1_->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    panel1_->setFixedWidth(330);
+    panel2_ = new QLabel(bar);
+    panel2_->setObjectName(QStringLiteral("StatusBar1Panel2"));
+    panel2_->setMinimumWidth(50);
+    bar->addWidget(pb1_);
+    bar->addWidget(panel1_);
+    bar->addWidget(panel2_, 1);
+}
+
+void MainWindow::BuildForm() {
+    form_ = new QWidget(this);
+    form_->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(form_);
+    DesignBuilder b(components_);
+
+    BuildTopStrip(b, form_);
+
+    pages_ = new QTabWidget(form_);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    b.Add(pages_, {15, 122, 795, 503});
+    const struct {
+        const char* name;
+        const char* caption;
+        void (*build)(DesignBuilder&, QWidget*);
+    } pages[] = {{"TabSheet1", "CALL", &BuildCallPage},
+                 {"TabSheet3", "Setting", &BuildSettingPage},
+                 {"TabSheet2", "Config", &BuildConfigPage},
+                 {"TabSheet4", "Advance Setting", &BuildAdvancePage}};
+    for (const auto& p : pages) {
+        auto* page = new QWidget;
+        page->setObjectName(QString::fromLatin1(p.name));
+        pages_->addTab(page, QString::fromLatin1(p.caption));
+        p.build(b, page);
+    }
+    pages_->setTabVisible(3, false);
+    pages_->setCurrentIndex(0);
+    components_.push_back(pb1_);
+}
+
+void MainWindow::Start() {
+    const PortTable table = DiscoverPorts(options_.userPorts);
+    link_->SetPortTable(table);
+    std::vector<std::string> names;
+    for (const PortEntry& e : table.entries) names.push_back(e.name);
+    model_.SetPorts(names, table.selected);
+    binding_->ApplyStates();
+
+    splash_->Prepare();
+    splash_->ShowOver(this);
+    const bool found = link_->FindBoard();
+    if (!found) {
+        link_->ClosePort();
+        dialogs_.Show(link_->StartupWarning());
+    }
+    splash_->hide();
+    pages_->setCurrentIndex(0);
+    show();
+}
+
+void MainWindow::BringToFront() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+}
+
+QString MainWindow::StatusText() const { return panel1_->text(); }
+QString MainWindow::StatusPanel2() const { return panel2_->text(); }
+
+bool MainWindow::ModifyMode() const {
+    const ControlState* modify = model_.Find("RBtModify");
+    return modify != nullptr && modify->checked;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layout_.Apply(size());
+    const double ry = double(height()) / layout_.DesignSize().height();
+    // The status bar stays at the bottom; of its bounds only the height follows.
+    if (statusDesignHeight_ > 0) statusBar()->setFixedHeight(std::max(1, int(statusDesignHeight_ * ry)));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    link_->ClosePort();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::ExitE1Click() {
+    link_->ClosePort();
+    close();
+}
+
+void MainWindow::Finish(const LinkOutcome& outcome) {
+    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
+    binding_->ApplyStates();
+    if (outcome.message) dialogs_.Show(*outcome.message);
+    if (outcome.imageReplaced) {
+        model_.SetVersionShown(true);
+        binding_->ApplyStates();
+    }
+}
+
+void MainWindow::Read1Click() {
+    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    Finish(link_->Read(model_.MutableImage(), ModifyMode()));
+}
+
+void MainWindow::Write1Click() {
+    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    Finish(link_->Write(model_.MutableImage()));
+}
+
+void MainWindow::Verify1Click() {
+    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    Finish(link_->Verify(model_.Image(), ModifyMode()));
+}
+
+void MainWindow::OpenO1Click() {}
+void MainWindow::SaveS1Click() {}
+void MainWindow::SaveAs1Click() {}
+void MainWindow::Advance2Click() {
+    password_->exec();
+    binding_->ApplyStates();
+}
+
+void MainWindow::About2Click() { aboutBox_->exec(); }
+
+}  // namespace mk843nb

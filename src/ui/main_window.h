@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/form_model.h"
+#include "link/event_loop_clock.h"
+#include "link/link_outcome.h"
+#include "ui/proportional_layout.h"
+
+class QLabel;
+class QProgressBar;
+class QTabWidget;
+
+namespace mk843nb {
+
+class AboutBox;
+class BoardTestSplash;
+class DialogService;
+class FormBinding;
+class HelpWindow;
+class PasswordWindow;
+class ToneTableWindow;
+class LinkSession;
+class WindowLinkHooks;
+
+// The main window (TForm1): the port strip, the "System" box, the mode buttons,
+// the "Frequency" box, the pages, the menu, the status bar with PB1. A thin
+// view: the form model owns every control's state and rule, the link session
+// the port and the Pager commands.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Options {
+        // Ports given on the command line (--port), listed after the discovered ones.
+        std::vector<std::string> userPorts;
+    };
+
+    explicit MainWindow(DialogService& dialogs, Options options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The first showing: port discovery, the board search behind the splash,
+    // the warning when no board answered, the default table; then the window
+    // is shown with the page "CALL" active.
+    void Start();
+
+    // Brings the window to the front, restored if minimised (a second start asks for this).
+    void BringToFront();
+
+    FormModel& Model() { return model_; }
+    LinkSession& Link() { return *link_; }
+    const ProportionalLayout& Layout() const { return layout_; }
+    QString StatusText() const;    // panel 1
+    QString StatusPanel2() const;  // panel 2
+    QProgressBar* ProgressBar() const { return pb1_; }
+    QTabWidget* Pages() const { return pages_; }
+    FormBinding& Binding() { return *binding_; }
+    BoardTestSplash* Splash() const { return splash_; }
+    ToneTableWindow* ToneTable() const { return toneTable_; }
+    PasswordWindow* Password() const { return password_; }
+    AboutBox* About() const { return aboutBox_; }
+    HelpWindow* Help() const { return help_; }
+
+    // The menu commands, as the menu runs them.
+    void OpenO1Click();
+    void SaveS1Click();
+    void SaveAs1Click();
+    void ExitE1Click();
+    void Write1Click();
+    void Read1Click();
+    void Verify1Click();
+    void Advance2Click();
+    void About2Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildStatusBar();
+    void BuildForm();
+    void CreateAuxiliaryWindows();
+    void OpenToneTable();
+    void CloseWindow(const std::string& name);
+    void Finish(const LinkOutcome& outcome);
+    bool ModifyMode() const;
+
+    DialogService& dialogs_;
+    Options options_;
+    FormModel model_;
+    EventLoopClock clock_;
+    std::unique_ptr<WindowLinkHooks> hooks_;
+    std::unique_ptr<LinkSession> link_;
+    FormBinding* binding_ = nullptr;
+
+    std::vector<QWidget*> components_;
+    ProportionalLayout layout_;
+    int statusDesignHeight_ = 0;
+
+    QWidget* form_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QProgressBar* pb1_ = nullptr;
+    QLabel* panel1_ = nullptr;
+    QLabel* panel2_ = nullptr;
+    QString startDirectory_;
+
+    AboutBox* aboutBox_ = nullptr;
+    ToneTableWindow* toneTable_ = nullptr;
+    HelpWindow* help_ = nullptr;
+    BoardTestSplash* splash_ = nullptr;
+    PasswordWindow* password_ = nullptr;
+};
+
+}  // namespace mk843nb

@@ -1,0 +1,58 @@
+#include "ui/window_link_hooks.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QWidget>
+
+#include "editor/form_model.h"
+#include "ui/form_binding.h"
+
+namespace mk843nb {
+
+WindowLinkHooks::WindowLinkHooks(Widgets widgets, FormModel& model, FormBinding& binding)
+    : w_(widgets), model_(model), binding_(binding) {}
+
+void WindowLinkHooks::SetStatusText(std::string_view text) {
+    w_.status->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    w_.status->repaint();
+}
+
+void WindowLinkHooks::ClearStatusPanel2() { w_.panel2->clear(); }
+
+void WindowLinkHooks::SetWindowEnabled(bool enabled) { w_.window->setEnabled(enabled); }
+
+void WindowLinkHooks::SetMenuItems(const PagerMenuItems& items) {
+    const bool busy = !items.read1 && !items.verify1;
+    model_.SetLinkBusy(busy);
+    binding_.ApplyStates();
+    // The link's word on the three items holds while it runs and at its end.
+    for (const auto& [name, enabled] : {std::pair{"Read1", items.read1}, std::pair{"Write1", items.write1},
+                                        std::pair{"Verify1", items.verify1}}) {
+        if (auto* action = qobject_cast<QAction*>(binding_.Object(QString::fromLatin1(name))))
+            action->setEnabled(enabled);
+    }
+}
+
+void WindowLinkHooks::SetProgressRange(int minimum, int maximum) { w_.progress->setRange(minimum, maximum); }
+
+void WindowLinkHooks::SetProgress(int position) { w_.progress->setValue(position); }
+
+void WindowLinkHooks::RepaintProgress() { w_.progress->repaint(); }
+
+void WindowLinkHooks::ShowVersion(std::string_view text) {
+    model_.SetVersionShown(true);
+    binding_.ApplyStates();
+    if (auto* edit = qobject_cast<QLineEdit*>(binding_.Object(QStringLiteral("edtVersion"))))
+        edit->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+void WindowLinkHooks::SelectPort(int index) {
+    const ControlState* port = model_.Find("cboPort");
+    if (port == nullptr) return;
+    model_.SetPorts(port->items, index);
+    binding_.ApplyStates();
+}
+
+}  // namespace mk843nb

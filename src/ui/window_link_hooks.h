@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QPointer>
+
+#include "link/link_hooks.h"
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+namespace mk843nb {
+
+class FormBinding;
+class FormModel;
+
+// Renders what the link reports while it works: the status panels, PB1, the
+// whole window's enabling, the Pager menu, the firmware version and the port
+// the board answered on. Menu items, the version and the port go through the
+// form model, which owns them.
+class WindowLinkHooks : public LinkHooks {
+public:
+    struct Widgets {
+        QWidget* window = nullptr;
+        QLabel* status = nullptr;  // panel 1
+        QLabel* panel2 = nullptr;
+        QProgressBar* progress = nullptr;  // PB1
+    };
+
+    WindowLinkHooks(Widgets widgets, FormModel& model, FormBinding& binding);
+
+    void SetStatusText(std::string_view text) override;
+    void ClearStatusPanel2() override;
+    void SetWindowEnabled(bool enabled) override;
+    void SetMenuItems(const PagerMenuItems& items) override;
+    void SetProgressRange(int minimum, int maximum) override;
+    void SetProgress(int position) override;
+    void RepaintProgress() override;
+    void ShowVersion(std::string_view text) override;
+    void SelectPort(int index) override;
+
+private:
+    Widgets w_;
+    FormModel& model_;
+    FormBinding& binding_;
+};
+
+}  // namespace mk843nb
