@@ -1,0 +1,534 @@
+// The auxiliary windows driven by real key and mouse events on the offscreen
+// platform: the tone table and the password window over the real form model,
+// the About box, the reset help and the board-test splash.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/form_model.h"
+#include "image/fields.h"
+#include "ui/about_box.h"
+#include "ui/board_test_splash.h"
+#include "ui/dialog_service.h"
+#include "ui/help_window.h"
+#include "ui/password_window.h"
+#include "ui/tone_table_window.h"
+
+namespace mk843nb {
+namespace {
+
+// Records every message box instead of showing it.
+class RecordingDialogs : public DialogService {
+public:
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return {}; }
+    bool AskYesNo(const Message& question) override {
+        messages.push_back(question);
+        return false;
+    }
+    void Show(const Message& message) override {
+        messages.push_back(message);
+        parents.push_back(Parent());
+    }
+
+    std::vector<Message> messages;
+    std::vector<QWidget*> parents;
+};
+
+bool HasEffect(const Effects& effects, EffectKind kind) {
+    for (const Effect& effect : effects)
+        if (effect.kind == kind) return true;
+    return false;
+}
+
+std::uint32_t Stored(const FormModel& model, const char* field) {
+    return GetFieldCode(model.Image(), FieldNamed(field));
+}
+
+std::string TextOf(const FormModel& model, const char* control) {
+    const ControlState* state = model.Find(control);
+    return state ? state->text : std::string("<no such control>");
+}
+
+// A user typing a tone into a field of the main window and leaving it.
+void TypeTone(FormModel& model, const std::string& field, const std::string& text) {
+    model.Enter(field);
+    std::string typed;
+    for (char c : text) {
+        if (model.KeyPress(field, c).accepted) typed += c;
+        model.TextEdited(field, typed);
+    }
+    model.Leave(field);
+}
+
+// --- Tone table -------------------------------------------------------------
+
+class ToneTableTest : public ::testing::Test {
+protected:
+    void Open() {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QPoint CellCentre(int column, int row) const {
+        QTableWidget* grid = window.StringGrid1();
+        return grid->visualRect(grid->model()->index(row - 1, column - 1)).center();
+    }
+    void ClickCell(int column, int row) {
+        QTest::mouseClick(window.StringGrid1()->viewport(), Qt::LeftButton, {}, CellCentre(column, row));
+    }
+
+    FormModel model;
+    RecordingDialogs dialogs;
+    ToneTableWindow window{model, dialogs};
+};
+
+TEST_F(ToneTableTest, ShowsTheStandardTonesUnderTheirGroupNames) {
+    EXPECT_EQ(window.windowTitle(), "Tone Table");
+    EXPECT_EQ(window.size(), QSize(862, 319));
+    EXPECT_EQ(window.StringGrid1()->columnCount() + 1, 15);
+    EXPECT_EQ(window.StringGrid1()->rowCount() + 1, 11);
+
+    const QStringList heads = {"", "Mot 1", "Mot 2", "Mot 3", "Mot 4", "Mot 5", "Mot 6", "Mot A",
+                               "Mot B", "Mot Z", "Mot 10", "Mot 11", "GE A' ", "GE B' ", "GE C' "};
+    for (int column = 0; column < 15; ++column) EXPECT_EQ(window.CellText(column, 0), heads[column]);
+    for (int row = 1; row < 11; ++row) EXPECT_EQ(window.CellText(0, row), QString::number(row - 1));
+
+    struct Cell { int column, row; const char* text; };
+    for (const Cell& cell : {Cell{1, 1, "330.5"}, Cell{2, 4, "669.9"}, Cell{3, 1, "1092.4"},
+                             Cell{3, 2, "288.5"}, Cell{11, 10, "2468.2"}, Cell{14, 10, "622.5"},
+                             Cell{8, 8, "767.4"}, Cell{10, 4, "1598.0"}}) {
+        EXPECT_EQ(window.CellText(cell.column, cell.row), cell.text) << cell.column << "," << cell.row;
+        EXPECT_EQ(window.StringGrid1()->item(cell.row - 1, cell.column - 1)->textAlignment(),
+                  int(Qt::AlignCenter));
+    }
+    EXPECT_EQ(window.CurrentColumn(), 1);
+    EXPECT_EQ(window.CurrentRow(), 1);
+}
+
+// Every way of leaving the window is the pick.
+struct LeaveWay {
+    const char* name;
+    std::function<void(ToneTableWindow&)> leave;
+};
+
+class ToneTableLeaveTest : public ToneTableTest, public ::testing::WithParamInterface<LeaveWay> {};
+
+TEST_P(ToneTableLeaveTest, PutsTheSelectedToneIntoTheFieldTheMarkersName) {
+    // F9 after entering edtT13 in Standard mode opens the table for edtT13.
+    model.Enter("edtT13");
+    ASSERT_TRUE(HasEffect(model.PressF9(), EffectKind::OpenToneTable));
+    Open();
+    ClickCell(2, 4);  // "Mot 2", index 3
+    GetParam().leave(window);
+
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(TextOf(model, "edtT13"), "669.9");
+    EXPECT_EQ(Stored(model, "T13"), 6699u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWayOut, ToneTableLeaveTest,
+    ::testing::Values(
+        LeaveWay{"EnterKey", [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Return); }},
+        LeaveWay{"KeypadEnter", [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Enter); }},
+        LeaveWay{"DoubleClick",
+                 [](ToneTableWindow& w) {
+                     QTableWidget* grid = w.StringGrid1();
+                     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                                        grid->visualRect(grid->currentIndex()).center());
+                 }},
+        LeaveWay{"EnterButton", [](ToneTableWindow& w) { QTest::mouseClick(w.BtnEnter(), Qt::LeftButton); }},
+        LeaveWay{"ExitButton", [](ToneTableWindow& w) { QTest::mouseClick(w.BtnExit(), Qt::LeftButton); }},
+        LeaveWay{"Escape", [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Escape); }},
+        LeaveWay{"EscapeOnButton",
+                 [](ToneTableWindow& w) {
+                     w.BtnEnter()->setFocus();
+                     QTest::keyClick(w.BtnEnter(), Qt::Key_Escape);
+                 }},
+        LeaveWay{"CloseBox", [](ToneTableWindow& w) { w.close(); }}),
+    [](const ::testing::TestParamInfo<LeaveWay>& info) { return std::string(info.param.name); });
+
+TEST_F(ToneTableTest, DoubleClickedFieldTakesTheFirstCellOnExit) {
+    model.DoubleClick("edtT22");
+    Open();
+    QTest::mouseClick(window.BtnExit(), Qt::LeftButton);
+    EXPECT_EQ(TextOf(model, "edtT22"), "330.5");
+    EXPECT_EQ(Stored(model, "T22"), 3305u);
+}
+
+TEST_F(ToneTableTest, GroupFieldTakesThePick) {
+    model.DoubleClick("edtT32");
+    Open();
+    ClickCell(11, 10);
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Return);
+    EXPECT_EQ(TextOf(model, "edtT32"), "2468.2");
+    EXPECT_EQ(Stored(model, "T32"), 24682u);
+}
+
+TEST_F(ToneTableTest, ToneEqualToThePartnerIsRefusedAndTheStoredToneStays) {
+    TypeTone(model, "edtT21", "330.5");
+    ASSERT_EQ(TextOf(model, "edtT21"), "330.5");
+    const std::uint32_t storedT11 = Stored(model, "T11");
+    const std::string shownT11 = TextOf(model, "edtT11");
+    ASSERT_NE(storedT11, 3305u);
+    dialogs.messages.clear();
+
+    model.DoubleClick("edtT11");
+    Open();
+    ClickCell(1, 1);  // 330.5, the partner's tone
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Return);
+
+    EXPECT_FALSE(window.isVisible());  // the window closes all the same
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].kind, MessageKind::Exclamation);
+    EXPECT_EQ(dialogs.messages[0].text.rfind("Tone Frequency Error!", 0), 0u);
+    EXPECT_EQ(dialogs.parents[0], &window);  // over the tone table, which is still up
+    EXPECT_EQ(Stored(model, "T11"), storedT11);
+    EXPECT_EQ(TextOf(model, "edtT11"), shownT11);
+}
+
+TEST_F(ToneTableTest, WithoutAMarkerThePickOnlyCloses) {
+    model.Enter("edtT12");
+    model.MouseOverBackground();
+    const PagerImage before = model.Image();
+    Open();
+    ClickCell(4, 5);
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(model.Image(), before);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ToneTableTest, F9OpensOnlyInStandardModeWithAMarkerSet) {
+    struct Case {
+        const char* name;
+        std::function<void(FormModel&)> before;
+        bool opens;
+    };
+    const std::vector<Case> cases = {
+        {"tone field entered", [](FormModel& m) { m.Enter("edtT14"); }, true},
+        {"group field entered", [](FormModel& m) { m.Enter("edtT31"); }, true},
+        {"accepted tone, focus moved on by keyboard",
+         [](FormModel& m) {
+             TypeTone(m, "edtT12", "600");
+             m.Enter("chkPriority2");
+         },
+         true},
+        {"no field entered", [](FormModel&) {}, false},
+        {"mouse over the background",
+         [](FormModel& m) {
+             m.Enter("edtT12");
+             m.MouseOverBackground();
+         },
+         false},
+        {"User mode",
+         [](FormModel& m) {
+             m.Click("radUser");
+             m.Enter("edtT12");
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        FormModel fresh;
+        c.before(fresh);
+        EXPECT_EQ(HasEffect(fresh.PressF9(), EffectKind::OpenToneTable), c.opens) << c.name;
+    }
+}
+
+TEST_F(ToneTableTest, HeadRowAndIndexColumnCannotBeSelected) {
+    Open();
+    ClickCell(6, 3);
+    ASSERT_EQ(window.CurrentColumn(), 6);
+    ASSERT_EQ(window.CurrentRow(), 3);
+
+    QHeaderView* heads = window.StringGrid1()->horizontalHeader();
+    QTest::mouseClick(heads->viewport(), Qt::LeftButton, {},
+                      QPoint(heads->sectionViewportPosition(1) + 10, heads->height() / 2));
+    QHeaderView* indexes = window.StringGrid1()->verticalHeader();
+    QTest::mouseClick(indexes->viewport(), Qt::LeftButton, {},
+                      QPoint(indexes->width() / 2, indexes->sectionViewportPosition(4) + 5));
+    EXPECT_EQ(window.CurrentColumn(), 6);
+    EXPECT_EQ(window.CurrentRow(), 3);
+
+    ClickCell(6, 1);
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Up);
+    EXPECT_EQ(window.CurrentRow(), 1);
+    ClickCell(1, 1);
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Left);
+    EXPECT_EQ(window.CurrentColumn(), 1);
+
+    EXPECT_FALSE(window.SelectCell(6, 0));
+    EXPECT_FALSE(window.SelectCell(0, 5));
+    EXPECT_EQ(window.CurrentColumn(), 1);
+    EXPECT_EQ(window.CurrentRow(), 1);
+}
+
+TEST_F(ToneTableTest, SecondOpeningStartsOnTheCellPickedBefore) {
+    model.DoubleClick("edtT11");
+    Open();
+    ClickCell(7, 6);
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Down);  // keyboard moves count too
+    QTest::keyClick(window.StringGrid1(), Qt::Key_Return);
+    ASSERT_EQ(TextOf(model, "edtT11"), window.CellText(7, 7).toStdString());
+
+    model.DoubleClick("edtT12");
+    Open();
+    EXPECT_EQ(window.CurrentColumn(), 7);
+    EXPECT_EQ(window.CurrentRow(), 7);
+    QTest::mouseClick(window.BtnExit(), Qt::LeftButton);
+    EXPECT_EQ(TextOf(model, "edtT12"), window.CellText(7, 7).toStdString());
+}
+
+// --- Password ---------------------------------------------------------------
+
+class PasswordTest : public ::testing::Test {
+protected:
+    void Open() {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    void Submit(const QString& code, bool byEnter) {
+        QTest::keyClicks(window.EdtPwd(), code);
+        if (byEnter)
+            QTest::keyClick(window.EdtPwd(), Qt::Key_Return);
+        else
+            QTest::mouseClick(window.BtnOK(), Qt::LeftButton);
+    }
+    bool TabShown() const { return model.Find("TabSheet4")->visible; }
+    bool AdvanceEnabled() const { return model.Find("Advance2")->enabled; }
+
+    FormModel model;
+    RecordingDialogs dialogs;
+    PasswordWindow window{model, dialogs};
+};
+
+TEST_F(PasswordTest, EntryIsMaskedWhiteOnBlack) {
+    Open();
+    EXPECT_EQ(window.windowTitle(), "Password");
+    EXPECT_EQ(window.BtnOK()->text(), "OK");
+    EXPECT_EQ(window.BtnCancel()->text(), "Exit");
+    EXPECT_TRUE(window.EdtPwd()->hasFocus());
+    QTest::keyClicks(window.EdtPwd(), "ab 1");
+    EXPECT_EQ(window.EdtPwd()->displayText(), "****");
+    const QImage shot = window.EdtPwd()->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(shot.width() / 2, 3)), QColor(Qt::black));
+}
+
+struct CodeCase {
+    const char* name;
+    const char* typed;
+    bool accepted;
+    bool byEnter;
+};
+
+class PasswordCodeTest : public PasswordTest, public ::testing::WithParamInterface<CodeCase> {};
+
+TEST_P(PasswordCodeTest, UpperCasesAndTrimsTheEntry) {
+    const CodeCase& c = GetParam();
+    Open();
+    ASSERT_FALSE(TabShown());
+    Submit(c.typed, c.byEnter);
+    if (c.accepted) {
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(TabShown());
+        EXPECT_FALSE(AdvanceEnabled());
+    } else {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0], (Message{MessageKind::Exclamation, "Password is Error !"}));
+        EXPECT_EQ(dialogs.parents[0], &window);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(window.EdtPwd()->text().isEmpty());
+        EXPECT_TRUE(window.EdtPwd()->hasFocus());
+        EXPECT_FALSE(TabShown());
+        EXPECT_TRUE(AdvanceEnabled());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, PasswordCodeTest,
+    ::testing::Values(CodeCase{"Exact", "HW527", true, false}, CodeCase{"ExactByEnter", "HW527", true, true},
+                      CodeCase{"LowerCase", "hw527", true, false}, CodeCase{"LowerCaseByEnter", "hw527", true, true},
+                      CodeCase{"BlanksAround", "  Hw527 ", true, true},
+                      CodeCase{"ExtraAtEnd", "HW5270", false, false}, CodeCase{"ExtraAtEndByEnter", "hw527x", false, true},
+                      CodeCase{"BlankInside", "HW 527", false, true}, CodeCase{"Short", "HW52", false, false},
+                      CodeCase{"Empty", "", false, true}),
+    [](const ::testing::TestParamInfo<CodeCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PasswordTest, ThreeWrongEntriesCloseTheWindowWithTheTabStillHidden) {
+    Open();
+    Submit("one", false);
+    Submit("two", true);
+    EXPECT_TRUE(window.isVisible());
+    Submit("three", false);
+    EXPECT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(TabShown());
+    EXPECT_TRUE(AdvanceEnabled());
+
+    // The next opening allows three more tries, and starts empty.
+    Open();
+    EXPECT_TRUE(window.EdtPwd()->text().isEmpty());
+    Submit("four", true);
+    Submit("five", true);
+    EXPECT_TRUE(window.isVisible());
+    Submit("hw527", true);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(TabShown());
+    EXPECT_FALSE(AdvanceEnabled());
+}
+
+TEST_F(PasswordTest, ExitChangesNothing) {
+    Open();
+    QTest::keyClicks(window.EdtPwd(), "HW527");
+    QTest::mouseClick(window.BtnCancel(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(TabShown());
+    EXPECT_TRUE(AdvanceEnabled());
+}
+
+// --- About box --------------------------------------------------------------
+
+TEST(AboutBoxTest, ShowsTheProductAndOpensItsLinks) {
+    std::vector<QUrl> opened;
+    AboutBox box(nullptr, [&](const QUrl& url) { opened.push_back(url); });
+    EXPECT_EQ(box.windowTitle(), "About");
+    EXPECT_EQ(box.ProductName()->text(), "MK843_NB");
+    EXPECT_EQ(box.Version()->text(), "Version 3.8.5 (2012.11.14)");
+    EXPECT_EQ(box.LblUrl()->text(), AboutBox::kHomePage);
+    EXPECT_EQ(box.LblEmail()->text(), AboutBox::kEmailAddress);
+
+    for (int opening = 0; opening < 2; ++opening) {
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+        EXPECT_EQ(box.ProductName()->text(), "MK843_NB");
+        if (opening == 0)
+            QTest::mouseClick(box.OKButton(), Qt::LeftButton);
+        else
+            box.close();
+        EXPECT_FALSE(box.isVisible());
+        EXPECT_EQ(box.result(), opening == 0 ? QDialog::Accepted : QDialog::Rejected);
+    }
+
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    QTest::mouseClick(box.LblUrl(), Qt::LeftButton);
+    QTest::mouseClick(box.LblEmail(), Qt::LeftButton);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], QUrl(AboutBox::kHomePage));
+    EXPECT_EQ(opened[1], QUrl("mailto:" + AboutBox::kEmailAddress));
+    EXPECT_EQ(opened[1].scheme(), "mailto");
+}
+
+TEST(AboutBoxTest, HoveringALinkMakesItBold) {
+    AboutBox box(nullptr, [](const QUrl&) {});
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    for (QLabel* link : {box.LblUrl(), box.LblEmail()}) {
+        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        EXPECT_TRUE(link->font().underline());
+        EXPECT_FALSE(link->font().bold());
+        const QSize before = box.size();
+
+        QEnterEvent enter(QPointF(2, 2), link->mapToGlobal(QPointF(2, 2)), link->mapToGlobal(QPointF(2, 2)));
+        QApplication::sendEvent(link, &enter);
+        EXPECT_TRUE(link->font().bold());
+        EXPECT_TRUE(link->font().underline());
+
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+        EXPECT_FALSE(link->font().bold());
+        EXPECT_TRUE(link->font().underline());
+        EXPECT_EQ(box.size(), before);
+    }
+}
+
+// --- Reset help -------------------------------------------------------------
+
+TEST(HelpWindowTest, ShowsTheSixteenLinesWithTheirLeadingBlanks) {
+    struct Line { int blanks; const char* text; };
+    const Line expected[] = {
+        {22, "RESET FUNCTION HELP"},
+        {1, "This field sets the method to reset the audio."},
+        {1, "There are 6 methods, depending on the model."},
+        {1, "1. Auto RESET:"},
+        {4, "Resets the audio when carrier drops."},
+        {1, "2. Delay N sec Auto Reset:"},
+        {4, "Waits N seconds before checking carrier drop."},
+        {1, "3. Manual RESET:"},
+        {4, "Resets the audio only when the Reset Switch is depressed."},
+        {1, "4. Time-out RESET:"},
+        {4, "Resets after a selected amount of time only."},
+        {1, "5. Revert SQ:"},
+        {4, "Reverts to Monitor Mode after receiving a SelCall page."},
+        {1, "6. Delay AUTO_N with Revert:"},
+        {4, "Wait N seconds and then behave as monitor mode "},
+        {4, "until the reset button is pushed."},
+    };
+    HelpWindow help;
+    const QTextDocument* document = help.Memo1()->document();
+    ASSERT_EQ(document->blockCount(), 16);
+    for (int i = 0; i < 16; ++i) {
+        const QString want = QString(expected[i].blanks, QLatin1Char(' ')) + QString::fromLatin1(expected[i].text);
+        EXPECT_EQ(document->findBlockByNumber(i).text(), want) << "line " << i + 1;
+    }
+    EXPECT_TRUE(help.Memo1()->isReadOnly());
+    EXPECT_EQ(help.Memo1()->palette().color(QPalette::Text), QColor(0x00, 0x80, 0x80));
+    EXPECT_TRUE(help.Memo1()->font().bold());
+}
+
+TEST(HelpWindowTest, BorderlessWindowClosedByOK) {
+    HelpWindow help;
+    EXPECT_TRUE(help.windowFlags() & Qt::FramelessWindowHint);
+    help.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    EXPECT_EQ(help.size(), QSize(561, 305));
+    EXPECT_TRUE(help.rect().contains(help.Button1()->geometry()));
+    QTest::mouseClick(help.Button1(), Qt::LeftButton);
+    EXPECT_FALSE(help.isVisible());
+}
+
+// --- Board-test splash ------------------------------------------------------
+
+TEST(BoardTestSplashTest, NamesTheProgrammerOncePrepared) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(100, 100, 833, 700);
+    BoardTestSplash splash(&mainWindow);
+    EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(splash.size(), QSize(320, 81));
+    EXPECT_EQ(splash.Label1()->text(), "Target board testing .....");
+
+    splash.Prepare();
+    EXPECT_EQ(splash.Label2()->text(), "MK843_NB Programmer");
+    EXPECT_EQ(splash.Label2()->x(), 85);
+    splash.ShowOver(&mainWindow);
+    EXPECT_TRUE(splash.isVisible());
+    splash.hide();
+    EXPECT_FALSE(splash.isVisible());
+}
+
+}  // namespace
+}  // namespace mk843nb
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
