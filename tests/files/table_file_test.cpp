@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "files/table_file.h"
+#include "files/table_file_messages.h"
+#include "files/table_io.h"
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers the dialogs from a script and records what was asked and shown.
+class ScriptedUi : public TableFileUi {
+public:
+    std::deque<std::optional<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<bool> yesNoAnswers;
+    std::vector<FileDialogRequest> requests;
+    std::vector<Message> questions;
+    std::vector<Message> shown;
+
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override {
+        requests.push_back(request);
+        return Next(openAnswers);
+    }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
+        requests.push_back(request);
+        return Next(saveAnswers);
+    }
+    bool AskYesNo(const Message& question) override {
+        questions.push_back(question);
+        if (yesNoAnswers.empty()) ADD_FAILURE() << "unexpected question";
+        const bool answer = !yesNoAnswers.empty() && yesNoAnswers.front();
+        if (!yesNoAnswers.empty()) yesNoAnswers.pop_front();
+        return answer;
+    }
+    void Show(const Message& message) override { shown.push_back(message); }
+
+private:
+    static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected dialog";
+            return std::nullopt;
+        }
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+std::vector<std::uint8_t> Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> ImageBytes(const PagerImage& image) { return {image.begin(), image.end()}; }
+
+PagerImage Patterned(std::uint8_t seed) {
+    PagerImage image{};
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + seed);
+    return image;
+}
+
+const fs::path kFixtures = MK843NB_FIXTURES;
+
+class TableFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "tblXXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        start = pattern;
+        other = start / "other";
+        fs::create_directory(other);
+    }
+    void TearDown() override { fs::remove_all(start); }
+
+    // Everything in a folder but sub-folders; no temporary may be left behind.
+    std::vector<std::string> Listing(const fs::path& folder) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (!entry.is_directory()) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path start;
+    fs::path other;
+    ScriptedUi ui;
+};
+
+TEST_F(TableFileTest, OpenReplacesAsManyBytesAsTheFileHolds) {
+    struct Case {
+        std::size_t fileSize;
+        std::size_t replaced;
+    };
+    for (const Case c : {Case{256, 256}, Case{300, 256}, Case{10, 10}, Case{0, 0}}) {
+        std::vector<std::uint8_t> content(c.fileSize);
+        for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<std::uint8_t>(0xA0 + i);
+        const fs::path file = other / "t.tbl";
+        WriteBytes(file, content);
+        TableFile tables(ui, start);
+        PagerImage image = DefaultImage();
+        ui.openAnswers.push_back(file.string());
+        const auto outcome = tables.OpenTable(image);
+        EXPECT_TRUE(outcome.imageReplaced);
+        for (std::size_t i = 0; i < kImageSize; ++i)
+            ASSERT_EQ(image[i], i < c.replaced ? content[i] : DefaultImage()[i]) << c.fileSize << " at " << i;
+        EXPECT_EQ(tables.CurrentDirectory(), other);
+    }
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(ui.requests.front().fileMustExist);
+    EXPECT_EQ(ui.requests.front().fileName, "");
+    EXPECT_EQ(ui.requests.front().initialDir, start.string());
+    EXPECT_EQ(ui.requests.front().filter, "Table files (*.tbl)|*.tbl");
+    EXPECT_EQ(ui.requests.front().defaultExt, "tbl");
+}
+
+TEST_F(TableFileTest, OpenShortFixtureChangesOnlyItsBytes) {
+    TableFile tables(ui, start);
+    PagerImage image = DefaultImage();
+    ui.openAnswers.push_back((kFixtures / "short_10_bytes.tbl").string());
+    ASSERT_TRUE(tables.OpenTable(image).imageReplaced);
+    for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(image[i], 0xA0 + i);
+    EXPECT_TRUE(std::equal(image.begin() + 10, image.end(), DefaultImage().begin() + 10));
+}
+
+TEST_F(TableFileTest, OpenFailuresLeaveTheImageAlone) {
+    for (const fs::path& bad : {other / "missing.tbl", other}) {  // a missing file; a folder cannot be read
+        TableFile tables(ui, start);
+        PagerImage image = DefaultImage();
+        ui.shown.clear();
+        ui.openAnswers.push_back(bad.string());
+        EXPECT_FALSE(tables.OpenTable(image).imageReplaced) << bad;
+        EXPECT_EQ(image, DefaultImage());
+        EXPECT_EQ(ui.shown, std::vector<Message>{kOpenErrorMessage}) << bad;
+    }
+    TableFile tables(ui, start);
+    PagerImage image = DefaultImage();
+    ui.openAnswers.push_back(std::nullopt);  // cancelled
+    EXPECT_FALSE(tables.OpenTable(image).imageReplaced);
+    EXPECT_EQ(image, DefaultImage());
+}
+
+TEST_F(TableFileTest, SaveOfTheDefaultTableAsksFirst) {
+    TableFile tables(ui, start);
+    ui.yesNoAnswers = {false};
+    tables.SaveTable(Patterned(1));
+    EXPECT_EQ(ui.questions, std::vector<Message>{kSaveDefaultQuestion});
+    EXPECT_TRUE(Listing(start).empty());
+
+    ui.yesNoAnswers = {true};
+    tables.SaveTable(Patterned(1));
+    EXPECT_EQ(Listing(start), std::vector<std::string>{"default.tbl"});
+    EXPECT_EQ(Bytes(start / "default.tbl"), ImageBytes(Patterned(1)));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(TableFileTest, SaveKeepsTheFirstBackup) {
+    TableFile tables(ui, start);
+    ui.yesNoAnswers = {true, true, true};
+    tables.SaveTable(Patterned(1));
+    tables.SaveTable(Patterned(2));
+    EXPECT_EQ(Listing(start), (std::vector<std::string>{"default.BAK", "default.tbl"}));
+    EXPECT_EQ(Bytes(start / "default.BAK"), ImageBytes(Patterned(1)));
+    tables.SaveTable(Patterned(3));
+    EXPECT_EQ(Bytes(start / "default.BAK"), ImageBytes(Patterned(1)));  // the old backup stays
+    EXPECT_EQ(Bytes(start / "default.tbl"), ImageBytes(Patterned(3)));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(TableFileTest, SaveAfterSaveAsWritesThatFileWithoutAsking) {
+    TableFile tables(ui, start);
+    const fs::path chosen = other / "pager7.tbl";
+    ui.saveAnswers.push_back(chosen.string());
+    tables.SaveTableAs(Patterned(1));
+    EXPECT_EQ(tables.SaveFileName(), chosen.string());
+    tables.SaveTable(Patterned(2));
+    EXPECT_TRUE(ui.questions.empty());
+    // The dialog moved the current directory to the chosen file's folder; the backup goes there.
+    EXPECT_EQ(Bytes(other / "pager7.BAK"), ImageBytes(Patterned(1)));
+    EXPECT_EQ(Bytes(chosen), ImageBytes(Patterned(2)));
+    EXPECT_EQ(ui.requests.back().fileName, "default.tbl");
+    EXPECT_TRUE(ui.requests.back().confirmOverwrite);
+}
+
+TEST_F(TableFileTest, SaveReportsAFailedWrite) {
+    TableFile tables(ui, start);
+    ui.saveAnswers.push_back((other / "gone" / "x.tbl").string());
+    tables.SaveTableAs(Patterned(1));
+    ui.shown.clear();
+    tables.SaveTable(Patterned(2));
+    EXPECT_EQ(ui.shown, std::vector<Message>{kSaveErrorMessage});
+}
+
+TEST_F(TableFileTest, SaveAsWritesExactly256BytesOverALongerFile) {
+    const fs::path file = start / "long.tbl";
+    WriteBytes(file, std::vector<std::uint8_t>(300, 0xEE));
+    TableFile tables(ui, start);
+    ui.saveAnswers.push_back(file.string());
+    const auto outcome = tables.SaveTableAs(Patterned(4));
+    EXPECT_EQ(Bytes(file), ImageBytes(Patterned(4)));
+    EXPECT_EQ(outcome.statusText, "File Name:long.tbl");
+    EXPECT_EQ(Listing(start), std::vector<std::string>{"long.tbl"});
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(TableFileTest, SaveAsFailureLeavesNothingBehind) {
+    const fs::path folderAsTarget = other;  // a folder cannot become a table file
+    TableFile tables(ui, start);
+    ui.saveAnswers = {(start / "nowhere" / "x.tbl").string(), folderAsTarget.string(), std::nullopt};
+    EXPECT_FALSE(tables.SaveTableAs(Patterned(1)).statusText);
+    EXPECT_FALSE(tables.SaveTableAs(Patterned(1)).statusText);
+    EXPECT_EQ(ui.shown, (std::vector<Message>{kSaveErrorMessage, kSaveErrorMessage}));
+    EXPECT_TRUE(fs::is_directory(other));
+    EXPECT_FALSE(tables.SaveTableAs(Patterned(1)).statusText);  // cancelled: no message
+    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_TRUE(Listing(start).empty());
+}
+
+TEST_F(TableFileTest, SaveAsFollowsASymbolicLinkAndKeepsPermissions) {
+    const fs::path real = other / "real.tbl";
+    WriteBytes(real, std::vector<std::uint8_t>(10, 0));
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::path link = start / "link.tbl";
+    fs::create_symlink(real, link);
+    TableFile tables(ui, start);
+    ui.saveAnswers.push_back(link.string());
+    tables.SaveTableAs(Patterned(5));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Bytes(real), ImageBytes(Patterned(5)));
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(TableFileTest, LoadDefaultTable) {
+    struct Case {
+        const char* fixture;  // nullptr: no default.tbl
+        bool replaced;
+        std::vector<Message> shown;
+    };
+    const Case cases[] = {
+        {nullptr, false, {}},
+        {"shipped_default.tbl", true, {}},
+        {"other_model.tbl", false, {kNotMk842DefaultMessage}},
+        {"mk842_short_250.tbl", true, {}},
+    };
+    for (const Case& c : cases) {
+        fs::remove(start / "default.tbl");
+        if (c.fixture) fs::copy_file(kFixtures / c.fixture, start / "default.tbl");
+        ui.shown.clear();
+        TableFile tables(ui, start);
+        PagerImage image = Patterned(9);
+        const auto outcome = tables.LoadDefaultTable(image);
+        EXPECT_EQ(outcome.imageReplaced, c.replaced) << (c.fixture ? c.fixture : "none");
+        EXPECT_EQ(ui.shown, c.shown) << (c.fixture ? c.fixture : "none");
+        EXPECT_EQ(tables.OpenFileName(), "default.tbl");
+        if (!c.replaced) {
+            EXPECT_EQ(image, Patterned(9));
+            continue;
+        }
+        std::vector<std::uint8_t> expected = Bytes(kFixtures / c.fixture);
+        expected.resize(kImageSize, 0);  // a short default table leaves zeros at the end
+        EXPECT_EQ(ImageBytes(image), expected);
+    }
+}
+
+TEST_F(TableFileTest, LoadDefaultTableThatCannotBeRead) {
+    fs::create_directory(start / "default.tbl");
+    TableFile tables(ui, start);
+    PagerImage image = DefaultImage();
+    EXPECT_FALSE(tables.LoadDefaultTable(image).imageReplaced);
+    EXPECT_EQ(ui.shown, std::vector<Message>{kOpenDefaultErrorMessage});
+    EXPECT_EQ(image, DefaultImage());
+}
+
+TEST(TableFileMessages, ExactTextsAndKinds) {
+    EXPECT_EQ(kOpenErrorMessage.text, "Open Error!");
+    EXPECT_EQ(kSaveErrorMessage.kind, MessageKind::Exclamation);
+    EXPECT_EQ(kNotMk842DefaultMessage.kind, MessageKind::Plain);
+    EXPECT_EQ(CaptionOf(kNotMk842DefaultMessage.kind), "MK843_NB V3.8.5");
+    EXPECT_EQ(kSaveDefaultQuestion.text,
+              "Click OK will save all changes to the default file.\nThis will change all the default values and "
+              "automatically loaded up by MK842 programming software in the future.");
+}
+
+}  // namespace
+}  // namespace mk843nb
