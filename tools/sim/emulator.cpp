@@ -48,6 +48,14 @@ bool Emulator::Handle(const Response& response, Clock::time_point received, Pace
     }
     if (response.stored) Save();
     if (response.hangUp) {
+        // Hang up once the program has taken the reply (a closing master discards
+        // what is still queued), or after a second if it never does. The kernel
+        // hands written bytes to the slave side a moment later, so an empty queue
+        // counts only after a short settling time.
+        const auto settled = Clock::now() + std::chrono::milliseconds(20);
+        const auto limit = Clock::now() + std::chrono::seconds(1);
+        while ((Clock::now() < settled || terminal_.PendingForProgram() > 0) && Clock::now() < limit)
+            if (!PacedLine::SleepUntil(Clock::now() + std::chrono::milliseconds(2))) break;
         terminal_.Close();
         trace_.Note(response.frame, Clock::now(), "hung up: pseudo-terminal closed");
         return false;

@@ -77,13 +77,13 @@ int main(int argc, char** argv) {
 
         BlockStopSignals();
         PseudoTerminal terminal;
+        Trace tracer(trace, Clock::now());
+        Emulator emulator(terminal, responder, {baud, std::chrono::milliseconds(turnaroundMs), savePath}, tracer);
+        // Everything is in place before the device is announced.
+        emulator.Save();
         if (!linkPath.empty()) MakeLink(linkPath, terminal.SlavePath());
         std::printf("%s\n", terminal.SlavePath().c_str());
         std::fflush(stdout);
-
-        Trace tracer(trace, Clock::now());
-        Emulator emulator(terminal, responder, {baud, std::chrono::milliseconds(turnaroundMs), savePath}, tracer);
-        emulator.Save();
         const auto end = emulator.Run();
         tracer.Note(Clock::now(), end == Emulator::End::HungUp ? "ended after the hang-up" : "stopped");
         emulator.Save();

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -40,6 +41,12 @@ PseudoTerminal::PseudoTerminal() {
 }
 
 PseudoTerminal::~PseudoTerminal() { Close(); }
+
+int PseudoTerminal::PendingForProgram() const {
+    int count = 0;
+    if (heldSlave_ < 0 || ::ioctl(heldSlave_, TIOCINQ, &count) != 0) return 0;
+    return count;
+}
 
 void PseudoTerminal::Close() {
     if (heldSlave_ >= 0) ::close(heldSlave_);

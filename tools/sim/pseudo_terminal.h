@@ -21,7 +21,11 @@ public:
     const std::string& SlavePath() const { return slavePath_; }
     bool IsOpen() const { return master_ >= 0; }
 
-    // Closes both sides: whoever has the slave open sees a hang-up.
+    // Bytes sent to the program that it has not read yet.
+    int PendingForProgram() const;
+
+    // Closes both sides: whoever has the slave open sees a hang-up, and loses
+    // what it has not read yet.
     void Close();
 
 private:
