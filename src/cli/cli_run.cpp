@@ -1,0 +1,36 @@
+#include "cli/cli_run.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace mk843nb::cli {
+
+int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands) {
+    CLI::App app("Programs two-tone sequential voice pagers: table files and the programmer board.",
+                 "mk843nb-cli");
+    app.set_version_flag("--version", "mk843nb-cli 3.8.5");
+    app.require_subcommand(1);
+    for (CommandRegistrar add : commands) add(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForAllHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return kExitUsage;
+    } catch (const CommandFailure& failure) {
+        std::cerr << failure.what() << '\n';
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << '\n';
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace mk843nb::cli

@@ -1,0 +1,9 @@
+#include "cli/cli_run.h"
+
+int main(int argc, char** argv) {
+    using namespace mk843nb::cli;
+    return RunCli(argc, argv, {
+        RegisterNewCommand,
+        RegisterPortsCommand, RegisterReadCommand, RegisterWriteCommand, RegisterVerifyCommand,
+    });
+}

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "image/pager_image.h"
+
+extern char** environ;
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kCli = std::string(MK843NB_BIN_DIR) + "/src/cli/mk843nb-cli";
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CliNewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "cliXXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs the real executable with its output in files beside the test's folder.
+    CliRun Cli(std::vector<std::string> args) const {
+        const fs::path out = dir.string() + ".out";
+        const fs::path err = dir.string() + ".err";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        args.insert(args.begin(), kCli);
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        CliRun run;
+        if (posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+            int wstatus = 0;
+            waitpid(pid, &wstatus, 0);
+            run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return run;
+    }
+
+    fs::path dir;
+};
+
+// What the window saves right after a fresh start: the default image with its
+// model tag, as the start-up refresh leaves it.
+std::string ExpectedFreshStart() {
+    PagerImage image = DefaultImage();
+    image[18] = 0x8B;  // call 1 is on: its second tone's decoder word is recomputed with 0x8000
+    const std::uint8_t synthesizer[] = {0x00, 0x00, 0x80, 0x11, 0x00, 0x0A, 0xC0, 0x00};  // Auto found 25 kHz
+    std::copy(std::begin(synthesizer), std::end(synthesizer), image.begin() + 120);
+    return {image.begin(), image.end()};
+}
+
+TEST_F(CliNewTest, WritesTheFreshStartImage) {
+    const fs::path file = dir / "x.tbl";
+    const CliRun run = Cli({"new", file.string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const std::string bytes = Slurp(file);
+    ASSERT_EQ(bytes.size(), 256u);
+    EXPECT_EQ(bytes, ExpectedFreshStart());
+    EXPECT_EQ(bytes[10], 32);                         // CSpace: Auto with 25 kHz
+    EXPECT_EQ(static_cast<unsigned char>(bytes[70]), 240);  // Reminder 120 s
+}
+
+TEST_F(CliNewTest, ReplacesALongerFileWithExactly256Bytes) {
+    const fs::path file = dir / "long.tbl";
+    std::ofstream(file, std::ios::binary) << std::string(1000, 'z');
+    EXPECT_EQ(Cli({"new", file.string()}).status, 0);
+    EXPECT_EQ(Slurp(file), ExpectedFreshStart());
+}
+
+TEST_F(CliNewTest, AFileThatCannotBeWrittenIsASaveError) {
+    const fs::path file = dir / "missing" / "x.tbl";
+    const CliRun run = Cli({"new", file.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Save Error!\n");
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(CliNewTest, UsageErrorsHelpAndVersion) {
+    const std::vector<std::vector<std::string>> usageErrors = {
+        {}, {"new"}, {"new", "a.tbl", "b.tbl"}, {"--frobnicate"}, {"frobnicate"}};
+    for (const auto& args : usageErrors) {
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args.front());
+        EXPECT_FALSE(run.err.empty());
+    }
+    const CliRun help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("new"), std::string::npos);
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "mk843nb-cli 3.8.5\n");
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+}  // namespace
+}  // namespace mk843nb
