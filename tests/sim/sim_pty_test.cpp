@@ -240,6 +240,18 @@ TEST(SimThroughAPty, EndsCleanlyOnSigtermAndSigint) {
     }
 }
 
+TEST(SimThroughAPty, ReplyNobodyReadsIsLostLikeOnALineAndServingGoesOn) {
+    SimProcess sim({"--baud", "0"});
+    {
+        Port careless(sim.DevicePath());
+        for (int i = 0; i < 60; ++i) careless.Send(kBlock0);  // 60 x 143 reply bytes, never read
+        ASSERT_TRUE(sim.WaitForTrace("rx #60 ", 5s));
+    }
+    const auto start = Clock::now();
+    EXPECT_EQ(Exchange(sim.DevicePath(), kPing, 15), Request({0x33, 0x52, 0x00, 0x00, 0x85}));
+    EXPECT_LT(Seconds(Clock::now() - start), 2.0);
+}
+
 TEST(SimThroughAPty, RefusesBadOptionsWithAMessage) {
     struct Case {
         std::vector<std::string> options;

@@ -106,19 +106,15 @@ bool PacedLine::Send(const Bytes& bytes, Clock::time_point start, std::chrono::m
     return true;
 }
 
+// Like a UART, the line never waits for the receiver: what does not fit into the
+// program's input queue (a program that stopped reading and never purges) is lost.
 bool PacedLine::WriteAll(const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         const ssize_t put = ::write(fd_, data, size);
-        if (put > 0) {
-            data += put;
-            size -= static_cast<std::size_t>(put);
-            continue;
-        }
-        if (put < 0 && errno != EAGAIN && errno != EINTR) return true;  // nobody listening: the bytes are lost
-        pollfd fd{fd_, POLLOUT, 0};
-        const int ready = WaitFor(&fd, 1, std::chrono::seconds(1));
-        if (ready < 0 && StopRequested()) return false;
-        if (ready == 0) return true;  // the program stopped reading: drop the rest, as a line would
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return !StopRequested();
+        data += put;
+        size -= static_cast<std::size_t>(put);
     }
     return true;
 }
