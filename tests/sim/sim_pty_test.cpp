@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -160,14 +161,17 @@ TEST(SimThroughAPty, StoresAWriteReadsItBackAndSavesIt) {
         for (std::size_t address = 0; address < 256; address += 8) {
             port.Send(WriteRequest(image, address));
             ASSERT_EQ(port.Receive(16), kAck) << "address " << address;
+            // Whoever has the acknowledgement finds the bytes in the save file.
+            const Bytes file = ReadFileBytes(saved);
+            ASSERT_EQ(file.size(), 256u);
+            EXPECT_TRUE(std::equal(image.begin() + address, image.begin() + address + 8, file.begin() + address));
         }
         port.Send(kBlock0);
         EXPECT_EQ(Data(port.Receive(143)), Bytes(image.begin(), image.begin() + 128));
         port.Send(kBlock128);
         EXPECT_EQ(Data(port.Receive(143)), Bytes(image.begin() + 128, image.end()));
     }
-    // Saved after each write, before the emulator ends.
-    EXPECT_EQ(ReadFileBytes(saved), Bytes(image.begin(), image.end()));
+        EXPECT_EQ(ReadFileBytes(saved), Bytes(image.begin(), image.end()));
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_EQ(ReadFileBytes(saved), Bytes(image.begin(), image.end()));
 }

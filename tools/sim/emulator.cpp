@@ -40,13 +40,14 @@ Emulator::End Emulator::Run() {
 bool Emulator::Handle(const Response& response, Clock::time_point received, PacedLine& line) {
     trace_.Received(response.frame, received, response.request);
     if (!response.note.empty()) trace_.Note(response.frame, received, response.note);
-    if (!response.reply.empty()) {
-        const auto start = received + options_.turnaround;
-        PacedLine::SleepUntil(start);
-        trace_.Sent(response.frame, std::max(start, Clock::now()), response.reply);
-        line.Send(response.reply, std::max(start, Clock::now()), response.gap, response.gapBeforeByte);
-    }
+    // Saved before the acknowledgement goes out, so whoever got it finds the file up to date.
     if (response.stored) Save();
+    if (!response.reply.empty()) {
+        if (!PacedLine::SleepUntil(received + options_.turnaround)) return true;
+        const auto start = Clock::now();
+        trace_.Sent(response.frame, start, response.reply);
+        line.Send(response.reply, start, response.gap, response.gapBeforeByte);
+    }
     if (response.hangUp) {
         // Hang up once the program has taken the reply (a closing master discards
         // what is still queued), or after a second if it never does. The kernel
