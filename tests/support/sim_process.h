@@ -79,7 +79,7 @@ public:
     std::vector<Bytes> Received() const;
     std::vector<Bytes> Sent() const;
 
-    // Where the emulator binary is (built with the tests).
+    // Where the emulator binary is: $MK843NB_SIM if set, else the one built with the tests.
     static std::string ExecutablePath();
 
 private:
