@@ -1,0 +1,49 @@
+#include "link/console_link.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <ostream>
+
+#include "link/comm_port.h"
+
+namespace mk843nb {
+
+void ConsoleLinkHooks::TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                                  std::int64_t timeMs) {
+    if (!tracing_) return;
+    char head[48];
+    std::snprintf(head, sizeof head, "%4lld.%03lld s  %-8s  ", static_cast<long long>(timeMs / 1000),
+                  static_cast<long long>(timeMs % 1000), direction == FrameDirection::Sent ? "sent" : "received");
+    std::string line = head;
+    if (bytes.empty()) line += "(nothing)";
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
+        line += hex;
+    }
+    trace_ << line << '\n' << std::flush;
+}
+
+namespace {
+
+std::unique_ptr<QCoreApplication> MakeApplicationIfNone() {
+    if (QCoreApplication::instance() != nullptr) return nullptr;
+    static int argc = 1;
+    static char name[] = "mk843nb";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+}  // namespace
+
+ConsoleLink::ConsoleLink(const std::string& port, bool trace, std::ostream& traceStream)
+    : app_(MakeApplicationIfNone()), hooks_(traceStream, trace) {
+    session_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, hooks_);
+    session_->SetPortTable({{{port, ""}}, 0});
+}
+
+ConsoleLink::~ConsoleLink() {
+    session_.reset();
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "link/event_loop_clock.h"
+#include "link/link_hooks.h"
+#include "link/link_session.h"
+
+class QCoreApplication;
+
+namespace mk843nb {
+
+// Prints every frame as "  0.123 s  sent      42 72 ..." (seconds since the
+// link started, then the bytes in hex) when tracing; otherwise shows nothing.
+class ConsoleLinkHooks : public LinkHooks {
+public:
+    ConsoleLinkHooks(std::ostream& trace, bool tracing) : trace_(trace), tracing_(tracing) {}
+    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes, std::int64_t timeMs) override;
+
+private:
+    std::ostream& trace_;
+    bool tracing_;
+};
+
+// The link for a program without a window: makes the Qt application object the
+// waits need when there is none, and one session on the one given port.
+class ConsoleLink {
+public:
+    ConsoleLink(const std::string& port, bool trace, std::ostream& traceStream);
+    ~ConsoleLink();
+    ConsoleLink(const ConsoleLink&) = delete;
+    ConsoleLink& operator=(const ConsoleLink&) = delete;
+
+    LinkSession& Session() { return *session_; }
+
+private:
+    std::unique_ptr<QCoreApplication> app_;
+    EventLoopClock clock_;
+    ConsoleLinkHooks hooks_;
+    std::unique_ptr<LinkSession> session_;
+};
+
+}  // namespace mk843nb
