@@ -43,7 +43,11 @@ HelpWindow::HelpWindow(QWidget* parent)
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setGeometry(0, 0, kClientWidth, kClientHeight);
     memo1_->setReadOnly(true);
-    memo1_->setFrameShape(QFrame::NoFrame);
+    // Flat: no bevel, one plain line, so the borderless window keeps an edge over the main window.
+    memo1_->setFrameShape(QFrame::Box);
+    memo1_->setFrameShadow(QFrame::Plain);
+    memo1_->setLineWidth(1);
+    memo1_->document()->setDocumentMargin(8);
     memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -63,7 +67,7 @@ HelpWindow::HelpWindow(QWidget* parent)
 
     button1_ = new QPushButton(QStringLiteral("OK"), this);
     button1_->setObjectName(QStringLiteral("Button1"));
-    button1_->setGeometry((kClientWidth - 75) / 2, kClientHeight - 34, 75, 25);
+    button1_->setGeometry((kClientWidth - 75) / 2, kClientHeight - 33, 75, 25);
     button1_->setDefault(true);
     connect(button1_, &QPushButton::clicked, this, &QDialog::accept);  // Button1Click
 }

@@ -42,14 +42,16 @@ PasswordWindow::PasswordWindow(FormModel& model, DialogService& dialogs, QWidget
     edtPwd_ = new QLineEdit(this);
     edtPwd_->setObjectName(QStringLiteral("edtPwd"));
     edtPwd_->setEchoMode(QLineEdit::Password);
-    edtPwd_->setMinimumWidth(160);
+    edtPwd_->setMinimumWidth(170);
     QPalette palette = edtPwd_->palette();
     palette.setColor(QPalette::Base, Qt::black);
     palette.setColor(QPalette::Text, Qt::white);
     edtPwd_->setPalette(palette);
     // A '*' for every typed character, as the pager's programmers are used to.
     edtPwd_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; "
-                                          "background: black; color: white; }"));
+                                          "background: black; color: white; "
+                                          "border: 1px solid #808080; padding: 2px 4px; "
+                                          "font-size: 15px; font-weight: bold; }"));
     edtPwd_->installEventFilter(this);
     label->setBuddy(edtPwd_);
 

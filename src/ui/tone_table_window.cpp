@@ -17,7 +17,7 @@ constexpr int kClientWidth = 862;
 constexpr int kClientHeight = 319;
 // 55 pixels of cell and 2 of grid line, the grid's default column width.
 constexpr int kColumnWidth = 57;
-constexpr int kRowHeight = 26;
+constexpr int kRowHeight = 25;
 
 QFont GridFont() {
     QFont font(QStringLiteral("Courier New"));
@@ -73,6 +73,7 @@ ToneTableWindow::ToneTableWindow(FormModel& model, DialogService& dialogs, QWidg
 
     // The head row and the index column are fixed: never selected, the user may widen columns.
     QHeaderView* heads = grid_->horizontalHeader();
+    heads->setFont(GridFont());
     heads->setDefaultSectionSize(kColumnWidth);
     heads->setMinimumSectionSize(20);
     heads->setFixedHeight(kRowHeight);
@@ -81,6 +82,7 @@ ToneTableWindow::ToneTableWindow(FormModel& model, DialogService& dialogs, QWidg
     heads->setHighlightSections(false);
     heads->setDefaultAlignment(Qt::AlignCenter);
     QHeaderView* index = grid_->verticalHeader();
+    index->setFont(GridFont());
     index->setDefaultSectionSize(kRowHeight);
     index->setSectionResizeMode(QHeaderView::Fixed);
     index->setFixedWidth(kColumnWidth);

@@ -74,10 +74,19 @@ void TypeTone(FormModel& model, const std::string& field, const std::string& tex
     model.Leave(field);
 }
 
+// The default image has only call 1 switched on; the tone fields of the others are disabled.
+void SwitchAllCallsOn(FormModel& model) {
+    for (const char* box : {"chkDuty2", "chkDuty3", "chkDuty4", "chkGDuty1", "chkGDuty2"}) {
+        if (!model.Find(box)->checked) model.Click(box);
+    }
+}
+
 // --- Tone table -------------------------------------------------------------
 
 class ToneTableTest : public ::testing::Test {
 protected:
+    ToneTableTest() { SwitchAllCallsOn(model); }
+
     void Open() {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -219,24 +228,33 @@ TEST_F(ToneTableTest, F9OpensOnlyInStandardModeWithAMarkerSet) {
         std::function<void(FormModel&)> before;
         bool opens;
     };
+    // Switching a call on checks its tones, which sets the markers too, so
+    // every case begins with the mouse over the background.
+    const auto allOn = [](FormModel& m) {
+        SwitchAllCallsOn(m);
+        m.MouseOverBackground();
+    };
     const std::vector<Case> cases = {
-        {"tone field entered", [](FormModel& m) { m.Enter("edtT14"); }, true},
-        {"group field entered", [](FormModel& m) { m.Enter("edtT31"); }, true},
+        {"nothing entered", allOn, false},
+        {"tone field entered", [&](FormModel& m) { allOn(m); m.Enter("edtT14"); }, true},
+        {"group field entered", [&](FormModel& m) { allOn(m); m.Enter("edtT31"); }, true},
         {"accepted tone, focus moved on by keyboard",
-         [](FormModel& m) {
+         [&](FormModel& m) {
+             allOn(m);
              TypeTone(m, "edtT12", "600");
              m.Enter("chkPriority2");
          },
          true},
-        {"no field entered", [](FormModel&) {}, false},
-        {"mouse over the background",
-         [](FormModel& m) {
+        {"mouse over the background after a tone field",
+         [&](FormModel& m) {
+             allOn(m);
              m.Enter("edtT12");
              m.MouseOverBackground();
          },
          false},
         {"User mode",
-         [](FormModel& m) {
+         [&](FormModel& m) {
+             allOn(m);
              m.Click("radUser");
              m.Enter("edtT12");
          },
@@ -523,11 +541,48 @@ TEST(BoardTestSplashTest, NamesTheProgrammerOncePrepared) {
     EXPECT_FALSE(splash.isVisible());
 }
 
+// --- Screenshots ------------------------------------------------------------
+
+// Not a check: with MK843NB_SHOT_DIR set (run under xvfb-run), each window is
+// shown as a user meets it and saved there as a PNG to be looked at.
+TEST(Screenshots, SaveEachWindow) {
+    const QString folder = qEnvironmentVariable("MK843NB_SHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "set MK843NB_SHOT_DIR to save screenshots";
+    const auto save = [&](QWidget& window, const char* name) {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(100);
+        EXPECT_TRUE(window.grab().save(folder + "/" + name + ".png"));
+    };
+
+    FormModel model;
+    RecordingDialogs dialogs;
+    ToneTableWindow toneTable(model, dialogs);
+    toneTable.SelectCell(2, 4);
+    save(toneTable, "tone_table");
+    toneTable.hide();
+
+    PasswordWindow password(model, dialogs);
+    password.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&password));
+    QTest::keyClicks(password.EdtPwd(), "hw5");
+    save(password, "password");
+    password.hide();
+
+    AboutBox about(nullptr, [](const QUrl&) {});
+    save(about, "about");
+    HelpWindow help;
+    save(help, "reset_help");
+    BoardTestSplash splash;
+    splash.Prepare();
+    save(splash, "board_test_splash");
+}
+
 }  // namespace
 }  // namespace mk843nb
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
