@@ -80,6 +80,7 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     statusDesignHeight_ = kStatusHeight;
 
     startDirectory_ = QDir::currentPath();
+    tables_ = std::make_unique<TableFile>(dialogs_, startDirectory_.toStdString());
     binding_->openToneTable = [this] { OpenToneTable(); };
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
     if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp"))) help->installEventFilter(this);
@@ -221,8 +222,9 @@ void MainWindow::BuildForm() {
     components_.push_back(pb1_);
 }
 
-void MainWindow::Start() {
-    const PortTable table = DiscoverPorts(options_.userPorts);
+void MainWindow::Start() { StartWith(DiscoverPorts(options_.userPorts)); }
+
+void MainWindow::StartWith(const PortTable& table) {
     link_->SetPortTable(table);
     std::vector<std::string> names;
     for (const PortEntry& e : table.entries) names.push_back(e.name);
@@ -237,6 +239,7 @@ void MainWindow::Start() {
         dialogs_.Show(link_->StartupWarning());
     }
     splash_->hide();
+    Finish(tables_->LoadDefaultTable(model_.MutableImage()));
     pages_->setCurrentIndex(0);
     show();
 }
@@ -298,9 +301,16 @@ void MainWindow::Verify1Click() {
     Finish(link_->Verify(model_.Image(), ModifyMode()));
 }
 
-void MainWindow::OpenO1Click() {}
-void MainWindow::SaveS1Click() {}
-void MainWindow::SaveAs1Click() {}
+void MainWindow::Finish(const TableFileOutcome& outcome) {
+    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
+    if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
+}
+
+void MainWindow::OpenO1Click() { Finish(tables_->OpenTable(model_.MutableImage())); }
+
+void MainWindow::SaveS1Click() { tables_->SaveTable(model_.Image()); }
+
+void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image())); }
 void MainWindow::Advance2Click() {
     password_->exec();
     binding_->ApplyStates();

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "editor/form_model.h"
+#include "files/table_file.h"
 #include "link/event_loop_clock.h"
 #include "link/link_outcome.h"
+#include "link/port_table.h"
 #include "ui/proportional_layout.h"
 
 class QLabel;
@@ -46,6 +48,8 @@ public:
     // the warning when no board answered, the default table; then the window
     // is shown with the page "CALL" active.
     void Start();
+    // The same with a port table given instead of discovered.
+    void StartWith(const PortTable& ports);
 
     // Brings the window to the front, restored if minimised (a second start asks for this).
     void BringToFront();
@@ -56,6 +60,7 @@ public:
     QString StatusText() const;    // panel 1
     QString StatusPanel2() const;  // panel 2
     QProgressBar* ProgressBar() const { return pb1_; }
+    TableFile& Tables() { return *tables_; }
     QTabWidget* Pages() const { return pages_; }
     FormBinding& Binding() { return *binding_; }
     BoardTestSplash* Splash() const { return splash_; }
@@ -88,6 +93,7 @@ private:
     void OpenToneTable();
     void CloseWindow(const std::string& name);
     void Finish(const LinkOutcome& outcome);
+    void Finish(const TableFileOutcome& outcome);
     bool ModifyMode() const;
 
     DialogService& dialogs_;
@@ -108,6 +114,7 @@ private:
     QLabel* panel1_ = nullptr;
     QLabel* panel2_ = nullptr;
     QString startDirectory_;
+    std::unique_ptr<TableFile> tables_;
 
     AboutBox* aboutBox_ = nullptr;
     ToneTableWindow* toneTable_ = nullptr;

@@ -84,7 +84,7 @@ void PrivacyAndMonitor(DesignBuilder& b, QWidget* page) {
     b.Label(box, "Label30", kSecond, QRect(636, 18, 60, 18));
 
     Option(b, box, "chkSYSAudio", QStringLiteral("Audio lock on"), 400, 44, 3,
-           QStringLiteral("Enable or disable Audio lock on mode with this option."))->setFixedWidth(200);
+           QStringLiteral("Enable or disable Audio lock on mode with this option."));
     QLabel* lock = b.Label(box, "Label24", QStringLiteral("Audio lock on key time"), QRect(400, 74, 160, 18));
     DesignBuilder::Hint(lock, QStringLiteral(
         "Determine how much time you need to keep pressing this monitor/reset button."));

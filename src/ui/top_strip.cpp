@@ -65,7 +65,6 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     sink->setFrame(false);
     sink->setStyleSheet(QStringLiteral("QLineEdit { border: none; padding: 0; margin: 0;"
                                        " background: palette(window); }"));
-    sink->setMinimumSize(1, 1);
 }
 
 }  // namespace mk843nb

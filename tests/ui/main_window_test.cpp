@@ -1,0 +1,456 @@
+// The main window as a user meets it: real widgets, real key and mouse events,
+// the real link against the emulator on a pseudo-terminal, real table files.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "editor/numeric_fields.h"
+#include "files/table_file_messages.h"
+#include "link/link_messages.h"
+#include "recording_dialogs.h"
+#include "sim_process.h"
+#include "silent_ptys.h"
+#include "test_files.h"
+#include "ui/board_test_splash.h"
+#include "ui/main_window.h"
+#include "ui/single_instance.h"
+
+namespace mk843nb {
+namespace {
+
+using test::RecordingDialogs;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "main_window_test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir_.Path()));
+    }
+    void TearDown() override {
+        window_.reset();
+        QDir::setCurrent(previousDir_);
+    }
+
+    MainWindow& Window() {
+        if (!window_) window_ = std::make_unique<MainWindow>(dialogs_);
+        return *window_;
+    }
+    // Shown and active without the start-up board search.
+    MainWindow& ShownWindow() {
+        MainWindow& w = Window();
+        w.show();
+        w.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        return w;
+    }
+    void StartOn(const std::vector<std::string>& paths) {
+        PortTable table;
+        for (const std::string& p : paths) table.entries.push_back({p, ""});
+        Window().StartWith(table);
+        Window().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    }
+
+    template <typename T = QWidget>
+    T* W(const char* name) {
+        T* w = Window().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString Text(const char* edit) { return W<QLineEdit>(edit)->text(); }
+    std::uint8_t Byte(std::size_t offset) { return Window().Model().Image()[offset]; }
+    void Press(int key) {
+        QTest::keyClick(&Window(), Qt::Key(key));
+        QCoreApplication::processEvents();
+    }
+    // Clicks into a field: the focus arrives as the user's, the entry rule runs.
+    QLineEdit* ClickInto(const char* name) {
+        QLineEdit* edit = W<QLineEdit>(name);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        EXPECT_TRUE(edit->hasFocus()) << name;
+        return edit;
+    }
+    void ShowPage(const char* page) {
+        QTabWidget* pages = Window().Pages();
+        pages->setCurrentWidget(Window().findChild<QWidget*>(QString::fromLatin1(page)));
+        QCoreApplication::processEvents();
+    }
+    QWidget* Focused() { return QApplication::focusWidget(); }
+    // Selects everything and deletes it, as a user does (Delete passes every key filter).
+    static void Erase(QLineEdit* edit) {
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+    }
+
+    test::TempDir dir_;
+    QString previousDir_;
+    RecordingDialogs dialogs_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+PagerImage ImageWith(std::size_t offset, std::uint8_t value, std::string_view tag = "MK842") {
+    PagerImage image = DefaultImage();
+    image[offset] = value;
+    for (std::size_t i = 0; i < tag.size(); ++i) image[kModelTagOffset + i] = std::uint8_t(tag[i]);
+    return image;
+}
+
+std::size_t OffsetOf(std::string_view control) { return FindNumericField(control)->offset; }
+
+// ---------------------------------------------------------------- start-up
+
+TEST_F(MainWindowTest, StartsWithoutBoardWarnsAndShowsTheDefaultImage) {
+    test::SilentPtys silent(2);
+    bool splashSeen = false;
+    // The board search keeps the event loop running: the splash is up meanwhile.
+    QTimer::singleShot(300, [&] { splashSeen = Window().Splash()->isVisible(); });
+    StartOn(silent.Paths());
+
+    EXPECT_TRUE(splashSeen);
+    EXPECT_FALSE(Window().Splash()->isVisible());
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Exclamation);
+    EXPECT_EQ(dialogs_.shown[0].caption, "MK843_NB");
+    EXPECT_NE(dialogs_.shown[0].text.find("The Board is not responding !"), std::string::npos);
+
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_EQ(Window().windowTitle(), QStringLiteral("MK843_NB V3.8.5"));
+    EXPECT_EQ(Window().Pages()->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
+    EXPECT_FALSE(Window().Pages()->isTabVisible(3));
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("  Ready ......"));
+    EXPECT_EQ(Text("edtFreq"), QStringLiteral("1590000"));
+    EXPECT_EQ(W<QComboBox>("cboCSpace")->currentText(), QStringLiteral("Auto"));
+    EXPECT_EQ(W<QLabel>("lblPLLR")->text(), QStringLiteral("00008011"));
+    EXPECT_EQ(W<QComboBox>("cboPort")->count(), 2);
+    EXPECT_FALSE(W<QAction>("Write1")->isEnabled());
+    EXPECT_FALSE(W<QLineEdit>("edtT12")->isEnabled());
+}
+
+TEST_F(MainWindowTest, StartupLoadsTheDefaultTableOrSaysWhyNot) {
+    const std::size_t period = OffsetOf("edtBS_Period");
+    struct Case {
+        const char* name;
+        std::string_view tag;
+        const char* shown;     // edtBS_Period after start-up
+        const char* message;   // besides the board warning, or nullptr
+    } cases[] = {
+        {"mk842 table", "MK842", "77", nullptr},
+        {"other model", "MK843", nullptr, "This default table is not MK842."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        QDir::setCurrent(QString::fromStdString(dir.Path()));
+        const PagerImage image = ImageWith(period, 77, c.tag);
+        test::WriteFileBytes(dir.File("default.tbl"), image);
+        dialogs_.shown.clear();
+        window_.reset();
+        StartOn({});
+
+        const std::string stored = std::to_string(DefaultImage()[period]);
+        EXPECT_EQ(Text("edtBS_Period").toStdString(), c.shown ? c.shown : stored);
+        const auto texts = dialogs_.Texts();
+        if (c.message) {
+            ASSERT_EQ(dialogs_.shown.size(), 2u);
+            EXPECT_EQ(dialogs_.shown[1].text, c.message);
+            EXPECT_EQ(dialogs_.shown[1].caption, "MK843_NB V3.8.5");
+        } else {
+            EXPECT_EQ(dialogs_.shown.size(), 1u);  // the board warning only
+        }
+        window_.reset();
+        QDir::setCurrent(QString::fromStdString(dir_.Path()));
+    }
+}
+
+TEST_F(MainWindowTest, StartupFindsTheEmulatorOnALaterPortAndSelectsIt) {
+    test::SilentPtys silent(1);
+    test::SimProcess sim;
+    bool splashSeen = false;
+    QTimer::singleShot(100, [&] { splashSeen = Window().Splash()->isVisible(); });
+    StartOn({silent.Paths()[0], sim.DevicePath()});
+
+    EXPECT_TRUE(splashSeen);
+    EXPECT_FALSE(Window().Splash()->isVisible());
+    EXPECT_TRUE(dialogs_.shown.empty()) << dialogs_.shown.at(0).text;
+    QComboBox* port = W<QComboBox>("cboPort");
+    EXPECT_EQ(port->currentIndex(), 1);
+    EXPECT_EQ(port->currentText().toStdString(), sim.DevicePath());
+}
+
+// ---------------------------------------------------------------- typing
+
+TEST_F(MainWindowTest, DigitsOnlyFieldFiltersKeysAndCommitsOnEnter) {
+    ShownWindow();
+    ShowPage("TabSheet2");
+    QLineEdit* edit = ClickInto("edtBS_Period");
+    EXPECT_EQ(edit->text(), QString());  // entering empties the field
+
+    QTest::keyClicks(edit, "1x2");
+    EXPECT_EQ(edit->text(), QStringLiteral("12"));
+    ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{"Please insert a numeric!"});
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Exclamation);
+
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(Focused(), W<QWidget>("edtNull"));
+    EXPECT_EQ(Byte(OffsetOf("edtBS_Period")), 12);
+    EXPECT_EQ(edit->text(), QStringLiteral("12"));
+}
+
+TEST_F(MainWindowTest, OutOfRangeValueIsRefusedAndTheFocusComesBack) {
+    ShownWindow();
+    ShowPage("TabSheet2");
+    const std::uint8_t before = Byte(OffsetOf("edtBS_Period"));
+    QLineEdit* edit = ClickInto("edtBS_Period");
+    QTest::keyClicks(edit, "256");
+    QTest::mouseClick(W<QLineEdit>("edtBS_Duty"), Qt::LeftButton);  // leave by clicking elsewhere
+
+    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Please insert a number between 0 to 255"});
+    EXPECT_EQ(Focused(), edit);
+    EXPECT_EQ(edit->text(), QStringLiteral("256"));  // the typed text stays
+    EXPECT_EQ(Byte(OffsetOf("edtBS_Period")), before);
+
+    // The digits filter refuses Backspace with its message.
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(dialogs_.shown.back().text, "Please insert a numeric!");
+    EXPECT_EQ(edit->text(), QStringLiteral("256"));
+
+    // Emptying it and leaving brings the stored value back, silently.
+    Erase(edit);
+    dialogs_.shown.clear();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_EQ(edit->text().toInt(), before);
+}
+
+TEST_F(MainWindowTest, DecimalFieldsTakeOneDecimalAndTwoDecimalFieldsTwo) {
+    ShownWindow();
+    QLineEdit* tone = ClickInto("edtT11");
+    QTest::keyClicks(tone, ".28.55");
+    EXPECT_EQ(tone->text(), QStringLiteral("28.5"));
+    EXPECT_TRUE(W<QLabel>("Label1")->isVisible());  // the F9 prompt in Standard Mode
+    Erase(tone);
+    QTest::keyClick(tone, Qt::Key_Tab);  // empty: the stored tone comes back
+
+    ShowPage("TabSheet2");
+    QLineEdit* volts = ClickInto("edtRSSI");
+    QTest::keyClicks(volts, "0.755");
+    EXPECT_EQ(volts->text(), QStringLiteral("0.75"));
+    QTest::keyClick(volts, Qt::Key_Return);  // commits and keeps the focus
+    EXPECT_EQ(Focused(), volts);
+    EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(MainWindowTest, MovingTheMouseOverTheBackgroundRunsTheLeaveCheck) {
+    ShownWindow();
+    ShowPage("TabSheet2");
+    QLineEdit* field = ClickInto("edtBS_Duty");
+    QTest::keyClicks(field, "300");
+    QWidget* box = W<QWidget>("GroupBox3");
+    QTest::mouseMove(box, QPoint(box->width() - 5, box->height() - 5));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Please insert a number between 0 to 255"});
+    EXPECT_EQ(Focused(), field);
+
+    Erase(field);
+    QTest::keyClicks(field, "40");
+    QTest::mouseMove(box, QPoint(box->width() - 6, box->height() - 6));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Byte(OffsetOf("edtBS_Duty")), 40);
+    EXPECT_EQ(Focused(), W<QWidget>("edtNull"));
+}
+
+TEST_F(MainWindowTest, CheckBoxesAndModeButtonsGoThroughTheModel) {
+    ShownWindow();
+    QTest::mouseClick(W<QCheckBox>("chkDuty2"), Qt::LeftButton);
+    EXPECT_TRUE(W<QLineEdit>("edtT12")->isEnabled());
+    EXPECT_TRUE(Window().Model().Image()[48] & 0x02);
+
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+    EXPECT_TRUE(W<QAction>("Write1")->isEnabled());
+    EXPECT_FALSE(W<QLineEdit>("edtFreq")->isEnabled());
+    EXPECT_FALSE(W<QComboBox>("cboPort")->isEnabled());
+    EXPECT_TRUE(W<QRadioButton>("radUser")->isEnabled());
+    QTest::mouseClick(W<QRadioButton>("RBtModify"), Qt::LeftButton);
+    EXPECT_FALSE(W<QAction>("Write1")->isEnabled());
+    EXPECT_TRUE(W<QLineEdit>("edtFreq")->isEnabled());
+}
+
+// ---------------------------------------------------------------- re-layout
+
+TEST_F(MainWindowTest, ResizingScalesEveryControlsBoundsAndFont) {
+    MainWindow& w = ShownWindow();
+    const QSize design = w.Layout().DesignSize();
+    ASSERT_GT(w.Layout().Controls().size(), 100u);
+    struct Case {
+        double rx, ry;
+    } cases[] = {{2.0, 2.0}, {0.9, 0.5}, {1.0, 1.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rx << " x " << c.ry);
+        w.resize(int(design.width() * c.rx), int(design.height() * c.ry));
+        QCoreApplication::processEvents();
+        const double rx = double(w.width()) / design.width();
+        const double ry = double(w.height()) / design.height();
+        for (const auto& d : w.Layout().Controls()) {
+            QWidget* control = d.widget.data();
+            ASSERT_NE(control, nullptr);
+            if (control->objectName() == QLatin1String("PB1")) continue;  // panel 0 places it
+            EXPECT_EQ(control->geometry(), QRect(int(d.left * rx), int(d.top * ry), int(d.width * rx),
+                                                 int(d.height * ry)))
+                << control->objectName().toStdString();
+            const int font = int(d.fontSize * std::min(rx, ry));
+            if (font > 0) {
+                EXPECT_EQ(control->font().pointSize(), font) << control->objectName().toStdString();
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the Pager menu
+
+TEST_F(MainWindowTest, ReadWriteAndVerifyThroughTheMenuAgainstTheEmulator) {
+    test::SimProcess sim({"--baud", "0"});
+    StartOn({sim.DevicePath()});
+    ASSERT_TRUE(dialogs_.shown.empty());
+
+    Press(Qt::Key_F3);  // Read
+    ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Success !"});
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Information);
+    EXPECT_TRUE(W<QLineEdit>("edtVersion")->isVisible());
+    EXPECT_EQ(Text("edtVersion"), QStringLiteral("1.86"));
+    EXPECT_EQ(Window().StatusText(), QStringLiteral(" Ready"));
+    EXPECT_TRUE(Window().isEnabled());
+    EXPECT_EQ(Window().ProgressBar()->value(), 0);
+    EXPECT_FALSE(W<QAction>("Write1")->isEnabled());  // Modify Mode
+
+    // Edit, then Write needs Write Mode; F4 does nothing before.
+    ShowPage("TabSheet2");
+    QLineEdit* period = ClickInto("edtBS_Period");
+    QTest::keyClicks(period, "33\r");
+    Press(Qt::Key_F4);
+    EXPECT_EQ(dialogs_.shown.size(), 1u);
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(dialogs_.shown.size(), 2u);
+    EXPECT_EQ(dialogs_.shown[1].text, "Write Sucess !");
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("  Ready ....."));
+
+    Press(Qt::Key_F2);
+    ASSERT_EQ(dialogs_.shown.size(), 3u);
+    EXPECT_EQ(dialogs_.shown[2].text, "Verify Sucess !");
+    EXPECT_TRUE(W<QAction>("Write1")->isEnabled());  // Write Mode
+    EXPECT_TRUE(W<QAction>("Read1")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AFailedReadLeavesTheImageAndRestoresTheWindow) {
+    // Frame 5 (after the start-up ping and Read's ping, version and model queries) is the first block of the read: its reply comes with a bad sum.
+    test::SimProcess sim({"--baud", "0", "--fault", "bad-checksum:5"});
+    StartOn({sim.DevicePath()});
+    const PagerImage before = Window().Model().Image();
+    Press(Qt::Key_F3);
+    ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Error !"});
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Stop);
+    PagerImage after = Window().Model().Image();
+    after[1] = before[1];  // the version bytes follow the pager's answer
+    after[2] = before[2];
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(Window().isEnabled());
+    EXPECT_TRUE(W<QAction>("Read1")->isEnabled());
+    EXPECT_EQ(Window().StatusText(), QStringLiteral(" Ready"));
+    EXPECT_EQ(Window().ProgressBar()->value(), 0);
+}
+
+TEST_F(MainWindowTest, VerifyFailsAgainstAPagerThatHoldsSomethingElse) {
+    test::SimProcess sim({"--baud", "0"});
+    StartOn({sim.DevicePath()});
+    Press(Qt::Key_F2);  // the window's image was never written to this pager
+    ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{"Verify Error !"});
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Stop);
+    EXPECT_TRUE(Window().isEnabled());
+}
+
+// ---------------------------------------------------------------- the File menu
+
+TEST_F(MainWindowTest, SaveAsOpenAndSaveWithTheDialogsAnswering) {
+    ShownWindow();
+    const std::size_t period = OffsetOf("edtBS_Period");
+
+    // Save As: the chosen file gets the image; panel 2 names it.
+    const std::string saved = dir_.File("mine.tbl");
+    dialogs_.saveAnswers.push_back(saved);
+    W<QAction>("SaveAs1")->trigger();
+    EXPECT_EQ(test::ReadFileBytes(saved), std::vector<std::uint8_t>(Window().Model().Image().begin(),
+                                                                     Window().Model().Image().end()));
+    EXPECT_EQ(Window().StatusPanel2(), QStringLiteral("File Name:mine.tbl"));
+
+    // Open: another file's bytes replace the image and every control shows them.
+    const std::string other = dir_.File("other.tbl");
+    test::WriteFileBytes(other, ImageWith(period, 99));
+    dialogs_.openAnswers.push_back(other);
+    QTest::keyClick(&Window(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(Text("edtBS_Period"), QStringLiteral("99"));
+    EXPECT_EQ(Byte(period), 99);
+
+    // Cancelling changes nothing.
+    dialogs_.openAnswers.push_back(std::nullopt);
+    W<QAction>("OpenO1")->trigger();
+    EXPECT_EQ(Byte(period), 99);
+    EXPECT_TRUE(dialogs_.shown.empty());
+
+    // Save writes to the Save As name without asking.
+    QTest::keyClick(&Window(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(test::ReadFileBytes(saved).at(period), 99);
+    EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(MainWindowTest, SaveToTheDefaultTableAsksFirst) {
+    ShownWindow();
+    const std::string path = dir_.File("default.tbl");
+    dialogs_.yesNoAnswers = {false, true};
+    W<QAction>("SaveS1")->trigger();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].text, kSaveDefaultQuestion.text);
+    EXPECT_EQ(dialogs_.shown[0].caption, "MK843_NB");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));  // No: nothing written
+
+    W<QAction>("SaveS1")->trigger();
+    EXPECT_EQ(dialogs_.shown.size(), 2u);
+    EXPECT_EQ(test::ReadFileBytes(path).size(), kImageSize);
+}
+
+// ---------------------------------------------------------------- single instance
+
+TEST(SingleInstanceTest, ASecondCopyAsksTheFirstToComeForwardAndEnds) {
+    App();
+    const QString key = QStringLiteral("mk843nb-test-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance first(key);
+    ASSERT_TRUE(first.Acquire());
+    QSignalSpy raised(&first, &SingleInstance::activationRequested);
+    SingleInstance second(key);
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_TRUE(raised.count() > 0 || raised.wait(2000));
+}
+
+}  // namespace
+}  // namespace mk843nb
