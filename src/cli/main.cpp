@@ -3,7 +3,7 @@
 int main(int argc, char** argv) {
     using namespace mk843nb::cli;
     return RunCli(argc, argv, {
-        RegisterNewCommand,
+        RegisterNewCommand, RegisterShowCommand, RegisterSetCommand,
         RegisterPortsCommand, RegisterReadCommand, RegisterWriteCommand, RegisterVerifyCommand,
     });
 }

@@ -1,0 +1,72 @@
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_table_file_ui.h"
+#include "cli/commands.h"
+#include "editor/field_assignment.h"
+#include "files/table_file.h"
+
+namespace mk843nb::cli {
+namespace {
+
+std::string Joined(const std::vector<Message>& messages) {
+    std::string text;
+    for (const Message& message : messages) text += (text.empty() ? "" : "\n") + message.text;
+    return text;
+}
+
+struct SetOptions {
+    std::string file;
+    std::vector<std::string> assignments;
+    bool userMode = false;
+    std::string accessCode;
+};
+
+}  // namespace
+
+// set [--user-mode] [--access-code CODE] FILE NAME=VALUE...: a fresh start,
+// Open FILE, each assignment as a user would make it, then Save As FILE. The
+// first refusal prints the system's message and leaves FILE untouched.
+void RegisterSetCommand(CLI::App& app) {
+    auto* command = app.add_subcommand("set", "Set fields of a table file under the window's entry rules");
+    auto options = std::make_shared<SetOptions>();
+    command->add_flag("--user-mode", options->userMode, "start in User Mode instead of Standard Mode");
+    command->add_option("--access-code", options->accessCode,
+                        "the Advance Setting access code, to reach the Advance Setting page");
+    command->add_option("FILE", options->file, "the table file to change")->required();
+    command->add_option("ASSIGNMENTS", options->assignments, "NAME=VALUE, NAME as in show --json")->required();
+    command->callback([options] {
+        FormModel model;
+        FormDriver user(model);
+        if (options->userMode) user.Click("radUser");
+        CliTableFileUi ui(options->file);
+        TableFile tables(ui, std::filesystem::current_path());
+        PagerImage image = model.Image();
+        tables.OpenTable(image);
+        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
+        user.ReplaceImage(image);
+        for (const Message& message : user.TakeMessages()) std::cerr << message.text << '\n';
+        if (!options->accessCode.empty()) {
+            user.Click("Advance2");
+            user.Apply(model.SubmitAccessCode(options->accessCode), false);
+            if (!user.Messages().empty()) throw CommandFailure(Joined(user.TakeMessages()));
+        }
+        for (const std::string& assignment : options->assignments) {
+            const auto equals = assignment.find('=');
+            if (equals == std::string::npos)
+                throw CommandFailure("'" + assignment + "' is not NAME=VALUE");
+            const std::vector<Message> refused =
+                AssignField(user, assignment.substr(0, equals), assignment.substr(equals + 1));
+            if (!refused.empty()) throw CommandFailure(Joined(refused));
+        }
+        tables.SaveTableAs(model.Image());
+        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
+    });
+}
+
+}  // namespace mk843nb::cli

@@ -1,0 +1,75 @@
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "cli/cli_table_file_ui.h"
+#include "cli/commands.h"
+#include "editor/field_assignment.h"
+#include "files/table_file.h"
+
+namespace mk843nb::cli {
+namespace {
+
+void PrintListing(const FormModel& model) {
+    for (Page page : {Page::Main, Page::Frequency, Page::Call, Page::Setting, Page::Config, Page::Advance}) {
+        std::cout << "[" << PageCaption(page) << "]\n";
+        for (const ListedField& field : ListedFields()) {
+            if (field.page != page) continue;
+            const ControlState& state = *model.Find(field.control);
+            std::string value = ShownValue(model, field);
+            if (state.kind == ControlKind::Check) value = value == "1" ? "on" : "off";
+            std::cout << "  " << field.label << ": " << value;
+            if (!field.unit.empty()) std::cout << ' ' << field.unit;
+            if (!state.visible)
+                std::cout << "  (hidden)";
+            else if (!state.enabled)
+                std::cout << "  (disabled)";
+            std::cout << '\n';
+        }
+    }
+}
+
+void PrintJson(const FormModel& model) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    for (const ListedField& field : ListedFields()) {
+        const std::string value = ShownValue(model, field);
+        if (model.Find(field.control)->kind == ControlKind::Check)
+            json[std::string(field.field)] = value == "1" ? 1 : 0;
+        else
+            json[std::string(field.field)] = value;
+    }
+    std::cout << json.dump(2) << '\n';
+}
+
+}  // namespace
+
+// show [--json] FILE: a fresh start, Open FILE (the refresh and its rules run),
+// then every value as the window shows it. The refresh's messages go to stderr.
+void RegisterShowCommand(CLI::App& app) {
+    auto* command = app.add_subcommand("show", "List every value of a table file as the window shows it");
+    auto file = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    command->add_flag("--json", *json, "one JSON object: field name -> what its control shows");
+    command->add_option("FILE", *file, "the table file to show")->required();
+    command->callback([file, json] {
+        FormModel model;
+        FormDriver user(model);
+        CliTableFileUi ui(*file);
+        TableFile tables(ui, std::filesystem::current_path());
+        PagerImage image = model.Image();
+        tables.OpenTable(image);
+        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
+        user.ReplaceImage(image);
+        for (const Message& message : user.TakeMessages()) std::cerr << message.text << '\n';
+        if (*json)
+            PrintJson(model);
+        else
+            PrintListing(model);
+    });
+}
+
+}  // namespace mk843nb::cli

@@ -1,0 +1,69 @@
+#include "editor/field_assignment.h"
+
+namespace mk843nb {
+namespace {
+
+std::vector<Message> Refusal(std::string text) { return {{MessageKind::Exclamation, std::move(text)}}; }
+
+}  // namespace
+
+std::string ShownValue(const FormModel& model, const ListedField& field) {
+    const ControlState* state = model.Find(field.control);
+    if (state == nullptr) return {};
+    switch (state->kind) {
+        case ControlKind::Combo:
+            return state->itemIndex >= 0 && state->itemIndex < static_cast<int>(state->items.size())
+                       ? state->items[static_cast<std::size_t>(state->itemIndex)]
+                       : std::string();
+        case ControlKind::Check: return state->checked ? "1" : "0";
+        default: return state->text;
+    }
+}
+
+std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::string_view value) {
+    const ListedField* field = FindListedField(name);
+    if (field == nullptr) return Refusal("Unknown field '" + std::string(name) + "'");
+    const FormModel& model = user.Model();
+    const ControlState& state = *model.Find(field->control);
+    const std::string quoted = std::string(name);
+    if (state.kind == ControlKind::Label || field->control == "edtVersion")
+        return Refusal(quoted + " is shown only and cannot be set");
+    if (field->page == Page::Advance && !model.Find("TabSheet4")->visible)
+        return Refusal(quoted + " is on the Advance Setting page, which is hidden until the access code is given");
+    if (!state.visible) return Refusal(quoted + " is hidden and cannot be set");
+    if (!state.enabled) return Refusal(quoted + " is disabled and cannot be set");
+
+    user.TakeMessages();
+    switch (state.kind) {
+        case ControlKind::Edit: {
+            user.Focus(field->control);
+            for (char key : value) {
+                const bool taken = user.Type(key);
+                if (!user.Messages().empty()) return user.TakeMessages();
+                if (!taken && key != '\r')
+                    return Refusal("'" + std::string(value) + "' cannot be typed into " + quoted +
+                                   ": the field does not take '" + std::string(1, key) + "' there");
+            }
+            user.Focus("edtNull");
+            return user.TakeMessages();
+        }
+        case ControlKind::Combo: {
+            for (std::size_t i = 0; i < state.items.size(); ++i) {
+                if (state.items[i] != value) continue;
+                user.Select(field->control, static_cast<int>(i));
+                return user.TakeMessages();
+            }
+            std::string items;
+            for (const std::string& item : state.items) items += (items.empty() ? "\"" : ", \"") + item + "\"";
+            return Refusal("'" + std::string(value) + "' is not an item of " + quoted + " (" + items + ")");
+        }
+        case ControlKind::Check: {
+            if (value != "0" && value != "1") return Refusal(quoted + " takes 0 or 1");
+            if (state.checked != (value == "1")) user.Click(field->control);
+            return user.TakeMessages();
+        }
+        default: return Refusal(quoted + " cannot be set");
+    }
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,28 @@
+#pragma once
+
+// Values by field name, as the window shows them and as a user would set them:
+// the shared core of `mk843nb-cli show` and `set`.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/control_catalog.h"
+#include "editor/form_driver.h"
+#include "image/message.h"
+
+namespace mk843nb {
+
+// What the field's control shows: the text of an edit field or label, the
+// selected item's text of a list ("" with no selection), "0" or "1" for a check box.
+std::string ShownValue(const FormModel& model, const ListedField& field);
+
+// Sets one field as a user would: an edit field is entered, VALUE typed through
+// its key filter and left to edtNull; a list gets the item whose text is VALUE
+// picked; a check box is ticked for "1" and cleared for "0". The messages of a
+// refusal (the system's own, or one naming the field when it cannot be set
+// now: unknown, shown only, hidden, disabled, a character its filter drops);
+// empty when the value was taken.
+std::vector<Message> AssignField(FormDriver& user, std::string_view field, std::string_view value);
+
+}  // namespace mk843nb
