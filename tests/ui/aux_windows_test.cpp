@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +15,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTabWidget>
 #include <QTextBlock>
+#include <QTimer>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,8 +29,10 @@
 #include "ui/board_test_splash.h"
 #include "ui/dialog_service.h"
 #include "ui/help_window.h"
+#include "ui/main_window.h"
 #include "ui/password_window.h"
 #include "ui/tone_table_window.h"
+#include "recording_dialogs.h"
 
 namespace mk843nb {
 namespace {
@@ -539,6 +546,120 @@ TEST(BoardTestSplashTest, NamesTheProgrammerOncePrepared) {
     EXPECT_TRUE(splash.isVisible());
     splash.hide();
     EXPECT_FALSE(splash.isVisible());
+}
+
+// --- From the main window ----------------------------------------------------
+
+// Runs act on the modal window as soon as exec() has put it up. Should act
+// leave it open, it is closed after a while so a failing test cannot hang.
+void WhenModal(std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer;
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr && !deadline.hasExpired()) return;
+        poll->stop();
+        poll->deleteLater();
+        if (modal == nullptr) return;
+        QTimer::singleShot(3000, modal, [modal] {
+            if (modal->isVisible()) modal->close();
+        });
+        act(modal);
+    });
+    poll->start(10);
+}
+
+class FromTheMainWindowTest : public ::testing::Test {
+protected:
+    FromTheMainWindowTest() {
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    template <typename T = QWidget>
+    T* W(const char* name) {
+        T* w = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    static void ClickCell(ToneTableWindow* table, int column, int row) {
+        QTableWidget* grid = table->StringGrid1();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(row - 1, column - 1)).center());
+    }
+
+    test::RecordingDialogs dialogs;
+    MainWindow window{dialogs};
+};
+
+TEST_F(FromTheMainWindowTest, F9InAToneFieldOpensTheTableAndThePickFillsTheField) {
+    QTest::mouseClick(W<QCheckBox>("chkDuty3"), Qt::LeftButton);
+    QLineEdit* field = W<QLineEdit>("edtT13");
+    QTest::mouseClick(field, Qt::LeftButton);
+    ASSERT_TRUE(field->hasFocus());
+
+    bool opened = false;
+    WhenModal([&](QWidget* modal) {
+        opened = modal == window.ToneTable();
+        ClickCell(window.ToneTable(), 2, 4);
+        QTest::keyClick(window.ToneTable()->StringGrid1(), Qt::Key_Return);
+    });
+    QTest::keyClick(field, Qt::Key_F9);
+
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(window.ToneTable()->isVisible());
+    EXPECT_EQ(field->text(), "669.9");
+    EXPECT_EQ(GetFieldCode(window.Model().Image(), FieldNamed("T13")), 6699u);
+}
+
+TEST_F(FromTheMainWindowTest, DoubleClickOnAToneFieldOpensTheTable) {
+    QString picked;
+    WhenModal([&](QWidget*) {
+        ClickCell(window.ToneTable(), 9, 3);
+        picked = window.ToneTable()->CellText(9, 3);
+        QTest::mouseClick(window.ToneTable()->BtnExit(), Qt::LeftButton);
+    });
+    QTest::mouseDClick(W<QLineEdit>("edtT21"), Qt::LeftButton);
+    EXPECT_EQ(picked.toStdString(), "426.6");  // "Mot Z", index 2
+    EXPECT_EQ(W<QLineEdit>("edtT21")->text().toStdString(), "426.6");
+}
+
+TEST_F(FromTheMainWindowTest, TheRightAccessCodeShowsTheAdvanceSettingTab) {
+    QTabWidget* pages = window.Pages();
+    const int advance = pages->indexOf(W("TabSheet4"));
+    ASSERT_GE(advance, 0);
+    EXPECT_FALSE(pages->isTabVisible(advance));
+    QAction* menuItem = W<QAction>("Advance2");
+
+    WhenModal([&](QWidget*) {
+        QTest::keyClicks(window.Password()->EdtPwd(), " hw527");
+        QTest::keyClick(window.Password()->EdtPwd(), Qt::Key_Return);
+    });
+    menuItem->trigger();
+
+    EXPECT_FALSE(window.Password()->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(pages->isTabVisible(advance));
+    EXPECT_FALSE(menuItem->isEnabled());
+}
+
+TEST_F(FromTheMainWindowTest, HelpLabelAndAboutMenuOpenTheirWindows) {
+    QWidget* seen = nullptr;
+    WhenModal([&](QWidget* modal) {
+        seen = modal;
+        QTest::mouseClick(window.Help()->Button1(), Qt::LeftButton);
+    });
+    QTest::mouseClick(W<QLabel>("lblHelp"), Qt::LeftButton);
+    EXPECT_EQ(seen, window.Help());
+    EXPECT_FALSE(window.Help()->isVisible());
+
+    WhenModal([&](QWidget* modal) {
+        seen = modal;
+        QTest::mouseClick(window.About()->OKButton(), Qt::LeftButton);
+    });
+    W<QAction>("About2")->trigger();
+    EXPECT_EQ(seen, window.About());
+    EXPECT_FALSE(window.About()->isVisible());
 }
 
 // --- Screenshots ------------------------------------------------------------
