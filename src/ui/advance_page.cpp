@@ -26,8 +26,8 @@ void BuildAdvancePage(DesignBuilder& b, QWidget* page) {
     const QString bandHint = QStringLiteral("Decoder Bandwidth default value : 1.5%");
     QLabel* band = b.Label(config, "lblDecoderBandwidth", QStringLiteral("Decoder Bandwidth"), QRect(16, 20, 140, 18));
     DesignBuilder::Hint(band, bandHint);
-    b.Label(config, "lblPlus", QStringLiteral("+"), QRect(170, 12, 10, 14));
-    b.Label(config, "lblMinus", QStringLiteral("-"), QRect(171, 22, 10, 14));
+    b.Label(config, "lblPlus", QStringLiteral("+"), QRect(169, 9, 14, 13));
+    b.Label(config, "lblMinus", QStringLiteral("-"), QRect(170, 22, 14, 13));
     QComboBox* width = b.Combo(config, "cboBandWidth", {186, 16, 72, 24});
     DesignBuilder::Hint(width, bandHint);
     b.Label(config, "lblPercent", QStringLiteral("%"), QRect(264, 20, 20, 18));

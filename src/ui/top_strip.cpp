@@ -45,8 +45,8 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
         "If User Mode is selected, then any address tone frequency can be entered as"));
 
     // The mode buttons sit on the form itself: their own exclusive pair.
-    auto* modify = b.Radio(form, "RBtModify", QStringLiteral("Modify Mode"), {690, 10, 122, 22});
-    auto* write = b.Radio(form, "RBtWrite", QStringLiteral("Write Mode"), {690, 37, 122, 22});
+    auto* modify = b.Radio(form, "RBtModify", QStringLiteral("Modify Mode"), {690, 10, 122, 20});
+    auto* write = b.Radio(form, "RBtWrite", QStringLiteral("Write Mode"), {690, 37, 122, 20});
     GreyBlueBold(modify);
     GreyBlueBold(write);
     modify->setChecked(true);

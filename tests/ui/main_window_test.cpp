@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -322,6 +323,38 @@ TEST_F(MainWindowTest, ResizingScalesEveryControlsBoundsAndFont) {
             const int font = int(d.fontSize * std::min(rx, ry));
             if (font > 0) {
                 EXPECT_EQ(control->font().pointSize(), font) << control->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, NoVisibleControlsOverlapOnAnyPage) {
+    MainWindow& w = ShownWindow();
+    w.Pages()->setTabVisible(3, true);  // the Advance Setting page is laid out too
+    const QString shots = qEnvironmentVariable("MK843NB_SCREENSHOT_DIR");
+    for (const char* page : {"TabSheet1", "TabSheet3", "TabSheet2", "TabSheet4"}) {
+        SCOPED_TRACE(page);
+        ShowPage(page);
+        if (!shots.isEmpty()) w.grab().save(QDir(shots).filePath(QString::fromLatin1(page) + ".png"));
+        for (QWidget* parent : w.findChildren<QWidget*>()) {
+            if (!parent->isVisible()) continue;
+            std::vector<QWidget*> controls;
+            for (QWidget* c : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (c->isVisible() && !c->objectName().isEmpty() && !c->objectName().startsWith("qt_") &&
+                    c->objectName() != QLatin1String("edtNull"))
+                    controls.push_back(c);
+            for (std::size_t i = 0; i < controls.size(); ++i)
+                for (std::size_t j = i + 1; j < controls.size(); ++j)
+                    EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                        << controls[i]->objectName().toStdString() << " overlaps "
+                        << controls[j]->objectName().toStdString();
+            // Every caption fits its control.
+            for (QWidget* c : controls) {
+                if (auto* label = qobject_cast<QLabel*>(c)) {
+                    EXPECT_LE(label->sizeHint().width(), label->width()) << label->objectName().toStdString();
+                } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+                    EXPECT_LE(button->sizeHint().width(), button->width()) << button->objectName().toStdString();
+                }
             }
         }
     }
