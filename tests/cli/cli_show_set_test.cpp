@@ -1,0 +1,202 @@
+// mk843nb-cli show and set, run as processes on real files.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "editor/control_catalog.h"
+#include "image/pager_image.h"
+
+extern char** environ;
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ShowSetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "showsetXXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        file = (dir / "pager.tbl").string();
+        ASSERT_EQ(Cli({"new", file}).status, 0);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    CliRun Cli(std::vector<std::string> args) const {
+        const fs::path out = dir / "stdout", err = dir / "stderr";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        args.insert(args.begin(), std::string(MK843NB_BIN_DIR) + "/src/cli/mk843nb-cli");
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        CliRun run;
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+            int wstatus = 0;
+            waitpid(pid, &wstatus, 0);
+            run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        return run;
+    }
+    nlohmann::ordered_json Json() const {
+        const CliRun run = Cli({"show", "--json", file});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return nlohmann::ordered_json::parse(run.out);
+    }
+    void WriteImage(const PagerImage& image) const {
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
+    }
+
+    fs::path dir;
+    std::string file;
+};
+
+TEST_F(ShowSetTest, ShowJsonListsEveryFieldAsTheWindowShowsIt) {
+    const auto json = Json();
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : json.items()) keys.push_back(key);
+    std::vector<std::string> expected;
+    for (const ListedField& field : ListedFields()) expected.emplace_back(field.field);
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(json["Freq"], "1590000");
+    EXPECT_EQ(json["CSpace"], "Auto");
+    EXPECT_EQ(json["PLLR"], "00008011");
+    EXPECT_EQ(json["RSSI"], "0.71");
+    EXPECT_EQ(json["Delay"], "8.0");
+    EXPECT_EQ(json["T11"], "669.9");
+    EXPECT_EQ(json["Reminder"], "120 Second");
+    EXPECT_EQ(json["PTL"], "Disable");
+    EXPECT_EQ(json["BandWidth"], "1.5");
+    EXPECT_EQ(json["Duty1"], 1);
+    EXPECT_EQ(json["Duty2"], 0);
+    EXPECT_EQ(json["Tone3Len"], "50");
+}
+
+TEST_F(ShowSetTest, ShowRunsTheRefreshRulesAndReportsTheirMessages) {
+    PagerImage image = DefaultImage();
+    image[70] = 100;  // Reminder
+    image[4] = 9;     // 199.0000 MHz, outside 135-174 MHz
+    WriteImage(image);
+    const CliRun run = Cli({"show", "--json", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(nlohmann::json::parse(run.out)["Reminder"], "60  Second");
+    EXPECT_NE(run.err.find("Frequency setting error(1350000 < = Frequency < =1740000 )\n"), std::string::npos);
+    EXPECT_EQ(Slurp(file), std::string(image.begin(), image.end())) << "show never writes";
+}
+
+TEST_F(ShowSetTest, ShowTextGroupsByPage) {
+    const CliRun run = Cli({"show", file});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("[Config]\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  Battery Save: 15 x 10 ms\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  Delay Time: 8.0 Second  (hidden)\n"), std::string::npos);
+    EXPECT_LT(run.out.find("[Setting]"), run.out.find("[Config]"));
+}
+
+TEST_F(ShowSetTest, ShowOfAMissingFile) {
+    const CliRun run = Cli({"show", (dir / "none.tbl").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Open Error!\n");
+}
+
+TEST_F(ShowSetTest, SetMakesEachAssignmentInOrderAndSaves) {
+    const CliRun run = Cli({"set", file, "ResetCon=Delay N sec Auto Reset", "Delay=3", "Duty2=1", "T12=1000",
+                         "SYSPow=1", "Freq=1600000", "RSSI=0.5"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string bytes = Slurp(file);
+    ASSERT_EQ(bytes.size(), 256u);
+    EXPECT_EQ(bytes[67], 1);
+    EXPECT_EQ(bytes[68], 6);
+    EXPECT_EQ(bytes[48], 3);
+    EXPECT_EQ(GetWord(*reinterpret_cast<const PagerImage*>(bytes.data()), 196), 10069) << "snapped in Standard Mode";
+    EXPECT_EQ(bytes[64], 43);
+    const auto json = Json();
+    EXPECT_EQ(json["Delay"], "3.0");
+    EXPECT_EQ(json["SYSPow"], 1);
+    EXPECT_EQ(json["Freq"], "1600000");
+}
+
+TEST_F(ShowSetTest, UserModeStoresTheTypedTone) {
+    ASSERT_EQ(Cli({"set", "--user-mode", file, "T11=1000"}).status, 0);
+    EXPECT_EQ(Json()["T11"], "1000.0");
+}
+
+TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
+    struct Case {
+        std::vector<std::string> assignments;
+        const char* message;
+    };
+    const std::string before = Slurp(file);
+    for (const Case& c : {
+             Case{{"SYSPow=1", "BS_Period=256"}, "Please insert a number between 0 to 255\n"},
+             Case{{"BS_Period=1.5"}, "Please insert a numeric!\n"},
+             Case{{"Delay=3"}, "Delay is hidden and cannot be set\n"},
+             Case{{"T12=500"}, "T12 is disabled and cannot be set\n"},
+             Case{{"PLLR=1"}, "PLLR is shown only and cannot be set\n"},
+             Case{{"Nothing=1"}, "Unknown field 'Nothing'\n"},
+             Case{{"Reminder=90 Second"},
+                  "'90 Second' is not an item of Reminder (\"Disable\", \"30  Second\", \"60  Second\", "
+                  "\"120 Second\")\n"},
+             Case{{"Freq=1590010"}, "Channel Spacing Error!\n"},
+             Case{{"T11=100"}, "Please insert a number between 288.5 to 2468.2\n"},
+             Case{{"T11=707.3"},
+                  "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in the same call "
+                  "address should not be the same.\n[2]Any two tones should be separated by minimum of 1.5%. "
+                  "\n\nThe original tone frequency is restored.\n"},
+             Case{{"AutoMonitor=3.3"}, "The interval is 0.5 second.\n"},
+             Case{{"GapMax=3"},
+                  "GapMax is on the Advance Setting page, which is hidden until the access code is given\n"},
+             Case{{"SYSSV=2"}, "SYSSV takes 0 or 1\n"},
+         }) {
+        std::vector<std::string> args = {"set", file};
+        args.insert(args.end(), c.assignments.begin(), c.assignments.end());
+        const CliRun run = Cli(args);
+        EXPECT_EQ(run.status, 1) << c.assignments.back();
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(Slurp(file), before) << c.assignments.back();
+    }
+}
+
+TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
+    EXPECT_EQ(Cli({"set", "--access-code", "nope", file, "GapMax=3"}).err, "Password is Error !\n");
+    const CliRun run = Cli({"set", "--access-code", "hw527", file, "BandWidth=2.1", "GapMax=255"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string bytes = Slurp(file);
+    EXPECT_EQ(bytes[49], 10);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[78]), 255);
+    EXPECT_EQ(Cli({"set", "--access-code", "HW527", file, "GapMax=256"}).err,
+              "Please insert a number between 0 to 255\n");
+}
+
+}  // namespace
+}  // namespace mk843nb
