@@ -132,6 +132,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 MainWindow::~MainWindow() {
     if (link_) link_->ClosePort();
+    // The widgets outlive the model (they die with the QMainWindow base): the
+    // binding goes first, so a focus change during their destruction reaches no rule.
+    delete binding_;
+    binding_ = nullptr;
+    delete toneTable_;
+    delete password_;
 }
 
 void MainWindow::BuildMenu() {
