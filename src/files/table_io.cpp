@@ -92,7 +92,7 @@ bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image) 
     FileDescriptor file(fd);
     if (file.get() < 0) return false;
     const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&
-                         WriteAll(file.get(), image.data(), image.size()) && ::fsync(file.get()) == 0;
+                         WriteAll(file.get(), image.data(), image.size()) && ::fdatasync(file.get()) == 0;
     if (!file.Close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
