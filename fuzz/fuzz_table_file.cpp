@@ -31,17 +31,22 @@ private:
     std::string file_;
 };
 
+// Made once and never destroyed, so the clean-up at exit can still use it.
 const fs::path& Folder() {
-    static const fs::path folder = [] {
+    static const fs::path* folder = [] {
         std::string pattern = (fs::temp_directory_path() / "fuzz_table_fileXXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
+        return new fs::path(pattern);
+    }();
+    static const bool cleanUpRegistered = [] {
         std::atexit([] {
             std::error_code ignored;
-            fs::remove_all(Folder(), ignored);
+            fs::remove_all(*folder, ignored);
         });
-        return fs::path(pattern);
+        return true;
     }();
-    return folder;
+    (void)cleanUpRegistered;
+    return *folder;
 }
 
 void Check(bool condition) {
