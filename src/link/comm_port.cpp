@@ -31,6 +31,20 @@ bool IsDeviceFailure(QSerialPort::SerialPortError error) {
            error != QSerialPort::TimeoutError;
 }
 
+// What kind of failure Qt saw, in words, ahead of the system's own text.
+const char* KindOf(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError: return "no such device";
+    case QSerialPort::PermissionError: return "permission denied";
+    case QSerialPort::OpenError: return "the device is already open";
+    case QSerialPort::ResourceError: return "the device was removed or hung up";
+    case QSerialPort::ReadError: return "read failed";
+    case QSerialPort::WriteError: return "write failed";
+    case QSerialPort::NotOpenError: return "the device is not open";
+    default: return "";
+    }
+}
+
 }  // namespace
 
 TCommPort::TCommPort() = default;
@@ -53,7 +67,9 @@ void TCommPort::Raise(CommErrorCode code) const {
     const int systemError = errno;
     ECommError error{code, static_cast<std::uint32_t>(systemError), "", false};
     if (port_) {
-        error.reason = port_->errorString().toStdString();
+        const std::string kind = KindOf(port_->error());
+        const std::string text = port_->errorString().toStdString();
+        error.reason = kind.empty() ? text : text.empty() ? kind : kind + ": " + text;
         error.permissionDenied = port_->error() == QSerialPort::PermissionError;
     }
     throw error;
