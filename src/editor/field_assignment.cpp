@@ -1,5 +1,7 @@
 #include "editor/field_assignment.h"
 
+#include "editor/editor_messages.h"
+
 namespace mk843nb {
 namespace {
 
@@ -22,16 +24,16 @@ std::string ShownValue(const FormModel& model, const ListedField& field) {
 
 std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::string_view value) {
     const ListedField* field = FindListedField(name);
-    if (field == nullptr) return Refusal("Unknown field '" + std::string(name) + "'");
+    if (field == nullptr) return Refusal(messages::Concat({"Unknown field '", name, "'"}));
     const FormModel& model = user.Model();
     const ControlState& state = *model.Find(field->control);
-    const std::string quoted = std::string(name);
+    const auto cannot = [&](std::string_view why) { return Refusal(messages::Concat({name, why})); };
     if (state.kind == ControlKind::Label || field->control == "edtVersion")
-        return Refusal(quoted + " is shown only and cannot be set");
+        return cannot(" is shown only and cannot be set");
     if (field->page == Page::Advance && !model.Find("TabSheet4")->visible)
-        return Refusal(quoted + " is on the Advance Setting page, which is hidden until the access code is given");
-    if (!state.visible) return Refusal(quoted + " is hidden and cannot be set");
-    if (!state.enabled) return Refusal(quoted + " is disabled and cannot be set");
+        return cannot(" is on the Advance Setting page, which is hidden until the access code is given");
+    if (!state.visible) return cannot(" is hidden and cannot be set");
+    if (!state.enabled) return cannot(" is disabled and cannot be set");
 
     user.TakeMessages();
     switch (state.kind) {
@@ -41,8 +43,9 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
                 const bool taken = user.Type(key);
                 if (!user.Messages().empty()) return user.TakeMessages();
                 if (!taken && key != '\r')
-                    return Refusal("'" + std::string(value) + "' cannot be typed into " + quoted +
-                                   ": the field does not take '" + std::string(1, key) + "' there");
+                    return Refusal(messages::Concat({"'", value, "' cannot be typed into ", name,
+                                                     ": the field does not take '", std::string_view(&key, 1),
+                                                     "' there"}));
             }
             user.Focus("edtNull");
             return user.TakeMessages();
@@ -54,15 +57,19 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
                 return user.TakeMessages();
             }
             std::string items;
-            for (const std::string& item : state.items) items += (items.empty() ? "\"" : ", \"") + item + "\"";
-            return Refusal("'" + std::string(value) + "' is not an item of " + quoted + " (" + items + ")");
+            for (const std::string& item : state.items) {
+                items.append(items.empty() ? "\"" : ", \"");
+                items.append(item);
+                items.append("\"");
+            }
+            return Refusal(messages::Concat({"'", value, "' is not an item of ", name, " (", items, ")"}));
         }
         case ControlKind::Check: {
-            if (value != "0" && value != "1") return Refusal(quoted + " takes 0 or 1");
+            if (value != "0" && value != "1") return cannot(" takes 0 or 1");
             if (state.checked != (value == "1")) user.Click(field->control);
             return user.TakeMessages();
         }
-        default: return Refusal(quoted + " cannot be set");
+        default: return cannot(" cannot be set");
     }
 }
 

@@ -72,11 +72,15 @@ bool FormModel::Usable(std::string_view name) const {
 bool FormModel::StandardMode() const { return C("radStandard").checked; }
 bool FormModel::WriteMode() const { return C("RBtWrite").checked; }
 
-void FormModel::Show(Message message) {
-    effects_.push_back({EffectKind::ShowMessage, std::move(message), {}});
+void FormModel::Push(EffectKind kind, std::string_view control, Message message) {
+    Effect& effect = effects_.emplace_back();
+    effect.kind = kind;
+    effect.control.assign(control);
+    effect.message = std::move(message);
 }
-void FormModel::FocusTo(std::string_view name) { effects_.push_back({EffectKind::FocusTo, {}, std::string(name)}); }
-void FormModel::FocusNull() { effects_.push_back({EffectKind::FocusNull, {}, {}}); }
+void FormModel::Show(Message message) { Push(EffectKind::ShowMessage, {}, std::move(message)); }
+void FormModel::FocusTo(std::string_view name) { Push(EffectKind::FocusTo, name); }
+void FormModel::FocusNull() { Push(EffectKind::FocusNull); }
 
 Effects FormModel::TakeEffects() {
     Effects out;
@@ -240,7 +244,7 @@ Effects FormModel::DoubleClick(std::string_view control) {
     if (!Usable(control) || !ToneFieldOf(control, tone) || !StandardMode()) return {};
     curTone_ = {0, 0, 0};
     curTone_[tone.family] = tone.tag;
-    effects_.push_back({EffectKind::OpenToneTable, {}, {}});
+    Push(EffectKind::OpenToneTable);
     return TakeEffects();
 }
 
@@ -249,7 +253,7 @@ bool FormModel::ToneTableAllowed() const {
 }
 
 Effects FormModel::PressF9() {
-    if (ToneTableAllowed()) effects_.push_back({EffectKind::OpenToneTable, {}, {}});
+    if (ToneTableAllowed()) Push(EffectKind::OpenToneTable);
     return TakeEffects();
 }
 
@@ -271,7 +275,7 @@ Effects FormModel::PickTone(std::string_view toneText) {
         ToneExit(family, tag);
         curTone_[family] = 0;
     }
-    effects_.push_back({EffectKind::CloseWindow, {}, "TForm2"});
+    Push(EffectKind::CloseWindow, "TForm2");
     return TakeEffects();
 }
 
@@ -290,13 +294,13 @@ Effects FormModel::SubmitAccessCode(std::string_view code) {
     if (trimmed == "HW527") {
         SetVisible("TabSheet4", true);
         C("Advance2").enabled = false;
-        effects_.push_back({EffectKind::CloseWindow, {}, "TForm4"});
+        Push(EffectKind::CloseWindow, "TForm4");
         return TakeEffects();
     }
     Show(messages::PasswordError());
     if (++passwordFailures_ >= 3) {
         passwordFailures_ = 0;
-        effects_.push_back({EffectKind::CloseWindow, {}, "TForm4"});
+        Push(EffectKind::CloseWindow, "TForm4");
     }
     return TakeEffects();
 }

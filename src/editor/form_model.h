@@ -110,6 +110,7 @@ private:
     static bool IsEditingControl(std::string_view name);
     bool Usable(std::string_view name) const;
 
+    void Push(EffectKind kind, std::string_view control = {}, Message message = {});
     void Show(Message message);
     void FocusTo(std::string_view name);
     void FocusNull();
