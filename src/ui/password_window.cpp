@@ -59,9 +59,6 @@ PasswordWindow::PasswordWindow(FormModel& model, DialogService& dialogs, QWidget
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnCancel_ = new QPushButton(QStringLiteral("Exit"), this);
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-    // Enter in the entry is handled by edtPwdKeyPress; no default-button magic on top of it.
-    btnOK_->setAutoDefault(false);
-    btnCancel_->setAutoDefault(false);
     connect(btnOK_, &QPushButton::clicked, this, &PasswordWindow::btnOKClick);
     connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);  // btnCancelClick
 

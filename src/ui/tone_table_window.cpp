@@ -101,10 +101,7 @@ ToneTableWindow::ToneTableWindow(FormModel& model, DialogService& dialogs, QWidg
     const int buttonTop = grid_->geometry().bottom() + 1 + (kClientHeight - grid_->geometry().bottom() - 1 - 22) / 2;
     btnEnter_->setGeometry(kClientWidth / 2 - 60 - 20, buttonTop, 60, 22);
     btnExit_->setGeometry(kClientWidth / 2 + 20, buttonTop, 60, 22);
-    for (QPushButton* button : {btnEnter_, btnExit_}) {
-        button->setFont(ButtonFont());
-        button->setAutoDefault(false);
-    }
+    for (QPushButton* button : {btnEnter_, btnExit_}) button->setFont(ButtonFont());
     connect(btnEnter_, &QPushButton::clicked, this, &ToneTableWindow::Pick);  // btnEnterClick
     connect(btnExit_, &QPushButton::clicked, this, &ToneTableWindow::reject);  // btnExitClick
 
