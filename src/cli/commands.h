@@ -28,6 +28,9 @@ using CommandRegistrar = void (*)(CLI::App& app);
 void RegisterNewCommand(CLI::App& app);
 void RegisterShowCommand(CLI::App& app);
 void RegisterSetCommand(CLI::App& app);
-void RegisterPortsCommand(CLI::App& app); void RegisterReadCommand(CLI::App& app); void RegisterWriteCommand(CLI::App& app); void RegisterVerifyCommand(CLI::App& app);
+void RegisterPortsCommand(CLI::App& app);
+void RegisterReadCommand(CLI::App& app);
+void RegisterWriteCommand(CLI::App& app);
+void RegisterVerifyCommand(CLI::App& app);
 
 }  // namespace mk843nb::cli
