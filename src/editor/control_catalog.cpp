@@ -61,8 +61,8 @@ void AddFrequency(Builder& b) {
 void AddCallPage(Builder& b) {
     for (int n = 1; n <= 4; ++n) {
         const std::string k = std::to_string(n);
-        // Call 1 is on at design time, as in the default image.
-        b.Add("chkDuty" + k, ControlKind::Check, "ON").checked = n == 1;
+        // Every box starts unticked: the first refresh ticks call 1 and so checks its tones.
+        b.Add("chkDuty" + k, ControlKind::Check, "ON");
         b.Add("panCall" + k, ControlKind::Panel, "CALL #" + k);
         b.Add("edtT1" + k, ControlKind::Edit);
         b.Add("edtT2" + k, ControlKind::Edit);
@@ -89,7 +89,7 @@ void AddSettingPage(Builder& b) {
     b.Add("chkSYSVib", ControlKind::Check, "Disable vibration mode");
     b.Add("chkSYSPowSave", ControlKind::Check, "Power Save Disable");
     b.Add("chkSYSFIX", ControlKind::Check, "FIX Alert");
-    b.Add("chkVolumeLevel", ControlKind::Check, "Priority Max. Volume Level").checked = true;
+    b.Add("chkVolumeLevel", ControlKind::Check, "Priority Max. Volume Level");
     b.Add("TBXLabel1", ControlKind::Label, "Notice : Only usable when Priority Alert is enable.");
     b.AddList("cboResetCon", kResetConItems);
     b.Add("lblHelp", ControlKind::Label, "Help");
@@ -103,11 +103,11 @@ void AddSettingPage(Builder& b) {
     b.Add("Label23", ControlKind::Label, "Auto Monitor key time");
     b.Add("edtAutoMonitor", ControlKind::Edit);
     b.Add("Label30", ControlKind::Label, "Second");
-    b.Add("chkSYSAudio", ControlKind::Check, "Audio lock on").checked = true;
+    b.Add("chkSYSAudio", ControlKind::Check, "Audio lock on");
     b.Add("Label24", ControlKind::Label, "Audio lock on key time");
     b.Add("edtAudioLock", ControlKind::Edit);
     b.Add("Label31", ControlKind::Label, "Second");
-    b.Add("chkSYSSV", ControlKind::Check, "Save voice").checked = true;
+    b.Add("chkSYSSV", ControlKind::Check, "Save voice");
     b.Add("Label21", ControlKind::Label, "Record Section");
     b.AddList("cboRecordMax", kRecordMaxItems);
     b.Add("chkFullTimeAutoMonitor", ControlKind::Check, "Full Time Auto Monitor");

@@ -45,9 +45,10 @@ TEST(Refresh, FreshStartShowsTheDefaultImage) {
     EXPECT_FALSE(m.Find("Write1")->enabled);
 }
 
-TEST(Refresh, FreshStartChangesOnlyTheSynthesizerWords) {
+TEST(Refresh, FreshStartChangesTheSynthesizerWordsAndTheWordOfACheckedTone) {
     FormModel m;
     PagerImage expected = DefaultImage();
+    expected[18] = 0x8B;  // call 1 comes on: its tones are checked and stored, T21's word with 0x8000
     const std::uint8_t synth[] = {0x00, 0x00, 0x80, 0x11, 0x00, 0x0A, 0xC0, 0x00};
     std::copy(std::begin(synth), std::end(synth), expected.begin() + 120);
     for (std::size_t i = 0; i < kImageSize; ++i) EXPECT_EQ(m.Image()[i], expected[i]) << "byte " << i;
