@@ -27,8 +27,7 @@ std::filesystem::path TableFile::BackupPathOf(const std::string& fileName) const
 }
 
 void TableFile::ChangeDirectoryTo(const std::filesystem::path& chosen) {
-    const std::filesystem::path absolute = chosen.is_absolute() ? chosen : currentDirectory_ / chosen;
-    currentDirectory_ = absolute.parent_path();
+    currentDirectory_ = chosen.lexically_normal().parent_path();
 }
 
 FileDialogRequest TableFile::DialogRequest(std::string fileName) const {
@@ -45,8 +44,9 @@ TableFileOutcome TableFile::OpenTable(PagerImage& image) {
     const auto chosen = ui_.ChooseOpenFile(request);
     if (!chosen) return {};
     openFileName_ = *chosen;
-    ChangeDirectoryTo(*chosen);
-    const auto table = ReadTableBytes(Resolve(*chosen));
+    const std::filesystem::path path = Resolve(*chosen);
+    ChangeDirectoryTo(path);
+    const auto table = ReadTableBytes(path);
     if (!table) {
         ui_.Show(kOpenErrorMessage);
         return {};
@@ -73,15 +73,17 @@ TableFileOutcome TableFile::SaveTableAs(const PagerImage& image) {
     request.confirmOverwrite = true;
     const auto chosen = ui_.ChooseSaveFile(request);
     if (!chosen) return {};
-    saveFileName_ = *chosen;
-    ChangeDirectoryTo(*chosen);
-    if (!WriteTableFile(Resolve(*chosen), image)) {
+    const std::filesystem::path path = Resolve(*chosen);
+    // Save writes to the same file later, wherever the current directory has moved since.
+    saveFileName_ = path.string();
+    ChangeDirectoryTo(path);
+    if (!WriteTableFile(path, image)) {
         ui_.Show(kSaveErrorMessage);
         return {};
     }
-    const std::string& path = *chosen;
+    const std::string shown = path.string();
     const std::size_t cut = startDirectory_.string().size() + 1;
-    return {false, "File Name:" + (cut < path.size() ? path.substr(cut) : std::string())};
+    return {false, "File Name:" + (cut < shown.size() ? shown.substr(cut) : std::string())};
 }
 
 TableFileOutcome TableFile::LoadDefaultTable(PagerImage& image) {

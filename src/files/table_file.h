@@ -54,7 +54,7 @@ public:
 
 private:
     std::filesystem::path Resolve(const std::string& fileName) const;
-    // A dialog moves the current directory to the folder of the file chosen in it.
+    // A dialog moves the current directory to the folder of the (resolved) file chosen in it.
     void ChangeDirectoryTo(const std::filesystem::path& chosen);
     FileDialogRequest DialogRequest(std::string fileName) const;
 

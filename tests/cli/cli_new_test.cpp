@@ -45,13 +45,14 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     // Runs the real executable with its output in files beside the test's folder.
-    CliRun Cli(std::vector<std::string> args) const {
+    CliRun Cli(std::vector<std::string> args, const fs::path& workingDirectory = {}) const {
         const fs::path out = dir.string() + ".out";
         const fs::path err = dir.string() + ".err";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (!workingDirectory.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
         args.insert(args.begin(), kCli);
         std::vector<char*> argv;
         for (auto& arg : args) argv.push_back(arg.data());
@@ -74,6 +75,12 @@ protected:
     fs::path dir;
 };
 
+std::vector<std::string> Listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    return names;
+}
+
 // What the window saves right after a fresh start: the default image with its
 // model tag, as the start-up refresh leaves it.
 std::string ExpectedFreshStart() {
@@ -94,6 +101,13 @@ TEST_F(CliNewTest, WritesTheFreshStartImage) {
     EXPECT_EQ(bytes, ExpectedFreshStart());
     EXPECT_EQ(bytes[10], 32);                         // CSpace: Auto with 25 kHz
     EXPECT_EQ(static_cast<unsigned char>(bytes[70]), 240);  // Reminder 120 s
+}
+
+TEST_F(CliNewTest, RelativeNamesResolveAgainstTheWorkingDirectory) {
+    fs::create_directory(dir / "sub");
+    EXPECT_EQ(Cli({"new", "sub/rel.tbl"}, dir).status, 0);
+    EXPECT_EQ(Slurp(dir / "sub" / "rel.tbl"), ExpectedFreshStart());
+    EXPECT_EQ(Listing(dir / "sub"), std::vector<std::string>{"rel.tbl"});
 }
 
 TEST_F(CliNewTest, ReplacesALongerFileWithExactly256Bytes) {

@@ -195,6 +195,22 @@ TEST_F(TableFileTest, SaveAfterSaveAsWritesThatFileWithoutAsking) {
     EXPECT_TRUE(ui.requests.back().confirmOverwrite);
 }
 
+TEST_F(TableFileTest, RelativeNamesResolveAgainstTheCurrentDirectoryOnce) {
+    TableFile tables(ui, start);
+    ui.saveAnswers.push_back("other/rel.tbl");
+    EXPECT_EQ(tables.SaveTableAs(Patterned(1)).statusText, "File Name:other/rel.tbl");
+    EXPECT_EQ(Bytes(other / "rel.tbl"), ImageBytes(Patterned(1)));
+    EXPECT_EQ(tables.CurrentDirectory(), other);
+    ui.openAnswers.push_back("rel.tbl");  // now relative to other/
+    PagerImage image{};
+    EXPECT_TRUE(tables.OpenTable(image).imageReplaced);
+    EXPECT_EQ(image, Patterned(1));
+    tables.SaveTable(Patterned(2));
+    EXPECT_EQ(Bytes(other / "rel.tbl"), ImageBytes(Patterned(2)));
+    EXPECT_EQ(Bytes(other / "rel.BAK"), ImageBytes(Patterned(1)));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
 TEST_F(TableFileTest, SaveReportsAFailedWrite) {
     TableFile tables(ui, start);
     ui.saveAnswers.push_back((other / "gone" / "x.tbl").string());
