@@ -6,7 +6,7 @@
 
 #include "cli/cli_table_file_ui.h"
 #include "cli/commands.h"
-#include "editor/form_model.h"
+#include "cli/fresh_start.h"
 #include "files/table_file.h"
 
 namespace mk843nb::cli {
@@ -17,7 +17,7 @@ void RegisterNewCommand(CLI::App& app) {
     auto file = std::make_shared<std::string>();
     command->add_option("FILE", *file, "the table file to write")->required();
     command->callback([file] {
-        const PagerImage image = FormModel().Image();
+        const PagerImage image = FreshStartImage();
         CliTableFileUi ui(*file);
         TableFile tables(ui, std::filesystem::current_path());
         tables.SaveTableAs(image);
