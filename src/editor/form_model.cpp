@@ -18,27 +18,32 @@ FormModel::FormModel() {
 }
 
 void FormModel::BuildControls() {
-    controls_ = MainWindowControls();
-    index_.clear();
-    for (std::size_t i = 0; i < controls_.size(); ++i) index_.emplace(controls_[i].name, i);
+    static const std::vector<ControlState> design = MainWindowControls();
+    static const ControlIndex index = [] {
+        ControlIndex byName;
+        for (std::size_t i = 0; i < design.size(); ++i) byName.emplace(design[i].name, i);
+        return byName;
+    }();
+    controls_ = design;
+    index_ = &index;
 }
 
 // --- controls ---------------------------------------------------------------
 
 const ControlState* FormModel::Find(std::string_view control) const {
-    const auto it = index_.find(control);
-    return it == index_.end() ? nullptr : &controls_[it->second];
+    const auto it = index_->find(control);
+    return it == index_->end() ? nullptr : &controls_[it->second];
 }
 
 ControlState& FormModel::C(std::string_view name) {
-    const auto it = index_.find(name);
-    if (it == index_.end()) throw std::logic_error("no control " + std::string(name));
+    const auto it = index_->find(name);
+    if (it == index_->end()) throw std::logic_error(messages::Concat({"no control ", name}));
     return controls_[it->second];
 }
 
 const ControlState& FormModel::C(std::string_view name) const {
-    const auto it = index_.find(name);
-    if (it == index_.end()) throw std::logic_error("no control " + std::string(name));
+    const auto it = index_->find(name);
+    if (it == index_->end()) throw std::logic_error(messages::Concat({"no control ", name}));
     return controls_[it->second];
 }
 
@@ -192,7 +197,7 @@ KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
 }
 
 void FormModel::TextEdited(std::string_view control, std::string text) {
-    ControlState* state = index_.contains(control) ? &C(control) : nullptr;
+    ControlState* state = index_->contains(control) ? &C(control) : nullptr;
     if (state == nullptr || state->kind != ControlKind::Edit) return;
     if (state->maxLength > 0 && static_cast<int>(text.size()) > state->maxLength)
         text.resize(static_cast<std::size_t>(state->maxLength));

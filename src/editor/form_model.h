@@ -10,6 +10,19 @@
 //
 // Events on a control that is disabled or hidden are ignored (the window cannot
 // deliver them), except Leave, which always runs the field's leave check.
+//
+// Focus, as the window must play it (FormDriver plays it the same way):
+// - Leave(field) runs when the field loses the focus to another control of the
+//   main window (not when a modal window such as the tone table opens over
+//   it); Enter(control) when a control gets it, unless the leave check put the
+//   focus back.
+// - FocusTo(field) puts the focus back into a field whose refused text it keeps:
+//   the entry rule (which empties the field) must not run for it.
+// - FocusNull moves the focus to edtNull; the field that had it then runs its
+//   leave check (a second time for Enter in a tone or half-second field).
+// - KeyPress is asked for every character, Backspace ('\b') and Enter ('\r')
+//   included; when it answers accepted, the window inserts the character (or
+//   deletes for Backspace) and reports the new text through TextEdited.
 
 #include <array>
 #include <cstddef>
@@ -51,7 +64,9 @@ public:
     KeyOutcome KeyPress(std::string_view control, char key);      // '\r' is Enter, '\b' Backspace
     void TextEdited(std::string_view control, std::string text);  // the text after an accepted edit
     Effects Leave(std::string_view control);
-    Effects Click(std::string_view control);              // check box, radio button, button, menu item
+    // Check box, radio button, button, menu item. Advance2 also starts the
+    // password window's failure count (the window then shows TForm4).
+    Effects Click(std::string_view control);
     Effects Select(std::string_view control, int index);  // a list item picked by the user
     Effects DoubleClick(std::string_view control);
     Effects PressF9();
@@ -177,7 +192,9 @@ private:
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
-    std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> index_;
+    using ControlIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
+    // Every model has the same controls in the same order: one index serves all.
+    const ControlIndex* index_ = nullptr;
 
     Effects effects_;
     bool refreshing_ = false;
