@@ -198,5 +198,16 @@ TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
               "Please insert a number between 0 to 255\n");
 }
 
+// Each fixture opened as it is: what show --json lists was checked by hand once
+// and is kept beside this file, so a change in any rule of the refresh shows here.
+TEST_F(ShowSetTest, FixturesShowTheirStoredListing) {
+    for (const char* name : {"shipped_default", "other_model", "mk842_short_250", "short_10_bytes"}) {
+        const CliRun run = Cli({"show", "--json", std::string(MK843NB_FIXTURES) + "/" + name + ".tbl"});
+        EXPECT_EQ(run.status, 0) << name;
+        const fs::path expected = fs::path(MK843NB_SOURCE_DIR) / "tests/cli/show_expected" / (std::string(name) + ".json");
+        EXPECT_EQ(nlohmann::ordered_json::parse(run.out), nlohmann::ordered_json::parse(Slurp(expected))) << name;
+    }
+}
+
 }  // namespace
 }  // namespace mk843nb
