@@ -38,11 +38,15 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
     user.TakeMessages();
     switch (state.kind) {
         case ControlKind::Edit: {
+            // Enter or Backspace inside a value would commit or edit half of it.
+            for (char key : value)
+                if (static_cast<unsigned char>(key) < ' ')
+                    return cannot(" takes printable characters only");
             user.Focus(field->control);
             for (char key : value) {
                 const bool taken = user.Type(key);
                 if (!user.Messages().empty()) return user.TakeMessages();
-                if (!taken && key != '\r')
+                if (!taken)
                     return Refusal(messages::Concat({"'", value, "' cannot be typed into ", name,
                                                      ": the field does not take '", std::string_view(&key, 1),
                                                      "' there"}));
