@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "image/frequency.h"
 #include "image/message.h"
 #include "image/tones.h"
 
@@ -36,11 +37,8 @@ inline Message NotANumber(std::string_view text) {
     return Exclaim(Concat({"'", text, "' is not a valid number"}));
 }
 
-// The band's limits come from the band item's text, "135-174 MHz" or "400-499 MHz".
-inline Message FrequencySetting(std::string_view band) {
-    return {MessageKind::Plain, Concat({"Frequency setting error(", band.substr(0, 3), "0000 < = Frequency < =",
-                                        band.substr(4, 3), "0000 )"})};
-}
+// "Frequency setting error(1350000 < = Frequency < =1740000 )": a plain message box.
+inline Message FrequencySetting(Band band) { return {MessageKind::Plain, FrequencyRangeMessageText(band)}; }
 
 inline Message ChannelSpacing() { return Exclaim("Channel Spacing Error!"); }
 

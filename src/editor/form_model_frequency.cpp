@@ -73,7 +73,7 @@ void FormModel::edtFreqExit() {
     }
     const Band band = BandOfIndex(BandIndex());
     if (!InBand(*frequency, band)) {
-        Show({MessageKind::Plain, FrequencyRangeMessageText(band)});
+        Show(messages::FrequencySetting(band));
         FocusTo("edtFreq");
         return;
     }

@@ -82,6 +82,16 @@ TEST_F(ModelTest, TheBandRemembersItsFrequency) {
     EXPECT_TRUE(Shown().empty());
 }
 
+TEST_F(ModelTest, FrequencyMessagesKinds) {
+    user.EnterValue("edtFreq", "1000000");
+    model.TextEdited("edtFreq", "1590010");
+    user.Focus("edtNull");
+    const std::vector<Message> shown = user.TakeMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], (Message{MessageKind::Plain, kLowBandError}));
+    EXPECT_EQ(shown[1], (Message{MessageKind::Exclamation, "Channel Spacing Error!"}));
+}
+
 TEST_F(ModelTest, LeavingTheFrequencyEmptyChangesNothing) {
     const PagerImage before = model.Image();
     user.Focus("edtFreq");
