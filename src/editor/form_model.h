@@ -15,7 +15,7 @@
 // - Leave(field) runs when the field loses the focus to another control of the
 //   main window (not when a modal window such as the tone table opens over
 //   it); Enter(control) when a control gets it, unless the leave check put the
-//   focus back.
+//   focus back (and not when the main window becomes active again).
 // - FocusTo(field) puts the focus back into a field whose refused text it keeps:
 //   the entry rule (which empties the field) must not run for it.
 // - FocusNull moves the focus to edtNull; the field that had it then runs its

@@ -170,6 +170,8 @@ void FormModel::NumericExit(const NumericField& field) {
         case NumericKind::HalfSecond: {
             const auto value = ParseNumber(text);
             if (!value) return refuse(messages::NotANumber(text));
+            // Far out of range values are refused before they are narrowed to single precision.
+            if (!(*value > -1000 && *value < 1000)) return refuse(messages::Range(field.lowText, field.highText));
             const float x = static_cast<float>(*value);
             if (!(x >= field.low && x <= field.high)) return refuse(messages::Range(field.lowText, field.highText));
             const float whole = std::trunc(x);
