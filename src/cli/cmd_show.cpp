@@ -16,7 +16,9 @@ namespace {
 
 void PrintListing(const FormModel& model) {
     for (Page page : {Page::Main, Page::Frequency, Page::Call, Page::Setting, Page::Config, Page::Advance}) {
-        std::cout << "[" << PageCaption(page) << "]\n";
+        std::cout << "[" << PageCaption(page) << "]";
+        if (page == Page::Advance && !model.Find("TabSheet4")->visible) std::cout << "  (page hidden)";
+        std::cout << '\n';
         for (const ListedField& field : ListedFields()) {
             if (field.page != page) continue;
             const ControlState& state = *model.Find(field.control);
