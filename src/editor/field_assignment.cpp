@@ -25,7 +25,7 @@ std::string ShownValue(const FormModel& model, const ListedField& field) {
 std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::string_view value) {
     const ListedField* field = FindListedField(name);
     if (field == nullptr) return Refusal(messages::Concat({"Unknown field '", name, "'"}));
-    const FormModel& model = user.Model();
+    FormModel& model = user.Model();
     const ControlState& state = *model.Find(field->control);
     const auto cannot = [&](std::string_view why) { return Refusal(messages::Concat({name, why})); };
     if (state.kind == ControlKind::Label || field->control == "edtVersion")
@@ -42,7 +42,14 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
             for (char key : value)
                 if (static_cast<unsigned char>(key) < ' ')
                     return cannot(" takes printable characters only");
-            user.Focus(field->control);
+            if (user.Focused() == field->control) {
+                // Already in the field (a check put the focus back): the user clears it first.
+                user.Model().TextEdited(field->control, "");
+            } else {
+                user.Focus(field->control);
+                // The field that had the focus refused to let it go.
+                if (user.Focused() != field->control) return user.TakeMessages();
+            }
             for (char key : value) {
                 const bool taken = user.Type(key);
                 if (!user.Messages().empty()) return user.TakeMessages();

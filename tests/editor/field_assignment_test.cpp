@@ -47,5 +47,19 @@ TEST_F(ModelTest, AssignmentsTakeEffectAsClicksPicksAndTypedValues) {
     EXPECT_EQ(ShownValue(model, *FindListedField("CSpace")), "12.5 K");
 }
 
+TEST_F(ModelTest, AFrequencyOutsideItsBandHoldsTheFocusUntilItIsSet) {
+    PagerImage image{};  // all zero: band 400-499 MHz, frequency 0
+    Load(image);
+    EXPECT_EQ(user.Focused(), "edtFreq");
+    Shown();
+    EXPECT_EQ(Texts(AssignField(user, "BS_Period", "3")),
+              std::vector<std::string>{"Frequency setting error(4000000 < = Frequency < =4990000 )"});
+    EXPECT_EQ(Byte(58), 0);
+    EXPECT_TRUE(AssignField(user, "Freq", "4620000").empty());
+    EXPECT_TRUE(AssignField(user, "BS_Period", "3").empty());
+    EXPECT_EQ(Byte(58), 3);
+    EXPECT_EQ(Byte(4), 6);
+}
+
 }  // namespace
 }  // namespace mk843nb
