@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/firmware_version.h"
 
 namespace mk843nb {
@@ -10,8 +12,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes WithPreamble(Bytes tail) {
-    Bytes frame(kPreamble.begin(), kPreamble.end());
-    frame.insert(frame.end(), tail.begin(), tail.end());
+    Bytes frame(kPreamble.size() + tail.size());
+    std::copy(tail.begin(), tail.end(), std::copy(kPreamble.begin(), kPreamble.end(), frame.begin()));
     return frame;
 }
 

@@ -58,10 +58,12 @@ PacedLine::PacedLine(int fd, unsigned baud)
                           : std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baud))) {}
 
 PacedLine::Wait PacedLine::Read(Bytes& out, std::optional<std::chrono::milliseconds> timeout) {
-    const auto deadline = timeout ? std::optional(Clock::now() + *timeout) : std::nullopt;
+    // No time-out: a deadline that never comes.
+    const bool limited = timeout.has_value();
+    const Clock::time_point deadline = limited ? Clock::now() + *timeout : Clock::time_point::max();
     for (;;) {
         std::optional<Clock::duration> left;
-        if (deadline) left = std::max(Clock::duration::zero(), *deadline - Clock::now());
+        if (limited) left = std::max(Clock::duration::zero(), deadline - Clock::now());
         pollfd fd{fd_, POLLIN, 0};
         const int ready = WaitFor(&fd, 1, left);
         if (ready < 0 && errno == EINTR) {
@@ -79,7 +81,7 @@ PacedLine::Wait PacedLine::Read(Bytes& out, std::optional<std::chrono::milliseco
         // last while the emulator holds one itself, but never spin on it.
         if (got < 0 && errno == EAGAIN) continue;
         if (!SleepUntil(Clock::now() + std::chrono::milliseconds(20))) return Wait::Stopped;
-        if (deadline && Clock::now() >= *deadline) return Wait::Timeout;
+        if (limited && Clock::now() >= deadline) return Wait::Timeout;
     }
 }
 
