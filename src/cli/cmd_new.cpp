@@ -1,13 +1,10 @@
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
-#include "cli/cli_table_file_ui.h"
+#include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "cli/fresh_start.h"
-#include "files/table_file.h"
 
 namespace mk843nb::cli {
 
@@ -17,11 +14,8 @@ void RegisterNewCommand(CLI::App& app) {
     auto file = std::make_shared<std::string>();
     command->add_option("FILE", *file, "the table file to write")->required();
     command->callback([file] {
-        const PagerImage image = FreshStartImage();
-        CliTableFileUi ui(*file);
-        TableFile tables(ui, std::filesystem::current_path());
-        tables.SaveTableAs(image);
-        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
+        CliSession session(*file);
+        session.SaveFileAs(session.Model().Image());
     });
 }
 

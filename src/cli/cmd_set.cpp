@@ -1,15 +1,13 @@
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/cli_table_file_ui.h"
+#include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "editor/field_assignment.h"
-#include "files/table_file.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -41,16 +39,11 @@ void RegisterSetCommand(CLI::App& app) {
     command->add_option("FILE", options->file, "the table file to change")->required();
     command->add_option("ASSIGNMENTS", options->assignments, "NAME=VALUE, NAME as in show --json")->required();
     command->callback([options] {
-        FormModel model;
-        FormDriver user(model);
+        CliSession session(options->file);
+        FormModel& model = session.Model();
+        FormDriver& user = session.User();
         if (options->userMode) user.Click("radUser");
-        CliTableFileUi ui(options->file);
-        TableFile tables(ui, std::filesystem::current_path());
-        PagerImage image = model.Image();
-        tables.OpenTable(image);
-        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
-        user.ReplaceImage(image);
-        for (const Message& message : user.TakeMessages()) std::cerr << message.text << '\n';
+        session.OpenFile();
         if (!options->accessCode.empty()) {
             user.Click("Advance2");
             user.Apply(model.SubmitAccessCode(options->accessCode), false);
@@ -64,8 +57,7 @@ void RegisterSetCommand(CLI::App& app) {
                 AssignField(user, assignment.substr(0, equals), assignment.substr(equals + 1));
             if (!refused.empty()) throw CommandFailure(Joined(refused));
         }
-        tables.SaveTableAs(model.Image());
-        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
+        session.SaveFileAs(model.Image());
     });
 }
 

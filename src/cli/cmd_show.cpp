@@ -1,15 +1,13 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
-#include "cli/cli_table_file_ui.h"
+#include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "editor/field_assignment.h"
-#include "files/table_file.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -58,19 +56,12 @@ void RegisterShowCommand(CLI::App& app) {
     command->add_flag("--json", *json, "one JSON object: field name -> what its control shows");
     command->add_option("FILE", *file, "the table file to show")->required();
     command->callback([file, json] {
-        FormModel model;
-        FormDriver user(model);
-        CliTableFileUi ui(*file);
-        TableFile tables(ui, std::filesystem::current_path());
-        PagerImage image = model.Image();
-        tables.OpenTable(image);
-        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
-        user.ReplaceImage(image);
-        for (const Message& message : user.TakeMessages()) std::cerr << message.text << '\n';
+        CliSession session(*file);
+        session.OpenFile();
         if (*json)
-            PrintJson(model);
+            PrintJson(session.Model());
         else
-            PrintListing(model);
+            PrintListing(session.Model());
     });
 }
 

@@ -1,14 +1,10 @@
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
 #include <iostream>
-#include <memory>
-#include <string>
 
-#include "cli/cli_table_file_ui.h"
+#include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "cli/fresh_start.h"
-#include "files/table_file.h"
+#include "cli/transfer_command.h"
 #include "link/console_link.h"
 
 namespace mk843nb::cli {
@@ -18,29 +14,18 @@ namespace mk843nb::cli {
 // the pager now holds, so a following verify of FILE passes.
 void RegisterWriteCommand(CLI::App& app) {
     auto* command = app.add_subcommand("write", "Write a table file to the pager through the board, then verify it");
-    auto port = std::make_shared<std::string>();
-    auto file = std::make_shared<std::string>();
-    auto trace = std::make_shared<bool>(false);
-    command->add_option("--port", *port, "the serial port of the board (a name such as ttyUSB0, or a path)")
-        ->required();
-    command->add_flag("--trace", *trace, "print every frame sent and received on stderr");
-    command->add_option("FILE", *file, "the table file to write to the pager")->required();
-    command->callback([port, file, trace] {
-        PagerImage image = FreshStartImage();
-        CliTableFileUi ui(*file);
-        TableFile tables(ui, std::filesystem::current_path());
-        tables.OpenTable(image);
-        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
-
+    auto options = AddTransferOptions(*command, "the table file to write to the pager");
+    command->callback([options] {
+        CliSession session(options->file);
+        session.OpenFile();
         LinkOutcome outcome;
         {
-            ConsoleLink link(*port, *trace, std::cerr);
-            outcome = link.Session().Write(image);
+            ConsoleLink link(options->port, options->trace, std::cerr);
+            outcome = link.Session().Write(session.Model().MutableImage());
         }
         // A failed write leaves FILE as it was: the pager may hold part of it only.
-        if (!outcome.success) throw CommandFailure(outcome.message ? outcome.message->text : "Write Error !");
-        tables.SaveTableAs(image);
-        if (!ui.Shown().empty()) throw CommandFailure(ui.Shown().front().text);
+        ThrowUnlessSucceeded(outcome);
+        session.SaveFileAs(session.Model().Image());
         std::cout << outcome.message->text << '\n';
     });
 }

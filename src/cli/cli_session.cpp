@@ -1,0 +1,26 @@
+#include "cli/cli_session.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "cli/commands.h"
+
+namespace mk843nb::cli {
+
+CliSession::CliSession(std::string file)
+    : ui_(std::move(file)), tables_(ui_, std::filesystem::current_path()) {}
+
+void CliSession::OpenFile() {
+    PagerImage image = model_.Image();
+    tables_.OpenTable(image);
+    if (!ui_.Shown().empty()) throw CommandFailure(ui_.Shown().front().text);
+    user_.ReplaceImage(image);
+    for (const Message& message : user_.TakeMessages()) std::cerr << message.text << '\n';
+}
+
+void CliSession::SaveFileAs(const PagerImage& image) {
+    tables_.SaveTableAs(image);
+    if (!ui_.Shown().empty()) throw CommandFailure(ui_.Shown().front().text);
+}
+
+}  // namespace mk843nb::cli
