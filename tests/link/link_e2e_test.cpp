@@ -88,6 +88,9 @@ struct FaultCase {
     std::size_t requests;  // how many requests the board got
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.what; }
+
 class FaultMatrix : public SimFixture, public testing::WithParamInterface<FaultCase> {};
 
 TEST_P(FaultMatrix, EachFaultEndsInItsMessage) {

@@ -140,6 +140,8 @@ struct LeaveWay {
     std::function<void(ToneTableWindow&)> leave;
 };
 
+void PrintTo(const LeaveWay& way, std::ostream* out) { *out << way.name; }
+
 class ToneTableLeaveTest : public ToneTableTest, public ::testing::WithParamInterface<LeaveWay> {};
 
 TEST_P(ToneTableLeaveTest, PutsTheSelectedToneIntoTheFieldTheMarkersName) {
@@ -359,6 +361,8 @@ struct CodeCase {
     bool accepted;
     bool byEnter;
 };
+
+void PrintTo(const CodeCase& c, std::ostream* out) { *out << c.name; }
 
 class PasswordCodeTest : public PasswordTest, public ::testing::WithParamInterface<CodeCase> {};
 
