@@ -72,9 +72,11 @@ bool ToneSpacingOk(std::int32_t q, const ToneSpacingContext& context) {
                                : context.groupOn[static_cast<std::size_t>(s - 9)];
         if (!on) continue;
         const float v = static_cast<float>(static_cast<long double>(context.lastToneCodes[s - 1]) * 0.1L);
-        const float tol = static_cast<float>(static_cast<long double>(v) * ratio);
-        const long double lower = static_cast<long double>(v) - tol;
-        const long double upper = static_cast<long double>(v) + tol;
+        // The bounds too are single-precision values: a tone exactly on v +/- tol
+        // compares equal to its bound and is allowed.
+        const float tol = v * ratio;
+        const float lower = v - tol;
+        const float upper = v + tol;
         if (newHz != v && lower < newHz && newHz < upper) return false;
     }
     return true;

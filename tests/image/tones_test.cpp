@@ -56,6 +56,25 @@ TEST(ToneSpacingOk, BoundsAreAllowed) {
     for (const auto& [q, ok] : cases) EXPECT_EQ(ToneSpacingOk(q, context), ok) << q;
 }
 
+TEST(ToneSpacingOk, BoundsAreAllowedAtEverySpacing) {
+    struct Case {
+        std::uint8_t toneSpacing;
+        std::int32_t other;  // the switched-on tone of call 2
+        std::int32_t low, high;  // exactly other -/+ other x ToneSpacing / 1000
+    };
+    // Bounds whose single-precision value would fall outside them in wider arithmetic.
+    const Case cases[] = {{1, 3000, 2997, 3003}, {15, 3200, 3152, 3248}, {15, 3600, 3546, 3654},
+                          {31, 4000, 3876, 4124}, {15, 10000, 9850, 10150}};
+    for (const Case& c : cases) {
+        auto context = OtherCallAt(c.other, true);
+        context.toneSpacing = c.toneSpacing;
+        EXPECT_TRUE(ToneSpacingOk(c.low, context)) << c.other << " at " << int(c.toneSpacing);
+        EXPECT_TRUE(ToneSpacingOk(c.high, context)) << c.other << " at " << int(c.toneSpacing);
+        EXPECT_FALSE(ToneSpacingOk(c.low + 1, context)) << c.other << " at " << int(c.toneSpacing);
+        EXPECT_FALSE(ToneSpacingOk(c.high - 1, context)) << c.other << " at " << int(c.toneSpacing);
+    }
+}
+
 TEST(ToneSpacingOk, SwitchedOffCallsTakeNoPart) {
     const auto context = OtherCallAt(10000, false);
     for (int q : {9850, 9851, 10149, 10150, 10000}) EXPECT_TRUE(ToneSpacingOk(q, context)) << q;
