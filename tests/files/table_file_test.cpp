@@ -211,6 +211,20 @@ TEST_F(TableFileTest, RelativeNamesResolveAgainstTheCurrentDirectoryOnce) {
     EXPECT_TRUE(ui.shown.empty());
 }
 
+TEST_F(TableFileTest, BackupGoesToTheCurrentDirectoryNotTheFilesFolder) {
+    TableFile tables(ui, start);
+    ui.saveAnswers.push_back((other / "p.tbl").string());
+    tables.SaveTableAs(Patterned(1));
+    WriteBytes(start / "q.tbl", ImageBytes(Patterned(7)));
+    ui.openAnswers.push_back((start / "q.tbl").string());  // the open dialog moves back to the start folder
+    PagerImage image{};
+    ASSERT_TRUE(tables.OpenTable(image).imageReplaced);
+    tables.SaveTable(Patterned(2));
+    EXPECT_EQ(Bytes(other / "p.tbl"), ImageBytes(Patterned(2)));
+    EXPECT_EQ(Bytes(start / "p.BAK"), ImageBytes(Patterned(1)));
+    EXPECT_FALSE(fs::exists(other / "p.BAK"));
+}
+
 TEST_F(TableFileTest, SaveReportsAFailedWrite) {
     TableFile tables(ui, start);
     ui.saveAnswers.push_back((other / "gone" / "x.tbl").string());
