@@ -1,8 +1,11 @@
 #include "ui/help_window.h"
 
+#include <QFontMetrics>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <algorithm>
 
 namespace mk843nb {
 
@@ -67,7 +70,19 @@ HelpWindow::HelpWindow(QWidget* parent)
 
     button1_ = new QPushButton(QStringLiteral("OK"), this);
     button1_->setObjectName(QStringLiteral("Button1"));
-    button1_->setGeometry((kClientWidth - 75) / 2, kClientHeight - 33, 75, 25);
+    // Near the bottom centre, over the text area, but beside the last lines, never over them.
+    const int buttonTop = kClientHeight - 33;
+    const int buttonHeight = 25;
+    const QFontMetrics metrics(font);
+    const int textLeft = memo1_->frameWidth() + int(memo1_->document()->documentMargin());
+    int left = (kClientWidth - 75) / 2;
+    for (int i = 0; i < HelpLines().size(); ++i) {
+        const int top = textLeft + i * metrics.lineSpacing();
+        if (top + metrics.lineSpacing() <= buttonTop || top >= buttonTop + buttonHeight) continue;
+        left = std::max(left, textLeft + metrics.horizontalAdvance(HelpLines().at(i)) + 12);
+    }
+    left = std::min(left, kClientWidth - 75 - 8);
+    button1_->setGeometry(left, buttonTop, 75, buttonHeight);
     button1_->setDefault(true);
     connect(button1_, &QPushButton::clicked, this, &QDialog::accept);  // Button1Click
 }

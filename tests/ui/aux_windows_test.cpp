@@ -529,6 +529,17 @@ TEST(HelpWindowTest, BorderlessWindowClosedByOK) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
     EXPECT_EQ(help.size(), QSize(561, 305));
     EXPECT_TRUE(help.rect().contains(help.Button1()->geometry()));
+    // The button stands over the text area, but covers none of the sixteen lines.
+    QPlainTextEdit* memo = help.Memo1();
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+        QTextCursor start(block);
+        QTextCursor end(block);
+        end.movePosition(QTextCursor::EndOfBlock);
+        const QRect text = memo->cursorRect(start).united(memo->cursorRect(end));
+        const QRect onWindow(memo->viewport()->mapTo(&help, text.topLeft()), text.size());
+        EXPECT_FALSE(onWindow.intersects(help.Button1()->geometry()))
+            << "line " << block.blockNumber() + 1 << " is under the button";
+    }
     QTest::mouseClick(help.Button1(), Qt::LeftButton);
     EXPECT_FALSE(help.isVisible());
 }
