@@ -43,6 +43,9 @@ bool ProgrammerLink::Exchange(std::span<const std::uint8_t> request, std::span<s
 }
 
 bool ProgrammerLink::ReadBytes(std::span<std::uint8_t> destination, std::uint16_t address, std::uint8_t count) {
+    // A reply longer than the frame buffer, or more bytes than the destination
+    // holds, is never asked for.
+    if (count > kMaxReadCount || destination.size() < count) return false;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
     if (!Exchange(BuildReadRequest(address, count), replySpan, true)) return false;
@@ -60,12 +63,14 @@ bool ProgrammerLink::ReadBlock(PagerImage& destination, std::uint16_t address, s
 }
 
 bool ProgrammerLink::WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count) {
+    if (count > kMaxWriteCount) return false;
     std::array<std::uint8_t, kAcknowledgementSize> reply{};
     if (!Exchange(BuildWriteRequest(source, address, count), reply, true)) return false;
     return IsAcknowledgement(reply);
 }
 
 bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count) {
+    if (count > kMaxReadCount) return false;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
     if (!Exchange(BuildReadRequest(address, count), replySpan, false)) return false;

@@ -41,11 +41,12 @@ public:
     void PumpDelay(int ms);
 
     // Reads n bytes (0 to 131) from address; on a correct reply checksum stores
-    // them at destination[address + i] and returns true.
+    // them at destination[address + i] and returns true. A larger n (or, for
+    // ReadBytes, a destination shorter than n) fails without sending anything.
     bool ReadBlock(PagerImage& destination, std::uint16_t address, std::uint8_t count);
     // As ReadBlock, storing at destination[i]; destination holds at least n bytes.
     bool ReadBytes(std::span<std::uint8_t> destination, std::uint16_t address, std::uint8_t count);
-    // Writes source[address .. address + n - 1]; true when the board acknowledged.
+    // Writes source[address .. address + n - 1] (n up to 129); true when the board acknowledged.
     bool WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count);
     // True when the reply's checksum is right and its bytes equal image's at the same addresses.
     bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);

@@ -116,6 +116,18 @@ TEST_F(LinkFixture, ModelAnswers) {
     EXPECT_EQ(modelText, "kept") << "no answer leaves the model text";
 }
 
+TEST_F(LinkFixture, CountsBeyondTheFrameBufferFailWithoutSending) {
+    PagerImage image{};
+    EXPECT_FALSE(Link().ReadBlock(image, 0, 132));
+    EXPECT_FALSE(Link().VerifyBlock(board.memory, 0, 200));
+    EXPECT_FALSE(Link().WriteBlock(board.memory, 0, 130));
+    std::array<std::uint8_t, 4> small{};
+    EXPECT_FALSE(Link().ReadBytes(small, 0, 8)) << "more bytes than the destination holds";
+    EXPECT_TRUE(board.requests.empty());
+    EXPECT_EQ(image, PagerImage{});
+    EXPECT_TRUE(Link().ReadBlock(image, 0, 131)) << "131 bytes still fit";
+}
+
 TEST_F(LinkFixture, BytesBeyondTheCountStayQueued) {
     std::array<std::uint8_t, 5> first{};
     Link().SendFrame(BuildReadRequest(0, 0));
