@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QWidget>
+#include <algorithm>
 
 #include "editor/form_model.h"
 #include "ui/form_binding.h"
@@ -35,7 +36,10 @@ void WindowLinkHooks::SetMenuItems(const PagerMenuItems& items) {
     }
 }
 
-void WindowLinkHooks::SetProgressRange(int minimum, int maximum) { w_.progress->setRange(minimum, maximum); }
+void WindowLinkHooks::SetProgressRange(int minimum, int maximum) {
+    // An empty range means an empty bar; Qt would animate it as "busy" instead.
+    w_.progress->setRange(minimum, std::max(maximum, minimum + 1));
+}
 
 void WindowLinkHooks::SetProgress(int position) { w_.progress->setValue(position); }
 

@@ -198,6 +198,10 @@ TEST_F(MainWindowTest, StartupFindsTheEmulatorOnALaterPortAndSelectsIt) {
     QComboBox* port = W<QComboBox>("cboPort");
     EXPECT_EQ(port->currentIndex(), 1);
     EXPECT_EQ(port->currentText().toStdString(), sim.DevicePath());
+    // The search leaves PB1 empty, not running as a busy bar.
+    QProgressBar* pb1 = Window().ProgressBar();
+    EXPECT_LT(pb1->minimum(), pb1->maximum());
+    EXPECT_EQ(pb1->value(), pb1->minimum());
 }
 
 // ---------------------------------------------------------------- typing
