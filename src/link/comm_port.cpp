@@ -1,5 +1,6 @@
 #include "link/comm_port.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QSerialPort>
 #include <QTimer>
@@ -148,7 +149,12 @@ void TCommPort::Write(std::span<const std::uint8_t> bytes) {
     const auto size = static_cast<qint64>(bytes.size());
     if (port_->write(reinterpret_cast<const char*>(bytes.data()), size) != size) Raise(CommErrorCode::WriteFailed);
     port_->flush();
-    if (port_->bytesToWrite() > 0) WaitFor(*port_, &QSerialPort::bytesWritten, kWriteTimeoutMs);
+    // The line may take the bytes in several pieces; all of them get the one 500 ms.
+    const QDeadlineTimer deadline(kWriteTimeoutMs, Qt::PreciseTimer);
+    while (port_->bytesToWrite() > 0 && !deadline.hasExpired()) {
+        WaitFor(*port_, &QSerialPort::bytesWritten, static_cast<int>(deadline.remainingTime()));
+        ThrowIfFailed(CommErrorCode::WriteFailed);
+    }
     ThrowIfFailed(CommErrorCode::WriteFailed);
     if (port_->bytesToWrite() > 0) {
         throw ECommError{CommErrorCode::WriteFailed, 0, "the write did not leave within 500 ms", false};

@@ -4,12 +4,15 @@
 #include "link/comm_port.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
 #include <array>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "qt_application.h"
 
@@ -64,6 +67,36 @@ TEST_F(PtyFixture, BytesCrossTheLineBothWaysUnchanged) {
         got += n;
     }
     EXPECT_EQ(back, all);
+}
+
+TEST_F(PtyFixture, AWriteLargerThanTheLineBufferWaitsUntilItHasLeft) {
+    port.Configure(9600, slavePath, 1);
+    // More than the pseudo-terminal holds: it leaves in several pieces while the far end reads.
+    std::vector<std::uint8_t> big(64 * 1024, 0x5A);
+    std::string seen;
+    std::thread reader([&] {
+        pollfd fd{master, POLLIN, 0};
+        while (seen.size() < big.size() && poll(&fd, 1, 2000) > 0) {
+            char buffer[4096];
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            if (n <= 0) break;
+            seen.append(buffer, static_cast<std::size_t>(n));
+        }
+    });
+    EXPECT_NO_THROW(port.Write(big));
+    reader.join();
+    EXPECT_EQ(seen.size(), big.size());
+
+    // Nobody reads now: the write gives up after its 500 ms with code 9.
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        port.Write(big);
+        FAIL() << "a write nobody takes succeeded";
+    } catch (const ECommError& error) {
+        EXPECT_EQ(error.Code(), 9);
+    }
+    EXPECT_LT(timer.elapsed(), 1500);
 }
 
 TEST_F(PtyFixture, SilenceEndsAReadAfterItsTimeOutWithNothing) {
