@@ -33,7 +33,9 @@ struct PtyFixture : testing::Test {
     }
     std::string ReadMaster(std::size_t count) {
         std::string got;
-        for (int tries = 0; tries < 200 && got.size() < count; ++tries) {
+        // Bounded, so a port that wrote too little fails the test instead of hanging it.
+        pollfd fd{master, POLLIN, 0};
+        for (int tries = 0; tries < 200 && got.size() < count && poll(&fd, 1, 2000) > 0; ++tries) {
             char buffer[256];
             const ssize_t n = read(master, buffer, sizeof buffer);
             if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
