@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "link/comm_port.h"
@@ -223,6 +224,10 @@ void MainWindow::BuildForm() {
         pages_->addTab(page, QString::fromLatin1(p.caption));
         p.build(b, page);
     }
+    // A click on a tab takes the focus to the tab bar, as the page control always
+    // did: the field being edited runs its leave check, and no field of the new
+    // page is entered (and emptied) without the user going there.
+    pages_->tabBar()->setFocusPolicy(Qt::StrongFocus);
     pages_->setTabVisible(3, false);
     pages_->setCurrentIndex(0);
     components_.push_back(pb1_);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTabBar>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -264,6 +265,23 @@ TEST_F(MainWindowTest, DecimalFieldsTakeOneDecimalAndTwoDecimalFieldsTwo) {
     EXPECT_EQ(volts->text(), QStringLiteral("0.75"));
     QTest::keyClick(volts, Qt::Key_Return);  // commits and keeps the focus
     EXPECT_EQ(Focused(), volts);
+    EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+TEST_F(MainWindowTest, ClickingATabCommitsTheFieldAndEmptiesNoFieldOfTheNewPage) {
+    ShownWindow();
+    ShowPage("TabSheet3");
+    QLineEdit* monitor = ClickInto("edtAutoMonitor");
+    QTest::keyClicks(monitor, "2.5");
+    const QString period = Text("edtBS_Period");
+    QTabBar* tabs = Window().Pages()->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());  // "Config"
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Window().Pages()->currentWidget()->objectName(), QStringLiteral("TabSheet2"));
+    EXPECT_EQ(Byte(OffsetOf("edtAutoMonitor")), 5);
+    // The page's first field is not entered: it keeps showing its value.
+    EXPECT_NE(Focused(), W<QLineEdit>("edtBS_Period"));
+    EXPECT_EQ(Text("edtBS_Period"), period);
     EXPECT_TRUE(dialogs_.shown.empty());
 }
 
