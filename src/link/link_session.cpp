@@ -47,8 +47,12 @@ void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
         if (name.empty()) throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
         port.Configure(kBaudRate, name, kEightNoneOne);
     } catch (const ECommError& error) {
-        lastOpenError_ = error;
-        lastOpenPort_ = name;
+        // A port the user may not open is what the warning must name, even when
+        // later ports of the search fail for other reasons.
+        if (!lastOpenError_ || !lastOpenError_->permissionDenied) {
+            lastOpenError_ = error;
+            lastOpenPort_ = name;
+        }
         throw;
     }
 }

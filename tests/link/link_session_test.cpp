@@ -303,6 +303,16 @@ TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage());
 }
 
+TEST_F(SearchFixture, PermissionHintNamesTheRefusedPortWhateverFailsAfterIt) {
+    for (auto& b : boards) b.silent = true;
+    boards[1].openError = ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true};
+    // ttyS5, tried after it, has no device at all.
+    EXPECT_FALSE(session.FindBoard());
+    const Message warning = session.StartupWarning();
+    EXPECT_EQ(warning.text.rfind(StartupBoardNotRespondingMessage().text, 0), 0u);
+    EXPECT_NE(warning.text.find("Permission denied on ttyS1"), std::string::npos) << warning.text;
+}
+
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {
     const auto start = line.clock.now;
     EXPECT_TRUE(session.FindBoard());
