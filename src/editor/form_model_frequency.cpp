@@ -88,7 +88,14 @@ void FormModel::edtFreqExit() {
     } else if (auto fixed = FixedSpacingOfIndex(band, index)) {
         channelSpacing_ = *fixed;
     } else {
-        return;  // no spacing selected
+        // No spacing selected (a CSpace code no item shows): nothing can be checked or
+        // stored. Say so and show the stored frequency again, rather than keep a typed
+        // value that never reaches the image; the refresh already shows the stored one.
+        if (!refreshing_) {
+            Show(messages::ChannelSpacing());
+            FrequencyDisplay();
+        }
+        return;
     }
     if (!OnRaster(*frequency, channelSpacing_)) {
         Show(messages::ChannelSpacing());

@@ -142,6 +142,25 @@ TEST_F(ModelTest, ChannelSpacingCodesFromAnImage) {
     EXPECT_EQ(Byte(10), 0);
 }
 
+TEST_F(ModelTest, AFrequencyTypedWithNoSpacingSelectedIsRefusedNotDropped) {
+    for (std::uint8_t cspace : {std::uint8_t{7}, std::uint8_t{200}}) {
+        Load(DefaultWith({{10, cspace}}));
+        EXPECT_TRUE(Shown().empty()) << "the refresh itself stays silent";
+        ASSERT_EQ(Item("cboCSpace"), "");
+        const PagerImage before = model.Image();
+        user.EnterValue("edtFreq", "1600000");
+        EXPECT_EQ(Shown(), std::vector<std::string>{"Channel Spacing Error!"});
+        EXPECT_EQ(model.Image(), before);
+        EXPECT_EQ(Text("edtFreq"), "1590000") << "the field shows what is stored";
+        EXPECT_EQ(user.Focused(), "edtNull") << "the focus is free to reach the spacing list";
+        Pick("cboCSpace", "12.5 K");
+        user.EnterValue("edtFreq", "1600000");
+        EXPECT_TRUE(Shown().empty());
+        EXPECT_EQ(Byte(4), 6);
+        EXPECT_EQ(Byte(10), 0);
+    }
+}
+
 TEST_F(ModelTest, AnImageOutsideItsBandKeepsItsFrequencyAndSaysSo) {
     PagerImage image = DefaultImage();
     image[4] = 9;  // 1990000
