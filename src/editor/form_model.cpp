@@ -253,8 +253,13 @@ Effects FormModel::DoubleClick(std::string_view control) {
     return TakeEffects();
 }
 
+// The table opens only for a marked field the user could type into: a field
+// locked by Write Mode or by its call being off keeps its tone.
 bool FormModel::ToneTableAllowed() const {
-    return StandardMode() && (curTone_[0] != 0 || curTone_[1] != 0 || curTone_[2] != 0);
+    if (!StandardMode()) return false;
+    for (Family family : {kTone1, kTone2, kGroup})
+        if (curTone_[family] != 0 && Usable(ToneControl(family, curTone_[family]))) return true;
+    return false;
 }
 
 Effects FormModel::PressF9() {
@@ -276,6 +281,10 @@ Effects FormModel::PickTone(std::string_view toneText) {
     for (Family family : {kTone1, kTone2, kGroup}) {
         const int tag = curTone_[family];
         if (tag == 0) continue;
+        if (!Usable(ToneControl(family, tag))) {
+            curTone_[family] = 0;
+            continue;
+        }
         SetText(ToneControl(family, tag), std::string(toneText));
         ToneExit(family, tag);
         curTone_[family] = 0;

@@ -215,6 +215,28 @@ TEST_F(ToneTest, ThePickedToneGoesIntoTheMarkedFieldOnly) {
     EXPECT_EQ(Text("edtT21"), "707.3");
 }
 
+TEST_F(ToneTest, TheToneTableNeverStoresIntoALockedField) {
+    // A marker left from before Write Mode, or from a call since switched off,
+    // must not let the table change a field the user cannot edit.
+    user.Focus("edtT11");
+    user.Click("RBtWrite");
+    ASSERT_NE(model.ToneMarkers(), (std::array<int, 3>{0, 0, 0}));
+    user.PressF9();
+    EXPECT_EQ(user.ToneTableOpenings(), 0);
+    user.PickTone("330.5");
+    EXPECT_EQ(Word(192), 6699);
+
+    user.Click("RBtModify");
+    user.Click("chkDuty2");
+    user.Focus("edtT12");
+    user.Click("chkDuty2");
+    ASSERT_FALSE(Ctl("edtT12").enabled);
+    user.PressF9();
+    user.PickTone("330.5");
+    EXPECT_EQ(Word(196), 4337);
+    EXPECT_EQ(Text("edtT12"), "433.7");
+}
+
 TEST_F(ToneTest, SwitchingACallOffAndOn) {
     user.Click("chkDuty2");
     ASSERT_TRUE(Ctl("chkDuty2").checked);
