@@ -171,7 +171,7 @@ TEST(SimThroughAPty, StoresAWriteReadsItBackAndSavesIt) {
         port.Send(kBlock128);
         EXPECT_EQ(Data(port.Receive(143)), Bytes(image.begin() + 128, image.end()));
     }
-        EXPECT_EQ(ReadFileBytes(saved), Bytes(image.begin(), image.end()));
+    EXPECT_EQ(ReadFileBytes(saved), Bytes(image.begin(), image.end()));
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_EQ(ReadFileBytes(saved), Bytes(image.begin(), image.end()));
 }
