@@ -17,7 +17,8 @@ void BuildAdvancePage(DesignBuilder& b, QWidget* page) {
     memo->setFrameShape(QFrame::NoFrame);
     memo->setFocusPolicy(Qt::NoFocus);
     memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #C0C0C0; }"));
+    // Black in every state: the notice stays readable while the window is disabled by a transfer.
+    memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #C0C0C0; color: black; }"));
     memo->setPlainText(QStringLiteral(
         "\n Notice : These decoder parameters may cause pager not to receive, please set up carefully."));
     b.Add(memo, {10, 8, 765, 52});
