@@ -32,6 +32,10 @@ struct ToneCase {
     const char* text;
 };
 
+void PrintTo(const ToneCase& c, std::ostream* out) {
+    *out << (c.user ? "User mode, " : "Standard mode, ") << '"' << c.typed << '"';
+}
+
 class TypedTone : public ToneTest, public ::testing::WithParamInterface<ToneCase> {};
 
 TEST_P(TypedTone, IntoTone1OfCall1) {

@@ -24,6 +24,8 @@ struct RequestCase {
     Bytes tail;  // bytes 10 ... as the board expects them
 };
 
+void PrintTo(const RequestCase& c, std::ostream* out) { *out << c.what; }
+
 class ReadRequestTest : public testing::TestWithParam<RequestCase> {};
 
 TEST_P(ReadRequestTest, BytesAreTheBoardsRequests) {

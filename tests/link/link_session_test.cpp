@@ -72,6 +72,8 @@ struct ReadFailure {
     bool imageReplaced;
 };
 
+void PrintTo(const ReadFailure& c, std::ostream* out) { *out << c.what; }
+
 class ReadFailureTest : public SessionFixture, public testing::WithParamInterface<ReadFailure> {};
 
 TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
