@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
-#include <vector>
 
-#include <unistd.h>
+#include "files/table_io.h"
 
 namespace mk843nb::sim {
 namespace {
@@ -52,30 +48,18 @@ PagerImage MakePagerMemory(const PagerSetup& setup) {
 }
 
 PagerImage LoadTableFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open image file " + path + ": " + SystemError());
-    std::vector<char> bytes(kImageSize);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (got < kImageSize)
-        throw std::runtime_error("image file " + path + " holds " + std::to_string(got) +
+    const auto table = ReadTableBytes(path);
+    if (!table) throw std::runtime_error("cannot read image file " + path + ": " + SystemError());
+    if (table->count < kImageSize)
+        throw std::runtime_error("image file " + path + " holds " + std::to_string(table->count) +
                                  " bytes; a table file holds 256");
-    PagerImage image;
-    std::transform(bytes.begin(), bytes.end(), image.begin(), [](char c) { return static_cast<std::uint8_t>(c); });
-    return image;
+    return table->bytes;
 }
 
 void SaveTableFile(const std::string& path, const PagerImage& image) {
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) throw std::runtime_error("cannot create " + temporary + ": " + SystemError());
-    const bool written = std::fwrite(image.data(), 1, image.size(), file) == image.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = SystemError();
-        std::remove(temporary.c_str());
-        throw std::runtime_error("cannot save pager memory to " + path + ": " + reason);
-    }
+    errno = 0;
+    if (!WriteTableFile(path, image))
+        throw std::runtime_error("cannot save pager memory to " + path + (errno != 0 ? ": " + SystemError() : ""));
 }
 
 void SetModelText(PagerImage& image, std::string_view text) {

@@ -31,8 +31,8 @@ PagerImage MakePagerMemory(const PagerSetup& setup);
 // cannot be read or holds fewer than 256 bytes.
 PagerImage LoadTableFile(const std::string& path);
 
-// Writes the 256 bytes to a temporary file beside path and renames it over path,
-// so a reader never sees half an image. Throws std::runtime_error.
+// Writes the 256 bytes as the program saves a table file (WriteTableFile), so a
+// reader never sees half an image. Throws std::runtime_error.
 void SaveTableFile(const std::string& path, const PagerImage& image);
 
 // Puts text (at most 14 bytes, zero-padded; empty: no model text) in bytes 240
