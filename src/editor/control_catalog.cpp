@@ -3,6 +3,7 @@
 #include <string>
 
 #include "image/codecs.h"
+#include "image/frequency.h"
 
 namespace mk843nb {
 namespace {
@@ -29,7 +30,6 @@ private:
     std::vector<ControlState> controls_;
 };
 
-constexpr std::array<std::string_view, 2> kRangeFreqItems = {"135-174 MHz", "400-499 MHz"};
 constexpr std::array<std::string_view, 3> kPTLItems = {"Disable", "Alert & Vibration Mode",
                                                        "Vibration Mode Only"};
 
