@@ -228,49 +228,31 @@ void LinkSession::Close(LinkCommand command, bool modifyMode, LinkOutcome& outco
     hooks_.SetMenuItems(items);
 }
 
-LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode) {
+LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode, const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
-    outcome.command = LinkCommand::Read;
-    if (!Open(outcome.command, outcome)) return outcome;
+    outcome.command = command;
+    if (!Open(command, outcome)) return outcome;
     try {
-        ReadBody(image, outcome);
+        body(outcome);
     } catch (const ECommError& error) {
         outcome.success = false;
         outcome.serialFailure = true;
-        outcome.message = SerialFailureMessage(outcome.command, error.reason);
+        outcome.message = SerialFailureMessage(command, error.reason);
     }
-    Close(outcome.command, modifyMode, outcome);
+    Close(command, modifyMode, outcome);
     return outcome;
+}
+
+LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode) {
+    return Run(LinkCommand::Read, modifyMode, [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
 }
 
 LinkOutcome LinkSession::Write(PagerImage& image) {
-    LinkOutcome outcome;
-    outcome.command = LinkCommand::Write;
-    if (!Open(outcome.command, outcome)) return outcome;
-    try {
-        WriteBody(image, outcome);
-    } catch (const ECommError& error) {
-        outcome.success = false;
-        outcome.serialFailure = true;
-        outcome.message = SerialFailureMessage(outcome.command, error.reason);
-    }
-    Close(outcome.command, false, outcome);
-    return outcome;
+    return Run(LinkCommand::Write, false, [&](LinkOutcome& outcome) { WriteBody(image, outcome); });
 }
 
 LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
-    LinkOutcome outcome;
-    outcome.command = LinkCommand::Verify;
-    if (!Open(outcome.command, outcome)) return outcome;
-    try {
-        VerifyBody(image, outcome);
-    } catch (const ECommError& error) {
-        outcome.success = false;
-        outcome.serialFailure = true;
-        outcome.message = SerialFailureMessage(outcome.command, error.reason);
-    }
-    Close(outcome.command, modifyMode, outcome);
-    return outcome;
+    return Run(LinkCommand::Verify, modifyMode, [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
 }
 
 void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
