@@ -41,6 +41,13 @@ std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& req
 
 }  // namespace
 
+void DialogService::ShowOver(QWidget* window, const Message& message) {
+    QWidget* previous = Parent();
+    SetParent(window);
+    Show(message);
+    SetParent(previous);
+}
+
 QString QtNameFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList names;

@@ -15,6 +15,9 @@ public:
     // The window the boxes and dialogs are modal to.
     void SetParent(QWidget* parent) { parent_ = parent; }
     QWidget* Parent() const { return parent_.data(); }
+    // A message box raised while another window is up belongs over that window,
+    // not over the main window.
+    void ShowOver(QWidget* window, const Message& message);
 
 private:
     QPointer<QWidget> parent_;

@@ -13,18 +13,6 @@
 
 namespace mk843nb {
 
-namespace {
-
-// Message boxes raised while this window is up belong over it, not over the main window.
-void ShowOver(QWidget* window, DialogService& dialogs, const Message& message) {
-    QWidget* previous = dialogs.Parent();
-    dialogs.SetParent(window);
-    dialogs.Show(message);
-    dialogs.SetParent(previous);
-}
-
-}  // namespace
-
 PasswordWindow::PasswordWindow(FormModel& model, DialogService& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
@@ -112,7 +100,7 @@ void PasswordWindow::btnOKClick() {
     for (const Effect& effect : effects) {
         switch (effect.kind) {
         case EffectKind::ShowMessage:
-            ShowOver(this, dialogs_, effect.message);
+            dialogs_.ShowOver(this, effect.message);
             refused = true;
             break;
         case EffectKind::CloseWindow:

@@ -34,14 +34,6 @@ QFont ButtonFont() {
     return font;
 }
 
-// Message boxes raised while this window is up belong over it, not over the main window.
-void ShowOver(QWidget* window, DialogService& dialogs, const Message& message) {
-    QWidget* previous = dialogs.Parent();
-    dialogs.SetParent(window);
-    dialogs.Show(message);
-    dialogs.SetParent(previous);
-}
-
 }  // namespace
 
 ToneTableWindow::ToneTableWindow(FormModel& model, DialogService& dialogs, QWidget* parent)
@@ -157,7 +149,7 @@ void ToneTableWindow::Pick() {
     picking_ = true;
     const QString tone = CellText(CurrentColumn(), CurrentRow());
     for (const Effect& effect : model_.PickTone(tone.toStdString())) {
-        if (effect.kind == EffectKind::ShowMessage) ShowOver(this, dialogs_, effect.message);
+        if (effect.kind == EffectKind::ShowMessage) dialogs_.ShowOver(this, effect.message);
     }
     QDialog::done(QDialog::Accepted);
     picking_ = false;
