@@ -52,8 +52,10 @@ bool FormModel::IsEditingControl(std::string_view name) {
     return prefix == "edt" || prefix == "cbo" || prefix == "chk" || prefix == "btn";
 }
 
+bool FormModel::IsPassiveEdit(std::string_view control) { return control == "edtNull" || control == "edtVersion"; }
+
 void FormModel::Enable(std::string_view name, bool enabled) {
-    if (enabled && WriteMode() && IsEditingControl(name) && name != "edtVersion" && name != "edtNull") return;
+    if (enabled && WriteMode() && IsEditingControl(name) && !IsPassiveEdit(name)) return;
     C(name).enabled = enabled;
 }
 
@@ -190,7 +192,7 @@ KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
             outcome.accepted = key == '\b' || limit == 0 || static_cast<int>(text.size()) < limit;
         }
     } else if (C(control).kind == ControlKind::Edit) {
-        outcome.accepted = false;  // edtNull and edtVersion hold no typed data
+        outcome.accepted = false;  // the passive edits hold no typed data
     }
     outcome.effects = TakeEffects();
     return outcome;

@@ -54,6 +54,9 @@ public:
     // (TabSheet1 "CALL", TabSheet3 "Setting", TabSheet2 "Config", TabSheet4 "Advance Setting").
     const std::vector<ControlState>& Controls() const { return controls_; }
     const ControlState* Find(std::string_view control) const;  // nullptr for an unknown name
+    // edtNull (the focus sink) and edtVersion (the version display): edits that
+    // hold no typed data and whose focus carries no rule.
+    static bool IsPassiveEdit(std::string_view control);
 
     // Read, Open and the default table: all 256 bytes replaced, then the refresh.
     Effects ReplaceImage(const PagerImage& image);

@@ -34,11 +34,6 @@ char TypedChar(const QKeyEvent* key) {
     return char(c.unicode());
 }
 
-// Fields whose focus carries no rule: the sink and the version display.
-bool IsPassiveEdit(const QString& name) {
-    return name == QLatin1String("edtNull") || name == QLatin1String("edtVersion");
-}
-
 }  // namespace
 
 FormBinding::FormBinding(FormModel& model, QWidget* form, QTabWidget* pages, DialogService& dialogs)
@@ -66,7 +61,7 @@ void FormBinding::WatchBackground(QWidget* widget) {
 
 void FormBinding::BindEdit(QObject* o) {
     auto* edit = static_cast<QLineEdit*>(o);
-    if (IsPassiveEdit(edit->objectName())) return;
+    if (FormModel::IsPassiveEdit(Name(edit))) return;
     edit->installEventFilter(this);
     connect(edit, &QLineEdit::textEdited, this,
             [this, edit](const QString& text) { model_.TextEdited(Name(edit), text.toStdString()); });
@@ -234,7 +229,7 @@ void FormBinding::FocusTo(QWidget* widget) {
     widget->setFocus(Qt::OtherFocusReason);
     --programmaticFocus_;
     // The field keeps its pending leave check, whether or not the focus moved.
-    if (qobject_cast<QLineEdit*>(widget) != nullptr && !IsPassiveEdit(widget->objectName()))
+    if (qobject_cast<QLineEdit*>(widget) != nullptr && !FormModel::IsPassiveEdit(Name(widget)))
         entered_ = widget->objectName();
 }
 
