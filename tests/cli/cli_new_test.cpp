@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,21 +10,15 @@
 #include <vector>
 
 #include "image/pager_image.h"
-
-extern char** environ;
+#include "cli_process.h"
 
 namespace mk843nb {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kCli = std::string(MK843NB_BIN_DIR) + "/src/cli/mk843nb-cli";
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
+using test::RunCli;
 
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,34 +33,6 @@ protected:
         dir = pattern;
     }
     void TearDown() override { fs::remove_all(dir); }
-
-    // Runs the real executable with its output in files beside the test's folder.
-    CliRun Cli(std::vector<std::string> args, const fs::path& workingDirectory = {}) const {
-        const fs::path out = dir.string() + ".out";
-        const fs::path err = dir.string() + ".err";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (!workingDirectory.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-        args.insert(args.begin(), kCli);
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        CliRun run;
-        if (posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-            int wstatus = 0;
-            waitpid(pid, &wstatus, 0);
-            run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = Slurp(out);
-        run.err = Slurp(err);
-        fs::remove(out);
-        fs::remove(err);
-        return run;
-    }
 
     fs::path dir;
 };
@@ -93,7 +55,7 @@ std::string ExpectedFreshStart() {
 
 TEST_F(CliNewTest, WritesTheFreshStartImage) {
     const fs::path file = dir / "x.tbl";
-    const CliRun run = Cli({"new", file.string()});
+    const CliRun run = RunCli({"new", file.string()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     const std::string bytes = Slurp(file);
@@ -105,7 +67,7 @@ TEST_F(CliNewTest, WritesTheFreshStartImage) {
 
 TEST_F(CliNewTest, RelativeNamesResolveAgainstTheWorkingDirectory) {
     fs::create_directory(dir / "sub");
-    EXPECT_EQ(Cli({"new", "sub/rel.tbl"}, dir).status, 0);
+    EXPECT_EQ(RunCli({"new", "sub/rel.tbl"}, dir).status, 0);
     EXPECT_EQ(Slurp(dir / "sub" / "rel.tbl"), ExpectedFreshStart());
     EXPECT_EQ(Listing(dir / "sub"), std::vector<std::string>{"rel.tbl"});
 }
@@ -113,13 +75,13 @@ TEST_F(CliNewTest, RelativeNamesResolveAgainstTheWorkingDirectory) {
 TEST_F(CliNewTest, ReplacesALongerFileWithExactly256Bytes) {
     const fs::path file = dir / "long.tbl";
     std::ofstream(file, std::ios::binary) << std::string(1000, 'z');
-    EXPECT_EQ(Cli({"new", file.string()}).status, 0);
+    EXPECT_EQ(RunCli({"new", file.string()}).status, 0);
     EXPECT_EQ(Slurp(file), ExpectedFreshStart());
 }
 
 TEST_F(CliNewTest, AFileThatCannotBeWrittenIsASaveError) {
     const fs::path file = dir / "missing" / "x.tbl";
-    const CliRun run = Cli({"new", file.string()});
+    const CliRun run = RunCli({"new", file.string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Save Error!\n");
     EXPECT_FALSE(fs::exists(file));
@@ -130,14 +92,14 @@ TEST_F(CliNewTest, UsageErrorsHelpAndVersion) {
     const std::vector<std::vector<std::string>> usageErrors = {
         {}, {"new"}, {"new", "a.tbl", "b.tbl"}, {"--frobnicate"}, {"frobnicate"}};
     for (const auto& args : usageErrors) {
-        const CliRun run = Cli(args);
+        const CliRun run = RunCli(args);
         EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args.front());
         EXPECT_FALSE(run.err.empty());
     }
-    const CliRun help = Cli({"--help"});
+    const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("new"), std::string::npos);
-    const CliRun version = Cli({"--version"});
+    const CliRun version = RunCli({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "mk843nb-cli 3.8.5\n");
     EXPECT_TRUE(fs::is_empty(dir));

@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,19 +13,15 @@
 
 #include "editor/control_catalog.h"
 #include "image/pager_image.h"
-
-extern char** environ;
+#include "cli_process.h"
 
 namespace mk843nb {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
+using test::RunCli;
 
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -42,34 +35,12 @@ protected:
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         file = (dir / "pager.tbl").string();
-        ASSERT_EQ(Cli({"new", file}).status, 0);
+        ASSERT_EQ(RunCli({"new", file}).status, 0);
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    CliRun Cli(std::vector<std::string> args) const {
-        const fs::path out = dir / "stdout", err = dir / "stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        args.insert(args.begin(), std::string(MK843NB_BIN_DIR) + "/src/cli/mk843nb-cli");
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        CliRun run;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-            int wstatus = 0;
-            waitpid(pid, &wstatus, 0);
-            run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = Slurp(out);
-        run.err = Slurp(err);
-        return run;
-    }
     nlohmann::ordered_json Json() const {
-        const CliRun run = Cli({"show", "--json", file});
+        const CliRun run = RunCli({"show", "--json", file});
         EXPECT_EQ(run.status, 0) << run.err;
         return nlohmann::ordered_json::parse(run.out);
     }
@@ -107,7 +78,7 @@ TEST_F(ShowSetTest, ShowRunsTheRefreshRulesAndReportsTheirMessages) {
     image[70] = 100;  // Reminder
     image[4] = 9;     // 199.0000 MHz, outside 135-174 MHz
     WriteImage(image);
-    const CliRun run = Cli({"show", "--json", file});
+    const CliRun run = RunCli({"show", "--json", file});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(nlohmann::json::parse(run.out)["Reminder"], "60  Second");
     EXPECT_NE(run.err.find("Frequency setting error(1350000 < = Frequency < =1740000 )\n"), std::string::npos);
@@ -115,7 +86,7 @@ TEST_F(ShowSetTest, ShowRunsTheRefreshRulesAndReportsTheirMessages) {
 }
 
 TEST_F(ShowSetTest, ShowTextGroupsByPage) {
-    const CliRun run = Cli({"show", file});
+    const CliRun run = RunCli({"show", file});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("[Config]\n"), std::string::npos);
     EXPECT_NE(run.out.find("  Battery Save: 15 x 10 ms\n"), std::string::npos);
@@ -124,13 +95,13 @@ TEST_F(ShowSetTest, ShowTextGroupsByPage) {
 }
 
 TEST_F(ShowSetTest, ShowOfAMissingFile) {
-    const CliRun run = Cli({"show", (dir / "none.tbl").string()});
+    const CliRun run = RunCli({"show", (dir / "none.tbl").string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Open Error!\n");
 }
 
 TEST_F(ShowSetTest, SetMakesEachAssignmentInOrderAndSaves) {
-    const CliRun run = Cli({"set", file, "ResetCon=Delay N sec Auto Reset", "Delay=3", "Duty2=1", "T12=1000",
+    const CliRun run = RunCli({"set", file, "ResetCon=Delay N sec Auto Reset", "Delay=3", "Duty2=1", "T12=1000",
                          "SYSPow=1", "Freq=1600000", "RSSI=0.5"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string bytes = Slurp(file);
@@ -147,7 +118,7 @@ TEST_F(ShowSetTest, SetMakesEachAssignmentInOrderAndSaves) {
 }
 
 TEST_F(ShowSetTest, UserModeStoresTheTypedTone) {
-    ASSERT_EQ(Cli({"set", "--user-mode", file, "T11=1000"}).status, 0);
+    ASSERT_EQ(RunCli({"set", "--user-mode", file, "T11=1000"}).status, 0);
     EXPECT_EQ(Json()["T11"], "1000.0");
 }
 
@@ -180,7 +151,7 @@ TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
          }) {
         std::vector<std::string> args = {"set", file};
         args.insert(args.end(), c.assignments.begin(), c.assignments.end());
-        const CliRun run = Cli(args);
+        const CliRun run = RunCli(args);
         EXPECT_EQ(run.status, 1) << c.assignments.back();
         EXPECT_EQ(run.err, c.message);
         EXPECT_EQ(Slurp(file), before) << c.assignments.back();
@@ -188,13 +159,13 @@ TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
 }
 
 TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
-    EXPECT_EQ(Cli({"set", "--access-code", "nope", file, "GapMax=3"}).err, "Password is Error !\n");
-    const CliRun run = Cli({"set", "--access-code", "hw527", file, "BandWidth=2.1", "GapMax=255"});
+    EXPECT_EQ(RunCli({"set", "--access-code", "nope", file, "GapMax=3"}).err, "Password is Error !\n");
+    const CliRun run = RunCli({"set", "--access-code", "hw527", file, "BandWidth=2.1", "GapMax=255"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string bytes = Slurp(file);
     EXPECT_EQ(bytes[49], 10);
     EXPECT_EQ(static_cast<unsigned char>(bytes[78]), 255);
-    EXPECT_EQ(Cli({"set", "--access-code", "HW527", file, "GapMax=256"}).err,
+    EXPECT_EQ(RunCli({"set", "--access-code", "HW527", file, "GapMax=256"}).err,
               "Please insert a number between 0 to 255\n");
 }
 
@@ -202,7 +173,7 @@ TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
 // and is kept beside this file, so a change in any rule of the refresh shows here.
 TEST_F(ShowSetTest, FixturesShowTheirStoredListing) {
     for (const char* name : {"shipped_default", "other_model", "mk842_short_250", "short_10_bytes"}) {
-        const CliRun run = Cli({"show", "--json", std::string(MK843NB_FIXTURES) + "/" + name + ".tbl"});
+        const CliRun run = RunCli({"show", "--json", std::string(MK843NB_FIXTURES) + "/" + name + ".tbl"});
         EXPECT_EQ(run.status, 0) << name;
         const fs::path expected = fs::path(MK843NB_SOURCE_DIR) / "tests/cli/show_expected" / (std::string(name) + ".json");
         EXPECT_EQ(nlohmann::ordered_json::parse(run.out), nlohmann::ordered_json::parse(Slurp(expected))) << name;

@@ -1,61 +1,17 @@
 // mk843nb-cli's transfer commands as a user runs them, against mk843nb-sim on
 // a pseudo-terminal.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "image/pager_image.h"
+#include "cli_process.h"
 #include "sim_process.h"
 #include "test_files.h"
 
-extern char** environ;
-
 namespace mk843nb::test {
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-CliRun Cli(const TempDir& dir, std::vector<std::string> args) {
-    const std::string cli = std::string(MK843NB_BIN_DIR) + "/src/cli/mk843nb-cli";
-    args.insert(args.begin(), cli);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string outPath = dir.File("stdout.txt");
-    const std::string errPath = dir.File("stderr.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    CliRun run;
-    if (posix_spawn(&pid, cli.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = Slurp(outPath);
-    run.err = Slurp(errPath);
-    return run;
-}
 
 Bytes Image(const PagerImage& image) { return Bytes(image.begin(), image.end()); }
 
@@ -68,7 +24,7 @@ TEST_F(CliLink, ReadThenWriteThenVerifyRoundTrip) {
     SimProcess sim({"--baud", "0", "--version", "1.86", "--save", pagerFile});
     const std::string file = dir.File("backup.tbl");
 
-    const CliRun read = Cli(dir, {"read", "--port", sim.DevicePath(), file});
+    const CliRun read = RunCli({"read", "--port", sim.DevicePath(), file});
     EXPECT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(read.out, "Read Success !\n");
     PagerImage expected = DefaultImage();
@@ -81,20 +37,20 @@ TEST_F(CliLink, ReadThenWriteThenVerifyRoundTrip) {
     Bytes edited = ReadFileBytes(file);
     edited[63] = 50;
     WriteFileBytes(file, edited);
-    const CliRun write = Cli(dir, {"write", "--port", sim.DevicePath(), file});
+    const CliRun write = RunCli({"write", "--port", sim.DevicePath(), file});
     EXPECT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(write.out, "Write Sucess !\n");
     EXPECT_EQ(ReadFileBytes(file), ReadFileBytes(pagerFile));
     EXPECT_EQ(ReadFileBytes(file)[63], 103) << "BatteryLow as Write prepares it";
 
-    const CliRun verify = Cli(dir, {"verify", "--port", sim.DevicePath(), file});
+    const CliRun verify = RunCli({"verify", "--port", sim.DevicePath(), file});
     EXPECT_EQ(verify.status, 0) << verify.err;
     EXPECT_EQ(verify.out, "Verify Sucess !\n");
 
     Bytes changed = ReadFileBytes(file);
     changed[20] ^= 0x01;
     WriteFileBytes(file, changed);
-    const CliRun differs = Cli(dir, {"verify", "--port", sim.DevicePath(), file});
+    const CliRun differs = RunCli({"verify", "--port", sim.DevicePath(), file});
     EXPECT_EQ(differs.status, 1);
     EXPECT_EQ(differs.out, "");
     EXPECT_NE(differs.err.find("Verify Error !"), std::string::npos) << differs.err;
@@ -106,7 +62,7 @@ TEST_F(CliLink, FailedTransfersLeaveTheFileAlone) {
     WriteFileBytes(file, original);
     {
         SimProcess sim({"--baud", "0", "--fault", "bad-checksum:5"});
-        const CliRun read = Cli(dir, {"read", "--port", sim.DevicePath(), file});
+        const CliRun read = RunCli({"read", "--port", sim.DevicePath(), file});
         EXPECT_EQ(read.status, 1);
         EXPECT_NE(read.err.find("Read Error !"), std::string::npos) << read.err;
         EXPECT_EQ(ReadFileBytes(file), original);
@@ -114,21 +70,21 @@ TEST_F(CliLink, FailedTransfersLeaveTheFileAlone) {
     {
         WriteFileBytes(file, Image(DefaultImage()));
         SimProcess sim({"--baud", "0", "--fault", "bad-ack:9"});
-        const CliRun write = Cli(dir, {"write", "--port", sim.DevicePath(), file});
+        const CliRun write = RunCli({"write", "--port", sim.DevicePath(), file});
         EXPECT_EQ(write.status, 1);
         EXPECT_NE(write.err.find("Write Error !"), std::string::npos) << write.err;
         EXPECT_EQ(ReadFileBytes(file), Image(DefaultImage())) << "the file is not half-written";
     }
     const std::string fresh = dir.File("never.tbl");
     SimProcess hangup({"--baud", "0", "--fault", "hangup:4"});
-    const CliRun read = Cli(dir, {"read", "--port", hangup.DevicePath(), fresh});
+    const CliRun read = RunCli({"read", "--port", hangup.DevicePath(), fresh});
     EXPECT_EQ(read.status, 1);
     EXPECT_FALSE(std::ifstream(fresh).good()) << "no file after a failed read";
 }
 
 TEST_F(CliLink, TraceShowsEveryFrameInHex) {
     SimProcess sim({"--baud", "0"});
-    const CliRun run = Cli(dir, {"read", "--trace", "--port", sim.DevicePath(), dir.File("t.tbl")});
+    const CliRun run = RunCli({"read", "--trace", "--port", sim.DevicePath(), dir.File("t.tbl")});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("sent      42 72 65 6E 7A 61 6C 6F 66 74 33 52 03 00 00 00 00 88"), std::string::npos)
         << run.err;
@@ -138,12 +94,12 @@ TEST_F(CliLink, TraceShowsEveryFrameInHex) {
 }
 
 TEST_F(CliLink, UsageAndPortErrors) {
-    EXPECT_EQ(Cli(dir, {"read", dir.File("x.tbl")}).status, 2) << "--port is required";
-    const CliRun missing = Cli(dir, {"read", "--port", "/dev/mk843nb-no-such-port", dir.File("x.tbl")});
+    EXPECT_EQ(RunCli({"read", dir.File("x.tbl")}).status, 2) << "--port is required";
+    const CliRun missing = RunCli({"read", "--port", "/dev/mk843nb-no-such-port", dir.File("x.tbl")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("The Board is not responding !"), std::string::npos) << missing.err;
 
-    const CliRun ports = Cli(dir, {"ports", "--port", "/dev/pts/77"});
+    const CliRun ports = RunCli({"ports", "--port", "/dev/pts/77"});
     EXPECT_EQ(ports.status, 0);
     EXPECT_NE(ports.out.find("/dev/pts/77\n"), std::string::npos);
 }
