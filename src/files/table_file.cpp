@@ -8,11 +8,6 @@
 #include "files/table_io.h"
 
 namespace mk843nb {
-namespace {
-
-constexpr std::string_view kDefaultTableModel = "MK842";
-
-}  // namespace
 
 TableFile::TableFile(TableFileUi& ui, std::filesystem::path startDirectory)
     : ui_(ui), startDirectory_(std::move(startDirectory)), currentDirectory_(startDirectory_) {}
@@ -97,8 +92,8 @@ TableFileOutcome TableFile::LoadDefaultTable(PagerImage& image) {
         return {};
     }
     const std::string_view model(reinterpret_cast<const char*>(table->bytes.data()) + kModelTagOffset,
-                                 kDefaultTableModel.size());
-    if (model != kDefaultTableModel) {
+                                 kModelName.size());
+    if (model != kModelName) {
         ui_.Show(kNotMk842DefaultMessage);
         return {};
     }

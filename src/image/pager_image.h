@@ -17,6 +17,8 @@ using PagerImage = std::array<std::uint8_t, kImageSize>;
 inline constexpr std::size_t kModelTagOffset = 240;
 inline constexpr std::size_t kModelTagSize = 14;
 inline constexpr std::string_view kModelTagText = "MK842 V3.8.5";
+// The model a tag must start with to be this pager's (a pager read, a default table).
+inline constexpr std::string_view kModelName = kModelTagText.substr(0, 5);
 
 inline constexpr std::size_t kChecksumFirst = 16;
 inline constexpr std::size_t kChecksumLast = 253;

@@ -100,8 +100,7 @@ FirmwareVersion ProgrammerLink::QueryFirmwareVersion(PagerImage& image) {
 ModelAnswer ProgrammerLink::QueryModel(std::string& modelText) {
     std::array<std::uint8_t, kModelTagSize> tag{};
     if (!ReadBytes(tag, kModelTagOffset, kModelTagSize)) return ModelAnswer::OtherOrNone;
-    constexpr std::string_view kModel = "MK842";
-    if (std::equal(kModel.begin(), kModel.end(), tag.begin())) return ModelAnswer::ThisModel;
+    if (std::equal(kModelName.begin(), kModelName.end(), tag.begin())) return ModelAnswer::ThisModel;
     const auto end = std::find(tag.begin(), tag.end(), 0);
     modelText.assign(tag.begin(), end);
     return modelText.empty() ? ModelAnswer::NoModelText : ModelAnswer::OtherOrNone;
