@@ -160,7 +160,6 @@ private:
     void ToneExit(Family family, int tag);
     void RefreshFamily(Family family);
     bool ToneSpacingOk(std::int64_t q) const;
-    bool ToneSwitchedOn(int tone) const;
 
     // --- CALL page ---
     void chkDuty1Click(int tag);

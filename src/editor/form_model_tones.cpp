@@ -54,11 +54,6 @@ std::size_t FormModel::WordOffset(Family family, int tag) {
 
 int FormModel::ToneNumber(Family family, int tag) { return family * 4 + tag; }
 
-bool FormModel::ToneSwitchedOn(int tone) const {
-    if (tone <= 8) return Checked("chkDuty" + std::to_string((tone - 1) % 4 + 1));
-    return Checked("chkGDuty" + std::to_string(tone - 8));
-}
-
 void FormModel::RefreshFamily(Family family) {
     for (int tag = 1; tag <= (family == kGroup ? 2 : 4); ++tag) {
         const std::uint16_t code = GetWord(image_, ToneOffset(family, tag));
