@@ -76,9 +76,19 @@ TableFileOutcome TableFile::SaveTableAs(const PagerImage& image) {
         ui_.Show(kSaveErrorMessage);
         return {};
     }
+    return {false, "File Name:" + ShownSaveName(path)};
+}
+
+// A file in or below the start directory shows relative to it (a bare name in
+// the start directory itself); any other file shows its whole path, where
+// cutting the start directory's length off would leave a meaningless piece.
+std::string TableFile::ShownSaveName(const std::filesystem::path& path) const {
     const std::string shown = path.string();
-    const std::size_t cut = startDirectory_.string().size() + 1;
-    return {false, "File Name:" + (cut < shown.size() ? shown.substr(cut) : std::string())};
+    std::string prefix = startDirectory_.string();
+    if (prefix.empty() || prefix.back() != '/') prefix += '/';
+    if (shown.size() > prefix.size() && shown.compare(0, prefix.size(), prefix) == 0)
+        return shown.substr(prefix.size());
+    return shown;
 }
 
 TableFileOutcome TableFile::LoadDefaultTable(PagerImage& image) {

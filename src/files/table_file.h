@@ -57,6 +57,8 @@ private:
     // A dialog moves the current directory to the folder of the (resolved) file chosen in it.
     void ChangeDirectoryTo(const std::filesystem::path& chosen);
     FileDialogRequest DialogRequest(std::string fileName) const;
+    // What the status panel shows after Save As.
+    std::string ShownSaveName(const std::filesystem::path& path) const;
 
     TableFileUi& ui_;
     std::filesystem::path startDirectory_;

@@ -246,6 +246,28 @@ TEST_F(TableFileTest, SaveAsWritesExactly256BytesOverALongerFile) {
     EXPECT_TRUE(ui.shown.empty());
 }
 
+TEST_F(TableFileTest, SaveAsStatusNamesTheFileRelativeToTheStartDirectoryOrWhole) {
+    TableFile tables(ui, start);
+    // A folder beside the start directory whose name starts the same: only a
+    // real subfolder counts as inside it.
+    const fs::path sibling = start.string() + "x";
+    fs::create_directory(sibling);
+    const fs::path outside = fs::path(::testing::TempDir()) / "elsewhere.tbl";
+    struct Case {
+        fs::path chosen;
+        std::string status;
+    };
+    for (const Case& c : {Case{start / "a.tbl", "File Name:a.tbl"},
+                          Case{other / "b.tbl", "File Name:other/b.tbl"},
+                          Case{sibling / "c.tbl", "File Name:" + (sibling / "c.tbl").string()},
+                          Case{outside, "File Name:" + outside.string()}}) {
+        ui.saveAnswers.push_back(c.chosen.string());
+        EXPECT_EQ(tables.SaveTableAs(Patterned(5)).statusText, c.status) << c.chosen;
+    }
+    fs::remove_all(sibling);
+    fs::remove(outside);
+}
+
 TEST_F(TableFileTest, SaveAsFailureLeavesNothingBehind) {
     const fs::path folderAsTarget = other;  // a folder cannot become a table file
     TableFile tables(ui, start);
