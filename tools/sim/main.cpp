@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     app.add_option("--fault", faultTexts,
                    "Fault to inject (repeatable): no-answer, no-answer:FRAME, gap:FRAME:MS[:BYTE], "
                    "bad-checksum:FRAME, bad-ack:FRAME, hangup:FRAME; frames count from 1")
-        ->option_text("SPEC");
+        ->option_text("KIND");
     app.add_flag("--trace", trace, "Print every frame received and sent, in hex with a time stamp, on stderr");
     app.add_option("--save", savePath, "Write the pager memory to this file after each write and on exit")
         ->option_text("FILE");
