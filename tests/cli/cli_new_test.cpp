@@ -11,6 +11,7 @@
 
 #include "image/pager_image.h"
 #include "cli_process.h"
+#include "test_files.h"
 
 namespace mk843nb {
 namespace {
@@ -27,14 +28,8 @@ std::string Slurp(const fs::path& path) {
 
 class CliNewTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(::testing::TempDir()) / "cliXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    fs::path dir;
+    test::TempDir temp;
+    fs::path dir{temp.Path()};
 };
 
 std::vector<std::string> Listing(const fs::path& folder) {

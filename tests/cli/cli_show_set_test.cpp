@@ -14,6 +14,7 @@
 #include "editor/control_catalog.h"
 #include "image/pager_image.h"
 #include "cli_process.h"
+#include "test_files.h"
 
 namespace mk843nb {
 namespace {
@@ -30,14 +31,7 @@ std::string Slurp(const fs::path& path) {
 
 class ShowSetTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(::testing::TempDir()) / "showsetXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        file = (dir / "pager.tbl").string();
-        ASSERT_EQ(RunCli({"new", file}).status, 0);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { ASSERT_EQ(RunCli({"new", file}).status, 0); }
 
     nlohmann::ordered_json Json() const {
         const CliRun run = RunCli({"show", "--json", file});
@@ -48,8 +42,9 @@ protected:
         std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
     }
 
-    fs::path dir;
-    std::string file;
+    test::TempDir temp;
+    fs::path dir{temp.Path()};
+    std::string file{temp.File("pager.tbl")};
 };
 
 TEST_F(ShowSetTest, ShowJsonListsEveryFieldAsTheWindowShowsIt) {
