@@ -21,8 +21,12 @@ namespace fs = std::filesystem;
 class AnsweringUi : public mk843nb::TableFileUi {
 public:
     explicit AnsweringUi(std::string file) : file_(std::move(file)) {}
-    std::optional<std::string> ChooseOpenFile(const mk843nb::FileDialogRequest&) override { return file_; }
-    std::optional<std::string> ChooseSaveFile(const mk843nb::FileDialogRequest&) override { return file_; }
+    std::optional<std::string> ChooseOpenFile(const mk843nb::FileDialogRequest&) override {
+        return file_;
+    }
+    std::optional<std::string> ChooseSaveFile(const mk843nb::FileDialogRequest&) override {
+        return file_;
+    }
     bool AskYesNo(const mk843nb::Message&) override { return false; }
     void Show(const mk843nb::Message& message) override { shown = message.text; }
     std::string shown;
@@ -68,16 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TableFile tables(ui, Folder());
     PagerImage image = DefaultImage();
     Check(tables.OpenTable(image).imageReplaced);
-    for (std::size_t i = 0; i < kImageSize; ++i) Check(image[i] == (i < held ? data[i] : DefaultImage()[i]));
+    for (std::size_t i = 0; i < kImageSize; ++i)
+        Check(image[i] == (i < held ? data[i] : DefaultImage()[i]));
 
     PagerImage loaded = DefaultImage();
-    const bool isMk842 = held >= 245 && std::string(reinterpret_cast<const char*>(data) + 240, 5) == "MK842";
+    const bool isMk842 =
+        held >= 245 && std::string(reinterpret_cast<const char*>(data) + 240, 5) == "MK842";
     Check(tables.LoadDefaultTable(loaded).imageReplaced == isMk842);
     Check(ui.shown == (isMk842 ? "" : "This default table is not MK842."));
 
     std::size_t total = 0;
     for (const Field& field : FieldTable()) total += FieldText(image, field).size();
     const Band band = BandOfImage(image);
-    if (const auto words = ComputeSynthesizer(FrequencyOfImage(image), 2500, Mutl(band))) total += words->pllr & 1;
+    if (const auto words = ComputeSynthesizer(FrequencyOfImage(image), 2500, Mutl(band)))
+        total += words->pllr & 1;
     return total == 0 ? -1 : 0;
 }

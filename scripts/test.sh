@@ -10,6 +10,9 @@ fuzz_seconds=${MK843NB_FUZZ_SECONDS:-30}
 
 scripts/install-deps.sh
 
+echo "== format (clang-format --dry-run --Werror)"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 echo "== build and test (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMK843NB_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"

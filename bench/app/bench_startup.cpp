@@ -21,8 +21,12 @@ namespace {
 // Answers every box at once, as if the user pressed OK.
 class SilentDialogs : public mk843nb::DialogService {
 public:
-    std::optional<std::string> ChooseOpenFile(const mk843nb::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> ChooseSaveFile(const mk843nb::FileDialogRequest&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const mk843nb::FileDialogRequest&) override {
+        return {};
+    }
+    std::optional<std::string> ChooseSaveFile(const mk843nb::FileDialogRequest&) override {
+        return {};
+    }
     bool AskYesNo(const mk843nb::Message&) override { return false; }
     void Show(const mk843nb::Message&) override {}
 };
@@ -77,10 +81,12 @@ int main(int argc, char* argv[]) {
     std::printf("first showing, no port           %8.1f ms\n", none.startMs);
     std::printf("start-up to shown, no port       %8.1f ms   (goal < 1000 ms)\n",
                 none.constructMs + none.startMs);
-    std::printf("start-up to shown, 1 silent port %8.1f ms   (%.1f ms beyond the %.0f ms board search)\n",
-                silentPort.constructMs + silentPort.startMs,
-                silentPort.constructMs + silentPort.startMs - kSearchMs, kSearchMs);
-    std::printf("resident memory (VmRSS)          %8.1f MB   (goal < 80 MB)\n", double(rss) / 1024.0);
+    std::printf(
+        "start-up to shown, 1 silent port %8.1f ms   (%.1f ms beyond the %.0f ms board search)\n",
+        silentPort.constructMs + silentPort.startMs,
+        silentPort.constructMs + silentPort.startMs - kSearchMs, kSearchMs);
+    std::printf("resident memory (VmRSS)          %8.1f MB   (goal < 80 MB)\n",
+                double(rss) / 1024.0);
     const bool ok = none.constructMs + none.startMs < 1000 && rss < 80 * 1024;
     std::printf("%s\n", ok ? "goals met" : "GOALS MISSED");
     return ok ? 0 : 1;

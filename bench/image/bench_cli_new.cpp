@@ -18,7 +18,8 @@ extern char** environ;
 int main(int argc, char** argv) {
     const std::string cli = std::string(MK843NB_BIN_DIR) + "/src/cli/mk843nb-cli";
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
-    const std::string file = (std::filesystem::temp_directory_path() / "mk843nb-bench-new.tbl").string();
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "mk843nb-bench-new.tbl").string();
     std::vector<double> millis;
     for (int i = 0; i < runs; ++i) {
         std::string a0 = cli, a1 = "new", a2 = file;
@@ -31,7 +32,9 @@ int main(int argc, char** argv) {
         }
         int status = 0;
         waitpid(pid, &status, 0);
-        millis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        millis.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "mk843nb-cli new failed\n");
             return 1;
@@ -40,7 +43,9 @@ int main(int argc, char** argv) {
     std::filesystem::remove(file);
     std::sort(millis.begin(), millis.end());
     const double median = millis[millis.size() / 2];
-    std::printf("mk843nb-cli new, whole process, %d runs: median %.2f ms, worst %.2f ms (goal < 20 ms: %s)\n", runs,
-                median, millis.back(), median < 20.0 ? "met" : "NOT met");
+    std::printf(
+        "mk843nb-cli new, whole process, %d runs: median %.2f ms, worst %.2f ms (goal < 20 ms: "
+        "%s)\n",
+        runs, median, millis.back(), median < 20.0 ? "met" : "NOT met");
     return 0;
 }

@@ -34,20 +34,31 @@ void BM_FieldTextRoundTrip(benchmark::State& state) {
         for (const Field& field : fields) {
             const std::string text = FieldText(image, field);
             switch (field.codec) {
-                case Codec::Voltage: SetFieldCode(image, field, EncodeVoltage(ParseNumber(text).value_or(0))); break;
+                case Codec::Voltage:
+                    SetFieldCode(image, field, EncodeVoltage(ParseNumber(text).value_or(0)));
+                    break;
                 case Codec::HalfSeconds:
-                    SetFieldCode(image, field, EncodeHalfSeconds(static_cast<float>(ParseNumber(text).value_or(0))));
+                    SetFieldCode(
+                        image, field,
+                        EncodeHalfSeconds(static_cast<float>(ParseNumber(text).value_or(0))));
                     break;
                 case Codec::Tone: {
-                    const auto code = ToneCodeOfText(FormatToneValue(ParseNumber(text).value_or(0)));
+                    const auto code =
+                        ToneCodeOfText(FormatToneValue(ParseNumber(text).value_or(0)));
                     SetFieldCode(image, field, static_cast<std::uint32_t>(code.value_or(0)));
                     // The word belongs in the tone's decoder-word field, not over the tone itself.
-                    benchmark::DoNotOptimize(ToneDecoderWord(static_cast<std::uint16_t>(code.value_or(0))));
+                    benchmark::DoNotOptimize(
+                        ToneDecoderWord(static_cast<std::uint16_t>(code.value_or(0))));
                     break;
                 }
                 case Codec::Byte:
-                case Codec::Word: SetFieldCode(image, field, static_cast<std::uint32_t>(ParseInteger(text).value_or(0))); break;
-                default: benchmark::DoNotOptimize(text.data()); break;
+                case Codec::Word:
+                    SetFieldCode(image, field,
+                                 static_cast<std::uint32_t>(ParseInteger(text).value_or(0)));
+                    break;
+                default:
+                    benchmark::DoNotOptimize(text.data());
+                    break;
             }
         }
         benchmark::ClobberMemory();

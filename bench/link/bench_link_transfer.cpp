@@ -27,7 +27,8 @@ constexpr double kByteMs = 10.0 * 1000.0 / kBaud;  // 10 bits a byte
 constexpr int kRuns = 3;
 
 // Request and reply sizes of each exchange in the command's sequence.
-constexpr int kPing = 18 + 15, kVersion = 18 + 17, kModel = 18 + 29, kBlock = 18 + 143, kWriteFrame = 25 + 16;
+constexpr int kPing = 18 + 15, kVersion = 18 + 17, kModel = 18 + 29, kBlock = 18 + 143,
+              kWriteFrame = 25 + 16;
 
 double CpuMs() {
     timespec t{};
@@ -50,9 +51,11 @@ bool Measure(const char* name, double wireMs, const std::function<bool()>& comma
         worstShare = std::max(worstShare, cpuMs / wallMs);
     }
     const bool pass = ok && worstRatio <= 1.10 && worstShare < 0.10;
-    std::printf("%-8s wire %7.1f ms  wall %7.1f ms (mean of %d)  worst ratio %.3f (goal <= 1.10)  "
-                "worst CPU share %4.1f %% (goal < 10 %%)  %s\n",
-                name, wireMs, totalWall / kRuns, kRuns, worstRatio, worstShare * 100, pass ? "ok" : "MISSED");
+    std::printf(
+        "%-8s wire %7.1f ms  wall %7.1f ms (mean of %d)  worst ratio %.3f (goal <= 1.10)  "
+        "worst CPU share %4.1f %% (goal < 10 %%)  %s\n",
+        name, wireMs, totalWall / kRuns, kRuns, worstRatio, worstShare * 100,
+        pass ? "ok" : "MISSED");
     return pass;
 }
 
@@ -72,11 +75,13 @@ int main(int argc, char** argv) {
 
         const double readWire = (kPing + kVersion + kModel + 2 * kBlock) * kByteMs;
         const double verifyWire = (kPing + 2 * kBlock) * kByteMs;
-        const double writeWire = (kPing + kVersion + kModel + 32 * kWriteFrame + 2 * kBlock) * kByteMs + 32 * 10.0;
+        const double writeWire =
+            (kPing + kVersion + kModel + 32 * kWriteFrame + 2 * kBlock) * kByteMs + 32 * 10.0;
 
         allMet &= Measure("Read", readWire, [&] { return session.Read(image, false).success; });
         allMet &= Measure("Write", writeWire, [&] { return session.Write(image).success; });
-        allMet &= Measure("Verify", verifyWire, [&] { return session.Verify(image, false).success; });
+        allMet &=
+            Measure("Verify", verifyWire, [&] { return session.Verify(image, false).success; });
     }
     {
         test::SilentPtys silent(4);
@@ -91,9 +96,11 @@ int main(int argc, char** argv) {
         const double wallMs = static_cast<double>(wall.nsecsElapsed()) / 1e6;
         const double share = (CpuMs() - cpu0) / wallMs;
         const bool pass = !found && wallMs < 3500;
-        std::printf("FindBoard over 4 silent ports: %.1f ms (goal < 3500 ms; one port costs about 3000 ms)  "
-                    "CPU share %.1f %%  %s\n",
-                    wallMs, share * 100, pass ? "ok" : "MISSED");
+        std::printf(
+            "FindBoard over 4 silent ports: %.1f ms (goal < 3500 ms; one port costs about 3000 ms) "
+            " "
+            "CPU share %.1f %%  %s\n",
+            wallMs, share * 100, pass ? "ok" : "MISSED");
         allMet &= pass;
     }
     std::printf("%s\n", allMet ? "All link goals met." : "Some link goals missed.");

@@ -14,8 +14,9 @@ int main(int argc, char* argv[]) {
 
     CLI::App cli{"mk843nb: programming software for two-tone sequential voice pagers"};
     mk843nb::MainWindow::Options options;
-    cli.add_option("--port", options.userPorts,
-                   "A serial port to list and search for the programmer board (repeatable), e.g. /dev/pts/3");
+    cli.add_option(
+        "--port", options.userPorts,
+        "A serial port to list and search for the programmer board (repeatable), e.g. /dev/pts/3");
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

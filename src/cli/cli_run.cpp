@@ -1,7 +1,6 @@
 #include "cli/cli_run.h"
 
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 
 namespace mk843nb::cli {

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <memory>
 #include <string>
 
@@ -10,7 +9,8 @@ namespace mk843nb::cli {
 
 // new FILE: a fresh start (the form model with no default table), then Save As FILE.
 void RegisterNewCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("new", "Write the image of a fresh start to a table file (256 bytes)");
+    auto* command =
+        app.add_subcommand("new", "Write the image of a fresh start to a table file (256 bytes)");
     auto file = std::make_shared<std::string>();
     command->add_option("FILE", *file, "the table file to write")->required();
     command->callback([file] {

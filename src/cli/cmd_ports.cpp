@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <QCoreApplication>
 #include <iostream>
 #include <memory>
@@ -13,7 +12,8 @@ namespace mk843nb::cli {
 
 // ports [--port PATH]...: the port table as the window's cboPort would list it.
 void RegisterPortsCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("ports", "List the serial ports the program would offer, one a line");
+    auto* command =
+        app.add_subcommand("ports", "List the serial ports the program would offer, one a line");
     auto userPorts = std::make_shared<std::vector<std::string>>();
     command->add_option("--port", *userPorts, "a port path to add and select (repeatable)");
     command->callback([userPorts] {

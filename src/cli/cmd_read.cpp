@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 
 #include "cli/cli_session.h"
@@ -12,7 +11,8 @@ namespace mk843nb::cli {
 // read --port DEV FILE: Read from the pager; FILE then holds its 256 bytes as
 // read, before the window refresh would touch them, so it is a faithful backup.
 void RegisterReadCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("read", "Read the pager's image through the board into a table file");
+    auto* command =
+        app.add_subcommand("read", "Read the pager's image through the board into a table file");
     auto options = AddTransferOptions(*command, "the table file to write");
     command->callback([options] {
         CliSession session(options->file);

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 #include <memory>
 #include <string>
@@ -31,13 +30,16 @@ struct SetOptions {
 // Open FILE, each assignment as a user would make it, then Save As FILE. The
 // first refusal prints the system's message and leaves FILE untouched.
 void RegisterSetCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("set", "Set fields of a table file under the window's entry rules");
+    auto* command =
+        app.add_subcommand("set", "Set fields of a table file under the window's entry rules");
     auto options = std::make_shared<SetOptions>();
-    command->add_flag("--user-mode", options->userMode, "start in User Mode instead of Standard Mode");
+    command->add_flag("--user-mode", options->userMode,
+                      "start in User Mode instead of Standard Mode");
     command->add_option("--access-code", options->accessCode,
                         "the Advance Setting access code, to reach the Advance Setting page");
     command->add_option("FILE", options->file, "the table file to change")->required();
-    command->add_option("ASSIGNMENTS", options->assignments, "NAME=VALUE, NAME as in show --json")->required();
+    command->add_option("ASSIGNMENTS", options->assignments, "NAME=VALUE, NAME as in show --json")
+        ->required();
     command->callback([options] {
         CliSession session(options->file);
         FormModel& model = session.Model();

@@ -1,8 +1,7 @@
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
-
 #include <iostream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/cli_session.h"
@@ -13,9 +12,11 @@ namespace mk843nb::cli {
 namespace {
 
 void PrintListing(const FormModel& model) {
-    for (Page page : {Page::Main, Page::Frequency, Page::Call, Page::Setting, Page::Config, Page::Advance}) {
+    for (Page page :
+         {Page::Main, Page::Frequency, Page::Call, Page::Setting, Page::Config, Page::Advance}) {
         std::cout << "[" << PageCaption(page) << "]";
-        if (page == Page::Advance && !model.Find("TabSheet4")->visible) std::cout << "  (page hidden)";
+        if (page == Page::Advance && !model.Find("TabSheet4")->visible)
+            std::cout << "  (page hidden)";
         std::cout << '\n';
         for (const ListedField& field : ListedFields()) {
             if (field.page != page) continue;
@@ -50,7 +51,8 @@ void PrintJson(const FormModel& model) {
 // show [--json] FILE: a fresh start, Open FILE (the refresh and its rules run),
 // then every value as the window shows it. The refresh's messages go to stderr.
 void RegisterShowCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("show", "List every value of a table file as the window shows it");
+    auto* command =
+        app.add_subcommand("show", "List every value of a table file as the window shows it");
     auto file = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
     command->add_flag("--json", *json, "one JSON object: field name -> what its control shows");

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 
 #include "cli/cli_session.h"
@@ -11,7 +10,8 @@ namespace mk843nb::cli {
 
 // verify --port DEV FILE: Open FILE, then compare the image with the pager's 256 bytes.
 void RegisterVerifyCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("verify", "Compare a table file with the pager through the board");
+    auto* command =
+        app.add_subcommand("verify", "Compare a table file with the pager through the board");
     auto options = AddTransferOptions(*command, "the table file to compare");
     command->callback([options] {
         CliSession session(options->file);

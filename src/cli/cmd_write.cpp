@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 
 #include "cli/cli_session.h"
@@ -13,7 +12,8 @@ namespace mk843nb::cli {
 // preparation, the frames and the read-back), then FILE holds exactly the image
 // the pager now holds, so a following verify of FILE passes.
 void RegisterWriteCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("write", "Write a table file to the pager through the board, then verify it");
+    auto* command = app.add_subcommand(
+        "write", "Write a table file to the pager through the board, then verify it");
     auto options = AddTransferOptions(*command, "the table file to write to the pager");
     command->callback([options] {
         CliSession session(options->file);

@@ -2,8 +2,14 @@
 
 int main(int argc, char** argv) {
     using namespace mk843nb::cli;
-    return RunCli(argc, argv, {
-        RegisterNewCommand, RegisterShowCommand, RegisterSetCommand,
-        RegisterPortsCommand, RegisterReadCommand, RegisterWriteCommand, RegisterVerifyCommand,
-    });
+    return RunCli(argc, argv,
+                  {
+                      RegisterNewCommand,
+                      RegisterShowCommand,
+                      RegisterSetCommand,
+                      RegisterPortsCommand,
+                      RegisterReadCommand,
+                      RegisterWriteCommand,
+                      RegisterVerifyCommand,
+                  });
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-
 #include <memory>
 #include <string>
 
@@ -17,9 +16,12 @@ struct TransferOptions {
 };
 
 // The options read, write and verify share: --port DEV, --trace and FILE.
-inline std::shared_ptr<TransferOptions> AddTransferOptions(CLI::App& command, const std::string& fileHelp) {
+inline std::shared_ptr<TransferOptions> AddTransferOptions(CLI::App& command,
+                                                           const std::string& fileHelp) {
     auto options = std::make_shared<TransferOptions>();
-    command.add_option("--port", options->port, "the serial port of the board (a name such as ttyUSB0, or a path)")
+    command
+        .add_option("--port", options->port,
+                    "the serial port of the board (a name such as ttyUSB0, or a path)")
         ->required();
     command.add_flag("--trace", options->trace, "print every frame sent and received on stderr");
     command.add_option("FILE", options->file, fileHelp)->required();
@@ -28,7 +30,8 @@ inline std::shared_ptr<TransferOptions> AddTransferOptions(CLI::App& command, co
 
 // A failed transfer ends the command with the message the window would show.
 inline void ThrowUnlessSucceeded(const LinkOutcome& outcome) {
-    if (!outcome.success) throw CommandFailure(outcome.message ? outcome.message->text : "The transfer failed.");
+    if (!outcome.success)
+        throw CommandFailure(outcome.message ? outcome.message->text : "The transfer failed.");
 }
 
 }  // namespace mk843nb::cli

@@ -111,7 +111,8 @@ void AddSettingPage(Builder& b) {
     b.Add("Label21", ControlKind::Label, "Record Section");
     b.AddList("cboRecordMax", kRecordMaxItems);
     b.Add("chkFullTimeAutoMonitor", ControlKind::Check, "Full Time Auto Monitor");
-    b.Add("lblStandbyToMonitorDelay", ControlKind::Label, "Standby To Monitor Delay Time").enabled = false;
+    b.Add("lblStandbyToMonitorDelay", ControlKind::Label, "Standby To Monitor Delay Time").enabled =
+        false;
     b.Add("edtDelayFullTime", ControlKind::Edit).enabled = false;
     b.Add("lblStandbySec", ControlKind::Label, "seconds").enabled = false;
     // Never shown: the Push To Listen bit follows cboPTL, the low-battery list edits nothing.
@@ -122,9 +123,9 @@ void AddSettingPage(Builder& b) {
 }
 
 void AddConfigPage(Builder& b) {
-    for (const char* name : {"edtBS_Period", "edtBS_Duty", "edtTone1Len", "edtTone2Len", "edtRSSI", "edtSSI",
-                             "edtRSSI2", "edtRFDelay", "edtTone1Limit", "edtTone2Limit", "edtNoiseLimit",
-                             "edtDecorderReset"})
+    for (const char* name : {"edtBS_Period", "edtBS_Duty", "edtTone1Len", "edtTone2Len", "edtRSSI",
+                             "edtSSI", "edtRSSI2", "edtRFDelay", "edtTone1Limit", "edtTone2Limit",
+                             "edtNoiseLimit", "edtDecorderReset"})
         b.Add(name, ControlKind::Edit);
     b.Add("lblPLLR", ControlKind::Label);
     b.Add("lblPLLN", ControlKind::Label);
@@ -133,7 +134,8 @@ void AddConfigPage(Builder& b) {
 
 void AddAdvancePage(Builder& b) {
     b.AddList("cboBandWidth", kBandWidthItems);
-    for (const char* name : {"edtGapMax", "edtSquelch", "edtTone3Len", "edtNRSSIRpTM", "edtMiniRecTime"})
+    for (const char* name :
+         {"edtGapMax", "edtSquelch", "edtTone3Len", "edtNRSSIRpTM", "edtMiniRecTime"})
         b.Add(name, ControlKind::Edit);
 }
 
@@ -152,12 +154,18 @@ std::vector<ControlState> MainWindowControls() {
 
 std::string_view PageCaption(Page page) {
     switch (page) {
-        case Page::Main: return "Main";
-        case Page::Frequency: return "Frequency";
-        case Page::Call: return "CALL";
-        case Page::Setting: return "Setting";
-        case Page::Config: return "Config";
-        case Page::Advance: return "Advance Setting";
+        case Page::Main:
+            return "Main";
+        case Page::Frequency:
+            return "Frequency";
+        case Page::Call:
+            return "CALL";
+        case Page::Setting:
+            return "Setting";
+        case Page::Config:
+            return "Config";
+        case Page::Advance:
+            return "Advance Setting";
     }
     return "";
 }
@@ -238,8 +246,10 @@ const std::vector<ListedField>& ListedFields() {
         {"NoiseLimit", "edtNoiseLimit", Page::Config, "Noise limit", "x 100 ms"},
         {"Squelch", "edtSquelch", Page::Advance, "Carrier OFF delay", "x 150 ms"},
         {"VolumeLevel", "chkVolumeLevel", Page::Setting, "Priority Max. Volume Level", ""},
-        {"FullTimeAutoMonitor", "chkFullTimeAutoMonitor", Page::Setting, "Full Time Auto Monitor", ""},
-        {"DelayFullTime", "edtDelayFullTime", Page::Setting, "Standby To Monitor Delay Time", "seconds"},
+        {"FullTimeAutoMonitor", "chkFullTimeAutoMonitor", Page::Setting, "Full Time Auto Monitor",
+         ""},
+        {"DelayFullTime", "edtDelayFullTime", Page::Setting, "Standby To Monitor Delay Time",
+         "seconds"},
         {"NRSSIRpTM", "edtNRSSIRpTM", Page::Advance, "NRSSI Response Time", "x 10 ms"},
         {"MiniRecTime", "edtMiniRecTime", Page::Advance, "Mini Record Time", "x 10 ms"},
     };

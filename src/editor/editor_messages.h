@@ -38,7 +38,9 @@ inline Message NotANumber(std::string_view text) {
 }
 
 // "Frequency setting error(1350000 < = Frequency < =1740000 )": a plain message box.
-inline Message FrequencySetting(Band band) { return {MessageKind::Plain, FrequencyRangeMessageText(band)}; }
+inline Message FrequencySetting(Band band) {
+    return {MessageKind::Plain, FrequencyRangeMessageText(band)};
+}
 
 inline Message ChannelSpacing() { return Exclaim("Channel Spacing Error!"); }
 
@@ -46,7 +48,9 @@ inline Message StandardToneRange() { return Range("288.5", "2468.2"); }
 inline Message UserToneRange() { return Range("280", "3500.0"); }
 
 // One text for the same-call rule and the spacing rule; toneSpacing in tenths of a percent.
-inline Message ToneSpacing(std::uint8_t toneSpacing) { return Exclaim(ToneSpacingMessageText(toneSpacing)); }
+inline Message ToneSpacing(std::uint8_t toneSpacing) {
+    return Exclaim(ToneSpacingMessageText(toneSpacing));
+}
 
 inline Message PasswordError() { return Exclaim("Password is Error !"); }
 

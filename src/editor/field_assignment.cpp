@@ -5,7 +5,9 @@
 namespace mk843nb {
 namespace {
 
-std::vector<Message> Refusal(std::string text) { return {{MessageKind::Exclamation, std::move(text)}}; }
+std::vector<Message> Refusal(std::string text) {
+    return {{MessageKind::Exclamation, std::move(text)}};
+}
 
 }  // namespace
 
@@ -17,8 +19,10 @@ std::string ShownValue(const FormModel& model, const ListedField& field) {
             return state->itemIndex >= 0 && state->itemIndex < static_cast<int>(state->items.size())
                        ? state->items[static_cast<std::size_t>(state->itemIndex)]
                        : std::string();
-        case ControlKind::Check: return state->checked ? "1" : "0";
-        default: return state->text;
+        case ControlKind::Check:
+            return state->checked ? "1" : "0";
+        default:
+            return state->text;
     }
 }
 
@@ -27,11 +31,14 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
     if (field == nullptr) return Refusal(messages::Concat({"Unknown field '", name, "'"}));
     FormModel& model = user.Model();
     const ControlState& state = *model.Find(field->control);
-    const auto cannot = [&](std::string_view why) { return Refusal(messages::Concat({name, why})); };
+    const auto cannot = [&](std::string_view why) {
+        return Refusal(messages::Concat({name, why}));
+    };
     if (state.kind == ControlKind::Label || field->control == "edtVersion")
         return cannot(" is shown only and cannot be set");
     if (field->page == Page::Advance && !model.Find("TabSheet4")->visible)
-        return cannot(" is on the Advance Setting page, which is hidden until the access code is given");
+        return cannot(
+            " is on the Advance Setting page, which is hidden until the access code is given");
     if (!state.visible) return cannot(" is hidden and cannot be set");
     if (!state.enabled) return cannot(" is disabled and cannot be set");
 
@@ -55,8 +62,8 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
                 if (!user.Messages().empty()) return user.TakeMessages();
                 if (!taken)
                     return Refusal(messages::Concat({"'", value, "' cannot be typed into ", name,
-                                                     ": the field does not take '", std::string_view(&key, 1),
-                                                     "' there"}));
+                                                     ": the field does not take '",
+                                                     std::string_view(&key, 1), "' there"}));
             }
             user.Focus("edtNull");
             return user.TakeMessages();
@@ -73,14 +80,16 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
                 items.append(item);
                 items.append("\"");
             }
-            return Refusal(messages::Concat({"'", value, "' is not an item of ", name, " (", items, ")"}));
+            return Refusal(
+                messages::Concat({"'", value, "' is not an item of ", name, " (", items, ")"}));
         }
         case ControlKind::Check: {
             if (value != "0" && value != "1") return cannot(" takes 0 or 1");
             if (state.checked != (value == "1")) user.Click(field->control);
             return user.TakeMessages();
         }
-        default: return cannot(" cannot be set");
+        default:
+            return cannot(" cannot be set");
     }
 }
 

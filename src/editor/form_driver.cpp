@@ -11,12 +11,19 @@ std::vector<Message> FormDriver::TakeMessages() {
 void FormDriver::Apply(const Effects& effects, bool redirect) {
     for (const Effect& effect : effects) {
         switch (effect.kind) {
-            case EffectKind::ShowMessage: messages_.push_back(effect.message); break;
-            case EffectKind::OpenToneTable: ++toneTableOpenings_; break;
-            case EffectKind::CloseWindow: closedWindows_.push_back(effect.control); break;
+            case EffectKind::ShowMessage:
+                messages_.push_back(effect.message);
+                break;
+            case EffectKind::OpenToneTable:
+                ++toneTableOpenings_;
+                break;
+            case EffectKind::CloseWindow:
+                closedWindows_.push_back(effect.control);
+                break;
             case EffectKind::FocusTo:
             case EffectKind::FocusNull: {
-                const std::string target = effect.kind == EffectKind::FocusNull ? "edtNull" : effect.control;
+                const std::string target =
+                    effect.kind == EffectKind::FocusNull ? "edtNull" : effect.control;
                 if (redirect)
                     focused_ = target;
                 else
@@ -78,7 +85,8 @@ void FormDriver::EnterValue(std::string_view control, std::string_view text) {
 
 void FormDriver::Click(std::string_view control) {
     const ControlState* state = model_.Find(control);
-    if (state != nullptr && state->kind != ControlKind::MenuItem && state->kind != ControlKind::Tab) {
+    if (state != nullptr && state->kind != ControlKind::MenuItem &&
+        state->kind != ControlKind::Tab) {
         Focus(control);
         if (focused_ != control) return;  // a refused leave check kept the focus
     }

@@ -52,7 +52,9 @@ bool FormModel::IsEditingControl(std::string_view name) {
     return prefix == "edt" || prefix == "cbo" || prefix == "chk" || prefix == "btn";
 }
 
-bool FormModel::IsPassiveEdit(std::string_view control) { return control == "edtNull" || control == "edtVersion"; }
+bool FormModel::IsPassiveEdit(std::string_view control) {
+    return control == "edtNull" || control == "edtVersion";
+}
 
 void FormModel::Enable(std::string_view name, bool enabled) {
     if (enabled && WriteMode() && IsEditingControl(name) && !IsPassiveEdit(name)) return;
@@ -98,13 +100,15 @@ Effects FormModel::TakeEffects() {
 // --- the rules by control ---------------------------------------------------
 
 void FormModel::RunClickRule(std::string_view name) {
-    static constexpr std::array<std::string_view, 8> kSys = {"chkSYSSV",  "chkSYSPTL", "chkSYSAudio",
-                                                             "chkSYSFIX", "chkSYSPow", "chkSYSVib",
-                                                             "chkSYSPowSave", "chkSYSPrivacy"};
+    static constexpr std::array<std::string_view, 8> kSys = {
+        "chkSYSSV",  "chkSYSPTL", "chkSYSAudio",   "chkSYSFIX",
+        "chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSPrivacy"};
     for (std::size_t i = 0; i < kSys.size(); ++i)
         if (name == kSys[i]) return chkSYSSVClick(static_cast<int>(i) + 1);
     const auto tagAfter = [&](std::string_view prefix) {
-        return name.size() == prefix.size() + 1 && name.substr(0, prefix.size()) == prefix ? name.back() - '0' : 0;
+        return name.size() == prefix.size() + 1 && name.substr(0, prefix.size()) == prefix
+                   ? name.back() - '0'
+                   : 0;
     };
     if (int tag = tagAfter("chkDuty"); tag >= 1 && tag <= 4) return chkDuty1Click(tag);
     if (int tag = tagAfter("chkGDuty"); tag >= 1 && tag <= 2) return chkGDuty1Click(tag);
@@ -139,7 +143,8 @@ Effects FormModel::Enter(std::string_view control) {
         SetText(control, "");
         curTone_[tone.family] = tone.tag;
     } else if (FindNumericField(control) != nullptr || control == "edtFreq" ||
-               control.substr(0, 12) == "edtAlertTime" || control.substr(0, 13) == "edtGAlertTime") {
+               control.substr(0, 12) == "edtAlertTime" ||
+               control.substr(0, 13) == "edtGAlertTime") {
         SetText(control, "");
     }
     return TakeEffects();
@@ -240,7 +245,9 @@ Effects FormModel::Click(std::string_view control) {
 Effects FormModel::Select(std::string_view control, int index) {
     if (!Usable(control)) return {};
     ControlState& list = C(control);
-    if (list.kind != ControlKind::Combo || index < 0 || index >= static_cast<int>(list.items.size())) return {};
+    if (list.kind != ControlKind::Combo || index < 0 ||
+        index >= static_cast<int>(list.items.size()))
+        return {};
     list.itemIndex = index;
     RunSelectRule(control);
     return TakeEffects();
@@ -333,8 +340,8 @@ void FormModel::RBtModifyClick() {
     for (int k = 1; k <= 2; ++k)
         if (!Checked("chkGDuty" + std::to_string(k))) EnableGroupRow(k, false);
     if (Checked("chkSYSPrivacy"))
-        for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24", "Label23", "Label31",
-                                 "Label30", "cboPTL", "Label75"})
+        for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24",
+                                 "Label23", "Label31", "Label30", "cboPTL", "Label75"})
             Enable(name, false);
     if (!Checked("chkSYSAudio"))
         for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, false);

@@ -99,7 +99,9 @@ public:
     int ChannelSpacing() const { return channelSpacing_; }
     int Mutl() const { return mutl_; }
     // The tone codes the refresh last showed: 1-4 T11-T14, 5-8 T21-T24, 9-10 T31, T32.
-    std::uint32_t LastToneCode(int tone) const { return lastTone_.at(static_cast<std::size_t>(tone)); }
+    std::uint32_t LastToneCode(int tone) const {
+        return lastTone_.at(static_cast<std::size_t>(tone));
+    }
 
     // A link command runs: Read1, Write1 and Verify1 are disabled; at its end
     // Read1 and Verify1 come back and Write1 follows the edit mode.
@@ -192,7 +194,9 @@ private:
     std::vector<ControlState> controls_;
     struct NameHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
     };
     using ControlIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
     // Every model has the same controls in the same order: one index serves all.

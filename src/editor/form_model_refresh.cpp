@@ -13,7 +13,9 @@
 namespace mk843nb {
 namespace {
 
-bool Bit(const PagerImage& image, std::size_t offset, int bit) { return GetBits(image, offset, bit, 1) != 0; }
+bool Bit(const PagerImage& image, std::size_t offset, int bit) {
+    return GetBits(image, offset, bit, 1) != 0;
+}
 
 }  // namespace
 
@@ -46,13 +48,13 @@ Effects FormModel::RefreshWindow() {
     for (const char* name : {"edtBS_Period", "edtBS_Duty"})
         SetText(name, StoredText(*FindNumericField(name)));
     if (auto index = BatteryLowIndexOfCode(im[63])) ShowIndex("cboBatteryLow", *index);
-    for (const char* name : {"edtRSSI", "edtRSSI2", "edtSSI", "edtRFDelay", "edtTone1Len", "edtTone1Limit",
-                             "edtTone2Len", "edtTone2Limit", "edtTone3Len"})
+    for (const char* name : {"edtRSSI", "edtRSSI2", "edtSSI", "edtRFDelay", "edtTone1Len",
+                             "edtTone1Limit", "edtTone2Len", "edtTone2Limit", "edtTone3Len"})
         SetText(name, StoredText(*FindNumericField(name)));
 
-    static constexpr std::array<std::string_view, 8> kSys = {"chkSYSSV",  "chkSYSPTL", "chkSYSAudio",
-                                                             "chkSYSFIX", "chkSYSPow", "chkSYSVib",
-                                                             "chkSYSPowSave", "chkSYSPrivacy"};
+    static constexpr std::array<std::string_view, 8> kSys = {
+        "chkSYSSV",  "chkSYSPTL", "chkSYSAudio",   "chkSYSFIX",
+        "chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSPrivacy"};
     for (int i = 1; i <= 8; ++i) {
         SetChecked(kSys[static_cast<std::size_t>(i - 1)], Bit(im, 69, i - 1));
         if (i == 2) {
@@ -94,13 +96,17 @@ Effects FormModel::RefreshWindow() {
         ShowIndex("cboGAlertType" + std::to_string(k), AlertTypeIndexOfByte(im[alert]));
     }
     for (int k = 1; k <= 4; ++k)
-        SetText("edtAlertTime" + std::to_string(k), FormatHalfSeconds(im[97 + 2 * static_cast<std::size_t>(k - 1)]));
+        SetText("edtAlertTime" + std::to_string(k),
+                FormatHalfSeconds(im[97 + 2 * static_cast<std::size_t>(k - 1)]));
     for (int k = 1; k <= 2; ++k)
-        SetText("edtGAlertTime" + std::to_string(k), FormatHalfSeconds(im[113 + 2 * static_cast<std::size_t>(k - 1)]));
+        SetText("edtGAlertTime" + std::to_string(k),
+                FormatHalfSeconds(im[113 + 2 * static_cast<std::size_t>(k - 1)]));
     for (int k = 1; k <= 4; ++k)
-        SetChecked("chkPriority" + std::to_string(k), Bit(im, 96 + 2 * static_cast<std::size_t>(k - 1), 7));
+        SetChecked("chkPriority" + std::to_string(k),
+                   Bit(im, 96 + 2 * static_cast<std::size_t>(k - 1), 7));
     for (int k = 1; k <= 2; ++k)
-        SetChecked("chkGPriority" + std::to_string(k), Bit(im, 112 + 2 * static_cast<std::size_t>(k - 1), 7));
+        SetChecked("chkGPriority" + std::to_string(k),
+                   Bit(im, 112 + 2 * static_cast<std::size_t>(k - 1), 7));
 
     for (int k = 1; k <= 4; ++k) {
         const bool on = Bit(im, 48, k - 1);

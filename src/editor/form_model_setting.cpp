@@ -22,7 +22,9 @@ bool ShowsDelay(int code) { return code == 1 || code == 4 || code == 5; }
 void WriteBit(PagerImage& image, std::string_view field, bool on) {
     SetFieldCode(image, FieldNamed(field), on ? 1 : 0);
 }
-bool ReadBit(const PagerImage& image, std::string_view field) { return GetFieldCode(image, FieldNamed(field)) != 0; }
+bool ReadBit(const PagerImage& image, std::string_view field) {
+    return GetFieldCode(image, FieldNamed(field)) != 0;
+}
 
 }  // namespace
 
@@ -30,12 +32,13 @@ bool ReadBit(const PagerImage& image, std::string_view field) { return GetFieldC
 
 void FormModel::EnableByPrivacyAndAudio() {
     if (Checked("chkSYSPrivacy")) {
-        for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24", "Label31", "Label23",
-                                 "Label30", "Label75", "cboPTL"})
+        for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24",
+                                 "Label31", "Label23", "Label30", "Label75", "cboPTL"})
             Enable(name, false);
         return;
     }
-    for (const char* name : {"chkSYSAudio", "edtAutoMonitor", "Label23", "Label30", "Label75", "cboPTL"})
+    for (const char* name :
+         {"chkSYSAudio", "edtAutoMonitor", "Label23", "Label30", "Label75", "cboPTL"})
         Enable(name, true);
     const bool audio = Checked("chkSYSAudio");
     for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, audio);
@@ -43,9 +46,9 @@ void FormModel::EnableByPrivacyAndAudio() {
 
 // The shared click handler of the eight chkSYS boxes; tag - 1 is the bit of SYS.
 void FormModel::chkSYSSVClick(int tag) {
-    static constexpr std::array<std::string_view, 8> kBoxes = {"chkSYSSV",  "chkSYSPTL", "chkSYSAudio",
-                                                               "chkSYSFIX", "chkSYSPow", "chkSYSVib",
-                                                               "chkSYSPowSave", "chkSYSPrivacy"};
+    static constexpr std::array<std::string_view, 8> kBoxes = {
+        "chkSYSSV",  "chkSYSPTL", "chkSYSAudio",   "chkSYSFIX",
+        "chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSPrivacy"};
     const bool on = Checked(kBoxes[static_cast<std::size_t>(tag - 1)]);
     if (tag == 1) {
         Enable("cboRecordMax", on);
@@ -54,8 +57,8 @@ void FormModel::chkSYSSVClick(int tag) {
         // Set from an image, Privacy only locks and unlocks: it never switches the
         // image's Push To Listen setting on or off.
         if (on) {
-            for (const char* name :
-                 {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24", "Label31", "Label23", "Label30"})
+            for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24",
+                                     "Label31", "Label23", "Label30"})
                 Enable(name, false);
             if (!refreshing_) {
                 ShowIndex("cboPTL", 0);
@@ -64,7 +67,8 @@ void FormModel::chkSYSSVClick(int tag) {
             Enable("Label75", false);
             Enable("cboPTL", false);
         } else {
-            for (const char* name : {"chkSYSAudio", "edtAutoMonitor", "Label23", "Label30"}) Enable(name, true);
+            for (const char* name : {"chkSYSAudio", "edtAutoMonitor", "Label23", "Label30"})
+                Enable(name, true);
             const bool audio = Checked("chkSYSAudio");
             for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, audio);
             if (!refreshing_) {
@@ -107,19 +111,24 @@ void FormModel::cboPTLClick() {
     WriteBit(image_, "PTL", index == 2);
 }
 
-void FormModel::cboReminderClick() { image_[kReminderOffset] = ReminderCodeOfIndex(C("cboReminder").itemIndex); }
+void FormModel::cboReminderClick() {
+    image_[kReminderOffset] = ReminderCodeOfIndex(C("cboReminder").itemIndex);
+}
 
 void FormModel::cboRecordMaxClick() {
     const int index = C("cboRecordMax").itemIndex;
     if (index >= 0) image_[kRecordMaxOffset] = static_cast<std::uint8_t>(index);
 }
 
-void FormModel::chkVolumeLevelClick() { WriteBit(image_, "VolumeLevel", Checked("chkVolumeLevel")); }
+void FormModel::chkVolumeLevelClick() {
+    WriteBit(image_, "VolumeLevel", Checked("chkVolumeLevel"));
+}
 
 void FormModel::chkFullTimeAutoMonitorClick() {
     const bool on = Checked("chkFullTimeAutoMonitor");
     WriteBit(image_, "FullTimeAutoMonitor", on);
-    for (const char* name : {"lblStandbyToMonitorDelay", "edtDelayFullTime", "lblStandbySec"}) Enable(name, on);
+    for (const char* name : {"lblStandbyToMonitorDelay", "edtDelayFullTime", "lblStandbySec"})
+        Enable(name, on);
 }
 
 void FormModel::cboBandWidthClick() {
@@ -133,10 +142,14 @@ void FormModel::cboBandWidthClick() {
 
 std::string FormModel::StoredText(const NumericField& field) const {
     switch (field.kind) {
-        case NumericKind::Byte: return std::to_string(image_[field.offset]);
-        case NumericKind::Word: return std::to_string(GetWord(image_, field.offset));
-        case NumericKind::HalfSecond: return FormatHalfSeconds(image_[field.offset]);
-        case NumericKind::Voltage: return FormatVoltage(image_[field.offset]);
+        case NumericKind::Byte:
+            return std::to_string(image_[field.offset]);
+        case NumericKind::Word:
+            return std::to_string(GetWord(image_, field.offset));
+        case NumericKind::HalfSecond:
+            return FormatHalfSeconds(image_[field.offset]);
+        case NumericKind::Voltage:
+            return FormatVoltage(image_[field.offset]);
     }
     return {};
 }
@@ -171,9 +184,11 @@ void FormModel::NumericExit(const NumericField& field) {
             const auto value = ParseNumber(text);
             if (!value) return refuse(messages::NotANumber(text));
             // Far out of range values are refused before they are narrowed to single precision.
-            if (!(*value > -1000 && *value < 1000)) return refuse(messages::Range(field.lowText, field.highText));
+            if (!(*value > -1000 && *value < 1000))
+                return refuse(messages::Range(field.lowText, field.highText));
             const float x = static_cast<float>(*value);
-            if (!(x >= field.low && x <= field.high)) return refuse(messages::Range(field.lowText, field.highText));
+            if (!(x >= field.low && x <= field.high))
+                return refuse(messages::Range(field.lowText, field.highText));
             const float whole = std::trunc(x);
             float seconds = whole;
             if (x != whole) {
@@ -193,7 +208,8 @@ void FormModel::NumericExit(const NumericField& field) {
         case NumericKind::Voltage: {
             const auto value = ParseNumber(text);
             if (!value) return refuse(messages::NotANumber(text));
-            if (!(*value >= 0 && *value <= 1)) return refuse(messages::Range(field.lowText, field.highText));
+            if (!(*value >= 0 && *value <= 1))
+                return refuse(messages::Range(field.lowText, field.highText));
             // The code is taken from the text shown, so a pasted 0.999 shows 1.00 and stores 85.
             const std::string shown = FormatFixed(*value, 1, 2);
             SetText(field.control, shown);

@@ -35,9 +35,12 @@ std::string FormModel::ToneControl(Family family, int tag) {
 std::size_t FormModel::ToneOffset(Family family, int tag) {
     const auto k = static_cast<std::size_t>(tag - 1);
     switch (family) {
-        case kTone1: return 192 + 4 * k;
-        case kTone2: return 194 + 4 * k;
-        case kGroup: return 224 + 2 * k;
+        case kTone1:
+            return 192 + 4 * k;
+        case kTone2:
+            return 194 + 4 * k;
+        case kGroup:
+            return 224 + 2 * k;
     }
     return 0;
 }
@@ -45,9 +48,12 @@ std::size_t FormModel::ToneOffset(Family family, int tag) {
 std::size_t FormModel::WordOffset(Family family, int tag) {
     const auto k = static_cast<std::size_t>(tag - 1);
     switch (family) {
-        case kTone1: return 16 + 4 * k;
-        case kTone2: return 18 + 4 * k;
-        case kGroup: return 87 + 2 * k;
+        case kTone1:
+            return 16 + 4 * k;
+        case kTone2:
+            return 18 + 4 * k;
+        case kGroup:
+            return 87 + 2 * k;
     }
     return 0;
 }
@@ -67,9 +73,12 @@ bool FormModel::ToneSpacingOk(std::int64_t q) const {
     context.editedTone = EditedToneOfMarkers(curTone_[0], curTone_[1], curTone_[2]);
     context.toneSpacing = toneSpacing_;
     for (int s = 1; s <= kToneCount; ++s)
-        context.lastToneCodes[static_cast<std::size_t>(s - 1)] = static_cast<std::int32_t>(lastTone_[static_cast<std::size_t>(s)]);
-    for (int n = 1; n <= 4; ++n) context.callOn[static_cast<std::size_t>(n - 1)] = Checked("chkDuty" + std::to_string(n));
-    for (int k = 1; k <= 2; ++k) context.groupOn[static_cast<std::size_t>(k - 1)] = Checked("chkGDuty" + std::to_string(k));
+        context.lastToneCodes[static_cast<std::size_t>(s - 1)] =
+            static_cast<std::int32_t>(lastTone_[static_cast<std::size_t>(s)]);
+    for (int n = 1; n <= 4; ++n)
+        context.callOn[static_cast<std::size_t>(n - 1)] = Checked("chkDuty" + std::to_string(n));
+    for (int k = 1; k <= 2; ++k)
+        context.groupOn[static_cast<std::size_t>(k - 1)] = Checked("chkGDuty" + std::to_string(k));
     return mk843nb::ToneSpacingOk(static_cast<std::int32_t>(q), context);
 }
 
@@ -90,7 +99,8 @@ void FormModel::ToneExit(Family family, int tag) {
     }
     SetText(control, FormatToneValue(*hertz));
     // A value too wide to read back is out of every range.
-    const std::int64_t q = ToneCodeOfText(C(control).text).value_or(std::numeric_limits<std::int64_t>::max());
+    const std::int64_t q =
+        ToneCodeOfText(C(control).text).value_or(std::numeric_limits<std::int64_t>::max());
 
     const auto refuseSpacing = [&] {
         Show(messages::ToneSpacing(toneSpacing_));
@@ -100,7 +110,8 @@ void FormModel::ToneExit(Family family, int tag) {
     std::int64_t partner = -1;
     if (family != kGroup) {
         const Family other = family == kTone1 ? kTone2 : kTone1;
-        // The partner normally shows its stored tone; when it shows nothing, its stored tone counts.
+        // The partner normally shows its stored tone; when it shows nothing, its stored tone
+        // counts.
         partner = ToneCodeOfText(C(ToneControl(other, tag)).text)
                       .value_or(GetWord(image_, ToneOffset(other, tag)));
         if (q == partner) return refuseSpacing();
@@ -117,9 +128,11 @@ void FormModel::ToneExit(Family family, int tag) {
             FocusTo(control);
             return;
         }
-        stored = NearestStandardTone(static_cast<std::int32_t>(q)).value_or(static_cast<std::uint16_t>(q));
+        stored = NearestStandardTone(static_cast<std::int32_t>(q))
+                     .value_or(static_cast<std::uint16_t>(q));
         // Two equal tones in one call address are never valid, snapped or typed.
-        if (family != kGroup && stored == GetWord(image_, ToneOffset(family == kTone1 ? kTone2 : kTone1, tag)))
+        if (family != kGroup &&
+            stored == GetWord(image_, ToneOffset(family == kTone1 ? kTone2 : kTone1, tag)))
             return refuseSpacing();
     } else {
         if (q < kUserToneLowest || q > kUserToneHighest) {
@@ -146,7 +159,8 @@ void FormModel::EnableCallRow(int tag, bool enabled) {
 
 void FormModel::EnableGroupRow(int tag, bool enabled) {
     const std::string k = std::to_string(tag);
-    for (const std::string& name : {"edtT3" + k, "edtGAlertTime" + k, "cboGAlertType" + k, "chkGPriority" + k})
+    for (const std::string& name :
+         {"edtT3" + k, "edtGAlertTime" + k, "cboGAlertType" + k, "chkGPriority" + k})
         Enable(name, enabled);
 }
 

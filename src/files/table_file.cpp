@@ -101,8 +101,8 @@ TableFileOutcome TableFile::LoadDefaultTable(PagerImage& image) {
         ui_.Show(kOpenDefaultErrorMessage);
         return {};
     }
-    const std::string_view model(reinterpret_cast<const char*>(table->bytes.data()) + kModelTagOffset,
-                                 kModelName.size());
+    const std::string_view model(
+        reinterpret_cast<const char*>(table->bytes.data()) + kModelTagOffset, kModelName.size());
     if (model != kModelName) {
         ui_.Show(kNotMk842DefaultMessage);
         return {};

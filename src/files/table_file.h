@@ -18,8 +18,9 @@ namespace mk843nb {
 inline constexpr const char* kDefaultTableName = "default.tbl";
 
 struct TableFileOutcome {
-    bool imageReplaced = false;             // the caller refreshes the window
-    std::optional<std::string> statusText;  // Save As: "File Name:..." for panel 2 of the status bar
+    bool imageReplaced = false;  // the caller refreshes the window
+    std::optional<std::string>
+        statusText;  // Save As: "File Name:..." for panel 2 of the status bar
 };
 
 class TableFile {

@@ -9,11 +9,13 @@ namespace mk843nb {
 inline const Message kOpenErrorMessage{MessageKind::Exclamation, "Open Error!"};
 inline const Message kSaveErrorMessage{MessageKind::Exclamation, "Save Error!"};
 inline const Message kOpenDefaultErrorMessage{MessageKind::Exclamation, "Open default.tbl error!"};
-inline const Message kNotMk842DefaultMessage{MessageKind::Plain, "This default table is not MK842."};
+inline const Message kNotMk842DefaultMessage{MessageKind::Plain,
+                                             "This default table is not MK842."};
 // Asked with Yes and No before Save overwrites "default.tbl".
 inline const Message kSaveDefaultQuestion{
     MessageKind::Question,
-    "Click OK will save all changes to the default file.\nThis will change all the default values and "
+    "Click OK will save all changes to the default file.\nThis will change all the default values "
+    "and "
     "automatically loaded up by MK842 programming software in the future."};
 
 }  // namespace mk843nb

@@ -15,12 +15,12 @@ inline constexpr const char* kTableFileFilter = "Table files (*.tbl)|*.tbl";
 inline constexpr const char* kTableFileDefaultExt = "tbl";
 
 struct FileDialogRequest {
-    std::string initialDir;           // the start directory
-    std::string fileName;             // shown in the name box: "" for Open, the last name for Save As
+    std::string initialDir;  // the start directory
+    std::string fileName;    // shown in the name box: "" for Open, the last name for Save As
     std::string filter = kTableFileFilter;
     std::string defaultExt = kTableFileDefaultExt;
-    bool fileMustExist = false;       // Open
-    bool confirmOverwrite = false;    // Save As: ask before replacing an existing file
+    bool fileMustExist = false;     // Open
+    bool confirmOverwrite = false;  // Save As: ask before replacing an existing file
 };
 
 class TableFileUi {

@@ -56,7 +56,8 @@ std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path) {
     if (file.get() < 0) return std::nullopt;
     TableBytes result;
     while (result.count < result.bytes.size()) {
-        const ssize_t got = ::read(file.get(), result.bytes.data() + result.count, result.bytes.size() - result.count);
+        const ssize_t got = ::read(file.get(), result.bytes.data() + result.count,
+                                   result.bytes.size() - result.count);
         if (got < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;  // a directory, a device error: nothing of it is used
@@ -79,12 +80,13 @@ bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image) 
     if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
 
     // Created with 0666 so that the umask applies as it does to any new file.
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                               std::to_string(NextTemporaryNumber()) + ".tmp"))
+        temporary = (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
+                               "." + std::to_string(NextTemporaryNumber()) + ".tmp"))
                         .string();
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return false;
@@ -92,7 +94,8 @@ bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image) 
     FileDescriptor file(fd);
     if (file.get() < 0) return false;
     const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&
-                         WriteAll(file.get(), image.data(), image.size()) && ::fdatasync(file.get()) == 0;
+                         WriteAll(file.get(), image.data(), image.size()) &&
+                         ::fdatasync(file.get()) == 0;
     if (!file.Close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

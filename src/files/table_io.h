@@ -11,8 +11,8 @@
 namespace mk843nb {
 
 struct TableBytes {
-    PagerImage bytes{};      // the bytes read, the rest zero
-    std::size_t count = 0;   // how many came from the file (0 to 256)
+    PagerImage bytes{};     // the bytes read, the rest zero
+    std::size_t count = 0;  // how many came from the file (0 to 256)
 };
 
 // Reads up to the first 256 bytes of a file; bytes after them are never read.

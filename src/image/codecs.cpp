@@ -28,7 +28,8 @@ std::int64_t TruncToInt(long double x) {
 
 std::string FormatFixed(long double value, int width, int precision) {
     char buffer[128];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
     if (result.ec != std::errc()) return std::string(std::isnan(value) ? "nan" : "inf");
     std::string text(buffer, result.ptr);
     if (static_cast<int>(text.size()) < width) {
@@ -40,7 +41,8 @@ std::string FormatFixed(long double value, int width, int precision) {
 
 std::string FormatGeneral(long double value, int digits) {
     char buffer[128];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     if (result.ec != std::errc()) return std::string(std::isnan(value) ? "nan" : "inf");
     return std::string(buffer, result.ptr);
 }
@@ -53,10 +55,12 @@ std::optional<long double> ParseNumber(std::string_view text) {
         text.remove_prefix(1);
     }
     // from_chars also takes "inf" and "nan"; the number reader does not.
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.'))
+    if (text.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.'))
         return std::nullopt;
     long double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    const auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
     return negative ? -value : value;
 }
@@ -68,7 +72,8 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front()))) return std::nullopt;
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front())))
+        return std::nullopt;
     std::int64_t value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
@@ -147,7 +152,8 @@ std::uint16_t ToneDecoderWord(std::uint16_t q) {
     const long double periods = hertz == 0.0L ? 0.0L : static_cast<long double>(n) / (4.0L * hertz);
     const std::int64_t m =
         TruncToInt((29730.0L / 3579545.0L - periods) * static_cast<long double>(119318.1667));
-    const std::uint64_t word = 0x8000u + static_cast<std::uint64_t>(n) * 128u + static_cast<std::uint64_t>(m);
+    const std::uint64_t word =
+        0x8000u + static_cast<std::uint64_t>(n) * 128u + static_cast<std::uint64_t>(m);
     return static_cast<std::uint16_t>(word & 0xFFFFu);
 }
 
@@ -169,19 +175,27 @@ int FirmwareVersionHundredths(std::uint8_t major, std::uint8_t minor) {
 
 int ResetConCodeOfIndex(int index) {
     switch (index) {
-        case 2: return 3;
-        case 3: return 4;
-        case 4: return 2;
-        default: return index;
+        case 2:
+            return 3;
+        case 3:
+            return 4;
+        case 4:
+            return 2;
+        default:
+            return index;
     }
 }
 
 int ResetConIndexOfCode(int code) {
     switch (code) {
-        case 2: return 4;
-        case 3: return 2;
-        case 4: return 3;
-        default: return code;
+        case 2:
+            return 4;
+        case 3:
+            return 2;
+        case 4:
+            return 3;
+        default:
+            return code;
     }
 }
 
@@ -200,16 +214,24 @@ int ReminderIndexOfCode(std::uint8_t code) {
 
 std::optional<int> BatteryLowIndexOfCode(std::uint8_t code) {
     switch (code) {
-        case 94: return 0;
-        case 96: return 1;
-        case 98: return 2;
-        case 100: return 3;
-        case 102: return 4;
-        default: return std::nullopt;
+        case 94:
+            return 0;
+        case 96:
+            return 1;
+        case 98:
+            return 2;
+        case 100:
+            return 3;
+        case 102:
+            return 4;
+        default:
+            return std::nullopt;
     }
 }
 
-std::uint8_t ToneSpacingOfBandWidthIndex(int index) { return static_cast<std::uint8_t>(2 * index + 1); }
+std::uint8_t ToneSpacingOfBandWidthIndex(int index) {
+    return static_cast<std::uint8_t>(2 * index + 1);
+}
 
 int AlertTypeIndexOfByte(std::uint8_t byte) { return byte & 0x7F; }
 

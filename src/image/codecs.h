@@ -79,23 +79,23 @@ int FirmwareVersionHundredths(std::uint8_t major, std::uint8_t minor);
 // --- List fields -------------------------------------------------------------
 
 inline constexpr std::array<std::string_view, 6> kResetConItems = {
-    "Auto Reset",     "Delay N sec Auto Reset", "Manual RESET",
-    "Time-Out RESET", "Revert SQ",              "Delay AUTO N with Revert"};
+    "Auto Reset", "Delay N sec Auto Reset",  "Manual RESET", "Time-Out RESET",
+    "Revert SQ",  "Delay AUTO N with Revert"};
 // List index -> code: 0->0, 1->1, 2->3, 3->4, 4->2, 5->5. Other indexes map to themselves.
 int ResetConCodeOfIndex(int index);
 // Code -> list index: 2->4, 3->2, 4->3; every other code to itself (6 and
 // above are outside the list: callers show no selection).
 int ResetConIndexOfCode(int code);
 
-inline constexpr std::array<std::string_view, 4> kReminderItems = {"Disable", "30  Second", "60  Second",
-                                                                  "120 Second"};
+inline constexpr std::array<std::string_view, 4> kReminderItems = {"Disable", "30  Second",
+                                                                   "60  Second", "120 Second"};
 // Index -> half seconds: 0, 60, 120, 240.
 std::uint8_t ReminderCodeOfIndex(int index);
 // 0 -> 0; 1 to 89 -> 1; 90 to 179 -> 2; 180 to 255 -> 3.
 int ReminderIndexOfCode(std::uint8_t code);
 
-inline constexpr std::array<std::string_view, 5> kBatteryLowItems = {"1.10 v", "1.12 v", "1.14 v", "1.17 v",
-                                                                    "1.20 v"};
+inline constexpr std::array<std::string_view, 5> kBatteryLowItems = {"1.10 v", "1.12 v", "1.14 v",
+                                                                     "1.17 v", "1.20 v"};
 // 94->0, 96->1, 98->2, 100->3, 102->4; nullopt for any other code (the list keeps its selection).
 std::optional<int> BatteryLowIndexOfCode(std::uint8_t code);
 inline constexpr std::uint8_t kBatteryLowWritten = 103;
@@ -105,17 +105,20 @@ inline constexpr std::array<std::string_view, 3> kRecordMaxItems = {
 
 // "0.1", "0.3", ... "3.1": percentage = 0.1 + 0.2 x index.
 inline constexpr std::array<std::string_view, 16> kBandWidthItems = {
-    "0.1", "0.3", "0.5", "0.7", "0.9", "1.1", "1.3", "1.5", "1.7", "1.9", "2.1", "2.3", "2.5", "2.7", "2.9", "3.1"};
+    "0.1", "0.3", "0.5", "0.7", "0.9", "1.1", "1.3", "1.5",
+    "1.7", "1.9", "2.1", "2.3", "2.5", "2.7", "2.9", "3.1"};
 // ToneSpacing (tenths of a percent) for a picked bandwidth item: 1, 3, ... 31.
 std::uint8_t ToneSpacingOfBandWidthIndex(int index);
 
-inline constexpr std::array<std::string_view, 9> kAlertTypeItems = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
+inline constexpr std::array<std::string_view, 9> kAlertTypeItems = {"0", "1", "2", "3", "4",
+                                                                    "5", "6", "7", "8"};
 // The list index shown for an alert byte: bits 0 to 6 (byte AND 0x7F).
 int AlertTypeIndexOfByte(std::uint8_t byte);
 
 // The item's index in a list, or nullopt.
 template <std::size_t N>
-std::optional<int> IndexOfItem(const std::array<std::string_view, N>& items, std::string_view text) {
+std::optional<int> IndexOfItem(const std::array<std::string_view, N>& items,
+                               std::string_view text) {
     for (std::size_t i = 0; i < N; ++i)
         if (items[i] == text) return static_cast<int>(i);
     return std::nullopt;

@@ -9,13 +9,14 @@
 namespace mk843nb {
 namespace {
 
-constexpr Field Whole(std::string_view name, std::uint16_t offset, std::uint8_t size, Codec codec, std::int64_t low,
-                      std::int64_t high, std::string_view control,
+constexpr Field Whole(std::string_view name, std::uint16_t offset, std::uint8_t size, Codec codec,
+                      std::int64_t low, std::int64_t high, std::string_view control,
                       std::span<const std::string_view> items = {}) {
     return Field{name, offset, size, -1, 0, codec, low, high, control, items};
 }
 
-constexpr Field BitOf(std::string_view name, std::uint16_t offset, int bit, std::string_view control) {
+constexpr Field BitOf(std::string_view name, std::uint16_t offset, int bit,
+                      std::string_view control) {
     return Field{name, offset, 1, static_cast<std::int8_t>(bit), 1, Codec::Bit, 0, 1, control, {}};
 }
 
@@ -170,9 +171,10 @@ const Field kFields[] = {
     Whole("T32", GroupTone(2), 2, Codec::Tone, kToneLow, kToneHigh, "edtT32"),
     Whole("T33", GroupTone(3), 2, Codec::Tone, kToneLow, kToneHigh, ""),
     Whole("T34", GroupTone(4), 2, Codec::Tone, kToneLow, kToneHigh, ""),
-    Whole("ModelTag", static_cast<std::uint16_t>(kModelTagOffset), static_cast<std::uint8_t>(kModelTagSize),
-          Codec::Text, 0, 0, ""),
-    Whole("Checksum", static_cast<std::uint16_t>(kChecksumOffset), 2, Codec::Checksum, 0, 0xFFFF, ""),
+    Whole("ModelTag", static_cast<std::uint16_t>(kModelTagOffset),
+          static_cast<std::uint8_t>(kModelTagSize), Codec::Text, 0, 0, ""),
+    Whole("Checksum", static_cast<std::uint16_t>(kChecksumOffset), 2, Codec::Checksum, 0, 0xFFFF,
+          ""),
 };
 
 std::string ItemText(std::span<const std::string_view> items, std::int64_t index) {
@@ -204,19 +206,30 @@ const Field* FieldOfControl(std::string_view control) {
 
 std::uint32_t GetFieldCode(const PagerImage& image, const Field& field) {
     switch (field.codec) {
-        case Codec::Bit: return GetBits(image, field.offset, field.firstBit, field.bitWidth);
-        case Codec::AlertType: return static_cast<std::uint32_t>(AlertTypeIndexOfByte(image[field.offset]));
-        case Codec::FreqDigits: return static_cast<std::uint32_t>(FrequencyOfImage(image));
-        case Codec::Band: return static_cast<std::uint32_t>(BandIndex(BandOfImage(image)));
-        case Codec::Mutl: return static_cast<std::uint32_t>(Mutl(BandOfImage(image)));
-        case Codec::Text: return 0;
-        default: break;
+        case Codec::Bit:
+            return GetBits(image, field.offset, field.firstBit, field.bitWidth);
+        case Codec::AlertType:
+            return static_cast<std::uint32_t>(AlertTypeIndexOfByte(image[field.offset]));
+        case Codec::FreqDigits:
+            return static_cast<std::uint32_t>(FrequencyOfImage(image));
+        case Codec::Band:
+            return static_cast<std::uint32_t>(BandIndex(BandOfImage(image)));
+        case Codec::Mutl:
+            return static_cast<std::uint32_t>(Mutl(BandOfImage(image)));
+        case Codec::Text:
+            return 0;
+        default:
+            break;
     }
     switch (field.size) {
-        case 1: return image[field.offset];
-        case 2: return GetWord(image, field.offset);
-        case 4: return GetLong(image, field.offset);
-        default: return 0;
+        case 1:
+            return image[field.offset];
+        case 2:
+            return GetWord(image, field.offset);
+        case 4:
+            return GetLong(image, field.offset);
+        default:
+            return 0;
     }
 }
 
@@ -225,7 +238,8 @@ void SetFieldCode(PagerImage& image, const Field& field, std::uint32_t code) {
         case Codec::Bit:
         case Codec::AlertType: {
             const std::uint32_t mask = (1u << field.bitWidth) - 1u;
-            SetBits(image, field.offset, field.firstBit, static_cast<int>(code & mask), field.bitWidth);
+            SetBits(image, field.offset, field.firstBit, static_cast<int>(code & mask),
+                    field.bitWidth);
             return;
         }
         case Codec::FreqDigits: {
@@ -238,14 +252,23 @@ void SetFieldCode(PagerImage& image, const Field& field, std::uint32_t code) {
         }
         case Codec::Band:
         case Codec::Mutl:
-        case Codec::Text: return;
-        default: break;
+        case Codec::Text:
+            return;
+        default:
+            break;
     }
     switch (field.size) {
-        case 1: image[field.offset] = static_cast<std::uint8_t>(code); return;
-        case 2: SetWord(image, field.offset, static_cast<std::uint16_t>(code)); return;
-        case 4: SetLong(image, field.offset, code); return;
-        default: return;
+        case 1:
+            image[field.offset] = static_cast<std::uint8_t>(code);
+            return;
+        case 2:
+            SetWord(image, field.offset, static_cast<std::uint16_t>(code));
+            return;
+        case 4:
+            SetLong(image, field.offset, code);
+            return;
+        default:
+            return;
     }
 }
 
@@ -257,26 +280,37 @@ std::string FieldText(const PagerImage& image, const Field& field) {
         case Codec::FreqDigits:
         case Codec::Mutl:
         case Codec::Checksum:
-        case Codec::Bit: return std::to_string(code);
-        case Codec::Long: return Hex8(code);
-        case Codec::DecoderWord: return Hex8(code).substr(4);
-        case Codec::HalfSeconds: return FormatHalfSeconds(static_cast<std::uint8_t>(code));
-        case Codec::Voltage: return FormatVoltage(static_cast<std::uint8_t>(code));
-        case Codec::Tone: return FormatTone(static_cast<std::uint16_t>(code));
+        case Codec::Bit:
+            return std::to_string(code);
+        case Codec::Long:
+            return Hex8(code);
+        case Codec::DecoderWord:
+            return Hex8(code).substr(4);
+        case Codec::HalfSeconds:
+            return FormatHalfSeconds(static_cast<std::uint8_t>(code));
+        case Codec::Voltage:
+            return FormatVoltage(static_cast<std::uint8_t>(code));
+        case Codec::Tone:
+            return FormatTone(static_cast<std::uint16_t>(code));
         case Codec::AlertType:
         case Codec::ListIndex:
-        case Codec::Band: return ItemText(field.items, code);
-        case Codec::ResetCon: return ItemText(field.items, ResetConIndexOfCode(static_cast<int>(code)));
-        case Codec::Reminder: return ItemText(field.items, ReminderIndexOfCode(static_cast<std::uint8_t>(code)));
+        case Codec::Band:
+            return ItemText(field.items, code);
+        case Codec::ResetCon:
+            return ItemText(field.items, ResetConIndexOfCode(static_cast<int>(code)));
+        case Codec::Reminder:
+            return ItemText(field.items, ReminderIndexOfCode(static_cast<std::uint8_t>(code)));
         case Codec::BatteryLow: {
             const auto index = BatteryLowIndexOfCode(static_cast<std::uint8_t>(code));
             return index ? ItemText(field.items, *index) : std::string();
         }
         case Codec::ChannelSpace: {
             const Band band = BandOfImage(image);
-            return std::string(CSpaceItemText(band, CSpaceIndexForBand(band, static_cast<std::uint8_t>(code))));
+            return std::string(
+                CSpaceItemText(band, CSpaceIndexForBand(band, static_cast<std::uint8_t>(code))));
         }
-        case Codec::Version: return VersionText(image[field.offset], image[field.offset + 1]);
+        case Codec::Version:
+            return VersionText(image[field.offset], image[field.offset + 1]);
         case Codec::Text: {
             std::string text;
             for (std::size_t i = 0; i < field.size && image[field.offset + i] != 0; ++i)

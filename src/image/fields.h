@@ -40,13 +40,13 @@ enum class Codec : std::uint8_t {
 struct Field {
     std::string_view name;
     std::uint16_t offset = 0;
-    std::uint8_t size = 1;        // bytes
-    std::int8_t firstBit = -1;    // Bit and AlertType: the lowest bit; -1 for whole bytes
-    std::uint8_t bitWidth = 0;    // Bit and AlertType: the number of bits
+    std::uint8_t size = 1;      // bytes
+    std::int8_t firstBit = -1;  // Bit and AlertType: the lowest bit; -1 for whole bytes
+    std::uint8_t bitWidth = 0;  // Bit and AlertType: the number of bits
     Codec codec = Codec::Byte;
-    std::int64_t low = 0;         // the valid codes, as stored
+    std::int64_t low = 0;  // the valid codes, as stored
     std::int64_t high = 0;
-    std::string_view control;     // the control that shows or edits it; "" for none
+    std::string_view control;                 // the control that shows or edits it; "" for none
     std::span<const std::string_view> items;  // list items of list fields
 };
 

@@ -5,9 +5,13 @@
 
 namespace mk843nb {
 
-Band BandOfImage(const PagerImage& image) { return image[kFreqOffset] == 1 ? Band::Low : Band::High; }
+Band BandOfImage(const PagerImage& image) {
+    return image[kFreqOffset] == 1 ? Band::Low : Band::High;
+}
 
-std::string_view BandText(Band band) { return kRangeFreqItems[static_cast<std::size_t>(BandIndex(band))]; }
+std::string_view BandText(Band band) {
+    return kRangeFreqItems[static_cast<std::size_t>(BandIndex(band))];
+}
 
 int BandIndex(Band band) { return band == Band::Low ? 0 : 1; }
 
@@ -30,13 +34,15 @@ bool InBand(std::int64_t frequency, Band band) {
 
 std::string FrequencyRangeMessageText(Band band) {
     const std::string_view text = BandText(band);
-    return "Frequency setting error(" + std::string(text.substr(0, 3)) + "0000 < = Frequency < =" +
-           std::string(text.substr(4, 3)) + "0000 )";
+    return "Frequency setting error(" + std::string(text.substr(0, 3)) +
+           "0000 < = Frequency < =" + std::string(text.substr(4, 3)) + "0000 )";
 }
 
 bool OnRaster(std::int64_t frequency, std::int32_t spacing) {
-    constexpr std::int64_t kLargest = 1'000'000'000'000'000;  // keeps frequency x 100 inside 64 bits
-    return spacing > 0 && frequency < kLargest && frequency > -kLargest && (frequency * 100) % spacing == 0;
+    constexpr std::int64_t kLargest =
+        1'000'000'000'000'000;  // keeps frequency x 100 inside 64 bits
+    return spacing > 0 && frequency < kLargest && frequency > -kLargest &&
+           (frequency * 100) % spacing == 0;
 }
 
 std::optional<AutoSpacing> FindAutoSpacing(std::int64_t frequency) {
@@ -47,7 +53,8 @@ std::optional<AutoSpacing> FindAutoSpacing(std::int64_t frequency) {
 }
 
 std::optional<std::int32_t> AutoSpacingOfCode(std::uint8_t cspace) {
-    if (cspace < kAutoCSpaceBase || cspace >= kAutoCSpaceBase + kAutoSpacings.size()) return std::nullopt;
+    if (cspace < kAutoCSpaceBase || cspace >= kAutoCSpaceBase + kAutoSpacings.size())
+        return std::nullopt;
     return kAutoSpacings[cspace - kAutoCSpaceBase];
 }
 
@@ -59,11 +66,16 @@ std::optional<std::uint8_t> AutoCodeOfSpacing(std::int32_t spacing) {
 
 std::optional<std::int32_t> FixedSpacingOfIndex(Band band, int index) {
     switch (index) {
-        case 0: return 12500;
-        case 1: return 10000;
-        case 2: return band == Band::High ? std::optional<std::int32_t>(6250) : std::nullopt;
-        case 3: return band == Band::High ? std::optional<std::int32_t>(5000) : std::nullopt;
-        default: return std::nullopt;
+        case 0:
+            return 12500;
+        case 1:
+            return 10000;
+        case 2:
+            return band == Band::High ? std::optional<std::int32_t>(6250) : std::nullopt;
+        case 3:
+            return band == Band::High ? std::optional<std::int32_t>(5000) : std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -80,7 +92,8 @@ int CSpaceIndexForBand(Band band, std::uint8_t cspace) {
 std::string_view CSpaceItemText(Band band, int index) {
     if (index < 0) return {};
     const auto i = static_cast<std::size_t>(index);
-    if (band == Band::Low) return i < kLowBandCSpaceItems.size() ? kLowBandCSpaceItems[i] : std::string_view{};
+    if (band == Band::Low)
+        return i < kLowBandCSpaceItems.size() ? kLowBandCSpaceItems[i] : std::string_view{};
     return i < kHighBandCSpaceItems.size() ? kHighBandCSpaceItems[i] : std::string_view{};
 }
 
@@ -96,11 +109,13 @@ bool StoreFrequencyDigits(PagerImage& image, std::string_view text) {
     if (text.empty() || text.size() > kFreqDigits) return false;
     for (char c : text)
         if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) image[kFreqOffset + i] = static_cast<std::uint8_t>(text[i] - '0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        image[kFreqOffset + i] = static_cast<std::uint8_t>(text[i] - '0');
     return true;
 }
 
-std::optional<Synthesizer> ComputeSynthesizer(std::int64_t frequency, std::int32_t spacing, int mutl) {
+std::optional<Synthesizer> ComputeSynthesizer(std::int64_t frequency, std::int32_t spacing,
+                                              int mutl) {
     if (mutl <= 0 || !OnRaster(frequency, spacing)) return std::nullopt;
     const std::int64_t step = spacing / mutl;
     if (step <= 0) return std::nullopt;

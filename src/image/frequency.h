@@ -18,10 +18,12 @@ enum class Band : std::uint8_t { Low, High };  // "135-174 MHz", "400-499 MHz"
 
 inline constexpr std::array<std::string_view, 2> kRangeFreqItems = {"135-174 MHz", "400-499 MHz"};
 inline constexpr std::array<std::string_view, 3> kLowBandCSpaceItems = {"12.5 K", "10 K", "Auto"};
-inline constexpr std::array<std::string_view, 4> kHighBandCSpaceItems = {"12.5 K", "10 K", "6.25 K", "5 K"};
+inline constexpr std::array<std::string_view, 4> kHighBandCSpaceItems = {"12.5 K", "10 K", "6.25 K",
+                                                                         "5 K"};
 
 // The Auto spacings in search order; CSpace 32 + k means Auto with entry k.
-inline constexpr std::array<std::int32_t, 6> kAutoSpacings = {25000, 12500, 10000, 6250, 5000, 2500};
+inline constexpr std::array<std::int32_t, 6> kAutoSpacings = {25000, 12500, 10000,
+                                                              6250,  5000,  2500};
 inline constexpr std::uint8_t kAutoCSpaceBase = 32;
 
 inline constexpr std::int64_t kReferenceClock = 12800000;  // Hz
@@ -42,7 +44,7 @@ int BandIndex(Band band);  // the item index of cboRangeFreq
 int Mutl(Band band);
 
 struct BandLimits {
-    std::int64_t low = 0;   // units of 100 Hz
+    std::int64_t low = 0;  // units of 100 Hz
     std::int64_t high = 0;
 };
 // Digits 1-3 and 5-7 of the band's text, times 10000: 1350000-1740000, 4000000-4990000.
@@ -92,7 +94,8 @@ struct Synthesizer {
 // PLLR and PLLN for a frequency, a channel spacing and the multiplier, with
 // integer divisions truncating toward zero. nullopt when the frequency is off
 // the raster (PLLR and PLLN then keep their values) or the spacing cannot be used.
-std::optional<Synthesizer> ComputeSynthesizer(std::int64_t frequency, std::int32_t spacing, int mutl);
+std::optional<Synthesizer> ComputeSynthesizer(std::int64_t frequency, std::int32_t spacing,
+                                              int mutl);
 // Bytes 120 to 123 take PLLR, 124 to 127 PLLN, most significant byte first.
 void StoreSynthesizer(PagerImage& image, const Synthesizer& words);
 // Eight upper-case hexadecimal digits, as lblPLLR and lblPLLN show them.

@@ -63,7 +63,8 @@ int EditedToneOfMarkers(int curToneT1, int curToneT2, int curToneT3) {
 bool ToneSpacingOk(std::int32_t q, const ToneSpacingContext& context) {
     const float newHz = static_cast<float>(static_cast<long double>(q) * 0.1L);
     // The percentage goes through the text "%0.3f" and back, as the original does.
-    const std::string ratioText = FormatFixed(static_cast<long double>(context.toneSpacing) * 0.001L, 0, 3);
+    const std::string ratioText =
+        FormatFixed(static_cast<long double>(context.toneSpacing) * 0.001L, 0, 3);
     float ratio = 0.0f;
     std::from_chars(ratioText.data(), ratioText.data() + ratioText.size(), ratio);
     for (int s = 1; s <= kToneCount; ++s) {
@@ -71,7 +72,8 @@ bool ToneSpacingOk(std::int32_t q, const ToneSpacingContext& context) {
         const bool on = s <= 8 ? context.callOn[static_cast<std::size_t>((s - 1) % 4)]
                                : context.groupOn[static_cast<std::size_t>(s - 9)];
         if (!on) continue;
-        const float v = static_cast<float>(static_cast<long double>(context.lastToneCodes[s - 1]) * 0.1L);
+        const float v =
+            static_cast<float>(static_cast<long double>(context.lastToneCodes[s - 1]) * 0.1L);
         // The bounds too are single-precision values: a tone exactly on v +/- tol
         // compares equal to its bound and is allowed.
         const float tol = v * ratio;
@@ -83,7 +85,8 @@ bool ToneSpacingOk(std::int32_t q, const ToneSpacingContext& context) {
 }
 
 std::string ToneSpacingMessageText(std::uint8_t toneSpacing) {
-    return "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in the same call address "
+    return "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in the "
+           "same call address "
            "should not be the same.\n[2]Any two tones should be separated by minimum of " +
            FormatFixed(static_cast<long double>(toneSpacing) / 10.0L, 0, 1) +
            "%. \n\nThe original tone frequency is restored.";

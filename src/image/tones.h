@@ -37,11 +37,11 @@ inline constexpr int kToneCount = 10;
 int EditedToneOfMarkers(int curToneT1, int curToneT2, int curToneT3);
 
 struct ToneSpacingContext {
-    int editedTone = 0;               // 1 to 10, from EditedToneOfMarkers; 0 compares with every tone
-    std::uint8_t toneSpacing = 15;    // tenths of a percent
+    int editedTone = 0;             // 1 to 10, from EditedToneOfMarkers; 0 compares with every tone
+    std::uint8_t toneSpacing = 15;  // tenths of a percent
     std::array<std::int32_t, kToneCount> lastToneCodes{};  // tone s at index s - 1, as last shown
-    std::array<bool, 4> callOn{};     // chkDuty1..chkDuty4
-    std::array<bool, 2> groupOn{};    // chkGDuty1, chkGDuty2
+    std::array<bool, 4> callOn{};                          // chkDuty1..chkDuty4
+    std::array<bool, 2> groupOn{};                         // chkGDuty1, chkGDuty2
 };
 
 // The tone spacing rule of User mode: false when q lies strictly inside

@@ -11,11 +11,14 @@ constexpr int kVersionWithGroupPriorityCopy = 186;  // firmware 1.86
 }  // namespace
 
 void PrepareImageForWrite(PagerImage& image, std::uint8_t versionMajor, std::uint8_t versionMinor) {
-    const bool copyGroupPriorities = FirmwareVersionHundredths(versionMajor, versionMinor) == kVersionWithGroupPriorityCopy;
+    const bool copyGroupPriorities =
+        FirmwareVersionHundredths(versionMajor, versionMinor) == kVersionWithGroupPriorityCopy;
     const Field& priority5 = FieldNamed("Priority5");
     const Field& priority6 = FieldNamed("Priority6");
-    SetFieldCode(image, priority5, copyGroupPriorities ? GetFieldCode(image, FieldNamed("GPriority1")) : 0);
-    SetFieldCode(image, priority6, copyGroupPriorities ? GetFieldCode(image, FieldNamed("GPriority2")) : 0);
+    SetFieldCode(image, priority5,
+                 copyGroupPriorities ? GetFieldCode(image, FieldNamed("GPriority1")) : 0);
+    SetFieldCode(image, priority6,
+                 copyGroupPriorities ? GetFieldCode(image, FieldNamed("GPriority2")) : 0);
 
     SetFieldCode(image, FieldNamed("WriteMark"), 1);
     SetFieldCode(image, FieldNamed("BatteryLow"), kBatteryLowWritten);

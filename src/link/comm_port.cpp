@@ -18,9 +18,10 @@ void WaitFor(QSerialPort& port, Signal signal, int ms) {
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&port, signal, &loop, &QEventLoop::quit);
-    QObject::connect(&port, &QSerialPort::errorOccurred, &loop, [&loop](QSerialPort::SerialPortError e) {
-        if (e != QSerialPort::NoError) loop.quit();
-    });
+    QObject::connect(&port, &QSerialPort::errorOccurred, &loop,
+                     [&loop](QSerialPort::SerialPortError e) {
+                         if (e != QSerialPort::NoError) loop.quit();
+                     });
     timer.start(ms);
     loop.exec();
 }
@@ -35,14 +36,22 @@ bool IsDeviceFailure(QSerialPort::SerialPortError error) {
 // What kind of failure Qt saw, in words, ahead of the system's own text.
 const char* KindOf(QSerialPort::SerialPortError error) {
     switch (error) {
-    case QSerialPort::DeviceNotFoundError: return "no such device";
-    case QSerialPort::PermissionError: return "permission denied";
-    case QSerialPort::OpenError: return "the device is already open";
-    case QSerialPort::ResourceError: return "the device was removed or hung up";
-    case QSerialPort::ReadError: return "read failed";
-    case QSerialPort::WriteError: return "write failed";
-    case QSerialPort::NotOpenError: return "the device is not open";
-    default: return "";
+        case QSerialPort::DeviceNotFoundError:
+            return "no such device";
+        case QSerialPort::PermissionError:
+            return "permission denied";
+        case QSerialPort::OpenError:
+            return "the device is already open";
+        case QSerialPort::ResourceError:
+            return "the device was removed or hung up";
+        case QSerialPort::ReadError:
+            return "read failed";
+        case QSerialPort::WriteError:
+            return "write failed";
+        case QSerialPort::NotOpenError:
+            return "the device is not open";
+        default:
+            return "";
     }
 }
 
@@ -132,9 +141,21 @@ void TCommPort::SetPortName(const std::string& name) {
 
 void TCommPort::Configure(std::uint32_t baudRate, const std::string& portName, int format) {
     switch (format) {
-    case 0: dataBits_ = 7; parity_ = 2; stopBits_ = 2; break;
-    case 1: dataBits_ = 8; parity_ = 0; stopBits_ = 1; break;
-    default: dataBits_ = 8; parity_ = 0; stopBits_ = 2; break;
+        case 0:
+            dataBits_ = 7;
+            parity_ = 2;
+            stopBits_ = 2;
+            break;
+        case 1:
+            dataBits_ = 8;
+            parity_ = 0;
+            stopBits_ = 1;
+            break;
+        default:
+            dataBits_ = 8;
+            parity_ = 0;
+            stopBits_ = 2;
+            break;
     }
     Close();
     SetBaudRate(baudRate);
@@ -147,7 +168,8 @@ void TCommPort::Write(std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) return;
     ThrowIfFailed(CommErrorCode::WriteFailed);
     const auto size = static_cast<qint64>(bytes.size());
-    if (port_->write(reinterpret_cast<const char*>(bytes.data()), size) != size) Raise(CommErrorCode::WriteFailed);
+    if (port_->write(reinterpret_cast<const char*>(bytes.data()), size) != size)
+        Raise(CommErrorCode::WriteFailed);
     port_->flush();
     // The line may take the bytes in several pieces; all of them get the one 500 ms.
     const QDeadlineTimer deadline(kWriteTimeoutMs, Qt::PreciseTimer);
@@ -157,7 +179,8 @@ void TCommPort::Write(std::span<const std::uint8_t> bytes) {
     }
     ThrowIfFailed(CommErrorCode::WriteFailed);
     if (port_->bytesToWrite() > 0) {
-        throw ECommError{CommErrorCode::WriteFailed, 0, "the write did not leave within 500 ms", false};
+        throw ECommError{CommErrorCode::WriteFailed, 0, "the write did not leave within 500 ms",
+                         false};
     }
 }
 
@@ -171,9 +194,11 @@ std::size_t TCommPort::ReadNext(std::span<std::uint8_t> out, int timeoutMs) {
     RequireOpen();
     ThrowIfFailed(CommErrorCode::ReadFailed);
     if (out.empty()) return 0;
-    if (port_->bytesAvailable() == 0 && timeoutMs > 0) WaitFor(*port_, &QSerialPort::readyRead, timeoutMs);
+    if (port_->bytesAvailable() == 0 && timeoutMs > 0)
+        WaitFor(*port_, &QSerialPort::readyRead, timeoutMs);
     ThrowIfFailed(CommErrorCode::ReadFailed);
-    const qint64 got = port_->read(reinterpret_cast<char*>(out.data()), static_cast<qint64>(out.size()));
+    const qint64 got =
+        port_->read(reinterpret_cast<char*>(out.data()), static_cast<qint64>(out.size()));
     if (got < 0) Raise(CommErrorCode::ReadFailed);
     return static_cast<std::size_t>(got);
 }

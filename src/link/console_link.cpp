@@ -12,8 +12,9 @@ void ConsoleLinkHooks::TraceFrame(FrameDirection direction, std::span<const std:
                                   std::int64_t timeMs) {
     if (!tracing_) return;
     char head[48];
-    std::snprintf(head, sizeof head, "%4lld.%03lld s  %-8s  ", static_cast<long long>(timeMs / 1000),
-                  static_cast<long long>(timeMs % 1000), direction == FrameDirection::Sent ? "sent" : "received");
+    std::snprintf(head, sizeof head, "%4lld.%03lld s  %-8s  ",
+                  static_cast<long long>(timeMs / 1000), static_cast<long long>(timeMs % 1000),
+                  direction == FrameDirection::Sent ? "sent" : "received");
     std::string line = head;
     if (bytes.empty()) line += "(nothing)";
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -42,8 +43,6 @@ ConsoleLink::ConsoleLink(const std::string& port, bool trace, std::ostream& trac
     session_->SetPortTable({{{port, ""}}, 0});
 }
 
-ConsoleLink::~ConsoleLink() {
-    session_.reset();
-}
+ConsoleLink::~ConsoleLink() { session_.reset(); }
 
 }  // namespace mk843nb

@@ -17,7 +17,8 @@ namespace mk843nb {
 class ConsoleLinkHooks : public LinkHooks {
 public:
     ConsoleLinkHooks(std::ostream& trace, bool tracing) : trace_(trace), tracing_(tracing) {}
-    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes, std::int64_t timeMs) override;
+    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                    std::int64_t timeMs) override;
 
 private:
     std::ostream& trace_;

@@ -2,7 +2,9 @@
 
 namespace mk843nb {
 
-FirmwareVersion FirmwareVersion::Of(std::uint8_t major, std::uint8_t minor) { return {true, major, minor}; }
+FirmwareVersion FirmwareVersion::Of(std::uint8_t major, std::uint8_t minor) {
+    return {true, major, minor};
+}
 
 int FirmwareVersion::Hundredths() const {
     if (!answered) return 0;
@@ -15,6 +17,8 @@ int FirmwareVersion::Hundredths() const {
     return major * 100 + fraction;
 }
 
-std::string FirmwareVersion::Text() const { return std::to_string(major) + "." + std::to_string(minor); }
+std::string FirmwareVersion::Text() const {
+    return std::to_string(major) + "." + std::to_string(minor);
+}
 
 }  // namespace mk843nb

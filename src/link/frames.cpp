@@ -52,7 +52,8 @@ std::vector<std::uint8_t> BuildReadRequest(std::uint16_t address, std::uint8_t c
     return frame;
 }
 
-std::vector<std::uint8_t> BuildWriteRequest(const PagerImage& source, std::uint16_t address, std::uint8_t count) {
+std::vector<std::uint8_t> BuildWriteRequest(const PagerImage& source, std::uint16_t address,
+                                            std::uint8_t count) {
     std::vector<std::uint8_t> frame;
     frame.reserve(kWriteOverhead + count);
     AppendPreamble(frame);
@@ -70,11 +71,13 @@ std::vector<std::uint8_t> BuildWriteRequest(const PagerImage& source, std::uint1
 bool ReadReplyChecksumOk(std::span<const std::uint8_t> reply, std::size_t count) {
     const std::size_t size = ReadReplySize(count);
     if (reply.size() < size) return false;
-    const std::uint16_t received = static_cast<std::uint16_t>(reply[13 + count] << 8 | reply[14 + count]);
+    const std::uint16_t received =
+        static_cast<std::uint16_t>(reply[13 + count] << 8 | reply[14 + count]);
     return received == FrameChecksum(reply, 13 + count);
 }
 
-std::span<const std::uint8_t> ReadReplyData(std::span<const std::uint8_t> reply, std::size_t count) {
+std::span<const std::uint8_t> ReadReplyData(std::span<const std::uint8_t> reply,
+                                            std::size_t count) {
     return reply.subspan(kReplyHeaderSize, count);
 }
 

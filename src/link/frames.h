@@ -25,7 +25,7 @@ inline constexpr std::size_t kFrameBufferSize = 146;
 inline constexpr std::size_t kMaxReadCount = 131;   // a reply of n + 15 bytes fills the buffer
 inline constexpr std::size_t kMaxWriteCount = 129;  // a request of n + 17 bytes fills the buffer
 inline constexpr std::size_t kReadRequestSize = 18;
-inline constexpr std::size_t kReplyOverhead = 15;   // 13 header bytes and the checksum
+inline constexpr std::size_t kReplyOverhead = 15;  // 13 header bytes and the checksum
 inline constexpr std::size_t kReplyHeaderSize = 13;
 inline constexpr std::size_t kWriteOverhead = 17;
 inline constexpr std::size_t kAcknowledgementSize = 16;
@@ -39,7 +39,8 @@ std::uint16_t FrameChecksum(std::span<const std::uint8_t> frame, std::size_t end
 // 18 bytes: read n bytes (0 to 131) from address.
 std::vector<std::uint8_t> BuildReadRequest(std::uint16_t address, std::uint8_t count);
 // n + 17 bytes: store source[address .. address + n - 1] at the same addresses.
-std::vector<std::uint8_t> BuildWriteRequest(const PagerImage& source, std::uint16_t address, std::uint8_t count);
+std::vector<std::uint8_t> BuildWriteRequest(const PagerImage& source, std::uint16_t address,
+                                            std::uint8_t count);
 
 inline constexpr std::size_t ReadReplySize(std::size_t count) { return count + kReplyOverhead; }
 // A reply of ReadReplySize(count) bytes whose last two bytes are the sum of bytes

@@ -4,9 +4,12 @@ namespace mk843nb {
 
 std::string_view CommandName(LinkCommand command) {
     switch (command) {
-    case LinkCommand::Read: return "Read";
-    case LinkCommand::Write: return "Write";
-    case LinkCommand::Verify: return "Verify";
+        case LinkCommand::Read:
+            return "Read";
+        case LinkCommand::Write:
+            return "Write";
+        case LinkCommand::Verify:
+            return "Verify";
     }
     return "";
 }
@@ -14,28 +17,32 @@ std::string_view CommandName(LinkCommand command) {
 Message BoardNotRespondingMessage(LinkCommand command) {
     if (command == LinkCommand::Read) {
         return {MessageKind::Exclamation,
-                "The Board is not responding ! \nPlease check your programer ready\n and COM port connect properly !"};
+                "The Board is not responding ! \nPlease check your programer ready\n and COM port "
+                "connect properly !"};
     }
     return StartupBoardNotRespondingMessage();
 }
 
 Message StartupBoardNotRespondingMessage() {
     return {MessageKind::Exclamation,
-            "The Board is not responding ! \nPlease check your programer ready \nand COM port connect properly !"};
+            "The Board is not responding ! \nPlease check your programer ready \nand COM port "
+            "connect properly !"};
 }
 
 Message CommPortOpenMessage(int errorCode) {
-    return {MessageKind::Plain,
-            errorCode == 8 ? "Error opening comm port. Port already in use?" : "Error opening comm port."};
+    return {MessageKind::Plain, errorCode == 8 ? "Error opening comm port. Port already in use?"
+                                               : "Error opening comm port."};
 }
 
 Message NotThisModelMessage(std::string_view modelText) {
-    return {MessageKind::Plain, "This model is not MK842. This model is " + std::string(modelText) + "."};
+    return {MessageKind::Plain,
+            "This model is not MK842. This model is " + std::string(modelText) + "."};
 }
 
 Message ReminderVersionMessage() {
     return {MessageKind::Exclamation,
-            "The version before 1.83, Reminder function cannot be disabled. \nPlease select 'Reminder' option again !"};
+            "The version before 1.83, Reminder function cannot be disabled. \nPlease select "
+            "'Reminder' option again !"};
 }
 
 Message ReadErrorMessage() { return {MessageKind::Stop, "Read Error !"}; }

@@ -44,7 +44,8 @@ void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
     const bool listed = index >= 0 && index < static_cast<int>(ports_.entries.size());
     const std::string name = listed ? ports_.entries[index].name : std::string();
     try {
-        if (name.empty()) throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
+        if (name.empty())
+            throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
         port.Configure(kBaudRate, name, kEightNoneOne);
     } catch (const ECommError& error) {
         // A port the user may not open is what the warning must name, even when
@@ -58,11 +59,14 @@ void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
 }
 
 Message LinkSession::WithPermissionHint(Message message) const {
-    if (lastOpenError_ && lastOpenError_->permissionDenied) message.text += "\n" + PermissionHint(lastOpenPort_);
+    if (lastOpenError_ && lastOpenError_->permissionDenied)
+        message.text += "\n" + PermissionHint(lastOpenPort_);
     return message;
 }
 
-Message LinkSession::StartupWarning() const { return WithPermissionHint(StartupBoardNotRespondingMessage()); }
+Message LinkSession::StartupWarning() const {
+    return WithPermissionHint(StartupBoardNotRespondingMessage());
+}
 
 bool LinkSession::TestBoard() {
     hooks_.SetProgressRange(0, 0);
@@ -134,8 +138,8 @@ bool LinkSession::FindBoard() {
         for (auto& probe : probes) {
             if (probe.state != Probe::State::Waiting) continue;
             try {
-                const std::size_t got = probe.port->ReadNext(
-                    std::span(probe.reply).subspan(probe.received), 0);
+                const std::size_t got =
+                    probe.port->ReadNext(std::span(probe.reply).subspan(probe.received), 0);
                 if (got > 0) {
                     probe.received += got;
                     probe.lastByteMs = clock_.NowMs();
@@ -143,10 +147,11 @@ bool LinkSession::FindBoard() {
                 }
                 if (probe.received == probe.reply.size()) {
                     hooks_.TraceFrame(FrameDirection::Received, probe.reply, clock_.NowMs());
-                    probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered : Probe::State::Failed;
+                    probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered
+                                                                      : Probe::State::Failed;
                 } else if (clock_.NowMs() - probe.lastByteMs > kSilenceLimitMs) {
-                    hooks_.TraceFrame(FrameDirection::Received, std::span(probe.reply).first(probe.received),
-                                      clock_.NowMs());
+                    hooks_.TraceFrame(FrameDirection::Received,
+                                      std::span(probe.reply).first(probe.received), clock_.NowMs());
                     probe.port->Purge();
                     probe.state = Probe::State::Failed;
                 }
@@ -222,13 +227,15 @@ void LinkSession::Close(LinkCommand command, bool modifyMode, LinkOutcome& outco
     Progress(0);
     outcome.progress = 0;
     ClosePort();
-    Status(outcome, command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
+    Status(outcome,
+           command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
     const PagerMenuItems items{true, command == LinkCommand::Write || !modifyMode, true};
     outcome.menuItems = items;
     hooks_.SetMenuItems(items);
 }
 
-LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode, const std::function<void(LinkOutcome&)>& body) {
+LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
+                             const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
     outcome.command = command;
     if (!Open(command, outcome)) return outcome;
@@ -244,7 +251,8 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode, const std::fu
 }
 
 LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode) {
-    return Run(LinkCommand::Read, modifyMode, [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
+    return Run(LinkCommand::Read, modifyMode,
+               [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
 }
 
 LinkOutcome LinkSession::Write(PagerImage& image) {
@@ -252,7 +260,8 @@ LinkOutcome LinkSession::Write(PagerImage& image) {
 }
 
 LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
-    return Run(LinkCommand::Verify, modifyMode, [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
+    return Run(LinkCommand::Verify, modifyMode,
+               [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
 }
 
 void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {

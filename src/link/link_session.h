@@ -68,7 +68,8 @@ public:
 private:
     // Open, the command's body, Close; a serial error inside the body ends it
     // with the command's serial failure message.
-    LinkOutcome Run(LinkCommand command, bool modifyMode, const std::function<void(LinkOutcome&)>& body);
+    LinkOutcome Run(LinkCommand command, bool modifyMode,
+                    const std::function<void(LinkOutcome&)>& body);
     bool Open(LinkCommand command, LinkOutcome& outcome);
     void Close(LinkCommand command, bool modifyMode, LinkOutcome& outcome);
     void ConfigureEntry(ByteChannel& port, int index);

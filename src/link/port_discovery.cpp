@@ -49,17 +49,20 @@ std::vector<PortEntry> FallbackPorts() {
     return ports;
 }
 
-PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths) {
+PortTable BuildPortTable(std::vector<PortEntry> reported,
+                         const std::vector<std::string>& userPaths) {
     if (reported.size() <= 1) {
         auto fallback = FallbackPorts();
         reported.insert(reported.end(), fallback.begin(), fallback.end());
     }
-    std::stable_sort(reported.begin(), reported.end(),
-                     [](const PortEntry& x, const PortEntry& y) { return NaturalLess(x.name, y.name); });
+    std::stable_sort(reported.begin(), reported.end(), [](const PortEntry& x, const PortEntry& y) {
+        return NaturalLess(x.name, y.name);
+    });
     PortTable table;
     auto find = [&table](const std::string& name) {
-        return std::find_if(table.entries.begin(), table.entries.end(),
-                            [&](const PortEntry& e) { return DevicePath(e.name) == DevicePath(name); });
+        return std::find_if(table.entries.begin(), table.entries.end(), [&](const PortEntry& e) {
+            return DevicePath(e.name) == DevicePath(name);
+        });
     };
     for (auto& entry : reported) {
         if (find(entry.name) == table.entries.end()) table.entries.push_back(std::move(entry));

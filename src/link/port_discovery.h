@@ -20,7 +20,8 @@ std::vector<PortEntry> FallbackPorts();
 // User paths (--port) follow, each once, the first of them selected; a user
 // path naming a listed device selects that entry instead of adding it again.
 // Without user paths entry 0 is selected.
-PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths);
+PortTable BuildPortTable(std::vector<PortEntry> reported,
+                         const std::vector<std::string>& userPaths);
 
 // BuildPortTable over the serial ports QSerialPortInfo reports.
 PortTable DiscoverPorts(const std::vector<std::string>& userPaths = {});

@@ -18,7 +18,8 @@ struct PortTable {
     int selected = 0;
 
     const PortEntry* Selected() const {
-        return selected >= 0 && selected < static_cast<int>(entries.size()) ? &entries[selected] : nullptr;
+        return selected >= 0 && selected < static_cast<int>(entries.size()) ? &entries[selected]
+                                                                            : nullptr;
     }
 };
 

@@ -36,13 +36,15 @@ bool ProgrammerLink::ReceiveReply(std::span<std::uint8_t> buffer) {
 
 void ProgrammerLink::PumpDelay(int ms) { clock_.Delay(ms); }
 
-bool ProgrammerLink::Exchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply, bool repaint) {
+bool ProgrammerLink::Exchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,
+                              bool repaint) {
     if (repaint) hooks_.RepaintProgress();
     SendFrame(request);
     return ReceiveReply(reply);
 }
 
-bool ProgrammerLink::ReadBytes(std::span<std::uint8_t> destination, std::uint16_t address, std::uint8_t count) {
+bool ProgrammerLink::ReadBytes(std::span<std::uint8_t> destination, std::uint16_t address,
+                               std::uint8_t count) {
     // A reply longer than the frame buffer, or more bytes than the destination
     // holds, is never asked for.
     if (count > kMaxReadCount || destination.size() < count) return false;
@@ -62,14 +64,16 @@ bool ProgrammerLink::ReadBlock(PagerImage& destination, std::uint16_t address, s
     return true;
 }
 
-bool ProgrammerLink::WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count) {
+bool ProgrammerLink::WriteBlock(const PagerImage& source, std::uint16_t address,
+                                std::uint8_t count) {
     if (count > kMaxWriteCount) return false;
     std::array<std::uint8_t, kAcknowledgementSize> reply{};
     if (!Exchange(BuildWriteRequest(source, address, count), reply, true)) return false;
     return IsAcknowledgement(reply);
 }
 
-bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count) {
+bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address,
+                                 std::uint8_t count) {
     if (count > kMaxReadCount) return false;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
@@ -100,7 +104,8 @@ FirmwareVersion ProgrammerLink::QueryFirmwareVersion(PagerImage& image) {
 ModelAnswer ProgrammerLink::QueryModel(std::string& modelText) {
     std::array<std::uint8_t, kModelTagSize> tag{};
     if (!ReadBytes(tag, kModelTagOffset, kModelTagSize)) return ModelAnswer::OtherOrNone;
-    if (std::equal(kModelName.begin(), kModelName.end(), tag.begin())) return ModelAnswer::ThisModel;
+    if (std::equal(kModelName.begin(), kModelName.end(), tag.begin()))
+        return ModelAnswer::ThisModel;
     const auto end = std::find(tag.begin(), tag.end(), 0);
     modelText.assign(tag.begin(), end);
     return modelText.empty() ? ModelAnswer::NoModelText : ModelAnswer::OtherOrNone;

@@ -62,7 +62,8 @@ public:
     ModelAnswer QueryModel(std::string& modelText);
 
 private:
-    bool Exchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply, bool repaint);
+    bool Exchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,
+                  bool repaint);
 
     ByteChannel& port_;
     LinkClock& clock_;

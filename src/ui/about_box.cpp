@@ -145,24 +145,24 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
     auto* label = qobject_cast<QLabel*>(watched);
     if (label != lblUrl_ && label != lblEmail_) return QDialog::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::Enter:  // lblUrlMouseEnter
-        SetLinkHover(label, true);
-        break;
-    case QEvent::Leave:  // lblUrlMouseLeave
-        SetLinkHover(label, false);
-        break;
-    case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-            label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-            if (label == lblUrl_)
-                lblUrlClick();
-            else
-                lblEmailClick();
-            return true;
-        }
-        break;
-    default:
-        break;
+        case QEvent::Enter:  // lblUrlMouseEnter
+            SetLinkHover(label, true);
+            break;
+        case QEvent::Leave:  // lblUrlMouseLeave
+            SetLinkHover(label, false);
+            break;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+                label->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+                if (label == lblUrl_)
+                    lblUrlClick();
+                else
+                    lblEmailClick();
+                return true;
+            }
+            break;
+        default:
+            break;
     }
     return QDialog::eventFilter(watched, event);
 }

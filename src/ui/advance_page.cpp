@@ -19,13 +19,15 @@ void BuildAdvancePage(DesignBuilder& b, QWidget* page) {
     memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Black in every state: the notice stays readable while the window is disabled by a transfer.
     memo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #C0C0C0; color: black; }"));
-    memo->setPlainText(QStringLiteral(
-        "\n Notice : These decoder parameters may cause pager not to receive, please set up carefully."));
+    memo->setPlainText(
+        QStringLiteral("\n Notice : These decoder parameters may cause pager not to receive, "
+                       "please set up carefully."));
     b.Add(memo, {10, 8, 765, 52});
 
     QFrame* config = b.Panel(page, "panConfig", {10, 70, 765, 92});
     const QString bandHint = QStringLiteral("Decoder Bandwidth default value : 1.5%");
-    QLabel* band = b.Label(config, "lblDecoderBandwidth", QStringLiteral("Decoder Bandwidth"), QRect(16, 20, 140, 18));
+    QLabel* band = b.Label(config, "lblDecoderBandwidth", QStringLiteral("Decoder Bandwidth"),
+                           QRect(16, 20, 140, 18));
     DesignBuilder::Hint(band, bandHint);
     b.Label(config, "lblPlus", QStringLiteral("+"), QRect(169, 9, 14, 13));
     b.Label(config, "lblMinus", QStringLiteral("-"), QRect(170, 22, 14, 13));
@@ -52,11 +54,11 @@ void BuildAdvancePage(DesignBuilder& b, QWidget* page) {
     int top = 18;
     for (const auto& r : rows) {
         const QByteArray name(r.control);
-        b.Label(panel, QByteArray(name).replace("edt", "lblCap").constData(), QString::fromLatin1(r.caption),
-                QRect(16, top + 3, 160, 18));
+        b.Label(panel, QByteArray(name).replace("edt", "lblCap").constData(),
+                QString::fromLatin1(r.caption), QRect(16, top + 3, 160, 18));
         b.Edit(panel, r.control, {186, top, 72, 22});
-        b.Label(panel, QByteArray(name).replace("edt", "lblUnit").constData(), QString::fromLatin1(r.unit),
-                QRect(264, top + 3, 70, 18));
+        b.Label(panel, QByteArray(name).replace("edt", "lblUnit").constData(),
+                QString::fromLatin1(r.unit), QRect(264, top + 3, 70, 18));
         top += 38;
     }
 }

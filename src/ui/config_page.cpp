@@ -20,11 +20,11 @@ constexpr int kPitch = 40;
 void Column(DesignBuilder& b, QGroupBox* box, std::initializer_list<Row> rows, int left, int top) {
     for (const Row& r : rows) {
         const QByteArray name(r.control);
-        b.Label(box, QByteArray(name).replace("edt", "lblCap").constData(), QString::fromLatin1(r.caption),
-                QRect(left, top + 3, 140, 18));
+        b.Label(box, QByteArray(name).replace("edt", "lblCap").constData(),
+                QString::fromLatin1(r.caption), QRect(left, top + 3, 140, 18));
         b.Edit(box, r.control, {left + 146, top, 80, 22});
-        b.Label(box, QByteArray(name).replace("edt", "lblUnit").constData(), QString::fromLatin1(r.unit),
-                QRect(left + 232, top + 3, 70, 18));
+        b.Label(box, QByteArray(name).replace("edt", "lblUnit").constData(),
+                QString::fromLatin1(r.unit), QRect(left + 232, top + 3, 70, 18));
         top += kPitch;
     }
 }
@@ -50,8 +50,8 @@ void BuildConfigPage(DesignBuilder& b, QWidget* page) {
     } words[] = {{"PLLR", "lblPLLR"}, {"PLLN", "lblPLLN"}, {"MUTL", "lblMUTL"}};
     int top = 16;
     for (const auto& w : words) {
-        b.Label(synth, QByteArray("lblCap").append(w.caption).constData(), QString::fromLatin1(w.caption),
-                QRect(20, top, 50, 18));
+        b.Label(synth, QByteArray("lblCap").append(w.caption).constData(),
+                QString::fromLatin1(w.caption), QRect(20, top, 50, 18));
         QLabel* value = b.Label(synth, w.value, QString(), QRect(80, top, 120, 18));
         DesignBuilder::Bold(value);
         top += 26;

@@ -29,7 +29,8 @@ QLabel* DesignBuilder::Label(QWidget* parent, const char* name, const QString& c
     return label;
 }
 
-QLabel* DesignBuilder::Label(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+QLabel* DesignBuilder::Label(QWidget* parent, const char* name, const QString& caption,
+                             QRect bounds) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
     Add(label, bounds);
@@ -51,21 +52,24 @@ QComboBox* DesignBuilder::Combo(QWidget* parent, const char* name, QRect bounds)
     return combo;
 }
 
-QCheckBox* DesignBuilder::Check(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+QCheckBox* DesignBuilder::Check(QWidget* parent, const char* name, const QString& caption,
+                                QRect bounds) {
     auto* check = new QCheckBox(caption, parent);
     check->setObjectName(QString::fromLatin1(name));
     Add(check, bounds);
     return check;
 }
 
-QRadioButton* DesignBuilder::Radio(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+QRadioButton* DesignBuilder::Radio(QWidget* parent, const char* name, const QString& caption,
+                                   QRect bounds) {
     auto* radio = new QRadioButton(caption, parent);
     radio->setObjectName(QString::fromLatin1(name));
     Add(radio, bounds);
     return radio;
 }
 
-QGroupBox* DesignBuilder::Group(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+QGroupBox* DesignBuilder::Group(QWidget* parent, const char* name, const QString& caption,
+                                QRect bounds) {
     auto* group = new QGroupBox(caption, parent);
     group->setObjectName(QString::fromLatin1(name));
     Add(group, bounds);

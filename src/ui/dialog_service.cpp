@@ -11,15 +11,15 @@ namespace {
 
 QMessageBox::Icon IconOf(MessageKind kind) {
     switch (kind) {
-    case MessageKind::Exclamation:
-    case MessageKind::Question:
-        return QMessageBox::Warning;
-    case MessageKind::Stop:
-        return QMessageBox::Critical;
-    case MessageKind::Information:
-        return QMessageBox::Information;
-    case MessageKind::Plain:
-        break;
+        case MessageKind::Exclamation:
+        case MessageKind::Question:
+            return QMessageBox::Warning;
+        case MessageKind::Stop:
+            return QMessageBox::Critical;
+        case MessageKind::Information:
+            return QMessageBox::Information;
+        case MessageKind::Plain:
+            break;
     }
     return QMessageBox::NoIcon;
 }

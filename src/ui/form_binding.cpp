@@ -47,9 +47,12 @@ void FormBinding::Attach() {
         if (!objects_.contains(name)) objects_.insert(name, o);
     }
     for (QObject* o : objects_) {
-        if (qobject_cast<QLineEdit*>(o) != nullptr) BindEdit(o);
-        else if (qobject_cast<QComboBox*>(o) != nullptr) BindCombo(o);
-        else if (qobject_cast<QAbstractButton*>(o) != nullptr) BindButton(o);
+        if (qobject_cast<QLineEdit*>(o) != nullptr)
+            BindEdit(o);
+        else if (qobject_cast<QComboBox*>(o) != nullptr)
+            BindCombo(o);
+        else if (qobject_cast<QAbstractButton*>(o) != nullptr)
+            BindButton(o);
     }
 }
 
@@ -63,20 +66,21 @@ void FormBinding::BindEdit(QObject* o) {
     auto* edit = static_cast<QLineEdit*>(o);
     if (FormModel::IsPassiveEdit(Name(edit))) return;
     edit->installEventFilter(this);
-    connect(edit, &QLineEdit::textEdited, this,
-            [this, edit](const QString& text) { model_.TextEdited(Name(edit), text.toStdString()); });
+    connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
+        model_.TextEdited(Name(edit), text.toStdString());
+    });
 }
 
 void FormBinding::BindCombo(QObject* o) {
     auto* combo = static_cast<QComboBox*>(o);
-    connect(combo, &QComboBox::activated, this, [this, combo](int index) {
-        Show(model_.Select(Name(combo), index));
-    });
+    connect(combo, &QComboBox::activated, this,
+            [this, combo](int index) { Show(model_.Select(Name(combo), index)); });
 }
 
 void FormBinding::BindButton(QObject* o) {
     auto* button = static_cast<QAbstractButton*>(o);
-    connect(button, &QAbstractButton::clicked, this, [this, button] { Show(model_.Click(Name(button))); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, button] { Show(model_.Click(Name(button))); });
 }
 
 bool FormBinding::eventFilter(QObject* watched, QEvent* event) {
@@ -85,7 +89,8 @@ bool FormBinding::eventFilter(QObject* watched, QEvent* event) {
             if (bg != watched) continue;
             const auto* move = static_cast<QMouseEvent*>(event);
             // Only the bare background: controls and their captions have the mouse to themselves.
-            if (bg->childAt(move->position().toPoint()) == nullptr) Show(model_.MouseOverBackground());
+            if (bg->childAt(move->position().toPoint()) == nullptr)
+                Show(model_.MouseOverBackground());
             return false;
         }
     }
@@ -96,45 +101,47 @@ bool FormBinding::eventFilter(QObject* watched, QEvent* event) {
 bool FormBinding::EditEvent(QObject* edit, QEvent* event) {
     const QString name = edit->objectName();
     switch (event->type()) {
-    case QEvent::FocusIn: {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // The focus coming back from a message box or another window is no entry.
-        if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && entered_ == name)
+        case QEvent::FocusIn: {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            // The focus coming back from a message box or another window is no entry.
+            if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) &&
+                entered_ == name)
+                return false;
+            entered_ = name;
+            if (programmaticFocus_ > 0) return false;  // focus put back: the typed text stays
+            Show(model_.Enter(name.toStdString()));
             return false;
-        entered_ = name;
-        if (programmaticFocus_ > 0) return false;  // focus put back: the typed text stays
-        Show(model_.Enter(name.toStdString()));
-        return false;
-    }
-    case QEvent::FocusOut: {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
-        if (entered_ != name) return false;
-        entered_.clear();
-        // Messages wait until the focus has settled, so a message box never
-        // opens in the middle of a focus change.
-        ++leaving_;
-        Show(model_.Leave(name.toStdString()));
-        --leaving_;
-        if (leaving_ == 0 && !deferredMessages_.empty()) {
-            auto messages = std::move(deferredMessages_);
-            deferredMessages_.clear();
-            for (const Message& m : messages) ShowMessage(m);
         }
-        return false;
-    }
-    case QEvent::KeyPress: {
-        const char ch = TypedChar(static_cast<QKeyEvent*>(event));
-        if (ch == 0) return false;
-        KeyOutcome outcome = model_.KeyPress(name.toStdString(), ch);
-        Show(outcome.effects);
-        return ch == '\r' || !outcome.accepted;
-    }
-    case QEvent::MouseButtonDblClick:
-        Show(model_.DoubleClick(name.toStdString()));
-        return false;
-    default:
-        return false;
+        case QEvent::FocusOut: {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+                return false;
+            if (entered_ != name) return false;
+            entered_.clear();
+            // Messages wait until the focus has settled, so a message box never
+            // opens in the middle of a focus change.
+            ++leaving_;
+            Show(model_.Leave(name.toStdString()));
+            --leaving_;
+            if (leaving_ == 0 && !deferredMessages_.empty()) {
+                auto messages = std::move(deferredMessages_);
+                deferredMessages_.clear();
+                for (const Message& m : messages) ShowMessage(m);
+            }
+            return false;
+        }
+        case QEvent::KeyPress: {
+            const char ch = TypedChar(static_cast<QKeyEvent*>(event));
+            if (ch == 0) return false;
+            KeyOutcome outcome = model_.KeyPress(name.toStdString(), ch);
+            Show(outcome.effects);
+            return ch == '\r' || !outcome.accepted;
+        }
+        case QEvent::MouseButtonDblClick:
+            Show(model_.DoubleClick(name.toStdString()));
+            return false;
+        default:
+            return false;
     }
 }
 
@@ -185,7 +192,8 @@ void FormBinding::ApplyState(const ControlState& s) {
         }
         if (combo->currentIndex() != s.itemIndex) combo->setCurrentIndex(s.itemIndex);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        if (button->isCheckable() && button->isChecked() != s.checked) button->setChecked(s.checked);
+        if (button->isCheckable() && button->isChecked() != s.checked)
+            button->setChecked(s.checked);
         if (!text.isEmpty() && button->text() != text) button->setText(text);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         if (!text.isEmpty() && label->text() != text) label->setText(text);
@@ -202,24 +210,27 @@ void FormBinding::ApplyState(const ControlState& s) {
 void FormBinding::Render(const Effects& effects) {
     for (const Effect& e : effects) {
         switch (e.kind) {
-        case EffectKind::ShowMessage:
-            if (leaving_ > 0) deferredMessages_.push_back(e.message);
-            else ShowMessage(e.message);
-            break;
-        case EffectKind::FocusTo:
-            if (auto* w = qobject_cast<QWidget*>(Object(QString::fromStdString(e.control)))) FocusTo(w);
-            break;
-        case EffectKind::FocusNull:
-            // A real focus change: the field that had the focus runs its leave check.
-            if (auto* sink = qobject_cast<QWidget*>(Object(QStringLiteral("edtNull"))))
-                sink->setFocus(Qt::OtherFocusReason);
-            break;
-        case EffectKind::OpenToneTable:
-            if (openToneTable) openToneTable();
-            break;
-        case EffectKind::CloseWindow:
-            if (closeWindow) closeWindow(e.control);
-            break;
+            case EffectKind::ShowMessage:
+                if (leaving_ > 0)
+                    deferredMessages_.push_back(e.message);
+                else
+                    ShowMessage(e.message);
+                break;
+            case EffectKind::FocusTo:
+                if (auto* w = qobject_cast<QWidget*>(Object(QString::fromStdString(e.control))))
+                    FocusTo(w);
+                break;
+            case EffectKind::FocusNull:
+                // A real focus change: the field that had the focus runs its leave check.
+                if (auto* sink = qobject_cast<QWidget*>(Object(QStringLiteral("edtNull"))))
+                    sink->setFocus(Qt::OtherFocusReason);
+                break;
+            case EffectKind::OpenToneTable:
+                if (openToneTable) openToneTable();
+                break;
+            case EffectKind::CloseWindow:
+                if (closeWindow) closeWindow(e.control);
+                break;
         }
     }
 }

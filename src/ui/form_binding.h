@@ -61,7 +61,7 @@ private:
     DialogService& dialogs_;
     QHash<QString, QObject*> objects_;
     std::vector<QPointer<QWidget>> backgrounds_;
-    QString entered_;           // the edit whose leave check is pending
+    QString entered_;            // the edit whose leave check is pending
     int programmaticFocus_ = 0;  // focus moves of the view itself: no entry rule
     int leaving_ = 0;            // inside a leave check
     std::vector<Message> deferredMessages_;

@@ -36,8 +36,7 @@ const QStringList& HelpWindow::HelpLines() {
     return lines;
 }
 
-HelpWindow::HelpWindow(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("RESET FUNCTION HELP"));
     setFixedSize(kClientWidth, kClientHeight);

@@ -38,8 +38,8 @@ constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
 
-QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {},
-                  const QIcon& icon = {}) {
+QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
+                  const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
     action->setObjectName(QString::fromLatin1(name));
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
@@ -65,7 +65,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     binding_->Attach();
     binding_->WatchBackground(form_);
     for (const char* box : {"GroupBox2", "GroupBox7", "GroupBox5", "GroupBox3"})
-        if (auto* w = form_->findChild<QGroupBox*>(QString::fromLatin1(box))) binding_->WatchBackground(w);
+        if (auto* w = form_->findChild<QGroupBox*>(QString::fromLatin1(box)))
+            binding_->WatchBackground(w);
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
     f9->setContext(Qt::WindowShortcut);
     connect(f9, &QShortcut::activated, this, [this] { binding_->Show(model_.PressF9()); });
@@ -84,7 +85,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     tables_ = std::make_unique<TableFile>(dialogs_, startDirectory_.toStdString());
     binding_->openToneTable = [this] { OpenToneTable(); };
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
-    if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp"))) help->installEventFilter(this);
+    if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp")))
+        help->installEventFilter(this);
     binding_->ApplyStates();
     CreateAuxiliaryWindows();
 }
@@ -104,29 +106,32 @@ void MainWindow::OpenToneTable() {
 }
 
 void MainWindow::CloseWindow(const std::string& name) {
-    if (name == "TForm2") toneTable_->done(QDialog::Accepted);
-    else if (name == "TForm4") password_->done(QDialog::Accepted);
+    if (name == "TForm2")
+        toneTable_->done(QDialog::Accepted);
+    else if (name == "TForm4")
+        password_->done(QDialog::Accepted);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* help = qobject_cast<QLabel*>(watched);
-    if (help == nullptr || help->objectName() != QLatin1String("lblHelp")) return QMainWindow::eventFilter(watched, event);
+    if (help == nullptr || help->objectName() != QLatin1String("lblHelp"))
+        return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::Enter:
-        DesignBuilder::Bold(help, true);
-        break;
-    case QEvent::Leave: {
-        QFont font = help->font();
-        font.setBold(false);
-        font.setUnderline(true);
-        help->setFont(font);
-        break;
-    }
-    case QEvent::MouseButtonRelease:
-        if (help->isEnabled()) help_->exec();
-        return true;
-    default:
-        break;
+        case QEvent::Enter:
+            DesignBuilder::Bold(help, true);
+            break;
+        case QEvent::Leave: {
+            QFont font = help->font();
+            font.setBold(false);
+            font.setUnderline(true);
+            help->setFont(font);
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            if (help->isEnabled()) help_->exec();
+            return true;
+        default:
+            break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -150,7 +155,8 @@ void MainWindow::BuildMenu() {
     connect(MenuItem(file, "SaveS1", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
                      s->standardIcon(QStyle::SP_DialogSaveButton)),
             &QAction::triggered, this, &MainWindow::SaveS1Click);
-    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save As ..."), {}, s->standardIcon(QStyle::SP_DriveFDIcon)),
+    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save As ..."), {},
+                     s->standardIcon(QStyle::SP_DriveFDIcon)),
             &QAction::triggered, this, &MainWindow::SaveAs1Click);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     connect(MenuItem(file, "ExitE1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_E),
@@ -161,10 +167,10 @@ void MainWindow::BuildMenu() {
     QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
     write->setEnabled(false);
     connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
-    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)), &QAction::triggered, this,
-            &MainWindow::Read1Click);
-    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)), &QAction::triggered,
-            this, &MainWindow::Verify1Click);
+    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
+            &QAction::triggered, this, &MainWindow::Read1Click);
+    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
+            &QAction::triggered, this, &MainWindow::Verify1Click);
 
     QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
     connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
@@ -274,7 +280,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     layout_.Apply(size());
     const double ry = double(height()) / layout_.DesignSize().height();
     // The status bar stays at the bottom; of its bounds only the height follows.
-    if (statusDesignHeight_ > 0) statusBar()->setFixedHeight(std::max(1, int(statusDesignHeight_ * ry)));
+    if (statusDesignHeight_ > 0)
+        statusBar()->setFixedHeight(std::max(1, int(statusDesignHeight_ * ry)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -36,10 +36,11 @@ PasswordWindow::PasswordWindow(FormModel& model, DialogService& dialogs, QWidget
     palette.setColor(QPalette::Text, Qt::white);
     edtPwd_->setPalette(palette);
     // A '*' for every typed character, as the pager's programmers are used to.
-    edtPwd_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; "
-                                          "background: black; color: white; "
-                                          "border: 1px solid #808080; padding: 2px 4px; "
-                                          "font-size: 15px; font-weight: bold; }"));
+    edtPwd_->setStyleSheet(
+        QStringLiteral("QLineEdit { lineedit-password-character: 42; "
+                       "background: black; color: white; "
+                       "border: 1px solid #808080; padding: 2px 4px; "
+                       "font-size: 15px; font-weight: bold; }"));
     edtPwd_->installEventFilter(this);
     label->setBuddy(edtPwd_);
 
@@ -99,15 +100,15 @@ void PasswordWindow::btnOKClick() {
     bool close = false;
     for (const Effect& effect : effects) {
         switch (effect.kind) {
-        case EffectKind::ShowMessage:
-            dialogs_.ShowOver(this, effect.message);
-            refused = true;
-            break;
-        case EffectKind::CloseWindow:
-            close = true;
-            break;
-        default:
-            break;
+            case EffectKind::ShowMessage:
+                dialogs_.ShowOver(this, effect.message);
+                refused = true;
+                break;
+            case EffectKind::CloseWindow:
+                close = true;
+                break;
+            default:
+                break;
         }
     }
     if (refused) {

@@ -13,10 +13,11 @@ namespace {
 
 const QString kSecond = QStringLiteral("Second");
 const QString kMaxVolumeHint = QStringLiteral(
-    "If it is selected, the tone alert is at maximum volume regardless of the position of the control.");
+    "If it is selected, the tone alert is at maximum volume regardless of the position of the "
+    "control.");
 
-QCheckBox* Option(DesignBuilder& b, QGroupBox* box, const char* name, const QString& caption, int left,
-                  int top, int tag, const QString& hint = {}) {
+QCheckBox* Option(DesignBuilder& b, QGroupBox* box, const char* name, const QString& caption,
+                  int left, int top, int tag, const QString& hint = {}) {
     QCheckBox* check = b.Check(box, name, caption, {left, top, 330, 22});
     check->setProperty("Tag", tag);
     if (!hint.isEmpty()) DesignBuilder::Hint(check, hint);
@@ -28,7 +29,8 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
     Option(b, box, "chkSYSPow", QStringLiteral("Disable Power OFF"), 20, 14, 5,
            QStringLiteral("Enable or disable Power OFF with this option."));
     Option(b, box, "chkSYSVib", QStringLiteral("Disable vibration mode"), 20, 40, 6,
-           QStringLiteral("This mode adds a vibrator motor and permits selection of either the standard."));
+           QStringLiteral(
+               "This mode adds a vibrator motor and permits selection of either the standard."));
     Option(b, box, "chkSYSPowSave", QStringLiteral("Power Save Disable"), 20, 66, 7,
            QStringLiteral("Enable or disable Power Save with this option."));
     Option(b, box, "chkSYSFIX", QStringLiteral("FIX Alert"), 20, 92, 4, kMaxVolumeHint);
@@ -42,9 +44,12 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
     // Follows the push-to-listen bit; the list below is what the user sees.
     Option(b, box, "chkSYSPTL", QStringLiteral("Push To Listen"), 20, 168, 2)->hide();
 
-    QLabel* reset = b.Label(box, "lblResetControl", QStringLiteral("Reset control"), QRect(400, 20, 100, 18));
-    DesignBuilder::Hint(reset, QStringLiteral(
-        "Determines how a select call pager squelches a message after receiving a page."));
+    QLabel* reset =
+        b.Label(box, "lblResetControl", QStringLiteral("Reset control"), QRect(400, 20, 100, 18));
+    DesignBuilder::Hint(
+        reset,
+        QStringLiteral(
+            "Determines how a select call pager squelches a message after receiving a page."));
     b.Combo(box, "cboResetCon", {506, 16, 190, 24});
     QLabel* help = b.Label(box, "lblHelp", QStringLiteral("Help"), QRect(712, 20, 40, 18));
     DesignBuilder::Bold(help, true);
@@ -56,9 +61,10 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
     b.Edit(box, "edtDelay", {506, 53, 64, 22})->hide();
     b.Label(box, "Label32", kSecond, QRect(576, 56, 60, 18))->hide();
 
-    QLabel* reminder = b.Label(box, "lblReminder", QStringLiteral("Reminder"), QRect(400, 92, 100, 18));
-    DesignBuilder::Hint(reminder, QStringLiteral(
-        "When \u201CSave voice\u201D is present, this option establishes the time witch the pager"));
+    QLabel* reminder =
+        b.Label(box, "lblReminder", QStringLiteral("Reminder"), QRect(400, 92, 100, 18));
+    DesignBuilder::Hint(reminder, QStringLiteral("When \u201CSave voice\u201D is present, this "
+                                                 "option establishes the time witch the pager"));
     b.Combo(box, "cboReminder", {506, 88, 130, 24});
 
     // Kept for the image's low-battery byte; never shown, and choosing in it writes nothing.
@@ -69,25 +75,31 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
 void PrivacyAndMonitor(DesignBuilder& b, QWidget* page) {
     QGroupBox* box = b.Group(page, "GroupBox9", QString(), {10, 204, 765, 104});
     Option(b, box, "chkSYSPrivacy", QStringLiteral("Privacy Enable"), 20, 16, 8,
-           QStringLiteral("When it is selected, prevents the reset button from being used to monitor the channel."));
+           QStringLiteral("When it is selected, prevents the reset button from being used to "
+                          "monitor the channel."));
     QLabel* ptl = b.Label(box, "Label75", QStringLiteral("Push To Listen"), QRect(20, 50, 100, 18));
-    DesignBuilder::Hint(ptl, QStringLiteral(
-        "With this option the pager will be quite until the alert tones are sent, then the pager will alert "
-        "but there will be no audio message after the alert."));
+    DesignBuilder::Hint(ptl, QStringLiteral("With this option the pager will be quite until the "
+                                            "alert tones are sent, then the pager will alert "
+                                            "but there will be no audio message after the alert."));
     b.Combo(box, "cboPTL", {124, 46, 200, 24});
 
-    QLabel* autoMon = b.Label(box, "Label23", QStringLiteral("Auto Monitor key time"), QRect(400, 18, 160, 18));
-    DesignBuilder::Hint(autoMon, QStringLiteral(
-        "This determines how much time you need to keep pressing the monitor/reset button, then it will "
-        "automatically switch to Auto Monitor mode.(Suggested 1-5 seconds)"));
+    QLabel* autoMon =
+        b.Label(box, "Label23", QStringLiteral("Auto Monitor key time"), QRect(400, 18, 160, 18));
+    DesignBuilder::Hint(
+        autoMon,
+        QStringLiteral("This determines how much time you need to keep pressing the monitor/reset "
+                       "button, then it will "
+                       "automatically switch to Auto Monitor mode.(Suggested 1-5 seconds)"));
     b.Edit(box, "edtAutoMonitor", {566, 15, 64, 22});
     b.Label(box, "Label30", kSecond, QRect(636, 18, 60, 18));
 
     Option(b, box, "chkSYSAudio", QStringLiteral("Audio lock on"), 400, 44, 3,
            QStringLiteral("Enable or disable Audio lock on mode with this option."));
-    QLabel* lock = b.Label(box, "Label24", QStringLiteral("Audio lock on key time"), QRect(400, 74, 160, 18));
-    DesignBuilder::Hint(lock, QStringLiteral(
-        "Determine how much time you need to keep pressing this monitor/reset button."));
+    QLabel* lock =
+        b.Label(box, "Label24", QStringLiteral("Audio lock on key time"), QRect(400, 74, 160, 18));
+    DesignBuilder::Hint(
+        lock, QStringLiteral(
+                  "Determine how much time you need to keep pressing this monitor/reset button."));
     b.Edit(box, "edtAudioLock", {566, 71, 64, 22});
     b.Label(box, "Label31", kSecond, QRect(636, 74, 60, 18));
 }
@@ -96,16 +108,21 @@ void RecordAndStandby(DesignBuilder& b, QWidget* page) {
     QGroupBox* record = b.Group(page, "GroupBox6", QString(), {10, 312, 375, 84});
     Option(b, record, "chkSYSSV", QStringLiteral("Save voice"), 20, 14, 1,
            QStringLiteral("Enable or disable stored voice on models with this option."));
-    QLabel* section = b.Label(record, "Label21", QStringLiteral("Record Section"), QRect(20, 50, 100, 18));
-    DesignBuilder::Hint(section, QStringLiteral("Select the maximum length (in seconds) of a message."));
+    QLabel* section =
+        b.Label(record, "Label21", QStringLiteral("Record Section"), QRect(20, 50, 100, 18));
+    DesignBuilder::Hint(section,
+                        QStringLiteral("Select the maximum length (in seconds) of a message."));
     b.Combo(record, "cboRecordMax", {124, 46, 200, 24});
 
     QGroupBox* standby = b.Group(page, "GroupBox11", QString(), {395, 312, 380, 84});
-    b.Check(standby, "chkFullTimeAutoMonitor", QStringLiteral("Full Time Auto Monitor"), {15, 14, 250, 22});
+    b.Check(standby, "chkFullTimeAutoMonitor", QStringLiteral("Full Time Auto Monitor"),
+            {15, 14, 250, 22});
     b.Label(standby, "lblStandbyToMonitorDelay", QStringLiteral("Standby To Monitor Delay Time"),
-            QRect(15, 50, 200, 18))->setEnabled(false);
+            QRect(15, 50, 200, 18))
+        ->setEnabled(false);
     b.Edit(standby, "edtDelayFullTime", {220, 47, 64, 22})->setEnabled(false);
-    b.Label(standby, "lblStandbySec", QStringLiteral("seconds"), QRect(290, 50, 60, 18))->setEnabled(false);
+    b.Label(standby, "lblStandbySec", QStringLiteral("seconds"), QRect(290, 50, 60, 18))
+        ->setEnabled(false);
 }
 
 }  // namespace

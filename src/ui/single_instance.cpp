@@ -1,8 +1,9 @@
 #include "ui/single_instance.h"
 
+#include <unistd.h>
+
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <unistd.h>
 
 #include "image/message.h"
 
@@ -12,7 +13,8 @@ namespace {
 constexpr int kConnectTimeoutMs = 500;
 }
 
-SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
+SingleInstance::SingleInstance(QString key, QObject* parent)
+    : QObject(parent), key_(std::move(key)) {}
 
 SingleInstance::~SingleInstance() = default;
 

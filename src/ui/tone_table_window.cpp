@@ -84,17 +84,19 @@ ToneTableWindow::ToneTableWindow(FormModel& model, DialogService& dialogs, QWidg
 
     grid_->setGeometry(2, 2, kClientWidth - 4, kRowHeight * kRows + 2 * grid_->frameWidth());
     grid_->installEventFilter(this);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, [this] { Pick(); });  // StringGrid1DblClick
+    connect(grid_, &QTableWidget::cellDoubleClicked, this,
+            [this] { Pick(); });  // StringGrid1DblClick
 
     btnEnter_ = new QPushButton(QStringLiteral("Enter"), this);
     btnEnter_->setObjectName(QStringLiteral("btnEnter"));
     btnExit_ = new QPushButton(QStringLiteral("Exit"), this);
     btnExit_->setObjectName(QStringLiteral("btnExit"));
-    const int buttonTop = grid_->geometry().bottom() + 1 + (kClientHeight - grid_->geometry().bottom() - 1 - 22) / 2;
+    const int buttonTop =
+        grid_->geometry().bottom() + 1 + (kClientHeight - grid_->geometry().bottom() - 1 - 22) / 2;
     btnEnter_->setGeometry(kClientWidth / 2 - 60 - 20, buttonTop, 60, 22);
     btnExit_->setGeometry(kClientWidth / 2 + 20, buttonTop, 60, 22);
     for (QPushButton* button : {btnEnter_, btnExit_}) button->setFont(ButtonFont());
-    connect(btnEnter_, &QPushButton::clicked, this, &ToneTableWindow::Pick);  // btnEnterClick
+    connect(btnEnter_, &QPushButton::clicked, this, &ToneTableWindow::Pick);   // btnEnterClick
     connect(btnExit_, &QPushButton::clicked, this, &ToneTableWindow::reject);  // btnExitClick
 
     FillGrid();
@@ -106,7 +108,8 @@ void ToneTableWindow::FillGrid() {
     QStringList groupNames;
     for (int g = 0; g < kColumns - 1; ++g) {
         const ToneGroup& group = StandardToneTable()[static_cast<std::size_t>(g)];
-        groupNames << QString::fromLatin1(group.name.data(), static_cast<qsizetype>(group.name.size()));
+        groupNames << QString::fromLatin1(group.name.data(),
+                                          static_cast<qsizetype>(group.name.size()));
         for (int i = 0; i < kRows - 1; ++i) {
             const double hertz = group.tones[static_cast<std::size_t>(i)] * 0.1;
             auto* item = new QTableWidgetItem(QString::asprintf("%0.1f", hertz));
@@ -167,15 +170,15 @@ void ToneTableWindow::showEvent(QShowEvent* event) {
 bool ToneTableWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            Pick();
-            return true;
-        case Qt::Key_Escape:
-            reject();
-            return true;
-        default:
-            break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                Pick();
+                return true;
+            case Qt::Key_Escape:
+                reject();
+                return true;
+            default:
+                break;
         }
     }
     return QDialog::eventFilter(watched, event);

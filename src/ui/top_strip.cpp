@@ -27,7 +27,8 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     QGroupBox* port = b.Group(form, "GroupBox4", QString(), {15, 1, 306, 55});
     b.Label(port, "lblComPort", QStringLiteral("COM Port"), QRect(10, 22, 60, 18));
     b.Combo(port, "cboPort", {72, 18, 110, 24});
-    QLabel* version = b.Label(port, "lblVersion", QStringLiteral("Version"), QRect(192, 22, 48, 18));
+    QLabel* version =
+        b.Label(port, "lblVersion", QStringLiteral("Version"), QRect(192, 22, 48, 18));
     version->hide();
     QLineEdit* edtVersion = b.Edit(port, "edtVersion", {242, 19, 54, 22});
     edtVersion->setFrame(false);
@@ -36,13 +37,15 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     edtVersion->hide();
 
     QGroupBox* system = b.Group(form, "GroupBox8", QStringLiteral("System"), {334, 0, 347, 55});
-    auto* standard = b.Radio(system, "radStandard", QStringLiteral("Standard Mode"), {20, 22, 140, 22});
+    auto* standard =
+        b.Radio(system, "radStandard", QStringLiteral("Standard Mode"), {20, 22, 140, 22});
     standard->setChecked(true);
-    DesignBuilder::Hint(standard, QStringLiteral(
-        "If Standard Mode is selected, all call tones must match the tone listed in Tone Table."));
+    DesignBuilder::Hint(standard, QStringLiteral("If Standard Mode is selected, all call tones "
+                                                 "must match the tone listed in Tone Table."));
     auto* user = b.Radio(system, "radUser", QStringLiteral(" User Mode"), {190, 22, 140, 22});
-    DesignBuilder::Hint(user, QStringLiteral(
-        "If User Mode is selected, then any address tone frequency can be entered as"));
+    DesignBuilder::Hint(
+        user, QStringLiteral(
+                  "If User Mode is selected, then any address tone frequency can be entered as"));
 
     // The mode buttons sit on the form itself: their own exclusive pair.
     auto* modify = b.Radio(form, "RBtModify", QStringLiteral("Modify Mode"), {690, 10, 122, 20});
@@ -52,7 +55,8 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     modify->setChecked(true);
 
     QGroupBox* freq = b.Group(form, "GroupBox1", QStringLiteral("Frequency"), {15, 58, 797, 63});
-    b.Label(freq, "lblRangeOfFrequency", QStringLiteral("Range Of Frequency"), QRect(14, 28, 128, 18));
+    b.Label(freq, "lblRangeOfFrequency", QStringLiteral("Range Of Frequency"),
+            QRect(14, 28, 128, 18));
     b.Combo(freq, "cboRangeFreq", {146, 24, 130, 24});
     b.Label(freq, "lblFrequency", QStringLiteral("Frequency"), QRect(312, 28, 70, 18));
     b.Edit(freq, "edtFreq", {384, 25, 90, 22}, 7);
@@ -63,8 +67,9 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     // The focus sink: one pixel, no border, the window's face colour.
     QLineEdit* sink = b.Edit(form, "edtNull", {265, 8, 1, 1});
     sink->setFrame(false);
-    sink->setStyleSheet(QStringLiteral("QLineEdit { border: none; padding: 0; margin: 0;"
-                                       " background: palette(window); }"));
+    sink->setStyleSheet(
+        QStringLiteral("QLineEdit { border: none; padding: 0; margin: 0;"
+                       " background: palette(window); }"));
 }
 
 }  // namespace mk843nb

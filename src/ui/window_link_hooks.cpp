@@ -29,8 +29,9 @@ void WindowLinkHooks::SetMenuItems(const PagerMenuItems& items) {
     model_.SetLinkBusy(busy);
     binding_.ApplyStates();
     // The link's word on the three items holds while it runs and at its end.
-    for (const auto& [name, enabled] : {std::pair{"Read1", items.read1}, std::pair{"Write1", items.write1},
-                                        std::pair{"Verify1", items.verify1}}) {
+    for (const auto& [name, enabled] :
+         {std::pair{"Read1", items.read1}, std::pair{"Write1", items.write1},
+          std::pair{"Verify1", items.verify1}}) {
         if (auto* action = qobject_cast<QAction*>(binding_.Object(QString::fromLatin1(name))))
             action->setEnabled(enabled);
     }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "image/pager_image.h"
 #include "cli_process.h"
+#include "image/pager_image.h"
 #include "test_files.h"
 
 namespace mk843nb {
@@ -34,7 +33,8 @@ protected:
 
 std::vector<std::string> Listing(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -43,7 +43,8 @@ std::vector<std::string> Listing(const fs::path& folder) {
 std::string ExpectedFreshStart() {
     PagerImage image = DefaultImage();
     image[18] = 0x8B;  // call 1 is on: its second tone's decoder word is recomputed with 0x8000
-    const std::uint8_t synthesizer[] = {0x00, 0x00, 0x80, 0x11, 0x00, 0x0A, 0xC0, 0x00};  // Auto found 25 kHz
+    const std::uint8_t synthesizer[] = {0x00, 0x00, 0x80, 0x11,
+                                        0x00, 0x0A, 0xC0, 0x00};  // Auto found 25 kHz
     std::copy(std::begin(synthesizer), std::end(synthesizer), image.begin() + 120);
     return {image.begin(), image.end()};
 }
@@ -56,7 +57,7 @@ TEST_F(CliNewTest, WritesTheFreshStartImage) {
     const std::string bytes = Slurp(file);
     ASSERT_EQ(bytes.size(), 256u);
     EXPECT_EQ(bytes, ExpectedFreshStart());
-    EXPECT_EQ(bytes[10], 32);                         // CSpace: Auto with 25 kHz
+    EXPECT_EQ(bytes[10], 32);                               // CSpace: Auto with 25 kHz
     EXPECT_EQ(static_cast<unsigned char>(bytes[70]), 240);  // Reminder 120 s
 }
 

@@ -1,19 +1,18 @@
 // mk843nb-cli show and set, run as processes on real files.
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "cli_process.h"
 #include "editor/control_catalog.h"
 #include "image/pager_image.h"
-#include "cli_process.h"
 #include "test_files.h"
 
 namespace mk843nb {
@@ -39,7 +38,8 @@ protected:
         return nlohmann::ordered_json::parse(run.out);
     }
     void WriteImage(const PagerImage& image) const {
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), image.size());
     }
 
     test::TempDir temp;
@@ -76,7 +76,8 @@ TEST_F(ShowSetTest, ShowRunsTheRefreshRulesAndReportsTheirMessages) {
     const CliRun run = RunCli({"show", "--json", file});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(nlohmann::json::parse(run.out)["Reminder"], "60  Second");
-    EXPECT_NE(run.err.find("Frequency setting error(1350000 < = Frequency < =1740000 )\n"), std::string::npos);
+    EXPECT_NE(run.err.find("Frequency setting error(1350000 < = Frequency < =1740000 )\n"),
+              std::string::npos);
     EXPECT_EQ(Slurp(file), std::string(image.begin(), image.end())) << "show never writes";
 }
 
@@ -96,15 +97,16 @@ TEST_F(ShowSetTest, ShowOfAMissingFile) {
 }
 
 TEST_F(ShowSetTest, SetMakesEachAssignmentInOrderAndSaves) {
-    const CliRun run = RunCli({"set", file, "ResetCon=Delay N sec Auto Reset", "Delay=3", "Duty2=1", "T12=1000",
-                         "SYSPow=1", "Freq=1600000", "RSSI=0.5"});
+    const CliRun run = RunCli({"set", file, "ResetCon=Delay N sec Auto Reset", "Delay=3", "Duty2=1",
+                               "T12=1000", "SYSPow=1", "Freq=1600000", "RSSI=0.5"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string bytes = Slurp(file);
     ASSERT_EQ(bytes.size(), 256u);
     EXPECT_EQ(bytes[67], 1);
     EXPECT_EQ(bytes[68], 6);
     EXPECT_EQ(bytes[48], 3);
-    EXPECT_EQ(GetWord(*reinterpret_cast<const PagerImage*>(bytes.data()), 196), 10069) << "snapped in Standard Mode";
+    EXPECT_EQ(GetWord(*reinterpret_cast<const PagerImage*>(bytes.data()), 196), 10069)
+        << "snapped in Standard Mode";
     EXPECT_EQ(bytes[64], 43);
     const auto json = Json();
     EXPECT_EQ(json["Delay"], "3.0");
@@ -131,17 +133,21 @@ TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
              Case{{"PLLR=1"}, "PLLR is shown only and cannot be set\n"},
              Case{{"Nothing=1"}, "Unknown field 'Nothing'\n"},
              Case{{"Reminder=90 Second"},
-                  "'90 Second' is not an item of Reminder (\"Disable\", \"30  Second\", \"60  Second\", "
+                  "'90 Second' is not an item of Reminder (\"Disable\", \"30  Second\", \"60  "
+                  "Second\", "
                   "\"120 Second\")\n"},
              Case{{"Freq=1590010"}, "Channel Spacing Error!\n"},
              Case{{"T11=100"}, "Please insert a number between 288.5 to 2468.2\n"},
              Case{{"T11=707.3"},
-                  "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in the same call "
-                  "address should not be the same.\n[2]Any two tones should be separated by minimum of 1.5%. "
+                  "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in "
+                  "the same call "
+                  "address should not be the same.\n[2]Any two tones should be separated by "
+                  "minimum of 1.5%. "
                   "\n\nThe original tone frequency is restored.\n"},
              Case{{"AutoMonitor=3.3"}, "The interval is 0.5 second.\n"},
              Case{{"GapMax=3"},
-                  "GapMax is on the Advance Setting page, which is hidden until the access code is given\n"},
+                  "GapMax is on the Advance Setting page, which is hidden until the access code is "
+                  "given\n"},
              Case{{"SYSSV=2"}, "SYSSV takes 0 or 1\n"},
          }) {
         std::vector<std::string> args = {"set", file};
@@ -154,8 +160,10 @@ TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
 }
 
 TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
-    EXPECT_EQ(RunCli({"set", "--access-code", "nope", file, "GapMax=3"}).err, "Password is Error !\n");
-    const CliRun run = RunCli({"set", "--access-code", "hw527", file, "BandWidth=2.1", "GapMax=255"});
+    EXPECT_EQ(RunCli({"set", "--access-code", "nope", file, "GapMax=3"}).err,
+              "Password is Error !\n");
+    const CliRun run =
+        RunCli({"set", "--access-code", "hw527", file, "BandWidth=2.1", "GapMax=255"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string bytes = Slurp(file);
     EXPECT_EQ(bytes[49], 10);
@@ -167,11 +175,16 @@ TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
 // Each fixture opened as it is: what show --json lists was checked by hand once
 // and is kept beside this file, so a change in any rule of the refresh shows here.
 TEST_F(ShowSetTest, FixturesShowTheirStoredListing) {
-    for (const char* name : {"shipped_default", "other_model", "mk842_short_250", "short_10_bytes"}) {
-        const CliRun run = RunCli({"show", "--json", std::string(MK843NB_FIXTURES) + "/" + name + ".tbl"});
+    for (const char* name :
+         {"shipped_default", "other_model", "mk842_short_250", "short_10_bytes"}) {
+        const CliRun run =
+            RunCli({"show", "--json", std::string(MK843NB_FIXTURES) + "/" + name + ".tbl"});
         EXPECT_EQ(run.status, 0) << name;
-        const fs::path expected = fs::path(MK843NB_SOURCE_DIR) / "tests/cli/show_expected" / (std::string(name) + ".json");
-        EXPECT_EQ(nlohmann::ordered_json::parse(run.out), nlohmann::ordered_json::parse(Slurp(expected))) << name;
+        const fs::path expected = fs::path(MK843NB_SOURCE_DIR) / "tests/cli/show_expected" /
+                                  (std::string(name) + ".json");
+        EXPECT_EQ(nlohmann::ordered_json::parse(run.out),
+                  nlohmann::ordered_json::parse(Slurp(expected)))
+            << name;
     }
 }
 

@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "image/pager_image.h"
 #include "cli_process.h"
+#include "image/pager_image.h"
 #include "sim_process.h"
 #include "test_files.h"
 
@@ -86,7 +86,8 @@ TEST_F(CliLink, TraceShowsEveryFrameInHex) {
     SimProcess sim({"--baud", "0"});
     const CliRun run = RunCli({"read", "--trace", "--port", sim.DevicePath(), dir.File("t.tbl")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.err.find("sent      42 72 65 6E 7A 61 6C 6F 66 74 33 52 03 00 00 00 00 88"), std::string::npos)
+    EXPECT_NE(run.err.find("sent      42 72 65 6E 7A 61 6C 6F 66 74 33 52 03 00 00 00 00 88"),
+              std::string::npos)
         << run.err;
     std::size_t lines = 0;
     for (char c : run.err) lines += c == '\n';
@@ -95,7 +96,8 @@ TEST_F(CliLink, TraceShowsEveryFrameInHex) {
 
 TEST_F(CliLink, UsageAndPortErrors) {
     EXPECT_EQ(RunCli({"read", dir.File("x.tbl")}).status, 2) << "--port is required";
-    const CliRun missing = RunCli({"read", "--port", "/dev/mk843nb-no-such-port", dir.File("x.tbl")});
+    const CliRun missing =
+        RunCli({"read", "--port", "/dev/mk843nb-no-such-port", dir.File("x.tbl")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("The Board is not responding !"), std::string::npos) << missing.err;
 

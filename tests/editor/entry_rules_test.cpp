@@ -16,7 +16,9 @@ struct LeaveCase {
     const char* textAfter;
 };
 
-std::ostream& operator<<(std::ostream& os, const LeaveCase& c) { return os << c.control << "=" << c.typed; }
+std::ostream& operator<<(std::ostream& os, const LeaveCase& c) {
+    return os << c.control << "=" << c.typed;
+}
 
 class LeaveCheck : public ModelTest, public ::testing::WithParamInterface<LeaveCase> {};
 
@@ -36,7 +38,8 @@ TEST_P(LeaveCheck, StoresOrRefusesAsTheFieldSays) {
     } else {
         EXPECT_TRUE(shown.empty()) << shown[0];
     }
-    for (std::size_t i = 0; i < c.bytes.size(); ++i) EXPECT_EQ(Byte(c.offset + i), c.bytes[i]) << "byte " << i;
+    for (std::size_t i = 0; i < c.bytes.size(); ++i)
+        EXPECT_EQ(Byte(c.offset + i), c.bytes[i]) << "byte " << i;
     EXPECT_EQ(Text(c.control), c.textAfter);
 }
 
@@ -74,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         LeaveCase{"edtNRSSIRpTM", "4", "Please insert a number between 5 to 100", 139, {10}, "4"},
         LeaveCase{"edtNRSSIRpTM", "5", "", 139, {5}, "5"},
         LeaveCase{"edtNRSSIRpTM", "100", "", 139, {100}, "100"},
-        LeaveCase{"edtMiniRecTime", "201", "Please insert a number between 0 to 200", 141, {0}, "201"},
+        LeaveCase{
+            "edtMiniRecTime", "201", "Please insert a number between 0 to 200", 141, {0}, "201"},
         LeaveCase{"edtTone3Len", "50", "", 73, {0x00, 0x32}, "50"},
         // GapMax is one byte: 256 is refused instead of being stored as 0.
         LeaveCase{"edtGapMax", "255", "", 78, {255}, "255"},
@@ -89,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
         LeaveCase{"edtRSSI2", "0.02", "", 76, {1}, "0.02"}));
 
 TEST_F(ModelTest, LeavingAnEmptiedFieldBringsTheStoredValueBack) {
-    for (const char* name : {"edtBS_Period", "edtRSSI2", "edtDecorderReset", "edtTone1Len", "edtAudioLock"}) {
+    for (const char* name :
+         {"edtBS_Period", "edtRSSI2", "edtDecorderReset", "edtTone1Len", "edtAudioLock"}) {
         const std::string before = Text(name);
         const PagerImage image = model.Image();
         user.Focus(name);
@@ -116,10 +121,11 @@ TEST_F(ModelTest, DecimalFiltersTakeOneOrTwoDecimalsSilently) {
         const char* typed;
         const char* text;
     };
-    for (const Case& c : {Case{"edtDecorderReset", ".0.5", "0.5"}, Case{"edtDecorderReset", "12.55", "12.5"},
-                          Case{"edtDecorderReset", "1.5\b\b7", "17"}, Case{"edtRSSI", ".0.75", "0.75"},
-                          Case{"edtRSSI", "0.759", "0.75"}, Case{"edtRSSI", "0.759\b1", "0.71"},
-                          Case{"edtRSSI", "a-1 ", "1"}}) {
+    for (const Case& c :
+         {Case{"edtDecorderReset", ".0.5", "0.5"}, Case{"edtDecorderReset", "12.55", "12.5"},
+          Case{"edtDecorderReset", "1.5\b\b7", "17"}, Case{"edtRSSI", ".0.75", "0.75"},
+          Case{"edtRSSI", "0.759", "0.75"}, Case{"edtRSSI", "0.759\b1", "0.71"},
+          Case{"edtRSSI", "a-1 ", "1"}}) {
         user.Focus(c.control);
         user.TypeText(c.typed);
         EXPECT_EQ(Text(c.control), c.text) << c.control << " " << c.typed;

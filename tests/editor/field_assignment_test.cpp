@@ -1,6 +1,7 @@
 // Values set by field name as a user would (the core of `set`).
 
 #include "editor/field_assignment.h"
+
 #include "model_fixture.h"
 
 namespace mk843nb {
@@ -23,12 +24,15 @@ TEST_F(ModelTest, AssignmentsRefusedBeforeAnythingIsTypedLeaveTheImageAlone) {
              // Enter inside the value would commit its first half.
              Case{"T11", "1015\rx", "T11 takes printable characters only"},
              Case{"BS_Period", "1\b2", "BS_Period takes printable characters only"},
-             Case{"T11", "1015.55", "'1015.55' cannot be typed into T11: the field does not take '5' there"},
+             Case{"T11", "1015.55",
+                  "'1015.55' cannot be typed into T11: the field does not take '5' there"},
              Case{"Delay", "3", "Delay is hidden and cannot be set"},
              Case{"MUTL", "2", "MUTL is shown only and cannot be set"},
-             Case{"CSpace", "25 K", "'25 K' is not an item of CSpace (\"12.5 K\", \"10 K\", \"Auto\")"},
+             Case{"CSpace", "25 K",
+                  "'25 K' is not an item of CSpace (\"12.5 K\", \"10 K\", \"Auto\")"},
          }) {
-        EXPECT_EQ(Texts(AssignField(user, c.field, c.value)), std::vector<std::string>{c.message}) << c.field;
+        EXPECT_EQ(Texts(AssignField(user, c.field, c.value)), std::vector<std::string>{c.message})
+            << c.field;
         EXPECT_EQ(model.Image(), before) << c.field;
     }
 }
@@ -52,8 +56,9 @@ TEST_F(ModelTest, AFrequencyOutsideItsBandHoldsTheFocusUntilItIsSet) {
     Load(image);
     EXPECT_EQ(user.Focused(), "edtFreq");
     Shown();
-    EXPECT_EQ(Texts(AssignField(user, "BS_Period", "3")),
-              std::vector<std::string>{"Frequency setting error(4000000 < = Frequency < =4990000 )"});
+    EXPECT_EQ(
+        Texts(AssignField(user, "BS_Period", "3")),
+        std::vector<std::string>{"Frequency setting error(4000000 < = Frequency < =4990000 )"});
     EXPECT_EQ(Byte(58), 0);
     EXPECT_TRUE(AssignField(user, "Freq", "4620000").empty());
     EXPECT_TRUE(AssignField(user, "BS_Period", "3").empty());

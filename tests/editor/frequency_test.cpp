@@ -38,7 +38,8 @@ TEST_P(FrequencyEntry, StoresOnTheRasterOrRefuses) {
     } else {
         EXPECT_TRUE(shown.empty());
         EXPECT_EQ(Text("edtFreq"), c.typed);
-        for (int i = 0; i < 7; ++i) EXPECT_EQ(Byte(3 + static_cast<std::size_t>(i)), c.typed[i] - '0');
+        for (int i = 0; i < 7; ++i)
+            EXPECT_EQ(Byte(3 + static_cast<std::size_t>(i)), c.typed[i] - '0');
     }
     EXPECT_EQ(Byte(10), c.cspace);
     EXPECT_EQ(Text("lblPLLR"), c.pllr);
@@ -52,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
         FreqCase{"135-174 MHz", "Auto", "1590125", "", 33, "00010011", "00158080"},
         FreqCase{"135-174 MHz", "Auto", "1590050", "", 36, "00028011", "0035C080"},
         FreqCase{"135-174 MHz", "Auto", "1590025", "", 37, "00050011", "006B8080"},
-        FreqCase{"135-174 MHz", "Auto", "1590010", "Channel Spacing Error!", 32, "00008011", "000AC000"},
+        FreqCase{"135-174 MHz", "Auto", "1590010", "Channel Spacing Error!", 32, "00008011",
+                 "000AC000"},
         FreqCase{"135-174 MHz", "12.5 K", "1350000", "", 0, "00010011", "0011C000"},
         FreqCase{"135-174 MHz", "12.5 K", "1740000", "", 0, "00010011", "0017D800"},
         FreqCase{"135-174 MHz", "12.5 K", "1349999", kLowBandError, 0, "00010011", "00158000"},
@@ -63,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         FreqCase{"400-499 MHz", "12.5 K", "4000000", "", 0, "00020011", "003B2800"},
         FreqCase{"400-499 MHz", "12.5 K", "4990000", "", 0, "00020011", "004AA000"},
         FreqCase{"400-499 MHz", "12.5 K", "1590000",
-                 "Frequency setting error(4000000 < = Frequency < =4990000 )", 0, "00020011", "0044D800"}));
+                 "Frequency setting error(4000000 < = Frequency < =4990000 )", 0, "00020011",
+                 "0044D800"}));
 
 TEST_F(ModelTest, TheBandRemembersItsFrequency) {
     Pick("cboRangeFreq", "400-499 MHz");
@@ -71,7 +74,8 @@ TEST_F(ModelTest, TheBandRemembersItsFrequency) {
     EXPECT_EQ(std::vector<std::uint8_t>(model.Image().begin() + 3, model.Image().begin() + 10),
               (std::vector<std::uint8_t>{4, 6, 2, 0, 0, 0, 0}));
     EXPECT_EQ(Text("lblMUTL"), "2");
-    EXPECT_EQ(Ctl("cboCSpace").items, (std::vector<std::string>{"12.5 K", "10 K", "6.25 K", "5 K"}));
+    EXPECT_EQ(Ctl("cboCSpace").items,
+              (std::vector<std::string>{"12.5 K", "10 K", "6.25 K", "5 K"}));
     EXPECT_EQ(Text("lblPLLR"), "00020011");
     user.EnterValue("edtFreq", "4500000");
     Pick("cboRangeFreq", "135-174 MHz");
@@ -123,10 +127,11 @@ struct LoadCase {
 };
 
 TEST_F(ModelTest, ChannelSpacingCodesFromAnImage) {
-    for (const LoadCase& c : {LoadCase{1, 1, "10 K", 1}, LoadCase{1, 3, "12.5 K", 0}, LoadCase{1, 2, "Auto", 32},
-                              LoadCase{1, 33, "Auto", 32}, LoadCase{4, 2, "6.25 K", 2}, LoadCase{4, 33, "12.5 K", 0},
-                              // No item can show these: no selection, the byte kept.
-                              LoadCase{1, 7, "", 7}, LoadCase{1, 40, "", 40}, LoadCase{4, 9, "", 9}}) {
+    for (const LoadCase& c :
+         {LoadCase{1, 1, "10 K", 1}, LoadCase{1, 3, "12.5 K", 0}, LoadCase{1, 2, "Auto", 32},
+          LoadCase{1, 33, "Auto", 32}, LoadCase{4, 2, "6.25 K", 2}, LoadCase{4, 33, "12.5 K", 0},
+          // No item can show these: no selection, the byte kept.
+          LoadCase{1, 7, "", 7}, LoadCase{1, 40, "", 40}, LoadCase{4, 9, "", 9}}) {
         PagerImage image = DefaultImage();
         image[3] = c.band;
         if (c.band == 4) std::copy_n("\x06\x02\x00\x00\x00\x00", 6, image.begin() + 4);

@@ -34,7 +34,9 @@ protected:
         ADD_FAILURE() << "no item '" << text << "' in " << name;
         return -1;
     }
-    void Pick(std::string_view list, std::string_view text) { user.Select(list, ItemOf(list, text)); }
+    void Pick(std::string_view list, std::string_view text) {
+        user.Select(list, ItemOf(list, text));
+    }
     std::uint8_t Byte(std::size_t offset) const { return model.Image()[offset]; }
     std::uint16_t Word(std::size_t offset) const { return GetWord(model.Image(), offset); }
     // The texts of the messages shown since the last call.
@@ -43,10 +45,9 @@ protected:
         for (const Message& m : user.TakeMessages()) texts.push_back(m.text);
         return texts;
     }
-    void Load(const PagerImage& image) {
-        user.ReplaceImage(image);
-    }
-    static PagerImage DefaultWith(std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
+    void Load(const PagerImage& image) { user.ReplaceImage(image); }
+    static PagerImage DefaultWith(
+        std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
         PagerImage image = DefaultImage();
         for (auto [offset, value] : bytes) image[offset] = value;
         return image;

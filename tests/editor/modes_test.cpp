@@ -13,7 +13,8 @@ protected:
 TEST_F(AccessTest, TheAccessCodeShowsTheAdvanceSettingPage) {
     for (const char* code : {"HW527", "hw527", "  Hw527 \t"}) {
         FormModel fresh;
-        EXPECT_EQ(fresh.SubmitAccessCode(code), (Effects{{EffectKind::CloseWindow, {}, "TForm4"}})) << code;
+        EXPECT_EQ(fresh.SubmitAccessCode(code), (Effects{{EffectKind::CloseWindow, {}, "TForm4"}}))
+            << code;
         EXPECT_TRUE(fresh.Find("TabSheet4")->visible);
         EXPECT_FALSE(fresh.Find("Advance2")->enabled);
     }
@@ -53,7 +54,8 @@ TEST_F(ModelTest, WriteModeLocksEveryEditingControl) {
     // A new image shows its values and enables nothing.
     Load(DefaultWith({{48, 0x0F}, {69, 0x00}, {81, 0x04}}));
     EXPECT_EQ(Text("edtT14"), "539.0");
-    for (const char* name : {"edtT14", "chkDuty4", "edtAutoMonitor", "edtDelayFullTime", "cboPTL", "edtFreq"})
+    for (const char* name :
+         {"edtT14", "chkDuty4", "edtAutoMonitor", "edtDelayFullTime", "cboPTL", "edtFreq"})
         EXPECT_FALSE(Ctl(name).enabled) << name;
 }
 
@@ -62,10 +64,11 @@ TEST_F(ModelTest, ModifyModeAppliesTheEnablingRulesAgain) {
     user.Click("RBtWrite");
     user.Click("RBtModify");
     EXPECT_FALSE(Ctl("Write1").enabled);
-    for (const char* name : {"edtT13", "edtT23", "chkPriority3", "cboRecordMax", "cboPTL", "chkSYSAudio",
-                             "edtAudioLock", "edtAutoMonitor", "edtDelayFullTime"})
+    for (const char* name : {"edtT13", "edtT23", "chkPriority3", "cboRecordMax", "cboPTL",
+                             "chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "edtDelayFullTime"})
         EXPECT_FALSE(Ctl(name).enabled) << name;
-    for (const char* name : {"edtT14", "chkDuty3", "cboPort", "edtFreq", "edtBS_Period", "chkSYSPrivacy"})
+    for (const char* name :
+         {"edtT14", "chkDuty3", "cboPort", "edtFreq", "edtBS_Period", "chkSYSPrivacy"})
         EXPECT_TRUE(Ctl(name).enabled) << name;
 }
 

@@ -33,7 +33,8 @@ TEST(Refresh, FreshStartShowsTheDefaultImage) {
     EXPECT_EQ(Text(m, "edtT11"), "669.9");
     EXPECT_TRUE(m.Find("chkDuty1")->checked);
     EXPECT_TRUE(m.Find("edtT11")->enabled);
-    for (const char* name : {"edtT12", "edtT22", "chkPriority2", "edtT14", "edtT31", "chkGPriority2"})
+    for (const char* name :
+         {"edtT12", "edtT22", "chkPriority2", "edtT14", "edtT31", "chkGPriority2"})
         EXPECT_FALSE(m.Find(name)->enabled) << name;
     EXPECT_TRUE(m.Find("chkSYSSV")->checked);
     EXPECT_TRUE(m.Find("chkSYSAudio")->checked);
@@ -48,10 +49,12 @@ TEST(Refresh, FreshStartShowsTheDefaultImage) {
 TEST(Refresh, FreshStartChangesTheSynthesizerWordsAndTheWordOfACheckedTone) {
     FormModel m;
     PagerImage expected = DefaultImage();
-    expected[18] = 0x8B;  // call 1 comes on: its tones are checked and stored, T21's word with 0x8000
+    expected[18] =
+        0x8B;  // call 1 comes on: its tones are checked and stored, T21's word with 0x8000
     const std::uint8_t synth[] = {0x00, 0x00, 0x80, 0x11, 0x00, 0x0A, 0xC0, 0x00};
     std::copy(std::begin(synth), std::end(synth), expected.begin() + 120);
-    for (std::size_t i = 0; i < kImageSize; ++i) EXPECT_EQ(m.Image()[i], expected[i]) << "byte " << i;
+    for (std::size_t i = 0; i < kImageSize; ++i)
+        EXPECT_EQ(m.Image()[i], expected[i]) << "byte " << i;
 }
 
 }  // namespace

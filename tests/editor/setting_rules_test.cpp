@@ -9,8 +9,8 @@ namespace {
 constexpr std::size_t kSys = 69, kSys2 = 81, kResetCon = 67;
 
 std::vector<std::string> AllResetMethods() {
-    return {"Auto Reset", "Delay N sec Auto Reset", "Manual RESET", "Time-Out RESET", "Revert SQ",
-            "Delay AUTO N with Revert"};
+    return {"Auto Reset", "Delay N sec Auto Reset",  "Manual RESET", "Time-Out RESET",
+            "Revert SQ",  "Delay AUTO N with Revert"};
 }
 
 TEST_F(ModelTest, PrivacyForcesPushToListenOffAndBack) {
@@ -25,7 +25,8 @@ TEST_F(ModelTest, PrivacyForcesPushToListenOffAndBack) {
     EXPECT_EQ(Byte(kSys) & 0x80, 0x80);
     EXPECT_EQ(Ctl("cboResetCon").items, AllResetMethods());
     EXPECT_EQ(Item("cboResetCon"), "Time-Out RESET");
-    for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "cboPTL", "Label75", "Label23"})
+    for (const char* name :
+         {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "cboPTL", "Label75", "Label23"})
         EXPECT_FALSE(Ctl(name).enabled) << name;
     // PTL 1 is remembered in its own bit: unticking Privacy brings "Vibration Mode Only" back.
     PagerImage image = model.Image();
@@ -115,8 +116,9 @@ TEST_F(ModelTest, OptionBoxesEnableTheirFields) {
 // --- the same rules run by the refresh ---
 
 TEST_F(ModelTest, ReminderOfAnyValueIsReplacedByItsRange) {
-    for (auto [code, item, stored] : {std::tuple{100, "60  Second", 120}, std::tuple{1, "30  Second", 60},
-                                      std::tuple{255, "120 Second", 240}, std::tuple{0, "Disable", 0}}) {
+    for (auto [code, item, stored] :
+         {std::tuple{100, "60  Second", 120}, std::tuple{1, "30  Second", 60},
+          std::tuple{255, "120 Second", 240}, std::tuple{0, "Disable", 0}}) {
         Load(DefaultWith({{70, static_cast<std::uint8_t>(code)}}));
         EXPECT_EQ(Item("cboReminder"), item);
         EXPECT_EQ(Byte(70), stored);
@@ -141,7 +143,8 @@ TEST_F(ModelTest, RefreshOfPrivacyPushToListenAndResetMethods) {
              Case{0x07, 0x08, 2, "Alert & Vibration Mode", true, "Auto Reset", 0, false, 0x07},
              Case{0x07, 0x18, 5, "Vibration Mode Only", true, "Auto Reset", 0, false, 0x07},
              // Privacy keeps the image's Push To Listen setting, locked.
-             Case{0x87, 0x08, 1, "Alert & Vibration Mode", false, "Delay N sec Auto Reset", 1, true, 0x87},
+             Case{0x87, 0x08, 1, "Alert & Vibration Mode", false, "Delay N sec Auto Reset", 1, true,
+                  0x87},
              Case{0x05, 0x08, 0, "Disable", true, "Auto Reset", 0, false, 0x05},
              // A method no list shows: no selection, the byte kept, the list still usable.
              Case{0x05, 0x08, 9, "Disable", true, "", 9, false, 0x05},

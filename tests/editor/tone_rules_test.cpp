@@ -56,16 +56,17 @@ TEST_P(TypedTone, IntoTone1OfCall1) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, TypedTone,
-    ::testing::Values(ToneCase{false, "288.5", "", 2885, "288.5"}, ToneCase{false, "2468.2", "", 24682, "2468.2"},
-                      ToneCase{false, "288.4", kStandardRange, 6699, ""},
-                      ToneCase{false, "2468.3", kStandardRange, 6699, ""},
-                      // Snapping to the nearest standard tone; a tie goes to the higher one.
-                      ToneCase{false, "331", "", 3305, "330.5"}, ToneCase{false, "1000", "", 10069, "1006.9"},
-                      ToneCase{false, "600", "", 6009, "600.9"}, ToneCase{false, "292.5", "", 2965, "296.5"},
-                      ToneCase{true, "280", "", 2800, "280.0"}, ToneCase{true, "3500", "", 35000, "3500.0"},
-                      ToneCase{true, "279.9", kUserRange, 6699, "279.9"},
-                      ToneCase{true, "3500.1", kUserRange, 6699, "3500.1"},
-                      ToneCase{true, "300", "", 3000, "300.0"}));
+    ::testing::Values(
+        ToneCase{false, "288.5", "", 2885, "288.5"}, ToneCase{false, "2468.2", "", 24682, "2468.2"},
+        ToneCase{false, "288.4", kStandardRange, 6699, ""},
+        ToneCase{false, "2468.3", kStandardRange, 6699, ""},
+        // Snapping to the nearest standard tone; a tie goes to the higher one.
+        ToneCase{false, "331", "", 3305, "330.5"}, ToneCase{false, "1000", "", 10069, "1006.9"},
+        ToneCase{false, "600", "", 6009, "600.9"}, ToneCase{false, "292.5", "", 2965, "296.5"},
+        ToneCase{true, "280", "", 2800, "280.0"}, ToneCase{true, "3500", "", 35000, "3500.0"},
+        ToneCase{true, "279.9", kUserRange, 6699, "279.9"},
+        ToneCase{true, "3500.1", kUserRange, 6699, "3500.1"},
+        ToneCase{true, "300", "", 3000, "300.0"}));
 
 TEST_F(ToneTest, UserModeKeepsTonesApartByTheSpacingPercentage) {
     Call2At1000();
@@ -73,8 +74,8 @@ TEST_F(ToneTest, UserModeKeepsTonesApartByTheSpacingPercentage) {
         const char* typed;
         bool stored;
     };
-    for (const Case& c : {Case{"985", true}, Case{"985.1", false}, Case{"1014.9", false}, Case{"1015", true},
-                          Case{"1000", true}}) {
+    for (const Case& c : {Case{"985", true}, Case{"985.1", false}, Case{"1014.9", false},
+                          Case{"1015", true}, Case{"1000", true}}) {
         user.EnterValue("edtT11", c.typed);
         const std::vector<std::string> shown = Shown();
         EXPECT_EQ(shown.empty(), c.stored) << c.typed;
@@ -135,14 +136,17 @@ TEST_F(ToneTest, TheSpacingMessageNamesThePickedBandwidth) {
     user.EnterValue("edtT21", "669.9");
     const std::vector<std::string> shown = Shown();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].find("minimum of 3.1%. \n\nThe original tone frequency is restored."), std::string::npos);
-    EXPECT_EQ(shown[0].rfind("Tone Frequency Error!\n\nPlease check the tone spacing rule. \n", 0), 0u);
+    EXPECT_NE(shown[0].find("minimum of 3.1%. \n\nThe original tone frequency is restored."),
+              std::string::npos);
+    EXPECT_EQ(shown[0].rfind("Tone Frequency Error!\n\nPlease check the tone spacing rule. \n", 0),
+              0u);
 }
 
 TEST_F(ToneTest, EnterOnAnOutOfRangeTone) {
     user.Focus("edtT11");
     user.TypeText("100\r");
-    EXPECT_EQ(Shown(), std::vector<std::string>{kStandardRange}) << "the second check finds the field empty";
+    EXPECT_EQ(Shown(), std::vector<std::string>{kStandardRange})
+        << "the second check finds the field empty";
     EXPECT_EQ(Text("edtT11"), "669.9");
     UserMode();
     user.Focus("edtT11");
@@ -173,7 +177,8 @@ TEST_F(ToneTest, TheToneKeyFilter) {
 }
 
 TEST_F(ToneTest, F9LabelsMarkersAndTheToneTable) {
-    // The start-up refresh checked call 1's tones, TONE2 last; entering a field keeps the other markers.
+    // The start-up refresh checked call 1's tones, TONE2 last; entering a field keeps the other
+    // markers.
     EXPECT_EQ(model.ToneMarkers(), (std::array<int, 3>{0, 1, 0}));
     EXPECT_FALSE(Ctl("Label1").visible);
     user.Focus("edtT11");
@@ -245,7 +250,8 @@ TEST_F(ToneTest, SwitchingACallOffAndOn) {
     user.Click("chkDuty2");
     ASSERT_TRUE(Ctl("chkDuty2").checked);
     user.Click("chkDuty2");
-    for (const char* name : {"edtT12", "edtT22", "chkPriority2"}) EXPECT_FALSE(Ctl(name).enabled) << name;
+    for (const char* name : {"edtT12", "edtT22", "chkPriority2"})
+        EXPECT_FALSE(Ctl(name).enabled) << name;
     EXPECT_TRUE(Ctl("panCall2").enabled);
     EXPECT_TRUE(Ctl("chkDuty2").enabled);
     EXPECT_EQ(Byte(48), 0x01);

@@ -1,3 +1,5 @@
+#include "files/table_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,6 @@
 #include <iterator>
 #include <vector>
 
-#include "files/table_file.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
 
@@ -62,14 +63,18 @@ std::vector<std::uint8_t> Bytes(const fs::path& path) {
 
 void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<std::uint8_t> ImageBytes(const PagerImage& image) { return {image.begin(), image.end()}; }
+std::vector<std::uint8_t> ImageBytes(const PagerImage& image) {
+    return {image.begin(), image.end()};
+}
 
 PagerImage Patterned(std::uint8_t seed) {
     PagerImage image{};
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + seed);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 7 + seed);
     return image;
 }
 
@@ -107,7 +112,8 @@ TEST_F(TableFileTest, OpenReplacesAsManyBytesAsTheFileHolds) {
     };
     for (const Case c : {Case{256, 256}, Case{300, 256}, Case{10, 10}, Case{0, 0}}) {
         std::vector<std::uint8_t> content(c.fileSize);
-        for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<std::uint8_t>(0xA0 + i);
+        for (std::size_t i = 0; i < content.size(); ++i)
+            content[i] = static_cast<std::uint8_t>(0xA0 + i);
         const fs::path file = other / "t.tbl";
         WriteBytes(file, content);
         TableFile tables(ui, start);
@@ -116,7 +122,8 @@ TEST_F(TableFileTest, OpenReplacesAsManyBytesAsTheFileHolds) {
         const auto outcome = tables.OpenTable(image);
         EXPECT_TRUE(outcome.imageReplaced);
         for (std::size_t i = 0; i < kImageSize; ++i)
-            ASSERT_EQ(image[i], i < c.replaced ? content[i] : DefaultImage()[i]) << c.fileSize << " at " << i;
+            ASSERT_EQ(image[i], i < c.replaced ? content[i] : DefaultImage()[i])
+                << c.fileSize << " at " << i;
         EXPECT_EQ(tables.CurrentDirectory(), other);
     }
     EXPECT_TRUE(ui.shown.empty());
@@ -137,7 +144,8 @@ TEST_F(TableFileTest, OpenShortFixtureChangesOnlyItsBytes) {
 }
 
 TEST_F(TableFileTest, OpenFailuresLeaveTheImageAlone) {
-    for (const fs::path& bad : {other / "missing.tbl", other}) {  // a missing file; a folder cannot be read
+    for (const fs::path& bad :
+         {other / "missing.tbl", other}) {  // a missing file; a folder cannot be read
         TableFile tables(ui, start);
         PagerImage image = DefaultImage();
         ui.shown.clear();
@@ -216,7 +224,8 @@ TEST_F(TableFileTest, BackupGoesToTheCurrentDirectoryNotTheFilesFolder) {
     ui.saveAnswers.push_back((other / "p.tbl").string());
     tables.SaveTableAs(Patterned(1));
     WriteBytes(start / "q.tbl", ImageBytes(Patterned(7)));
-    ui.openAnswers.push_back((start / "q.tbl").string());  // the open dialog moves back to the start folder
+    ui.openAnswers.push_back(
+        (start / "q.tbl").string());  // the open dialog moves back to the start folder
     PagerImage image{};
     ASSERT_TRUE(tables.OpenTable(image).imageReplaced);
     tables.SaveTable(Patterned(2));
@@ -257,10 +266,10 @@ TEST_F(TableFileTest, SaveAsStatusNamesTheFileRelativeToTheStartDirectoryOrWhole
         fs::path chosen;
         std::string status;
     };
-    for (const Case& c : {Case{start / "a.tbl", "File Name:a.tbl"},
-                          Case{other / "b.tbl", "File Name:other/b.tbl"},
-                          Case{sibling / "c.tbl", "File Name:" + (sibling / "c.tbl").string()},
-                          Case{outside, "File Name:" + outside.string()}}) {
+    for (const Case& c :
+         {Case{start / "a.tbl", "File Name:a.tbl"}, Case{other / "b.tbl", "File Name:other/b.tbl"},
+          Case{sibling / "c.tbl", "File Name:" + (sibling / "c.tbl").string()},
+          Case{outside, "File Name:" + outside.string()}}) {
         ui.saveAnswers.push_back(c.chosen.string());
         EXPECT_EQ(tables.SaveTableAs(Patterned(5)).statusText, c.status) << c.chosen;
     }
@@ -271,7 +280,8 @@ TEST_F(TableFileTest, SaveAsStatusNamesTheFileRelativeToTheStartDirectoryOrWhole
 TEST_F(TableFileTest, SaveAsFailureLeavesNothingBehind) {
     const fs::path folderAsTarget = other;  // a folder cannot become a table file
     TableFile tables(ui, start);
-    ui.saveAnswers = {(start / "nowhere" / "x.tbl").string(), folderAsTarget.string(), std::nullopt};
+    ui.saveAnswers = {(start / "nowhere" / "x.tbl").string(), folderAsTarget.string(),
+                      std::nullopt};
     EXPECT_FALSE(tables.SaveTableAs(Patterned(1)).statusText);
     EXPECT_FALSE(tables.SaveTableAs(Patterned(1)).statusText);
     EXPECT_EQ(ui.shown, (std::vector<Message>{kSaveErrorMessage, kSaveErrorMessage}));
@@ -292,7 +302,8 @@ TEST_F(TableFileTest, SaveAsFollowsASymbolicLinkAndKeepsPermissions) {
     tables.SaveTableAs(Patterned(5));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Bytes(real), ImageBytes(Patterned(5)));
-    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST_F(TableFileTest, LoadDefaultTable) {
@@ -342,7 +353,8 @@ TEST(TableFileMessages, ExactTextsAndKinds) {
     EXPECT_EQ(kNotMk842DefaultMessage.kind, MessageKind::Plain);
     EXPECT_EQ(CaptionOf(kNotMk842DefaultMessage.kind), "MK843_NB V3.8.5");
     EXPECT_EQ(kSaveDefaultQuestion.text,
-              "Click OK will save all changes to the default file.\nThis will change all the default values and "
+              "Click OK will save all changes to the default file.\nThis will change all the "
+              "default values and "
               "automatically loaded up by MK842 programming software in the future.");
 }
 

@@ -1,8 +1,8 @@
+#include "image/codecs.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "image/codecs.h"
 
 namespace mk843nb {
 namespace {
@@ -13,9 +13,10 @@ TEST(VoltageCodec, EncodesTypedVoltsAsThePagerSoftwareDoes) {
         int code;
     };
     // Typed volts go through single precision and the one-decimal rounding routine.
-    const Case cases[] = {{"0", 0},     {"0.01", 0},  {"0.02", 1},  {"0.1", 9},   {"0.2", 17},  {"0.27", 23},
-                          {"0.3", 26},  {"0.47", 40}, {"0.5", 43},  {"0.7", 60},  {"0.71", 60}, {"0.8", 68},
-                          {"0.9", 77},  {"0.96", 81}, {"0.97", 82}, {"0.99", 84}, {"1", 85},    {"1.00", 85}};
+    const Case cases[] = {{"0", 0},     {"0.01", 0}, {"0.02", 1},  {"0.1", 9},   {"0.2", 17},
+                          {"0.27", 23}, {"0.3", 26}, {"0.47", 40}, {"0.5", 43},  {"0.7", 60},
+                          {"0.71", 60}, {"0.8", 68}, {"0.9", 77},  {"0.96", 81}, {"0.97", 82},
+                          {"0.99", 84}, {"1", 85},   {"1.00", 85}};
     for (const auto& c : cases) {
         const auto volts = ParseNumber(c.volts);
         ASSERT_TRUE(volts) << c.volts;
@@ -24,9 +25,11 @@ TEST(VoltageCodec, EncodesTypedVoltsAsThePagerSoftwareDoes) {
 }
 
 TEST(VoltageCodec, FormatsCodesWithTwoDecimals) {
-    const std::pair<int, const char*> cases[] = {{0, "0.00"},  {1, "0.01"},  {43, "0.51"}, {60, "0.71"},
-                                                 {68, "0.80"}, {82, "0.96"}, {85, "1.00"}, {255, "3.00"}};
-    for (const auto& [code, text] : cases) EXPECT_EQ(FormatVoltage(static_cast<std::uint8_t>(code)), text) << code;
+    const std::pair<int, const char*> cases[] = {{0, "0.00"},  {1, "0.01"},  {43, "0.51"},
+                                                 {60, "0.71"}, {68, "0.80"}, {82, "0.96"},
+                                                 {85, "1.00"}, {255, "3.00"}};
+    for (const auto& [code, text] : cases)
+        EXPECT_EQ(FormatVoltage(static_cast<std::uint8_t>(code)), text) << code;
 }
 
 TEST(RoundToDecimals, OneDecimalTextRoundsHalfUpOtherwiseRoundsFirst) {
@@ -58,8 +61,9 @@ TEST(ToneCodec, FormatsAndReadsTenthsOfAHertz) {
     EXPECT_EQ(FormatTone(0), "00.0");
     EXPECT_EQ(FormatTone(65535), "6553.5");
 
-    const std::pair<const char*, std::int64_t> typed[] = {
-        {"288.5", 2885}, {"2468.2", 24682}, {"3500", 35000}, {"669.94", 6699}, {"1000", 10000}, {"300", 3000}};
+    const std::pair<const char*, std::int64_t> typed[] = {{"288.5", 2885}, {"2468.2", 24682},
+                                                          {"3500", 35000}, {"669.94", 6699},
+                                                          {"1000", 10000}, {"300", 3000}};
     for (const auto& [text, code] : typed) {
         const std::string shown = FormatToneValue(*ParseNumber(text));
         EXPECT_EQ(ToneCodeOfText(shown), code) << text << " shown as " << shown;
@@ -73,7 +77,8 @@ TEST(ToneCodec, FormatsAndReadsTenthsOfAHertz) {
 TEST(ToneDecoderWord, WorkedValues) {
     const std::pair<int, int> cases[] = {{6699, 0x8B0B},  {7073, 0x8B95}, {4337, 0x871C},
                                          {11225, 0x9287}, {3305, 0x8558}, {6009, 0x89AF}};
-    for (const auto& [tone, word] : cases) EXPECT_EQ(ToneDecoderWord(static_cast<std::uint16_t>(tone)), word) << tone;
+    for (const auto& [tone, word] : cases)
+        EXPECT_EQ(ToneDecoderWord(static_cast<std::uint16_t>(tone)), word) << tone;
 }
 
 TEST(ToneDecoderWord, EveryToneIsDefinedAndTheValidRangeFitsSevenBits) {
@@ -123,9 +128,10 @@ TEST(Lists, ResetConMappingIsABijectionOnTheList) {
 }
 
 TEST(Lists, ReminderRanges) {
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 1}, {60, 1}, {89, 1}, {90, 2}, {100, 2},
-                                         {179, 2}, {180, 3}, {240, 3}, {255, 3}};
-    for (const auto& [code, index] : cases) EXPECT_EQ(ReminderIndexOfCode(static_cast<std::uint8_t>(code)), index) << code;
+    const std::pair<int, int> cases[] = {{0, 0},   {1, 1},   {60, 1},  {89, 1},  {90, 2},
+                                         {100, 2}, {179, 2}, {180, 3}, {240, 3}, {255, 3}};
+    for (const auto& [code, index] : cases)
+        EXPECT_EQ(ReminderIndexOfCode(static_cast<std::uint8_t>(code)), index) << code;
     EXPECT_EQ(ReminderCodeOfIndex(ReminderIndexOfCode(100)), 120);
     EXPECT_EQ(kReminderItems[2], "60  Second");
 }

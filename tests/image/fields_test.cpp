@@ -1,9 +1,10 @@
+#include "image/fields.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "image/codecs.h"
-#include "image/fields.h"
 
 namespace mk843nb {
 namespace {
@@ -20,17 +21,39 @@ TEST(FieldTable, NamesAreUniqueAndFieldsLieInsideTheImage) {
 }
 
 TEST(FieldTable, EveryListedNameHasAField) {
-    for (const char* name :
-         {"Version",    "RangeFreq",  "Freq",        "CSpace",      "PLLR",       "PLLN",          "MUTL",
-          "BandWidth",  "BS_Period",  "BS_Duty",     "BatteryLow",  "RSSI",       "RSSI2",         "SSI",
-          "RFDelay",    "Tone1Len",   "Tone1Limit",  "Tone2Len",    "Tone2Limit", "Tone3Len",      "SYSSV",
-          "SYSPTL",     "SYSAudio",   "SYSFIX",      "SYSPow",      "SYSVib",     "SYSPowSave",    "SYSPrivacy",
-          "PTL",        "ResetCon",   "Delay",       "AutoMonitor", "AudioLock",  "Reminder",      "RecordMax",
-          "DecorderReset", "T11",     "T14",         "T21",         "T24",        "T31",           "T32",
-          "AlertType1", "AlertType4", "GAlertType1", "GAlertType2", "AlertTime1", "AlertTime4",    "GAlertTime2",
-          "Priority1",  "Priority4",  "GPriority1",  "GPriority2",  "Duty1",      "Duty4",         "GDuty1",
-          "GDuty2",     "GapMax",     "NoiseLimit",  "Squelch",     "VolumeLevel", "FullTimeAutoMonitor",
-          "DelayFullTime", "NRSSIRpTM", "MiniRecTime"})
+    for (const char* name : {"Version",       "RangeFreq",
+                             "Freq",          "CSpace",
+                             "PLLR",          "PLLN",
+                             "MUTL",          "BandWidth",
+                             "BS_Period",     "BS_Duty",
+                             "BatteryLow",    "RSSI",
+                             "RSSI2",         "SSI",
+                             "RFDelay",       "Tone1Len",
+                             "Tone1Limit",    "Tone2Len",
+                             "Tone2Limit",    "Tone3Len",
+                             "SYSSV",         "SYSPTL",
+                             "SYSAudio",      "SYSFIX",
+                             "SYSPow",        "SYSVib",
+                             "SYSPowSave",    "SYSPrivacy",
+                             "PTL",           "ResetCon",
+                             "Delay",         "AutoMonitor",
+                             "AudioLock",     "Reminder",
+                             "RecordMax",     "DecorderReset",
+                             "T11",           "T14",
+                             "T21",           "T24",
+                             "T31",           "T32",
+                             "AlertType1",    "AlertType4",
+                             "GAlertType1",   "GAlertType2",
+                             "AlertTime1",    "AlertTime4",
+                             "GAlertTime2",   "Priority1",
+                             "Priority4",     "GPriority1",
+                             "GPriority2",    "Duty1",
+                             "Duty4",         "GDuty1",
+                             "GDuty2",        "GapMax",
+                             "NoiseLimit",    "Squelch",
+                             "VolumeLevel",   "FullTimeAutoMonitor",
+                             "DelayFullTime", "NRSSIRpTM",
+                             "MiniRecTime"})
         EXPECT_NE(FindField(name), nullptr) << name;
     EXPECT_EQ(FindField("Nope"), nullptr);
     EXPECT_THROW(FieldNamed("Nope"), std::out_of_range);
@@ -41,29 +64,63 @@ TEST(FieldTable, EveryListedNameHasAField) {
 
 TEST(FieldTable, OffsetsOfTheSlots) {
     const std::pair<const char*, int> offsets[] = {
-        {"W11", 16},  {"W21", 18},  {"W14", 28},  {"W24", 30},  {"W18", 44},         {"W28", 46},
-        {"W31", 87},  {"W34", 93},  {"T11", 192}, {"T21", 194}, {"T14", 204},        {"T24", 206},
-        {"T31", 224}, {"T32", 226}, {"AlertTime1", 97},         {"GAlertTime2", 115}, {"Priority6", 106},
-        {"PLLR", 120}, {"PLLN", 124}, {"NRSSIRpTM", 139},       {"MiniRecTime", 141}, {"Checksum", 254}};
+        {"W11", 16},          {"W21", 18},        {"W14", 28},   {"W24", 30},   {"W18", 44},
+        {"W28", 46},          {"W31", 87},        {"W34", 93},   {"T11", 192},  {"T21", 194},
+        {"T14", 204},         {"T24", 206},       {"T31", 224},  {"T32", 226},  {"AlertTime1", 97},
+        {"GAlertTime2", 115}, {"Priority6", 106}, {"PLLR", 120}, {"PLLN", 124}, {"NRSSIRpTM", 139},
+        {"MiniRecTime", 141}, {"Checksum", 254}};
     for (const auto& [name, offset] : offsets) EXPECT_EQ(FieldNamed(name).offset, offset) << name;
 }
 
 TEST(FieldTable, DefaultImageDecodesToItsDocumentedValues) {
     const PagerImage& image = DefaultImage();
-    const std::pair<const char*, const char*> shown[] = {
-        {"Version", "0.0"},        {"Freq", "1590000"},   {"RangeFreq", "135-174 MHz"}, {"MUTL", "1"},
-        {"CSpace", "Auto"},        {"BandWidth", "1.5"},  {"Tone1Limit", "1"},          {"Tone1Len", "3"},
-        {"BS_Period", "15"},       {"BS_Duty", "1"},      {"RecordMax", "4 sections (30 second)"},
-        {"BatteryLow", ""},        {"RSSI", "0.71"},      {"AutoMonitor", "3.0"},       {"AudioLock", "6.0"},
-        {"ResetCon", "Auto Reset"}, {"Delay", "8.0"},     {"SYSSV", "1"},               {"SYSAudio", "1"},
-        {"SYSPTL", "0"},           {"Reminder", "120 Second"}, {"Tone3Len", "50"},      {"RFDelay", "35"},
-        {"RSSI2", "0.96"},         {"NoiseLimit", "1"},   {"GapMax", "5"},              {"SSI", "0.80"},
-        {"DecorderReset", "30.0"}, {"VolumeLevel", "1"},  {"FullTimeAutoMonitor", "0"}, {"DelayFullTime", "6.0"},
-        {"Squelch", "7"},          {"PLLR", "00010011"},  {"PLLN", "00158000"},         {"NRSSIRpTM", "10"},
-        {"MiniRecTime", "0"},      {"T11", "669.9"},      {"T21", "707.3"},             {"T24", "1122.5"},
-        {"T31", "330.5"},          {"T32", "600.9"},      {"Duty1", "1"},               {"Duty2", "0"},
-        {"W21", "4B95"},           {"ModelTag", "MK842 V3.8.5"}};
-    for (const auto& [name, text] : shown) EXPECT_EQ(FieldText(image, FieldNamed(name)), text) << name;
+    const std::pair<const char*, const char*> shown[] = {{"Version", "0.0"},
+                                                         {"Freq", "1590000"},
+                                                         {"RangeFreq", "135-174 MHz"},
+                                                         {"MUTL", "1"},
+                                                         {"CSpace", "Auto"},
+                                                         {"BandWidth", "1.5"},
+                                                         {"Tone1Limit", "1"},
+                                                         {"Tone1Len", "3"},
+                                                         {"BS_Period", "15"},
+                                                         {"BS_Duty", "1"},
+                                                         {"RecordMax", "4 sections (30 second)"},
+                                                         {"BatteryLow", ""},
+                                                         {"RSSI", "0.71"},
+                                                         {"AutoMonitor", "3.0"},
+                                                         {"AudioLock", "6.0"},
+                                                         {"ResetCon", "Auto Reset"},
+                                                         {"Delay", "8.0"},
+                                                         {"SYSSV", "1"},
+                                                         {"SYSAudio", "1"},
+                                                         {"SYSPTL", "0"},
+                                                         {"Reminder", "120 Second"},
+                                                         {"Tone3Len", "50"},
+                                                         {"RFDelay", "35"},
+                                                         {"RSSI2", "0.96"},
+                                                         {"NoiseLimit", "1"},
+                                                         {"GapMax", "5"},
+                                                         {"SSI", "0.80"},
+                                                         {"DecorderReset", "30.0"},
+                                                         {"VolumeLevel", "1"},
+                                                         {"FullTimeAutoMonitor", "0"},
+                                                         {"DelayFullTime", "6.0"},
+                                                         {"Squelch", "7"},
+                                                         {"PLLR", "00010011"},
+                                                         {"PLLN", "00158000"},
+                                                         {"NRSSIRpTM", "10"},
+                                                         {"MiniRecTime", "0"},
+                                                         {"T11", "669.9"},
+                                                         {"T21", "707.3"},
+                                                         {"T24", "1122.5"},
+                                                         {"T31", "330.5"},
+                                                         {"T32", "600.9"},
+                                                         {"Duty1", "1"},
+                                                         {"Duty2", "0"},
+                                                         {"W21", "4B95"},
+                                                         {"ModelTag", "MK842 V3.8.5"}};
+    for (const auto& [name, text] : shown)
+        EXPECT_EQ(FieldText(image, FieldNamed(name)), text) << name;
 }
 
 TEST(FieldTable, DefaultWordsCarryTheDecoderWordOfTheirTone) {
@@ -71,7 +128,8 @@ TEST(FieldTable, DefaultWordsCarryTheDecoderWordOfTheirTone) {
     for (int slot = 1; slot <= 8; ++slot) {
         for (const char family : {'1', '2'}) {
             const std::string suffix = std::string(1, family) + std::to_string(slot);
-            const auto tone = static_cast<std::uint16_t>(GetFieldCode(image, FieldNamed("T" + suffix)));
+            const auto tone =
+                static_cast<std::uint16_t>(GetFieldCode(image, FieldNamed("T" + suffix)));
             const auto word = GetFieldCode(image, FieldNamed("W" + suffix));
             EXPECT_EQ(word & 0x3FFF, ToneDecoderWord(tone) & 0x3FFFu) << suffix;
         }
@@ -110,8 +168,9 @@ TEST(FieldCodes, WriteOnlyTheirOwnBits) {
 
 TEST(FieldText, CodesOutsideTheirLists) {
     PagerImage image = DefaultImage();
-    const std::pair<const char*, int> outside[] = {
-        {"RecordMax", 3}, {"BandWidth", 16}, {"ResetCon", 6}, {"CSpace", 4}, {"AlertType1", 9}, {"BatteryLow", 103}};
+    const std::pair<const char*, int> outside[] = {{"RecordMax", 3},  {"BandWidth", 16},
+                                                   {"ResetCon", 6},   {"CSpace", 4},
+                                                   {"AlertType1", 9}, {"BatteryLow", 103}};
     for (const auto& [name, code] : outside) {
         PagerImage copy = image;
         SetFieldCode(copy, FieldNamed(name), static_cast<std::uint32_t>(code));

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "image/frequency.h"
+
+#include <gtest/gtest.h>
 
 namespace mk843nb {
 namespace {
@@ -16,10 +16,14 @@ TEST(Synthesizer, WorkedTable) {
         const char* plln;
     };
     const Case cases[] = {
-        {1590000, 12500, 1, 256, "00010011", 11008, "00158000"}, {1590000, 25000, 1, 128, "00008011", 5504, "000AC000"},
-        {1590125, 12500, 1, 256, "00010011", 11009, "00158080"}, {1590050, 5000, 1, 640, "00028011", 27521, "0035C080"},
-        {1590025, 2500, 1, 1280, "00050011", 55041, "006B8080"}, {1740000, 10000, 1, 320, "00014011", 15260, "001DCE00"},
-        {4620000, 12500, 2, 512, "00020011", 35248, "0044D800"}, {4620000, 6250, 2, 1024, "00040011", 70496, "0089B000"},
+        {1590000, 12500, 1, 256, "00010011", 11008, "00158000"},
+        {1590000, 25000, 1, 128, "00008011", 5504, "000AC000"},
+        {1590125, 12500, 1, 256, "00010011", 11009, "00158080"},
+        {1590050, 5000, 1, 640, "00028011", 27521, "0035C080"},
+        {1590025, 2500, 1, 1280, "00050011", 55041, "006B8080"},
+        {1740000, 10000, 1, 320, "00014011", 15260, "001DCE00"},
+        {4620000, 12500, 2, 512, "00020011", 35248, "0044D800"},
+        {4620000, 6250, 2, 1024, "00040011", 70496, "0089B000"},
         {4620000, 5000, 2, 1280, "00050011", 88120, "00AC1C00"},
     };
     for (const auto& c : cases) {
@@ -48,9 +52,10 @@ TEST(Synthesizer, OutOfBandFrequencyGivesDefinedWords) {
 }
 
 TEST(AutoSpacing, FirstDividingSpacingWins) {
-    const std::pair<std::int64_t, int> cases[] = {
-        {1590000, 32}, {1590125, 33}, {1590050, 36}, {1590025, 37}, {1590100, 34}, {1590625, 33}};
-    // A frequency in 100 Hz units on 6.25 kHz is always on 12.5 kHz too, so Auto never stops at 6.25 kHz.
+    const std::pair<std::int64_t, int> cases[] = {{1590000, 32}, {1590125, 33}, {1590050, 36},
+                                                  {1590025, 37}, {1590100, 34}, {1590625, 33}};
+    // A frequency in 100 Hz units on 6.25 kHz is always on 12.5 kHz too, so Auto never stops
+    // at 6.25 kHz.
     for (const auto& [f, code] : cases) {
         const auto found = FindAutoSpacing(f);
         ASSERT_TRUE(found) << f;
@@ -72,8 +77,10 @@ TEST(Band, LimitsAndMessage) {
     EXPECT_TRUE(InBand(1740000, Band::Low));
     EXPECT_FALSE(InBand(1349999, Band::Low));
     EXPECT_FALSE(InBand(1740001, Band::Low));
-    EXPECT_EQ(FrequencyRangeMessageText(Band::Low), "Frequency setting error(1350000 < = Frequency < =1740000 )");
-    EXPECT_EQ(FrequencyRangeMessageText(Band::High), "Frequency setting error(4000000 < = Frequency < =4990000 )");
+    EXPECT_EQ(FrequencyRangeMessageText(Band::Low),
+              "Frequency setting error(1350000 < = Frequency < =1740000 )");
+    EXPECT_EQ(FrequencyRangeMessageText(Band::High),
+              "Frequency setting error(4000000 < = Frequency < =4990000 )");
 
     PagerImage image = DefaultImage();
     EXPECT_EQ(BandOfImage(image), Band::Low);
@@ -86,8 +93,8 @@ TEST(Band, LimitsAndMessage) {
 
 TEST(ChannelSpaceList, IndexForEachBand) {
     EXPECT_EQ(CSpaceIndexForBand(Band::Low, 32), 2);
-    EXPECT_EQ(CSpaceIndexForBand(Band::Low, 2), 2);   // 6.25 kHz carried over shows Auto
-    EXPECT_EQ(CSpaceIndexForBand(Band::Low, 3), 0);   // 5 kHz shows 12.5 K
+    EXPECT_EQ(CSpaceIndexForBand(Band::Low, 2), 2);  // 6.25 kHz carried over shows Auto
+    EXPECT_EQ(CSpaceIndexForBand(Band::Low, 3), 0);  // 5 kHz shows 12.5 K
     EXPECT_EQ(CSpaceIndexForBand(Band::Low, 1), 1);
     EXPECT_EQ(CSpaceIndexForBand(Band::Low, 4), -1);
     EXPECT_EQ(CSpaceIndexForBand(Band::High, 33), 0);

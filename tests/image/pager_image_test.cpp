@@ -1,9 +1,9 @@
+#include "image/pager_image.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
-
-#include "image/pager_image.h"
 
 namespace mk843nb {
 namespace {

@@ -1,8 +1,8 @@
+#include "image/tones.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "image/tones.h"
 
 namespace mk843nb {
 namespace {
@@ -28,24 +28,26 @@ TEST(StandardToneTable, ShapeAndNames) {
 }
 
 TEST(NearestStandardTone, SnapsAndBreaksTiesUpward) {
-    const std::pair<int, int> cases[] = {{3310, 3305},  {10000, 10069}, {6000, 6009}, {2925, 2965},
-                                         {2885, 2885},  {24682, 24682}, {24345, 24010}, {24346, 24682}};
+    const std::pair<int, int> cases[] = {{3310, 3305},   {10000, 10069}, {6000, 6009},
+                                         {2925, 2965},   {2885, 2885},   {24682, 24682},
+                                         {24345, 24010}, {24346, 24682}};
     for (const auto& [q, tone] : cases) EXPECT_EQ(NearestStandardTone(q), tone) << q;
     EXPECT_EQ(NearestStandardTone(35000), std::nullopt);
     EXPECT_EQ(NearestStandardTone(0), std::nullopt);
 }
 
 TEST(NearestStandardTone, EveryStandardRangeToneFindsOne) {
-    for (int q = kStandardToneLowest; q <= kStandardToneHighest; ++q) ASSERT_TRUE(NearestStandardTone(q)) << q;
+    for (int q = kStandardToneLowest; q <= kStandardToneHighest; ++q)
+        ASSERT_TRUE(NearestStandardTone(q)) << q;
 }
 
 ToneSpacingContext OtherCallAt(std::int32_t code, bool on) {
     ToneSpacingContext context;
-    context.editedTone = 1;                    // editing TONE1 of call 1
-    context.lastToneCodes[1] = code;           // TONE1 of call 2
-    context.lastToneCodes[5] = 20000;          // TONE2 of call 2, far away
+    context.editedTone = 1;            // editing TONE1 of call 1
+    context.lastToneCodes[1] = code;   // TONE1 of call 2
+    context.lastToneCodes[5] = 20000;  // TONE2 of call 2, far away
     context.callOn = {true, on, false, false};
-    context.lastToneCodes[4] = 30000;          // the partner of the edited tone
+    context.lastToneCodes[4] = 30000;  // the partner of the edited tone
     return context;
 }
 
@@ -59,12 +61,15 @@ TEST(ToneSpacingOk, BoundsAreAllowed) {
 TEST(ToneSpacingOk, BoundsAreAllowedAtEverySpacing) {
     struct Case {
         std::uint8_t toneSpacing;
-        std::int32_t other;  // the switched-on tone of call 2
+        std::int32_t other;      // the switched-on tone of call 2
         std::int32_t low, high;  // exactly other -/+ other x ToneSpacing / 1000
     };
     // Bounds whose single-precision value would fall outside them in wider arithmetic.
-    const Case cases[] = {{1, 3000, 2997, 3003}, {15, 3200, 3152, 3248}, {15, 3600, 3546, 3654},
-                          {31, 4000, 3876, 4124}, {15, 10000, 9850, 10150}};
+    const Case cases[] = {{1, 3000, 2997, 3003},
+                          {15, 3200, 3152, 3248},
+                          {15, 3600, 3546, 3654},
+                          {31, 4000, 3876, 4124},
+                          {15, 10000, 9850, 10150}};
     for (const Case& c : cases) {
         auto context = OtherCallAt(c.other, true);
         context.toneSpacing = c.toneSpacing;
@@ -85,9 +90,9 @@ TEST(ToneSpacingOk, PartnerTakesPartAndEditedToneIsSkipped) {
     context.callOn = {true, false, false, false};
     context.lastToneCodes[0] = 10000;  // TONE1 of call 1
     context.lastToneCodes[4] = 9000;
-    context.editedTone = 5;            // TONE2 of call 1
+    context.editedTone = 5;  // TONE2 of call 1
     EXPECT_FALSE(ToneSpacingOk(10100, context));
-    context.editedTone = 1;            // editing TONE1 itself: its own old value does not count
+    context.editedTone = 1;  // editing TONE1 itself: its own old value does not count
     EXPECT_TRUE(ToneSpacingOk(10100, context));
 }
 
@@ -108,8 +113,10 @@ TEST(ToneSpacing, MarkersAndMessage) {
     EXPECT_EQ(EditedToneOfMarkers(0, 2, 1), 6);
     EXPECT_EQ(EditedToneOfMarkers(0, 0, 0), 0);
     EXPECT_EQ(ToneSpacingMessageText(15),
-              "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in the same call address "
-              "should not be the same.\n[2]Any two tones should be separated by minimum of 1.5%. \n\nThe original "
+              "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in the "
+              "same call address "
+              "should not be the same.\n[2]Any two tones should be separated by minimum of 1.5%. "
+              "\n\nThe original "
               "tone frequency is restored.");
     EXPECT_NE(ToneSpacingMessageText(31).find("minimum of 3.1%. "), std::string::npos);
     EXPECT_NE(ToneSpacingMessageText(1).find("minimum of 0.1%. "), std::string::npos);

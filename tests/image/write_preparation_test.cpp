@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "image/write_preparation.h"
+
+#include <gtest/gtest.h>
 
 namespace mk843nb {
 namespace {
@@ -10,7 +10,8 @@ TEST(PrepareImageForWrite, GroupPrioritiesCopiedOnlyForFirmware186) {
         std::uint8_t major, minor;
         std::uint8_t byte104, byte106;
     };
-    const Case cases[] = {{1, 86, 0x85, 0x03}, {1, 85, 0x05, 0x03}, {1, 87, 0x05, 0x03}, {0, 0, 0x05, 0x03}};
+    const Case cases[] = {
+        {1, 86, 0x85, 0x03}, {1, 85, 0x05, 0x03}, {1, 87, 0x05, 0x03}, {0, 0, 0x05, 0x03}};
     for (const auto& c : cases) {
         PagerImage image = DefaultImage();
         image[104] = 0x05;  // no priority, other bits kept

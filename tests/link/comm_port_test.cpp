@@ -4,8 +4,8 @@
 #include "link/comm_port.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -58,7 +58,8 @@ TEST_F(PtyFixture, BytesCrossTheLineBothWaysUnchanged) {
     port.Write(all);
     const std::string seen = ReadMaster(all.size());
     ASSERT_EQ(seen.size(), all.size());
-    EXPECT_TRUE(std::equal(all.begin(), all.end(), reinterpret_cast<const std::uint8_t*>(seen.data())));
+    EXPECT_TRUE(
+        std::equal(all.begin(), all.end(), reinterpret_cast<const std::uint8_t*>(seen.data())));
 
     ASSERT_EQ(write(master, all.data(), all.size()), 256);
     std::array<std::uint8_t, 256> back{};

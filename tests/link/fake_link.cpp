@@ -7,7 +7,9 @@
 namespace mk843nb::test {
 namespace {
 
-bool Has(const std::vector<int>& list, int n) { return std::find(list.begin(), list.end(), n) != list.end(); }
+bool Has(const std::vector<int>& list, int n) {
+    return std::find(list.begin(), list.end(), n) != list.end();
+}
 
 // A request is whole once its length byte says so: 15 bytes plus the count at offset 12.
 std::size_t FrameSize(const Bytes& pending) { return pending.size() > 12 ? 15u + pending[12] : 0u; }
@@ -25,7 +27,8 @@ Bytes FakeBoard::Answer(const Bytes& request) {
     Bytes reply(kPreamble.begin(), kPreamble.end());
     if (request[11] == kReadSubCommand) {
         const unsigned count = request[15];
-        reply.insert(reply.end(), {kCommandByte, kReadSubCommand, static_cast<std::uint8_t>(count)});
+        reply.insert(reply.end(),
+                     {kCommandByte, kReadSubCommand, static_cast<std::uint8_t>(count)});
         for (unsigned i = 0; i < count; ++i) reply.push_back(memory[(address + i) % kImageSize]);
         std::uint16_t sum = FrameChecksum(reply, reply.size());
         if (Has(badChecksum, number)) ++sum;
@@ -47,7 +50,8 @@ void FakeChannel::Configure(std::uint32_t rate, const std::string& portName, int
     format = fmt;
     name_ = portName;
     auto it = boards_.find(portName);
-    if (it == boards_.end()) throw ECommError{CommErrorCode::CannotOpen, 2, "No such file or directory", false};
+    if (it == boards_.end())
+        throw ECommError{CommErrorCode::CannotOpen, 2, "No such file or directory", false};
     FakeBoard& board = *it->second;
     if (board.openError) throw *board.openError;
     const int number = ++board.opens;
@@ -83,8 +87,8 @@ void FakeChannel::Write(std::span<const std::uint8_t> bytes) {
 
 std::size_t FakeChannel::BytesAvailable() {
     RequireOpen();
-    return static_cast<std::size_t>(
-        std::count_if(line_.begin(), line_.end(), [&](const Timed& t) { return t.at <= clock_.now; }));
+    return static_cast<std::size_t>(std::count_if(
+        line_.begin(), line_.end(), [&](const Timed& t) { return t.at <= clock_.now; }));
 }
 
 std::size_t FakeChannel::ReadNext(std::span<std::uint8_t> out, int timeoutMs) {
@@ -116,7 +120,8 @@ PagerImage PagerMemory(std::uint8_t major, std::uint8_t minor, const std::string
     PagerImage memory = DefaultImage();
     memory[1] = major;
     memory[2] = minor;
-    std::fill(memory.begin() + kModelTagOffset, memory.begin() + kModelTagOffset + kModelTagSize, 0);
+    std::fill(memory.begin() + kModelTagOffset, memory.begin() + kModelTagOffset + kModelTagSize,
+              0);
     std::copy(model.begin(), model.end(), memory.begin() + kModelTagOffset);
     StoreChecksum(memory);
     return memory;

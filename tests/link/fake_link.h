@@ -36,18 +36,18 @@ public:
 // A board with a pager, as one port shows it.
 struct FakeBoard {
     PagerImage memory{};
-    bool silent = false;                      // answers nothing
-    int msPerByte = 1;                        // reply pacing
-    std::optional<ECommError> openError;      // every Configure fails with this
-    std::map<int, ECommError> openErrors;     // open number (from 1) -> Configure fails with this
+    bool silent = false;                   // answers nothing
+    int msPerByte = 1;                     // reply pacing
+    std::optional<ECommError> openError;   // every Configure fails with this
+    std::map<int, ECommError> openErrors;  // open number (from 1) -> Configure fails with this
     // Faults by request number, counted from 1 across the board's life.
-    std::map<int, int> gapBeforeLastByteMs;   // request -> silence before the reply's last byte
-    std::vector<int> noAnswer;                // requests left unanswered
-    std::vector<int> badChecksum;             // read replies with the sum off by one
-    std::vector<int> badAck;                  // write replies with status 0x07 instead of 0x06
-    int failOnRequest = 0;                    // this request raises ECommError 9 (device gone)
+    std::map<int, int> gapBeforeLastByteMs;  // request -> silence before the reply's last byte
+    std::vector<int> noAnswer;               // requests left unanswered
+    std::vector<int> badChecksum;            // read replies with the sum off by one
+    std::vector<int> badAck;                 // write replies with status 0x07 instead of 0x06
+    int failOnRequest = 0;                   // this request raises ECommError 9 (device gone)
 
-    std::vector<Bytes> requests;              // every request received, whole
+    std::vector<Bytes> requests;  // every request received, whole
     int opens = 0;
 
     // The reply the board sends to one whole request (empty for none).
@@ -57,7 +57,8 @@ struct FakeBoard {
 // The channel the link opens; Configure looks the port name up among the boards.
 class FakeChannel : public ByteChannel {
 public:
-    FakeChannel(FakeClock& clock, std::map<std::string, FakeBoard*>& boards, std::vector<FakeChannel*>& live)
+    FakeChannel(FakeClock& clock, std::map<std::string, FakeBoard*>& boards,
+                std::vector<FakeChannel*>& live)
         : clock_(clock), boards_(boards), live_(live) {
         live_.push_back(this);
     }
@@ -97,7 +98,9 @@ struct FakeLine {
     std::map<std::string, FakeBoard*> boards;
     std::vector<FakeChannel*> channels;  // the channels the link holds now
 
-    std::unique_ptr<ByteChannel> Make() { return std::make_unique<FakeChannel>(clock, boards, channels); }
+    std::unique_ptr<ByteChannel> Make() {
+        return std::make_unique<FakeChannel>(clock, boards, channels);
+    }
 };
 
 // The pager memory as shipped, with the version, a model text and a right checksum.

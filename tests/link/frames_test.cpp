@@ -13,7 +13,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes WithPreamble(Bytes tail) {
     Bytes frame(kPreamble.size() + tail.size());
-    std::copy(tail.begin(), tail.end(), std::copy(kPreamble.begin(), kPreamble.end(), frame.begin()));
+    std::copy(tail.begin(), tail.end(),
+              std::copy(kPreamble.begin(), kPreamble.end(), frame.begin()));
     return frame;
 }
 
@@ -36,18 +37,20 @@ TEST_P(ReadRequestTest, BytesAreTheBoardsRequests) {
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, ReadRequestTest,
-    testing::Values(RequestCase{"ping", 0, 0, {0x33, 0x52, 0x03, 0x00, 0x00, 0x00, 0x00, 0x88}},
-                    RequestCase{"firmware version", 1, 2, {0x33, 0x52, 0x03, 0x00, 0x01, 0x02, 0x00, 0x8B}},
-                    RequestCase{"model", 240, 14, {0x33, 0x52, 0x03, 0x00, 0xF0, 0x0E, 0x01, 0x86}},
-                    RequestCase{"block at 0", 0, 128, {0x33, 0x52, 0x03, 0x00, 0x00, 0x80, 0x01, 0x08}},
-                    RequestCase{"block at 128", 128, 128, {0x33, 0x52, 0x03, 0x00, 0x80, 0x80, 0x01, 0x88}}));
+    testing::Values(
+        RequestCase{"ping", 0, 0, {0x33, 0x52, 0x03, 0x00, 0x00, 0x00, 0x00, 0x88}},
+        RequestCase{"firmware version", 1, 2, {0x33, 0x52, 0x03, 0x00, 0x01, 0x02, 0x00, 0x8B}},
+        RequestCase{"model", 240, 14, {0x33, 0x52, 0x03, 0x00, 0xF0, 0x0E, 0x01, 0x86}},
+        RequestCase{"block at 0", 0, 128, {0x33, 0x52, 0x03, 0x00, 0x00, 0x80, 0x01, 0x08}},
+        RequestCase{"block at 128", 128, 128, {0x33, 0x52, 0x03, 0x00, 0x80, 0x80, 0x01, 0x88}}));
 
 TEST(WriteRequest, CarriesEightImageBytesAndTheirSum) {
     PagerImage image{};
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     const Bytes frame = BuildWriteRequest(image, 248, 8);
     ASSERT_EQ(frame.size(), 25u);
-    EXPECT_EQ(Bytes(frame.begin(), frame.begin() + 15), WithPreamble({0x33, 0x53, 0x0A, 0x00, 0xF8}));
+    EXPECT_EQ(Bytes(frame.begin(), frame.begin() + 15),
+              WithPreamble({0x33, 0x53, 0x0A, 0x00, 0xF8}));
     unsigned sum = 0x33 + 0x53 + 0x0A + 0x00 + 0xF8;
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(frame[15 + i], image[248 + i]);
@@ -98,9 +101,10 @@ TEST(FirmwareVersion, TextAndTwoDecimalNumber) {
         const char* text;
         int hundredths;
     };
-    for (const Case& c : {Case{1, 83, "1.83", 183}, Case{1, 5, "1.5", 150}, Case{1, 100, "1.100", 110},
-                          Case{1, 123, "1.123", 112}, Case{1, 125, "1.125", 113}, Case{1, 86, "1.86", 186},
-                          Case{2, 0, "2.0", 200}, Case{0, 255, "0.255", 26}}) {
+    for (const Case& c :
+         {Case{1, 83, "1.83", 183}, Case{1, 5, "1.5", 150}, Case{1, 100, "1.100", 110},
+          Case{1, 123, "1.123", 112}, Case{1, 125, "1.125", 113}, Case{1, 86, "1.86", 186},
+          Case{2, 0, "2.0", 200}, Case{0, 255, "0.255", 26}}) {
         const auto v = FirmwareVersion::Of(c.major, c.minor);
         EXPECT_EQ(v.Text(), c.text);
         EXPECT_EQ(v.Hundredths(), c.hundredths) << c.text;

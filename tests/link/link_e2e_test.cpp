@@ -30,9 +30,12 @@ struct SimFixture : testing::Test {
     LinkOutcome Run(LinkCommand command, const std::string& path, PagerImage& image) {
         auto session = Session(path);
         switch (command) {
-        case LinkCommand::Read: return session->Read(image, false);
-        case LinkCommand::Write: return session->Write(image);
-        case LinkCommand::Verify: return session->Verify(image, false);
+            case LinkCommand::Read:
+                return session->Read(image, false);
+            case LinkCommand::Write:
+                return session->Write(image);
+            case LinkCommand::Verify:
+                return session->Verify(image, false);
         }
         return {};
     }
@@ -56,9 +59,10 @@ TEST_F(SimFixture, ReadTakesThePagersImageWithTheExactRequests) {
     const LinkOutcome out = Run(LinkCommand::Read, sim.DevicePath(), image);
     EXPECT_EQ(out.message, ReadSuccessMessage());
     EXPECT_EQ(image, SimImage(1, 86));
-    EXPECT_EQ(sim.Received(), (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
-                                                   BuildReadRequest(240, 14), BuildReadRequest(0, 128),
-                                                   BuildReadRequest(128, 128)}));
+    EXPECT_EQ(sim.Received(),
+              (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
+                                  BuildReadRequest(240, 14), BuildReadRequest(0, 128),
+                                  BuildReadRequest(128, 128)}));
 }
 
 TEST_F(SimFixture, WrittenImageIsWhatThePagerHoldsAndVerifies) {
@@ -106,27 +110,53 @@ TEST_P(FaultMatrix, EachFaultEndsInItsMessage) {
     EXPECT_FALSE(out.success);
     EXPECT_EQ(sim.Received().size(), c.requests) << c.what;
     if (c.command == LinkCommand::Read) {
-        EXPECT_TRUE(std::equal(image.begin() + 3, image.end(), before.begin() + 3)) << c.what << ": image kept";
+        EXPECT_TRUE(std::equal(image.begin() + 3, image.end(), before.begin() + 3))
+            << c.what << ": image kept";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FaultMatrix,
-    testing::Values(
-        FaultCase{"no board", LinkCommand::Verify, {"--fault", "no-answer:1"},
-                  BoardNotRespondingMessage(LinkCommand::Verify), 1},
-        FaultCase{"another model", LinkCommand::Read, {"--model", "XY V1"}, NotThisModelMessage("XY V1"), 3},
-        FaultCase{"bad block sum", LinkCommand::Read, {"--fault", "bad-checksum:5"}, ReadErrorMessage(), 5},
-        FaultCase{"reply with a 3 s gap", LinkCommand::Read, {"--fault", "gap:4:3300:60"}, ReadErrorMessage(), 4},
-        FaultCase{"1.82 with Reminder off", LinkCommand::Write, {"--version", "1.82", "--model", ""},
-                  ReminderVersionMessage(), 2},
-        FaultCase{"write not acknowledged", LinkCommand::Write, {"--fault", "bad-ack:9"}, WriteErrorMessage(), 9},
-        FaultCase{"verify block bad", LinkCommand::Write, {"--fault", "bad-checksum:37"}, VerifyErrorMessage(), 37}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix,
+                         testing::Values(FaultCase{"no board",
+                                                   LinkCommand::Verify,
+                                                   {"--fault", "no-answer:1"},
+                                                   BoardNotRespondingMessage(LinkCommand::Verify),
+                                                   1},
+                                         FaultCase{"another model",
+                                                   LinkCommand::Read,
+                                                   {"--model", "XY V1"},
+                                                   NotThisModelMessage("XY V1"),
+                                                   3},
+                                         FaultCase{"bad block sum",
+                                                   LinkCommand::Read,
+                                                   {"--fault", "bad-checksum:5"},
+                                                   ReadErrorMessage(),
+                                                   5},
+                                         FaultCase{"reply with a 3 s gap",
+                                                   LinkCommand::Read,
+                                                   {"--fault", "gap:4:3300:60"},
+                                                   ReadErrorMessage(),
+                                                   4},
+                                         FaultCase{"1.82 with Reminder off",
+                                                   LinkCommand::Write,
+                                                   {"--version", "1.82", "--model", ""},
+                                                   ReminderVersionMessage(),
+                                                   2},
+                                         FaultCase{"write not acknowledged",
+                                                   LinkCommand::Write,
+                                                   {"--fault", "bad-ack:9"},
+                                                   WriteErrorMessage(),
+                                                   9},
+                                         FaultCase{"verify block bad",
+                                                   LinkCommand::Write,
+                                                   {"--fault", "bad-checksum:37"},
+                                                   VerifyErrorMessage(),
+                                                   37}),
+                         [](const auto& info) {
+                             std::string name = info.param.what;
+                             for (char& ch : name)
+                                 ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             return name;
+                         });
 
 TEST_F(SimFixture, ImageChecksumRulesFollowTheFirmware) {
     PagerImage bad = SimImage(1, 80);
@@ -140,7 +170,8 @@ TEST_F(SimFixture, ImageChecksumRulesFollowTheFirmware) {
         EXPECT_EQ(image[255], bad[255]) << "older firmware without model text: taken as it is";
     }
     {
-        SimProcess sim({"--baud", "0", "--image", file, "--version", "1.80", "--model", "MK842 V3.8.5"});
+        SimProcess sim(
+            {"--baud", "0", "--image", file, "--version", "1.80", "--model", "MK842 V3.8.5"});
         PagerImage image{};
         EXPECT_EQ(Run(LinkCommand::Read, sim.DevicePath(), image).message, ChecksumErrorMessage());
     }
@@ -158,7 +189,8 @@ TEST_F(SimFixture, HangUpMidTransferStopsWithTheSystemsReason) {
     // Whether the hang-up shows as a device error or as silence depends on when
     // the program notices it; either way the command stops cleanly.
     if (out.serialFailure) {
-        EXPECT_EQ(out.message->text.rfind("Read stopped: the serial port failed", 0), 0u) << out.message->text;
+        EXPECT_EQ(out.message->text.rfind("Read stopped: the serial port failed", 0), 0u)
+            << out.message->text;
     } else {
         EXPECT_EQ(out.message, ReadErrorMessage());
     }

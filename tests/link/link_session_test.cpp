@@ -46,17 +46,20 @@ TEST_F(SessionFixture, ReadReplacesTheImageAndRestoresTheWindow) {
         EXPECT_TRUE(out.imageReplaced);
         EXPECT_EQ(target, board.memory);
         EXPECT_EQ(out.message, (Message{MessageKind::Information, "Read Success !"}));
-        EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting), "  Reading Now ......", " Ready"}));
+        EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting),
+                                                            "  Reading Now ......", " Ready"}));
         EXPECT_EQ(hooks.windowEnabled, (std::vector<bool>{false, true}));
         ASSERT_EQ(hooks.menus.size(), 2u);
         EXPECT_EQ(hooks.menus[0], (PagerMenuItems{false, false, false}));
-        EXPECT_EQ(hooks.menus[1], (PagerMenuItems{true, !modifyMode, true})) << "Write1 follows the edit mode";
+        EXPECT_EQ(hooks.menus[1], (PagerMenuItems{true, !modifyMode, true}))
+            << "Write1 follows the edit mode";
         EXPECT_EQ(out.menuItems, hooks.menus[1]);
         EXPECT_EQ(hooks.ranges.back(), (std::pair{0, 256}));
         EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
-        EXPECT_EQ(board.requests, (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
-                                                      BuildReadRequest(240, 14), BuildReadRequest(0, 128),
-                                                      BuildReadRequest(128, 128)}));
+        EXPECT_EQ(board.requests,
+                  (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
+                                      BuildReadRequest(240, 14), BuildReadRequest(0, 128),
+                                      BuildReadRequest(128, 128)}));
         EXPECT_FALSE(session.Port().IsOpen());
         EXPECT_EQ(line.channels.back()->baudRate, 9600u);
         EXPECT_EQ(line.channels.back()->format, 1);
@@ -105,17 +108,31 @@ const Message kReadSuccess{MessageKind::Information, "Read Success !"};
 INSTANTIATE_TEST_SUITE_P(
     Faults, ReadFailureTest,
     testing::Values(
-        ReadFailure{"another model", 1, 86, "XY V1", kNoFault,
-                    {MessageKind::Plain, "This model is not MK842. This model is XY V1."}, false},
-        ReadFailure{"no answer to the model query", 1, 86, "MK842", [](FakeBoard& b) { b.noAnswer = {3}; },
-                    {MessageKind::Plain, "This model is not MK842. This model is ."}, false},
-        ReadFailure{"first block silent", 1, 86, "MK842", [](FakeBoard& b) { b.noAnswer = {4}; }, kReadError, false},
-        ReadFailure{"second block bad sum", 1, 86, "MK842", [](FakeBoard& b) { b.badChecksum = {5}; }, kReadError,
+        ReadFailure{"another model",
+                    1,
+                    86,
+                    "XY V1",
+                    kNoFault,
+                    {MessageKind::Plain, "This model is not MK842. This model is XY V1."},
                     false},
+        ReadFailure{"no answer to the model query",
+                    1,
+                    86,
+                    "MK842",
+                    [](FakeBoard& b) { b.noAnswer = {3}; },
+                    {MessageKind::Plain, "This model is not MK842. This model is ."},
+                    false},
+        ReadFailure{"first block silent", 1, 86, "MK842", [](FakeBoard& b) { b.noAnswer = {4}; },
+                    kReadError, false},
+        ReadFailure{"second block bad sum", 1, 86, "MK842",
+                    [](FakeBoard& b) { b.badChecksum = {5}; }, kReadError, false},
         ReadFailure{"image checksum", 1, 86, "MK842 V3.8.5", kBadImageSum, kChecksumError, false},
-        ReadFailure{"1.80 without model text takes any checksum", 1, 80, "", kBadImageSum, kReadSuccess, true},
-        ReadFailure{"1.80 with model text checks it", 1, 80, "MK842 V3.8.5", kBadImageSum, kChecksumError, false},
-        ReadFailure{"1.83 without model text checks it", 1, 83, "", kBadImageSum, kChecksumError, false}));
+        ReadFailure{"1.80 without model text takes any checksum", 1, 80, "", kBadImageSum,
+                    kReadSuccess, true},
+        ReadFailure{"1.80 with model text checks it", 1, 80, "MK842 V3.8.5", kBadImageSum,
+                    kChecksumError, false},
+        ReadFailure{"1.83 without model text checks it", 1, 83, "", kBadImageSum, kChecksumError,
+                    false}));
 
 TEST_F(SessionFixture, NoBoardAnsweringLeavesMenusAndImage) {
     board.silent = true;
@@ -126,7 +143,8 @@ TEST_F(SessionFixture, NoBoardAnsweringLeavesMenusAndImage) {
                                 : command == LinkCommand::Write ? session.Write(image)
                                                                 : session.Verify(image, true);
         EXPECT_EQ(out.message, BoardNotRespondingMessage(command));
-        EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting), std::string(kReady)}));
+        EXPECT_EQ(hooks.statuses,
+                  (std::vector<std::string>{std::string(kBoardTesting), std::string(kReady)}));
         EXPECT_TRUE(hooks.menus.empty()) << "menu items as before";
         EXPECT_FALSE(out.menuItems.has_value());
         EXPECT_EQ(hooks.windowEnabled, (std::vector<bool>{false, true}));
@@ -134,9 +152,11 @@ TEST_F(SessionFixture, NoBoardAnsweringLeavesMenusAndImage) {
         EXPECT_FALSE(session.Port().IsOpen());
     }
     EXPECT_EQ(BoardNotRespondingMessage(LinkCommand::Read).text,
-              "The Board is not responding ! \nPlease check your programer ready\n and COM port connect properly !");
+              "The Board is not responding ! \nPlease check your programer ready\n and COM port "
+              "connect properly !");
     EXPECT_EQ(BoardNotRespondingMessage(LinkCommand::Verify).text,
-              "The Board is not responding ! \nPlease check your programer ready \nand COM port connect properly !");
+              "The Board is not responding ! \nPlease check your programer ready \nand COM port "
+              "connect properly !");
 }
 
 TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
@@ -144,8 +164,9 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
         CommErrorCode code;
         const char* text;
     };
-    for (const Case& c : {Case{CommErrorCode::CannotOpen, "Error opening comm port. Port already in use?"},
-                          Case{CommErrorCode::SettingsRefused, "Error opening comm port."}}) {
+    for (const Case& c :
+         {Case{CommErrorCode::CannotOpen, "Error opening comm port. Port already in use?"},
+          Case{CommErrorCode::SettingsRefused, "Error opening comm port."}}) {
         hooks = {};
         board.opens = 0;
         board.openErrors = {{2, ECommError{c.code, 16, "Device or resource busy", false}}};
@@ -177,16 +198,19 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
     EXPECT_EQ(StoredChecksum(image), ImageChecksum(image));
     EXPECT_EQ(board.requests.size(), 3u + 32u + 2u);
     for (int frame = 0; frame < 32; ++frame) {
-        EXPECT_EQ(board.requests[3 + frame], BuildWriteRequest(image, static_cast<std::uint16_t>(frame * 8), 8));
+        EXPECT_EQ(board.requests[3 + frame],
+                  BuildWriteRequest(image, static_cast<std::uint16_t>(frame * 8), 8));
     }
     EXPECT_EQ(std::count(line.clock.delays.begin(), line.clock.delays.end(), kWritePauseMs), 32);
     EXPECT_EQ(hooks.panel2Clears, 1);
-    EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting), "  Write Now ......",
-                                                        "  Verify Now ......", "  Ready ....."}));
+    EXPECT_EQ(hooks.statuses,
+              (std::vector<std::string>{std::string(kBoardTesting), "  Write Now ......",
+                                        "  Verify Now ......", "  Ready ....."}));
     EXPECT_EQ(out.menuItems, (PagerMenuItems{true, true, true}));
 
     hooks = {};
-    EXPECT_EQ(session.Verify(image, true).message, (Message{MessageKind::Information, "Verify Sucess !"}));
+    EXPECT_EQ(session.Verify(image, true).message,
+              (Message{MessageKind::Information, "Verify Sucess !"}));
     EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
     image[100] ^= 1;
     EXPECT_EQ(session.Verify(image, true).message, (Message{MessageKind::Stop, "Verify Error !"}));
@@ -198,7 +222,8 @@ TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) 
     const PagerImage before = image;
     const LinkOutcome out = session.Write(image);
     EXPECT_EQ(out.message->text,
-              "The version before 1.83, Reminder function cannot be disabled. \nPlease select 'Reminder' option again !");
+              "The version before 1.83, Reminder function cannot be disabled. \nPlease select "
+              "'Reminder' option again !");
     EXPECT_EQ(out.message->kind, MessageKind::Exclamation);
     EXPECT_EQ(board.requests.size(), 2u) << "ping and version only";
     EXPECT_EQ(image, Unchanged(before));
@@ -246,8 +271,8 @@ TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
         EXPECT_TRUE(out.serialFailure);
         ASSERT_TRUE(out.message);
         EXPECT_EQ(out.message->kind, MessageKind::Stop);
-        EXPECT_EQ(out.message->text,
-                  std::string(CommandName(command)) + " stopped: the serial port failed (Input/output error).");
+        EXPECT_EQ(out.message->text, std::string(CommandName(command)) +
+                                         " stopped: the serial port failed (Input/output error).");
         EXPECT_EQ(hooks.windowEnabled.back(), true);
         EXPECT_EQ(out.menuItems, (PagerMenuItems{true, true, true}));
         EXPECT_EQ(hooks.positions.back(), 0);
@@ -274,7 +299,8 @@ struct SearchFixture : SessionFixture {
 
 TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
     boards[0].silent = true;
-    boards[1].openError = ECommError{CommErrorCode::CannotOpen, 16, "Device or resource busy", false};
+    boards[1].openError =
+        ECommError{CommErrorCode::CannotOpen, 16, "Device or resource busy", false};
     boards[3].silent = true;
     // ttyS5 has no device at all.
     const auto start = line.clock.now;
@@ -286,7 +312,8 @@ TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
     const auto elapsed = line.clock.now - start;
     EXPECT_GE(elapsed, kSilenceLimitMs) << "ttyS0 had to stay silent first";
     EXPECT_LT(elapsed, 3500);
-    for (int i : {0, 2, 3, 4}) EXPECT_EQ(boards[i].requests, std::vector<Bytes>{BuildReadRequest(0, 0)}) << i;
+    for (int i : {0, 2, 3, 4})
+        EXPECT_EQ(boards[i].requests, std::vector<Bytes>{BuildReadRequest(0, 0)}) << i;
     for (auto* channel : line.channels) {
         if (channel != &session.Port()) {
             EXPECT_FALSE(channel->IsOpen());

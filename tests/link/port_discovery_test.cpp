@@ -46,7 +46,8 @@ TEST(BuildPortTable, FewerThanTwoReportedAddsTheClassicNamesWithoutLosingTheRepo
 TEST(BuildPortTable, UserPathsAreAddedAndTheFirstIsSelected) {
     const auto table = BuildPortTable({{"ttyS0", ""}, {"ttyUSB0", ""}},
                                       {"/dev/pts/7", "/dev/ttyUSB0", "/dev/pts/7", "/dev/pts/9"});
-    EXPECT_EQ(Names(table), (std::vector<std::string>{"ttyS0", "ttyUSB0", "/dev/pts/7", "/dev/pts/9"}));
+    EXPECT_EQ(Names(table),
+              (std::vector<std::string>{"ttyS0", "ttyUSB0", "/dev/pts/7", "/dev/pts/9"}));
     EXPECT_EQ(table.selected, 2);
 
     const auto listed = BuildPortTable({{"ttyS0", ""}, {"ttyUSB0", ""}}, {"/dev/ttyUSB0"});

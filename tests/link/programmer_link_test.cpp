@@ -99,12 +99,12 @@ TEST_F(LinkFixture, ModelAnswers) {
         ModelAnswer answer;
         std::string modelText;
     };
-    for (const Case& c : {Case{"MK842 V3.8.5", ModelAnswer::ThisModel, "before"},
-                          Case{"MK842", ModelAnswer::ThisModel, "before"},
-                          Case{"", ModelAnswer::NoModelText, ""},
-                          Case{"XY V1", ModelAnswer::OtherOrNone, "XY V1"},
-                          Case{"MK84 2", ModelAnswer::OtherOrNone, "MK84 2"},
-                          Case{"ABCDEFGHIJKLMN", ModelAnswer::OtherOrNone, "ABCDEFGHIJKLMN"}}) {
+    for (const Case& c :
+         {Case{"MK842 V3.8.5", ModelAnswer::ThisModel, "before"},
+          Case{"MK842", ModelAnswer::ThisModel, "before"}, Case{"", ModelAnswer::NoModelText, ""},
+          Case{"XY V1", ModelAnswer::OtherOrNone, "XY V1"},
+          Case{"MK84 2", ModelAnswer::OtherOrNone, "MK84 2"},
+          Case{"ABCDEFGHIJKLMN", ModelAnswer::OtherOrNone, "ABCDEFGHIJKLMN"}}) {
         board.memory = PagerMemory(1, 86, c.tag);
         std::string modelText = "before";
         EXPECT_EQ(Link().QueryModel(modelText), c.answer) << c.tag;

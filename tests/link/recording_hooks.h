@@ -13,12 +13,15 @@ struct RecordingHooks : LinkHooks {
     void ClearStatusPanel2() override { ++panel2Clears; }
     void SetWindowEnabled(bool enabled) override { windowEnabled.push_back(enabled); }
     void SetMenuItems(const PagerMenuItems& items) override { menus.push_back(items); }
-    void SetProgressRange(int minimum, int maximum) override { ranges.emplace_back(minimum, maximum); }
+    void SetProgressRange(int minimum, int maximum) override {
+        ranges.emplace_back(minimum, maximum);
+    }
     void SetProgress(int position) override { positions.push_back(position); }
     void RepaintProgress() override { ++repaints; }
     void ShowVersion(std::string_view text) override { versions.emplace_back(text); }
     void SelectPort(int index) override { selectedPorts.push_back(index); }
-    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes, std::int64_t) override {
+    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                    std::int64_t) override {
         if (direction == FrameDirection::Sent) sent.emplace_back(bytes.begin(), bytes.end());
     }
 

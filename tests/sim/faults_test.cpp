@@ -1,8 +1,8 @@
+#include "faults.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-
-#include "faults.h"
 
 namespace mk843nb::sim {
 namespace {
@@ -37,8 +37,9 @@ TEST(ParseFault, ReadsEveryKind) {
 }
 
 TEST(ParseFault, RefusesWhatItCannotRead) {
-    for (const char* text : {"", "silence", "gap", "gap:3", "gap:0:100", "gap:3:-5", "gap:3:1:2:3", "bad-ack",
-                             "bad-ack:0", "bad-ack:x", "hangup:3:4", "no-answer:", "bad-checksum:3 "}) {
+    for (const char* text :
+         {"", "silence", "gap", "gap:3", "gap:0:100", "gap:3:-5", "gap:3:1:2:3", "bad-ack",
+          "bad-ack:0", "bad-ack:x", "hangup:3:4", "no-answer:", "bad-checksum:3 "}) {
         SCOPED_TRACE(text);
         EXPECT_THROW(ParseFault(text), std::invalid_argument);
     }

@@ -1,10 +1,11 @@
+#include "pager_memory.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
-#include "pager_memory.h"
 #include "test_files.h"
 
 namespace mk843nb::sim {
@@ -15,14 +16,15 @@ TEST(FirmwareVersionText, ReadsMajorAndMinorAsWholeNumbers) {
         const char* text;
         int major, minor;
     };
-    for (const Case& c : {Case{"1.86", 1, 86}, Case{"1.5", 1, 5}, Case{"1.100", 1, 100}, Case{"0.0", 0, 0},
-                          Case{"255.255", 255, 255}}) {
+    for (const Case& c : {Case{"1.86", 1, 86}, Case{"1.5", 1, 5}, Case{"1.100", 1, 100},
+                          Case{"0.0", 0, 0}, Case{"255.255", 255, 255}}) {
         SCOPED_TRACE(c.text);
         const FirmwareVersion version = ParseFirmwareVersion(c.text);
         EXPECT_EQ(version.major, c.major);
         EXPECT_EQ(version.minor, c.minor);
     }
-    for (const char* text : {"", "1", "1.", ".5", "1.256", "256.0", "1.8.6", "a.b", "-1.5", "1.86 "}) {
+    for (const char* text :
+         {"", "1", "1.", ".5", "1.256", "256.0", "1.8.6", "a.b", "-1.5", "1.86 "}) {
         SCOPED_TRACE(text);
         EXPECT_THROW(ParseFirmwareVersion(text), std::invalid_argument);
     }
@@ -51,7 +53,8 @@ TEST(PagerMemory, ModelTextKeepsTheChecksumAsRightOrWrongAsItWas) {
     PagerImage bad = DefaultImage();
     SetWord(bad, kChecksumOffset, static_cast<std::uint16_t>(ImageChecksum(bad) + 1));
     SetModelText(bad, "");
-    EXPECT_TRUE(std::all_of(bad.begin() + 240, bad.begin() + 254, [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(bad.begin() + 240, bad.begin() + 254, [](std::uint8_t b) { return b == 0; }));
     EXPECT_NE(ImageChecksum(bad), StoredChecksum(bad));
 
     EXPECT_THROW(SetModelText(good, "FIFTEEN CHARS!!"), std::invalid_argument);
@@ -66,10 +69,12 @@ TEST(PagerMemory, TableFilesRoundTripAndShortOnesAreRefused) {
 
     SaveTableFile(dir.File("pager.tbl"), image);
     EXPECT_EQ(LoadTableFile(dir.File("pager.tbl")), image);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1)
+        << "no temporary file left";
 
     // The emulator's setup takes a file's bytes as they are, version put in.
-    const PagerImage memory = MakePagerMemory({dir.File("pager.tbl"), {1, 80}, std::string("MK842 V3.8.5")});
+    const PagerImage memory =
+        MakePagerMemory({dir.File("pager.tbl"), {1, 80}, std::string("MK842 V3.8.5")});
     EXPECT_EQ(memory[1], 1);
     EXPECT_EQ(memory[2], 80);
     EXPECT_EQ(memory[0], 255);

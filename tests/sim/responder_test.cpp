@@ -1,4 +1,6 @@
 // The board as a pure byte machine: request bytes in, replies out.
+#include "responder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 
 #include "frames.h"
 #include "image/pager_image.h"
-#include "responder.h"
 
 namespace mk843nb::sim {
 namespace {
@@ -27,7 +28,8 @@ const Bytes kAck = WithPreamble({0x33, 0x53, 0x01, 0x06, 0x00, 0x8D});
 
 // 0x33 0x53 0x0A, address, 8 bytes, sum of everything after the preamble.
 Bytes WriteRequest(std::uint16_t address, const std::array<std::uint8_t, 8>& data) {
-    Bytes frame = WithPreamble({0x33, 0x53, 0x0A, std::uint8_t(address >> 8), std::uint8_t(address)});
+    Bytes frame =
+        WithPreamble({0x33, 0x53, 0x0A, std::uint8_t(address >> 8), std::uint8_t(address)});
     frame.insert(frame.end(), data.begin(), data.end());
     const unsigned sum = std::accumulate(frame.begin() + 10, frame.end(), 0u);
     frame.push_back(std::uint8_t(sum >> 8));
@@ -67,8 +69,11 @@ TEST(Responder, AnswersEveryReadTheProgramSends) {
         std::size_t address, count;
     };
     const Case cases[] = {
-        {"ping", kPing, 0, 0},      {"version", kVersion, 1, 2},     {"model", kModel, 240, 14},
-        {"block 0", kBlock0, 0, 128}, {"block 128", kBlock128, 128, 128},
+        {"ping", kPing, 0, 0},
+        {"version", kVersion, 1, 2},
+        {"model", kModel, 240, 14},
+        {"block 0", kBlock0, 0, 128},
+        {"block 128", kBlock128, 128, 128},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -112,13 +117,16 @@ TEST(Responder, RewritingTheSameBytesIsAcknowledgedButStoresNothingNew) {
 
 TEST(Responder, FindsFramesHoweverTheBytesAreCut) {
     Bytes stream;
-    for (const Bytes* frame : {&kPing, &kVersion, &kModel, &kBlock0}) stream.insert(stream.end(), frame->begin(), frame->end());
-    for (const std::size_t chunk : {std::size_t{1}, std::size_t{7}, std::size_t{18}, stream.size()}) {
+    for (const Bytes* frame : {&kPing, &kVersion, &kModel, &kBlock0})
+        stream.insert(stream.end(), frame->begin(), frame->end());
+    for (const std::size_t chunk :
+         {std::size_t{1}, std::size_t{7}, std::size_t{18}, stream.size()}) {
         SCOPED_TRACE(chunk);
         Responder board(CountingMemory());
         std::vector<Response> responses;
         for (std::size_t at = 0; at < stream.size(); at += chunk) {
-            const auto got = board.Feed(std::span(stream).subspan(at, std::min(chunk, stream.size() - at)));
+            const auto got =
+                board.Feed(std::span(stream).subspan(at, std::min(chunk, stream.size() - at)));
             responses.insert(responses.end(), got.begin(), got.end());
         }
         ASSERT_EQ(responses.size(), 4u);
@@ -166,7 +174,8 @@ TEST(Responder, StaysSilentOnRequestsItCannotServe) {
     badSum.back() ^= 0x01;
     Bytes badWriteSum = WriteRequest(0, {1, 2, 3, 4, 5, 6, 7, 8});
     badWriteSum[15] ^= 0x40;  // a data byte changed on the way
-    const Bytes pastTheEnd = WithPreamble({0x33, 0x52, 0x03, 0x00, 0xF0, 0x11, 0x01, 0x87});  // 240 + 17 > 256
+    const Bytes pastTheEnd =
+        WithPreamble({0x33, 0x52, 0x03, 0x00, 0xF0, 0x11, 0x01, 0x87});  // 240 + 17 > 256
     const Bytes highAddress = WithPreamble({0x33, 0x52, 0x03, 0x01, 0x00, 0x01, 0x00, 0x89});
     struct Case {
         const char* name;
@@ -198,13 +207,15 @@ TEST(Responder, StaysSilentOnRequestsItCannotServe) {
 std::vector<Response> ReadSequence(const FaultPlan& faults, PagerImage memory = CountingMemory()) {
     Responder board(memory, faults);
     std::vector<Response> responses;
-    for (const Bytes* frame : {&kPing, &kVersion, &kModel, &kBlock0, &kBlock128}) responses.push_back(board.Feed(*frame).at(0));
+    for (const Bytes* frame : {&kPing, &kVersion, &kModel, &kBlock0, &kBlock128})
+        responses.push_back(board.Feed(*frame).at(0));
     return responses;
 }
 
 TEST(ResponderFaults, NoAnswerSilencesOneFrameOrTheWholeBoard) {
     const auto one = ReadSequence({{FaultKind::NoAnswer, 2, {}, {}}});
-    for (const auto& response : one) EXPECT_EQ(response.reply.empty(), response.frame == 2) << response.frame;
+    for (const auto& response : one)
+        EXPECT_EQ(response.reply.empty(), response.frame == 2) << response.frame;
     const auto all = ReadSequence({{FaultKind::NoAnswer, 0, {}, {}}});
     for (const auto& response : all) EXPECT_TRUE(response.reply.empty()) << response.frame;
 }
@@ -233,7 +244,8 @@ TEST(ResponderFaults, BadChecksumOnAWriteStillStoresIt) {
 TEST(ResponderFaults, BadAckRefusesTheWriteWithOnlyTheStatusByteChanged) {
     const PagerImage memory = CountingMemory();
     Responder board(memory, {{FaultKind::BadAck, 2, {}, {}}});
-    EXPECT_EQ(board.Feed(WriteRequest(0, {0, 1, 86, 3, 4, 5, 6, 7})).at(0).reply, kAck);  // what it holds
+    EXPECT_EQ(board.Feed(WriteRequest(0, {0, 1, 86, 3, 4, 5, 6, 7})).at(0).reply,
+              kAck);  // what it holds
     const auto refused = board.Feed(WriteRequest(16, {7, 7, 7, 7, 7, 7, 7, 7})).at(0);
     Bytes expected = kAck;
     expected[13] = 0x15;

@@ -1,9 +1,8 @@
 // The emulator through a real pseudo-terminal, with plain POSIX reads and writes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
 #include <poll.h>
 #include <termios.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,7 +47,9 @@ public:
     }
     bool IsOpen() const { return fd_ >= 0; }
 
-    void Send(const Bytes& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void Send(const Bytes& bytes) {
+        ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
 
     // Up to count bytes; stops early after `silence` without a byte or on a hang-up.
     Bytes Receive(std::size_t count, std::chrono::milliseconds silence = 1000ms) {
@@ -103,7 +104,8 @@ Bytes Data(const Bytes& reply) {
 
 PagerImage PatternImage(std::uint8_t seed) {
     PagerImage image;
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + seed);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 7 + seed);
     StampModelTag(image);
     StoreChecksum(image);
     return image;
@@ -119,7 +121,8 @@ TEST(SimThroughAPty, ServesARead_OneOpenOfThePortPerExchange) {
 
     EXPECT_EQ(Exchange(sim.DevicePath(), kPing, 15), Request({0x33, 0x52, 0x00, 0x00, 0x85}));
     EXPECT_EQ(Data(Exchange(sim.DevicePath(), kVersion, 17)), (Bytes{1, 82}));
-    EXPECT_EQ(Data(Exchange(sim.DevicePath(), kModel, 29)), Bytes(pager.begin() + 240, pager.begin() + 254));
+    EXPECT_EQ(Data(Exchange(sim.DevicePath(), kModel, 29)),
+              Bytes(pager.begin() + 240, pager.begin() + 254));
     Bytes image = Data(Exchange(sim.DevicePath(), kBlock0, 143));
     const Bytes second = Data(Exchange(sim.DevicePath(), kBlock128, 143));
     image.insert(image.end(), second.begin(), second.end());
@@ -164,7 +167,8 @@ TEST(SimThroughAPty, StoresAWriteReadsItBackAndSavesIt) {
             // Whoever has the acknowledgement finds the bytes in the save file.
             const Bytes file = ReadFileBytes(saved);
             ASSERT_EQ(file.size(), 256u);
-            EXPECT_TRUE(std::equal(image.begin() + address, image.begin() + address + 8, file.begin() + address));
+            EXPECT_TRUE(std::equal(image.begin() + address, image.begin() + address + 8,
+                                   file.begin() + address));
         }
         port.Send(kBlock0);
         EXPECT_EQ(Data(port.Receive(143)), Bytes(image.begin(), image.begin() + 128));
@@ -200,7 +204,8 @@ TEST(SimThroughAPty, GapFaultHoldsBackTheRestOfTheReply) {
 }
 
 TEST(SimThroughAPty, ContentFaultsReachTheWire) {
-    SimProcess sim({"--baud", "0", "--fault", "no-answer:1", "--fault", "bad-checksum:2", "--fault", "bad-ack:3"});
+    SimProcess sim({"--baud", "0", "--fault", "no-answer:1", "--fault", "bad-checksum:2", "--fault",
+                    "bad-ack:3"});
     Port port(sim.DevicePath());
     port.Send(kPing);
     EXPECT_TRUE(port.Receive(15, 300ms).empty());
@@ -282,7 +287,8 @@ TEST(SilentPtys, OpenAndTakeRequestsButNeverAnswer) {
     SilentPtys ports(3);
     ASSERT_EQ(ports.Paths().size(), 3u);
     for (const auto& path : ports.Paths()) {
-        for (int open = 0; open < 2; ++open) EXPECT_TRUE(Exchange(path, kPing, 15, 100ms).empty()) << path;
+        for (int open = 0; open < 2; ++open)
+            EXPECT_TRUE(Exchange(path, kPing, 15, 100ms).empty()) << path;
     }
 }
 

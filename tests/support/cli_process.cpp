@@ -29,7 +29,8 @@ CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!workingDirectory.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    if (!workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     args.insert(args.begin(), MK843NB_CLI_PATH);
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());

@@ -7,7 +7,8 @@ namespace mk843nb::test {
 
 // One finished run of mk843nb-cli.
 struct CliRun {
-    int status = -1;  // the exit status; 128 + the signal when it was killed, -1 when it did not start
+    int status =
+        -1;  // the exit status; 128 + the signal when it was killed, -1 when it did not start
     std::string out;
     std::string err;
 };

@@ -1,5 +1,11 @@
 #include "sim_process.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -8,12 +14,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -32,7 +32,9 @@ std::string MakeTraceFile() {
     const char* dir = std::getenv("TMPDIR");
     std::string name = std::string(dir && *dir ? dir : "/tmp") + "/mk843nb-sim-trace-XXXXXX";
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw std::runtime_error(std::string("cannot create the emulator's trace file: ") + std::strerror(errno));
+    if (fd < 0)
+        throw std::runtime_error(std::string("cannot create the emulator's trace file: ") +
+                                 std::strerror(errno));
     ::close(fd);
     return name;
 }
@@ -58,7 +60,8 @@ SimProcess::SimProcess(std::vector<std::string> options, std::chrono::millisecon
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, tracePath_.c_str(), O_WRONLY | O_APPEND, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, tracePath_.c_str(),
+                                     O_WRONLY | O_APPEND, 0);
     const int spawned = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
@@ -74,7 +77,8 @@ SimProcess::SimProcess(std::vector<std::string> options, std::chrono::millisecon
     std::string line;
     const auto deadline = Clock::now() + startTimeout;
     while (line.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd fd{stdoutFd_, POLLIN, 0};
         const int ready = left.count() > 0 ? ::poll(&fd, 1, static_cast<int>(left.count())) : 0;
         if (ready < 0 && errno == EINTR) continue;
@@ -158,13 +162,17 @@ std::vector<SimFrame> SimProcess::Frames() const {
         std::istringstream words(line);
         double seconds = 0;
         std::string direction, number;
-        if (!(words >> seconds >> direction >> number) || (direction != "rx" && direction != "tx") ||
-            number.size() < 2 || number[0] != '#')
+        if (!(words >> seconds >> direction >> number) ||
+            (direction != "rx" && direction != "tx") || number.size() < 2 || number[0] != '#')
             continue;
-        SimFrame frame{direction == "rx" ? SimFrame::Direction::Received : SimFrame::Direction::Sent,
-                       static_cast<unsigned>(std::stoul(number.substr(1))), seconds, {}};
+        SimFrame frame{
+            direction == "rx" ? SimFrame::Direction::Received : SimFrame::Direction::Sent,
+            static_cast<unsigned>(std::stoul(number.substr(1))),
+            seconds,
+            {}};
         std::string hex;
-        while (words >> hex) frame.bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
+        while (words >> hex)
+            frame.bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
         frames.push_back(std::move(frame));
     }
     return frames;
@@ -173,7 +181,8 @@ std::vector<SimFrame> SimProcess::Frames() const {
 std::vector<Bytes> SimProcess::Received() const {
     std::vector<Bytes> result;
     for (auto& frame : Frames())
-        if (frame.direction == SimFrame::Direction::Received) result.push_back(std::move(frame.bytes));
+        if (frame.direction == SimFrame::Direction::Received)
+            result.push_back(std::move(frame.bytes));
     return result;
 }
 

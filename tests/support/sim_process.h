@@ -25,14 +25,14 @@
 // reopenings of the port: a Read is ping #1, version #2, model #3, blocks #4 and #5;
 // a Write is ping #1, version #2, model #3, writes #4..#35, verify blocks #36 and #37.
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <sys/types.h>
 
 namespace mk843nb::test {
 

@@ -14,7 +14,8 @@ TempDir::TempDir() {
     const char* dir = std::getenv("TMPDIR");
     std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/mk843nb-test-XXXXXX";
     if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error(std::string("cannot create a temporary directory: ") + std::strerror(errno));
+        throw std::runtime_error(std::string("cannot create a temporary directory: ") +
+                                 std::strerror(errno));
     path_ = pattern;
 }
 
@@ -33,7 +34,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 

@@ -13,9 +13,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <QTabWidget>
 #include <QTextBlock>
 #include <QTimer>
 #include <functional>
@@ -25,6 +25,7 @@
 
 #include "editor/form_model.h"
 #include "image/fields.h"
+#include "recording_dialogs.h"
 #include "ui/about_box.h"
 #include "ui/board_test_splash.h"
 #include "ui/dialog_service.h"
@@ -32,7 +33,6 @@
 #include "ui/main_window.h"
 #include "ui/password_window.h"
 #include "ui/tone_table_window.h"
-#include "recording_dialogs.h"
 
 namespace mk843nb {
 namespace {
@@ -103,7 +103,8 @@ protected:
         return grid->visualRect(grid->model()->index(row - 1, column - 1)).center();
     }
     void ClickCell(int column, int row) {
-        QTest::mouseClick(window.StringGrid1()->viewport(), Qt::LeftButton, {}, CellCentre(column, row));
+        QTest::mouseClick(window.StringGrid1()->viewport(), Qt::LeftButton, {},
+                          CellCentre(column, row));
     }
 
     FormModel model;
@@ -117,16 +118,22 @@ TEST_F(ToneTableTest, ShowsTheStandardTonesUnderTheirGroupNames) {
     EXPECT_EQ(window.StringGrid1()->columnCount() + 1, 15);
     EXPECT_EQ(window.StringGrid1()->rowCount() + 1, 11);
 
-    const QStringList heads = {"", "Mot 1", "Mot 2", "Mot 3", "Mot 4", "Mot 5", "Mot 6", "Mot A",
-                               "Mot B", "Mot Z", "Mot 10", "Mot 11", "GE A' ", "GE B' ", "GE C' "};
-    for (int column = 0; column < 15; ++column) EXPECT_EQ(window.CellText(column, 0), heads[column]);
+    const QStringList heads = {"",       "Mot 1",  "Mot 2",  "Mot 3",  "Mot 4",
+                               "Mot 5",  "Mot 6",  "Mot A",  "Mot B",  "Mot Z",
+                               "Mot 10", "Mot 11", "GE A' ", "GE B' ", "GE C' "};
+    for (int column = 0; column < 15; ++column)
+        EXPECT_EQ(window.CellText(column, 0), heads[column]);
     for (int row = 1; row < 11; ++row) EXPECT_EQ(window.CellText(0, row), QString::number(row - 1));
 
-    struct Cell { int column, row; const char* text; };
+    struct Cell {
+        int column, row;
+        const char* text;
+    };
     for (const Cell& cell : {Cell{1, 1, "330.5"}, Cell{2, 4, "669.9"}, Cell{3, 1, "1092.4"},
                              Cell{3, 2, "288.5"}, Cell{11, 10, "2468.2"}, Cell{14, 10, "622.5"},
                              Cell{8, 8, "767.4"}, Cell{10, 4, "1598.0"}}) {
-        EXPECT_EQ(window.CellText(cell.column, cell.row), cell.text) << cell.column << "," << cell.row;
+        EXPECT_EQ(window.CellText(cell.column, cell.row), cell.text)
+            << cell.column << "," << cell.row;
         EXPECT_EQ(window.StringGrid1()->item(cell.row - 1, cell.column - 1)->textAlignment(),
                   int(Qt::AlignCenter));
     }
@@ -161,17 +168,22 @@ TEST_P(ToneTableLeaveTest, PutsTheSelectedToneIntoTheFieldTheMarkersName) {
 INSTANTIATE_TEST_SUITE_P(
     EveryWayOut, ToneTableLeaveTest,
     ::testing::Values(
-        LeaveWay{"EnterKey", [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Return); }},
-        LeaveWay{"KeypadEnter", [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Enter); }},
+        LeaveWay{"EnterKey",
+                 [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Return); }},
+        LeaveWay{"KeypadEnter",
+                 [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Enter); }},
         LeaveWay{"DoubleClick",
                  [](ToneTableWindow& w) {
                      QTableWidget* grid = w.StringGrid1();
                      QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                                         grid->visualRect(grid->currentIndex()).center());
                  }},
-        LeaveWay{"EnterButton", [](ToneTableWindow& w) { QTest::mouseClick(w.BtnEnter(), Qt::LeftButton); }},
-        LeaveWay{"ExitButton", [](ToneTableWindow& w) { QTest::mouseClick(w.BtnExit(), Qt::LeftButton); }},
-        LeaveWay{"Escape", [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Escape); }},
+        LeaveWay{"EnterButton",
+                 [](ToneTableWindow& w) { QTest::mouseClick(w.BtnEnter(), Qt::LeftButton); }},
+        LeaveWay{"ExitButton",
+                 [](ToneTableWindow& w) { QTest::mouseClick(w.BtnExit(), Qt::LeftButton); }},
+        LeaveWay{"Escape",
+                 [](ToneTableWindow& w) { QTest::keyClick(w.StringGrid1(), Qt::Key_Escape); }},
         LeaveWay{"EscapeOnButton",
                  [](ToneTableWindow& w) {
                      w.BtnEnter()->setFocus();
@@ -245,8 +257,18 @@ TEST_F(ToneTableTest, F9OpensOnlyInStandardModeWithAMarkerSet) {
     };
     const std::vector<Case> cases = {
         {"nothing entered", allOn, false},
-        {"tone field entered", [&](FormModel& m) { allOn(m); m.Enter("edtT14"); }, true},
-        {"group field entered", [&](FormModel& m) { allOn(m); m.Enter("edtT31"); }, true},
+        {"tone field entered",
+         [&](FormModel& m) {
+             allOn(m);
+             m.Enter("edtT14");
+         },
+         true},
+        {"group field entered",
+         [&](FormModel& m) {
+             allOn(m);
+             m.Enter("edtT31");
+         },
+         true},
         {"accepted tone, focus moved on by keyboard",
          [&](FormModel& m) {
              allOn(m);
@@ -388,15 +410,20 @@ TEST_P(PasswordCodeTest, UpperCasesAndTrimsTheEntry) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, PasswordCodeTest,
-    ::testing::Values(CodeCase{"Exact", "HW527", true, false}, CodeCase{"ExactByEnter", "HW527", true, true},
-                      CodeCase{"LowerCase", "hw527", true, false}, CodeCase{"LowerCaseByEnter", "hw527", true, true},
-                      CodeCase{"BlanksAround", "  Hw527 ", true, true},
-                      CodeCase{"ExtraAtEnd", "HW5270", false, false}, CodeCase{"ExtraAtEndByEnter", "hw527x", false, true},
-                      CodeCase{"BlankInside", "HW 527", false, true}, CodeCase{"Short", "HW52", false, false},
-                      CodeCase{"Empty", "", false, true}),
-    [](const ::testing::TestParamInfo<CodeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Codes, PasswordCodeTest,
+                         ::testing::Values(CodeCase{"Exact", "HW527", true, false},
+                                           CodeCase{"ExactByEnter", "HW527", true, true},
+                                           CodeCase{"LowerCase", "hw527", true, false},
+                                           CodeCase{"LowerCaseByEnter", "hw527", true, true},
+                                           CodeCase{"BlanksAround", "  Hw527 ", true, true},
+                                           CodeCase{"ExtraAtEnd", "HW5270", false, false},
+                                           CodeCase{"ExtraAtEndByEnter", "hw527x", false, true},
+                                           CodeCase{"BlankInside", "HW 527", false, true},
+                                           CodeCase{"Short", "HW52", false, false},
+                                           CodeCase{"Empty", "", false, true}),
+                         [](const ::testing::TestParamInfo<CodeCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(PasswordTest, ThreeWrongEntriesCloseTheWindowWithTheTabStillHidden) {
     Open();
@@ -475,7 +502,8 @@ TEST(AboutBoxTest, HoveringALinkMakesItBold) {
         EXPECT_FALSE(link->font().bold());
         const QSize before = box.size();
 
-        QEnterEvent enter(QPointF(2, 2), link->mapToGlobal(QPointF(2, 2)), link->mapToGlobal(QPointF(2, 2)));
+        QEnterEvent enter(QPointF(2, 2), link->mapToGlobal(QPointF(2, 2)),
+                          link->mapToGlobal(QPointF(2, 2)));
         QApplication::sendEvent(link, &enter);
         EXPECT_TRUE(link->font().bold());
         EXPECT_TRUE(link->font().underline());
@@ -491,7 +519,10 @@ TEST(AboutBoxTest, HoveringALinkMakesItBold) {
 // --- Reset help -------------------------------------------------------------
 
 TEST(HelpWindowTest, ShowsTheSixteenLinesWithTheirLeadingBlanks) {
-    struct Line { int blanks; const char* text; };
+    struct Line {
+        int blanks;
+        const char* text;
+    };
     const Line expected[] = {
         {22, "RESET FUNCTION HELP"},
         {1, "This field sets the method to reset the audio."},
@@ -514,7 +545,8 @@ TEST(HelpWindowTest, ShowsTheSixteenLinesWithTheirLeadingBlanks) {
     const QTextDocument* document = help.Memo1()->document();
     ASSERT_EQ(document->blockCount(), 16);
     for (int i = 0; i < 16; ++i) {
-        const QString want = QString(expected[i].blanks, QLatin1Char(' ')) + QString::fromLatin1(expected[i].text);
+        const QString want =
+            QString(expected[i].blanks, QLatin1Char(' ')) + QString::fromLatin1(expected[i].text);
         EXPECT_EQ(document->findBlockByNumber(i).text(), want) << "line " << i + 1;
     }
     EXPECT_TRUE(help.Memo1()->isReadOnly());

@@ -1,19 +1,21 @@
 // The main window as a user meets it: real widgets, real key and mouse events,
 // the real link against the emulator on a pseudo-terminal, real table files.
+#include "ui/main_window.h"
+
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QTabBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -23,11 +25,10 @@
 #include "files/table_file_messages.h"
 #include "link/link_messages.h"
 #include "recording_dialogs.h"
-#include "sim_process.h"
 #include "silent_ptys.h"
+#include "sim_process.h"
 #include "test_files.h"
 #include "ui/board_test_splash.h"
-#include "ui/main_window.h"
 #include "ui/single_instance.h"
 
 namespace mk843nb {
@@ -155,8 +156,8 @@ TEST_F(MainWindowTest, StartupLoadsTheDefaultTableOrSaysWhyNot) {
     struct Case {
         const char* name;
         std::string_view tag;
-        const char* shown;     // edtBS_Period after start-up
-        const char* message;   // besides the board warning, or nullptr
+        const char* shown;    // edtBS_Period after start-up
+        const char* message;  // besides the board warning, or nullptr
     } cases[] = {
         {"mk842 table", "MK842", "77", nullptr},
         {"other model", "MK843", nullptr, "This default table is not MK842."},
@@ -232,7 +233,8 @@ TEST_F(MainWindowTest, OutOfRangeValueIsRefusedAndTheFocusComesBack) {
     QTest::keyClicks(edit, "256");
     QTest::mouseClick(W<QLineEdit>("edtBS_Duty"), Qt::LeftButton);  // leave by clicking elsewhere
 
-    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Please insert a number between 0 to 255"});
+    EXPECT_EQ(dialogs_.Texts(),
+              std::vector<std::string>{"Please insert a number between 0 to 255"});
     EXPECT_EQ(Focused(), edit);
     EXPECT_EQ(edit->text(), QStringLiteral("256"));  // the typed text stays
     EXPECT_EQ(Byte(OffsetOf("edtBS_Period")), before);
@@ -293,7 +295,8 @@ TEST_F(MainWindowTest, MovingTheMouseOverTheBackgroundRunsTheLeaveCheck) {
     QWidget* box = W<QWidget>("GroupBox3");
     QTest::mouseMove(box, QPoint(box->width() - 5, box->height() - 5));
     QCoreApplication::processEvents();
-    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Please insert a number between 0 to 255"});
+    EXPECT_EQ(dialogs_.Texts(),
+              std::vector<std::string>{"Please insert a number between 0 to 255"});
     EXPECT_EQ(Focused(), field);
 
     Erase(field);
@@ -339,8 +342,8 @@ TEST_F(MainWindowTest, ResizingScalesEveryControlsBoundsAndFont) {
             QWidget* control = d.widget.data();
             ASSERT_NE(control, nullptr);
             if (control->objectName() == QLatin1String("PB1")) continue;  // panel 0 places it
-            EXPECT_EQ(control->geometry(), QRect(int(d.left * rx), int(d.top * ry), int(d.width * rx),
-                                                 int(d.height * ry)))
+            EXPECT_EQ(control->geometry(), QRect(int(d.left * rx), int(d.top * ry),
+                                                 int(d.width * rx), int(d.height * ry)))
                 << control->objectName().toStdString();
             const int font = int(d.fontSize * std::min(rx, ry));
             if (font > 0) {
@@ -357,12 +360,14 @@ TEST_F(MainWindowTest, NoVisibleControlsOverlapOnAnyPage) {
     for (const char* page : {"TabSheet1", "TabSheet3", "TabSheet2", "TabSheet4"}) {
         SCOPED_TRACE(page);
         ShowPage(page);
-        if (!shots.isEmpty()) w.grab().save(QDir(shots).filePath(QString::fromLatin1(page) + ".png"));
+        if (!shots.isEmpty())
+            w.grab().save(QDir(shots).filePath(QString::fromLatin1(page) + ".png"));
         for (QWidget* parent : w.findChildren<QWidget*>()) {
             if (!parent->isVisible()) continue;
             std::vector<QWidget*> controls;
             for (QWidget* c : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (c->isVisible() && !c->objectName().isEmpty() && !c->objectName().startsWith("qt_") &&
+                if (c->isVisible() && !c->objectName().isEmpty() &&
+                    !c->objectName().startsWith("qt_") &&
                     c->objectName() != QLatin1String("edtNull"))
                     controls.push_back(c);
             for (std::size_t i = 0; i < controls.size(); ++i)
@@ -373,9 +378,11 @@ TEST_F(MainWindowTest, NoVisibleControlsOverlapOnAnyPage) {
             // Every caption fits its control.
             for (QWidget* c : controls) {
                 if (auto* label = qobject_cast<QLabel*>(c)) {
-                    EXPECT_LE(label->sizeHint().width(), label->width()) << label->objectName().toStdString();
+                    EXPECT_LE(label->sizeHint().width(), label->width())
+                        << label->objectName().toStdString();
                 } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
-                    EXPECT_LE(button->sizeHint().width(), button->width()) << button->objectName().toStdString();
+                    EXPECT_LE(button->sizeHint().width(), button->width())
+                        << button->objectName().toStdString();
                 }
             }
         }
@@ -419,7 +426,8 @@ TEST_F(MainWindowTest, ReadWriteAndVerifyThroughTheMenuAgainstTheEmulator) {
 }
 
 TEST_F(MainWindowTest, AFailedReadLeavesTheImageAndRestoresTheWindow) {
-    // Frame 5 (after the start-up ping and Read's ping, version and model queries) is the first block of the read: its reply comes with a bad sum.
+    // Frame 5 (after the start-up ping and Read's ping, version and model queries) is the first
+    // block of the read: its reply comes with a bad sum.
     test::SimProcess sim({"--baud", "0", "--fault", "bad-checksum:5"});
     StartOn({sim.DevicePath()});
     const PagerImage before = Window().Model().Image();
@@ -455,8 +463,9 @@ TEST_F(MainWindowTest, SaveAsOpenAndSaveWithTheDialogsAnswering) {
     const std::string saved = dir_.File("mine.tbl");
     dialogs_.saveAnswers.push_back(saved);
     W<QAction>("SaveAs1")->trigger();
-    EXPECT_EQ(test::ReadFileBytes(saved), std::vector<std::uint8_t>(Window().Model().Image().begin(),
-                                                                     Window().Model().Image().end()));
+    EXPECT_EQ(test::ReadFileBytes(saved),
+              std::vector<std::uint8_t>(Window().Model().Image().begin(),
+                                        Window().Model().Image().end()));
     EXPECT_EQ(Window().StatusPanel2(), QStringLiteral("File Name:mine.tbl"));
 
     // Open: another file's bytes replace the image and every control shows them.

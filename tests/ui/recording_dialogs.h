@@ -47,7 +47,9 @@ public:
     std::deque<bool> yesNoAnswers;
 
 private:
-    void Record(const Message& m) { shown.push_back({m.kind, m.text, std::string(CaptionOf(m.kind))}); }
+    void Record(const Message& m) {
+        shown.push_back({m.kind, m.text, std::string(CaptionOf(m.kind))});
+    }
     static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
         if (answers.empty()) return std::nullopt;
         auto answer = answers.front();

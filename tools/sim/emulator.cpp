@@ -1,14 +1,15 @@
 #include "emulator.h"
 
-#include "pager_memory.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <exception>
 
+#include "pager_memory.h"
+
 namespace mk843nb::sim {
 
-Emulator::Emulator(PseudoTerminal& terminal, Responder& responder, const EmulatorOptions& options, Trace& trace)
+Emulator::Emulator(PseudoTerminal& terminal, Responder& responder, const EmulatorOptions& options,
+                   Trace& trace)
     : terminal_(terminal), responder_(responder), options_(options), trace_(trace) {}
 
 Emulator::End Emulator::Run() {
@@ -22,7 +23,8 @@ Emulator::End Emulator::Run() {
         if (wait == PacedLine::Wait::Stopped) return End::Stopped;
         if (wait == PacedLine::Wait::Timeout) {
             const Bytes dropped = responder_.DropPartialFrame();
-            trace_.Note(Clock::now(), "dropped an unfinished request of " + std::to_string(dropped.size()) +
+            trace_.Note(Clock::now(), "dropped an unfinished request of " +
+                                          std::to_string(dropped.size()) +
                                           " bytes: " + Hex(dropped));
             continue;
         }
@@ -55,7 +57,8 @@ bool Emulator::Handle(const Response& response, Clock::time_point received, Pace
         // counts only after a short settling time.
         const auto settled = Clock::now() + std::chrono::milliseconds(20);
         const auto limit = Clock::now() + std::chrono::seconds(1);
-        while ((Clock::now() < settled || terminal_.PendingForProgram() > 0) && Clock::now() < limit)
+        while ((Clock::now() < settled || terminal_.PendingForProgram() > 0) &&
+               Clock::now() < limit)
             if (!PacedLine::SleepUntil(Clock::now() + std::chrono::milliseconds(2))) break;
         terminal_.Close();
         trace_.Note(response.frame, Clock::now(), "hung up: pseudo-terminal closed");
@@ -67,7 +70,8 @@ bool Emulator::Handle(const Response& response, Clock::time_point received, Pace
 void Emulator::ReportDiscarded(Clock::time_point when) {
     const Bytes junk = responder_.TakeDiscarded();
     if (!junk.empty())
-        trace_.Note(when, "dropped " + std::to_string(junk.size()) + " bytes that start no request: " + Hex(junk));
+        trace_.Note(when, "dropped " + std::to_string(junk.size()) +
+                              " bytes that start no request: " + Hex(junk));
 }
 
 void Emulator::Save() {

@@ -10,15 +10,16 @@
 namespace mk843nb::sim {
 
 struct EmulatorOptions {
-    unsigned baud = 9600;                  // 0: no pacing
+    unsigned baud = 9600;                     // 0: no pacing
     std::chrono::milliseconds turnaround{0};  // from the end of a request to the reply
-    std::string savePath;                  // empty: the pager memory is not saved
+    std::string savePath;                     // empty: the pager memory is not saved
 };
 
 // Serves requests on the pseudo-terminal until a stop signal or a hang-up fault.
 class Emulator {
 public:
-    Emulator(PseudoTerminal& terminal, Responder& responder, const EmulatorOptions& options, Trace& trace);
+    Emulator(PseudoTerminal& terminal, Responder& responder, const EmulatorOptions& options,
+             Trace& trace);
 
     enum class End { Stopped, HungUp };
     End Run();

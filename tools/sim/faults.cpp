@@ -22,7 +22,8 @@ unsigned long Number(std::string_view text, const std::string& fault, const char
     unsigned long value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < lowest)
-        throw std::invalid_argument("bad fault '" + fault + "': " + what + " must be a whole number of at least " +
+        throw std::invalid_argument("bad fault '" + fault + "': " + what +
+                                    " must be a whole number of at least " +
                                     std::to_string(lowest));
     return value;
 }
@@ -44,7 +45,10 @@ Fault ParseFault(const std::string& text) {
     }
     if (name == "gap") {
         expect(3, 4, "gap:FRAME:MS or gap:FRAME:MS:BYTE");
-        Fault fault{FaultKind::Gap, frame(), std::chrono::milliseconds(Number(parts[2], text, "MS", 0)), {}};
+        Fault fault{FaultKind::Gap,
+                    frame(),
+                    std::chrono::milliseconds(Number(parts[2], text, "MS", 0)),
+                    {}};
         if (parts.size() == 4) fault.beforeByte = Number(parts[3], text, "BYTE", 0);
         return fault;
     }

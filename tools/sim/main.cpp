@@ -1,4 +1,5 @@
 // mk843nb-sim: a programmer board with a pager behind it, on a pseudo-terminal.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -7,12 +8,10 @@
 #include <system_error>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
 #include "emulator.h"
 #include "faults.h"
-#include "pager_memory.h"
 #include "paced_line.h"
+#include "pager_memory.h"
 #include "pseudo_terminal.h"
 #include "responder.h"
 #include "trace.h"
@@ -25,7 +24,8 @@ namespace {
 // Points path at the device; an existing symlink there is replaced, anything else is kept.
 void MakeLink(const std::string& path, const std::string& device) {
     std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(path, error))) fs::remove(path);
+    if (fs::is_symlink(fs::symlink_status(path, error)))
+        fs::remove(path);
     else if (fs::exists(fs::symlink_status(path, error)))
         throw std::runtime_error("--link: " + path + " exists and is not a symbolic link");
     fs::create_symlink(device, path);
@@ -40,33 +40,41 @@ void RemoveLink(const std::string& path, const std::string& device) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"A programmer board with a pager on a pseudo-terminal. Prints the device name on the first "
-                 "line of stdout, then answers read and write requests until SIGTERM or SIGINT.",
-                 "mk843nb-sim"};
+    CLI::App app{
+        "A programmer board with a pager on a pseudo-terminal. Prints the device name on the first "
+        "line of stdout, then answers read and write requests until SIGTERM or SIGINT.",
+        "mk843nb-sim"};
     std::string imagePath, versionText = "1.86", savePath, linkPath;
     std::optional<std::string> modelText;
     unsigned baud = 9600;
     unsigned turnaroundMs = 0;
     std::vector<std::string> faultTexts;
     bool trace = false;
-    app.add_option("--image", imagePath, "Table file (.tbl) with the pager's 256 bytes; default: the built-in image")
+    app.add_option("--image", imagePath,
+                   "Table file (.tbl) with the pager's 256 bytes; default: the built-in image")
         ->option_text("FILE")
         ->check(CLI::ExistingFile);
     app.add_option("--version", versionText, "Firmware version the pager reports (bytes 1 and 2)")
         ->option_text("X.Y (1.86)");
-    app.add_option("--model", modelText, "Model text in bytes 240 to 253 (at most 14 bytes; \"\": none)")
+    app.add_option("--model", modelText,
+                   "Model text in bytes 240 to 253 (at most 14 bytes; \"\": none)")
         ->option_text("TEXT");
-    app.add_option("--baud", baud, "Line pacing in baud, 10 bits a byte; 0: no pacing")->option_text("N (9600)");
-    app.add_option("--turnaround", turnaroundMs, "Board delay from the end of a request to its reply, ms")
+    app.add_option("--baud", baud, "Line pacing in baud, 10 bits a byte; 0: no pacing")
+        ->option_text("N (9600)");
+    app.add_option("--turnaround", turnaroundMs,
+                   "Board delay from the end of a request to its reply, ms")
         ->option_text("MS (0)");
     app.add_option("--fault", faultTexts,
                    "Fault to inject (repeatable): no-answer, no-answer:FRAME, gap:FRAME:MS[:BYTE], "
                    "bad-checksum:FRAME, bad-ack:FRAME, hangup:FRAME; frames count from 1")
         ->option_text("KIND");
-    app.add_flag("--trace", trace, "Print every frame received and sent, in hex with a time stamp, on stderr");
-    app.add_option("--save", savePath, "Write the pager memory to this file after each write and on exit")
+    app.add_flag("--trace", trace,
+                 "Print every frame received and sent, in hex with a time stamp, on stderr");
+    app.add_option("--save", savePath,
+                   "Write the pager memory to this file after each write and on exit")
         ->option_text("FILE");
-    app.add_option("--link", linkPath, "Make a symbolic link to the device at this path")->option_text("PATH");
+    app.add_option("--link", linkPath, "Make a symbolic link to the device at this path")
+        ->option_text("PATH");
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -78,14 +86,16 @@ int main(int argc, char** argv) {
         BlockStopSignals();
         PseudoTerminal terminal;
         Trace tracer(trace, Clock::now());
-        Emulator emulator(terminal, responder, {baud, std::chrono::milliseconds(turnaroundMs), savePath}, tracer);
+        Emulator emulator(terminal, responder,
+                          {baud, std::chrono::milliseconds(turnaroundMs), savePath}, tracer);
         // Everything is in place before the device is announced.
         emulator.Save();
         if (!linkPath.empty()) MakeLink(linkPath, terminal.SlavePath());
         std::printf("%s\n", terminal.SlavePath().c_str());
         std::fflush(stdout);
         const auto end = emulator.Run();
-        tracer.Note(Clock::now(), end == Emulator::End::HungUp ? "ended after the hang-up" : "stopped");
+        tracer.Note(Clock::now(),
+                    end == Emulator::End::HungUp ? "ended after the hang-up" : "stopped");
         emulator.Save();
         if (!linkPath.empty()) RemoveLink(linkPath, terminal.SlavePath());
         return 0;

@@ -1,12 +1,12 @@
 #include "paced_line.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <ctime>
-
-#include <poll.h>
-#include <unistd.h>
 
 namespace mk843nb::sim {
 namespace {
@@ -17,7 +17,8 @@ sigset_t waitMask;  // the mask in force while waiting: stop signals let through
 void OnStopSignal(int) { stopRequested = 1; }
 
 timespec ToTimespec(Clock::duration d) {
-    const auto ns = std::max<long long>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
+    const auto ns =
+        std::max<long long>(0, std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
     return {static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
 }
 
@@ -55,7 +56,8 @@ bool StopRequested() { return stopRequested != 0; }
 PacedLine::PacedLine(int fd, unsigned baud)
     : fd_(fd),
       byteTime_(baud == 0 ? Clock::duration::zero()
-                          : std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baud))) {}
+                          : std::chrono::duration_cast<Clock::duration>(
+                                std::chrono::nanoseconds(10'000'000'000LL / baud))) {}
 
 PacedLine::Wait PacedLine::Read(Bytes& out, std::optional<std::chrono::milliseconds> timeout) {
     // No time-out: a deadline that never comes.
@@ -93,10 +95,12 @@ Clock::time_point PacedLine::Arrival() {
 bool PacedLine::Send(const Bytes& bytes, Clock::time_point start, std::chrono::milliseconds gap,
                      std::size_t gapBeforeByte) {
     if (byteTime_ == Clock::duration::zero()) {
-        const std::size_t split = gap.count() > 0 ? std::min(gapBeforeByte, bytes.size()) : bytes.size();
+        const std::size_t split =
+            gap.count() > 0 ? std::min(gapBeforeByte, bytes.size()) : bytes.size();
         if (!SleepUntil(start) || !WriteAll(bytes.data(), split)) return false;
         if (split == bytes.size()) return true;
-        return SleepUntil(Clock::now() + gap) && WriteAll(bytes.data() + split, bytes.size() - split);
+        return SleepUntil(Clock::now() + gap) &&
+               WriteAll(bytes.data() + split, bytes.size() - split);
     }
     // Byte i has crossed the wire (and may be written) at start + (i + 1) byte times.
     Clock::time_point due = start;

@@ -59,12 +59,14 @@ PagerImage LoadTableFile(const std::string& path) {
 void SaveTableFile(const std::string& path, const PagerImage& image) {
     errno = 0;
     if (!WriteTableFile(path, image))
-        throw std::runtime_error("cannot save pager memory to " + path + (errno != 0 ? ": " + SystemError() : ""));
+        throw std::runtime_error("cannot save pager memory to " + path +
+                                 (errno != 0 ? ": " + SystemError() : ""));
 }
 
 void SetModelText(PagerImage& image, std::string_view text) {
     if (text.size() > kModelTagSize)
-        throw std::invalid_argument("model text '" + std::string(text) + "' is longer than 14 bytes");
+        throw std::invalid_argument("model text '" + std::string(text) +
+                                    "' is longer than 14 bytes");
     const bool checksumWasRight = ImageChecksum(image) == StoredChecksum(image);
     auto tag = image.begin() + kModelTagOffset;
     std::fill(tag, tag + kModelTagSize, 0);

@@ -1,18 +1,20 @@
 #include "pseudo_terminal.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <system_error>
-
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
 namespace mk843nb::sim {
 namespace {
 
-[[noreturn]] void Fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+[[noreturn]] void Fail(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
 
 }  // namespace
 

@@ -5,7 +5,8 @@
 
 namespace mk843nb::sim {
 
-Responder::Responder(const PagerImage& memory, FaultPlan faults) : memory_(memory), faults_(std::move(faults)) {}
+Responder::Responder(const PagerImage& memory, FaultPlan faults)
+    : memory_(memory), faults_(std::move(faults)) {}
 
 std::optional<Response> Responder::Feed(std::uint8_t byte) {
     pending_.push_back(byte);
@@ -51,7 +52,8 @@ Response Responder::Answer(Bytes request) {
     response.frame = ++frames_;
     response.request = std::move(request);
     const Bytes& frame = response.request;
-    const std::uint16_t sent = static_cast<std::uint16_t>(frame[frame.size() - 2] << 8 | frame.back());
+    const std::uint16_t sent =
+        static_cast<std::uint16_t>(frame[frame.size() - 2] << 8 | frame.back());
     if (FrameSum(frame, frame.size() - 2) != sent) {
         response.note = "request checksum wrong, ignored";
         return response;
@@ -74,7 +76,8 @@ void Responder::Serve(Response& response) {
         return;
     }
     const auto data = frame.begin() + 15;
-    response.stored = !std::equal(data, data + static_cast<std::ptrdiff_t>(count), memory_.begin() + address);
+    response.stored =
+        !std::equal(data, data + static_cast<std::ptrdiff_t>(count), memory_.begin() + address);
     std::copy(data, data + static_cast<std::ptrdiff_t>(count), memory_.begin() + address);
     response.reply = BuildAcknowledgement();
 }
@@ -83,10 +86,12 @@ void Responder::ApplyFaults(Response& response) {
     const bool isWrite = response.request[11] == kWriteSub;
     std::vector<const Fault*> mine;
     for (const Fault& fault : faults_)
-        if (fault.frame == response.frame || (fault.kind == FaultKind::NoAnswer && fault.frame == 0))
+        if (fault.frame == response.frame ||
+            (fault.kind == FaultKind::NoAnswer && fault.frame == 0))
             mine.push_back(&fault);
     const auto has = [&](FaultKind kind) {
-        return std::any_of(mine.begin(), mine.end(), [&](const Fault* f) { return f->kind == kind; });
+        return std::any_of(mine.begin(), mine.end(),
+                           [&](const Fault* f) { return f->kind == kind; });
     };
     const auto note = [&](const std::string& text) {
         response.note += (response.note.empty() ? "" : "; ") + text;

@@ -13,7 +13,8 @@ std::string Hex(const Bytes& bytes) {
     return text;
 }
 
-Trace::Trace(bool enabled, Clock::time_point start, std::FILE* out) : enabled_(enabled), start_(start), out_(out) {}
+Trace::Trace(bool enabled, Clock::time_point start, std::FILE* out)
+    : enabled_(enabled), start_(start), out_(out) {}
 
 void Trace::Received(unsigned frame, Clock::time_point when, const Bytes& bytes) {
     Line(when, "rx #" + std::to_string(frame) + " " + Hex(bytes));
