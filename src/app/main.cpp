@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/app_settings.h"
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
 #include "ui/single_instance.h"
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
     if (!instance.Acquire()) return 0;  // the running copy comes to the front instead
 
     QApplication::setApplicationName(QStringLiteral("MK843_NB"));
+    mk843nb::SetUpSettingsIdentity();
     mk843nb::QtDialogService dialogs;
     mk843nb::MainWindow window(dialogs, options);
     QObject::connect(&instance, &mk843nb::SingleInstance::activationRequested, &window,

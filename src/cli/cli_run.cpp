@@ -21,15 +21,15 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
         return app.exit(version);
     } catch (const CLI::ParseError& error) {
         app.exit(error);
-        return kExitUsage;
+        return ToInt(ExitCode::Usage);
     } catch (const CommandFailure& failure) {
         std::cerr << failure.what() << '\n';
-        return kExitFailure;
+        return ToInt(failure.code());
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
-        return kExitFailure;
+        return ToInt(ExitCode::Refused);
     }
-    return kExitSuccess;
+    return ToInt(ExitCode::Success);
 }
 
 }  // namespace mk843nb::cli

@@ -7,8 +7,8 @@
 namespace mk843nb::cli {
 
 // Builds the application with --help, --version and the given commands,
-// parses the arguments and runs the chosen command. Returns the exit status:
-// 0 success, 1 a refused or failed command (its message on stderr), 2 a usage error.
+// parses the arguments and runs the chosen command. Returns the exit status
+// from the table in exit_codes.h (a failed command's message goes to stderr).
 int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands);
 
 }  // namespace mk843nb::cli

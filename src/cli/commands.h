@@ -5,6 +5,9 @@
 // main.cpp passes to RunCli.
 
 #include <stdexcept>
+#include <string>
+
+#include "cli/exit_codes.h"
 
 namespace CLI {
 class App;
@@ -12,15 +15,16 @@ class App;
 
 namespace mk843nb::cli {
 
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;  // refused input or a failed operation
-inline constexpr int kExitUsage = 2;    // the command line itself is wrong
-
 // Thrown from a command's callback when it refuses or fails: what() is the
-// system's own message text; RunCli writes it to stderr and exits with 1.
+// system's own message text; RunCli writes it to stderr and exits with code().
 class CommandFailure : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit CommandFailure(const std::string& message, ExitCode code = ExitCode::Refused)
+        : std::runtime_error(message), code_(code) {}
+    ExitCode code() const { return code_; }
+
+private:
+    ExitCode code_;
 };
 
 using CommandRegistrar = void (*)(CLI::App& app);
