@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_link.h"
+#include "in_process_board.h"
 #include "link/frames.h"
 #include "link/programmer_link.h"
 #include "recording_hooks.h"
@@ -14,23 +14,29 @@ using status_text::kBoardTesting;
 using status_text::kReady;
 
 struct SessionFixture : testing::Test {
-    SessionFixture() : session([this] { return line.Make(); }, line.clock, hooks) {
-        board.memory = PagerMemory(1, 86, "MK842 V3.8.5");
-        line.boards["ttyS0"] = &board;
+    SessionFixture() : session([this] { return line.MakeChannel(); }, line.clock, hooks) {
+        Plug(PagerMemory(1, 86, "MK842 V3.8.5"));
         session.SetPortTable({{{"ttyS0", ""}}, 0});
         image = DefaultImage();
         image[70] = 60;  // Reminder 30 s
     }
 
+    // A new board on ttyS0: its frames count from 1 again.
+    sim::InProcessBoard& Plug(const PagerImage& memory,
+                              const std::vector<std::string>& faults = {}) {
+        board = &line.Plug("ttyS0", memory, Faults(faults));
+        return *board;
+    }
+
     PagerImage Unchanged(const PagerImage& before) const {
         PagerImage expected = before;
-        expected[1] = board.memory[1];
-        expected[2] = board.memory[2];
+        expected[1] = board->Memory()[1];
+        expected[2] = board->Memory()[2];
         return expected;
     }
 
-    FakeLine line;
-    FakeBoard board;
+    sim::InProcessLine line;
+    sim::InProcessBoard* board = nullptr;
     RecordingHooks hooks;
     LinkSession session;
     PagerImage image{};
@@ -39,12 +45,12 @@ struct SessionFixture : testing::Test {
 TEST_F(SessionFixture, ReadReplacesTheImageAndRestoresTheWindow) {
     for (bool modifyMode : {true, false}) {
         hooks = {};
-        board.requests.clear();
+        Plug(board->Memory());
         PagerImage target{};
         const LinkOutcome out = session.Read(target, modifyMode);
         EXPECT_TRUE(out.success);
         EXPECT_TRUE(out.imageReplaced);
-        EXPECT_EQ(target, board.memory);
+        EXPECT_EQ(target, board->Memory());
         EXPECT_EQ(out.message, (Message{MessageKind::Information, "Read Success !"}));
         EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting),
                                                             "  Reading Now ......", " Ready"}));
@@ -56,13 +62,13 @@ TEST_F(SessionFixture, ReadReplacesTheImageAndRestoresTheWindow) {
         EXPECT_EQ(out.menuItems, hooks.menus[1]);
         EXPECT_EQ(hooks.ranges.back(), (std::pair{0, 256}));
         EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
-        EXPECT_EQ(board.requests,
+        EXPECT_EQ(board->Requests(),
                   (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
                                       BuildReadRequest(240, 14), BuildReadRequest(0, 128),
                                       BuildReadRequest(128, 128)}));
         EXPECT_FALSE(session.Port().IsOpen());
-        EXPECT_EQ(line.channels.back()->baudRate, 9600u);
-        EXPECT_EQ(line.channels.back()->format, 1);
+        EXPECT_EQ(line.Channels().back()->BaudRate(), 9600u);
+        EXPECT_EQ(line.Channels().back()->Format(), 1);
     }
 }
 
@@ -70,7 +76,8 @@ struct ReadFailure {
     const char* what;
     std::uint8_t major, minor;
     std::string model;
-    std::function<void(FakeBoard&)> fault;
+    bool spoilImageSum;
+    std::vector<std::string> faults;
     Message message;
     bool imageReplaced;
 };
@@ -81,15 +88,16 @@ class ReadFailureTest : public SessionFixture, public testing::WithParamInterfac
 
 TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
     const auto& c = GetParam();
-    board.memory = PagerMemory(c.major, c.minor, c.model);
-    c.fault(board);
+    PagerImage memory = PagerMemory(c.major, c.minor, c.model);
+    if (c.spoilImageSum) memory[255] ^= 1;
+    Plug(memory, c.faults);
     const PagerImage before = image;
     const LinkOutcome out = session.Read(image, true);
     EXPECT_EQ(out.message, c.message) << c.what;
     EXPECT_EQ(out.imageReplaced, c.imageReplaced) << c.what;
     EXPECT_EQ(out.success, c.imageReplaced);
     if (c.imageReplaced) {
-        EXPECT_EQ(image, board.memory);
+        EXPECT_EQ(image, board->Memory());
     } else {
         EXPECT_EQ(image, Unchanged(before)) << c.what << ": only the version bytes change";
     }
@@ -99,8 +107,6 @@ TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
     EXPECT_FALSE(session.Port().IsOpen());
 }
 
-const auto kNoFault = [](FakeBoard&) {};
-const auto kBadImageSum = [](FakeBoard& b) { b.memory[255] ^= 1; };
 const Message kReadError{MessageKind::Stop, "Read Error !"};
 const Message kChecksumError{MessageKind::Stop, "CheckSum error !"};
 const Message kReadSuccess{MessageKind::Information, "Read Success !"};
@@ -112,30 +118,46 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     86,
                     "XY V1",
-                    kNoFault,
+                    false,
+                    {},
                     {MessageKind::Plain, "This model is not MK842. This model is XY V1."},
                     false},
         ReadFailure{"no answer to the model query",
                     1,
                     86,
                     "MK842",
-                    [](FakeBoard& b) { b.noAnswer = {3}; },
+                    false,
+                    {"no-answer:3"},
                     {MessageKind::Plain, "This model is not MK842. This model is ."},
                     false},
-        ReadFailure{"first block silent", 1, 86, "MK842", [](FakeBoard& b) { b.noAnswer = {4}; },
-                    kReadError, false},
-        ReadFailure{"second block bad sum", 1, 86, "MK842",
-                    [](FakeBoard& b) { b.badChecksum = {5}; }, kReadError, false},
-        ReadFailure{"image checksum", 1, 86, "MK842 V3.8.5", kBadImageSum, kChecksumError, false},
-        ReadFailure{"1.80 without model text takes any checksum", 1, 80, "", kBadImageSum,
-                    kReadSuccess, true},
-        ReadFailure{"1.80 with model text checks it", 1, 80, "MK842 V3.8.5", kBadImageSum,
-                    kChecksumError, false},
-        ReadFailure{"1.83 without model text checks it", 1, 83, "", kBadImageSum, kChecksumError,
-                    false}));
+        ReadFailure{
+            "first block silent", 1, 86, "MK842", false, {"no-answer:4"}, kReadError, false},
+        ReadFailure{"first block after a 3 s gap",
+                    1,
+                    86,
+                    "MK842",
+                    false,
+                    {"gap:4:3100"},
+                    kReadError,
+                    false},
+        ReadFailure{
+            "second block bad sum", 1, 86, "MK842", false, {"bad-checksum:5"}, kReadError, false},
+        ReadFailure{"image checksum", 1, 86, "MK842 V3.8.5", true, {}, kChecksumError, false},
+        ReadFailure{
+            "1.80 without model text takes any checksum", 1, 80, "", true, {}, kReadSuccess, true},
+        ReadFailure{"1.80 with model text checks it",
+                    1,
+                    80,
+                    "MK842 V3.8.5",
+                    true,
+                    {},
+                    kChecksumError,
+                    false},
+        ReadFailure{
+            "1.83 without model text checks it", 1, 83, "", true, {}, kChecksumError, false}));
 
 TEST_F(SessionFixture, NoBoardAnsweringLeavesMenusAndImage) {
-    board.silent = true;
+    Plug(board->Memory(), {"no-answer"});
     const PagerImage before = image;
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
         hooks = {};
@@ -168,8 +190,8 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
          {Case{CommErrorCode::CannotOpen, "Error opening comm port. Port already in use?"},
           Case{CommErrorCode::SettingsRefused, "Error opening comm port."}}) {
         hooks = {};
-        board.opens = 0;
-        board.openErrors = {{2, ECommError{c.code, 16, "Device or resource busy", false}}};
+        Plug(board->Memory());
+        line.RefuseOpen("ttyS0", 2, ECommError{c.code, 16, "Device or resource busy", false});
         const LinkOutcome out = session.Verify(image, false);
         EXPECT_EQ(out.message, (Message{MessageKind::Plain, c.text}));
         EXPECT_EQ(out.statusText, kBoardTesting);
@@ -181,7 +203,7 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
 }
 
 TEST_F(SessionFixture, PermissionFailureNamesTheFix) {
-    board.openError = ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true};
+    line.RefuseOpen("ttyS0", ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true});
     const LinkOutcome out = session.Read(image, true);
     ASSERT_TRUE(out.message);
     EXPECT_EQ(out.message->text.rfind(BoardNotRespondingMessage(LinkCommand::Read).text, 0), 0u);
@@ -193,15 +215,17 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
     const LinkOutcome out = session.Write(image);
     EXPECT_TRUE(out.success);
     EXPECT_EQ(out.message, (Message{MessageKind::Information, "Write Sucess !"}));
-    EXPECT_EQ(board.memory, image) << "the pager holds the image as prepared";
+    EXPECT_EQ(board->Memory(), image) << "the pager holds the image as prepared";
     EXPECT_EQ(image[11], 1) << "WriteMark";
     EXPECT_EQ(StoredChecksum(image), ImageChecksum(image));
-    EXPECT_EQ(board.requests.size(), 3u + 32u + 2u);
+    const auto requests = board->Requests();
+    ASSERT_EQ(requests.size(), 3u + 32u + 2u);
     for (int frame = 0; frame < 32; ++frame) {
-        EXPECT_EQ(board.requests[3 + frame],
+        EXPECT_EQ(requests[3 + static_cast<std::size_t>(frame)],
                   BuildWriteRequest(image, static_cast<std::uint16_t>(frame * 8), 8));
     }
-    EXPECT_EQ(std::count(line.clock.delays.begin(), line.clock.delays.end(), kWritePauseMs), 32);
+    const auto& delays = line.clock.Delays();
+    EXPECT_EQ(std::count(delays.begin(), delays.end(), kWritePauseMs), 32);
     EXPECT_EQ(hooks.panel2Clears, 1);
     EXPECT_EQ(hooks.statuses,
               (std::vector<std::string>{std::string(kBoardTesting), "  Write Now ......",
@@ -217,7 +241,7 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
 }
 
 TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) {
-    board.memory = PagerMemory(1, 82, "");
+    Plug(PagerMemory(1, 82, ""));
     image[70] = 0;
     const PagerImage before = image;
     const LinkOutcome out = session.Write(image);
@@ -225,14 +249,14 @@ TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) 
               "The version before 1.83, Reminder function cannot be disabled. \nPlease select "
               "'Reminder' option again !");
     EXPECT_EQ(out.message->kind, MessageKind::Exclamation);
-    EXPECT_EQ(board.requests.size(), 2u) << "ping and version only";
+    EXPECT_EQ(board->Requests().size(), 2u) << "ping and version only";
     EXPECT_EQ(image, Unchanged(before));
     EXPECT_EQ(out.statusText, "  Ready .....");
 }
 
 TEST_F(SessionFixture, PriorityBitsFollowTheGroupsOnlyOn186) {
     for (std::uint8_t minor : {85, 86, 87}) {
-        board.memory = PagerMemory(1, minor, "MK842 V3.8.5");
+        Plug(PagerMemory(1, minor, "MK842 V3.8.5"));
         PagerImage target = image;
         target[112] |= 0x80;  // GPriority1
         target[114] |= 0x80;  // GPriority2
@@ -241,29 +265,29 @@ TEST_F(SessionFixture, PriorityBitsFollowTheGroupsOnlyOn186) {
         ASSERT_TRUE(session.Write(target).success);
         EXPECT_EQ(target[104], minor == 86 ? 0x83 : 0x03) << int(minor);
         EXPECT_EQ(target[106], minor == 86 ? 0x85 : 0x05) << int(minor);
-        EXPECT_EQ(board.memory, target);
+        EXPECT_EQ(board->Memory(), target);
     }
 }
 
 TEST_F(SessionFixture, FailedWriteFrameStopsAtOnce) {
-    board.badAck = {10};
+    const PagerImage memory = board->Memory();
+    Plug(memory, {"bad-ack:10"});
     const LinkOutcome out = session.Write(image);
     EXPECT_EQ(out.message, (Message{MessageKind::Stop, "Write Error !"}));
-    EXPECT_EQ(board.requests.size(), 10u);
+    EXPECT_EQ(board->Requests().size(), 10u);
     EXPECT_EQ(image[11], 1) << "the image keeps its preparation";
 
-    board.requests.clear();
-    board.badAck.clear();
-    board.noAnswer = {3 + 32 + 2};
+    Plug(memory, {"no-answer:37"});
     EXPECT_EQ(session.Write(image).message, (Message{MessageKind::Stop, "Verify Error !"}));
 }
 
 TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
         hooks = {};
-        board.requests.clear();
-        board.failOnRequest = 3;  // the model query, or Verify's second block
-        PagerImage target = command == LinkCommand::Verify ? board.memory : image;
+        // The device vanishes once frame 2 is answered: the next request cannot
+        // go out (the model query, or Verify's second block).
+        Plug(PagerMemory(1, 86, "MK842 V3.8.5"), {"hangup:2"});
+        PagerImage target = command == LinkCommand::Verify ? board->Memory() : image;
         const PagerImage before = target;
         const LinkOutcome out = command == LinkCommand::Read    ? session.Read(target, false)
                                 : command == LinkCommand::Write ? session.Write(target)
@@ -285,36 +309,39 @@ TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
 
 struct SearchFixture : SessionFixture {
     SearchFixture() {
-        for (int i = 0; i < 5; ++i) {
-            boards[i].memory = PagerMemory(1, 86, "MK842");
-            line.boards["ttyS" + std::to_string(i)] = &boards[i];
-        }
         PortTable table;
-        for (int i = 0; i < 6; ++i) table.entries.push_back({"ttyS" + std::to_string(i), ""});
+        for (int i = 0; i < 6; ++i) table.entries.push_back({Name(i), ""});
         table.selected = 5;
         session.SetPortTable(table);
     }
-    FakeBoard boards[5];
+    static std::string Name(int port) { return "ttyS" + std::to_string(port); }
+    // Boards on ttyS0 to ttyS4, the silent ones never answering; ttyS5 has no device.
+    void PlugBoards(const std::vector<int>& silent) {
+        for (int i = 0; i < 5; ++i) {
+            const bool quiet = std::find(silent.begin(), silent.end(), i) != silent.end();
+            line.Plug(
+                Name(i), PagerMemory(1, 86, "MK842"),
+                Faults(quiet ? std::vector<std::string>{"no-answer"} : std::vector<std::string>{}));
+        }
+    }
 };
 
 TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
-    boards[0].silent = true;
-    boards[1].openError =
-        ECommError{CommErrorCode::CannotOpen, 16, "Device or resource busy", false};
-    boards[3].silent = true;
-    // ttyS5 has no device at all.
-    const auto start = line.clock.now;
+    PlugBoards({0, 3});
+    line.RefuseOpen("ttyS1",
+                    ECommError{CommErrorCode::CannotOpen, 16, "Device or resource busy", false});
+    const auto start = line.clock.NowMs();
     EXPECT_TRUE(session.FindBoard());
     EXPECT_EQ(session.Ports().selected, 2);
     EXPECT_EQ(hooks.selectedPorts, std::vector<int>{2});
     EXPECT_TRUE(session.Port().IsOpen());
     EXPECT_EQ(session.Port().PortName(), "ttyS2");
-    const auto elapsed = line.clock.now - start;
+    const auto elapsed = line.clock.NowMs() - start;
     EXPECT_GE(elapsed, kSilenceLimitMs) << "ttyS0 had to stay silent first";
     EXPECT_LT(elapsed, 3500);
     for (int i : {0, 2, 3, 4})
-        EXPECT_EQ(boards[i].requests, std::vector<Bytes>{BuildReadRequest(0, 0)}) << i;
-    for (auto* channel : line.channels) {
+        EXPECT_EQ(line.Board(Name(i)).Requests(), std::vector<Bytes>{BuildReadRequest(0, 0)}) << i;
+    for (auto* channel : line.Channels()) {
         if (channel != &session.Port()) {
             EXPECT_FALSE(channel->IsOpen());
         }
@@ -322,19 +349,19 @@ TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
 }
 
 TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
-    for (auto& b : boards) b.silent = true;
-    const auto start = line.clock.now;
+    PlugBoards({0, 1, 2, 3, 4});
+    const auto start = line.clock.NowMs();
     EXPECT_FALSE(session.FindBoard());
-    EXPECT_LT(line.clock.now - start, 3500) << "silent ports are waited for together";
+    EXPECT_LT(line.clock.NowMs() - start, 3500) << "silent ports are waited for together";
     EXPECT_EQ(session.Ports().selected, 5);
     EXPECT_TRUE(hooks.selectedPorts.empty());
-    for (auto* channel : line.channels) EXPECT_FALSE(channel->IsOpen());
+    for (auto* channel : line.Channels()) EXPECT_FALSE(channel->IsOpen());
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage());
 }
 
 TEST_F(SearchFixture, PermissionHintNamesTheRefusedPortWhateverFailsAfterIt) {
-    for (auto& b : boards) b.silent = true;
-    boards[1].openError = ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true};
+    PlugBoards({0, 1, 2, 3, 4});
+    line.RefuseOpen("ttyS1", ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true});
     // ttyS5, tried after it, has no device at all.
     EXPECT_FALSE(session.FindBoard());
     const Message warning = session.StartupWarning();
@@ -343,10 +370,11 @@ TEST_F(SearchFixture, PermissionHintNamesTheRefusedPortWhateverFailsAfterIt) {
 }
 
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {
-    const auto start = line.clock.now;
+    PlugBoards({});
+    const auto start = line.clock.NowMs();
     EXPECT_TRUE(session.FindBoard());
     EXPECT_EQ(session.Ports().selected, 0);
-    EXPECT_LT(line.clock.now - start, 200);
+    EXPECT_LT(line.clock.NowMs() - start, 200);
 }
 
 }  // namespace
