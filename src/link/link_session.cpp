@@ -42,7 +42,8 @@ void LinkSession::ClosePort() {
 
 void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
     const bool listed = index >= 0 && index < static_cast<int>(ports_.entries.size());
-    const std::string name = listed ? ports_.entries[index].name : std::string();
+    const std::string name =
+        listed ? ports_.entries[static_cast<std::size_t>(index)].name : std::string();
     try {
         if (name.empty())
             throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
@@ -105,9 +106,9 @@ bool LinkSession::FindBoard() {
     ClosePort();
 
     const int count = static_cast<int>(ports_.entries.size());
-    std::vector<Probe> probes(count);
+    std::vector<Probe> probes(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        Probe& probe = probes[i];
+        Probe& probe = probes[static_cast<std::size_t>(i)];
         try {
             probe.port = i == 0 ? std::move(port_) : factory_();
             if (!probe.port) probe.port = factory_();
@@ -164,10 +165,11 @@ bool LinkSession::FindBoard() {
     }
 
     for (int i = 0; i < count; ++i) {
-        if (i != found && probes[i].port) probes[i].port->Close();
+        Probe& probe = probes[static_cast<std::size_t>(i)];
+        if (i != found && probe.port) probe.port->Close();
     }
     if (found >= 0) {
-        port_ = std::move(probes[found].port);
+        port_ = std::move(probes[static_cast<std::size_t>(found)].port);
         ports_.selected = found;
         hooks_.SelectPort(found);
     } else {

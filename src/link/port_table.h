@@ -18,8 +18,8 @@ struct PortTable {
     int selected = 0;
 
     const PortEntry* Selected() const {
-        return selected >= 0 && selected < static_cast<int>(entries.size()) ? &entries[selected]
-                                                                            : nullptr;
+        const bool listed = selected >= 0 && selected < static_cast<int>(entries.size());
+        return listed ? &entries[static_cast<std::size_t>(selected)] : nullptr;
     }
 };
 
