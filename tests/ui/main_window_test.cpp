@@ -171,7 +171,6 @@ TEST_F(MainWindowTest, StartupLoadsTheDefaultTableOrSaysWhyNot) {
 
         const std::string stored = std::to_string(DefaultImage()[period]);
         EXPECT_EQ(Text("edtBS_Period").toStdString(), c.shown ? c.shown : stored);
-        const auto texts = dialogs_.Texts();
         if (c.message) {
             ASSERT_EQ(dialogs_.shown.size(), 2u);
             EXPECT_EQ(dialogs_.shown[1].text, c.message);
