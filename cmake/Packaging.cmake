@@ -64,13 +64,16 @@ set(CPACK_PACKAGE_VENDOR "The MK843_NB developers")
 set(CPACK_PACKAGE_CONTACT "${MK843NB_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${MK843NB_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "programming software for two-tone sequential voice pagers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "mk843nb reads the settings of a two-tone sequential voice pager through a programmer \
-board on a serial port, lets the user change them in one window under the pager's entry \
-rules, writes them back and verifies them. Settings are kept in table files.\n\
-\n\
-The package also holds mk843nb-cli, the same rules and link for scripts, and mk843nb-sim, \
-a programmer board with a pager on a pseudo-terminal for use without hardware.")
+# Debian wants the long description in lines of less than 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "mk843nb reads the settings of a two-tone sequential voice pager through a"
+  "programmer board on a serial port, lets the user change them in one window"
+  "under the pager's entry rules, writes them back and verifies them. Settings"
+  "are kept in table files."
+  ""
+  "The package also holds mk843nb-cli, the same rules and link for scripts, and"
+  "mk843nb-sim, a programmer board with a pager on a pseudo-terminal for use"
+  "without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
