@@ -6,8 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+prefix=$root/usr  # as the package lays it out, so the AppStream tree check finds everything
 
 fail() { echo "check-install: $*" >&2; exit 1; }
 
@@ -34,7 +35,8 @@ done
 
 echo "-- desktop entry and AppStream file"
 desktop-file-validate "$share/applications/mk843nb.desktop"
-appstreamcli validate --no-net --pedantic "$share/metainfo/com.example.mk843nb.metainfo.xml"
+# validate-tree also checks that the metainfo's launchable is an installed desktop entry.
+appstreamcli validate-tree --no-net --pedantic "$root"
 # The menu entry must start an installed program and find its icon.
 exec_line=$(sed -n 's/^Exec=//p' "$share/applications/mk843nb.desktop")
 [ -x "$prefix/bin/${exec_line%% *}" ] || fail "Exec=$exec_line is not an installed program"

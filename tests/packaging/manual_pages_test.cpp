@@ -104,11 +104,13 @@ std::string Section(const std::string& page, const std::string& macro, const std
 }
 
 void ExpectDocuments(const std::string& section, const std::string& where, const Help& help) {
-    ASSERT_FALSE(section.empty()) << "no section for " << where;
+    const char* fix = " is not documented: add it to its page in doc/man/";
+    ASSERT_FALSE(section.empty()) << where << fix << " (a .SS section for a command)";
     for (const auto& name : help.options)
-        EXPECT_NE(section.find(Roff(name)), std::string::npos) << where << ": option " << name;
+        EXPECT_NE(section.find(Roff(name)), std::string::npos)
+            << where << ": option " << name << fix;
     for (const auto& name : help.positionals)
-        EXPECT_NE(section.find(name), std::string::npos) << where << ": argument " << name;
+        EXPECT_NE(section.find(name), std::string::npos) << where << ": argument " << name << fix;
 }
 
 // Every command and sub-command of mk843nb-cli, walked through their --help.
