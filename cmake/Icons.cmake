@@ -1,7 +1,11 @@
 # The program's icon: one SVG drawn for it (packaging/mk843nb.svg), rendered at
 # build time to the PNG sizes the desktop and the window use. The PNGs live only
 # in the build folder: ${MK843NB_ICON_DIR}/<N>x<N>/mk843nb.png.
-find_program(MK843NB_RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(MK843NB_RSVG_CONVERT rsvg-convert)
+if(NOT MK843NB_RSVG_CONVERT)
+  message(FATAL_ERROR "rsvg-convert renders the program's icon: install librsvg2-bin "
+                      "(scripts/install-deps.sh does)")
+endif()
 
 set(MK843NB_ICON_SVG ${PROJECT_SOURCE_DIR}/packaging/mk843nb.svg)
 set(MK843NB_ICON_DIR ${PROJECT_BINARY_DIR}/icons)
