@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite three ways:
-# a normal build, a build under AddressSanitizer + UndefinedBehaviorSanitizer,
-# and the libFuzzer targets for a bounded time each. Fails on the first failure.
-# Every build treats warnings as errors.
+# a normal build (and a check of the installed tree and the .deb), a build under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the libFuzzer targets for a
+# bounded time each. Fails on the first failure. Every build treats warnings as
+# errors.
 #
 #   scripts/test.sh           the full run, as CI does it
 #   scripts/test.sh --quick   the daily loop: format check, the normal build
-#                             and its tests (no sanitizer build, no fuzzing)
+#                             and its tests (no install check, no sanitizer
+#                             build, no fuzzing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -34,9 +36,12 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMK843NB_WERROR=
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 if ((quick)); then
-  echo "Quick run passed (the full run adds the sanitizer build and fuzzing)."
+  echo "Quick run passed (the full run adds the install check, the sanitizer build and fuzzing)."
   exit 0
 fi
+
+echo "== installed tree and .deb (scripts/check-install.sh)"
+scripts/check-install.sh build
 
 echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMK843NB_SANITIZE=ON \
