@@ -23,7 +23,8 @@ namespace mk843nb {
 //   LinkSession link(&TCommPort::Create, clock, hooks);
 //   link.SetPortTable(DiscoverPorts(userPorts));
 //   if (!link.FindBoard()) ShowMessage(link.StartupWarning());
-//   LinkOutcome out = link.Read(model.MutableImage(), modifyModeChecked);
+//   PagerImage image = model.Image();
+//   LinkOutcome out = link.Read(image, modifyModeChecked);
 class LinkSession {
 public:
     using ChannelFactory = std::function<std::unique_ptr<ByteChannel>()>;

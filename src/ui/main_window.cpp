@@ -256,7 +256,8 @@ void MainWindow::StartWith(const PortTable& table) {
         dialogs_.Show(link_->StartupWarning());
     }
     splash_->hide();
-    Finish(tables_->LoadDefaultTable(model_.MutableImage()));
+    PagerImage image = model_.Image();
+    Finish(tables_->LoadDefaultTable(image), image);
     pages_->setCurrentIndex(0);
     show();
 }
@@ -270,10 +271,7 @@ void MainWindow::BringToFront() {
 QString MainWindow::StatusText() const { return panel1_->text(); }
 QString MainWindow::StatusPanel2() const { return panel2_->text(); }
 
-bool MainWindow::ModifyMode() const {
-    const ControlState* modify = model_.Find("RBtModify");
-    return modify != nullptr && modify->checked;
-}
+bool MainWindow::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -295,40 +293,45 @@ void MainWindow::ExitE1Click() {
 }
 
 void MainWindow::Finish(const LinkOutcome& outcome) {
-    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
     binding_->ApplyStates();
     if (outcome.message) dialogs_.Show(*outcome.message);
-    if (outcome.imageReplaced) {
-        model_.SetVersionShown(true);
-        binding_->ApplyStates();
-    }
 }
 
 void MainWindow::Read1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    Finish(link_->Read(model_.MutableImage(), ModifyMode()));
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    PagerImage image = model_.Image();
+    const LinkOutcome outcome = link_->Read(image, ModifyMode());
+    binding_->Show(model_.ApplyReadImage(image, outcome.imageReplaced));
+    Finish(outcome);
 }
 
 void MainWindow::Write1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    Finish(link_->Write(model_.MutableImage()));
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    PagerImage image = model_.Image();
+    const LinkOutcome outcome = link_->Write(image);
+    model_.ApplyPreparedImage(image);
+    Finish(outcome);
 }
 
 void MainWindow::Verify1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     Finish(link_->Verify(model_.Image(), ModifyMode()));
 }
 
-void MainWindow::Finish(const TableFileOutcome& outcome) {
-    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
+void MainWindow::Finish(const TableFileOutcome& outcome, const PagerImage& image) {
+    if (outcome.imageReplaced) binding_->Show(model_.ReplaceImage(image));
     if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
 }
 
-void MainWindow::OpenO1Click() { Finish(tables_->OpenTable(model_.MutableImage())); }
+void MainWindow::OpenO1Click() {
+    PagerImage image = model_.Image();
+    Finish(tables_->OpenTable(image), image);
+}
 
 void MainWindow::SaveS1Click() { tables_->SaveTable(model_.Image()); }
 
-void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image())); }
+void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image()), model_.Image()); }
+
 void MainWindow::Advance2Click() {
     password_->exec();
     binding_->ApplyStates();
