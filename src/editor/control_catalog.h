@@ -31,6 +31,14 @@ struct ControlDesign {
     int maxLength = 0;
 };
 
+// A control that shows an image field: the field's name (also the name
+// `show --json` and `set` use), the caption and unit a listing puts beside it.
+struct FieldListing {
+    std::string_view field;
+    std::string_view caption;
+    std::string_view unit;
+};
+
 struct ControlInfo {
     ControlId id;
     std::string_view name;
@@ -39,11 +47,7 @@ struct ControlInfo {
     std::string_view text;  // edit text, label or check-box caption, panel text at design time
     std::span<const std::string_view> items;  // list items at design time
     ControlDesign design;
-    // The image field the control shows or edits ("" for none; also the name
-    // `show --json` and `set` use), the caption and unit a listing puts beside it.
-    std::string_view field = {};
-    std::string_view caption = {};
-    std::string_view unit = {};
+    FieldListing listing = {};  // field "" for a control that shows none
 };
 
 std::span<const ControlInfo> ControlCatalog();

@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "editor/control_catalog.h"
 #include "link/comm_port.h"
 #include "link/link_session.h"
 #include "link/port_discovery.h"
@@ -38,10 +39,10 @@ constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
 
-QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
+QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
                   const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
-    action->setObjectName(QString::fromLatin1(name));
+    action->setObjectName(name.Text());
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
 }
@@ -85,7 +86,7 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     tables_ = std::make_unique<TableFile>(dialogs_, startDirectory_.toStdString());
     binding_->openToneTable = [this] { OpenToneTable(); };
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
-    if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp")))
+    if (auto* help = qobject_cast<QLabel*>(binding_->Widget(ControlId::lblHelp)))
         help->installEventFilter(this);
     binding_->ApplyStates();
     CreateAuxiliaryWindows();
@@ -114,7 +115,7 @@ void MainWindow::CloseWindow(const std::string& name) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* help = qobject_cast<QLabel*>(watched);
-    if (help == nullptr || help->objectName() != QLatin1String("lblHelp"))
+    if (help == nullptr || help != binding_->Widget(ControlId::lblHelp))
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::Enter:
@@ -164,17 +165,18 @@ void MainWindow::BuildMenu() {
             &QAction::triggered, this, &MainWindow::ExitE1Click);
 
     QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
-    QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
+    QAction* write =
+        MenuItem(pager, ControlId::Write1, QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
     write->setEnabled(false);
     connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
-    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
+    connect(MenuItem(pager, ControlId::Read1, QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
             &QAction::triggered, this, &MainWindow::Read1Click);
-    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
+    connect(MenuItem(pager, ControlId::Verify1, QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
             &QAction::triggered, this, &MainWindow::Verify1Click);
 
     QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
-    connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
-            &MainWindow::Advance2Click);
+    connect(MenuItem(advance, ControlId::Advance2, QStringLiteral("Advance")), &QAction::triggered,
+            this, &MainWindow::Advance2Click);
     QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
     connect(MenuItem(about, "About2", QStringLiteral("About")), &QAction::triggered, this,
             &MainWindow::About2Click);
@@ -217,17 +219,17 @@ void MainWindow::BuildForm() {
     pages_->setObjectName(QStringLiteral("PageControl1"));
     b.Add(pages_, {15, 122, 795, 503});
     const struct {
-        const char* name;
-        const char* caption;
+        ControlId tab;
         void (*build)(DesignBuilder&, QWidget*);
-    } pages[] = {{"TabSheet1", "CALL", &BuildCallPage},
-                 {"TabSheet3", "Setting", &BuildSettingPage},
-                 {"TabSheet2", "Config", &BuildConfigPage},
-                 {"TabSheet4", "Advance Setting", &BuildAdvancePage}};
+    } pages[] = {{ControlId::TabSheet1, &BuildCallPage},
+                 {ControlId::TabSheet3, &BuildSettingPage},
+                 {ControlId::TabSheet2, &BuildConfigPage},
+                 {ControlId::TabSheet4, &BuildAdvancePage}};
     for (const auto& p : pages) {
         auto* page = new QWidget;
-        page->setObjectName(QString::fromLatin1(p.name));
-        pages_->addTab(page, QString::fromLatin1(p.caption));
+        page->setObjectName(ObjectName(p.tab).Text());
+        const std::string_view caption = Control(p.tab).text;
+        pages_->addTab(page, QString::fromLatin1(caption.data(), qsizetype(caption.size())));
         p.build(b, page);
     }
     // A click on a tab takes the focus to the tab bar, as the page control always
