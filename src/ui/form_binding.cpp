@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -20,7 +21,10 @@ namespace mk843nb {
 
 namespace {
 
+// An input widget of the window's own design: Qt's own parts of a widget (the
+// tab bar's scroll buttons) are not.
 bool IsInput(const QObject* o) {
+    if (qobject_cast<const QTabBar*>(o->parent()) != nullptr) return false;
     return qobject_cast<const QLineEdit*>(o) != nullptr ||
            qobject_cast<const QComboBox*>(o) != nullptr ||
            qobject_cast<const QAbstractButton*>(o) != nullptr;
