@@ -154,7 +154,9 @@ void FormModel::NumericExit(const NumericField& field) {
         case NumericKind::Word: {
             const auto value = ParseInteger(text);
             if (!value) return refuse(messages::NotANumber(text));
-            if (*value < field.low || *value > field.high)
+            // Compared in double as typed: a value beyond 2^53 is far out of every range anyway.
+            const auto number = static_cast<double>(*value);
+            if (number < field.low || number > field.high)
                 return refuse(messages::Range(field.lowText, field.highText));
             // The text stays as typed: 007 stays 007 and writes 7.
             if (field.kind == NumericKind::Byte)

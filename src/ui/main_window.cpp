@@ -92,7 +92,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     CreateAuxiliaryWindows();
 }
 
-// The windows beside the main one, in the order the program has always made them.
+// The windows beside the main one, made once and shown when needed; the splash
+// must exist before the board search starts.
 void MainWindow::CreateAuxiliaryWindows() {
     aboutBox_ = new AboutBox(this);
     toneTable_ = new ToneTableWindow(model_, dialogs_, this);
@@ -232,9 +233,9 @@ void MainWindow::BuildForm() {
         pages_->addTab(page, QString::fromLatin1(caption.data(), qsizetype(caption.size())));
         p.build(b, page);
     }
-    // A click on a tab takes the focus to the tab bar, as the page control always
-    // did: the field being edited runs its leave check, and no field of the new
-    // page is entered (and emptied) without the user going there.
+    // A click on a tab takes the focus to the tab bar: the field being edited
+    // runs its leave check, and no field of the new page is entered (and
+    // emptied) without the user going there.
     pages_->tabBar()->setFocusPolicy(Qt::StrongFocus);
     pages_->setTabVisible(3, false);
     pages_->setCurrentIndex(0);
