@@ -44,8 +44,8 @@ TEST(GoldenOutputs, ReadWriteVerifyMatchTheRecord) {
         const std::string saved = dir.File("saved.tbl");
         WriteFileBytes(pager, GoldenImage(transfer.image));
         std::remove(saved.c_str());
-        std::vector<std::string> options{"--baud",  "0",   "--version", transfer.version,
-                                         "--image", pager, "--save",    saved};
+        std::vector<std::string> options{"--baud",  "0",   "--firmware", transfer.version,
+                                         "--image", pager, "--save",     saved};
         for (const std::string& fault : transfer.faults) {
             options.push_back("--fault");
             options.push_back(fault);

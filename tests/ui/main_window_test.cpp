@@ -477,8 +477,8 @@ TEST_F(MainWindowTest, ReadWriteAndVerifyThroughTheMenuAgainstTheEmulator) {
 // Write asks the pager for its version first: the box shows that pager's
 // version even when the image came from another pager, and keeps it.
 TEST_F(MainWindowTest, WriteShowsTheVersionOfThePagerItWroteTo) {
-    test::SimProcess first({"--baud", "0", "--version", "1.83"});
-    test::SimProcess second({"--baud", "0", "--version", "1.82"});
+    test::SimProcess first({"--baud", "0", "--firmware", "1.83"});
+    test::SimProcess second({"--baud", "0", "--firmware", "1.82"});
     StartOn({first.DevicePath(), second.DevicePath()});
     ASSERT_EQ(W<QComboBox>("cboPort")->currentIndex(), 0);
     Press(Qt::Key_F3);
