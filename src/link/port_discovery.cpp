@@ -65,6 +65,20 @@ std::vector<PortEntry> FallbackPorts() {
     return ports;
 }
 
+int FindPort(const PortTable& table, const std::string& port) {
+    if (port.empty()) return -1;
+    for (std::size_t i = 0; i < table.entries.size(); ++i) {
+        const PortEntry& e = table.entries[i];
+        if (DevicePathOf(e.name) == DevicePathOf(port) || (!e.byId.empty() && e.byId == port))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string PortToRemember(const PortEntry& entry) {
+    return entry.byId.empty() ? DevicePathOf(entry.name) : entry.byId;
+}
+
 PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths,
                          const std::map<std::string, std::string>& aliases) {
     AttachByIdAliases(reported, aliases);
@@ -77,10 +91,8 @@ PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std:
     });
     PortTable table;
     auto find = [&table](const std::string& name) {
-        return std::find_if(table.entries.begin(), table.entries.end(), [&](const PortEntry& e) {
-            return DevicePathOf(e.name) == DevicePathOf(name) ||
-                   (!e.byId.empty() && e.byId == name);
-        });
+        const int index = FindPort(table, name);
+        return index < 0 ? table.entries.end() : table.entries.begin() + index;
     };
     for (auto& entry : reported) {
         if (find(entry.name) == table.entries.end()) table.entries.push_back(std::move(entry));

@@ -26,6 +26,13 @@ std::vector<PortEntry> FallbackPorts();
 PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths,
                          const std::map<std::string, std::string>& aliases = {});
 
+// The entry that port names (by its name, its device path or its by-id name); -1 if none.
+int FindPort(const PortTable& table, const std::string& port);
+
+// What the window remembers of the port the board answered on: its by-id name,
+// which survives replugging, or else its device path.
+std::string PortToRemember(const PortEntry& entry);
+
 // BuildPortTable over the serial ports QSerialPortInfo reports and the
 // aliases in /dev/serial/by-id.
 PortTable DiscoverPorts(const std::vector<std::string>& userPaths = {});

@@ -85,5 +85,23 @@ TEST(BuildPortTable, EachPortGetsItsByIdAliasAndAUserPathMayBeThatAlias) {
     EXPECT_EQ(table.entries[2].byId, "/dev/serial/by-id/usb-sim-if00");
 }
 
+TEST(FindPort, ByNamePathOrByIdAndWhatIsRemembered) {
+    PortTable table;
+    table.entries = {{"ttyS0", ""}, {"ttyUSB0", "FT232R USB UART"}, {"/dev/pts/7", ""}};
+    table.entries[1].byId = "/dev/serial/by-id/usb-FTDI-if00";
+    struct Case {
+        std::string port;
+        int index;
+    };
+    for (const Case& c :
+         {Case{"ttyUSB0", 1}, Case{"/dev/ttyUSB0", 1}, Case{"/dev/serial/by-id/usb-FTDI-if00", 1},
+          Case{"/dev/pts/7", 2}, Case{"pts/7", 2}, Case{"/dev/ttyUSB1", -1}, Case{"", -1}}) {
+        EXPECT_EQ(FindPort(table, c.port), c.index) << c.port;
+    }
+    EXPECT_EQ(PortToRemember(table.entries[0]), "/dev/ttyS0");
+    EXPECT_EQ(PortToRemember(table.entries[1]), "/dev/serial/by-id/usb-FTDI-if00");
+    EXPECT_EQ(PortToRemember(table.entries[2]), "/dev/pts/7");
+}
+
 }  // namespace
 }  // namespace mk843nb
