@@ -70,7 +70,10 @@ Message LinkSession::WithDiagnosis(Message message) const {
 Message LinkSession::StartupWarning() const {
     Message warning = StartupBoardNotRespondingMessage();
     for (const auto& [name, error] : openFailures_) {
-        if (name.empty()) continue;
+        // The serial layer reports a held port and a refused one alike as a
+        // permission error; only those are worth looking into (a look costs a
+        // walk through /proc, and the fallback list has sixteen names).
+        if (name.empty() || !error.permissionDenied) continue;
         const PortDiagnosis diagnosis = diagnoser_(name);
         if (diagnosis.fault == PortFault::Busy || diagnosis.fault == PortFault::Permission) {
             warning.text += "\n" + diagnosis.text;

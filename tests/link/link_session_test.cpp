@@ -433,7 +433,7 @@ TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
 TEST_F(SearchFixture, StartupWarningNamesTheFirstPortHeldOrRefusedNotTheMissingOnes) {
     for (auto& b : boards) b.silent = true;
     boards[1].openError = ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true};
-    boards[3].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", false};
+    boards[3].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", true};
     // ttyS5 has no device at all; it is tried last.
     session.SetDiagnoser([](const std::string& name) {
         if (name == "ttyS1")
