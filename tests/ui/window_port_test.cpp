@@ -1,6 +1,7 @@
-// The window's port box: what it lists, the board remembered between runs,
-// devices coming and going while the window is idle. Real widgets, the real
-// link against the emulator on pseudo-terminals, a real folder watched.
+// The window and its port: what the port box lists, the board remembered
+// between runs, devices coming and going while the window is idle, the port
+// vanishing under a transfer. Real widgets, the real link against the emulator
+// on pseudo-terminals, a real folder watched.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,7 +26,7 @@ namespace {
 
 QApplication& App() {
     static int argc = 1;
-    static char name[] = "port_box_test";
+    static char name[] = "window_port_test";
     static char* argv[] = {name, nullptr};
     static auto* app = [] {
         QStandardPaths::setTestModeEnabled(true);  // settings of their own, not the user's
@@ -41,7 +42,7 @@ PortEntry Entry(const std::string& name, const std::string& description = "",
     return entry;
 }
 
-class PortBoxTest : public ::testing::Test {
+class WindowPortTest : public ::testing::Test {
 protected:
     void SetUp() override {
         App();
@@ -92,7 +93,7 @@ protected:
     std::vector<PortEntry> listed;
 };
 
-TEST_F(PortBoxTest, ItemsNameTheAdapterAndTheirTooltipsTheByIdName) {
+TEST_F(WindowPortTest, ItemsNameTheAdapterAndTheirTooltipsTheByIdName) {
     test::SilentPtys silent(1);
     listed = {Entry("ttyS0"),
               Entry("ttyUSB0", "FT232R USB UART", "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00"),
@@ -107,7 +108,7 @@ TEST_F(PortBoxTest, ItemsNameTheAdapterAndTheirTooltipsTheByIdName) {
     EXPECT_EQ(Box()->toolTip(), "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00");
 }
 
-TEST_F(PortBoxTest, RememberedBoardIsTriedFirstAndTheSearchSkipped) {
+TEST_F(WindowPortTest, RememberedBoardIsTriedFirstAndTheSearchSkipped) {
     test::SimProcess first({"--baud", "0"});
     test::SimProcess remembered({"--baud", "0"});
     listed = {Entry(first.DevicePath()), Entry(remembered.DevicePath())};
@@ -121,7 +122,7 @@ TEST_F(PortBoxTest, RememberedBoardIsTriedFirstAndTheSearchSkipped) {
     EXPECT_EQ(AppSettings().LastPort().toStdString(), remembered.DevicePath());
 }
 
-TEST_F(PortBoxTest, WithoutAnAnswerThereTheSearchRunsAndTheFoundPortIsRemembered) {
+TEST_F(WindowPortTest, WithoutAnAnswerThereTheSearchRunsAndTheFoundPortIsRemembered) {
     test::SilentPtys silent(1);
     test::SimProcess board({"--baud", "0"});
     listed = {Entry(silent.Paths()[0]), Entry(board.DevicePath())};
@@ -141,7 +142,7 @@ TEST_F(PortBoxTest, WithoutAnAnswerThereTheSearchRunsAndTheFoundPortIsRemembered
     }
 }
 
-TEST_F(PortBoxTest, GivenPortIsTriedFirstAndABoardAnsweringACommandIsRemembered) {
+TEST_F(WindowPortTest, GivenPortIsTriedFirstAndABoardAnsweringACommandIsRemembered) {
     test::SimProcess given({"--baud", "0"});
     test::SimProcess other({"--baud", "0"});
     listed = {Entry(other.DevicePath()), Entry(given.DevicePath())};
@@ -157,7 +158,7 @@ TEST_F(PortBoxTest, GivenPortIsTriedFirstAndABoardAnsweringACommandIsRemembered)
     EXPECT_EQ(AppSettings().LastPort().toStdString(), other.DevicePath());
 }
 
-TEST_F(PortBoxTest, WhileIdleTheListFollowsDevicesAndKeepsTheSelection) {
+TEST_F(WindowPortTest, WhileIdleTheListFollowsDevicesAndKeepsTheSelection) {
     listed = {Entry("ttyS0"), Entry("ttyUSB0", "CP2102")};
     MainWindow& window = Make();
     window.Start();  // no board on these: the warning, then an idle window
@@ -180,6 +181,20 @@ TEST_F(PortBoxTest, WhileIdleTheListFollowsDevicesAndKeepsTheSelection) {
     window.setEnabled(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 1; }, 3000));
     EXPECT_EQ(Box()->currentIndex(), 0) << "the selected adapter is gone: the first port";
+}
+
+TEST_F(WindowPortTest, HangUpDuringATransferIsNamedInWords) {
+    // Frame 1 is the start-up board test; Read's first block is frame 5, after
+    // which the emulator closes the terminal.
+    test::SimProcess sim({"--baud", "0", "--fault", "hangup:5"});
+    listed = {Entry(sim.DevicePath())};
+    Make().Start();
+    window_->Read1Click();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Stop);
+    EXPECT_EQ(dialogs_.shown[0].text,
+              "Read stopped: the serial port failed (the device was unplugged or closed).");
+    EXPECT_TRUE(window_->isEnabled());
 }
 
 }  // namespace
