@@ -22,7 +22,7 @@ struct CliLink : testing::Test {
 
 TEST_F(CliLink, ReadThenWriteThenVerifyRoundTrip) {
     const std::string pagerFile = dir.File("pager.tbl");
-    SimProcess sim({"--baud", "0", "--version", "1.86", "--save", pagerFile});
+    SimProcess sim({"--baud", "0", "--firmware", "1.86", "--save", pagerFile});
     const std::string file = dir.File("backup.tbl");
 
     const CliRun read = RunCli({"read", "--port", sim.DevicePath(), file});
