@@ -117,7 +117,8 @@ private:
     // The remembered port first, then the search; true when the board answered.
     bool SearchBoard();
     void RememberPort(int index);
-    void Finish(const TableFileOutcome& outcome);
+    // Shows a table file's outcome; image is the one it worked on.
+    void Finish(const TableFileOutcome& outcome, const PagerImage& image);
     bool ModifyMode() const;
 
     DialogService& dialogs_;
