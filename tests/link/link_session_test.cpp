@@ -17,6 +17,8 @@ struct SessionFixture : testing::Test {
     SessionFixture() : session([this] { return line.MakeChannel(); }, line.clock, hooks) {
         Plug(PagerMemory(1, 86, "MK842 V3.8.5"));
         session.SetPortTable({{{"ttyS0", ""}}, 0});
+        // The fake ports have no devices to look at; tests that need a diagnosis give one.
+        session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
         image = DefaultImage();
         image[70] = 60;  // Reminder 30 s
     }
@@ -191,7 +193,10 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
         Plug(board->Memory());
         line.RefuseOpen("ttyS0", 2, ECommError{c.code, 16, "Device or resource busy", false});
         const LinkOutcome out = session.Verify(image, false);
-        EXPECT_EQ(out.message, (Message{MessageKind::Plain, c.text}));
+        EXPECT_EQ(out.message,
+                  (Message{MessageKind::Plain,
+                           std::string(c.text) +
+                               "\n/dev/ttyS0 could not be opened (Device or resource busy)."}));
         EXPECT_EQ(hooks.statuses.back(), kBoardTesting);
         EXPECT_TRUE(hooks.menus.empty());
         EXPECT_EQ(hooks.windowEnabled.back(), true);
@@ -199,13 +204,40 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
     }
 }
 
-TEST_F(SessionFixture, PermissionFailureNamesTheFix) {
-    line.RefuseOpen("ttyS0", ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true});
-    const LinkOutcome out = session.Read(image, true);
-    ASSERT_TRUE(out.message);
-    EXPECT_EQ(out.message->text.rfind(BoardNotRespondingMessage(LinkCommand::Read).text, 0), 0u);
-    EXPECT_NE(out.message->text.find("Permission denied on ttyS0"), std::string::npos);
-    EXPECT_NE(out.message->text.find("dialout"), std::string::npos);
+TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
+    // Qt calls a port held by another program a permission error; the diagnosis decides.
+    line.RefuseOpen("ttyS0", ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true});
+    std::vector<std::string> asked;
+    const PortDiagnosis busy{PortFault::Busy, "/dev/ttyS0 is in use by minicom (pid 42).", {}, ""};
+    session.SetDiagnoser([&](const std::string& name) {
+        asked.push_back(name);
+        return busy;
+    });
+    for (LinkCommand command : {LinkCommand::Read, LinkCommand::Verify}) {
+        const LinkOutcome out =
+            command == LinkCommand::Read ? session.Read(image, true) : session.Verify(image, true);
+        EXPECT_EQ(out.message,
+                  (Message{MessageKind::Exclamation,
+                           BoardNotRespondingMessage(command).text + "\n" + busy.text}));
+        EXPECT_EQ(out.failure, LinkFailure::PortOrBoard);
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"ttyS0", "ttyS0"}));
+
+    // Whatever kept it closed has passed: the system's words of the moment.
+    session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
+    EXPECT_EQ(session.Read(image, true).message->text,
+              BoardNotRespondingMessage(LinkCommand::Read).text +
+                  "\n/dev/ttyS0 could not be opened (permission denied).");
+
+    // A board that answers is never diagnosed.
+    line.AcceptOpens("ttyS0");
+    asked.clear();
+    session.SetDiagnoser([&](const std::string& name) {
+        asked.push_back(name);
+        return busy;
+    });
+    EXPECT_TRUE(session.Read(image, true).success);
+    EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
@@ -235,6 +267,82 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
     EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
     image[100] ^= 1;
     EXPECT_EQ(session.Verify(image, true).message, (Message{MessageKind::Stop, "Verify Error !"}));
+}
+
+// What a script is told: the class of every way a command ends. Requests count
+// from 1 across the board's life: Verify is ping #1 and blocks #2, #3; Write is
+// ping, version, model, writes #4 to #35, verify blocks #36, #37.
+TEST_F(SessionFixture, EveryOutcomeHasItsFailureClass) {
+    // Changes the pager's memory and the image the command is given.
+    using SetUp = std::function<void(PagerImage & memory, PagerImage & image)>;
+    struct Case {
+        const char* what;
+        LinkCommand command;
+        std::vector<std::string> faults;
+        SetUp setUp;
+        LinkFailure failure;
+        int refusedOpen = 0;  // this open of the port fails
+    };
+    const SetUp asIs = [](PagerImage&, PagerImage&) {};
+    const Case cases[] = {
+        {"success", LinkCommand::Read, {}, asIs, LinkFailure::None},
+        {"no board", LinkCommand::Verify, {"no-answer"}, asIs, LinkFailure::PortOrBoard},
+        {"port cannot be reopened", LinkCommand::Read, {}, asIs, LinkFailure::PortOrBoard, 2},
+        {"another model",
+         LinkCommand::Read,
+         {},
+         [](PagerImage& memory, PagerImage&) { memory = PagerMemory(1, 86, "XY V1"); },
+         LinkFailure::Transfer},
+        {"bad block sum", LinkCommand::Read, {"bad-checksum:4"}, asIs, LinkFailure::Transfer},
+        {"bad image sum",
+         LinkCommand::Read,
+         {},
+         [](PagerImage& memory, PagerImage&) { memory[255] ^= 1; },
+         LinkFailure::Transfer},
+        {"device gone", LinkCommand::Read, {"hangup:3"}, asIs, LinkFailure::Transfer},
+        {"old firmware, Reminder off",
+         LinkCommand::Write,
+         {},
+         [](PagerImage& memory, PagerImage& image) {
+             memory = PagerMemory(1, 82, "");
+             image[70] = 0;
+         },
+         LinkFailure::Refused},
+        {"write frame refused", LinkCommand::Write, {"bad-ack:6"}, asIs, LinkFailure::Transfer},
+        {"write's verify gets no answer",
+         LinkCommand::Write,
+         {"no-answer:37"},
+         asIs,
+         LinkFailure::Transfer},
+        {"verify differs",
+         LinkCommand::Verify,
+         {},
+         [](PagerImage& memory, PagerImage& image) {
+             image = memory;
+             image[200] ^= 1;
+         },
+         LinkFailure::VerifyDiffers},
+        {"verify reply with a bad sum",
+         LinkCommand::Verify,
+         {"bad-checksum:3"},
+         [](PagerImage& memory, PagerImage& image) { image = memory; },
+         LinkFailure::Transfer},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PagerImage memory = PagerMemory(1, 86, "MK842 V3.8.5");
+        PagerImage target = image;
+        c.setUp(memory, target);
+        Plug(memory, c.faults);
+        if (c.refusedOpen != 0)
+            line.RefuseOpen("ttyS0", c.refusedOpen,
+                            ECommError{CommErrorCode::CannotOpen, 16, "busy", false});
+        const LinkOutcome out = c.command == LinkCommand::Read    ? session.Read(target, true)
+                                : c.command == LinkCommand::Write ? session.Write(target)
+                                                                  : session.Verify(target, true);
+        EXPECT_EQ(out.failure, c.failure);
+        EXPECT_EQ(out.success, c.failure == LinkFailure::None);
+    }
 }
 
 TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) {
@@ -355,14 +463,51 @@ TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage());
 }
 
-TEST_F(SearchFixture, PermissionHintNamesTheRefusedPortWhateverFailsAfterIt) {
+TEST_F(SearchFixture, StartupWarningNamesTheFirstPortHeldOrRefusedNotTheMissingOnes) {
     PlugBoards({0, 1, 2, 3, 4});
-    line.RefuseOpen("ttyS1", ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true});
-    // ttyS5, tried after it, has no device at all.
+    line.RefuseOpen("ttyS1", ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true});
+    line.RefuseOpen("ttyS3", ECommError{CommErrorCode::CannotOpen, 16, "busy", true});
+    // ttyS5 has no device at all; it is tried last.
+    session.SetDiagnoser([](const std::string& name) {
+        if (name == "ttyS1")
+            return PortDiagnosis{
+                PortFault::Permission, "Permission denied on /dev/ttyS1: group uucp", {}, "uucp"};
+        if (name == "ttyS3") return PortDiagnosis{PortFault::Busy, "/dev/ttyS3 is in use", {}, ""};
+        return PortDiagnosis{PortFault::Missing, "/dev/" + name + ": no such device.", {}, ""};
+    });
     EXPECT_FALSE(session.FindBoard());
-    const Message warning = session.StartupWarning();
-    EXPECT_EQ(warning.text.rfind(StartupBoardNotRespondingMessage().text, 0), 0u);
-    EXPECT_NE(warning.text.find("Permission denied on ttyS1"), std::string::npos) << warning.text;
+    EXPECT_EQ(session.StartupWarning().text, StartupBoardNotRespondingMessage().text +
+                                                 "\nPermission denied on /dev/ttyS1: group uucp");
+
+    line.AcceptOpens("ttyS1");
+    line.AcceptOpens("ttyS3");
+    EXPECT_FALSE(session.FindBoard());
+    EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage())
+        << "a missing fallback name is not worth a word";
+}
+
+TEST_F(SearchFixture, APortAlreadyTriedIsNotPingedAgainAndItsRefusalStillCounts) {
+    PlugBoards({0, 1, 2, 3, 4});
+    line.RefuseOpen("ttyS2", ECommError{CommErrorCode::CannotOpen, 16, "busy", true});
+    session.SetDiagnoser([](const std::string& name) {
+        return PortDiagnosis{PortFault::Busy, "/dev/" + name + " is in use", {}, ""};
+    });
+    session.SelectPort(2);
+    EXPECT_FALSE(session.TestBoard()) << "the remembered port";
+    EXPECT_FALSE(session.FindBoard(2));
+    EXPECT_EQ(line.Board("ttyS0").Requests().size(), 1u);
+    EXPECT_EQ(session.StartupWarning().text,
+              StartupBoardNotRespondingMessage().text + "\n/dev/ttyS2 is in use");
+
+    // A silent remembered port: one ping from TestBoard, none from the search.
+    line.AcceptOpens("ttyS2");
+    const std::size_t before = line.Board("ttyS2").Requests().size();
+    line.Plug("ttyS4", PagerMemory(1, 86, "MK842"));
+    session.SelectPort(2);
+    EXPECT_FALSE(session.TestBoard());
+    EXPECT_TRUE(session.FindBoard(2));
+    EXPECT_EQ(line.Board("ttyS2").Requests().size(), before + 1);
+    EXPECT_EQ(session.Ports().selected, 4);
 }
 
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {

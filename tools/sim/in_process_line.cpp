@@ -158,6 +158,12 @@ void InProcessLine::RefuseOpen(const std::string& portName, int openNumber,
     Board(portName).refuseOpen_.insert_or_assign(openNumber, error);
 }
 
+void InProcessLine::AcceptOpens(const std::string& portName) {
+    InProcessBoard& board = Board(portName);
+    board.refuseEveryOpen_.reset();
+    board.refuseOpen_.clear();
+}
+
 std::unique_ptr<ByteChannel> InProcessLine::MakeChannel() {
     return std::make_unique<InProcessChannel>(*this);
 }

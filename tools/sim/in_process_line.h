@@ -129,6 +129,8 @@ public:
     // Opening portName raises error: every time, or only on its n-th open (from 1).
     void RefuseOpen(const std::string& portName, const ECommError& error);
     void RefuseOpen(const std::string& portName, int openNumber, const ECommError& error);
+    // Whatever refused to open portName has passed.
+    void AcceptOpens(const std::string& portName);
 
     InProcessBoard& Board(const std::string& portName) { return *boards_.at(portName); }
     std::unique_ptr<ByteChannel> MakeChannel();
