@@ -41,9 +41,10 @@ void Run(const FleetPlanOptions& options) {
 
     const fleet::PlanSources sources{options.templateFile, *templateBytes, options.rosterFile,
                                      *roster, options.plan.strict};
-    if (auto error = fleet::WritePlanFolder(options.out, plan, sources)) throw CommandFailure(*error);
-    std::cout << "Planned " << plan.pagers.size() << (plan.pagers.size() == 1 ? " pager" : " pagers")
-              << " in " << options.out;
+    if (auto error = fleet::WritePlanFolder(options.out, plan, sources))
+        throw CommandFailure(*error);
+    std::cout << "Planned " << plan.pagers.size()
+              << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out;
     if (!plan.warnings.empty())
         std::cout << " (" << plan.warnings.size()
                   << (plan.warnings.size() == 1 ? " warning" : " warnings") << ")";

@@ -23,8 +23,7 @@ constexpr std::array kResultNames{
     std::pair{PagerResult::Skipped, std::string_view("skipped")},
 };
 
-constexpr std::string_view kCsvHeader =
-    "label,port,start,seconds,result,message,backup,sha256\r\n";
+constexpr std::string_view kCsvHeader = "label,port,start,seconds,result,message,backup,sha256\r\n";
 
 // A cell quoted by libcsv, so commas, quotes and line breaks in messages survive.
 std::string CsvCell(std::string_view text) {
@@ -39,11 +38,30 @@ std::string Seconds(double seconds) {
     return text;
 }
 
+}  // namespace
+
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+        if (c == ' ' && (line.empty() || line.back() == ' ')) continue;
+        line += c;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+namespace {
+
 json LineJson(const ReportLine& line) {
-    return {{"label", line.label},   {"port", line.port},
-            {"start", line.start},   {"seconds", std::stod(Seconds(line.seconds))},
-            {"result", ResultName(line.result)}, {"message", line.message},
-            {"backup", line.backup}, {"sha256", line.sha256}};
+    return {{"label", line.label},
+            {"port", line.port},
+            {"start", line.start},
+            {"seconds", std::stod(Seconds(line.seconds))},
+            {"result", ResultName(line.result)},
+            {"message", line.message},
+            {"backup", line.backup},
+            {"sha256", line.sha256}};
 }
 
 }  // namespace
@@ -69,13 +87,14 @@ std::optional<std::string> FleetReport::Load() {
     const std::optional<std::string> text = ReadWholeFile(path);
     if (!text) return path.string() + " cannot be read";
     try {
-        for (const json& entry : json::parse(*text).at("pagers")) {
+        const json report = json::parse(*text);
+        for (const json& entry : report.at("pagers")) {
             const auto result = ResultNamed(entry.at("result").get<std::string>());
             if (!result) throw std::runtime_error("unknown result " + entry.at("result").dump());
-            lines_.push_back({entry.at("label").get<std::string>(),
-                              entry.value("port", ""), entry.value("start", ""),
-                              entry.value("seconds", 0.0), *result, entry.value("message", ""),
-                              entry.value("backup", ""), entry.value("sha256", "")});
+            lines_.push_back({entry.at("label").get<std::string>(), entry.value("port", ""),
+                              entry.value("start", ""), entry.value("seconds", 0.0), *result,
+                              entry.value("message", ""), entry.value("backup", ""),
+                              entry.value("sha256", "")});
         }
     } catch (const std::exception& problem) {
         lines_.clear();
@@ -91,14 +110,15 @@ bool FleetReport::AlreadyWritten(std::string_view label, std::string_view sha256
     return false;
 }
 
-bool FleetReport::Append(const ReportLine& line) {
+bool FleetReport::Append(const ReportLine& added) {
+    ReportLine line = added;
+    line.message = OneLine(line.message);
     lines_.push_back(line);
     const std::filesystem::path csvPath = folder_ / kReportCsvName;
     std::string row = std::filesystem::exists(csvPath) ? "" : std::string(kCsvHeader);
     row += CsvCell(line.label) + "," + CsvCell(line.port) + "," + CsvCell(line.start) + "," +
            Seconds(line.seconds) + "," + CsvCell(ResultName(line.result)) + "," +
-           CsvCell(line.message) + "," + CsvCell(line.backup) + "," + CsvCell(line.sha256) +
-           "\r\n";
+           CsvCell(line.message) + "," + CsvCell(line.backup) + "," + CsvCell(line.sha256) + "\r\n";
     const bool csvWritten = AppendToFile(csvPath, row);
 
     json report = {{"pagers", json::array()}};

@@ -29,6 +29,9 @@ enum class PagerResult {
 std::string_view ResultName(PagerResult result);
 std::optional<PagerResult> ResultNamed(std::string_view name);
 
+// The window's multi-line messages as one line, the breaks turned into single blanks.
+std::string OneLine(std::string_view text);
+
 struct ReportLine {
     std::string label;
     std::string port;

@@ -24,6 +24,20 @@ bool StartsWith(const std::optional<Message>& message, const Message& expected) 
     return message && message->text.starts_with(expected.text);
 }
 
+// The store picks names by the second and prunes old backups; boards take turns.
+class SharedBackups {
+public:
+    explicit SharedBackups(BackupStore& store) : store_(store) {}
+    BackupResult Store(const PagerImage& image, const BackupInfo& info) {
+        std::lock_guard lock(mutex_);
+        return store_.Store(image, info);
+    }
+
+private:
+    BackupStore& store_;
+    std::mutex mutex_;
+};
+
 struct Job {
     int number = 0;  // from 1, in roster order
     const PlanEntry* pager = nullptr;
@@ -70,8 +84,8 @@ public:
     PromptAnswer Prompt(const Job& job, std::size_t board) {
         std::lock_guard prompting(promptMutex_);
         if (Stopping()) return PromptAnswer::Stop;
-        const PromptAnswer answer = observer_.Prompt(*job.pager, job.number, snapshotTotal_,
-                                                     options_.ports[board]);
+        const PromptAnswer answer =
+            observer_.Prompt(*job.pager, job.number, snapshotTotal_, options_.ports[board]);
         if (answer == PromptAnswer::Stop) {
             std::lock_guard lock(mutex_);
             stopped_ = true;
@@ -165,11 +179,17 @@ private:
 // One pager on one board: the table checked against the plan, the pre-write
 // read and its backup, the Write with its verify.
 ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pager,
-                        const std::string& port, LinkSession& link, PreWriteBackup& backup,
+                        const std::string& port, LinkSession& link, SharedBackups& backups,
                         bool& lineBroke) {
     const auto started = std::chrono::steady_clock::now();
-    ReportLine line{pager.label, port, UtcTimeText(std::chrono::system_clock::now()), 0,
-                    PagerResult::Refused, "", "", pager.sha256};
+    ReportLine line{pager.label,
+                    port,
+                    UtcTimeText(std::chrono::system_clock::now()),
+                    0,
+                    PagerResult::Refused,
+                    "",
+                    "",
+                    pager.sha256};
     auto finish = [&](PagerResult result, std::string message) {
         line.result = result;
         line.message = std::move(message);
@@ -193,12 +213,18 @@ ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pa
                                   ? text + " (no pre-write backup; nothing was written)"
                                   : text);
     }
-    try {
-        line.backup = backup.Keep(pager.label, held);
-    } catch (const std::exception& error) {
-        return finish(PagerResult::Refused, std::string("no pre-write backup: ") + error.what() +
-                                                " (nothing was written)");
-    }
+    BackupInfo info;
+    info.kind = BackupKind::PreWrite;
+    info.port = port;
+    info.portById = SerialByIdPath(port);
+    info.firmwareVersion = read.version ? read.version->Text() : "";
+    info.modelText = ImageModelText(held);
+    info.checksumOk = StoredChecksum(held) == ImageChecksum(held);
+    const BackupResult kept = backups.Store(held, info);
+    if (!kept.stored)
+        return finish(PagerResult::Refused,
+                      "no pre-write backup: " + kept.error + " (nothing was written)");
+    line.backup = kept.backup->table.string();
 
     PagerImage image = table->bytes;
     const LinkOutcome write = link.Write(image);
@@ -208,7 +234,7 @@ ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pa
 }
 
 void RunBoard(const std::filesystem::path& folder, const RunOptions& options, std::size_t board,
-              Coordinator& coordinator, PreWriteBackup& backup, RunSummary& summary) {
+              Coordinator& coordinator, SharedBackups& backups, RunSummary& summary) {
     EventLoopClock clock;
     BoardHooks hooks(coordinator, board);
     LinkSession link(&TCommPort::Create, clock, hooks);
@@ -235,7 +261,7 @@ void RunBoard(const std::filesystem::path& folder, const RunOptions& options, st
         }
         bool lineBroke = false;
         const ReportLine line =
-            ProgramPager(folder, *job->pager, options.ports[board], link, backup, lineBroke);
+            ProgramPager(folder, *job->pager, options.ports[board], link, backups, lineBroke);
         coordinator.Ended(board, line, summary);
         // Unattended, a board that has gone away would only fail every pager
         // left; the other boards take them. With prompting the user decides.
@@ -265,21 +291,22 @@ PagerResult ResultOf(const LinkOutcome& outcome) {
 }
 
 RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& plan,
-                    const RunOptions& options, FleetReport& report, PreWriteBackup& backup,
+                    const RunOptions& options, FleetReport& report, BackupStore& backups,
                     RunObserver& observer, const std::atomic<bool>& stop) {
     RunSummary summary;
     Coordinator coordinator(plan, options, report, observer, stop);
     coordinator.SkipWrittenBefore(summary);
+    SharedBackups shared(backups);
 
     std::vector<std::unique_ptr<QThread>> threads;
     for (std::size_t board = 0; board < options.ports.size(); ++board) {
-        threads.emplace_back(QThread::create([&, board] {
-            RunBoard(folder, options, board, coordinator, backup, summary);
-        }));
+        threads.emplace_back(QThread::create(
+            [&, board] { RunBoard(folder, options, board, coordinator, shared, summary); }));
         threads.back()->start();
     }
     for (auto& thread : threads) {
-        while (!thread->wait(QDeadlineTimer(kProgressMs))) observer.Progress(coordinator.Snapshot());
+        while (!thread->wait(QDeadlineTimer(kProgressMs)))
+            observer.Progress(coordinator.Snapshot());
     }
     summary.notReached = coordinator.NotReached();
     summary.stopped = coordinator.Stopped();

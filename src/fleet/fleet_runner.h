@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "files/backup_store.h"
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
-#include "fleet/pre_write_backup.h"
 #include "link/link_outcome.h"
 
 namespace mk843nb::fleet {
@@ -60,12 +60,13 @@ struct RunSummary {
 // The result a link outcome of the pre-write read or the write means for the pager.
 PagerResult ResultOf(const LinkOutcome& outcome);
 
-// Programs the pagers of the plan in folder. stop is checked between pagers:
+// Programs the pagers of the plan in folder; what each pager held before it
+// was written goes to backups first (no backup, no write). stop is checked between pagers:
 // once set, boards finish the pager they have, record it and take no other.
 // With prompting off, a board that stops answering (no board, or the line
 // broke) takes no further pager; the others go on.
 RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& plan,
-                    const RunOptions& options, FleetReport& report, PreWriteBackup& backup,
+                    const RunOptions& options, FleetReport& report, BackupStore& backups,
                     RunObserver& observer, const std::atomic<bool>& stop);
 
 }  // namespace mk843nb::fleet

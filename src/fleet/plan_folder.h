@@ -18,8 +18,8 @@ inline constexpr const char* kPlanFileName = "plan.json";
 struct PlanEntry {
     int line = 0;
     std::string label;
-    std::string file;      // in the plan's folder
-    std::string sha256;    // of the table file's 256 bytes
+    std::string file;            // in the plan's folder
+    std::string sha256;          // of the table file's 256 bytes
     std::uint16_t checksum = 0;  // the 16-bit sum of its bytes 16 to 253
 };
 

@@ -145,7 +145,8 @@ RosterParse ParseRoster(std::string_view bytes) {
         start = end;
     }
     if (!failed && csv_fini(&parser, Collector::Cell, Collector::RowEnd, &collector) != 0)
-        refuse(collector.rowStart, "", "", "the roster cannot be read: a quoted cell is not closed");
+        refuse(collector.rowStart, "", "",
+               "the roster cannot be read: a quoted cell is not closed");
     csv_free(&parser);
     if (!result.errors.empty()) return result;
 

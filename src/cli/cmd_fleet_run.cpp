@@ -1,0 +1,244 @@
+#include <poll.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/fleet_commands.h"
+#include "fleet/fleet_runner.h"
+
+namespace mk843nb::cli {
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    gInterrupted.store(true);
+    static constexpr char kNote[] =
+        "\nStopping: the pagers being programmed are finished and recorded first.\n";
+    [[maybe_unused]] const auto ignored = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+}
+
+// Ctrl+C asks the run to stop instead of killing it in the middle of a pager.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        gInterrupted.store(false);
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &previousInt_);
+        sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~InterruptGuard() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+    }
+
+private:
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
+};
+
+std::string ShortPort(const std::string& port) {
+    return port.starts_with("/dev/") ? port.substr(5) : port;
+}
+
+std::string Clock(double seconds) {
+    const long whole = static_cast<long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+// The terminal side of a run: the prompt, a line per pager on stdout and,
+// when stderr is a terminal, one progress line kept up to date on it.
+class ConsoleObserver : public fleet::RunObserver {
+public:
+    explicit ConsoleObserver(int writtenBefore) : writtenBefore_(writtenBefore) {}
+
+    fleet::PromptAnswer Prompt(const fleet::PlanEntry& pager, int number, int total,
+                               const std::string& port) override {
+        ClearProgress();
+        for (;;) {
+            std::cerr << "Place pager '" << pager.label << "' (" << number << " of " << total
+                      << ") on " << ShortPort(port)
+                      << ", then press Enter; s skips, q stops: " << std::flush;
+            const std::optional<std::string> answer = ReadAnswer();
+            // A terminal has echoed the answer and its Enter; a pipe has not.
+            if (!answer || !::isatty(STDIN_FILENO)) std::cerr << '\n';
+            if (!answer) return fleet::PromptAnswer::Stop;
+            if (answer->empty()) return fleet::PromptAnswer::Go;
+            if (*answer == "s" || *answer == "S") return fleet::PromptAnswer::Skip;
+            if (*answer == "q" || *answer == "Q") return fleet::PromptAnswer::Stop;
+        }
+    }
+
+    void AlreadyWritten(const fleet::PlanEntry& pager) override {
+        std::cout << pager.label
+                  << ": already written and verified, skipped (--again writes it again)\n"
+                  << std::flush;
+        ++writtenBefore_;
+    }
+
+    void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override {
+        ClearProgress();
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f s", line.seconds);
+        std::cout << "[" << snapshot.done << "/" << snapshot.total << "] " << line.label << " on "
+                  << ShortPort(line.port) << ": " << fleet::ResultName(line.result) << " ("
+                  << seconds << ") ";
+        std::cout << fleet::OneLine(line.message) << '\n' << std::flush;
+        ++endedThisRun_;
+    }
+
+    void Progress(const fleet::RunSnapshot& snapshot) override {
+        if (!::isatty(STDERR_FILENO)) return;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        std::string text =
+            std::to_string(snapshot.done) + "/" + std::to_string(snapshot.total) + " done";
+        for (const fleet::BoardActivity& board : snapshot.boards) {
+            text += " | " + ShortPort(board.port) + ": " + board.doing;
+            if (!board.label.empty()) text += " '" + board.label + "'";
+        }
+        text += " | " + Clock(elapsed) + " elapsed";
+        const int left = snapshot.total - snapshot.done;
+        if (endedThisRun_ > 0 && left > 0)
+            text += ", about " + Clock(elapsed / endedThisRun_ * left) + " left";
+        std::cerr << "\r\033[K" << text << std::flush;
+        progressShown_ = true;
+    }
+
+    void ClearProgress() {
+        if (!progressShown_) return;
+        std::cerr << "\r\033[K" << std::flush;
+        progressShown_ = false;
+    }
+
+private:
+    // A line from stdin; nothing at its end or when the run is interrupted.
+    static std::optional<std::string> ReadAnswer() {
+        std::string line;
+        for (;;) {
+            if (gInterrupted.load()) return std::nullopt;
+            pollfd input{STDIN_FILENO, POLLIN, 0};
+            if (::poll(&input, 1, 200) <= 0) continue;
+            char c = 0;
+            const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+            if (got <= 0) return std::nullopt;
+            if (c == '\n') return line;
+            if (c != '\r') line += c;
+        }
+    }
+
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    int writtenBefore_ = 0;
+    int endedThisRun_ = 0;
+    bool progressShown_ = false;
+};
+
+// The exit status a result stands for: the table of exit_codes.h.
+ExitCode CodeOf(fleet::PagerResult result) {
+    switch (result) {
+        case fleet::PagerResult::Written:
+            return ExitCode::Success;
+        case fleet::PagerResult::VerifyFailed:
+            return ExitCode::VerifyDiffers;
+        case fleet::PagerResult::WriteFailed:
+        case fleet::PagerResult::ReadFailed:
+            return ExitCode::TransferFailed;
+        case fleet::PagerResult::NoBoard:
+            return ExitCode::PortOrBoard;
+        case fleet::PagerResult::Refused:
+        case fleet::PagerResult::Skipped:
+            return ExitCode::Refused;
+    }
+    return ExitCode::Refused;
+}
+
+struct FleetRunOptions {
+    std::string folder;
+    std::vector<std::string> ports;
+    bool yes = false;
+    bool again = false;
+};
+
+void Run(const FleetRunOptions& options) {
+    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder);
+    if (!load.manifest) throw CommandFailure(load.error);
+    const fleet::PlanManifest& plan = *load.manifest;
+    fleet::FleetReport report(options.folder);
+    if (auto error = report.Load())
+        throw CommandFailure(*error + "; move it away to start the report anew");
+
+    std::unique_ptr<QCoreApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "mk843nb-cli";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    BackupStore backups(BackupStore::DefaultFolder());
+    const fleet::RunOptions run{options.ports, !options.yes, options.again};
+    ConsoleObserver observer(0);
+    fleet::RunSummary summary;
+    {
+        InterruptGuard guard;
+        summary =
+            fleet::RunFleet(options.folder, plan, run, report, backups, observer, gInterrupted);
+    }
+    observer.ClearProgress();
+
+    int written = summary.writtenBefore;
+    ExitCode worst = ExitCode::Success;
+    for (const fleet::ReportLine& line : summary.lines) {
+        if (line.result == fleet::PagerResult::Written) ++written;
+        worst = std::max(worst, CodeOf(line.result),
+                         [](ExitCode a, ExitCode b) { return ToInt(a) < ToInt(b); });
+    }
+    const int total = static_cast<int>(plan.pagers.size());
+    std::cout << "Written and verified: " << written << " of " << total;
+    if (summary.writtenBefore > 0)
+        std::cout << " (" << summary.writtenBefore << " before this run)";
+    if (summary.notReached > 0) std::cout << "; not started: " << summary.notReached;
+    std::cout << ". Report: "
+              << (std::filesystem::path(options.folder) / fleet::kReportCsvName).string() << '\n';
+    if (!summary.reportError.empty()) throw CommandFailure(summary.reportError);
+    if (written == total) return;
+    if (worst == ExitCode::Success) worst = ExitCode::Refused;  // stopped before every pager
+    throw CommandFailure(std::to_string(total - written) + " of " + std::to_string(total) +
+                             " pagers are not written and verified; running the plan again "
+                             "programs only those",
+                         worst);
+}
+
+}  // namespace
+
+// fleet run DIR --port DEV [--port DEV...]: the planned pagers in roster order,
+// each board taking the next one, each pager backed up, written and verified.
+void AddFleetRunCommand(CLI::App& fleet) {
+    auto* command = fleet.add_subcommand(
+        "run", "Program the pagers of a plan through one or more boards, with a report");
+    auto options = std::make_shared<FleetRunOptions>();
+    command->add_option("DIR", options->folder, "the folder fleet plan wrote")->required();
+    command
+        ->add_option("--port", options->ports,
+                     "a board's serial port; repeat it for boards that work in parallel")
+        ->required();
+    command->add_flag("--yes", options->yes, "go on without asking before each pager");
+    command->add_flag("--again", options->again,
+                      "also program pagers the report says are written and verified");
+    command->callback([options] { Run(*options); });
+}
+
+}  // namespace mk843nb::cli
