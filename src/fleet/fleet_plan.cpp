@@ -1,5 +1,6 @@
 #include "fleet/fleet_plan.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -105,6 +106,9 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
     std::vector<FleetProblem> findings = FleetWideFindings(plan.pagers);
     auto& into = options.strict ? plan.errors : plan.warnings;
     into.insert(into.end(), findings.begin(), findings.end());
+    // In the order the user reads the roster.
+    std::stable_sort(plan.errors.begin(), plan.errors.end(),
+                     [](const FleetProblem& a, const FleetProblem& b) { return a.line < b.line; });
     return plan;
 }
 

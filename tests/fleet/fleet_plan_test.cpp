@@ -11,6 +11,7 @@
 
 #include "fleet/roster.h"
 #include "fleet/safe_file_name.h"
+#include "fleet_test_support.h"
 #include "image/fields.h"
 
 namespace mk843nb::fleet {
@@ -246,6 +247,13 @@ TEST(FleetPlanTest, AMissingTemplateRefusesEveryRowWithOpenError) {
         BuildFleetPlan("/nonexistent/template.tbl", ParseRoster("label,T11\nA,600.9\n"), {});
     ASSERT_EQ(plan.errors.size(), 1u);
     EXPECT_NE(plan.errors[0].message.find("Open Error!"), std::string::npos);
+}
+
+TEST(FleetPlanTest, TheTestRosterPlansCleanly) {
+    const FleetPlan plan = Plan(test::DistinctRoster(24));
+    EXPECT_EQ(Described(plan.errors), std::vector<std::string>{});
+    EXPECT_EQ(Described(plan.warnings), std::vector<std::string>{});
+    EXPECT_EQ(plan.pagers.size(), 24u);
 }
 
 TEST(SafeFileBaseTest, LabelsBecomeNamesThatStayInTheFolder) {
