@@ -7,13 +7,18 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "fleet/fleet_runner.h"
+#include "fleet/progress_line.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -49,31 +54,25 @@ private:
     struct sigaction previousTerm_ {};
 };
 
-std::string ShortPort(const std::string& port) {
-    return port.starts_with("/dev/") ? port.substr(5) : port;
-}
-
-std::string Clock(double seconds) {
-    const long whole = static_cast<long>(seconds + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
-    return text;
-}
-
 // The terminal side of a run: the prompt, a line per pager on stdout and,
-// when stderr is a terminal, one progress line kept up to date on it.
+// when stderr is a terminal, one progress line kept up to date on it (never
+// while a prompt waits for its answer).
 class ConsoleObserver : public fleet::RunObserver {
 public:
-    explicit ConsoleObserver(int writtenBefore) : writtenBefore_(writtenBefore) {}
-
     fleet::PromptAnswer Prompt(const fleet::PlanEntry& pager, int number, int total,
                                const std::string& port) override {
-        ClearProgress();
         for (;;) {
-            std::cerr << "Place pager '" << pager.label << "' (" << number << " of " << total
-                      << ") on " << ShortPort(port)
-                      << ", then press Enter; s skips, q stops: " << std::flush;
+            {
+                std::lock_guard lock(mutex_);
+                ClearProgressLocked();
+                prompting_ = true;
+                std::cerr << "Place pager '" << pager.label << "' (" << number << " of " << total
+                          << ") on " << fleet::ShortPortName(port)
+                          << ", then press Enter; s skips, q stops: " << std::flush;
+            }
             const std::optional<std::string> answer = ReadAnswer();
+            std::lock_guard lock(mutex_);
+            prompting_ = false;
             // A terminal has echoed the answer and its Enter; a pipe has not.
             if (!answer || !::isatty(STDIN_FILENO)) std::cerr << '\n';
             if (!answer) return fleet::PromptAnswer::Stop;
@@ -84,48 +83,46 @@ public:
     }
 
     void AlreadyWritten(const fleet::PlanEntry& pager) override {
+        std::lock_guard lock(mutex_);
         std::cout << pager.label
                   << ": already written and verified, skipped (--again writes it again)\n"
                   << std::flush;
-        ++writtenBefore_;
     }
 
     void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override {
-        ClearProgress();
+        std::lock_guard lock(mutex_);
+        ClearProgressLocked();
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f s", line.seconds);
         std::cout << "[" << snapshot.done << "/" << snapshot.total << "] " << line.label << " on "
-                  << ShortPort(line.port) << ": " << fleet::ResultName(line.result) << " ("
-                  << seconds << ") ";
-        std::cout << fleet::OneLine(line.message) << '\n' << std::flush;
+                  << fleet::ShortPortName(line.port) << ": " << fleet::ResultName(line.result)
+                  << " (" << seconds << ") " << fleet::OneLine(line.message) << '\n'
+                  << std::flush;
         ++endedThisRun_;
     }
 
     void Progress(const fleet::RunSnapshot& snapshot) override {
-        if (!::isatty(STDERR_FILENO)) return;
+        std::lock_guard lock(mutex_);
+        if (prompting_ || !::isatty(STDERR_FILENO)) return;
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        std::string text =
-            std::to_string(snapshot.done) + "/" + std::to_string(snapshot.total) + " done";
-        for (const fleet::BoardActivity& board : snapshot.boards) {
-            text += " | " + ShortPort(board.port) + ": " + board.doing;
-            if (!board.label.empty()) text += " '" + board.label + "'";
-        }
-        text += " | " + Clock(elapsed) + " elapsed";
-        const int left = snapshot.total - snapshot.done;
-        if (endedThisRun_ > 0 && left > 0)
-            text += ", about " + Clock(elapsed / endedThisRun_ * left) + " left";
-        std::cerr << "\r\033[K" << text << std::flush;
+        std::cerr << "\r\033[K" << fleet::ProgressLine(snapshot, elapsed, endedThisRun_)
+                  << std::flush;
         progressShown_ = true;
     }
 
     void ClearProgress() {
+        std::lock_guard lock(mutex_);
+        ClearProgressLocked();
+    }
+
+private:
+    void ClearProgressLocked() {
         if (!progressShown_) return;
         std::cerr << "\r\033[K" << std::flush;
         progressShown_ = false;
     }
 
-private:
     // A line from stdin; nothing at its end or when the run is interrupted.
     static std::optional<std::string> ReadAnswer() {
         std::string line;
@@ -141,11 +138,24 @@ private:
         }
     }
 
+    std::mutex mutex_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
-    int writtenBefore_ = 0;
     int endedThisRun_ = 0;
     bool progressShown_ = false;
+    bool prompting_ = false;
 };
+
+// Two threads on one device would mix their frames on the line.
+void RefuseRepeatedPorts(const std::vector<std::string>& ports) {
+    std::set<std::filesystem::path> seen;
+    for (const std::string& port : ports) {
+        std::error_code error;
+        std::filesystem::path path = port.find('/') == std::string::npos ? "/dev/" + port : port;
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+        if (!seen.insert(error ? path : canonical).second)
+            throw CommandFailure("the port " + port + " is given more than once", ExitCode::Usage);
+    }
+}
 
 // The exit status a result stands for: the table of exit_codes.h.
 ExitCode CodeOf(fleet::PagerResult result) {
@@ -174,6 +184,7 @@ struct FleetRunOptions {
 };
 
 void Run(const FleetRunOptions& options) {
+    RefuseRepeatedPorts(options.ports);
     const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder);
     if (!load.manifest) throw CommandFailure(load.error);
     const fleet::PlanManifest& plan = *load.manifest;
@@ -190,7 +201,7 @@ void Run(const FleetRunOptions& options) {
     }
     BackupStore backups(BackupStore::DefaultFolder());
     const fleet::RunOptions run{options.ports, !options.yes, options.again};
-    ConsoleObserver observer(0);
+    ConsoleObserver observer;
     fleet::RunSummary summary;
     {
         InterruptGuard guard;

@@ -12,6 +12,7 @@
 #include "files/backup_store.h"
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
+#include "fleet/run_snapshot.h"
 #include "link/link_outcome.h"
 
 namespace mk843nb::fleet {
@@ -24,19 +25,9 @@ struct RunOptions {
 
 enum class PromptAnswer { Go, Skip, Stop };
 
-struct BoardActivity {
-    std::string port;
-    std::string label;  // the pager on the board, "" when none
-    std::string doing;  // "reading", "writing", "verifying", "waiting", "idle", "stopped: no board"
-};
-
-struct RunSnapshot {
-    int done = 0;   // pagers ended (any result) in this run, and written before it
-    int total = 0;  // pagers of the plan
-    std::vector<BoardActivity> boards;
-};
-
-// What the run tells its user. Calls come from the boards' threads, never two at once.
+// What the run tells its user. Calls come from the boards' threads and from
+// the thread that called RunFleet, so an observer keeps its own state safe;
+// Prompt is never called while another Prompt is open.
 class RunObserver {
 public:
     virtual ~RunObserver() = default;

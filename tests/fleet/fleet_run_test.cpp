@@ -253,5 +253,54 @@ TEST_F(FleetRunTest, ATableChangedAfterPlanningIsRefusedAndNoBoardIsSaidSo) {
     EXPECT_EQ(Report().back()["result"], "no board");
 }
 
+struct FaultCase {
+    std::vector<std::string> boardOptions;
+    std::string roster;  // "" keeps the fixture's
+    std::string result;  // of the first pager
+    int status;
+};
+
+TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
+    // A pager is frames 1-5 (the pre-write read: ping, version, model, two
+    // blocks) and 6-42 (Write: ping, version, model, writes 9-40, verify 41-42).
+    const std::vector<FaultCase> cases{
+        {{"--fault", "bad-checksum:41"}, "", "verify failed", 5},
+        {{"--fault", "bad-ack:20"}, "", "write failed", 4},
+        {{"--fault", "bad-checksum:4"}, "", "read failed", 4},
+        {{"--model", "XY V1"}, "", "refused", 1},
+        {{"--version", "1.82"}, "label,Reminder\nOld 1,Disable\n", "refused", 1},
+    };
+    for (const FaultCase& c : cases) {
+        if (!c.roster.empty()) {
+            fs::remove_all(dir);
+            std::ofstream(temp.File("roster.csv")) << c.roster;
+            ASSERT_EQ(RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
+                              temp.File("roster.csv"), "--out", dir})
+                          .status,
+                      0);
+        }
+        fs::remove(fs::path(dir) / "report.json");
+        fs::remove(fs::path(dir) / "report.csv");
+        const std::string port = Board(c.boardOptions).DevicePath();
+        const CliRun run = RunCli(RunArgs({port}));
+        EXPECT_EQ(run.status, c.status) << c.boardOptions.back() << run.out;
+        const nlohmann::json first = Report().at(0);
+        EXPECT_EQ(first["result"], c.result) << c.boardOptions.back() << run.out;
+        EXPECT_EQ(first["port"], port);
+        // Nothing is written without a backup of what the pager held.
+        if (c.result == "verify failed" || c.result == "write failed") {
+            EXPECT_NE(first["backup"], "");
+        }
+    }
+}
+
+TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {
+    const std::string port = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({port, port}));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "the port " + port + " is given more than once\n");
+    EXPECT_FALSE(fs::exists(fs::path(dir) / "report.csv"));
+}
+
 }  // namespace
 }  // namespace mk843nb
