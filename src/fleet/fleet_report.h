@@ -18,11 +18,12 @@ inline constexpr const char* kReportJsonName = "report.json";
 
 enum class PagerResult {
     Written,       // written and verified
-    VerifyFailed,  // written, but the read-back differs
-    WriteFailed,   // a write frame failed or the line broke: the pager may hold part of it
-    ReadFailed,    // the pre-write read failed: nothing written
+    VerifyFailed,  // written, and the pager's read-back differs from the table
+    WriteFailed,   // a frame of the write or its verify failed, or the line broke
+    ReadFailed,    // the pre-write read failed (no good reply, checksum, another model): nothing
+                   // written
     NoBoard,       // the board did not answer or the port could not be opened: nothing written
-    Refused,       // refused before writing (changed table, no backup, old firmware, other model)
+    Refused,       // refused before writing (a changed table, no backup, old firmware and Reminder)
     Skipped,       // the user skipped it
 };
 

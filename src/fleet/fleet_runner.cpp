@@ -20,10 +20,6 @@ namespace {
 
 constexpr int kProgressMs = 200;
 
-bool StartsWith(const std::optional<Message>& message, const Message& expected) {
-    return message && message->text.starts_with(expected.text);
-}
-
 // The store picks names by the second and prunes old backups; boards take turns.
 class SharedBackups {
 public:
@@ -207,11 +203,8 @@ ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pa
     const LinkOutcome read = link.Read(held, true);
     if (!read.success) {
         lineBroke = read.serialFailure;
-        const PagerResult result = ResultOf(read);
-        const std::string text = read.message ? read.message->text : "Read Error !";
-        return finish(result, result == PagerResult::Refused
-                                  ? text + " (no pre-write backup; nothing was written)"
-                                  : text);
+        return finish(ResultOf(read), (read.message ? read.message->text : "Read Error !") +
+                                          " (the pre-write read; nothing was written)");
     }
     BackupInfo info;
     info.kind = BackupKind::PreWrite;
@@ -276,18 +269,21 @@ void RunBoard(const std::filesystem::path& folder, const RunOptions& options, st
 }  // namespace
 
 PagerResult ResultOf(const LinkOutcome& outcome) {
-    if (outcome.success) return PagerResult::Written;
-    const LinkCommand command = outcome.command;
-    if (StartsWith(outcome.message, BoardNotRespondingMessage(command)) ||
-        StartsWith(outcome.message, CommPortOpenMessage(0)))
-        return PagerResult::NoBoard;
-    if (outcome.serialFailure)
-        return command == LinkCommand::Read ? PagerResult::ReadFailed : PagerResult::WriteFailed;
-    if (outcome.message == ReadErrorMessage()) return PagerResult::ReadFailed;
-    if (outcome.message == WriteErrorMessage()) return PagerResult::WriteFailed;
-    if (outcome.message == VerifyErrorMessage()) return PagerResult::VerifyFailed;
-    // Another model, a checksum error, firmware that cannot take the Reminder setting.
-    return PagerResult::Refused;
+    const bool read = outcome.command == LinkCommand::Read;
+    switch (outcome.failure) {
+        case LinkFailure::None:
+            if (outcome.success) return PagerResult::Written;
+            break;
+        case LinkFailure::PortOrBoard:
+            return PagerResult::NoBoard;
+        case LinkFailure::Refused:
+            return PagerResult::Refused;
+        case LinkFailure::VerifyDiffers:
+            return PagerResult::VerifyFailed;
+        case LinkFailure::Transfer:
+            break;
+    }
+    return read ? PagerResult::ReadFailed : PagerResult::WriteFailed;
 }
 
 RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& plan,

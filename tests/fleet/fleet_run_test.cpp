@@ -262,12 +262,14 @@ struct FaultCase {
 
 TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
     // A pager is frames 1-5 (the pre-write read: ping, version, model, two
-    // blocks) and 6-42 (Write: ping, version, model, writes 9-40, verify 41-42).
+    // blocks) and 6-42 (Write: ping, version, model, writes 9-40 of 8 bytes each,
+    // verify 41-42).
     const std::vector<FaultCase> cases{
-        {{"--fault", "bad-checksum:41"}, "", "verify failed", 5},
+        {{"--fault", "lost-write:40"}, "", "verify failed", 5},   // bytes 248-255 lost
+        {{"--fault", "bad-checksum:41"}, "", "write failed", 4},  // the verify's reply is bad
         {{"--fault", "bad-ack:20"}, "", "write failed", 4},
         {{"--fault", "bad-checksum:4"}, "", "read failed", 4},
-        {{"--model", "XY V1"}, "", "refused", 1},
+        {{"--model", "XY V1"}, "", "read failed", 4},
         {{"--version", "1.82"}, "label,Reminder\nOld 1,Disable\n", "refused", 1},
     };
     for (const FaultCase& c : cases) {
