@@ -12,6 +12,7 @@
 
 #include "cli_process.h"
 #include "fleet/digest.h"
+#include "fleet_test_support.h"
 #include "image/pager_image.h"
 #include "test_files.h"
 
@@ -21,11 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::CliRun;
 using test::RunCli;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::Slurp;
 
 class FleetPlanCliTest : public ::testing::Test {
 protected:

@@ -30,11 +30,7 @@ namespace fs = std::filesystem;
 using test::CliRun;
 using test::RunCli;
 using test::SimProcess;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::Slurp;
 
 class FleetRunTest : public ::testing::Test {
 protected:

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "image/tones.h"
@@ -27,6 +29,11 @@ std::string DistinctRoster(int count, const std::string& prefix) {
         csv += row;
     }
     return csv;
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace mk843nb::test
