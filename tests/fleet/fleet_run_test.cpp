@@ -55,8 +55,10 @@ protected:
     }
 
     std::vector<std::string> RunArgs(std::vector<std::string> ports, bool yes = true) {
-        std::vector<std::string> args{"fleet", "run", dir};
-        for (const std::string& port : ports) args.insert(args.end(), {"--port", port});
+        // DIR among the options, as a user may type it: each --port takes one value.
+        std::vector<std::string> args{"fleet", "run", "--port", ports.front(), dir};
+        for (std::size_t i = 1; i < ports.size(); ++i)
+            args.insert(args.end(), {"--port", ports[i]});
         if (yes) args.push_back("--yes");
         return args;
     }
