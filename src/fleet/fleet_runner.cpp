@@ -37,7 +37,18 @@ private:
 struct Job {
     int number = 0;  // from 1, in roster order
     const PlanEntry* pager = nullptr;
+    // The planned table, read and checked against the plan before any board
+    // starts; nothing when it is missing or was changed after planning.
+    std::optional<PagerImage> table;
 };
+
+std::optional<PagerImage> PlannedTable(const std::filesystem::path& folder,
+                                       const PlanEntry& pager) {
+    const std::optional<TableBytes> table = ReadTableBytes(folder / pager.file);
+    if (!table || table->count != kImageSize || Sha256Hex(table->bytes) != pager.sha256)
+        return std::nullopt;
+    return table->bytes;
+}
 
 // The shared state of a run: the queue of pagers, what each board is doing,
 // the report. Every member function takes the lock.
@@ -50,7 +61,8 @@ public:
         snapshotTotal_ = static_cast<int>(plan.pagers.size());
     }
 
-    void SkipWrittenBefore(RunSummary& summary) {
+    // Takes every pager the report does not already show written, with its table.
+    void Queue(const std::filesystem::path& folder, RunSummary& summary) {
         for (std::size_t i = 0; i < plan_.pagers.size(); ++i) {
             const PlanEntry& pager = plan_.pagers[i];
             if (!options_.again && report_.AlreadyWritten(pager.label, pager.sha256)) {
@@ -59,7 +71,7 @@ public:
                 ++done_;
                 continue;
             }
-            queue_.push_back({static_cast<int>(i) + 1, &pager});
+            queue_.push_back({static_cast<int>(i) + 1, &pager, PlannedTable(folder, pager)});
         }
     }
 
@@ -172,11 +184,11 @@ private:
     std::size_t board_;
 };
 
-// One pager on one board: the table checked against the plan, the pre-write
+// One pager on one board: its checked table, the pre-write
 // read and its backup, the Write with its verify.
-ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pager,
-                        const std::string& port, LinkSession& link, SharedBackups& backups,
-                        bool& lineBroke) {
+ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& link,
+                        SharedBackups& backups, bool& lineBroke) {
+    const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
     ReportLine line{pager.label,
                     port,
@@ -194,8 +206,7 @@ ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pa
         return line;
     };
 
-    const std::optional<TableBytes> table = ReadTableBytes(folder / pager.file);
-    if (!table || table->count != kImageSize || Sha256Hex(table->bytes) != pager.sha256)
+    if (!job.table)
         return finish(PagerResult::Refused,
                       pager.file + " is missing or was changed after planning; plan again");
 
@@ -219,15 +230,15 @@ ReportLine ProgramPager(const std::filesystem::path& folder, const PlanEntry& pa
                       "no pre-write backup: " + kept.error + " (nothing was written)");
     line.backup = kept.backup->table.string();
 
-    PagerImage image = table->bytes;
+    PagerImage image = *job.table;
     const LinkOutcome write = link.Write(image);
     lineBroke = write.serialFailure;
     return finish(write.success ? PagerResult::Written : ResultOf(write),
                   write.message ? write.message->text : "Write Error !");
 }
 
-void RunBoard(const std::filesystem::path& folder, const RunOptions& options, std::size_t board,
-              Coordinator& coordinator, SharedBackups& backups, RunSummary& summary) {
+void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
+              SharedBackups& backups, RunSummary& summary) {
     EventLoopClock clock;
     BoardHooks hooks(coordinator, board);
     LinkSession link(&TCommPort::Create, clock, hooks);
@@ -253,8 +264,7 @@ void RunBoard(const std::filesystem::path& folder, const RunOptions& options, st
             }
         }
         bool lineBroke = false;
-        const ReportLine line =
-            ProgramPager(folder, *job->pager, options.ports[board], link, backups, lineBroke);
+        const ReportLine line = ProgramPager(*job, options.ports[board], link, backups, lineBroke);
         coordinator.Ended(board, line, summary);
         // Unattended, a board that has gone away would only fail every pager
         // left; the other boards take them. With prompting the user decides.
@@ -291,13 +301,13 @@ RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& pla
                     RunObserver& observer, const std::atomic<bool>& stop) {
     RunSummary summary;
     Coordinator coordinator(plan, options, report, observer, stop);
-    coordinator.SkipWrittenBefore(summary);
+    coordinator.Queue(folder, summary);
     SharedBackups shared(backups);
 
     std::vector<std::unique_ptr<QThread>> threads;
     for (std::size_t board = 0; board < options.ports.size(); ++board) {
         threads.emplace_back(QThread::create(
-            [&, board] { RunBoard(folder, options, board, coordinator, shared, summary); }));
+            [&, board] { RunBoard(options, board, coordinator, shared, summary); }));
         threads.back()->start();
     }
     for (auto& thread : threads) {

@@ -51,8 +51,10 @@ struct RunSummary {
 // The result a link outcome of the pre-write read or the write means for the pager.
 PagerResult ResultOf(const LinkOutcome& outcome);
 
-// Programs the pagers of the plan in folder; what each pager held before it
-// was written goes to backups first (no backup, no write). stop is checked between pagers:
+// Programs the pagers of the plan in folder. Every table is read and checked
+// against the plan before a board starts, and the bytes checked are the bytes
+// written; what each pager held before goes to backups first (no backup, no
+// write). stop is checked between pagers:
 // once set, boards finish the pager they have, record it and take no other.
 // With prompting off, a board that stops answering (no board, or the line
 // broke) takes no further pager; the others go on.
