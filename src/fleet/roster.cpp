@@ -14,13 +14,25 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLabelColumn = "label";
 
+// Where the line starting at start ends, its break included: LF, CRLF or a lone CR.
+std::size_t LineEnd(std::string_view text, std::size_t start) {
+    const std::size_t found = text.find_first_of("\r\n", start);
+    if (found == std::string_view::npos) return text.size();
+    if (text[found] == '\r' && found + 1 < text.size() && text[found + 1] == '\n') return found + 2;
+    return found + 1;
+}
+
 // The line (from 1) of the first byte that is not part of a well-formed UTF-8
 // sequence, or 0 when the text is all UTF-8.
 int FirstLineNotUtf8(std::string_view text) {
     int line = 1;
+    std::size_t lineEnd = LineEnd(text, 0);
     for (std::size_t i = 0; i < text.size();) {
+        while (i >= lineEnd) {
+            ++line;
+            lineEnd = LineEnd(text, lineEnd);
+        }
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte == '\n') ++line;
         std::size_t length = 1;
         unsigned lowest = 0;
         if (byte >= 0xF0 && byte <= 0xF4) {
@@ -91,8 +103,14 @@ struct Collector {
     int rowStart = 0;
     bool inRow = false;
 
+    int currentLine = 0;
+
     static void Cell(void* bytes, std::size_t size, void* self) {
         auto& collector = *static_cast<Collector*>(self);
+        if (!collector.inRow) {
+            collector.inRow = true;
+            collector.rowStart = collector.currentLine;
+        }
         collector.cells.emplace_back(bytes == nullptr ? "" : static_cast<const char*>(bytes), size);
     }
     static void RowEnd(int /*terminator*/, void* self) {
@@ -129,9 +147,9 @@ RosterParse ParseRoster(std::string_view bytes) {
     // Fed a line at a time, so each record knows the line it starts on even
     // when a quoted cell spans several.
     for (std::size_t start = 0; start < bytes.size() && !failed; ++line) {
-        std::size_t end = bytes.find('\n', start);
-        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        const std::size_t end = LineEnd(bytes, start);
         const std::string_view piece = bytes.substr(start, end - start);
+        collector.currentLine = line;
         if (!collector.inRow && piece.find_first_not_of("\r\n") != std::string_view::npos) {
             collector.inRow = true;
             collector.rowStart = line;
