@@ -42,6 +42,8 @@ struct ReportLine {
     std::string message;
     std::string backup;  // the pre-write backup's file; "" when none was taken
     std::string sha256;  // of the table the run wrote (or meant to write)
+
+    bool written() const { return result == PagerResult::Written; }
 };
 
 class FleetReport {

@@ -178,16 +178,22 @@ public:
         if (text == status_text::kVerifying) coordinator_.Doing(board_, "verifying");
         if (text == status_text::kBoardTesting) coordinator_.Doing(board_, "testing the board");
     }
+    void ShowVersion(std::string_view text) override { version_ = std::string(text); }
+
+    // The firmware version the pager on the board last reported ("" before it did).
+    const std::string& Version() const { return version_; }
+    void ForgetVersion() { version_.clear(); }
 
 private:
     Coordinator& coordinator_;
     std::size_t board_;
+    std::string version_;
 };
 
 // One pager on one board: its checked table, the pre-write
 // read and its backup, the Write with its verify.
 ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& link,
-                        SharedBackups& backups, bool& lineBroke) {
+                        BoardHooks& hooks, SharedBackups& backups) {
     const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
     ReportLine line{pager.label,
@@ -211,17 +217,18 @@ ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& li
                       pager.file + " is missing or was changed after planning; plan again");
 
     PagerImage held = DefaultImage();
+    hooks.ForgetVersion();
     const LinkOutcome read = link.Read(held, true);
     if (!read.success) {
-        lineBroke = read.serialFailure;
-        return finish(ResultOf(read), (read.message ? read.message->text : "Read Error !") +
-                                          " (the pre-write read; nothing was written)");
+        return finish(ResultOf(read, LinkCommand::Read),
+                      (read.message ? read.message->text : "Read Error !") +
+                          " (the pre-write read; nothing was written)");
     }
     BackupInfo info;
     info.kind = BackupKind::PreWrite;
     info.port = port;
     info.portById = SerialByIdPath(port);
-    info.firmwareVersion = read.version ? read.version->Text() : "";
+    info.firmwareVersion = hooks.Version();
     info.modelText = ImageModelText(held);
     info.checksumOk = StoredChecksum(held) == ImageChecksum(held);
     const BackupResult kept = backups.Store(held, info);
@@ -232,9 +239,19 @@ ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& li
 
     PagerImage image = *job.table;
     const LinkOutcome write = link.Write(image);
-    lineBroke = write.serialFailure;
-    return finish(write.success ? PagerResult::Written : ResultOf(write),
+    return finish(ResultOf(write, LinkCommand::Write),
                   write.message ? write.message->text : "Write Error !");
+}
+
+// After a failed pager: no board at all, or a transfer that failed because
+// the board no longer answers (unplugged, hung up) rather than one bad frame.
+bool BoardGone(const ReportLine& line, LinkSession& link) {
+    if (line.result == PagerResult::NoBoard) return true;
+    if (line.result != PagerResult::ReadFailed && line.result != PagerResult::WriteFailed)
+        return false;
+    const bool answers = link.TestBoard();
+    link.ClosePort();
+    return !answers;
 }
 
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
@@ -263,12 +280,11 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                 continue;
             }
         }
-        bool lineBroke = false;
-        const ReportLine line = ProgramPager(*job, options.ports[board], link, backups, lineBroke);
+        const ReportLine line = ProgramPager(*job, options.ports[board], link, hooks, backups);
         coordinator.Ended(board, line, summary);
         // Unattended, a board that has gone away would only fail every pager
         // left; the other boards take them. With prompting the user decides.
-        if (!options.prompt && (lineBroke || line.result == PagerResult::NoBoard)) {
+        if (!options.prompt && !line.written() && BoardGone(line, link)) {
             coordinator.Retire(board, "the board does not answer");
             break;
         }
@@ -278,8 +294,8 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
 
 }  // namespace
 
-PagerResult ResultOf(const LinkOutcome& outcome) {
-    const bool read = outcome.command == LinkCommand::Read;
+PagerResult ResultOf(const LinkOutcome& outcome, LinkCommand command) {
+    const bool read = command == LinkCommand::Read;
     switch (outcome.failure) {
         case LinkFailure::None:
             if (outcome.success) return PagerResult::Written;

@@ -49,7 +49,7 @@ struct RunSummary {
 };
 
 // The result a link outcome of the pre-write read or the write means for the pager.
-PagerResult ResultOf(const LinkOutcome& outcome);
+PagerResult ResultOf(const LinkOutcome& outcome, LinkCommand command);
 
 // Programs the pagers of the plan in folder. Every table is read and checked
 // against the plan before a board starts, and the bytes checked are the bytes
