@@ -99,6 +99,7 @@ public:
                   << " (" << seconds << ") " << fleet::OneLine(line.message) << '\n'
                   << std::flush;
         ++endedThisRun_;
+        lastEnded_ = std::chrono::steady_clock::now();
     }
 
     void Progress(const fleet::RunSnapshot& snapshot) override {
@@ -106,7 +107,8 @@ public:
         if (prompting_ || !::isatty(STDERR_FILENO)) return;
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        std::cerr << "\r\033[K" << fleet::ProgressLine(snapshot, elapsed, endedThisRun_)
+        const double lastEnded = std::chrono::duration<double>(lastEnded_ - started_).count();
+        std::cerr << "\r\033[K" << fleet::ProgressLine(snapshot, elapsed, endedThisRun_, lastEnded)
                   << std::flush;
         progressShown_ = true;
     }
@@ -140,6 +142,7 @@ private:
 
     std::mutex mutex_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastEnded_ = started_;
     int endedThisRun_ = 0;
     bool progressShown_ = false;
     bool prompting_ = false;

@@ -1,5 +1,6 @@
 #include "fleet/progress_line.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace mk843nb::fleet {
@@ -22,7 +23,8 @@ std::string ShortPortName(const std::string& port) {
     return port.starts_with("/dev/") ? port.substr(5) : port;
 }
 
-std::string ProgressLine(const RunSnapshot& snapshot, double elapsedSeconds, int endedThisRun) {
+std::string ProgressLine(const RunSnapshot& snapshot, double elapsedSeconds, int endedThisRun,
+                         double lastEndedSeconds) {
     std::string text =
         std::to_string(snapshot.done) + "/" + std::to_string(snapshot.total) + " done";
     for (const BoardActivity& board : snapshot.boards) {
@@ -31,8 +33,11 @@ std::string ProgressLine(const RunSnapshot& snapshot, double elapsedSeconds, int
     }
     text += " | " + Clock(elapsedSeconds) + " elapsed";
     const int left = snapshot.total - snapshot.done;
-    if (endedThisRun > 0 && left > 0)
-        text += ", about " + Clock(elapsedSeconds / endedThisRun * left) + " left";
+    if (endedThisRun > 0 && left > 0) {
+        const double estimate =
+            lastEndedSeconds / endedThisRun * left - (elapsedSeconds - lastEndedSeconds);
+        text += ", about " + Clock(std::max(estimate, 0.0)) + " left";
+    }
     return text;
 }
 
