@@ -70,7 +70,10 @@ Message LinkSession::WithDiagnosis(Message message) const {
 Message LinkSession::StartupWarning() const {
     Message warning = StartupBoardNotRespondingMessage();
     for (const auto& [name, error] : openFailures_) {
-        if (name.empty()) continue;
+        // The serial layer reports a held port and a refused one alike as a
+        // permission error; only those are worth looking into (a look costs a
+        // walk through /proc, and the fallback list has sixteen names).
+        if (name.empty() || !error.permissionDenied) continue;
         const PortDiagnosis diagnosis = diagnoser_(name);
         if (diagnosis.fault == PortFault::Busy || diagnosis.fault == PortFault::Permission) {
             warning.text += "\n" + diagnosis.text;
@@ -189,10 +192,7 @@ bool LinkSession::FindBoard() {
     return found >= 0;
 }
 
-void LinkSession::Status(LinkOutcome& outcome, std::string_view text) {
-    outcome.statusText = std::string(text);
-    hooks_.SetStatusText(text);
-}
+void LinkSession::Status(std::string_view text) { hooks_.SetStatusText(text); }
 
 void LinkSession::Progress(int position) {
     progress_ = position;
@@ -200,20 +200,16 @@ void LinkSession::Progress(int position) {
 }
 
 bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
-    Status(outcome, status_text::kBoardTesting);
+    Status(status_text::kBoardTesting);
     if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
-    outcome.windowEnabled = false;
     hooks_.SetWindowEnabled(false);
 
-    auto enableWindow = [&] {
-        outcome.windowEnabled = true;
-        hooks_.SetWindowEnabled(true);
-    };
+    auto enableWindow = [&] { hooks_.SetWindowEnabled(true); };
     if (!TestBoard()) {
         ClosePort();
         outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
-        Status(outcome, status_text::kReady);
+        Status(status_text::kReady);
         enableWindow();
         return false;
     }
@@ -229,29 +225,23 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         return false;
     }
     const PagerMenuItems busy{false, false, false};
-    outcome.menuItems = busy;
     hooks_.SetMenuItems(busy);
     hooks_.SetProgressRange(0, kFullProgress);
     return true;
 }
 
-void LinkSession::Close(LinkCommand command, bool modifyMode, LinkOutcome& outcome) {
-    outcome.windowEnabled = true;
+void LinkSession::Close(LinkCommand command, bool modifyMode) {
     hooks_.SetWindowEnabled(true);
     Progress(0);
-    outcome.progress = 0;
     ClosePort();
-    Status(outcome,
-           command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
+    Status(command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
     const PagerMenuItems items{true, command == LinkCommand::Write || !modifyMode, true};
-    outcome.menuItems = items;
     hooks_.SetMenuItems(items);
 }
 
 LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
                              const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
-    outcome.command = command;
     if (!Open(command, outcome)) return outcome;
     try {
         body(outcome);
@@ -260,11 +250,10 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
             outcome.failure = LinkFailure::Transfer;
     } catch (const ECommError& error) {
         outcome.success = false;
-        outcome.serialFailure = true;
         outcome.failure = LinkFailure::Transfer;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
-    Close(command, modifyMode, outcome);
+    Close(command, modifyMode);
     return outcome;
 }
 
@@ -283,11 +272,10 @@ LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
 }
 
 void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(outcome, status_text::kReading);
+    Status(status_text::kReading);
     modelText_.clear();
     ProgrammerLink link(*port_, clock_, hooks_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
-    if (version.answered) outcome.version = version;
     const ModelAnswer model = link.QueryModel(modelText_);
     if (model == ModelAnswer::OtherOrNone) {
         outcome.message = NotThisModelMessage(modelText_);
@@ -336,10 +324,9 @@ LinkFailure LinkSession::VerifyBoth(const PagerImage& image) {
 }
 
 void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(outcome, status_text::kWriting);
+    Status(status_text::kWriting);
     ProgrammerLink link(*port_, clock_, hooks_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
-    if (version.answered) outcome.version = version;
     modelText_.clear();
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
         outcome.message = ReminderVersionMessage();
@@ -359,7 +346,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
         link.PumpDelay(kWritePauseMs);
     }
     Progress(0);
-    Status(outcome, status_text::kVerifying);
+    Status(status_text::kVerifying);
     outcome.failure = VerifyBoth(image);
     if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
@@ -370,7 +357,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 }
 
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
-    Status(outcome, status_text::kVerifying);
+    Status(status_text::kVerifying);
     port_->Purge();
     outcome.failure = VerifyBoth(image);
     if (outcome.failure != LinkFailure::None) {

@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                  4,
                  "the device was unplugged or closed"},
         ExitCase{"firmware before 1.83 refuses Reminder off",
-                 {"--baud", "0", "--version", "1.82"},
+                 {"--baud", "0", "--firmware", "1.82"},
                  "write",
                  WithReminderOff(),
                  1,
