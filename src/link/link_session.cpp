@@ -112,17 +112,18 @@ struct Probe {
 
 }  // namespace
 
-bool LinkSession::FindBoard() {
+bool LinkSession::FindBoard(int alreadyTried) {
     hooks_.SetProgressRange(0, 0);
     hooks_.SetProgress(0);
     progress_ = 0;
-    openFailures_.clear();
+    if (alreadyTried < 0) openFailures_.clear();
     ClosePort();
 
     const int count = static_cast<int>(ports_.entries.size());
     std::vector<Probe> probes(count);
     for (int i = 0; i < count; ++i) {
         Probe& probe = probes[i];
+        if (i == alreadyTried) continue;  // stays Failed
         try {
             probe.port = i == 0 ? std::move(port_) : factory_();
             if (!probe.port) probe.port = factory_();

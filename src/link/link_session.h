@@ -58,7 +58,10 @@ public:
     // port that answers is selected (hooks' SelectPort) and left open, and the
     // result is true; without an answer every port is closed and the selection
     // is unchanged. Costs about 3 s however many ports are silent.
-    bool FindBoard();
+    // alreadyTried: the entry TestBoard has just tried without an answer (the
+    // remembered board's port); it is not pinged again, and why it could not be
+    // opened, if it could not, still counts for StartupWarning.
+    bool FindBoard(int alreadyTried = -1);
     // The warning when FindBoard found nothing. A second line names the first
     // port that another program holds or the user may not open, with the fix;
     // ports that merely do not exist are not worth a word at start.

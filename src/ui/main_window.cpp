@@ -321,7 +321,7 @@ bool MainWindow::SearchBoard() {
         }
         link_->SelectPort(listed);
     }
-    if (!link_->FindBoard()) return false;
+    if (!link_->FindBoard(index)) return false;
     RememberPort(link_->Ports().selected);
     return true;
 }

@@ -449,6 +449,30 @@ TEST_F(SearchFixture, StartupWarningNamesTheFirstPortHeldOrRefusedNotTheMissingO
         << "a missing fallback name is not worth a word";
 }
 
+TEST_F(SearchFixture, APortAlreadyTriedIsNotPingedAgainAndItsRefusalStillCounts) {
+    boards[2].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", true};
+    session.SetDiagnoser([](const std::string& name) {
+        return PortDiagnosis{PortFault::Busy, "/dev/" + name + " is in use", {}, ""};
+    });
+    for (auto& b : boards) b.silent = true;
+    session.SelectPort(2);
+    EXPECT_FALSE(session.TestBoard()) << "the remembered port";
+    EXPECT_FALSE(session.FindBoard(2));
+    EXPECT_EQ(boards[0].requests.size(), 1u);
+    EXPECT_EQ(session.StartupWarning().text,
+              StartupBoardNotRespondingMessage().text + "\n/dev/ttyS2 is in use");
+
+    // A silent remembered port: one ping from TestBoard, none from the search.
+    boards[2].openError.reset();
+    boards[2].requests.clear();
+    boards[4].silent = false;
+    session.SelectPort(2);
+    EXPECT_FALSE(session.TestBoard());
+    EXPECT_TRUE(session.FindBoard(2));
+    EXPECT_EQ(boards[2].requests.size(), 1u);
+    EXPECT_EQ(session.Ports().selected, 4);
+}
+
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {
     const auto start = line.clock.now;
     EXPECT_TRUE(session.FindBoard());
