@@ -91,7 +91,7 @@ public:
     // Prompts one at a time; the other boards wait their turn.
     PromptAnswer Prompt(const Job& job, std::size_t board) {
         std::lock_guard prompting(promptMutex_);
-        if (Stopping()) return PromptAnswer::Stop;
+        if (Stopped()) return PromptAnswer::Stop;
         const PromptAnswer answer =
             observer_.Prompt(*job.pager, job.number, snapshotTotal_, options_.ports[board]);
         if (answer == PromptAnswer::Stop) {
