@@ -117,17 +117,7 @@ bool FormBinding::EditEvent(QObject* edit, QEvent* event) {
             if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
                 return false;
             if (entered_ != name) return false;
-            entered_.clear();
-            // Messages wait until the focus has settled, so a message box never
-            // opens in the middle of a focus change.
-            ++leaving_;
-            Show(model_.Leave(name.toStdString()));
-            --leaving_;
-            if (leaving_ == 0 && !deferredMessages_.empty()) {
-                auto messages = std::move(deferredMessages_);
-                deferredMessages_.clear();
-                for (const Message& m : messages) ShowMessage(m);
-            }
+            RunLeave();
             return false;
         }
         case QEvent::KeyPress: {
@@ -221,9 +211,7 @@ void FormBinding::Render(const Effects& effects) {
                     FocusTo(w);
                 break;
             case EffectKind::FocusNull:
-                // A real focus change: the field that had the focus runs its leave check.
-                if (auto* sink = qobject_cast<QWidget*>(Object(QStringLiteral("edtNull"))))
-                    sink->setFocus(Qt::OtherFocusReason);
+                FocusNull();
                 break;
             case EffectKind::OpenToneTable:
                 if (openToneTable) openToneTable();
@@ -232,6 +220,38 @@ void FormBinding::Render(const Effects& effects) {
                 if (closeWindow) closeWindow(e.control);
                 break;
         }
+    }
+}
+
+void FormBinding::RunLeave() {
+    const QString field = entered_;
+    entered_.clear();
+    // Messages wait until the focus has settled, so a message box never
+    // opens in the middle of a focus change.
+    ++leaving_;
+    Show(model_.Leave(field.toStdString()));
+    --leaving_;
+    if (leaving_ == 0 && !deferredMessages_.empty()) {
+        auto messages = std::move(deferredMessages_);
+        deferredMessages_.clear();
+        for (const Message& m : messages) ShowMessage(m);
+    }
+}
+
+void FormBinding::FocusNull() {
+    // The field being edited runs its leave check here rather than from the
+    // focus-out event: after a message box the window may not have its
+    // activation back yet, and a focus change in an inactive window sends no
+    // events, so the check would be lost and the refused text left on screen.
+    if (!entered_.isEmpty()) {
+        const QString field = entered_;
+        RunLeave();
+        if (entered_ == field) return;  // refused: the focus stays in the field
+    }
+    if (auto* sink = qobject_cast<QWidget*>(Object(QStringLiteral("edtNull")))) {
+        ++programmaticFocus_;
+        sink->setFocus(Qt::OtherFocusReason);
+        --programmaticFocus_;
     }
 }
 

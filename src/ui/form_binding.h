@@ -52,6 +52,10 @@ private:
     void BindButton(QObject* button);
     bool EditEvent(QObject* edit, QEvent* event);
     void FocusTo(QWidget* widget);
+    // The leave check of the field in entered_, its messages after it.
+    void RunLeave();
+    // The focus to edtNull: the field being edited runs its leave check first.
+    void FocusNull();
     void ShowMessage(const Message& message);
     void ApplyState(const ControlState& state);
 

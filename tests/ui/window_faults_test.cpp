@@ -1,0 +1,151 @@
+// The main window with real modal message boxes: each box takes the focus and
+// the activation from the window, as it does for a user at the bench. Focus,
+// key and status rules that only held with non-modal stand-ins are checked here.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+#include "editor/form_driver.h"
+#include "editor/form_model.h"
+#include "modal_dialogs.h"
+#include "test_files.h"
+#include "ui/main_window.h"
+
+namespace mk843nb {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "window_faults_test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class WindowFaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir_.Path()));
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+    void TearDown() override {
+        window_.reset();
+        QDir::setCurrent(previousDir_);
+    }
+
+    template <typename T = QWidget>
+    T* W(const QString& name) {
+        T* w = window_->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    void ShowPageOf(QWidget* control) {
+        QTabWidget* pages = window_->Pages();
+        for (int i = 0; i < pages->count(); ++i)
+            if (pages->widget(i)->isAncestorOf(control)) {
+                pages->setTabVisible(i, true);
+                pages->setCurrentIndex(i);
+            }
+        QCoreApplication::processEvents();
+    }
+    // Lets the boxes close and the window take the activation back.
+    void Settle() {
+        for (int i = 0; i < 10; ++i) {
+            QTest::qWait(20);
+            if (QApplication::activeModalWidget() == nullptr && window_->isActiveWindow()) break;
+        }
+        QTest::qWait(20);
+    }
+    // The window's focus widget: where the focus is, or goes back to once the
+    // window has its activation again (offscreen has no window manager to give it back).
+    QString FocusedName() {
+        QWidget* w = window_->focusWidget();
+        return w == nullptr ? QString() : w->objectName();
+    }
+
+    test::TempDir dir_;
+    QString previousDir_;
+    test::ModalDialogs dialogs_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+std::vector<std::string> Texts(const std::vector<Message>& messages) {
+    std::vector<std::string> texts;
+    for (const Message& m : messages) texts.push_back(m.text);
+    return texts;
+}
+
+// Enter in every filter kind, in and out of range: the window ends exactly where the form
+// model's own focus play ends (messages, focus, every field's text, the image).
+TEST_F(WindowFaultsTest, EnterPlaysTheFocusAsTheFormModelDoes) {
+    struct Case {
+        const char* field;
+        bool userMode;
+        const char* typed;
+    } cases[] = {
+        {"edtT11", true, "4000"},            // tone, User Mode, out of range
+        {"edtT11", false, "4000"},           // tone, Standard Mode, out of range
+        {"edtT11", true, "1000"},            // tone, accepted
+        {"edtDecorderReset", false, "200"},  // one decimal, out of range
+        {"edtAutoMonitor", false, "200"},    // one decimal, out of range
+        {"edtAutoMonitor", false, "3.3"},    // one decimal, off the half-second grid
+        {"edtAutoMonitor", false, "2.5"},    // one decimal, accepted
+        {"edtBS_Period", false, "300"},      // digits only, out of range
+        {"edtBS_Period", false, "12"},       // digits only, accepted
+        {"edtRSSI", false, "1.5"},           // two decimals, out of range
+        {"edtRSSI", false, "0.5"},           // two decimals, accepted
+        {"edtFreq", false, "9999999"},       // the frequency, out of range
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.field << " " << c.typed << (c.userMode ? " user" : ""));
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        dialogs_.shown.clear();
+
+        FormModel model;
+        FormDriver driver(model);
+        if (c.userMode) {
+            driver.Click("radUser");
+            QTest::mouseClick(W<QRadioButton>("radUser"), Qt::LeftButton);
+        }
+        driver.Focus(c.field);
+        driver.TypeText(c.typed);
+        driver.PressEnter();
+
+        auto* edit = W<QLineEdit>(QString::fromLatin1(c.field));
+        ShowPageOf(edit);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        ASSERT_TRUE(edit->hasFocus());
+        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+        QTest::keyClick(edit, Qt::Key_Return);
+        Settle();
+
+        EXPECT_EQ(dialogs_.Texts(), Texts(driver.Messages()));
+        EXPECT_EQ(FocusedName().toStdString(), driver.Focused());
+        for (const ControlState& s : model.Controls()) {
+            if (s.kind != ControlKind::Edit || s.name == "edtVersion") continue;
+            auto* shown = window_->findChild<QLineEdit*>(QString::fromStdString(s.name));
+            if (shown != nullptr) {
+                EXPECT_EQ(shown->text().toStdString(), s.text) << s.name;
+            }
+        }
+        EXPECT_EQ(window_->Model().Image(), model.Image());
+    }
+}
+
+}  // namespace
+}  // namespace mk843nb
