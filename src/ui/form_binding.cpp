@@ -21,16 +21,22 @@ namespace {
 
 std::string Name(const QObject* o) { return o->objectName().toStdString(); }
 
+constexpr int kNoLengthLimit = 32767;  // QLineEdit's maxLength when none is set
+
 // The character a key press types, as the model's key filters see it: 0 for
-// keys that type nothing (arrows, Delete, Tab, short-cuts), which pass untouched.
+// keys that type nothing (arrows, Home, End, Delete, Tab, short-cuts), which
+// pass untouched. The X server gives Delete the DEL character as its text: it
+// is an editing key all the same.
 char TypedChar(const QKeyEvent* key) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return '\r';
     if (key->key() == Qt::Key_Backspace) return '\b';
+    if (key->key() == Qt::Key_Delete) return 0;
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
     const QString text = key->text();
     if (text.size() != 1) return 0;
     const QChar c = text.at(0);
-    if (c.unicode() < 0x20 || c.unicode() > 0x7E) return c.unicode() > 0x7E ? '?' : 0;
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) return 0;
+    if (c.unicode() > 0x7E) return '?';
     return char(c.unicode());
 }
 
@@ -123,7 +129,19 @@ bool FormBinding::EditEvent(QObject* edit, QEvent* event) {
         case QEvent::KeyPress: {
             const char ch = TypedChar(static_cast<QKeyEvent*>(event));
             if (ch == 0) return false;
+            // A field with a length limit counts what stays: a character typed
+            // over a selection replaces it, so a full field can be typed over.
+            auto* line = static_cast<QLineEdit*>(edit);
+            const bool overSelection = ch != '\r' && ch != '\b' && line->hasSelectedText() &&
+                                       line->maxLength() < kNoLengthLimit;
+            if (overSelection) {
+                QString rest = line->text();
+                rest.remove(line->selectionStart(), line->selectedText().size());
+                model_.TextEdited(name.toStdString(), rest.toStdString());
+            }
             KeyOutcome outcome = model_.KeyPress(name.toStdString(), ch);
+            if (overSelection && !outcome.accepted)
+                model_.TextEdited(name.toStdString(), line->text().toStdString());
             Show(outcome.effects);
             return ch == '\r' || !outcome.accepted;
         }

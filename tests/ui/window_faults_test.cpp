@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -35,6 +36,9 @@ protected:
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(dir_.Path()));
         window_ = std::make_unique<MainWindow>(dialogs_);
+        Activate();
+    }
+    void Activate() {
         window_->show();
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -69,6 +73,14 @@ protected:
     }
     // The window's focus widget: where the focus is, or goes back to once the
     // window has its activation again (offscreen has no window manager to give it back).
+    // Delete as the X server sends it: with the DEL character as its text.
+    static void PressDelete(QWidget* w) {
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
+    }
+    static void Erase(QLineEdit* edit) {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    }
     QString FocusedName() {
         QWidget* w = window_->focusWidget();
         return w == nullptr ? QString() : w->objectName();
@@ -111,9 +123,7 @@ TEST_F(WindowFaultsTest, EnterPlaysTheFocusAsTheFormModelDoes) {
         SCOPED_TRACE(testing::Message()
                      << c.field << " " << c.typed << (c.userMode ? " user" : ""));
         window_ = std::make_unique<MainWindow>(dialogs_);
-        window_->show();
-        window_->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        Activate();
         dialogs_.shown.clear();
 
         FormModel model;
@@ -145,6 +155,74 @@ TEST_F(WindowFaultsTest, EnterPlaysTheFocusAsTheFormModelDoes) {
         }
         EXPECT_EQ(window_->Model().Image(), model.Image());
     }
+}
+
+// Delete, the caret keys and the clipboard short-cuts are no typed characters: every filter
+// lets them work as in any edit field, without a message.
+TEST_F(WindowFaultsTest, EditingKeysPassEveryKeyFilter) {
+    struct Case {
+        const char* field;
+        const char* typed;
+    } cases[] = {
+        {"edtBS_Period", "123"},    // digits only
+        {"edtAutoMonitor", "2.5"},  // one decimal
+        {"edtRSSI", "0.75"},        // two decimals
+        {"edtT11", "1000"},         // tone
+        {"edtFreq", "1590000"},     // the frequency
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        Activate();
+        dialogs_.shown.clear();
+        auto* edit = W<QLineEdit>(QString::fromLatin1(c.field));
+        ShowPageOf(edit);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        ASSERT_TRUE(edit->hasFocus());
+        QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+        const QString typed = QString::fromLatin1(c.typed);
+
+        QTest::keyClick(edit, Qt::Key_Home);
+        PressDelete(edit);
+        EXPECT_EQ(edit->text(), typed.mid(1));
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_Left);
+        QTest::keyClick(edit, Qt::Key_Right);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(edit->selectedText(), typed.mid(1));
+        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), typed.mid(1));
+        PressDelete(edit);
+        EXPECT_EQ(edit->text(), QString());
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(edit->text(), typed.mid(1));
+        EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{});
+        EXPECT_TRUE(edit->hasFocus());
+        QTest::keyClick(edit, Qt::Key_Escape);
+        Erase(edit);
+        QTest::keyClick(edit, Qt::Key_Tab);  // empty: the stored value comes back
+        Settle();
+    }
+}
+
+// A full frequency field takes a typed digit over its selection, as every edit field does.
+TEST_F(WindowFaultsTest, TypingOverASelectedFullFrequencyReplacesIt) {
+    auto* freq = W<QLineEdit>("edtFreq");
+    QTest::mouseClick(freq, Qt::LeftButton);
+    QTest::keyClicks(freq, "1590000");
+    ASSERT_EQ(freq->text(), QStringLiteral("1590000"));
+    QTest::keyClick(freq, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(freq, "15");
+    EXPECT_EQ(freq->text(), QStringLiteral("15"));
+    EXPECT_EQ(window_->Model().Find("edtFreq")->text, "15");
+    // Part of it selected: the digit takes the selection's place.
+    QTest::keyClicks(freq, "00000");
+    QTest::keyClick(freq, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClicks(freq, "5");
+    EXPECT_EQ(freq->text(), QStringLiteral("1500005"));
+    // Without a selection a full field still takes nothing more.
+    QTest::keyClicks(freq, "9");
+    EXPECT_EQ(freq->text(), QStringLiteral("1500005"));
+    EXPECT_TRUE(dialogs_.shown.empty());
 }
 
 }  // namespace
