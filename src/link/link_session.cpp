@@ -182,6 +182,10 @@ void LinkSession::Status(LinkOutcome& outcome, std::string_view text) {
     hooks_.SetStatusText(text);
 }
 
+void LinkSession::Announce(LinkOutcome& outcome) {
+    if (outcome.message) outcome.messageShown = hooks_.ShowOutcome(outcome);
+}
+
 void LinkSession::Progress(int position) {
     progress_ = position;
     hooks_.SetProgress(position);
@@ -200,6 +204,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
     if (!TestBoard()) {
         ClosePort();
         outcome.message = WithPermissionHint(BoardNotRespondingMessage(command));
+        Announce(outcome);
         Status(outcome, status_text::kReady);
         enableWindow();
         return false;
@@ -211,6 +216,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
     } catch (const ECommError& error) {
         outcome.message = WithPermissionHint(CommPortOpenMessage(error.Code()));
         ClosePort();
+        Announce(outcome);
         enableWindow();
         return false;
     }
@@ -246,6 +252,7 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
         outcome.serialFailure = true;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
+    Announce(outcome);
     Close(command, modifyMode, outcome);
     return outcome;
 }

@@ -79,6 +79,8 @@ private:
     bool VerifyBoth(const PagerImage& image);
     void Status(LinkOutcome& outcome, std::string_view text);
     void Progress(int position);
+    // The outcome's message to the hooks, before the closing.
+    void Announce(LinkOutcome& outcome);
     Message WithPermissionHint(Message message) const;
 
     ChannelFactory factory_;

@@ -73,6 +73,7 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
 
     hooks_ = std::make_unique<WindowLinkHooks>(
         WindowLinkHooks::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
+    hooks_->showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
     link_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, *hooks_);
 
     resize(kDesignWidth, kDesignHeight);
@@ -251,11 +252,11 @@ void MainWindow::StartWith(const PortTable& table) {
     splash_->Prepare();
     splash_->ShowOver(this);
     const bool found = link_->FindBoard();
+    splash_->hide();  // the warning never opens over the splash
     if (!found) {
         link_->ClosePort();
         dialogs_.Show(link_->StartupWarning());
     }
-    splash_->hide();
     Finish(tables_->LoadDefaultTable(model_.MutableImage()));
     pages_->setCurrentIndex(0);
     show();
@@ -294,14 +295,16 @@ void MainWindow::ExitE1Click() {
     close();
 }
 
-void MainWindow::Finish(const LinkOutcome& outcome) {
+void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
     if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
     binding_->ApplyStates();
     if (outcome.message) dialogs_.Show(*outcome.message);
-    if (outcome.imageReplaced) {
-        model_.SetVersionShown(true);
-        binding_->ApplyStates();
-    }
+    if (outcome.imageReplaced) model_.SetVersionShown(true);
+}
+
+void MainWindow::Finish(const LinkOutcome& outcome) {
+    if (!outcome.messageShown) ShowOutcome(outcome);
+    binding_->ApplyStates();
 }
 
 void MainWindow::Read1Click() {

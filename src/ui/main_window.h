@@ -92,6 +92,8 @@ private:
     void CreateAuxiliaryWindows();
     void OpenToneTable();
     void CloseWindow(const std::string& name);
+    // A Pager command's outcome: the refresh after a read, the message box.
+    void ShowOutcome(const LinkOutcome& outcome);
     void Finish(const LinkOutcome& outcome);
     void Finish(const TableFileOutcome& outcome);
     bool ModifyMode() const;

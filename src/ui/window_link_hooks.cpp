@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "editor/form_model.h"
+#include "link/link_outcome.h"
 #include "ui/form_binding.h"
 
 namespace mk843nb {
@@ -51,6 +52,15 @@ void WindowLinkHooks::ShowVersion(std::string_view text) {
     binding_.ApplyStates();
     if (auto* edit = qobject_cast<QLineEdit*>(binding_.Object(QStringLiteral("edtVersion"))))
         edit->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+bool WindowLinkHooks::ShowOutcome(const LinkOutcome& outcome) {
+    if (!showOutcome) return false;
+    // A message box over a disabled window would be disabled with it and could
+    // not be closed; the box is modal, so the window takes no input meanwhile.
+    w_.window->setEnabled(true);
+    showOutcome(outcome);
+    return true;
 }
 
 void WindowLinkHooks::SelectPort(int index) {

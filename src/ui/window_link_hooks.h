@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 
 #include "link/link_hooks.h"
 
@@ -37,6 +38,10 @@ public:
     void RepaintProgress() override;
     void ShowVersion(std::string_view text) override;
     void SelectPort(int index) override;
+    bool ShowOutcome(const LinkOutcome& outcome) override;
+
+    // Shows a command's outcome (refresh, message box); set by the window.
+    std::function<void(const LinkOutcome&)> showOutcome;
 
 private:
     Widgets w_;

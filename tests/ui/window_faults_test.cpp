@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
@@ -14,8 +15,13 @@
 
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
+#include "link/link_session.h"
 #include "modal_dialogs.h"
+#include "silent_ptys.h"
+#include "sim_process.h"
 #include "test_files.h"
+#include "ui/board_test_splash.h"
+#include "ui/form_binding.h"
 #include "ui/main_window.h"
 
 namespace mk843nb {
@@ -223,6 +229,70 @@ TEST_F(WindowFaultsTest, TypingOverASelectedFullFrequencyReplacesIt) {
     QTest::keyClicks(freq, "9");
     EXPECT_EQ(freq->text(), QStringLiteral("1500005"));
     EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+// A transfer's message box comes first, beside the status and PB1 it refers to; the closing
+// (" Ready", PB1 empty, window usable) follows once it is closed. The box itself is usable.
+TEST_F(WindowFaultsTest, TheOutcomeMessageComesBeforeTheClosing) {
+    test::SimProcess sim({"--baud", "0"});
+    test::SimProcess badSum({"--baud", "0", "--fault", "bad-checksum:5"});
+    struct Case {
+        const test::SimProcess* board;
+        const char* message;
+        const char* statusDuring;
+        bool barFull;
+    } cases[] = {
+        {&sim, "Read Success !", "  Reading Now ......", true},
+        {&badSum, "Read Error !", "  Reading Now ......", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        PortTable ports;
+        ports.entries.push_back({c.board->DevicePath(), ""});
+        window_->Link().SetPortTable(ports);
+        window_->Model().SetPorts({c.board->DevicePath()}, 0);
+        window_->Binding().ApplyStates();
+        Activate();
+        dialogs_.shown.clear();
+        QString statusDuring;
+        int barDuring = -1;
+        bool boxEnabled = false;
+        dialogs_.whileShown = [&](const Message&) {
+            statusDuring = window_->StatusText();
+            barDuring = window_->ProgressBar()->value();
+            boxEnabled = QApplication::activeModalWidget() != nullptr &&
+                         QApplication::activeModalWidget()->isEnabled();
+        };
+        QTest::keyClick(window_.get(), Qt::Key_F3);
+        Settle();
+        dialogs_.whileShown = nullptr;
+
+        ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(statusDuring.toStdString(), c.statusDuring);
+        if (c.barFull) {
+            EXPECT_EQ(barDuring, window_->ProgressBar()->maximum());
+        }
+        EXPECT_TRUE(boxEnabled);
+        EXPECT_EQ(window_->StatusText(), QStringLiteral(" Ready"));
+        EXPECT_EQ(window_->ProgressBar()->value(), 0);
+        EXPECT_TRUE(window_->isEnabled());
+    }
+}
+
+// No board at start: the splash is gone before the warning opens over the window.
+TEST_F(WindowFaultsTest, TheSplashClosesBeforeTheNoBoardWarning) {
+    window_ = std::make_unique<MainWindow>(dialogs_);
+    test::SilentPtys silent(1);
+    PortTable ports;
+    ports.entries.push_back({silent.Paths()[0], ""});
+    bool splashDuring = true;
+    dialogs_.whileShown = [&](const Message&) { splashDuring = window_->Splash()->isVisible(); };
+    window_->StartWith(ports);
+    dialogs_.whileShown = nullptr;
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_FALSE(splashDuring);
+    EXPECT_TRUE(window_->isVisible());
 }
 
 }  // namespace
