@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShortcut>
@@ -204,6 +205,24 @@ void MainWindow::BuildStatusBar() {
     bar->addWidget(pb1_);
     bar->addWidget(panel1_);
     bar->addWidget(panel2_, 1);
+    KeepStatusBarReadable();
+}
+
+// A transfer disables the whole window; its status text and PB1 report the
+// transfer meanwhile, so the status bar draws its disabled state in its normal colours.
+void MainWindow::KeepStatusBarReadable() {
+    QPalette palette = QApplication::palette(statusBar());
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = static_cast<QPalette::ColorRole>(role);
+        palette.setBrush(QPalette::Disabled, r, palette.brush(QPalette::Active, r));
+    }
+    statusBar()->setPalette(palette);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange && statusBar() != nullptr)
+        KeepStatusBarReadable();
 }
 
 void MainWindow::BuildForm() {

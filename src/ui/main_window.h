@@ -84,10 +84,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenu();
     void BuildStatusBar();
+    void KeepStatusBarReadable();
     void BuildForm();
     void CreateAuxiliaryWindows();
     void OpenToneTable();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -293,6 +294,29 @@ TEST_F(WindowFaultsTest, TheSplashClosesBeforeTheNoBoardWarning) {
     ASSERT_EQ(dialogs_.shown.size(), 1u);
     EXPECT_FALSE(splashDuring);
     EXPECT_TRUE(window_->isVisible());
+}
+
+// While a transfer disables the window, the status bar draws exactly as when enabled.
+TEST_F(WindowFaultsTest, TheStatusBarStaysReadableWhileTheWindowIsDisabled) {
+    window_->ProgressBar()->setRange(0, 256);
+    window_->ProgressBar()->setValue(128);
+    auto* status = W<QLabel>("StatusBar1Panel1");
+    status->setText(QStringLiteral("  Reading Now ......"));
+    W<QLabel>("StatusBar1Panel2")->setText(QStringLiteral("File Name:default.tbl"));
+    for (const char* name : {"PB1", "StatusBar1Panel1", "StatusBar1Panel2"}) {
+        SCOPED_TRACE(name);
+        QWidget* w = W(QString::fromLatin1(name));
+        window_->setEnabled(true);
+        const QImage enabled = w->grab().toImage();
+        window_->setEnabled(false);
+        ASSERT_FALSE(w->isEnabled());
+        EXPECT_EQ(w->grab().toImage(), enabled);
+    }
+    // The pages are drawn disabled as before: the user sees the window is busy.
+    const QPalette form = W("edtFreq")->palette();
+    EXPECT_NE(form.color(QPalette::Disabled, QPalette::Text),
+              form.color(QPalette::Active, QPalette::Text));
+    window_->setEnabled(true);
 }
 
 }  // namespace
