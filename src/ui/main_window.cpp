@@ -23,6 +23,7 @@
 #include "ui/board_test_splash.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
+#include "ui/elided_text.h"
 #include "ui/form_binding.h"
 #include "ui/help_window.h"
 #include "ui/page_builders.h"
@@ -199,7 +200,7 @@ void MainWindow::BuildStatusBar() {
     panel1_ = new QLabel(QStringLiteral("  Ready ......"), bar);
     panel1_->setObjectName(QStringLiteral("StatusBar1Panel1"));
     panel1_->setFixedWidth(330);
-    panel2_ = new QLabel(bar);
+    panel2_ = new ElidedLabel(bar);
     panel2_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     panel2_->setMinimumWidth(50);
     bar->addWidget(pb1_);
@@ -343,7 +344,11 @@ void MainWindow::Verify1Click() {
 
 void MainWindow::Finish(const TableFileOutcome& outcome) {
     if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
-    if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
+    if (outcome.statusText) {
+        panel2_->setText(QString::fromStdString(*outcome.statusText));
+        panel2_->setToolTip(QDir(QString::fromStdString(tables_->CurrentDirectory().string()))
+                                .absoluteFilePath(QString::fromStdString(tables_->SaveFileName())));
+    }
 }
 
 void MainWindow::OpenO1Click() { Finish(tables_->OpenTable(model_.MutableImage())); }

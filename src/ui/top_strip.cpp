@@ -5,6 +5,7 @@
 #include <QRadioButton>
 
 #include "ui/design_builder.h"
+#include "ui/elided_text.h"
 #include "ui/page_builders.h"
 
 namespace mk843nb {
@@ -26,7 +27,9 @@ void GreyBlueBold(QWidget* w) {
 void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     QGroupBox* port = b.Group(form, "GroupBox4", QString(), {15, 1, 306, 55});
     b.Label(port, "lblComPort", QStringLiteral("COM Port"), QRect(10, 22, 60, 18));
-    b.Combo(port, "cboPort", {72, 18, 110, 24});
+    auto* ports = new PortComboBox(port);
+    ports->setObjectName(QStringLiteral("cboPort"));
+    b.Add(ports, {72, 18, 110, 24});
     QLabel* version =
         b.Label(port, "lblVersion", QStringLiteral("Version"), QRect(192, 22, 48, 18));
     version->hide();

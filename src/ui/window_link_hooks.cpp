@@ -21,7 +21,10 @@ void WindowLinkHooks::SetStatusText(std::string_view text) {
     w_.status->repaint();
 }
 
-void WindowLinkHooks::ClearStatusPanel2() { w_.panel2->clear(); }
+void WindowLinkHooks::ClearStatusPanel2() {
+    w_.panel2->clear();
+    w_.panel2->setToolTip(QString());
+}
 
 void WindowLinkHooks::SetWindowEnabled(bool enabled) { w_.window->setEnabled(enabled); }
 

@@ -3,6 +3,7 @@
 // key and status rules that only held with non-modal stand-ins are checked here.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include "sim_process.h"
 #include "test_files.h"
 #include "ui/board_test_splash.h"
+#include "ui/elided_text.h"
 #include "ui/form_binding.h"
 #include "ui/main_window.h"
 
@@ -317,6 +319,35 @@ TEST_F(WindowFaultsTest, TheStatusBarStaysReadableWhileTheWindowIsDisabled) {
     EXPECT_NE(form.color(QPalette::Disabled, QPalette::Text),
               form.color(QPalette::Active, QPalette::Text));
     window_->setEnabled(true);
+}
+
+// Long port and file names keep the part that tells them apart in view, the whole in a tip.
+TEST_F(WindowFaultsTest, LongPortAndFileNamesShowTheirTellingPartAndTheWholeInATip) {
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    window_->Model().SetPorts({byId, "/dev/ttyUSB0"}, 0);
+    window_->Binding().ApplyStates();
+    auto* ports = W<PortComboBox>("cboPort");
+    EXPECT_TRUE(ports->ShownText().startsWith(QChar(0x2026)));
+    EXPECT_TRUE(ports->ShownText().endsWith(QStringLiteral("port0")));
+    ports->UpdateToolTip();
+    EXPECT_EQ(ports->toolTip().toStdString(), byId);
+    QTest::keyClick(ports, Qt::Key_Down);
+    EXPECT_EQ(ports->ShownText(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(ports->toolTip(), QStringLiteral("/dev/ttyUSB0"));
+
+    QDir(QString::fromStdString(dir_.Path()))
+        .mkpath(QStringLiteral("bench tables of the second workshop/2026/customer orders"));
+    const QString saved = QString::fromStdString(dir_.Path()) +
+                          "/bench tables of the second workshop/2026/customer orders/mine.tbl";
+    dialogs_.saveAnswers.push_back(saved.toStdString());
+    W<QAction>("SaveAs1")->trigger();
+    auto* panel = W<ElidedLabel>("StatusBar1Panel2");
+    EXPECT_TRUE(window_->StatusPanel2().endsWith(QStringLiteral("customer orders/mine.tbl")));
+    EXPECT_TRUE(panel->ShownText().startsWith(QStringLiteral("File Name:")));
+    EXPECT_TRUE(panel->ShownText().contains(QChar(0x2026)));
+    EXPECT_TRUE(panel->ShownText().endsWith(QStringLiteral("mine.tbl")));
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->ShownText()), panel->width());
+    EXPECT_EQ(panel->toolTip(), saved);
 }
 
 }  // namespace
