@@ -79,6 +79,9 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     link_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, *hooks_);
 
     resize(kDesignWidth, kDesignHeight);
+    // The layout scales everything with the window; below four fifths of the
+    // design size captions no longer fit their controls.
+    setMinimumSize(kDesignWidth * 4 / 5, kDesignHeight * 4 / 5);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     layout_.Record(size(), components_);
@@ -301,8 +304,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     layout_.Apply(size());
     const double ry = double(height()) / layout_.DesignSize().height();
     // The status bar stays at the bottom; of its bounds only the height follows.
+    // It never gets lower than its text (whose font does not shrink with the
+    // window) and the margins of the bar around it.
     if (statusDesignHeight_ > 0)
-        statusBar()->setFixedHeight(std::max(1, int(statusDesignHeight_ * ry)));
+        statusBar()->setFixedHeight(
+            std::max(int(statusDesignHeight_ * ry), panel1_->fontMetrics().height() + 8));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

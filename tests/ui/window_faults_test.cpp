@@ -3,14 +3,17 @@
 // key and status rules that only held with non-modal stand-ins are checked here.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
@@ -348,6 +351,60 @@ TEST_F(WindowFaultsTest, LongPortAndFileNamesShowTheirTellingPartAndTheWholeInAT
     EXPECT_TRUE(panel->ShownText().endsWith(QStringLiteral("mine.tbl")));
     EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->ShownText()), panel->width());
     EXPECT_EQ(panel->toolTip(), saved);
+}
+
+// What is unreadable in the window as it is laid out now: captions cut, group-box titles
+// running through the controls under them, a status text taller than its bar.
+std::vector<std::string> Unreadable(MainWindow& w) {
+    std::vector<std::string> faults;
+    const auto name = [](const QWidget* c) { return c->objectName().toStdString(); };
+    for (QWidget* c : w.findChildren<QWidget*>()) {
+        if (!c->isVisible() || c->objectName().isEmpty() || c->objectName().startsWith("qt_"))
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(c); label != nullptr && !label->text().isEmpty()) {
+            const QSize need = label->fontMetrics().size(0, label->text());
+            if (qobject_cast<ElidedLabel*>(label) == nullptr && need.width() > label->width())
+                faults.push_back(name(c) + " cut across");
+            if (need.height() > label->height()) faults.push_back(name(c) + " cut in height");
+        } else if (auto* button = qobject_cast<QAbstractButton*>(c)) {
+            if (button->sizeHint().width() > button->width() ||
+                button->fontMetrics().height() > button->height())
+                faults.push_back(name(c) + " caption cut");
+        } else if (auto* box = qobject_cast<QGroupBox*>(c);
+                   box != nullptr && !box->title().isEmpty()) {
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = box->title();
+            option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                             QStyle::SC_GroupBoxLabel, box);
+            for (QWidget* inside : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (inside->isVisible() && inside->geometry().top() < title.bottom())
+                    faults.push_back(name(box) + " title runs through " + name(inside));
+        }
+    }
+    return faults;
+}
+
+// However far the window is shrunk, every caption and the status text stay whole and no
+// group-box title runs through its controls; the proportional re-layout holds above that.
+TEST_F(WindowFaultsTest, ShrinkingStopsWhereTheWindowWouldBecomeUnreadable) {
+    const QSize design = window_->Layout().DesignSize();
+    struct Case {
+        double rx, ry;
+    } cases[] = {{0.9, 0.5}, {0.5, 0.9}, {0.3, 0.3}, {0.85, 0.85}, {1.0, 1.0}, {1.5, 1.2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rx << " x " << c.ry);
+        window_->resize(int(design.width() * c.rx), int(design.height() * c.ry));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Unreadable(*window_), std::vector<std::string>{});
+        EXPECT_GE(window_->width(), std::min(design.width(), int(design.width() * c.rx)) * 4 / 5);
+        // Above the minimum the window takes the size asked for.
+        if (c.rx >= 0.8 && c.ry >= 0.8) {
+            EXPECT_EQ(window_->size(),
+                      QSize(int(design.width() * c.rx), int(design.height() * c.ry)));
+        }
+    }
 }
 
 }  // namespace
