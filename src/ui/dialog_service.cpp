@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "ui/file_type_guard.h"
+
 namespace mk843nb {
 
 namespace {
@@ -30,7 +32,10 @@ int Box(QWidget* parent, const Message& message, QMessageBox::StandardButtons bu
     return box.exec();
 }
 
-std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& request) {
+// icons outlives the dialog: its model may ask it until the dialog is gone.
+std::optional<std::string> Run(QFileDialog& dialog, NameOnlyIconProvider& icons,
+                               const FileDialogRequest& request) {
+    dialog.setIconProvider(&icons);
     dialog.setNameFilter(QtNameFilter(request.filter));
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
     dialog.setDirectory(QString::fromStdString(request.initialDir));
@@ -56,18 +61,20 @@ QString QtNameFilter(const std::string& filter) {
 }
 
 std::optional<std::string> QtDialogService::ChooseOpenFile(const FileDialogRequest& request) {
+    NameOnlyIconProvider icons;
     QFileDialog dialog(Parent());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    return Run(dialog, request);
+    return Run(dialog, icons, request);
 }
 
 std::optional<std::string> QtDialogService::ChooseSaveFile(const FileDialogRequest& request) {
+    NameOnlyIconProvider icons;
     QFileDialog dialog(Parent());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-    return Run(dialog, request);
+    return Run(dialog, icons, request);
 }
 
 bool QtDialogService::AskYesNo(const Message& question) {

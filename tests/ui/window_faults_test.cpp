@@ -1,13 +1,18 @@
 // The main window with real modal message boxes: each box takes the focus and
 // the activation from the window, as it does for a user at the bench. Focus,
 // key and status rules that only held with non-modal stand-ins are checked here.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +21,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "editor/form_driver.h"
@@ -26,6 +32,7 @@
 #include "sim_process.h"
 #include "test_files.h"
 #include "ui/board_test_splash.h"
+#include "ui/dialog_service.h"
 #include "ui/elided_text.h"
 #include "ui/form_binding.h"
 #include "ui/main_window.h"
@@ -405,6 +412,51 @@ TEST_F(WindowFaultsTest, ShrinkingStopsWhereTheWindowWouldBecomeUnreadable) {
                       QSize(int(design.width() * c.rx), int(design.height() * c.ry)));
         }
     }
+}
+
+// The file dialogs never open a file to guess its type: in /proc such a read may never end and
+// the whole program would freeze. Every file opened in the browsed folder is watched for.
+TEST_F(WindowFaultsTest, TheFileDialogsOpenNoFileToGuessItsType) {
+    const std::string folder = dir_.File("browsed");
+    QDir().mkpath(QString::fromStdString(folder));
+    for (const char* name : {"kmsg", "notes", "old.tbl", "pager.bin"})
+        test::WriteFileBytes(folder + "/" + name,
+                             std::vector<std::uint8_t>{0x7F, 'E', 'L', 'F', 2, 1});
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, folder.c_str(), IN_OPEN | IN_ACCESS), 0);
+
+    QtDialogService real;
+    real.SetParent(window_.get());
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        if (++ticks == 1) dialog->setViewMode(QFileDialog::Detail);  // the type column too
+        if (ticks == 3) dialog->selectNameFilter(QStringLiteral("*"));
+        if (ticks >= 20) dialog->reject();
+    });
+    ticker.start(50);
+    FileDialogRequest request;
+    request.filter = "Table files (*.tbl)|*.tbl|All files (*)|*";
+    request.initialDir = folder;
+    request.fileName = "mine.tbl";
+    EXPECT_FALSE(real.ChooseSaveFile(request).has_value());
+    request.fileMustExist = true;
+    ticks = 0;
+    EXPECT_FALSE(real.ChooseOpenFile(request).has_value());
+
+    std::vector<std::string> opened;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(p);
+            if (event->len > 0 && (event->mask & IN_ISDIR) == 0) opened.push_back(event->name);
+            p += sizeof(inotify_event) + event->len;
+        }
+    ::close(watch);
+    EXPECT_EQ(opened, std::vector<std::string>{});
 }
 
 }  // namespace
