@@ -26,6 +26,7 @@
 
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
+#include "image/frequency.h"
 #include "link/link_session.h"
 #include "modal_dialogs.h"
 #include "silent_ptys.h"
@@ -457,6 +458,46 @@ TEST_F(WindowFaultsTest, TheFileDialogsOpenNoFileToGuessItsType) {
         }
     ::close(watch);
     EXPECT_EQ(opened, std::vector<std::string>{});
+}
+
+// Opening a short table whose frequency is on no spacing: the refresh runs the frequency leave
+// rule three times (the spacing rule and the leave rule of the band rule, then the spacing
+// rule), so three "Channel Spacing Error!" boxes, and the focus is put back into edtFreq each
+// time. A fourth box comes only when the user then leaves edtFreq: its leave check runs again
+// on the stored frequency it shows, as for any refused field, and keeps the focus.
+TEST_F(WindowFaultsTest, AnOffRasterTableGivesThreeSpacingBoxesAndOneMoreOnLeavingTheField) {
+    PagerImage image = DefaultImage();
+    ASSERT_TRUE(StoreFrequencyDigits(image, "1590010"));
+    image[kCSpaceOffset] = 32;  // Auto
+    const std::string file = dir_.File("short.tbl");
+    test::WriteFileBytes(file, std::vector<std::uint8_t>(image.begin(), image.begin() + 250));
+
+    FormModel model;
+    FormDriver driver(model);
+    PagerImage opened = model.Image();
+    std::copy(image.begin(), image.begin() + 250, opened.begin());
+    driver.ReplaceImage(opened);
+
+    dialogs_.openAnswers.push_back(file);
+    W<QAction>("OpenO1")->trigger();
+    Settle();
+    const std::vector<std::string> three(3, "Channel Spacing Error!");
+    EXPECT_EQ(Texts(driver.Messages()), three);
+    EXPECT_EQ(dialogs_.Texts(), three);
+    EXPECT_EQ(FocusedName(), QStringLiteral("edtFreq"));
+    EXPECT_EQ(driver.Focused(), "edtFreq");
+    EXPECT_EQ(window_->Model().Image(), model.Image());
+
+    Activate();
+    auto* freq = W<QLineEdit>("edtFreq");
+    ASSERT_TRUE(freq->hasFocus());
+    QTest::keyClick(freq, Qt::Key_Tab);
+    Settle();
+    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>(4, "Channel Spacing Error!"));
+    EXPECT_EQ(FocusedName(), QStringLiteral("edtFreq"));
+    driver.Focus("edtT11");
+    EXPECT_EQ(driver.Messages().size(), 4u);
+    EXPECT_EQ(driver.Focused(), "edtFreq");
 }
 
 }  // namespace
