@@ -52,8 +52,11 @@ void HiddenAlertControls(DesignBuilder& b, QGroupBox* box, const char* type, con
     second->hide();
 }
 
-QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, const QByteArray& name, int left, int top) {
+QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, const QByteArray& name, int left, int top,
+                     const QString& accessibleName) {
     QLineEdit* tone = b.Edit(box, name.constData(), {left, top + 3, 100, 22});
+    // No label stands left of a tone field: its row and column name it.
+    tone->setAccessibleName(accessibleName);
     // The tone fields carry a hint that is never shown: the F9 prompt takes its place.
     tone->setProperty("hint", QStringLiteral("Press F9 to open Tone Table."));
     return tone;
@@ -82,8 +85,10 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
     for (int n = 1; n <= 4; ++n) {
         const int top = 48 + (n - 1) * kRowHeight;
         CallRowFrame(b, calls, "chkDuty", "panCall", "chkPriority", n, top);
-        ToneField(b, calls, Name("edtT1", n), kTone1Left, top);
-        ToneField(b, calls, Name("edtT2", n), kTone2Left, top);
+        ToneField(b, calls, Name("edtT1", n), kTone1Left, top,
+                  QStringLiteral("CALL #%1 TONE1").arg(n));
+        ToneField(b, calls, Name("edtT2", n), kTone2Left, top,
+                  QStringLiteral("CALL #%1 TONE2").arg(n));
         HiddenAlertControls(b, calls, "cboAlertType", "edtAlertTime", n, top);
     }
 
@@ -97,7 +102,8 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
     for (int k = 1; k <= 2; ++k) {
         const int top = 48 + (k - 1) * kRowHeight;
         CallRowFrame(b, groups, "chkGDuty", "panGCall", "chkGPriority", k, top);
-        ToneField(b, groups, Name("edtT3", k), kTone1Left, top);
+        ToneField(b, groups, Name("edtT3", k), kTone1Left, top,
+                  QStringLiteral("Group CALL #%1 TONE").arg(k));
         HiddenAlertControls(b, groups, "cboGAlertType", "edtGAlertTime", k, top);
     }
 }

@@ -26,6 +26,7 @@
 #include "ui/elided_text.h"
 #include "ui/form_binding.h"
 #include "ui/help_window.h"
+#include "ui/keyboard_access.h"
 #include "ui/page_builders.h"
 #include "ui/password_window.h"
 #include "ui/tone_table_window.h"
@@ -62,6 +63,9 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     BuildMenu();
     BuildStatusBar();
     BuildForm();
+
+    SetTabOrderByPosition(form_);
+    NameFieldsByTheirLabels(form_);
 
     binding_ = new FormBinding(model_, form_, pages_, dialogs_);
     binding_->Attach();
@@ -154,36 +158,45 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildMenu() {
     QStyle* s = style();
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    connect(MenuItem(file, "OpenO1", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(MenuItem(file, "OpenO1", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
                      s->standardIcon(QStyle::SP_DialogOpenButton)),
             &QAction::triggered, this, &MainWindow::OpenO1Click);
-    connect(MenuItem(file, "SaveS1", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+    connect(MenuItem(file, "SaveS1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
                      s->standardIcon(QStyle::SP_DialogSaveButton)),
             &QAction::triggered, this, &MainWindow::SaveS1Click);
-    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save As ..."), {},
+    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save &As ..."), {},
                      s->standardIcon(QStyle::SP_DriveFDIcon)),
             &QAction::triggered, this, &MainWindow::SaveAs1Click);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
-    connect(MenuItem(file, "ExitE1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_E),
-                     s->standardIcon(QStyle::SP_DialogCloseButton)),
-            &QAction::triggered, this, &MainWindow::ExitE1Click);
+    QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
+                             s->standardIcon(QStyle::SP_DialogCloseButton));
+    // Ctrl+E has always closed the program; Ctrl+Q is what Linux users try.
+    exit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    connect(exit, &QAction::triggered, this, &MainWindow::ExitE1Click);
 
-    QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
-    QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
+    QMenu* pager = menuBar()->addMenu(QStringLiteral("&Pager"));
+    QAction* write = MenuItem(pager, "Write1", QStringLiteral("&Write"), QKeySequence(Qt::Key_F4));
     write->setEnabled(false);
     connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
-    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
+    connect(MenuItem(pager, "Read1", QStringLiteral("&Read"), QKeySequence(Qt::Key_F3)),
             &QAction::triggered, this, &MainWindow::Read1Click);
-    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
+    connect(MenuItem(pager, "Verify1", QStringLiteral("&Verify"), QKeySequence(Qt::Key_F2)),
             &QAction::triggered, this, &MainWindow::Verify1Click);
 
-    QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
-    connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
+    QMenu* advance = menuBar()->addMenu(QStringLiteral("&Advance"));
+    connect(MenuItem(advance, "Advance2", QStringLiteral("&Advance")), &QAction::triggered, this,
             &MainWindow::Advance2Click);
-    QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
-    connect(MenuItem(about, "About2", QStringLiteral("About")), &QAction::triggered, this,
+    QMenu* about = menuBar()->addMenu(QStringLiteral("A&bout"));
+    connect(MenuItem(about, "About2", QStringLiteral("&About")), &QAction::triggered, this,
             &MainWindow::About2Click);
+
+    // F10 opens the menu bar, as in most desktop programs.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
 }
 
 void MainWindow::BuildStatusBar() {
