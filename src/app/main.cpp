@@ -2,28 +2,39 @@
 // beside the discovered ones, e.g. the emulator's pseudo-terminal.
 #include <CLI/CLI.hpp>
 #include <QApplication>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "ui/app_settings.h"
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
+#include "ui/qt_options.h"
 #include "ui/single_instance.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);  // takes the toolkit's own options out of argv
-
-    CLI::App cli{"mk843nb: programming software for two-tone sequential voice pagers"};
+    // The command line is read before the toolkit starts, so --help, --version
+    // and a wrong option are answered without a display.
+    CLI::App cli{"mk843nb: programming software for two-tone sequential voice pagers", "mk843nb"};
+    cli.set_version_flag("--version", "mk843nb " MK843NB_VERSION);
     mk843nb::MainWindow::Options options;
     cli.add_option(
         "--port", options.userPorts,
         "A serial port to list and search for the programmer board (repeatable), e.g. /dev/pts/3");
+    cli.footer("The toolkit's own options (-platform, -style, ...) are accepted as well.");
+    std::vector<std::string> ours = mk843nb::WithoutQtOptions(argc, argv);
     try {
-        cli.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
+        cli.parse(ours);
+    } catch (const CLI::CallForHelp& e) {
         return cli.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return cli.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "mk843nb: " << e.what() << "\n\n" << cli.help();
+        return 2;
     }
 
+    QApplication app(argc, argv);
     mk843nb::SingleInstance instance(mk843nb::SingleInstance::DefaultKey());
     if (!instance.Acquire()) return 0;  // the running copy comes to the front instead
 

@@ -18,4 +18,8 @@ struct CliRun {
 // test inspects see nothing of them. workingDirectory "" keeps the test's own.
 CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory = {});
 
+// The same for any program, with environment ("NAME=value" entries) instead of the test's own.
+CliRun RunProgram(const std::string& program, std::vector<std::string> args,
+                  const std::vector<std::string>& environment);
+
 }  // namespace mk843nb::test
