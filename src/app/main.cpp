@@ -40,8 +40,11 @@ int main(int argc, char* argv[]) {
 
     QApplication::setApplicationName(QStringLiteral("MK843_NB"));
     mk843nb::SetUpSettingsIdentity();
+    mk843nb::AppSettings settings;
     mk843nb::QtDialogService dialogs;
+    dialogs.RememberFoldersIn(&settings);
     mk843nb::MainWindow window(dialogs, options);
+    window.UseSettings(settings);
     QObject::connect(&instance, &mk843nb::SingleInstance::activationRequested, &window,
                      &mk843nb::MainWindow::BringToFront);
     window.Start();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "link/link_session.h"
 #include "link/port_discovery.h"
 #include "ui/about_box.h"
+#include "ui/app_settings.h"
 #include "ui/board_test_splash.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
@@ -29,6 +31,7 @@
 #include "ui/keyboard_access.h"
 #include "ui/page_builders.h"
 #include "ui/password_window.h"
+#include "ui/recent_files_menu.h"
 #include "ui/tone_table_window.h"
 #include "ui/window_link_hooks.h"
 
@@ -168,6 +171,9 @@ void MainWindow::BuildMenu() {
     connect(MenuItem(file, "SaveAs1", QStringLiteral("Save &As ..."), {},
                      s->standardIcon(QStyle::SP_DriveFDIcon)),
             &QAction::triggered, this, &MainWindow::SaveAs1Click);
+    recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
+    recentMenu_->setObjectName(QStringLiteral("RecentFilesMenu"));
+    recentMenu_->menuAction()->setVisible(false);  // until there are settings to keep it in
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
                              s->standardIcon(QStyle::SP_DialogCloseButton));
@@ -324,7 +330,33 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
             std::max(int(statusDesignHeight_ * ry), panel1_->fontMetrics().height() + 8));
 }
 
+void MainWindow::UseSettings(AppSettings& settings) {
+    settings_ = &settings;
+    recent_ = new RecentFilesMenu(recentMenu_, settings);
+    recent_->open = [this](const QString& path) { OpenRecentFile(path); };
+    recentMenu_->menuAction()->setVisible(true);
+    const QByteArray geometry = settings.WindowGeometry();
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
+}
+
+void MainWindow::OpenRecentFile(const QString& path) {
+    const TableFileOutcome outcome =
+        tables_->OpenTableFile(model_.MutableImage(), path.toStdString());
+    Finish(outcome);
+    // A file that can no longer be read ("Open Error!" has said so) leaves the list.
+    if (outcome.imageReplaced)
+        recent_->Add(path);
+    else
+        recent_->Remove(path);
+}
+
+void MainWindow::Remember(const std::string& file) {
+    if (recent_ != nullptr)
+        recent_->Add(QFileInfo(QString::fromStdString(file)).absoluteFilePath());
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (settings_ != nullptr) settings_->SetWindowGeometry(saveGeometry());
     link_->ClosePort();
     QMainWindow::closeEvent(event);
 }
@@ -370,11 +402,19 @@ void MainWindow::Finish(const TableFileOutcome& outcome) {
     }
 }
 
-void MainWindow::OpenO1Click() { Finish(tables_->OpenTable(model_.MutableImage())); }
+void MainWindow::OpenO1Click() {
+    const TableFileOutcome outcome = tables_->OpenTable(model_.MutableImage());
+    Finish(outcome);
+    if (outcome.imageReplaced) Remember(tables_->OpenFileName());
+}
 
 void MainWindow::SaveS1Click() { tables_->SaveTable(model_.Image()); }
 
-void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image())); }
+void MainWindow::SaveAs1Click() {
+    const TableFileOutcome outcome = tables_->SaveTableAs(model_.Image());
+    Finish(outcome);
+    if (outcome.statusText) Remember(tables_->SaveFileName());
+}
 void MainWindow::Advance2Click() {
     password_->exec();
     binding_->ApplyStates();

@@ -14,12 +14,15 @@
 #include "ui/proportional_layout.h"
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QTabWidget;
 
 namespace mk843nb {
 
 class AboutBox;
+class AppSettings;
+class RecentFilesMenu;
 class BoardTestSplash;
 class DialogService;
 class FormBinding;
@@ -50,6 +53,10 @@ public:
     void Start();
     // The same with a port table given instead of discovered.
     void StartWith(const PortTable& ports);
+
+    // What the window remembers between runs: its geometry now and at closing,
+    // the recent files of the File menu. Without it the window remembers nothing.
+    void UseSettings(AppSettings& settings);
 
     // Brings the window to the front, restored if minimised (a second start asks for this).
     void BringToFront();
@@ -99,6 +106,9 @@ private:
     void Finish(const LinkOutcome& outcome);
     void Finish(const TableFileOutcome& outcome);
     bool ModifyMode() const;
+    void OpenRecentFile(const QString& path);
+    // A table just opened or saved goes to the top of the recent files.
+    void Remember(const std::string& file);
 
     DialogService& dialogs_;
     Options options_;
@@ -119,6 +129,10 @@ private:
     QLabel* panel2_ = nullptr;
     QString startDirectory_;
     std::unique_ptr<TableFile> tables_;
+
+    AppSettings* settings_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    RecentFilesMenu* recent_ = nullptr;
 
     AboutBox* aboutBox_ = nullptr;
     ToneTableWindow* toneTable_ = nullptr;

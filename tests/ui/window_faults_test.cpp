@@ -42,10 +42,15 @@ namespace mk843nb {
 namespace {
 
 QApplication& App() {
+    // The file dialogs keep their state with QSettings: in a folder of this process's own.
+    static test::TempDir config;
     static int argc = 1;
     static char name[] = "window_faults_test";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
+    static QApplication* app = [] {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path()));
+        return new QApplication(argc, argv);
+    }();
     return *app;
 }
 
