@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "program_version.h"
 #include "ui/app_settings.h"
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
+#include "ui/program_icon.h"
 #include "ui/qt_options.h"
 #include "ui/single_instance.h"
 
@@ -16,7 +18,7 @@ int main(int argc, char* argv[]) {
     // The command line is read before the toolkit starts, so --help, --version
     // and a wrong option are answered without a display.
     CLI::App cli{"mk843nb: programming software for two-tone sequential voice pagers", "mk843nb"};
-    cli.set_version_flag("--version", "mk843nb " MK843NB_VERSION);
+    cli.set_version_flag("--version", std::string("mk843nb ") + mk843nb::kProgramVersion);
     mk843nb::MainWindow::Options options;
     cli.add_option(
         "--port", options.userPorts,
@@ -39,6 +41,10 @@ int main(int argc, char* argv[]) {
     if (!instance.Acquire()) return 0;  // the running copy comes to the front instead
 
     QApplication::setApplicationName(QStringLiteral("MK843_NB"));
+    QApplication::setApplicationVersion(QString::fromLatin1(mk843nb::kProgramVersion));
+    QGuiApplication::setDesktopFileName(
+        QStringLiteral("mk843nb"));  // ties windows to the menu entry
+    QApplication::setWindowIcon(mk843nb::ProgramIcon());
     mk843nb::SetUpSettingsIdentity();
     mk843nb::AppSettings settings;
     mk843nb::QtDialogService dialogs;

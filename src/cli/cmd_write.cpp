@@ -18,14 +18,15 @@ void RegisterWriteCommand(CLI::App& app) {
     command->callback([options] {
         CliSession session(options->file);
         session.OpenFile();
+        PagerImage image = session.Model().Image();
         LinkOutcome outcome;
         {
             ConsoleLink link(options->port, options->trace, std::cerr);
-            outcome = link.Session().Write(session.Model().MutableImage());
+            outcome = link.Session().Write(image);
         }
         // A failed write leaves FILE as it was: the pager may hold part of it only.
         ThrowUnlessSucceeded(outcome);
-        session.SaveFileAs(session.Model().Image());
+        session.SaveFileAs(image);
         std::cout << outcome.message->text << '\n';
     });
 }

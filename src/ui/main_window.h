@@ -104,7 +104,8 @@ private:
     // A Pager command's outcome: the refresh after a read, the message box.
     void ShowOutcome(const LinkOutcome& outcome);
     void Finish(const LinkOutcome& outcome);
-    void Finish(const TableFileOutcome& outcome);
+    // Shows a table file's outcome; image is the one it worked on.
+    void Finish(const TableFileOutcome& outcome, const PagerImage& image);
     bool ModifyMode() const;
     void OpenRecentFile(const QString& path);
     // A table just opened or saved goes to the top of the recent files.
@@ -130,6 +131,7 @@ private:
     QString startDirectory_;
     std::unique_ptr<TableFile> tables_;
 
+    PagerImage* readInto_ = nullptr;  // the buffer of the Read under way
     AppSettings* settings_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     RecentFilesMenu* recent_ = nullptr;

@@ -211,8 +211,15 @@ TEST_F(KeyboardTest, FieldsAreNamedByTheirLabels) {
         // A list's name as read out on Linux is its value; the caption is its accessible name.
         EXPECT_EQ(field->accessibleName().toStdString(), c.name);
     }
-    EXPECT_EQ(W<QLabel>("lblCapBS_Period")->buddy(), W("edtBS_Period"));
-    EXPECT_EQ(W<QLabel>("lblFrequency")->buddy(), W("edtFreq"));
+    // The caption beside each field is its buddy.
+    const auto buddyCaption = [&](const char* field) {
+        for (QLabel* label : window_->findChildren<QLabel*>())
+            if (label->buddy() == W(field)) return label->text().toStdString();
+        return std::string();
+    };
+    EXPECT_EQ(buddyCaption("edtBS_Period"), "Battery Save");
+    EXPECT_EQ(buddyCaption("edtFreq"), "Frequency");
+    EXPECT_EQ(buddyCaption("cboRangeFreq"), "Range Of Frequency");
 }
 
 }  // namespace
