@@ -173,7 +173,8 @@ TEST_F(WindowFaultsTest, EnterPlaysTheFocusAsTheFormModelDoes) {
         EXPECT_EQ(FocusedName().toStdString(), driver.Focused());
         for (const ControlState& s : model.Controls()) {
             if (s.kind != ControlKind::Edit || s.name == "edtVersion") continue;
-            auto* shown = window_->findChild<QLineEdit*>(QString::fromUtf8(s.name.data(), qsizetype(s.name.size())));
+            auto* shown = window_->findChild<QLineEdit*>(
+                QString::fromUtf8(s.name.data(), qsizetype(s.name.size())));
             if (shown != nullptr) {
                 EXPECT_EQ(shown->text().toStdString(), s.text) << s.name;
             }
