@@ -30,6 +30,7 @@
 #include "ui/form_binding.h"
 #include "ui/help_window.h"
 #include "ui/keyboard_access.h"
+#include "ui/log_window.h"
 #include "ui/page_builders.h"
 #include "ui/password_window.h"
 #include "ui/recent_files_menu.h"
@@ -113,6 +114,8 @@ void MainWindow::CreateAuxiliaryWindows() {
     help_ = new HelpWindow(this);
     splash_ = new BoardTestSplash(this);
     password_ = new PasswordWindow(model_, dialogs_, this);
+    log_ = new LogWindow(dialogs_, this);
+    hooks_->log = log_;
 }
 
 void MainWindow::OpenToneTable() {
@@ -193,6 +196,14 @@ void MainWindow::BuildMenu() {
     connect(
         MenuItem(pager, ControlId::Verify1, QStringLiteral("&Verify"), QKeySequence(Qt::Key_F2)),
         &QAction::triggered, this, &MainWindow::Verify1Click);
+
+    pager->addSeparator();
+    QAction* showLog = pager->addAction(QStringLiteral("Show &log"));
+    showLog->setObjectName(QStringLiteral("ShowLog"));
+    connect(showLog, &QAction::triggered, this, [this] {
+        log_->show();
+        log_->raise();
+    });
 
     QMenu* advance = menuBar()->addMenu(QStringLiteral("&Advance"));
     connect(MenuItem(advance, ControlId::Advance2, QStringLiteral("&Advance")), &QAction::triggered,
@@ -301,6 +312,7 @@ void MainWindow::StartWith(const PortTable& table) {
     splash_->hide();  // the warning never opens over the splash
     if (!found) {
         link_->ClosePort();
+        log_->AddMessage(QString::fromStdString(link_->StartupWarning().text));
         dialogs_.Show(link_->StartupWarning());
     }
     PagerImage image = model_.Image();
@@ -374,7 +386,10 @@ void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
         readInto_ = nullptr;
     }
     binding_->ApplyStates();
-    if (outcome.message) dialogs_.Show(*outcome.message);
+    if (outcome.message) {
+        log_->AddMessage(QString::fromStdString(outcome.message->text));
+        dialogs_.Show(*outcome.message);
+    }
 }
 
 void MainWindow::Finish(const LinkOutcome& outcome) {

@@ -27,6 +27,7 @@ class BoardTestSplash;
 class DialogService;
 class FormBinding;
 class HelpWindow;
+class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
 class LinkSession;
@@ -73,6 +74,7 @@ public:
     BoardTestSplash* Splash() const { return splash_; }
     ToneTableWindow* ToneTable() const { return toneTable_; }
     PasswordWindow* Password() const { return password_; }
+    LogWindow* Log() const { return log_; }
     AboutBox* About() const { return aboutBox_; }
     HelpWindow* Help() const { return help_; }
 
@@ -141,6 +143,7 @@ private:
     HelpWindow* help_ = nullptr;
     BoardTestSplash* splash_ = nullptr;
     PasswordWindow* password_ = nullptr;
+    LogWindow* log_ = nullptr;
 };
 
 }  // namespace mk843nb

@@ -8,6 +8,7 @@
 #include "editor/form_model.h"
 #include "link/link_outcome.h"
 #include "ui/form_binding.h"
+#include "ui/log_window.h"
 
 namespace mk843nb {
 
@@ -46,6 +47,11 @@ void WindowLinkHooks::RepaintProgress() { w_.progress->repaint(); }
 void WindowLinkHooks::ShowVersion(std::string_view text) {
     model_.ShowVersion(text);
     binding_.ApplyStates();
+}
+
+void WindowLinkHooks::TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                                 std::int64_t timeMs) {
+    if (log != nullptr) log->AddFrame(direction, bytes, timeMs);
 }
 
 bool WindowLinkHooks::ShowOutcome(const LinkOutcome& outcome) {

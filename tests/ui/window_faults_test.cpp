@@ -13,10 +13,12 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStyleOptionGroupBox>
@@ -37,6 +39,7 @@
 #include "ui/dialog_service.h"
 #include "ui/elided_text.h"
 #include "ui/form_binding.h"
+#include "ui/log_window.h"
 #include "ui/main_window.h"
 
 namespace mk843nb {
@@ -550,6 +553,44 @@ TEST_F(WindowFaultsTest, ScreenshotsOfEveryPage) {
     window_->resize(window_->minimumSize());
     QTest::qWait(50);
     window_->grab().save(folder + QStringLiteral("/main_smallest%1.png").arg(suffix));
+}
+
+// "Show log": the frames of a transfer with their times and the message it ended with, saved
+// whole with "Save log...", or not at all.
+TEST_F(WindowFaultsTest, TheLogShowsTheFramesAndMessagesAndIsSavedWhole) {
+    test::SimProcess sim({"--baud", "0"});
+    PortTable ports;
+    ports.entries.push_back({sim.DevicePath(), ""});
+    window_->Link().SetPortTable(ports);
+    window_->Model().SetPorts({sim.DevicePath()}, 0);
+    window_->Binding().ApplyStates();
+    QTest::keyClick(window_.get(), Qt::Key_F3);
+    Settle();
+    ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Success !"});
+
+    W<QAction>("ShowLog")->trigger();
+    LogWindow* log = window_->Log();
+    ASSERT_TRUE(log->isVisible());
+    const QString text = W<QPlainTextEdit>("LogText")->toPlainText();
+    EXPECT_GE(text.count(QStringLiteral(" -> ")), 5);  // ping, version, model, two blocks
+    EXPECT_GE(text.count(QStringLiteral(" <- ")), 5);
+    EXPECT_TRUE(text.contains(QStringLiteral("message: Read Success !")));
+
+    const std::string file = dir_.File("session.log");
+    dialogs_.saveAnswers.push_back(file);
+    EXPECT_TRUE(log->SaveLog());
+    const std::vector<std::uint8_t> saved = test::ReadFileBytes(file);
+    EXPECT_EQ(
+        QString::fromUtf8(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size())),
+        log->Text());
+
+    dialogs_.shown.clear();
+    dialogs_.saveAnswers.push_back(dir_.File("no such folder/session.log"));
+    EXPECT_FALSE(log->SaveLog());
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_NE(dialogs_.shown[0].text.find("could not be saved"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(dir_.File("no such folder"))));
+    log->close();
 }
 
 }  // namespace
