@@ -69,6 +69,10 @@ std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path) {
 }
 
 bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image) {
+    return WriteFileAtomically(path, image);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     std::error_code error;
     std::filesystem::path target = path;
     if (std::filesystem::is_symlink(path, error)) {
@@ -94,7 +98,7 @@ bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image) 
     FileDescriptor file(fd);
     if (file.get() < 0) return false;
     const bool written = (!exists || ::fchmod(file.get(), existing.st_mode & 07777) == 0) &&
-                         WriteAll(file.get(), image.data(), image.size()) &&
+                         WriteAll(file.get(), bytes.data(), bytes.size()) &&
                          ::fdatasync(file.get()) == 0;
     if (!file.Close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());

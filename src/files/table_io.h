@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "image/pager_image.h"
 
@@ -26,5 +27,8 @@ std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path);
 // names. False, with the target untouched, when any step fails (including a
 // target that exists but may not be written).
 bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image);
+
+// The same for any bytes (the backups' sidecars): beside, flushed, renamed.
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace mk843nb

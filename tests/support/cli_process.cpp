@@ -1,8 +1,11 @@
 #include "cli_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -19,12 +22,23 @@ std::string ReadText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::vector<char*> Argv(std::vector<std::string>& args, const char* program = MK843NB_CLI_PATH) {
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+int StatusOf(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 }  // namespace
 
-namespace {
-
-CliRun Run(const std::string& program, std::vector<std::string> args,
-           const std::string& workingDirectory, char* const* environment) {
+CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory) {
     const TempDir capture;
     const std::string out = capture.File("stdout");
     const std::string err = capture.File("stderr");
@@ -34,36 +48,64 @@ CliRun Run(const std::string& program, std::vector<std::string> args,
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    args.insert(args.begin(), program);
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = Argv(args);
     pid_t pid = -1;
     CliRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environment) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        run.status = StatusOf(pid);
     posix_spawn_file_actions_destroy(&actions);
     run.out = ReadText(out);
     run.err = ReadText(err);
     return run;
 }
 
-}  // namespace
-
-CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory) {
-    return Run(MK843NB_CLI_PATH, std::move(args), workingDirectory, environ);
-}
-
 CliRun RunProgram(const std::string& program, std::vector<std::string> args,
                   const std::vector<std::string>& environment) {
-    std::vector<std::string> copy = environment;
+    const TempDir capture;
+    const std::string out = capture.File("stdout");
+    const std::string err = capture.File("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv = Argv(args, program.c_str());
+    std::vector<std::string> entries = environment;
     std::vector<char*> env;
-    for (auto& entry : copy) env.push_back(entry.data());
+    for (auto& entry : entries) env.push_back(entry.data());
     env.push_back(nullptr);
-    return Run(program, std::move(args), {}, env.data());
+    pid_t pid = -1;
+    CliRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0)
+        run.status = StatusOf(pid);
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadText(out);
+    run.err = ReadText(err);
+    return run;
+}
+
+CliRun RunCliAs(uid_t uid, gid_t gid, std::vector<std::string> args,
+                const std::string& workingDirectory) {
+    const TempDir capture;
+    const std::string out = capture.File("stdout");
+    const std::string err = capture.File("stderr");
+    std::vector<char*> argv = Argv(args);
+    CliRun run;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0) _exit(127);
+        if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) _exit(127);
+        if (setgroups(0, nullptr) != 0 || setresgid(gid, gid, gid) != 0 ||
+            setresuid(uid, uid, uid) != 0)
+            _exit(127);
+        execve(argv[0], argv.data(), environ);
+        _exit(127);
+    }
+    if (pid > 0) run.status = StatusOf(pid);
+    run.out = ReadText(out);
+    run.err = ReadText(err);
+    return run;
 }
 
 }  // namespace mk843nb::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -21,5 +23,11 @@ CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory
 // The same for any program, with environment ("NAME=value" entries) instead of the test's own.
 CliRun RunProgram(const std::string& program, std::vector<std::string> args,
                   const std::vector<std::string>& environment);
+
+// RunCli as another user (a test running as root sees what an ordinary user
+// would: permissions apply). The files and devices the run needs must be
+// reachable by that user.
+CliRun RunCliAs(uid_t uid, gid_t gid, std::vector<std::string> args,
+                const std::string& workingDirectory = {});
 
 }  // namespace mk843nb::test
