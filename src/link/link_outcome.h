@@ -7,6 +7,7 @@
 #include "link/firmware_version.h"
 #include "link/link_hooks.h"
 #include "link/link_messages.h"
+#include "link/programmer_link.h"
 
 namespace mk843nb {
 
@@ -23,6 +24,11 @@ struct LinkOutcome {
     std::optional<FirmwareVersion> version;
     // A serial error stopped the command after the port was open.
     bool serialFailure = false;
+    // Write: every frame was acknowledged and the verify read-back ran, whatever it found.
+    bool imageSent = false;
+    // Write and Verify: what the verify read back from the pager (a verify
+    // stops at the first block that fails, so it may be 128 bytes or none).
+    VerifyReadBack readBack;
 
     // The window's state at the end.
     std::string statusText;

@@ -301,11 +301,11 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
 }
 
-bool LinkSession::VerifyBoth(const PagerImage& image) {
+bool LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& readBack) {
     ProgrammerLink link(*port_, clock_, hooks_);
-    if (!link.VerifyBlock(image, 0, kBlockSize)) return false;
+    if (!link.VerifyBlock(image, 0, kBlockSize, &readBack)) return false;
     Progress(progress_ + kBlockSize);
-    if (!link.VerifyBlock(image, kBlockSize, kBlockSize)) return false;
+    if (!link.VerifyBlock(image, kBlockSize, kBlockSize, &readBack)) return false;
     Progress(progress_ + kBlockSize);
     return true;
 }
@@ -332,9 +332,10 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
         Progress(progress_ + kWriteFrameSize);
         link.PumpDelay(kWritePauseMs);
     }
+    outcome.imageSent = true;
     Progress(0);
     Status(outcome, status_text::kVerifying);
-    if (!VerifyBoth(image)) {
+    if (!VerifyBoth(image, outcome.readBack)) {
         outcome.message = VerifyErrorMessage();
         return;
     }
@@ -345,7 +346,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
     Status(outcome, status_text::kVerifying);
     port_->Purge();
-    if (!VerifyBoth(image)) {
+    if (!VerifyBoth(image, outcome.readBack)) {
         outcome.message = VerifyErrorMessage();
         return;
     }

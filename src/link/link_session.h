@@ -76,7 +76,7 @@ private:
     void ReadBody(PagerImage& image, LinkOutcome& outcome);
     void WriteBody(PagerImage& image, LinkOutcome& outcome);
     void VerifyBody(const PagerImage& image, LinkOutcome& outcome);
-    bool VerifyBoth(const PagerImage& image);
+    bool VerifyBoth(const PagerImage& image, VerifyReadBack& readBack);
     void Status(LinkOutcome& outcome, std::string_view text);
     void Progress(int position);
     Message WithPermissionHint(Message message) const;

@@ -72,14 +72,18 @@ bool ProgrammerLink::WriteBlock(const PagerImage& source, std::uint16_t address,
     return IsAcknowledgement(reply);
 }
 
-bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address,
-                                 std::uint8_t count) {
+bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count,
+                                 VerifyReadBack* readBack) {
     if (count > kMaxReadCount) return false;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
     if (!Exchange(BuildReadRequest(address, count), replySpan, false)) return false;
     if (!ReadReplyChecksumOk(replySpan, count)) return false;
     const auto data = ReadReplyData(replySpan, count);
+    if (readBack != nullptr && address + count <= kImageSize) {
+        std::copy(data.begin(), data.begin() + count, readBack->bytes.begin() + address);
+        if (readBack->count == address) readBack->count = address + count;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         if (data[i] != image[(address + i) % kImageSize]) return false;
     }

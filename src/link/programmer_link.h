@@ -12,6 +12,14 @@
 
 namespace mk843nb {
 
+// The pager's bytes a verify read back: bytes[0 .. count - 1] are valid. Blocks
+// are kept once their reply's checksum is right, equal to the image or not, so
+// a difference can be shown field by field.
+struct VerifyReadBack {
+    PagerImage bytes{};
+    std::size_t count = 0;
+};
+
 // How long a reply may stay silent before the next byte: about 3 s, as 101 polls
 // 30 ms apart used to be.
 inline constexpr int kSilenceLimitMs = 3000;
@@ -48,8 +56,10 @@ public:
     bool ReadBytes(std::span<std::uint8_t> destination, std::uint16_t address, std::uint8_t count);
     // Writes source[address .. address + n - 1] (n up to 129); true when the board acknowledged.
     bool WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count);
-    // True when the reply's checksum is right and its bytes equal image's at the same addresses.
-    bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);
+    // True when the reply's checksum is right and its bytes equal image's at the
+    // same addresses. readBack, when given, keeps the bytes of a reply whose checksum is right.
+    bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count,
+                     VerifyReadBack* readBack = nullptr);
 
     // The 0-byte read at address 0: true when the board answers with a correct reply.
     bool Ping();

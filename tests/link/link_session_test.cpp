@@ -258,6 +258,46 @@ TEST_F(SessionFixture, FailedWriteFrameStopsAtOnce) {
     EXPECT_EQ(session.Write(image).message, (Message{MessageKind::Stop, "Verify Error !"}));
 }
 
+TEST_F(SessionFixture, VerifyKeepsWhatItReadBackUpToTheFailingBlock) {
+    ASSERT_TRUE(session.Write(image).success);
+    const PagerImage pager = board.memory;
+    struct Case {
+        const char* label;
+        std::size_t changedOffset;  // in the image compared; 256: none
+        std::vector<int> noAnswer;  // requests of this verify left unanswered (ping is 1)
+        std::size_t readBackCount;
+    };
+    const Case cases[] = {
+        {"equal", 256, {}, 256},
+        {"differs in the first block", 20, {}, 128},
+        {"differs in the second block", 200, {}, 256},
+        {"first block unanswered", 256, {2}, 0},
+        {"second block unanswered", 256, {3}, 128},
+    };
+    for (const Case& c : cases) {
+        PagerImage compared = pager;
+        if (c.changedOffset < kImageSize) compared[c.changedOffset] ^= 0x01;
+        const int requestsBefore = static_cast<int>(board.requests.size());
+        board.noAnswer.clear();
+        for (int k : c.noAnswer) board.noAnswer.push_back(requestsBefore + k);
+        const LinkOutcome out = session.Verify(compared, true);
+        EXPECT_EQ(out.success, c.changedOffset == 256 && c.noAnswer.empty()) << c.label;
+        EXPECT_EQ(out.readBack.count, c.readBackCount) << c.label;
+        for (std::size_t i = 0; i < out.readBack.count; ++i)
+            ASSERT_EQ(out.readBack.bytes[i], pager[i]) << c.label << " byte " << i;
+    }
+}
+
+TEST_F(SessionFixture, WriteSaysWhetherTheImageWentOut) {
+    EXPECT_TRUE(session.Write(image).imageSent);
+    board.noAnswer = {static_cast<int>(board.requests.size()) + 3 + 32 + 1};
+    const LinkOutcome failedVerify = session.Write(image);
+    EXPECT_EQ(failedVerify.message->text, "Verify Error !");
+    EXPECT_TRUE(failedVerify.imageSent) << "sent, then its verify failed";
+    board.badAck = {static_cast<int>(board.requests.size()) + 5};
+    EXPECT_FALSE(session.Write(image).imageSent);
+}
+
 TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
         hooks = {};
