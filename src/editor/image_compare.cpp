@@ -73,14 +73,24 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
         }
     }
 
+    // Then what the controls do not tell: fields no control shows, and shown
+    // fields whose stored code differs while the window shows the same (the
+    // refresh recomputes PLLR and PLLN from the frequency, for one). Their
+    // texts are the stored codes.
     for (const Field& field : FieldTable()) {
-        if (FindListedField(field.name) != nullptr || !coverage.Compared(field)) continue;
+        if (!coverage.Compared(field)) continue;
         // A whole byte whose bits are already listed adds nothing.
         if (coverage.AllMarked(field)) continue;
+        if (GetFieldCode(a, field) == GetFieldCode(b, field) &&
+            (field.codec != Codec::Text || FieldText(a, field) == FieldText(b, field)))
+            continue;
         std::string textA = FieldText(a, field);
         std::string textB = FieldText(b, field);
         if (textA == textB) continue;
-        differences.push_back({std::string(field.name), "", std::string(field.name),
+        const ListedField* listed = FindListedField(field.name);
+        differences.push_back({std::string(field.name),
+                               listed ? std::string(PageCaption(listed->page)) : "",
+                               listed ? std::string(listed->label) : std::string(field.name),
                                std::move(textA), std::move(textB), IsDerived(field)});
         coverage.Mark(field);
     }

@@ -24,8 +24,9 @@ struct FieldDifference {
 
 // Both images as the window shows each right after a fresh start and loading
 // it (Read, Open): first every shown field that differs, page by page in the
-// window's order; then the image fields no control shows (decoder words, the
-// model text, the checksum, the slots the window does not edit); then any
+// window's order; then, as stored codes, the image fields no control shows
+// (decoder words, the model text, the checksum, the slots the window does not
+// edit) and shown fields stored differently behind the same text; then any
 // other byte that differs, by its offset. Empty exactly when the images'
 // compared bytes are equal. Only the first comparedBytes bytes are compared
 // (a verify that stopped after its first block); a field reaching beyond them is left out.
