@@ -11,5 +11,7 @@ int main(int argc, char** argv) {
                       RegisterReadCommand,
                       RegisterWriteCommand,
                       RegisterVerifyCommand,
+                      RegisterDiffCommand,
+                      RegisterBackupsCommand,
                   });
 }

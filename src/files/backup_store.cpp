@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "files/table_io.h"
+#include "image/fields.h"
 
 namespace mk843nb {
 namespace {
@@ -217,6 +218,17 @@ std::string SerialByIdPath(const std::string& port, const std::filesystem::path&
     if (matches.empty()) return {};
     std::sort(matches.begin(), matches.end());
     return matches.front().string();
+}
+
+BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port) {
+    BackupInfo info;
+    info.kind = kind;
+    info.port = port;
+    info.portById = SerialByIdPath(port);
+    info.firmwareVersion = FieldText(image, FieldNamed("Version"));
+    info.modelText = ImageModelText(image);
+    info.checksumOk = ImageChecksum(image) == StoredChecksum(image);
+    return info;
 }
 
 BackupStore::BackupStore(std::filesystem::path folder, std::size_t keep)

@@ -1,0 +1,35 @@
+#include "cli/cli_backups.h"
+
+#include <iostream>
+
+#include "cli/commands.h"
+#include "editor/image_compare.h"
+
+namespace mk843nb::cli {
+
+bool StoreBackup(const PagerImage& image, BackupKind kind, const std::string& port, bool required) {
+    BackupStore store(BackupStore::DefaultFolder());
+    const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, port));
+    if (result.stored) {
+        std::cerr << "Backup: " << result.backup->table.string() << '\n';
+        return true;
+    }
+    if (required) throw CommandFailure(result.error, ExitCode::Refused);
+    std::cerr << result.error << '\n';
+    return false;
+}
+
+LinkOutcome WithVerifyDetails(LinkOutcome outcome, const PagerImage& compared) {
+    if (outcome.success || !outcome.message || outcome.readBack.count == 0) return outcome;
+    const auto differences =
+        CompareImages(compared, outcome.readBack.bytes, outcome.readBack.count);
+    if (differences.empty()) return outcome;  // the failure was the line's, not a difference
+    for (const FieldDifference& difference : differences)
+        outcome.message->text += "\n" + DifferenceLine(difference);
+    if (outcome.readBack.count < kImageSize)
+        outcome.message->text +=
+            "\n(bytes " + std::to_string(outcome.readBack.count) + " to 255 were not read back)";
+    return outcome;
+}
+
+}  // namespace mk843nb::cli
