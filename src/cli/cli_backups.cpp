@@ -20,15 +20,10 @@ bool StoreBackup(const PagerImage& image, BackupKind kind, const std::string& po
 }
 
 LinkOutcome WithVerifyDetails(LinkOutcome outcome, const PagerImage& compared) {
-    if (outcome.success || !outcome.message || outcome.readBack.count == 0) return outcome;
-    const auto differences =
-        CompareImages(compared, outcome.readBack.bytes, outcome.readBack.count);
-    if (differences.empty()) return outcome;  // the failure was the line's, not a difference
-    for (const FieldDifference& difference : differences)
-        outcome.message->text += "\n" + DifferenceLine(difference);
-    if (outcome.readBack.count < kImageSize)
-        outcome.message->text +=
-            "\n(bytes " + std::to_string(outcome.readBack.count) + " to 255 were not read back)";
+    if (outcome.success || !outcome.message) return outcome;
+    const std::string details =
+        VerifyDifferencesText(compared, outcome.readBack.bytes, outcome.readBack.count);
+    if (!details.empty()) outcome.message->text += "\n" + details;
     return outcome;
 }
 

@@ -111,4 +111,19 @@ std::string DifferenceLine(const FieldDifference& difference) {
     return line;
 }
 
+std::string VerifyDifferencesText(const PagerImage& image, const PagerImage& readBack,
+                                  std::size_t comparedBytes) {
+    if (comparedBytes == 0) return {};
+    const auto differences = CompareImages(image, readBack, comparedBytes);
+    if (differences.empty()) return {};
+    std::string text;
+    for (const FieldDifference& difference : differences) {
+        if (!text.empty()) text += '\n';
+        text += DifferenceLine(difference);
+    }
+    if (comparedBytes < kImageSize)
+        text += "\n(bytes " + std::to_string(comparedBytes) + " to 255 were not read back)";
+    return text;
+}
+
 }  // namespace mk843nb

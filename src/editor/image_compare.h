@@ -36,4 +36,11 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
 // One line for a person: "CALL  CALL #1 TONE1: 669.9 | 700.0" (+ "  (derived)").
 std::string DifferenceLine(const FieldDifference& difference);
 
+// What a verify found: one DifferenceLine per difference between the image and
+// the first comparedBytes bytes read back, then, when the pager's bytes were not
+// all read, a line saying which ones. "" when those bytes do not differ (the
+// verify failed on the line, not on a difference).
+std::string VerifyDifferencesText(const PagerImage& image, const PagerImage& readBack,
+                                  std::size_t comparedBytes);
+
 }  // namespace mk843nb

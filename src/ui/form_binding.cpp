@@ -148,6 +148,7 @@ bool FormBinding::EditEvent(QObject* edit, QEvent* event) {
 void FormBinding::Show(const Effects& effects) {
     ApplyStates();
     Render(effects);
+    if (afterEvent) afterEvent();
 }
 
 void FormBinding::ApplyStates() {

@@ -41,6 +41,8 @@ public:
     QObject* Object(const QString& name) const { return objects_.value(name); }
 
     std::function<void()> openToneTable;
+    // Runs after every user event the binding handled (the undo history looks for a change).
+    std::function<void()> afterEvent;
     std::function<void(const std::string&)> closeWindow;
 
 protected:

@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
@@ -14,12 +16,21 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QUndoStack>
+#include <algorithm>
+#include <filesystem>
 
+#include "editor/image_compare.h"
+#include "files/table_file_messages.h"
+#include "files/table_io.h"
 #include "link/comm_port.h"
 #include "link/link_session.h"
 #include "link/port_discovery.h"
 #include "ui/about_box.h"
+#include "ui/app_settings.h"
+#include "ui/backups_window.h"
 #include "ui/board_test_splash.h"
+#include "ui/compare_window.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
 #include "ui/form_binding.h"
@@ -27,6 +38,7 @@
 #include "ui/page_builders.h"
 #include "ui/password_window.h"
 #include "ui/tone_table_window.h"
+#include "ui/undo_history.h"
 #include "ui/window_link_hooks.h"
 
 namespace mk843nb {
@@ -44,6 +56,21 @@ QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
     action->setObjectName(QString::fromLatin1(name));
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
+}
+
+// The pager on a port, as a backup names it: a bare name is a device under /dev.
+std::string PortPath(const std::string& name) {
+    return name.find('/') == std::string::npos ? "/dev/" + name : name;
+}
+
+// An image as the window holds it after a fresh start and opening a file with
+// these bytes, or after a Read of them: the refresh has run.
+PagerImage AsWindowShowsIt(const PagerImage& bytes, std::size_t count = kImageSize) {
+    FormModel window;
+    PagerImage image = window.Image();
+    std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count), image.begin());
+    window.ReplaceImage(image);
+    return window.Image();
 }
 
 }  // namespace
@@ -87,6 +114,21 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
     if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp")))
         help->installEventFilter(this);
+    history_ = new UndoHistory(
+        [this](const PagerImage& image) {
+            binding_->Show(model_.ReplaceImage(image));
+            return model_.Image();
+        },
+        this);
+    history_->Reset(model_.Image());
+    binding_->afterEvent = [this] {
+        history_->Record(model_.Image());
+        UpdateUndoActions();
+    };
+    connect(&history_->Stack(), &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
+    // Ctrl+Z in a field is the window's undo, not the field's own.
+    for (QLineEdit* edit : form_->findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    UpdateUndoActions();
     binding_->ApplyStates();
     CreateAuxiliaryWindows();
 }
@@ -98,11 +140,26 @@ void MainWindow::CreateAuxiliaryWindows() {
     help_ = new HelpWindow(this);
     splash_ = new BoardTestSplash(this);
     password_ = new PasswordWindow(model_, dialogs_, this);
+    compare_ = new CompareWindow(this);
+    backups_ = new BackupsWindow(this);
+    backups_->open = [this](const StoredBackup& backup) { OpenBackup(backup); };
+    backups_->compare = [this](const StoredBackup& backup) {
+        const auto bytes = ReadTableBytes(backup.table);
+        if (!bytes) {
+            dialogs_.ShowOver(backups_, kOpenErrorMessage);
+            return;
+        }
+        CompareWith(QStringLiteral("Compare with backup"),
+                    QString::fromStdString(backup.table.filename().string()),
+                    AsWindowShowsIt(bytes->bytes, bytes->count));
+    };
 }
 
 void MainWindow::OpenToneTable() {
     toneTable_->exec();
     binding_->ApplyStates();
+    history_->Record(model_.Image());  // a tone picked from the table is an edit
+    UpdateUndoActions();
 }
 
 void MainWindow::CloseWindow(const std::string& name) {
@@ -113,6 +170,13 @@ void MainWindow::CloseWindow(const std::string& name) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Left unaccepted, the key reaches the window's Undo and Redo.
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z))
+            return true;
+    }
     auto* help = qobject_cast<QLabel*>(watched);
     if (help == nullptr || help->objectName() != QLatin1String("lblHelp"))
         return QMainWindow::eventFilter(watched, event);
@@ -138,6 +202,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 MainWindow::~MainWindow() {
     if (link_) link_->ClosePort();
+    // The history goes before the menu actions it enables.
+    binding_->afterEvent = nullptr;
+    history_->Stack().disconnect(this);
+    delete history_;
+    history_ = nullptr;
     // The widgets outlive the model (they die with the QMainWindow base): the
     // binding goes first, so a focus change during their destruction reaches no rule.
     delete binding_;
@@ -158,10 +227,21 @@ void MainWindow::BuildMenu() {
     connect(MenuItem(file, "SaveAs1", QStringLiteral("Save As ..."), {},
                      s->standardIcon(QStyle::SP_DriveFDIcon)),
             &QAction::triggered, this, &MainWindow::SaveAs1Click);
+    connect(MenuItem(file, "CompareFile1", QStringLiteral("Compare with file…")),
+            &QAction::triggered, this, &MainWindow::CompareFile1Click);
+    connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
+            &MainWindow::Backups1Click);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     connect(MenuItem(file, "ExitE1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_E),
                      s->standardIcon(QStyle::SP_DialogCloseButton)),
             &QAction::triggered, this, &MainWindow::ExitE1Click);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    undo_ = MenuItem(edit, "Undo1", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = MenuItem(edit, "Redo1", QStringLiteral("Redo"),
+                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    connect(undo_, &QAction::triggered, this, [this] { history_->Undo(); });
+    connect(redo_, &QAction::triggered, this, [this] { history_->Redo(); });
 
     QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
     QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
@@ -171,6 +251,14 @@ void MainWindow::BuildMenu() {
             &QAction::triggered, this, &MainWindow::Read1Click);
     connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
             &QAction::triggered, this, &MainWindow::Verify1Click);
+    pager->addSeparator();
+    connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with pager…")),
+            &QAction::triggered, this, &MainWindow::ComparePager1Click);
+    backupFirst_ = MenuItem(pager, "BackupFirst1", QStringLiteral("Back up pager before Write"));
+    backupFirst_->setCheckable(true);
+    backupFirst_->setChecked(AppSettings().BackupBeforeWrite());
+    connect(backupFirst_, &QAction::toggled, this,
+            [](bool on) { AppSettings().SetBackupBeforeWrite(on); });
 
     QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
     connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
@@ -257,6 +345,8 @@ void MainWindow::StartWith(const PortTable& table) {
     }
     splash_->hide();
     Finish(tables_->LoadDefaultTable(model_.MutableImage()));
+    history_->Reset(model_.Image());
+    UpdateUndoActions();
     pages_->setCurrentIndex(0);
     show();
 }
@@ -297,21 +387,66 @@ void MainWindow::ExitE1Click() {
 void MainWindow::Finish(const LinkOutcome& outcome) {
     if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
     binding_->ApplyStates();
-    if (outcome.message) dialogs_.Show(*outcome.message);
+    // A verify that found a difference offers the differing fields.
+    if (outcome.message)
+        dialogs_.ShowWithDetails(*outcome.message,
+                                 outcome.success
+                                     ? std::string()
+                                     : VerifyDifferencesText(model_.Image(), outcome.readBack.bytes,
+                                                             outcome.readBack.count));
     if (outcome.imageReplaced) {
         model_.SetVersionShown(true);
         binding_->ApplyStates();
     }
+    // Read replaced the image: nothing before it can be undone. Any command may
+    // have changed bytes in place (the version, Write's preparation).
+    if (outcome.imageReplaced)
+        history_->Reset(model_.Image());
+    else
+        history_->Rebase(model_.Image());
+    UpdateUndoActions();
+}
+
+bool MainWindow::StoreBackup(const PagerImage& image, BackupKind kind) {
+    const PortEntry* port = link_->Ports().Selected();
+    const std::string name = port ? PortPath(port->name) : std::string();
+    BackupStore store(BackupStore::DefaultFolder());
+    const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, name));
+    if (!result.stored) dialogs_.Show({MessageKind::Exclamation, result.error});
+    return result.stored;
 }
 
 void MainWindow::Read1Click() {
     link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    Finish(link_->Read(model_.MutableImage(), ModifyMode()));
+    const LinkOutcome outcome = link_->Read(model_.MutableImage(), ModifyMode());
+    // The bytes as read, before the refresh touches them.
+    const PagerImage read = model_.Image();
+    Finish(outcome);
+    if (outcome.success) StoreBackup(read, BackupKind::Read);
+}
+
+bool MainWindow::BackUpBeforeWrite() {
+    PagerImage before = model_.Image();
+    LinkOutcome read = link_->Read(before, ModifyMode());
+    if (!read.success) {
+        Message why = read.message.value_or(Message{MessageKind::Stop, ""});
+        why.text += "\nThe pager could not be backed up: nothing was written.";
+        read.message = why;
+        Finish(read);
+        return false;
+    }
+    binding_->ApplyStates();
+    return StoreBackup(before, BackupKind::PreWrite);
 }
 
 void MainWindow::Write1Click() {
     link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    Finish(link_->Write(model_.MutableImage()));
+    if (backupFirst_->isChecked() && !BackUpBeforeWrite()) return;
+    const LinkOutcome outcome = link_->Write(model_.MutableImage());
+    const PagerImage sent = model_.Image();
+    Finish(outcome);
+    // As sent, whatever its verify found.
+    if (outcome.imageSent) StoreBackup(sent, BackupKind::Write);
 }
 
 void MainWindow::Verify1Click() {
@@ -319,8 +454,71 @@ void MainWindow::Verify1Click() {
     Finish(link_->Verify(model_.Image(), ModifyMode()));
 }
 
+void MainWindow::CompareWith(const QString& title, const QString& otherName,
+                             const PagerImage& other) {
+    compare_->ShowDifferences(title, QStringLiteral("This window"), otherName,
+                              CompareImages(model_.Image(), other));
+}
+
+void MainWindow::CompareFile1Click() {
+    FileDialogRequest request;
+    request.initialDir = tables_->CurrentDirectory().string();
+    request.fileMustExist = true;
+    const auto path = dialogs_.ChooseOpenFile(request);
+    if (!path) return;
+    const auto bytes = ReadTableBytes(*path);
+    if (!bytes) {
+        dialogs_.Show(kOpenErrorMessage);
+        return;
+    }
+    CompareWith(QStringLiteral("Compare with file"),
+                QString::fromStdString(std::filesystem::path(*path).filename().string()),
+                AsWindowShowsIt(bytes->bytes, bytes->count));
+}
+
+void MainWindow::ComparePager1Click() {
+    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    PagerImage pager = model_.Image();
+    LinkOutcome read = link_->Read(pager, ModifyMode());
+    if (!read.success) {
+        Finish(read);
+        return;
+    }
+    binding_->ApplyStates();
+    StoreBackup(pager, BackupKind::Read);
+    CompareWith(QStringLiteral("Compare with pager"), QStringLiteral("Pager"),
+                AsWindowShowsIt(pager));
+}
+
+void MainWindow::Backups1Click() { backups_->ShowStore(BackupStore(BackupStore::DefaultFolder())); }
+
+void MainWindow::OpenBackup(const StoredBackup& backup) {
+    const auto bytes = ReadTableBytes(backup.table);
+    if (!bytes) {
+        dialogs_.ShowOver(backups_, kOpenErrorMessage);
+        return;
+    }
+    PagerImage& image = model_.MutableImage();
+    std::copy(bytes->bytes.begin(),
+              bytes->bytes.begin() + static_cast<std::ptrdiff_t>(bytes->count), image.begin());
+    TableFileOutcome opened;
+    opened.imageReplaced = true;
+    Finish(opened);
+}
+
+void MainWindow::UpdateUndoActions() {
+    // Write Mode allows no edit, and an undo is one.
+    const bool editing = !model_.WriteMode();
+    undo_->setEnabled(editing && history_->Stack().canUndo());
+    redo_->setEnabled(editing && history_->Stack().canRedo());
+}
+
 void MainWindow::Finish(const TableFileOutcome& outcome) {
-    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
+    if (outcome.imageReplaced) {
+        binding_->Show(model_.RefreshWindow());
+        history_->Reset(model_.Image());
+        UpdateUndoActions();
+    }
     if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/form_model.h"
+#include "files/backup_store.h"
 #include "files/table_file.h"
 #include "link/event_loop_clock.h"
 #include "link/link_outcome.h"
@@ -20,7 +21,10 @@ class QTabWidget;
 namespace mk843nb {
 
 class AboutBox;
+class BackupsWindow;
 class BoardTestSplash;
+class CompareWindow;
+class UndoHistory;
 class DialogService;
 class FormBinding;
 class HelpWindow;
@@ -68,6 +72,9 @@ public:
     PasswordWindow* Password() const { return password_; }
     AboutBox* About() const { return aboutBox_; }
     HelpWindow* Help() const { return help_; }
+    CompareWindow* Comparison() const { return compare_; }
+    BackupsWindow* Backups() const { return backups_; }
+    UndoHistory& History() { return *history_; }
 
     // The menu commands, as the menu runs them.
     void OpenO1Click();
@@ -79,6 +86,9 @@ public:
     void Verify1Click();
     void Advance2Click();
     void About2Click();
+    void CompareFile1Click();
+    void ComparePager1Click();
+    void Backups1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +105,15 @@ private:
     void Finish(const LinkOutcome& outcome);
     void Finish(const TableFileOutcome& outcome);
     bool ModifyMode() const;
+    // Stores a pager image in the backup store; a failure is shown. False then.
+    bool StoreBackup(const PagerImage& image, BackupKind kind);
+    // The Read before a Write, when "Back up pager before Write" is checked:
+    // false (with the reason shown) when the Write must not start.
+    bool BackUpBeforeWrite();
+    void OpenBackup(const StoredBackup& backup);
+    // The window's image against another, as the window shows each.
+    void CompareWith(const QString& title, const QString& otherName, const PagerImage& other);
+    void UpdateUndoActions();
 
     DialogService& dialogs_;
     Options options_;
@@ -121,6 +140,12 @@ private:
     HelpWindow* help_ = nullptr;
     BoardTestSplash* splash_ = nullptr;
     PasswordWindow* password_ = nullptr;
+    CompareWindow* compare_ = nullptr;
+    BackupsWindow* backups_ = nullptr;
+    UndoHistory* history_ = nullptr;
+    QAction* backupFirst_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 };
 
 }  // namespace mk843nb
