@@ -223,8 +223,9 @@ std::string SerialByIdPath(const std::string& port, const std::filesystem::path&
 BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port) {
     BackupInfo info;
     info.kind = kind;
-    info.port = port;
-    info.portById = SerialByIdPath(port);
+    // A bare port name ("ttyUSB0") is a device under /dev.
+    info.port = port.empty() || port.find('/') != std::string::npos ? port : "/dev/" + port;
+    info.portById = SerialByIdPath(info.port);
     info.firmwareVersion = FieldText(image, FieldNamed("Version"));
     info.modelText = ImageModelText(image);
     info.checksumOk = ImageChecksum(image) == StoredChecksum(image);

@@ -94,7 +94,7 @@ private:
 
 // What a backup of image, taken from or sent to the pager on port, says of
 // itself now: the version of bytes 1 and 2, the model text, the checksum state,
-// the port's by-id alias.
+// the port (a bare name is taken under /dev) and its by-id alias.
 BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port);
 
 // The file name a backup gets (without a uniqueness suffix): time (UTC), kind,

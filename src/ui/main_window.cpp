@@ -58,11 +58,6 @@ QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
     return action;
 }
 
-// The pager on a port, as a backup names it: a bare name is a device under /dev.
-std::string PortPath(const std::string& name) {
-    return name.find('/') == std::string::npos ? "/dev/" + name : name;
-}
-
 // An image as the window holds it after a fresh start and opening a file with
 // these bytes, or after a Read of them: the refresh has run.
 PagerImage AsWindowShowsIt(const PagerImage& bytes, std::size_t count = kImageSize) {
@@ -409,7 +404,7 @@ void MainWindow::Finish(const LinkOutcome& outcome) {
 
 bool MainWindow::StoreBackup(const PagerImage& image, BackupKind kind) {
     const PortEntry* port = link_->Ports().Selected();
-    const std::string name = port ? PortPath(port->name) : std::string();
+    const std::string name = port ? port->name : std::string();
     BackupStore store(BackupStore::DefaultFolder());
     const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, name));
     if (!result.stored) dialogs_.Show({MessageKind::Exclamation, result.error});

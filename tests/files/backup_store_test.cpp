@@ -251,6 +251,24 @@ TEST(BackupStore, FindsTheByIdNameOfAPort) {
     EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB3"), fs::path(temp.Path()) / "none"), "");
 }
 
+TEST(BackupStore, APagerImageSaysWhatItIs) {
+    PagerImage image = DefaultImage();
+    image[1] = 1;
+    image[2] = 86;
+    StoreChecksum(image);
+    const BackupInfo read = PagerBackupInfo(BackupKind::Read, image, "ttyS0");
+    EXPECT_EQ(read.kind, BackupKind::Read);
+    EXPECT_EQ(read.port, "/dev/ttyS0");
+    EXPECT_EQ(read.firmwareVersion, "1.86");
+    EXPECT_EQ(read.modelText, "MK842 V3.8.5");
+    EXPECT_TRUE(read.checksumOk);
+
+    image[100] ^= 1;
+    const BackupInfo sent = PagerBackupInfo(BackupKind::Write, image, "/dev/pts/3");
+    EXPECT_EQ(sent.port, "/dev/pts/3");
+    EXPECT_FALSE(sent.checksumOk);
+}
+
 TEST(BackupStore, ModelTextStopsAtTheFirstZero) {
     PagerImage image{};
     const std::string tag = "MK842 V3.8.5";
