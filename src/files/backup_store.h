@@ -101,6 +101,12 @@ BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::
 // model text and firmware version, unsafe characters as '_'.
 std::string BackupFileStem(const BackupInfo& info);
 
+// What a backup's name says (time to the second, kind, model, version), for a
+// table whose sidecar is missing or unreadable; nullopt for other names.
+std::optional<BackupInfo> BackupInfoFromName(std::string_view stem);
+// A sidecar's content; nullopt when it is no JSON object with a known kind and a time.
+std::optional<BackupInfo> ParseBackupSidecar(std::string_view text);
+
 // The model text of an image (bytes 240 to 253 up to the first zero), printable characters only.
 std::string ImageModelText(const PagerImage& image);
 

@@ -153,6 +153,32 @@ TEST(BackupStore, ListsTablesWithoutSidecarByTheirNameAndIgnoresOtherFiles) {
     EXPECT_EQ(listed[0].info.time, system_clock::from_time_t(1796803200));
 }
 
+TEST(BackupNames, OnlyRealTimesAndKindsAreRead) {
+    struct Case {
+        std::string stem;
+        bool backup;
+    };
+    const Case cases[] = {
+        {"20261210-142233-read-MK842_V3.8.5-v1.86", true},
+        {"20261210-142233-pre-write-MK842_V3.8.5-v1.86-2", true},
+        {"20261210-142233-erase-MK842_V3.8.5-v1.86", false},
+        {"20261310-142233-read-MK842_V3.8.5-v1.86", false},  // month 13
+        {"88888880-088888888888888888888888888", false},     // a time no clock holds
+        {"pager", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BackupInfoFromName(c.stem).has_value(), c.backup) << c.stem;
+    EXPECT_FALSE(ParseBackupSidecar(R"({"kind": "read", "time": "99999-99-99T99:99:99Z"})"));
+    EXPECT_FALSE(ParseBackupSidecar(R"({"kind": "read"})"));
+    EXPECT_FALSE(ParseBackupSidecar("[1, 2]"));
+    const auto info = ParseBackupSidecar(R"({"kind": "write", "time": "2026-12-10T14:22:33.250Z",
+                                              "port": 7, "checksum": "ok"})");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->time, At());
+    EXPECT_EQ(info->port, "") << "a value of the wrong type counts as none";
+    EXPECT_TRUE(info->checksumOk);
+}
+
 TEST(BackupStore, RetentionKeepsTheNewestAndTheLastThreeOfEveryPager) {
     TempDir temp;
     BackupStore store(temp.Path(), 4);
