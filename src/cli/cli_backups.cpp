@@ -8,7 +8,7 @@
 namespace mk843nb::cli {
 
 bool StoreBackup(const PagerImage& image, BackupKind kind, const std::string& port, bool required) {
-    BackupStore store(BackupStore::DefaultFolder());
+    BackupStore store(BackupStore::DefaultFolder(), BackupStore::DefaultKeep());
     const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, port));
     if (result.stored) {
         std::cerr << "Backup: " << result.backup->table.string() << '\n';

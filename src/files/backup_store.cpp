@@ -264,6 +264,16 @@ std::filesystem::path BackupStore::DefaultFolder() {
            "backups";
 }
 
+std::size_t BackupStore::DefaultKeep() {
+    const char* value = std::getenv("MK843NB_BACKUP_KEEP");
+    if (value == nullptr || *value == '\0') return kDefaultBackupKeep;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long keep = std::strtoull(value, &end, 10);
+    if (errno != 0 || *end != '\0' || keep < 1 || value[0] == '-') return kDefaultBackupKeep;
+    return static_cast<std::size_t>(keep);
+}
+
 BackupResult BackupStore::Store(const PagerImage& image, const BackupInfo& info) {
     BackupResult result;
     std::error_code error;

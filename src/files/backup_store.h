@@ -71,6 +71,8 @@ public:
     // $MK843NB_BACKUP_DIR when set and not empty, else $XDG_DATA_HOME/mk843nb/backups,
     // else $HOME/.local/share/mk843nb/backups.
     static std::filesystem::path DefaultFolder();
+    // $MK843NB_BACKUP_KEEP when it is a whole number of at least 1, else kDefaultBackupKeep.
+    static std::size_t DefaultKeep();
 
     const std::filesystem::path& Folder() const { return folder_; }
     std::size_t Keep() const { return keep_; }

@@ -405,7 +405,7 @@ void MainWindow::Finish(const LinkOutcome& outcome) {
 bool MainWindow::StoreBackup(const PagerImage& image, BackupKind kind) {
     const PortEntry* port = link_->Ports().Selected();
     const std::string name = port ? port->name : std::string();
-    BackupStore store(BackupStore::DefaultFolder());
+    BackupStore store(BackupStore::DefaultFolder(), BackupStore::DefaultKeep());
     const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, name));
     if (!result.stored) dialogs_.Show({MessageKind::Exclamation, result.error});
     return result.stored;

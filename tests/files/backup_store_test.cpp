@@ -262,6 +262,32 @@ TEST(BackupStore, DefaultFolderFollowsTheEnvironment) {
     set("HOME", home ? home->c_str() : nullptr);
 }
 
+TEST(BackupStore, HowManyToKeepFollowsTheEnvironment) {
+    const char* saved = std::getenv("MK843NB_BACKUP_KEEP");
+    const std::optional<std::string> previous =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
+    const std::pair<const char*, std::size_t> cases[] = {
+        {nullptr, 500},
+        {"", 500},
+        {"20", 20},
+        {"0", 500},
+        {"-3", 500},
+        {"12x", 500},
+        {"99999999999999999999999", 500},
+    };
+    for (const auto& [value, keep] : cases) {
+        if (value)
+            ::setenv("MK843NB_BACKUP_KEEP", value, 1);
+        else
+            ::unsetenv("MK843NB_BACKUP_KEEP");
+        EXPECT_EQ(BackupStore::DefaultKeep(), keep) << (value ? value : "(unset)");
+    }
+    if (previous)
+        ::setenv("MK843NB_BACKUP_KEEP", previous->c_str(), 1);
+    else
+        ::unsetenv("MK843NB_BACKUP_KEEP");
+}
+
 TEST(BackupStore, FindsTheByIdNameOfAPort) {
     TempDir temp;
     const fs::path byId = fs::path(temp.Path()) / "by-id";
