@@ -10,10 +10,7 @@ namespace mk843nb::cli {
 bool StoreBackup(const PagerImage& image, BackupKind kind, const std::string& port, bool required) {
     BackupStore store(BackupStore::DefaultFolder(), BackupStore::DefaultKeep());
     const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, port));
-    if (result.stored) {
-        std::cerr << "Backup: " << result.backup->table.string() << '\n';
-        return true;
-    }
+    if (result.stored) return true;  // `backups` lists it; stdout and stderr stay the command's
     if (required) throw CommandFailure(result.error, ExitCode::Refused);
     std::cerr << result.error << '\n';
     return false;

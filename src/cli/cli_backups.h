@@ -12,9 +12,9 @@
 
 namespace mk843nb::cli {
 
-// Stores image in the backup store (BackupStore::DefaultFolder()) and names
-// the backup on stderr. When it cannot be stored: with required, throws
-// CommandFailure with the reason; otherwise says why on stderr and returns false.
+// Stores image in the backup store (BackupStore::DefaultFolder()), silently.
+// When it cannot be stored: with required, throws CommandFailure with the
+// reason; otherwise says why on stderr and returns false.
 bool StoreBackup(const PagerImage& image, BackupKind kind, const std::string& port,
                  bool required = false);
 

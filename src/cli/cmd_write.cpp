@@ -26,11 +26,12 @@ void RegisterWriteCommand(CLI::App& app) {
     command->callback([options, backupFirst] {
         CliSession session(options->file);
         session.OpenFile();
+        PagerImage image = session.Model().Image();
         LinkOutcome outcome;
         {
             ConsoleLink link(options->port, options->trace, std::cerr);
             if (*backupFirst) {
-                PagerImage before = session.Model().Image();
+                PagerImage before = image;
                 LinkOutcome read = link.Session().Read(before, true);
                 if (!read.success && read.message)
                     read.message->text +=
@@ -38,13 +39,12 @@ void RegisterWriteCommand(CLI::App& app) {
                 ThrowUnlessSucceeded(read);
                 StoreBackup(before, BackupKind::PreWrite, options->port, true);
             }
-            outcome = link.Session().Write(session.Model().MutableImage());
+            outcome = link.Session().Write(image);
         }
-        if (outcome.imageSent)
-            StoreBackup(session.Model().Image(), BackupKind::Write, options->port);
+        if (outcome.imageSent) StoreBackup(image, BackupKind::Write, options->port);
         // A failed write leaves FILE as it was: the pager may hold part of it only.
-        ThrowUnlessSucceeded(WithVerifyDetails(outcome, session.Model().Image()));
-        session.SaveFileAs(session.Model().Image());
+        ThrowUnlessSucceeded(WithVerifyDetails(outcome, image));
+        session.SaveFileAs(image);
         std::cout << outcome.message->text << '\n';
     });
 }

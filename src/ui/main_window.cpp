@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "editor/control_catalog.h"
 #include "editor/image_compare.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
@@ -50,10 +51,10 @@ constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
 
-QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
+QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
                   const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
-    action->setObjectName(QString::fromLatin1(name));
+    action->setObjectName(name.Text());
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
 }
@@ -107,7 +108,7 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     tables_ = std::make_unique<TableFile>(dialogs_, startDirectory_.toStdString());
     binding_->openToneTable = [this] { OpenToneTable(); };
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
-    if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp")))
+    if (auto* help = qobject_cast<QLabel*>(binding_->Widget(ControlId::lblHelp)))
         help->installEventFilter(this);
     history_ = new UndoHistory(
         [this](const PagerImage& image) {
@@ -128,7 +129,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     CreateAuxiliaryWindows();
 }
 
-// The windows beside the main one, in the order the program has always made them.
+// The windows beside the main one, made once and shown when needed; the splash
+// must exist before the board search starts.
 void MainWindow::CreateAuxiliaryWindows() {
     aboutBox_ = new AboutBox(this);
     toneTable_ = new ToneTableWindow(model_, dialogs_, this);
@@ -173,7 +175,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
     }
     auto* help = qobject_cast<QLabel*>(watched);
-    if (help == nullptr || help->objectName() != QLatin1String("lblHelp"))
+    if (help == nullptr || help != binding_->Widget(ControlId::lblHelp))
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::Enter:
@@ -239,12 +241,13 @@ void MainWindow::BuildMenu() {
     connect(redo_, &QAction::triggered, this, [this] { history_->Redo(); });
 
     QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
-    QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
+    QAction* write =
+        MenuItem(pager, ControlId::Write1, QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
     write->setEnabled(false);
     connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
-    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
+    connect(MenuItem(pager, ControlId::Read1, QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
             &QAction::triggered, this, &MainWindow::Read1Click);
-    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
+    connect(MenuItem(pager, ControlId::Verify1, QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
             &QAction::triggered, this, &MainWindow::Verify1Click);
     pager->addSeparator();
     connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with pager…")),
@@ -256,8 +259,8 @@ void MainWindow::BuildMenu() {
             [](bool on) { AppSettings().SetBackupBeforeWrite(on); });
 
     QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
-    connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
-            &MainWindow::Advance2Click);
+    connect(MenuItem(advance, ControlId::Advance2, QStringLiteral("Advance")), &QAction::triggered,
+            this, &MainWindow::Advance2Click);
     QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
     connect(MenuItem(about, "About2", QStringLiteral("About")), &QAction::triggered, this,
             &MainWindow::About2Click);
@@ -300,22 +303,22 @@ void MainWindow::BuildForm() {
     pages_->setObjectName(QStringLiteral("PageControl1"));
     b.Add(pages_, {15, 122, 795, 503});
     const struct {
-        const char* name;
-        const char* caption;
+        ControlId tab;
         void (*build)(DesignBuilder&, QWidget*);
-    } pages[] = {{"TabSheet1", "CALL", &BuildCallPage},
-                 {"TabSheet3", "Setting", &BuildSettingPage},
-                 {"TabSheet2", "Config", &BuildConfigPage},
-                 {"TabSheet4", "Advance Setting", &BuildAdvancePage}};
+    } pages[] = {{ControlId::TabSheet1, &BuildCallPage},
+                 {ControlId::TabSheet3, &BuildSettingPage},
+                 {ControlId::TabSheet2, &BuildConfigPage},
+                 {ControlId::TabSheet4, &BuildAdvancePage}};
     for (const auto& p : pages) {
         auto* page = new QWidget;
-        page->setObjectName(QString::fromLatin1(p.name));
-        pages_->addTab(page, QString::fromLatin1(p.caption));
+        page->setObjectName(ObjectName(p.tab).Text());
+        const std::string_view caption = Control(p.tab).text;
+        pages_->addTab(page, QString::fromLatin1(caption.data(), qsizetype(caption.size())));
         p.build(b, page);
     }
-    // A click on a tab takes the focus to the tab bar, as the page control always
-    // did: the field being edited runs its leave check, and no field of the new
-    // page is entered (and emptied) without the user going there.
+    // A click on a tab takes the focus to the tab bar: the field being edited
+    // runs its leave check, and no field of the new page is entered (and
+    // emptied) without the user going there.
     pages_->tabBar()->setFocusPolicy(Qt::StrongFocus);
     pages_->setTabVisible(3, false);
     pages_->setCurrentIndex(0);
@@ -339,7 +342,8 @@ void MainWindow::StartWith(const PortTable& table) {
         dialogs_.Show(link_->StartupWarning());
     }
     splash_->hide();
-    Finish(tables_->LoadDefaultTable(model_.MutableImage()));
+    PagerImage image = model_.Image();
+    Finish(tables_->LoadDefaultTable(image), image);
     history_->Reset(model_.Image());
     UpdateUndoActions();
     pages_->setCurrentIndex(0);
@@ -355,10 +359,7 @@ void MainWindow::BringToFront() {
 QString MainWindow::StatusText() const { return panel1_->text(); }
 QString MainWindow::StatusPanel2() const { return panel2_->text(); }
 
-bool MainWindow::ModifyMode() const {
-    const ControlState* modify = model_.Find("RBtModify");
-    return modify != nullptr && modify->checked;
-}
+bool MainWindow::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -380,7 +381,6 @@ void MainWindow::ExitE1Click() {
 }
 
 void MainWindow::Finish(const LinkOutcome& outcome) {
-    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
     binding_->ApplyStates();
     // A verify that found a difference offers the differing fields.
     if (outcome.message)
@@ -389,10 +389,6 @@ void MainWindow::Finish(const LinkOutcome& outcome) {
                                      ? std::string()
                                      : VerifyDifferencesText(model_.Image(), outcome.readBack.bytes,
                                                              outcome.readBack.count));
-    if (outcome.imageReplaced) {
-        model_.SetVersionShown(true);
-        binding_->ApplyStates();
-    }
     // Read replaced the image: nothing before it can be undone. Any command may
     // have changed bytes in place (the version, Write's preparation).
     if (outcome.imageReplaced)
@@ -412,12 +408,13 @@ bool MainWindow::StoreBackup(const PagerImage& image, BackupKind kind) {
 }
 
 void MainWindow::Read1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    const LinkOutcome outcome = link_->Read(model_.MutableImage(), ModifyMode());
-    // The bytes as read, before the refresh touches them.
-    const PagerImage read = model_.Image();
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    PagerImage image = model_.Image();
+    const LinkOutcome outcome = link_->Read(image, ModifyMode());
+    binding_->Show(model_.ApplyReadImage(image, outcome.imageReplaced));
     Finish(outcome);
-    if (outcome.success) StoreBackup(read, BackupKind::Read);
+    // The bytes as read, before the refresh touched them.
+    if (outcome.success) StoreBackup(image, BackupKind::Read);
 }
 
 bool MainWindow::BackUpBeforeWrite() {
@@ -435,17 +432,18 @@ bool MainWindow::BackUpBeforeWrite() {
 }
 
 void MainWindow::Write1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     if (backupFirst_->isChecked() && !BackUpBeforeWrite()) return;
-    const LinkOutcome outcome = link_->Write(model_.MutableImage());
-    const PagerImage sent = model_.Image();
+    PagerImage image = model_.Image();
+    const LinkOutcome outcome = link_->Write(image);
+    model_.ApplyPreparedImage(image);
     Finish(outcome);
     // As sent, whatever its verify found.
-    if (outcome.imageSent) StoreBackup(sent, BackupKind::Write);
+    if (outcome.imageSent) StoreBackup(image, BackupKind::Write);
 }
 
 void MainWindow::Verify1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     Finish(link_->Verify(model_.Image(), ModifyMode()));
 }
 
@@ -472,10 +470,11 @@ void MainWindow::CompareFile1Click() {
 }
 
 void MainWindow::ComparePager1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     PagerImage pager = model_.Image();
     LinkOutcome read = link_->Read(pager, ModifyMode());
     if (!read.success) {
+        read.imageReplaced = false;
         Finish(read);
         return;
     }
@@ -493,12 +492,12 @@ void MainWindow::OpenBackup(const StoredBackup& backup) {
         dialogs_.ShowOver(backups_, kOpenErrorMessage);
         return;
     }
-    PagerImage& image = model_.MutableImage();
+    PagerImage image = model_.Image();
     std::copy(bytes->bytes.begin(),
               bytes->bytes.begin() + static_cast<std::ptrdiff_t>(bytes->count), image.begin());
     TableFileOutcome opened;
     opened.imageReplaced = true;
-    Finish(opened);
+    Finish(opened, image);
 }
 
 void MainWindow::UpdateUndoActions() {
@@ -508,20 +507,24 @@ void MainWindow::UpdateUndoActions() {
     redo_->setEnabled(editing && history_->Stack().canRedo());
 }
 
-void MainWindow::Finish(const TableFileOutcome& outcome) {
+void MainWindow::Finish(const TableFileOutcome& outcome, const PagerImage& image) {
     if (outcome.imageReplaced) {
-        binding_->Show(model_.RefreshWindow());
+        binding_->Show(model_.ReplaceImage(image));
         history_->Reset(model_.Image());
         UpdateUndoActions();
     }
     if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
 }
 
-void MainWindow::OpenO1Click() { Finish(tables_->OpenTable(model_.MutableImage())); }
+void MainWindow::OpenO1Click() {
+    PagerImage image = model_.Image();
+    Finish(tables_->OpenTable(image), image);
+}
 
 void MainWindow::SaveS1Click() { tables_->SaveTable(model_.Image()); }
 
-void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image())); }
+void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image()), model_.Image()); }
+
 void MainWindow::Advance2Click() {
     password_->exec();
     binding_->ApplyStates();

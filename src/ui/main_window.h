@@ -103,7 +103,8 @@ private:
     void OpenToneTable();
     void CloseWindow(const std::string& name);
     void Finish(const LinkOutcome& outcome);
-    void Finish(const TableFileOutcome& outcome);
+    // Shows a table file's outcome; image is the one it worked on.
+    void Finish(const TableFileOutcome& outcome, const PagerImage& image);
     bool ModifyMode() const;
     // Stores a pager image in the backup store; a failure is shown. False then.
     bool StoreBackup(const PagerImage& image, BackupKind kind);
