@@ -44,8 +44,18 @@ void RegisterWriteCommand(CLI::App& app) {
         if (outcome.imageSent) StoreBackup(image, BackupKind::Write, options->port);
         // A failed write leaves FILE as it was: the pager may hold part of it only.
         ThrowUnlessSucceeded(WithVerifyDetails(outcome, image));
-        session.SaveFileAs(image);
-        std::cout << outcome.message->text << '\n';
+        std::cout << outcome.message->text << '\n' << std::flush;
+        try {
+            session.SaveFileAs(image);
+        } catch (const CommandFailure& failure) {
+            // The pager is right; only the file lags behind. Say so, so nobody writes again.
+            throw CommandFailure("The pager was written and verified, but " + options->file +
+                                     " could not be rewritten with the image as written (" +
+                                     failure.what() +
+                                     "). The pager holds the new image; the file still holds "
+                                     "what it held before.",
+                                 ExitCode::WrittenNotSaved);
+        }
     });
 }
 

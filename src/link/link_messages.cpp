@@ -65,10 +65,4 @@ Message SerialFailureMessage(LinkCommand command, std::string_view reason) {
     return {MessageKind::Stop, text};
 }
 
-std::string PermissionHint(std::string_view portName) {
-    return "Permission denied on " + std::string(portName) +
-           ": add your user to the group that owns the device (usually dialout: "
-           "sudo usermod -aG dialout $USER), then log in again.";
-}
-
 }  // namespace mk843nb

@@ -42,8 +42,5 @@ Message WriteSuccessMessage();
 Message VerifySuccessMessage();
 // A serial error in the middle of a transfer: the command, what failed and the system's reason.
 Message SerialFailureMessage(LinkCommand command, std::string_view reason);
-// The line added to a message when the device could not be opened for lack of
-// permission: the cause and the usual fix.
-std::string PermissionHint(std::string_view portName);
 
 }  // namespace mk843nb

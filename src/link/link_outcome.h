@@ -10,6 +10,15 @@
 
 namespace mk843nb {
 
+// Why a command did not succeed, in the classes a script tells apart.
+enum class LinkFailure {
+    None,           // it succeeded
+    PortOrBoard,    // the port could not be used, or the board did not answer its test
+    Refused,        // the pager's firmware cannot take the image as it is (nothing written)
+    Transfer,       // a block failed, a checksum was wrong, another model, or the port failed
+    VerifyDiffers,  // the pager answered, and its bytes differ from the image
+};
+
 // How a Read, Write or Verify ended. What the window shows while the command
 // runs and at its end (status, PB1, the menu, the version) reached the
 // LinkHooks as it ran.
@@ -19,6 +28,7 @@ struct LinkOutcome {
     std::optional<Message> message;
     // Read succeeded: the image holds the pager's 256 bytes; refresh the window.
     bool imageReplaced = false;
+    LinkFailure failure = LinkFailure::None;
     // Write: every frame was acknowledged and the verify read-back ran, whatever it found.
     bool imageSent = false;
     // Write and Verify: what the verify read back from the pager (a verify

@@ -48,31 +48,46 @@ void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
             throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
         port.Configure(kBaudRate, name, kEightNoneOne);
     } catch (const ECommError& error) {
-        // A port the user may not open is what the warning must name, even when
-        // later ports of the search fail for other reasons.
-        if (!lastOpenError_ || !lastOpenError_->permissionDenied) {
-            lastOpenError_ = error;
-            lastOpenPort_ = name;
-        }
+        openFailures_.emplace_back(name, error);
         throw;
     }
 }
 
-Message LinkSession::WithPermissionHint(Message message) const {
-    if (lastOpenError_ && lastOpenError_->permissionDenied)
-        message.text += "\n" + PermissionHint(lastOpenPort_);
+Message LinkSession::WithDiagnosis(Message message) const {
+    if (openFailures_.empty()) return message;
+    const auto& [name, error] = openFailures_.back();
+    if (name.empty()) return message;
+    const PortDiagnosis diagnosis = diagnoser_(name);
+    if (diagnosis.fault != PortFault::None) {
+        message.text += "\n" + diagnosis.text;
+    } else if (!error.reason.empty()) {
+        // Whatever kept it closed has passed; say what the system said at the time.
+        message.text += "\n" + DevicePathOf(name) + " could not be opened (" + error.reason + ").";
+    }
     return message;
 }
 
 Message LinkSession::StartupWarning() const {
-    return WithPermissionHint(StartupBoardNotRespondingMessage());
+    Message warning = StartupBoardNotRespondingMessage();
+    for (const auto& [name, error] : openFailures_) {
+        // The serial layer reports a held port and a refused one alike as a
+        // permission error; only those are worth looking into (a look costs a
+        // walk through /proc, and the fallback list has sixteen names).
+        if (name.empty() || !error.permissionDenied) continue;
+        const PortDiagnosis diagnosis = diagnoser_(name);
+        if (diagnosis.fault == PortFault::Busy || diagnosis.fault == PortFault::Permission) {
+            warning.text += "\n" + diagnosis.text;
+            break;
+        }
+    }
+    return warning;
 }
 
 bool LinkSession::TestBoard() {
     hooks_.SetProgressRange(0, 0);
     hooks_.SetProgress(0);
     progress_ = 0;
-    lastOpenError_.reset();
+    openFailures_.clear();
     try {
         port_->Close();
         ConfigureEntry(*port_, ports_.selected);
@@ -97,17 +112,18 @@ struct Probe {
 
 }  // namespace
 
-bool LinkSession::FindBoard() {
+bool LinkSession::FindBoard(int alreadyTried) {
     hooks_.SetProgressRange(0, 0);
     hooks_.SetProgress(0);
     progress_ = 0;
-    lastOpenError_.reset();
+    if (alreadyTried < 0) openFailures_.clear();
     ClosePort();
 
     const int count = static_cast<int>(ports_.entries.size());
     std::vector<Probe> probes(count);
     for (int i = 0; i < count; ++i) {
         Probe& probe = probes[i];
+        if (i == alreadyTried) continue;  // stays Failed
         try {
             probe.port = i == 0 ? std::move(port_) : factory_();
             if (!probe.port) probe.port = factory_();
@@ -192,7 +208,8 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
     auto enableWindow = [&] { hooks_.SetWindowEnabled(true); };
     if (!TestBoard()) {
         ClosePort();
-        outcome.message = WithPermissionHint(BoardNotRespondingMessage(command));
+        outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
+        outcome.failure = LinkFailure::PortOrBoard;
         Status(status_text::kReady);
         enableWindow();
         return false;
@@ -202,7 +219,8 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         ConfigureEntry(*port_, ports_.selected);
         port_->Purge();
     } catch (const ECommError& error) {
-        outcome.message = WithPermissionHint(CommPortOpenMessage(error.Code()));
+        outcome.message = WithDiagnosis(CommPortOpenMessage(error.Code()));
+        outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
         enableWindow();
         return false;
@@ -228,8 +246,12 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
     if (!Open(command, outcome)) return outcome;
     try {
         body(outcome);
+        // A body that ends without success and without naming a class failed in transfer.
+        if (!outcome.success && outcome.failure == LinkFailure::None)
+            outcome.failure = LinkFailure::Transfer;
     } catch (const ECommError& error) {
         outcome.success = false;
+        outcome.failure = LinkFailure::Transfer;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
     Close(command, modifyMode);
@@ -286,13 +308,21 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
 }
 
-bool LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& readBack) {
+LinkFailure LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& readBack) {
     ProgrammerLink link(*port_, clock_, hooks_);
-    if (!link.VerifyBlock(image, 0, kBlockSize, &readBack)) return false;
-    Progress(progress_ + kBlockSize);
-    if (!link.VerifyBlock(image, kBlockSize, kBlockSize, &readBack)) return false;
-    Progress(progress_ + kBlockSize);
-    return true;
+    for (int address : {0, kBlockSize}) {
+        switch (
+            link.CompareBlock(image, static_cast<std::uint16_t>(address), kBlockSize, &readBack)) {
+            case ProgrammerLink::Comparison::Same:
+                break;
+            case ProgrammerLink::Comparison::Differs:
+                return LinkFailure::VerifyDiffers;
+            case ProgrammerLink::Comparison::NoGoodReply:
+                return LinkFailure::Transfer;
+        }
+        Progress(progress_ + kBlockSize);
+    }
+    return LinkFailure::None;
 }
 
 void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
@@ -302,6 +332,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     modelText_.clear();
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
         outcome.message = ReminderVersionMessage();
+        outcome.failure = LinkFailure::Refused;
         return;
     }
     link.QueryModel(modelText_);  // asked for, but whatever it says the write goes on
@@ -319,7 +350,8 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     outcome.imageSent = true;
     Progress(0);
     Status(status_text::kVerifying);
-    if (!VerifyBoth(image, outcome.readBack)) {
+    outcome.failure = VerifyBoth(image, outcome.readBack);
+    if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
         return;
     }
@@ -330,7 +362,8 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
     Status(status_text::kVerifying);
     port_->Purge();
-    if (!VerifyBoth(image, outcome.readBack)) {
+    outcome.failure = VerifyBoth(image, outcome.readBack);
+    if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
         return;
     }

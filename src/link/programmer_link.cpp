@@ -72,22 +72,29 @@ bool ProgrammerLink::WriteBlock(const PagerImage& source, std::uint16_t address,
     return IsAcknowledgement(reply);
 }
 
-bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count,
-                                 VerifyReadBack* readBack) {
-    if (count > kMaxReadCount) return false;
+bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address,
+                                 std::uint8_t count) {
+    return CompareBlock(image, address, count) == Comparison::Same;
+}
+
+ProgrammerLink::Comparison ProgrammerLink::CompareBlock(const PagerImage& image,
+                                                        std::uint16_t address, std::uint8_t count,
+                                                        VerifyReadBack* readBack) {
+    if (count > kMaxReadCount) return Comparison::NoGoodReply;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
-    if (!Exchange(BuildReadRequest(address, count), replySpan, false)) return false;
-    if (!ReadReplyChecksumOk(replySpan, count)) return false;
+    if (!Exchange(BuildReadRequest(address, count), replySpan, false))
+        return Comparison::NoGoodReply;
+    if (!ReadReplyChecksumOk(replySpan, count)) return Comparison::NoGoodReply;
     const auto data = ReadReplyData(replySpan, count);
     if (readBack != nullptr && address + count <= kImageSize) {
         std::copy(data.begin(), data.begin() + count, readBack->bytes.begin() + address);
         if (readBack->count == address) readBack->count = address + count;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        if (data[i] != image[(address + i) % kImageSize]) return false;
+        if (data[i] != image[(address + i) % kImageSize]) return Comparison::Differs;
     }
-    return true;
+    return Comparison::Same;
 }
 
 bool ProgrammerLink::Ping() {

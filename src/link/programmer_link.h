@@ -56,10 +56,14 @@ public:
     bool ReadBytes(std::span<std::uint8_t> destination, std::uint16_t address, std::uint8_t count);
     // Writes source[address .. address + n - 1] (n up to 129); true when the board acknowledged.
     bool WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count);
-    // True when the reply's checksum is right and its bytes equal image's at the
-    // same addresses. readBack, when given, keeps the bytes of a reply whose checksum is right.
-    bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count,
-                     VerifyReadBack* readBack = nullptr);
+    // True when the reply's checksum is right and its bytes equal image's at the same addresses.
+    bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);
+    // VerifyBlock telling a pager that answered with other bytes from one that
+    // did not answer well. readBack, when given, keeps the bytes of a reply
+    // whose checksum is right, equal or not.
+    enum class Comparison { Same, Differs, NoGoodReply };
+    Comparison CompareBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count,
+                            VerifyReadBack* readBack = nullptr);
 
     // The 0-byte read at address 0: true when the board answers with a correct reply.
     bool Ping();

@@ -137,7 +137,7 @@ TEST_F(CliBackup, WriteIsBackedUpAsSentEvenWhenItsVerifyFails) {
     const std::string file = dir.File("new.tbl");
     WriteFileBytes(file, Image(DefaultImage()));
     const CliRun write = RunCli({"write", "--port", sim.DevicePath(), file});
-    EXPECT_NE(write.status, 0);
+    EXPECT_EQ(write.status, 4) << "a bad reply, not a difference";
     EXPECT_NE(write.err.find("Verify Error !"), std::string::npos) << write.err;
     EXPECT_EQ(Backups("write").size(), 1u);
     EXPECT_EQ(ReadFileBytes(file), Image(DefaultImage())) << "FILE is not rewritten";
@@ -150,7 +150,7 @@ TEST_F(CliBackup, NoBackupFirstNoWrite) {
         // The pre-write read fails: its reason, and no write frame is sent.
         SimProcess sim({"--baud", "0", "--fault", "bad-checksum:5"});
         const CliRun write = RunCli({"write", "--backup-first", "--port", sim.DevicePath(), file});
-        EXPECT_NE(write.status, 0);
+        EXPECT_EQ(write.status, 4);
         EXPECT_NE(write.err.find("Read Error !"), std::string::npos) << write.err;
         EXPECT_NE(write.err.find("nothing was written"), std::string::npos) << write.err;
         EXPECT_EQ(WriteFrames(sim), 0u);
@@ -232,7 +232,7 @@ TEST_F(CliBackup, VerifyNamesTheFieldsThatDiffer) {
     edited[48] |= 0x02;  // Duty2, in the first block
     WriteFileBytes(file, edited);
     const CliRun first = RunCli({"verify", "--port", sim.DevicePath(), file});
-    EXPECT_NE(first.status, 0);
+    EXPECT_EQ(first.status, 5);
     EXPECT_NE(first.err.find("Verify Error !\nCALL  CALL #2 ON: 1 | 0\n"), std::string::npos)
         << first.err;
     EXPECT_NE(first.err.find("(bytes 128 to 255 were not read back)"), std::string::npos)
@@ -243,13 +243,13 @@ TEST_F(CliBackup, VerifyNamesTheFieldsThatDiffer) {
     edited[193] = 0x58;
     WriteFileBytes(file, edited);
     const CliRun second = RunCli({"verify", "--port", sim.DevicePath(), file});
-    EXPECT_NE(second.status, 0);
+    EXPECT_EQ(second.status, 5);
     EXPECT_EQ(second.err, "Verify Error !\nCALL  CALL #1 TONE1: 700.0 | 669.9\n");
 
     // A line failure is not a difference: the message stays alone.
     SimProcess faulty({"--baud", "0", "--fault", "bad-checksum:2"});
     const CliRun line = RunCli({"verify", "--port", faulty.DevicePath(), file});
-    EXPECT_NE(line.status, 0);
+    EXPECT_EQ(line.status, 4);
     EXPECT_EQ(line.err, "Verify Error !\n");
 }
 
