@@ -38,5 +38,6 @@ void RegisterWriteCommand(CLI::App& app);
 void RegisterVerifyCommand(CLI::App& app);
 void RegisterDiffCommand(CLI::App& app);
 void RegisterBackupsCommand(CLI::App& app);
+void RegisterFleetCommand(CLI::App& app);
 
 }  // namespace mk843nb::cli

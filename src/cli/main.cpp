@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
                       RegisterVerifyCommand,
                       RegisterDiffCommand,
                       RegisterBackupsCommand,
+                      RegisterFleetCommand,
                   });
 }
