@@ -12,7 +12,10 @@ function(add_unit_test name)
     MK843NB_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures"
     MK843NB_BIN_DIR="${PROJECT_BINARY_DIR}")
   set(env "QT_QPA_PLATFORM=offscreen")
+  # Pager backups of the tests go to the build tree, never to the user's data
+  # folder. A property of its own: a list would not pass through PROPERTIES.
+  set(backups "MK843NB_BACKUP_DIR=set:${PROJECT_BINARY_DIR}/test-backups")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "${env}")
+    PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "${env}" ENVIRONMENT_MODIFICATION "${backups}")
 endfunction()

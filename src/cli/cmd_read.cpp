@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/cli_backups.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/transfer_command.h"
@@ -10,6 +11,7 @@ namespace mk843nb::cli {
 
 // read --port DEV FILE: Read from the pager; FILE then holds its 256 bytes as
 // read, before the window refresh would touch them, so it is a faithful backup.
+// The same bytes also go to the backup store.
 void RegisterReadCommand(CLI::App& app) {
     auto* command =
         app.add_subcommand("read", "Read the pager's image through the board into a table file");
@@ -23,6 +25,7 @@ void RegisterReadCommand(CLI::App& app) {
             outcome = link.Session().Read(image, true);
         }
         ThrowUnlessSucceeded(outcome);
+        StoreBackup(image, BackupKind::Read, options->port);
         session.SaveFileAs(image);
         std::cout << outcome.message->text << '\n';
     });

@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
                       RegisterReadCommand,
                       RegisterWriteCommand,
                       RegisterVerifyCommand,
+                      RegisterDiffCommand,
+                      RegisterBackupsCommand,
                       RegisterFleetCommand,
                   });
 }

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "files/table_io.h"
+#include "image/fields.h"
 
 namespace mk843nb {
 namespace {
@@ -55,6 +56,19 @@ std::string IsoTime(std::chrono::system_clock::time_point time) {
     return FormatTime(time, "%Y-%m-%dT%H:%M:%S") + tail;
 }
 
+// A time a backup can carry: no name or sidecar can make the clock overflow.
+std::optional<std::chrono::system_clock::time_point> FromUtc(std::tm utc, int milliseconds = 0) {
+    if (utc.tm_year < 1970 || utc.tm_year > 9999 || utc.tm_mon < 1 || utc.tm_mon > 12 ||
+        utc.tm_mday < 1 || utc.tm_mday > 31 || utc.tm_hour < 0 || utc.tm_hour > 23 ||
+        utc.tm_min < 0 || utc.tm_min > 59 || utc.tm_sec < 0 || utc.tm_sec > 60 ||
+        milliseconds < 0 || milliseconds > 999)
+        return std::nullopt;
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    return std::chrono::system_clock::from_time_t(::timegm(&utc)) +
+           std::chrono::milliseconds(milliseconds);
+}
+
 std::optional<std::chrono::system_clock::time_point> ParseIsoTime(const std::string& text) {
     std::tm utc{};
     int milliseconds = 0;
@@ -65,11 +79,7 @@ std::optional<std::chrono::system_clock::time_point> ParseIsoTime(const std::str
     const auto end = static_cast<std::size_t>(consumed);
     if (text.size() > end && text[end] == '.')
         std::sscanf(text.c_str() + consumed, ".%3d", &milliseconds);
-    utc.tm_year -= 1900;
-    utc.tm_mon -= 1;
-    const std::time_t seconds = ::timegm(&utc);
-    return std::chrono::system_clock::from_time_t(seconds) +
-           std::chrono::milliseconds(milliseconds);
+    return FromUtc(utc, milliseconds);
 }
 
 std::optional<std::chrono::system_clock::time_point> ParseStamp(std::string_view stem) {
@@ -79,9 +89,7 @@ std::optional<std::chrono::system_clock::time_point> ParseStamp(std::string_view
     if (std::sscanf(stamp.c_str(), "%4d%2d%2d-%2d%2d%2d", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
                     &utc.tm_hour, &utc.tm_min, &utc.tm_sec) != 6)
         return std::nullopt;
-    utc.tm_year -= 1900;
-    utc.tm_mon -= 1;
-    return std::chrono::system_clock::from_time_t(::timegm(&utc));
+    return FromUtc(utc);
 }
 
 nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
@@ -103,8 +111,9 @@ std::string Text(const nlohmann::json& json, const char* key) {
     return found != json.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
-// What a backup's name says, for a table whose sidecar is missing or unreadable.
-std::optional<BackupInfo> InfoFromName(std::string_view stem) {
+}  // namespace
+
+std::optional<BackupInfo> BackupInfoFromName(std::string_view stem) {
     const auto time = ParseStamp(stem);
     if (!time || stem.size() < kStampLength + 2 || stem[kStampLength] != '-') return std::nullopt;
     std::string_view rest = stem.substr(kStampLength + 1);
@@ -126,20 +135,8 @@ std::optional<BackupInfo> InfoFromName(std::string_view stem) {
     return std::nullopt;
 }
 
-std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) {
-    const auto bytes = [&]() -> std::optional<std::string> {
-        std::FILE* file = std::fopen(sidecar.c_str(), "rb");
-        if (!file) return std::nullopt;
-        std::string text;
-        char buffer[4096];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < 65536)
-            text.append(buffer, got);
-        std::fclose(file);
-        return text;
-    }();
-    if (!bytes) return std::nullopt;
-    const nlohmann::json json = nlohmann::json::parse(*bytes, nullptr, false);
+std::optional<BackupInfo> ParseBackupSidecar(std::string_view text) {
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
     if (!json.is_object()) return std::nullopt;
     const auto kind = BackupKindFromText(Text(json, "kind"));
     const auto time = ParseIsoTime(Text(json, "time"));
@@ -154,6 +151,24 @@ std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) 
     info.checksumOk = Text(json, "checksum") == "ok";
     info.programVersion = Text(json, "programVersion");
     return info;
+}
+
+namespace {
+
+// A sidecar is small; anything much longer is not one.
+constexpr std::size_t kSidecarLimit = 65536;
+
+std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) {
+    std::FILE* file = std::fopen(sidecar.c_str(), "rb");
+    if (!file) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() <= kSidecarLimit)
+        text.append(buffer, got);
+    std::fclose(file);
+    if (text.size() > kSidecarLimit) return std::nullopt;
+    return ParseBackupSidecar(text);
 }
 
 std::string ErrorText(const std::filesystem::path& path, int error) {
@@ -220,6 +235,18 @@ std::string SerialByIdPath(const std::string& port, const std::filesystem::path&
     return matches.front().string();
 }
 
+BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port) {
+    BackupInfo info;
+    info.kind = kind;
+    // A bare port name ("ttyUSB0") is a device under /dev.
+    info.port = port.empty() || port.find('/') != std::string::npos ? port : "/dev/" + port;
+    info.portById = SerialByIdPath(info.port);
+    info.firmwareVersion = FieldText(image, FieldNamed("Version"));
+    info.modelText = ImageModelText(image);
+    info.checksumOk = ImageChecksum(image) == StoredChecksum(image);
+    return info;
+}
+
 BackupStore::BackupStore(std::filesystem::path folder, std::size_t keep)
     : folder_(std::move(folder)), keep_(keep) {}
 
@@ -236,6 +263,16 @@ std::filesystem::path BackupStore::DefaultFolder() {
     const std::string home = variable("HOME");
     return std::filesystem::path(home.empty() ? "." : home) / ".local" / "share" / "mk843nb" /
            "backups";
+}
+
+std::size_t BackupStore::DefaultKeep() {
+    const char* value = std::getenv("MK843NB_BACKUP_KEEP");
+    if (value == nullptr || *value == '\0') return kDefaultBackupKeep;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long keep = std::strtoull(value, &end, 10);
+    if (errno != 0 || *end != '\0' || keep < 1 || value[0] == '-') return kDefaultBackupKeep;
+    return static_cast<std::size_t>(keep);
 }
 
 BackupResult BackupStore::Store(const PagerImage& image, const BackupInfo& info) {
@@ -297,7 +334,7 @@ std::vector<StoredBackup> BackupStore::List() const {
         backup.table = path;
         backup.sidecar = std::filesystem::path(path).replace_extension(kSidecarExtension);
         auto info = InfoFromSidecar(backup.sidecar);
-        if (!info) info = InfoFromName(path.stem().string());
+        if (!info) info = BackupInfoFromName(path.stem().string());
         if (!info) continue;
         backup.info = std::move(*info);
         backups.push_back(std::move(backup));

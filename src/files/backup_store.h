@@ -71,6 +71,8 @@ public:
     // $MK843NB_BACKUP_DIR when set and not empty, else $XDG_DATA_HOME/mk843nb/backups,
     // else $HOME/.local/share/mk843nb/backups.
     static std::filesystem::path DefaultFolder();
+    // $MK843NB_BACKUP_KEEP when it is a whole number of at least 1, else kDefaultBackupKeep.
+    static std::size_t DefaultKeep();
 
     const std::filesystem::path& Folder() const { return folder_; }
     std::size_t Keep() const { return keep_; }
@@ -92,9 +94,20 @@ private:
     std::size_t keep_;
 };
 
+// What a backup of image, taken from or sent to the pager on port, says of
+// itself now: the version of bytes 1 and 2, the model text, the checksum state,
+// the port (a bare name is taken under /dev) and its by-id alias.
+BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port);
+
 // The file name a backup gets (without a uniqueness suffix): time (UTC), kind,
 // model text and firmware version, unsafe characters as '_'.
 std::string BackupFileStem(const BackupInfo& info);
+
+// What a backup's name says (time to the second, kind, model, version), for a
+// table whose sidecar is missing or unreadable; nullopt for other names.
+std::optional<BackupInfo> BackupInfoFromName(std::string_view stem);
+// A sidecar's content; nullopt when it is no JSON object with a known kind and a time.
+std::optional<BackupInfo> ParseBackupSidecar(std::string_view text);
 
 // The model text of an image (bytes 240 to 253 up to the first zero), printable characters only.
 std::string ImageModelText(const PagerImage& image);

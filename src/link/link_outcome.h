@@ -6,6 +6,7 @@
 #include "image/message.h"
 #include "link/link_hooks.h"
 #include "link/link_messages.h"
+#include "link/programmer_link.h"
 
 namespace mk843nb {
 
@@ -30,6 +31,11 @@ struct LinkOutcome {
     // Read succeeded: the image holds the pager's 256 bytes; refresh the window.
     bool imageReplaced = false;
     LinkFailure failure = LinkFailure::None;
+    // Write: every frame was acknowledged and the verify read-back ran, whatever it found.
+    bool imageSent = false;
+    // Write and Verify: what the verify read back from the pager (a verify
+    // stops at the first block that fails, so it may be 128 bytes or none).
+    VerifyReadBack readBack;
 };
 
 }  // namespace mk843nb

@@ -317,10 +317,11 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
 }
 
-LinkFailure LinkSession::VerifyBoth(const PagerImage& image) {
+LinkFailure LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& readBack) {
     ProgrammerLink link(*port_, clock_, hooks_);
     for (int address : {0, kBlockSize}) {
-        switch (link.CompareBlock(image, static_cast<std::uint16_t>(address), kBlockSize)) {
+        switch (
+            link.CompareBlock(image, static_cast<std::uint16_t>(address), kBlockSize, &readBack)) {
             case ProgrammerLink::Comparison::Same:
                 break;
             case ProgrammerLink::Comparison::Differs:
@@ -355,9 +356,10 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
         Progress(progress_ + kWriteFrameSize);
         link.PumpDelay(kWritePauseMs);
     }
+    outcome.imageSent = true;
     Progress(0);
     Status(status_text::kVerifying);
-    outcome.failure = VerifyBoth(image);
+    outcome.failure = VerifyBoth(image, outcome.readBack);
     if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
         return;
@@ -369,7 +371,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
     Status(status_text::kVerifying);
     port_->Purge();
-    outcome.failure = VerifyBoth(image);
+    outcome.failure = VerifyBoth(image, outcome.readBack);
     if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
         return;

@@ -86,8 +86,9 @@ private:
     void ReadBody(PagerImage& image, LinkOutcome& outcome);
     void WriteBody(PagerImage& image, LinkOutcome& outcome);
     void VerifyBody(const PagerImage& image, LinkOutcome& outcome);
-    // The failure class of a verify that did not pass, None when both blocks matched.
-    LinkFailure VerifyBoth(const PagerImage& image);
+    // The failure class of a verify that did not pass, None when both blocks
+    // matched; readBack keeps what the pager answered.
+    LinkFailure VerifyBoth(const PagerImage& image, VerifyReadBack& readBack);
     void Status(std::string_view text);
     void Progress(int position);
     // The outcome's message to the hooks, before the closing.

@@ -78,7 +78,8 @@ bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address,
 }
 
 ProgrammerLink::Comparison ProgrammerLink::CompareBlock(const PagerImage& image,
-                                                        std::uint16_t address, std::uint8_t count) {
+                                                        std::uint16_t address, std::uint8_t count,
+                                                        VerifyReadBack* readBack) {
     if (count > kMaxReadCount) return Comparison::NoGoodReply;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
@@ -86,6 +87,10 @@ ProgrammerLink::Comparison ProgrammerLink::CompareBlock(const PagerImage& image,
         return Comparison::NoGoodReply;
     if (!ReadReplyChecksumOk(replySpan, count)) return Comparison::NoGoodReply;
     const auto data = ReadReplyData(replySpan, count);
+    if (readBack != nullptr && address + count <= kImageSize) {
+        std::copy(data.begin(), data.begin() + count, readBack->bytes.begin() + address);
+        if (readBack->count == address) readBack->count = address + count;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         if (data[i] != image[(address + i) % kImageSize]) return Comparison::Differs;
     }

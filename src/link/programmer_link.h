@@ -12,6 +12,14 @@
 
 namespace mk843nb {
 
+// The pager's bytes a verify read back: bytes[0 .. count - 1] are valid. Blocks
+// are kept once their reply's checksum is right, equal to the image or not, so
+// a difference can be shown field by field.
+struct VerifyReadBack {
+    PagerImage bytes{};
+    std::size_t count = 0;
+};
+
 // How long a reply may stay silent before its next byte: 3 s, ample for a
 // board that answers at all, short enough that a silent port fails promptly.
 inline constexpr int kSilenceLimitMs = 3000;
@@ -50,9 +58,12 @@ public:
     bool WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count);
     // True when the reply's checksum is right and its bytes equal image's at the same addresses.
     bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);
-    // VerifyBlock telling a pager that answered with other bytes from one that did not answer well.
+    // VerifyBlock telling a pager that answered with other bytes from one that
+    // did not answer well. readBack, when given, keeps the bytes of a reply
+    // whose checksum is right, equal or not.
     enum class Comparison { Same, Differs, NoGoodReply };
-    Comparison CompareBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);
+    Comparison CompareBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count,
+                            VerifyReadBack* readBack = nullptr);
 
     // The 0-byte read at address 0: true when the board answers with a correct reply.
     bool Ping();

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 #include "ui/app_settings.h"
@@ -42,6 +43,8 @@ void DialogService::ShowOver(QWidget* window, const Message& message) {
     Show(message);
     SetParent(previous);
 }
+
+void DialogService::ShowWithDetails(const Message& message, const std::string&) { Show(message); }
 
 QString QtNameFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
@@ -90,5 +93,21 @@ bool QtDialogService::AskYesNo(const Message& question) {
 }
 
 void QtDialogService::Show(const Message& message) { Box(Parent(), message, QMessageBox::Ok); }
+
+void QtDialogService::ShowWithDetails(const Message& message, const std::string& details) {
+    if (details.empty()) {
+        Show(message);
+        return;
+    }
+    QMessageBox box(IconOf(message.kind), QString::fromUtf8(CaptionOf(message.kind)),
+                    QString::fromStdString(message.text), QMessageBox::Ok, Parent());
+    QPushButton* more = box.addButton(QStringLiteral("Details…"), QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() != more) return;
+    QMessageBox list(QMessageBox::NoIcon, QString::fromUtf8(CaptionOf(message.kind)),
+                     QString::fromStdString(message.text), QMessageBox::Ok, Parent());
+    list.setInformativeText(QString::fromStdString(details));
+    list.exec();
+}
 
 }  // namespace mk843nb

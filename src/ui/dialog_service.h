@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <string>
 
 #include "files/table_file_ui.h"
 
@@ -22,6 +23,9 @@ public:
     // A message box raised while another window is up belongs over that window,
     // not over the main window.
     void ShowOver(QWidget* window, const Message& message);
+    // A message box that also offers "Details…", which shows the details (one
+    // line each) in a box of their own. Empty details: Show.
+    virtual void ShowWithDetails(const Message& message, const std::string& details);
 
 private:
     QPointer<QWidget> parent_;
@@ -38,6 +42,7 @@ public:
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
     bool AskYesNo(const Message& question) override;
     void Show(const Message& message) override;
+    void ShowWithDetails(const Message& message, const std::string& details) override;
 
 private:
     std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& request);

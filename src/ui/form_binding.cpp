@@ -169,6 +169,7 @@ bool FormBinding::EditEvent(ControlId control, QEvent* event) {
 void FormBinding::Show(const Effects& effects) {
     ApplyStates();
     Render(effects);
+    if (afterEvent) afterEvent();
 }
 
 void FormBinding::ApplyStates() {

@@ -52,6 +52,8 @@ public:
     const QStringList& UnknownInputs() const { return unknownInputs_; }
 
     std::function<void()> openToneTable;
+    // Runs after every user event the binding handled (the undo history looks for a change).
+    std::function<void()> afterEvent;
     std::function<void(const std::string&)> closeWindow;
 
 protected:

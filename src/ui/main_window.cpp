@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPalette>
 #include <QProgressBar>
@@ -17,15 +19,24 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QUndoStack>
+#include <algorithm>
+#include <filesystem>
+#include <utility>
 
 #include "editor/control_catalog.h"
+#include "editor/image_compare.h"
+#include "files/table_file_messages.h"
+#include "files/table_io.h"
 #include "link/comm_port.h"
 #include "link/link_session.h"
 #include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
 #include "ui/about_box.h"
 #include "ui/app_settings.h"
+#include "ui/backups_window.h"
 #include "ui/board_test_splash.h"
+#include "ui/compare_window.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
 #include "ui/elided_text.h"
@@ -38,6 +49,7 @@
 #include "ui/port_watcher.h"
 #include "ui/recent_files_menu.h"
 #include "ui/tone_table_window.h"
+#include "ui/undo_history.h"
 #include "ui/window_link_hooks.h"
 
 namespace mk843nb {
@@ -55,6 +67,16 @@ QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
     action->setObjectName(name.Text());
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
+}
+
+// An image as the window holds it after a fresh start and opening a file with
+// these bytes, or after a Read of them: the refresh has run.
+PagerImage AsWindowShowsIt(const PagerImage& bytes, std::size_t count = kImageSize) {
+    FormModel window;
+    PagerImage image = window.Image();
+    std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count), image.begin());
+    window.ReplaceImage(image);
+    return window.Image();
 }
 
 }  // namespace
@@ -105,6 +127,21 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
     if (auto* help = qobject_cast<QLabel*>(binding_->Widget(ControlId::lblHelp)))
         help->installEventFilter(this);
+    history_ = new UndoHistory(
+        [this](const PagerImage& image) {
+            binding_->Show(model_.ReplaceImage(image));
+            return model_.Image();
+        },
+        this);
+    history_->Reset(model_.Image());
+    binding_->afterEvent = [this] {
+        history_->Record(model_.Image());
+        UpdateUndoActions();
+    };
+    connect(&history_->Stack(), &QUndoStack::indexChanged, this, [this] { UpdateUndoActions(); });
+    // Ctrl+Z in a field is the window's undo, not the field's own.
+    for (QLineEdit* edit : form_->findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    UpdateUndoActions();
     binding_->ApplyStates();
     if (auto* box = qobject_cast<QComboBox*>(binding_->Widget(ControlId::cboPort)))
         connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowPortTips(); });
@@ -121,11 +158,26 @@ void MainWindow::CreateAuxiliaryWindows() {
     password_ = new PasswordWindow(model_, dialogs_, this);
     log_ = new LogWindow(dialogs_, this);
     hooks_->log = log_;
+    compare_ = new CompareWindow(this);
+    backups_ = new BackupsWindow(this);
+    backups_->open = [this](const StoredBackup& backup) { OpenBackup(backup); };
+    backups_->compare = [this](const StoredBackup& backup) {
+        const auto bytes = ReadTableBytes(backup.table);
+        if (!bytes) {
+            dialogs_.ShowOver(backups_, kOpenErrorMessage);
+            return;
+        }
+        CompareWith(QStringLiteral("Compare with backup"),
+                    QString::fromStdString(backup.table.filename().string()),
+                    AsWindowShowsIt(bytes->bytes, bytes->count));
+    };
 }
 
 void MainWindow::OpenToneTable() {
     toneTable_->exec();
     binding_->ApplyStates();
+    history_->Record(model_.Image());  // a tone picked from the table is an edit
+    UpdateUndoActions();
 }
 
 void MainWindow::CloseWindow(const std::string& name) {
@@ -136,6 +188,13 @@ void MainWindow::CloseWindow(const std::string& name) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Left unaccepted, the key reaches the window's Undo and Redo.
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z))
+            return true;
+    }
     auto* help = qobject_cast<QLabel*>(watched);
     if (help == nullptr || help != binding_->Widget(ControlId::lblHelp))
         return QMainWindow::eventFilter(watched, event);
@@ -161,6 +220,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 MainWindow::~MainWindow() {
     if (link_) link_->ClosePort();
+    // The history goes before the menu actions it enables.
+    binding_->afterEvent = nullptr;
+    history_->Stack().disconnect(this);
+    delete history_;
+    history_ = nullptr;
     // The widgets outlive the model (they die with the QMainWindow base): the
     // binding goes first, so a focus change during their destruction reaches no rule.
     delete binding_;
@@ -184,12 +248,23 @@ void MainWindow::BuildMenu() {
     recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
     recentMenu_->setObjectName(QStringLiteral("RecentFilesMenu"));
     recentMenu_->menuAction()->setVisible(false);  // until there are settings to keep it in
+    connect(MenuItem(file, "CompareFile1", QStringLiteral("Compare with file…")),
+            &QAction::triggered, this, &MainWindow::CompareFile1Click);
+    connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
+            &MainWindow::Backups1Click);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
                              s->standardIcon(QStyle::SP_DialogCloseButton));
     // Ctrl+E has always closed the program; Ctrl+Q is what Linux users try.
     exit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     connect(exit, &QAction::triggered, this, &MainWindow::ExitE1Click);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    undo_ = MenuItem(edit, "Undo1", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = MenuItem(edit, "Redo1", QStringLiteral("&Redo"),
+                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    connect(undo_, &QAction::triggered, this, [this] { history_->Undo(); });
+    connect(redo_, &QAction::triggered, this, [this] { history_->Redo(); });
 
     QMenu* pager = menuBar()->addMenu(QStringLiteral("&Pager"));
     QAction* write =
@@ -201,6 +276,14 @@ void MainWindow::BuildMenu() {
     connect(
         MenuItem(pager, ControlId::Verify1, QStringLiteral("&Verify"), QKeySequence(Qt::Key_F2)),
         &QAction::triggered, this, &MainWindow::Verify1Click);
+    pager->addSeparator();
+    connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with pager…")),
+            &QAction::triggered, this, &MainWindow::ComparePager1Click);
+    backupFirst_ = MenuItem(pager, "BackupFirst1", QStringLiteral("Back up pager before Write"));
+    backupFirst_->setCheckable(true);
+    backupFirst_->setChecked(AppSettings().BackupBeforeWrite());
+    connect(backupFirst_, &QAction::toggled, this,
+            [](bool on) { AppSettings().SetBackupBeforeWrite(on); });
 
     pager->addSeparator();
     QAction* showLog = pager->addAction(QStringLiteral("Show &log"));
@@ -400,6 +483,8 @@ void MainWindow::StartWith(const PortTable& table) {
     }
     PagerImage image = model_.Image();
     Finish(tables_->LoadDefaultTable(image), image);
+    history_->Reset(model_.Image());
+    UpdateUndoActions();
     pages_->setCurrentIndex(0);
     show();
     if ((discoverPorts_ || options_.listPorts) && portWatcher_ == nullptr) {
@@ -475,7 +560,13 @@ void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
     binding_->ApplyStates();
     if (outcome.message) {
         log_->AddMessage(QString::fromStdString(outcome.message->text));
-        dialogs_.Show(*outcome.message);
+        // A verify that found a difference offers the differing fields, against
+        // the image as it went out (a Write prepares it on its way).
+        const PagerImage& ours = sending_ != nullptr ? *sending_ : model_.Image();
+        dialogs_.ShowWithDetails(
+            *outcome.message, outcome.success ? std::string()
+                                              : VerifyDifferencesText(ours, outcome.readBack.bytes,
+                                                                      outcome.readBack.count));
     }
 }
 
@@ -484,6 +575,22 @@ void MainWindow::Finish(const LinkOutcome& outcome) {
     if (outcome.failure != LinkFailure::PortOrBoard) RememberPort(link_->Ports().selected);
     if (!outcome.messageShown) ShowOutcome(outcome);
     binding_->ApplyStates();
+    // Read replaced the image: nothing before it can be undone. Any command may
+    // have changed bytes in place (the version, Write's preparation).
+    if (outcome.imageReplaced)
+        history_->Reset(model_.Image());
+    else
+        history_->Rebase(model_.Image());
+    UpdateUndoActions();
+}
+
+bool MainWindow::StoreBackup(const PagerImage& image, BackupKind kind) {
+    const PortEntry* port = link_->Ports().Selected();
+    const std::string name = port ? port->name : std::string();
+    BackupStore store(BackupStore::DefaultFolder(), BackupStore::DefaultKeep());
+    const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, name));
+    if (!result.stored) dialogs_.Show({MessageKind::Exclamation, result.error});
+    return result.stored;
 }
 
 void MainWindow::Read1Click() {
@@ -493,14 +600,42 @@ void MainWindow::Read1Click() {
     const LinkOutcome outcome = link_->Read(image, ModifyMode());
     Finish(outcome);
     readInto_ = nullptr;
+    // The bytes as read, before the refresh touched them.
+    if (outcome.success) StoreBackup(image, BackupKind::Read);
+}
+
+LinkOutcome MainWindow::ReadQuietly(PagerImage& image) {
+    auto show = std::exchange(hooks_->showOutcome, nullptr);
+    LinkOutcome outcome = link_->Read(image, ModifyMode());
+    hooks_->showOutcome = std::move(show);
+    return outcome;
+}
+
+bool MainWindow::BackUpBeforeWrite() {
+    PagerImage before = model_.Image();
+    LinkOutcome read = ReadQuietly(before);
+    if (!read.success) {
+        Message why = read.message.value_or(Message{MessageKind::Stop, ""});
+        why.text += "\nThe pager could not be backed up: nothing was written.";
+        read.message = why;
+        Finish(read);
+        return false;
+    }
+    binding_->ApplyStates();
+    return StoreBackup(before, BackupKind::PreWrite);
 }
 
 void MainWindow::Write1Click() {
     link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    if (backupFirst_->isChecked() && !BackUpBeforeWrite()) return;
     PagerImage image = model_.Image();
+    sending_ = &image;
     const LinkOutcome outcome = link_->Write(image);
+    sending_ = nullptr;
     model_.ApplyPreparedImage(image);
     Finish(outcome);
+    // As sent, whatever its verify found.
+    if (outcome.imageSent) StoreBackup(image, BackupKind::Write);
 }
 
 void MainWindow::Verify1Click() {
@@ -508,8 +643,72 @@ void MainWindow::Verify1Click() {
     Finish(link_->Verify(model_.Image(), ModifyMode()));
 }
 
+void MainWindow::CompareWith(const QString& title, const QString& otherName,
+                             const PagerImage& other) {
+    compare_->ShowDifferences(title, QStringLiteral("This window"), otherName,
+                              CompareImages(model_.Image(), other));
+}
+
+void MainWindow::CompareFile1Click() {
+    FileDialogRequest request;
+    request.initialDir = tables_->CurrentDirectory().string();
+    request.fileMustExist = true;
+    const auto path = dialogs_.ChooseOpenFile(request);
+    if (!path) return;
+    const auto bytes = ReadTableBytes(*path);
+    if (!bytes) {
+        dialogs_.Show(kOpenErrorMessage);
+        return;
+    }
+    CompareWith(QStringLiteral("Compare with file"),
+                QString::fromStdString(std::filesystem::path(*path).filename().string()),
+                AsWindowShowsIt(bytes->bytes, bytes->count));
+}
+
+void MainWindow::ComparePager1Click() {
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    PagerImage pager = model_.Image();
+    LinkOutcome read = ReadQuietly(pager);
+    if (!read.success) {
+        read.imageReplaced = false;
+        Finish(read);
+        return;
+    }
+    binding_->ApplyStates();
+    StoreBackup(pager, BackupKind::Read);
+    CompareWith(QStringLiteral("Compare with pager"), QStringLiteral("Pager"),
+                AsWindowShowsIt(pager));
+}
+
+void MainWindow::Backups1Click() { backups_->ShowStore(BackupStore(BackupStore::DefaultFolder())); }
+
+void MainWindow::OpenBackup(const StoredBackup& backup) {
+    const auto bytes = ReadTableBytes(backup.table);
+    if (!bytes) {
+        dialogs_.ShowOver(backups_, kOpenErrorMessage);
+        return;
+    }
+    PagerImage image = model_.Image();
+    std::copy(bytes->bytes.begin(),
+              bytes->bytes.begin() + static_cast<std::ptrdiff_t>(bytes->count), image.begin());
+    TableFileOutcome opened;
+    opened.imageReplaced = true;
+    Finish(opened, image);
+}
+
+void MainWindow::UpdateUndoActions() {
+    // Write Mode allows no edit, and an undo is one.
+    const bool editing = !model_.WriteMode();
+    undo_->setEnabled(editing && history_->Stack().canUndo());
+    redo_->setEnabled(editing && history_->Stack().canRedo());
+}
+
 void MainWindow::Finish(const TableFileOutcome& outcome, const PagerImage& image) {
-    if (outcome.imageReplaced) binding_->Show(model_.ReplaceImage(image));
+    if (outcome.imageReplaced) {
+        binding_->Show(model_.ReplaceImage(image));
+        history_->Reset(model_.Image());
+        UpdateUndoActions();
+    }
     if (outcome.statusText) {
         panel2_->setText(QString::fromStdString(*outcome.statusText));
         panel2_->setToolTip(QDir(QString::fromStdString(tables_->CurrentDirectory().string()))

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/form_model.h"
+#include "files/backup_store.h"
 #include "files/table_file.h"
 #include "link/event_loop_clock.h"
 #include "link/link_outcome.h"
@@ -25,7 +26,10 @@ namespace mk843nb {
 class AboutBox;
 class AppSettings;
 class RecentFilesMenu;
+class BackupsWindow;
 class BoardTestSplash;
+class CompareWindow;
+class UndoHistory;
 class DialogService;
 class FormBinding;
 class HelpWindow;
@@ -92,6 +96,9 @@ public:
     LogWindow* Log() const { return log_; }
     AboutBox* About() const { return aboutBox_; }
     HelpWindow* Help() const { return help_; }
+    CompareWindow* Comparison() const { return compare_; }
+    BackupsWindow* Backups() const { return backups_; }
+    UndoHistory& History() { return *history_; }
 
     // The menu commands, as the menu runs them.
     void OpenO1Click();
@@ -103,6 +110,9 @@ public:
     void Verify1Click();
     void Advance2Click();
     void About2Click();
+    void CompareFile1Click();
+    void ComparePager1Click();
+    void Backups1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -136,6 +146,18 @@ private:
     void OpenRecentFile(const QString& path);
     // A table just opened or saved goes to the top of the recent files.
     void Remember(const std::string& file);
+    // Stores a pager image in the backup store; a failure is shown. False then.
+    bool StoreBackup(const PagerImage& image, BackupKind kind);
+    // The Read before a Write, when "Back up pager before Write" is checked:
+    // false (with the reason shown) when the Write must not start.
+    bool BackUpBeforeWrite();
+    // A Read the user did not ask for as such (before a Write, for a comparison):
+    // no outcome box of its own; the caller shows a failure.
+    LinkOutcome ReadQuietly(PagerImage& image);
+    void OpenBackup(const StoredBackup& backup);
+    // The window's image against another, as the window shows each.
+    void CompareWith(const QString& title, const QString& otherName, const PagerImage& other);
+    void UpdateUndoActions();
 
     DialogService& dialogs_;
     Options options_;
@@ -159,7 +181,8 @@ private:
     PortWatcher* portWatcher_ = nullptr;
     bool discoverPorts_ = false;
 
-    PagerImage* readInto_ = nullptr;  // the buffer of the Read under way
+    PagerImage* readInto_ = nullptr;       // the buffer of the Read under way
+    const PagerImage* sending_ = nullptr;  // the image of the Write under way
     AppSettings* settings_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     RecentFilesMenu* recent_ = nullptr;
@@ -170,6 +193,12 @@ private:
     BoardTestSplash* splash_ = nullptr;
     PasswordWindow* password_ = nullptr;
     LogWindow* log_ = nullptr;
+    CompareWindow* compare_ = nullptr;
+    BackupsWindow* backups_ = nullptr;
+    UndoHistory* history_ = nullptr;
+    QAction* backupFirst_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
 };
 
 }  // namespace mk843nb

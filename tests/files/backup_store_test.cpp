@@ -153,6 +153,32 @@ TEST(BackupStore, ListsTablesWithoutSidecarByTheirNameAndIgnoresOtherFiles) {
     EXPECT_EQ(listed[0].info.time, system_clock::from_time_t(1796803200));
 }
 
+TEST(BackupNames, OnlyRealTimesAndKindsAreRead) {
+    struct Case {
+        std::string stem;
+        bool backup;
+    };
+    const Case cases[] = {
+        {"20261210-142233-read-MK842_V3.8.5-v1.86", true},
+        {"20261210-142233-pre-write-MK842_V3.8.5-v1.86-2", true},
+        {"20261210-142233-erase-MK842_V3.8.5-v1.86", false},
+        {"20261310-142233-read-MK842_V3.8.5-v1.86", false},  // month 13
+        {"88888880-088888888888888888888888888", false},     // a time no clock holds
+        {"pager", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BackupInfoFromName(c.stem).has_value(), c.backup) << c.stem;
+    EXPECT_FALSE(ParseBackupSidecar(R"({"kind": "read", "time": "99999-99-99T99:99:99Z"})"));
+    EXPECT_FALSE(ParseBackupSidecar(R"({"kind": "read"})"));
+    EXPECT_FALSE(ParseBackupSidecar("[1, 2]"));
+    const auto info = ParseBackupSidecar(R"({"kind": "write", "time": "2026-12-10T14:22:33.250Z",
+                                              "port": 7, "checksum": "ok"})");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->time, At());
+    EXPECT_EQ(info->port, "") << "a value of the wrong type counts as none";
+    EXPECT_TRUE(info->checksumOk);
+}
+
 TEST(BackupStore, RetentionKeepsTheNewestAndTheLastThreeOfEveryPager) {
     TempDir temp;
     BackupStore store(temp.Path(), 4);
@@ -236,6 +262,32 @@ TEST(BackupStore, DefaultFolderFollowsTheEnvironment) {
     set("HOME", home ? home->c_str() : nullptr);
 }
 
+TEST(BackupStore, HowManyToKeepFollowsTheEnvironment) {
+    const char* saved = std::getenv("MK843NB_BACKUP_KEEP");
+    const std::optional<std::string> previous =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
+    const std::pair<const char*, std::size_t> cases[] = {
+        {nullptr, 500},
+        {"", 500},
+        {"20", 20},
+        {"0", 500},
+        {"-3", 500},
+        {"12x", 500},
+        {"99999999999999999999999", 500},
+    };
+    for (const auto& [value, keep] : cases) {
+        if (value)
+            ::setenv("MK843NB_BACKUP_KEEP", value, 1);
+        else
+            ::unsetenv("MK843NB_BACKUP_KEEP");
+        EXPECT_EQ(BackupStore::DefaultKeep(), keep) << (value ? value : "(unset)");
+    }
+    if (previous)
+        ::setenv("MK843NB_BACKUP_KEEP", previous->c_str(), 1);
+    else
+        ::unsetenv("MK843NB_BACKUP_KEEP");
+}
+
 TEST(BackupStore, FindsTheByIdNameOfAPort) {
     TempDir temp;
     const fs::path byId = fs::path(temp.Path()) / "by-id";
@@ -249,6 +301,24 @@ TEST(BackupStore, FindsTheByIdNameOfAPort) {
     EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB4"), byId), "");
     EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB9"), byId), "");
     EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB3"), fs::path(temp.Path()) / "none"), "");
+}
+
+TEST(BackupStore, APagerImageSaysWhatItIs) {
+    PagerImage image = DefaultImage();
+    image[1] = 1;
+    image[2] = 86;
+    StoreChecksum(image);
+    const BackupInfo read = PagerBackupInfo(BackupKind::Read, image, "ttyS0");
+    EXPECT_EQ(read.kind, BackupKind::Read);
+    EXPECT_EQ(read.port, "/dev/ttyS0");
+    EXPECT_EQ(read.firmwareVersion, "1.86");
+    EXPECT_EQ(read.modelText, "MK842 V3.8.5");
+    EXPECT_TRUE(read.checksumOk);
+
+    image[100] ^= 1;
+    const BackupInfo sent = PagerBackupInfo(BackupKind::Write, image, "/dev/pts/3");
+    EXPECT_EQ(sent.port, "/dev/pts/3");
+    EXPECT_FALSE(sent.checksumOk);
 }
 
 TEST(BackupStore, ModelTextStopsAtTheFirstZero) {

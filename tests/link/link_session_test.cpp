@@ -386,6 +386,46 @@ TEST_F(SessionFixture, FailedWriteFrameStopsAtOnce) {
     EXPECT_EQ(session.Write(image).message, (Message{MessageKind::Stop, "Verify Error !"}));
 }
 
+TEST_F(SessionFixture, VerifyKeepsWhatItReadBackUpToTheFailingBlock) {
+    ASSERT_TRUE(session.Write(image).success);
+    const PagerImage pager = board->Memory();
+    struct Case {
+        const char* label;
+        std::size_t changedOffset;        // in the image compared; 256: none
+        std::vector<std::string> faults;  // a fresh board: the ping is frame 1
+        std::size_t readBackCount;
+    };
+    const Case cases[] = {
+        {"equal", 256, {}, 256},
+        {"differs in the first block", 20, {}, 128},
+        {"differs in the second block", 200, {}, 256},
+        {"first block unanswered", 256, {"no-answer:2"}, 0},
+        {"second block unanswered", 256, {"no-answer:3"}, 128},
+    };
+    for (const Case& c : cases) {
+        PagerImage compared = pager;
+        if (c.changedOffset < kImageSize) compared[c.changedOffset] ^= 0x01;
+        Plug(pager, c.faults);
+        const LinkOutcome out = session.Verify(compared, true);
+        EXPECT_EQ(out.success, c.changedOffset == 256 && c.faults.empty()) << c.label;
+        EXPECT_EQ(out.readBack.count, c.readBackCount) << c.label;
+        for (std::size_t i = 0; i < out.readBack.count; ++i)
+            ASSERT_EQ(out.readBack.bytes[i], pager[i]) << c.label << " byte " << i;
+    }
+}
+
+TEST_F(SessionFixture, WriteSaysWhetherTheImageWentOut) {
+    const PagerImage memory = board->Memory();
+    EXPECT_TRUE(session.Write(image).imageSent);
+    // Ping, version and model are frames 1 to 3, the 32 writes 4 to 35, the verify 36 and 37.
+    Plug(memory, {"no-answer:36"});
+    const LinkOutcome failedVerify = session.Write(image);
+    EXPECT_EQ(failedVerify.message->text, "Verify Error !");
+    EXPECT_TRUE(failedVerify.imageSent) << "sent, then its verify failed";
+    Plug(memory, {"bad-ack:5"});
+    EXPECT_FALSE(session.Write(image).imageSent);
+}
+
 TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
         hooks = {};

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
+#include <string>
 
 #include "recording_dialogs.h"
 
@@ -17,6 +18,18 @@ class ModalDialogs : public RecordingDialogs {
 public:
     void Show(const Message& message) override {
         RecordingDialogs::Show(message);
+        Raise(message);
+    }
+    void ShowWithDetails(const Message& message, const std::string& details) override {
+        RecordingDialogs::ShowWithDetails(message, details);
+        Raise(message);
+    }
+
+    // Runs while each box is up: lets a test look at the window behind it.
+    std::function<void(const Message&)> whileShown;
+
+private:
+    void Raise(const Message& message) {
         QMessageBox box(QMessageBox::Warning, QString::fromUtf8(CaptionOf(message.kind)),
                         QString::fromStdString(message.text), QMessageBox::Ok, Parent());
         QTimer::singleShot(30, &box, [this, &box, &message] {
@@ -25,9 +38,6 @@ public:
         });
         box.exec();
     }
-
-    // Runs while each box is up: lets a test look at the window behind it.
-    std::function<void(const Message&)> whileShown;
 };
 
 }  // namespace mk843nb::test

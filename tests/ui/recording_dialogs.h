@@ -34,6 +34,10 @@ public:
         return yes;
     }
     void Show(const Message& message) override { Record(message); }
+    void ShowWithDetails(const Message& message, const std::string& text) override {
+        Record(message);
+        details.push_back(text);
+    }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -45,6 +49,7 @@ public:
     std::vector<FileDialogRequest> requests;
     std::deque<std::optional<std::string>> openAnswers, saveAnswers;
     std::deque<bool> yesNoAnswers;
+    std::vector<std::string> details;  // of the boxes that offered "Details…"
 
 private:
     void Record(const Message& m) {

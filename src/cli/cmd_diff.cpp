@@ -1,0 +1,97 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/cli_backups.h"
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "cli/transfer_command.h"
+#include "editor/form_model.h"
+#include "editor/image_compare.h"
+#include "link/console_link.h"
+
+namespace mk843nb::cli {
+namespace {
+
+struct DiffOptions {
+    std::string port;
+    std::vector<std::string> files;
+    bool json = false;
+    bool trace = false;
+};
+
+// A table file as the window holds it right after opening it on a fresh start.
+PagerImage OpenedImage(const std::string& file) {
+    CliSession session(file);
+    session.OpenFile();
+    return session.Model().Image();
+}
+
+void Print(const std::vector<FieldDifference>& differences, bool json) {
+    if (json) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const FieldDifference& d : differences)
+            list.push_back({{"field", d.field},
+                            {"page", d.page},
+                            {"caption", d.caption},
+                            {"a", d.a},
+                            {"b", d.b},
+                            {"derived", d.derived}});
+        std::cout << list.dump(2) << '\n';
+        return;
+    }
+    for (const FieldDifference& d : differences) std::cout << DifferenceLine(d) << '\n';
+}
+
+}  // namespace
+
+// diff A B [--json]: both files as the window shows them after opening each;
+// diff --port DEV FILE [--json]: the pager as read (stored as a backup) against FILE.
+// Exit 0 when equal, 5 when they differ, 1 when a file cannot be read.
+void RegisterDiffCommand(CLI::App& app) {
+    auto* command = app.add_subcommand(
+        "diff", "List the fields that differ between two table files, or a pager and a file");
+    auto options = std::make_shared<DiffOptions>();
+    command->add_option("--port", options->port,
+                        "compare the pager on this port (read now) with FILE");
+    command->add_flag("--json", options->json,
+                      "a JSON list of {field, page, caption, a, b, derived}");
+    command->add_flag("--trace", options->trace, "print every frame sent and received on stderr");
+    command->add_option("FILES", options->files, "A B, or with --port only FILE")->required();
+    command->callback([options] {
+        const std::size_t wanted = options->port.empty() ? 2 : 1;
+        if (options->files.size() != wanted)
+            throw CommandFailure(options->port.empty() ? "diff needs two table files: A B"
+                                                       : "diff --port needs one table file",
+                                 ExitCode::Usage);
+        PagerImage a{};
+        PagerImage b{};
+        if (options->port.empty()) {
+            a = OpenedImage(options->files[0]);
+            b = OpenedImage(options->files[1]);
+        } else {
+            b = OpenedImage(options->files[0]);  // a file that cannot be read costs no transfer
+            PagerImage pager = b;
+            LinkOutcome outcome;
+            {
+                ConsoleLink link(options->port, options->trace, std::cerr);
+                outcome = link.Session().Read(pager, true);
+            }
+            ThrowUnlessSucceeded(outcome);
+            StoreBackup(pager, BackupKind::Read, options->port);
+            // As the window holds it after the Read's refresh.
+            FormModel window;
+            window.ReplaceImage(pager);
+            a = window.Image();
+        }
+        const auto differences = CompareImages(a, b);
+        Print(differences, options->json);
+        if (!differences.empty())
+            throw CommandFailure(std::to_string(differences.size()) + " field(s) differ",
+                                 ExitCode::VerifyDiffers);
+    });
+}
+
+}  // namespace mk843nb::cli

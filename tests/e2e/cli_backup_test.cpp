@@ -1,0 +1,257 @@
+// Backups, diff and the verify details of mk843nb-cli, against mk843nb-sim on a
+// pseudo-terminal, with the backup store in a temporary folder.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "image/pager_image.h"
+#include "sim_process.h"
+#include "test_files.h"
+
+namespace mk843nb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes Image(const PagerImage& image) { return Bytes(image.begin(), image.end()); }
+
+// The pager as the emulator starts it: the default image, version 1.86, checksum right.
+PagerImage SimPager() {
+    PagerImage image = DefaultImage();
+    image[1] = 1;
+    image[2] = 86;
+    StoreChecksum(image);
+    return image;
+}
+
+struct CliBackup : testing::Test {
+    CliBackup() {
+        const char* previous = ::getenv("MK843NB_BACKUP_DIR");
+        if (previous) saved = previous;
+        ::setenv("MK843NB_BACKUP_DIR", store.c_str(), 1);
+    }
+    ~CliBackup() override {
+        if (saved.empty())
+            ::unsetenv("MK843NB_BACKUP_DIR");
+        else
+            ::setenv("MK843NB_BACKUP_DIR", saved.c_str(), 1);
+    }
+
+    // The backups of the store with this word in their name, oldest first.
+    std::vector<fs::path> Backups(const std::string& kind) const {
+        std::vector<fs::path> found;
+        if (!fs::exists(store)) return found;
+        for (const auto& entry : fs::directory_iterator(store)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.path().extension() == ".tbl" &&
+                name.compare(15, kind.size() + 2, "-" + kind + "-") == 0)
+                found.push_back(entry.path());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    nlohmann::json Sidecar(const fs::path& table) const {
+        std::ifstream in(fs::path(table).replace_extension(".json"));
+        return nlohmann::json::parse(in);
+    }
+    std::size_t WriteFrames(const SimProcess& sim) const {
+        std::size_t writes = 0;
+        for (const Bytes& frame : sim.Received()) writes += frame.size() > 11 && frame[11] == 0x53;
+        return writes;
+    }
+
+    TempDir dir;
+    std::string store = dir.File("backups");
+    std::string saved;
+};
+
+TEST_F(CliBackup, ReadStoresThePagersBytesAsRead) {
+    SimProcess sim({"--baud", "0"});
+    const CliRun read = RunCli({"read", "--port", sim.DevicePath(), dir.File("a.tbl")});
+    ASSERT_EQ(read.status, 0) << read.err;
+    const auto reads = Backups("read");
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(read.err, "") << "a backup taken says nothing";
+    EXPECT_EQ(ReadFileBytes(reads[0].string()), Image(SimPager()));
+    const nlohmann::json sidecar = Sidecar(reads[0]);
+    EXPECT_EQ(sidecar["kind"], "read");
+    EXPECT_EQ(sidecar["port"], sim.DevicePath());
+    EXPECT_EQ(sidecar["firmwareVersion"], "1.86");
+    EXPECT_EQ(sidecar["model"], "MK842 V3.8.5");
+    EXPECT_EQ(sidecar["checksum"], "ok");
+}
+
+TEST_F(CliBackup, WriteBackupFirstKeepsWhatThePagerHeldAndWhatWasSent) {
+    // The pager holds something else than the file about to be written.
+    PagerImage held = SimPager();
+    held[196] = 0x2D;  // T12 1153.4 Hz
+    held[197] = 0x0E;
+    StoreChecksum(held);
+    const std::string heldFile = dir.File("held.tbl");
+    WriteFileBytes(heldFile, Image(held));
+    const std::string pagerFile = dir.File("pager.tbl");
+    SimProcess sim({"--baud", "0", "--image", heldFile, "--save", pagerFile});
+    const std::string file = dir.File("new.tbl");
+    WriteFileBytes(file, Image(DefaultImage()));
+
+    const CliRun write = RunCli({"write", "--backup-first", "--port", sim.DevicePath(), file});
+    ASSERT_EQ(write.status, 0) << write.err;
+    const auto before = Backups("pre-write");
+    const auto sent = Backups("write");
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(before[0].string()), Image(held));
+    EXPECT_EQ(ReadFileBytes(sent[0].string()), ReadFileBytes(pagerFile)) << "as sent";
+    EXPECT_EQ(Sidecar(before[0])["kind"], "pre-write");
+    EXPECT_TRUE(Backups("read").empty()) << "the pre-write read is its own kind";
+
+    // "What did this pager hold before I wrote it?": list, then show.
+    const CliRun list = RunCli({"backups", "--kind", "pre-write"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.out.find(before[0].string()), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find(sent[0].string()), std::string::npos) << list.out;
+    const CliRun show = RunCli({"show", "--json", before[0].string()});
+    EXPECT_EQ(nlohmann::json::parse(show.out)["T12"], "1153.4") << show.out;
+}
+
+TEST_F(CliBackup, WriteWithoutBackupFirstSendsOnlyTheWritesFrames) {
+    SimProcess sim({"--baud", "0"});
+    const std::string file = dir.File("new.tbl");
+    WriteFileBytes(file, Image(DefaultImage()));
+    ASSERT_EQ(RunCli({"write", "--port", sim.DevicePath(), file}).status, 0);
+    EXPECT_EQ(sim.Received().size(), 37u) << "ping, version, model, 32 writes, 2 verify reads";
+    EXPECT_TRUE(Backups("pre-write").empty());
+    EXPECT_EQ(Backups("write").size(), 1u);
+}
+
+TEST_F(CliBackup, WriteIsBackedUpAsSentEvenWhenItsVerifyFails) {
+    SimProcess sim({"--baud", "0", "--fault", "bad-checksum:36"});
+    const std::string file = dir.File("new.tbl");
+    WriteFileBytes(file, Image(DefaultImage()));
+    const CliRun write = RunCli({"write", "--port", sim.DevicePath(), file});
+    EXPECT_EQ(write.status, 4) << "a bad reply, not a difference";
+    EXPECT_NE(write.err.find("Verify Error !"), std::string::npos) << write.err;
+    EXPECT_EQ(Backups("write").size(), 1u);
+    EXPECT_EQ(ReadFileBytes(file), Image(DefaultImage())) << "FILE is not rewritten";
+}
+
+TEST_F(CliBackup, NoBackupFirstNoWrite) {
+    const std::string file = dir.File("new.tbl");
+    WriteFileBytes(file, Image(DefaultImage()));
+    {
+        // The pre-write read fails: its reason, and no write frame is sent.
+        SimProcess sim({"--baud", "0", "--fault", "bad-checksum:5"});
+        const CliRun write = RunCli({"write", "--backup-first", "--port", sim.DevicePath(), file});
+        EXPECT_EQ(write.status, 4);
+        EXPECT_NE(write.err.find("Read Error !"), std::string::npos) << write.err;
+        EXPECT_NE(write.err.find("nothing was written"), std::string::npos) << write.err;
+        EXPECT_EQ(WriteFrames(sim), 0u);
+        EXPECT_TRUE(Backups("pre-write").empty());
+    }
+    {
+        // The backup cannot be stored: the write does not start either.
+        WriteFileBytes(dir.File("blocker"), Image(DefaultImage()));
+        ::setenv("MK843NB_BACKUP_DIR", dir.File("blocker/backups").c_str(), 1);
+        SimProcess sim({"--baud", "0"});
+        const CliRun write = RunCli({"write", "--backup-first", "--port", sim.DevicePath(), file});
+        EXPECT_EQ(write.status, 1);
+        EXPECT_NE(write.err.find("blocker/backups"), std::string::npos) << write.err;
+        EXPECT_EQ(WriteFrames(sim), 0u);
+        EXPECT_EQ(sim.Received().size(), 5u) << "the read only";
+    }
+}
+
+TEST_F(CliBackup, DiffOfTwoFiles) {
+    const std::string a = dir.File("a.tbl");
+    const std::string b = dir.File("b.tbl");
+    PagerImage changed = DefaultImage();
+    changed[48] |= 0x02;  // Duty2
+    WriteFileBytes(a, Image(DefaultImage()));
+    WriteFileBytes(b, Image(changed));
+
+    const CliRun equal = RunCli({"diff", "--json", a, a});
+    EXPECT_EQ(equal.status, 0) << equal.err;
+    EXPECT_EQ(nlohmann::json::parse(equal.out), nlohmann::json::array());
+
+    const CliRun json = RunCli({"diff", "--json", a, b});
+    EXPECT_EQ(json.status, 5) << json.err;
+    const nlohmann::json expected = nlohmann::json::parse(R"([
+        {"field": "Duty2", "page": "CALL", "caption": "CALL #2 ON", "a": "0", "b": "1",
+         "derived": false},
+        {"field": "W22", "page": "", "caption": "W22", "a": "4D07", "b": "8D07",
+         "derived": true}])");
+    EXPECT_EQ(nlohmann::json::parse(json.out), expected);
+
+    const CliRun text = RunCli({"diff", a, b});
+    EXPECT_EQ(text.status, 5);
+    EXPECT_EQ(text.out, "CALL  CALL #2 ON: 0 | 1\n(not shown)  W22: 4D07 | 8D07  (derived)\n");
+
+    const CliRun missing = RunCli({"diff", a, dir.File("none.tbl")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("Open Error!"), std::string::npos) << missing.err;
+    EXPECT_EQ(RunCli({"diff", a}).status, 2);
+}
+
+TEST_F(CliBackup, DiffAgainstThePagerReadsItAndKeepsTheRead) {
+    SimProcess sim({"--baud", "0"});
+    const std::string file = dir.File("f.tbl");
+    PagerImage edited = SimPager();
+    edited[192] = 0x1B;  // T11 700.0 Hz
+    edited[193] = 0x58;
+    WriteFileBytes(file, Image(edited));
+    const CliRun diff = RunCli({"diff", "--json", "--port", sim.DevicePath(), file});
+    EXPECT_EQ(diff.status, 5) << diff.err;
+    const nlohmann::json list = nlohmann::json::parse(diff.out);
+    ASSERT_EQ(list.size(), 1u) << diff.out;
+    EXPECT_EQ(list[0]["field"], "T11");
+    EXPECT_EQ(list[0]["a"], "669.9") << "a is the pager";
+    EXPECT_EQ(list[0]["b"], "700.0");
+    EXPECT_EQ(Backups("read").size(), 1u);
+
+    WriteFileBytes(file, Image(SimPager()));
+    EXPECT_EQ(RunCli({"diff", "--port", sim.DevicePath(), file}).status, 0);
+}
+
+TEST_F(CliBackup, VerifyNamesTheFieldsThatDiffer) {
+    SimProcess sim({"--baud", "0"});
+    const std::string file = dir.File("f.tbl");
+    // After a write the file holds exactly what the pager holds.
+    WriteFileBytes(file, Image(SimPager()));
+    ASSERT_EQ(RunCli({"write", "--port", sim.DevicePath(), file}).status, 0);
+    const Bytes written = ReadFileBytes(file);
+
+    Bytes edited = written;
+    edited[48] |= 0x02;  // Duty2, in the first block
+    WriteFileBytes(file, edited);
+    const CliRun first = RunCli({"verify", "--port", sim.DevicePath(), file});
+    EXPECT_EQ(first.status, 5);
+    EXPECT_NE(first.err.find("Verify Error !\nCALL  CALL #2 ON: 1 | 0\n"), std::string::npos)
+        << first.err;
+    EXPECT_NE(first.err.find("(bytes 128 to 255 were not read back)"), std::string::npos)
+        << first.err;
+
+    edited = written;
+    edited[192] = 0x1B;  // T11 700.0 Hz, in the second block
+    edited[193] = 0x58;
+    WriteFileBytes(file, edited);
+    const CliRun second = RunCli({"verify", "--port", sim.DevicePath(), file});
+    EXPECT_EQ(second.status, 5);
+    EXPECT_EQ(second.err, "Verify Error !\nCALL  CALL #1 TONE1: 700.0 | 669.9\n");
+
+    // A line failure is not a difference: the message stays alone.
+    SimProcess faulty({"--baud", "0", "--fault", "bad-checksum:2"});
+    const CliRun line = RunCli({"verify", "--port", faulty.DevicePath(), file});
+    EXPECT_EQ(line.status, 4);
+    EXPECT_EQ(line.err, "Verify Error !\n");
+}
+
+}  // namespace
+}  // namespace mk843nb::test

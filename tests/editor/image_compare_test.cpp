@@ -1,0 +1,122 @@
+#include "editor/image_compare.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/form_driver.h"
+#include "editor/form_model.h"
+#include "image/fields.h"
+
+namespace mk843nb {
+namespace {
+
+// What a pager would hold: the start-up image with its checksum.
+PagerImage Base() {
+    PagerImage image = FormModel().Image();
+    StoreChecksum(image);
+    return image;
+}
+
+void Set(PagerImage& image, const char* field, std::uint32_t code) {
+    SetFieldCode(image, FieldNamed(field), code);
+}
+
+struct Expected {
+    std::string field, page, caption, a, b;
+    bool derived;
+};
+
+void ExpectDifferences(const std::vector<FieldDifference>& got,
+                       const std::vector<Expected>& expected, const std::string& label) {
+    ASSERT_EQ(got.size(), expected.size()) << label;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        SCOPED_TRACE(label + ": " + DifferenceLine(got[i]));
+        EXPECT_EQ(got[i].field, expected[i].field);
+        EXPECT_EQ(got[i].page, expected[i].page);
+        EXPECT_EQ(got[i].caption, expected[i].caption);
+        EXPECT_EQ(got[i].a, expected[i].a);
+        EXPECT_EQ(got[i].b, expected[i].b);
+        EXPECT_EQ(got[i].derived, expected[i].derived);
+    }
+}
+
+TEST(CompareImages, ListsEachDifferingFieldWithTheWindowsTexts) {
+    struct Case {
+        std::string label;
+        std::function<void(PagerImage&)> change;
+        std::vector<Expected> expected;
+    };
+    const std::vector<Case> cases = {
+        {"equal", [](PagerImage&) {}, {}},
+        {"a tone",
+         [](PagerImage& b) { Set(b, "T11", 7000); },
+         {{"T11", "CALL", "CALL #1 TONE1", "669.9", "700.0", false}}},
+        {"a check box",
+         [](PagerImage& b) { Set(b, "Duty2", 1); },
+         {{"Duty2", "CALL", "CALL #2 ON", "0", "1", false}}},
+        {"a list",
+         [](PagerImage& b) { Set(b, "Reminder", 120); },
+         {{"Reminder", "Setting", "Reminder", "120 Second", "60  Second", false}}},
+        {"half seconds",
+         [](PagerImage& b) { Set(b, "Delay", 9); },
+         {{"Delay", "Setting", "Delay Time", "8.0", "4.5", false}}},
+        {"a decoder word no control shows",
+         [](PagerImage& b) { Set(b, "W11", 0x1234); },
+         {{"W11", "", "W11", "8B0B", "1234", true}}},
+        {"the checksum",
+         [](PagerImage& b) { b[255] ^= 0x01; },
+         {{"Checksum", "", "Checksum", "9345", "9344", true}}},
+        {"a byte no field holds",
+         [](PagerImage& b) { b[12] = 0x5A; },
+         {{"Byte12", "", "Byte 12", "00", "5A", false}}},
+        {"a call slot the window does not edit",
+         [](PagerImage& b) { Set(b, "T15", 10000); },
+         {{"T15", "", "T15", "1153.4", "1000.0", false}}},
+        {"pages in the window's order, whatever the offsets",
+         [](PagerImage& b) {
+             Set(b, "BandWidth", 3);  // Advance Setting, offset 49
+             Set(b, "SYSVib", 1);     // Setting, offset 69
+             Set(b, "T32", 12000);    // CALL, offset 226
+         },
+         {{"T32", "CALL", "Group CALL #2 TONE", "600.9", "1200.0", false},
+          {"SYSVib", "Setting", "Disable vibration mode", "0", "1", false},
+          {"BandWidth", "Advance Setting", "Decoder Bandwidth", "1.5", "0.7", false}}},
+    };
+    const PagerImage a = Base();
+    for (const Case& c : cases) {
+        PagerImage b = a;
+        c.change(b);
+        ExpectDifferences(CompareImages(a, b), c.expected, c.label);
+    }
+}
+
+TEST(CompareImages, AUserEditShowsTheFieldAndWhatItDerived) {
+    FormModel model;
+    FormDriver user(model);
+    const PagerImage before = model.Image();
+    // Another band: the channel spacing, MUTL and the synthesizer follow.
+    user.Select("cboRangeFreq", 1);
+    user.EnterValue("edtFreq", "4620000");
+    const auto differences = CompareImages(before, model.Image());
+    std::vector<std::string> fields;
+    for (const FieldDifference& d : differences) fields.push_back(d.field + (d.derived ? "*" : ""));
+    EXPECT_EQ(fields,
+              (std::vector<std::string>{"RangeFreq", "Freq", "CSpace", "PLLR*", "PLLN*", "MUTL*"}));
+}
+
+TEST(CompareImages, OnlyTheComparedBytesCount) {
+    const PagerImage a = Base();
+    PagerImage b = a;
+    Set(b, "Duty2", 1);   // offset 48
+    Set(b, "T11", 7000);  // offset 192
+    const auto firstBlock = CompareImages(a, b, 128);
+    ASSERT_EQ(firstBlock.size(), 1u);
+    EXPECT_EQ(firstBlock[0].field, "Duty2");
+    EXPECT_EQ(CompareImages(a, b).size(), 2u);
+}
+
+}  // namespace
+}  // namespace mk843nb
