@@ -5,11 +5,19 @@
 
 namespace mk843nb::cli {
 
+std::string ExitCodesHelp() {
+    std::string text = "Exit status:";
+    for (const ExitCodeInfo& info : kExitCodes)
+        text += "\n  " + std::to_string(ToInt(info.code)) + "  " + std::string(info.meaning);
+    return text;
+}
+
 int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands) {
     CLI::App app("Programs two-tone sequential voice pagers: table files and the programmer board.",
                  "mk843nb-cli");
     app.set_version_flag("--version", "mk843nb-cli 3.8.5");
     app.require_subcommand(1);
+    app.footer(ExitCodesHelp());
     for (CommandRegistrar add : commands) add(app);
     try {
         app.parse(argc, argv);

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 
 #include "cli/commands.h"
 
 namespace mk843nb::cli {
+
+// The exit-status table as --help prints it, one status a line.
+std::string ExitCodesHelp();
 
 // Builds the application with --help, --version and the given commands,
 // parses the arguments and runs the chosen command. Returns the exit status

@@ -25,8 +25,18 @@ void RegisterWriteCommand(CLI::App& app) {
         }
         // A failed write leaves FILE as it was: the pager may hold part of it only.
         ThrowUnlessSucceeded(outcome);
-        session.SaveFileAs(session.Model().Image());
-        std::cout << outcome.message->text << '\n';
+        std::cout << outcome.message->text << '\n' << std::flush;
+        try {
+            session.SaveFileAs(session.Model().Image());
+        } catch (const CommandFailure& failure) {
+            // The pager is right; only the file lags behind. Say so, so nobody writes again.
+            throw CommandFailure("The pager was written and verified, but " + options->file +
+                                     " could not be rewritten with the image as written (" +
+                                     failure.what() +
+                                     "). The pager holds the new image; the file still holds "
+                                     "what it held before.",
+                                 ExitCode::WrittenNotSaved);
+        }
     });
 }
 

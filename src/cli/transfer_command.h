@@ -28,10 +28,29 @@ inline std::shared_ptr<TransferOptions> AddTransferOptions(CLI::App& command,
     return options;
 }
 
+// The exit status of a transfer that did not succeed.
+inline ExitCode ExitCodeOf(LinkFailure failure) {
+    switch (failure) {
+        case LinkFailure::None:
+            return ExitCode::Success;
+        case LinkFailure::PortOrBoard:
+            return ExitCode::PortOrBoard;
+        case LinkFailure::Refused:
+            return ExitCode::Refused;
+        case LinkFailure::Transfer:
+            return ExitCode::TransferFailed;
+        case LinkFailure::VerifyDiffers:
+            return ExitCode::VerifyDiffers;
+    }
+    return ExitCode::TransferFailed;
+}
+
 // A failed transfer ends the command with the message the window would show.
 inline void ThrowUnlessSucceeded(const LinkOutcome& outcome) {
-    if (!outcome.success)
-        throw CommandFailure(outcome.message ? outcome.message->text : "The transfer failed.");
+    if (outcome.success) return;
+    const ExitCode code = outcome.failure == LinkFailure::None ? ExitCode::TransferFailed
+                                                               : ExitCodeOf(outcome.failure);
+    throw CommandFailure(outcome.message ? outcome.message->text : "The transfer failed.", code);
 }
 
 }  // namespace mk843nb::cli

@@ -1,13 +1,20 @@
 #include "link/comm_port.h"
 
+#include <poll.h>
+#include <sys/stat.h>
+
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QSerialPort>
 #include <QTimer>
 #include <cerrno>
 
+#include "link/port_diagnosis.h"
+
 namespace mk843nb {
 namespace {
+
+constexpr const char* kLineGone = "the device was unplugged or closed";
 
 // Runs a local event loop until the port emits signal, reports an error, or ms pass.
 template <typename Signal>
@@ -43,7 +50,7 @@ const char* KindOf(QSerialPort::SerialPortError error) {
         case QSerialPort::OpenError:
             return "the device is already open";
         case QSerialPort::ResourceError:
-            return "the device was removed or hung up";
+            return kLineGone;
         case QSerialPort::ReadError:
             return "read failed";
         case QSerialPort::WriteError:
@@ -53,6 +60,19 @@ const char* KindOf(QSerialPort::SerialPortError error) {
         default:
             return "";
     }
+}
+
+// The line is gone: the adapter was unplugged (its node vanished, or the
+// descriptor reports a hang-up) or the other end of a terminal closed it.
+bool LineGone(const QSerialPort& port, const std::string& name) {
+    const auto fd = static_cast<int>(port.handle());
+    if (fd >= 0) {
+        pollfd line{fd, POLLIN, 0};
+        if (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+            return true;
+    }
+    struct stat st {};
+    return ::stat(DevicePathOf(name).c_str(), &st) != 0;
 }
 
 }  // namespace
@@ -77,9 +97,20 @@ void TCommPort::Raise(CommErrorCode code) const {
     const int systemError = errno;
     ECommError error{code, static_cast<std::uint32_t>(systemError), "", false};
     if (port_) {
-        const std::string kind = KindOf(port_->error());
-        const std::string text = port_->errorString().toStdString();
-        error.reason = kind.empty() ? text : text.empty() ? kind : kind + ": " + text;
+        const QSerialPort::SerialPortError qtError = port_->error();
+        // After a hang-up the system's last error text is whatever a later call
+        // left behind ("Inappropriate ioctl for device"); the cause is known.
+        const bool transferError = qtError == QSerialPort::ReadError ||
+                                   qtError == QSerialPort::WriteError ||
+                                   qtError == QSerialPort::ResourceError;
+        if (transferError &&
+            (qtError == QSerialPort::ResourceError || LineGone(*port_, portName_))) {
+            error.reason = kLineGone;
+        } else {
+            const std::string kind = KindOf(qtError);
+            const std::string text = port_->errorString().toStdString();
+            error.reason = kind.empty() ? text : text.empty() ? kind : kind + ": " + text;
+        }
         error.permissionDenied = port_->error() == QSerialPort::PermissionError;
     }
     throw error;

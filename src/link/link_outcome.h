@@ -10,6 +10,15 @@
 
 namespace mk843nb {
 
+// Why a command did not succeed, in the classes a script tells apart.
+enum class LinkFailure {
+    None,           // it succeeded
+    PortOrBoard,    // the port could not be used, or the board did not answer its test
+    Refused,        // the pager's firmware cannot take the image as it is (nothing written)
+    Transfer,       // a block failed, a checksum was wrong, another model, or the port failed
+    VerifyDiffers,  // the pager answered, and its bytes differ from the image
+};
+
 // How a Read, Write or Verify ended: what the window shows once it returns.
 // The same values reached the LinkHooks as the command ran.
 struct LinkOutcome {
@@ -23,6 +32,7 @@ struct LinkOutcome {
     std::optional<FirmwareVersion> version;
     // A serial error stopped the command after the port was open.
     bool serialFailure = false;
+    LinkFailure failure = LinkFailure::None;
 
     // The window's state at the end.
     std::string statusText;

@@ -200,6 +200,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
     if (!TestBoard()) {
         ClosePort();
         outcome.message = WithPermissionHint(BoardNotRespondingMessage(command));
+        outcome.failure = LinkFailure::PortOrBoard;
         Status(outcome, status_text::kReady);
         enableWindow();
         return false;
@@ -210,6 +211,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         port_->Purge();
     } catch (const ECommError& error) {
         outcome.message = WithPermissionHint(CommPortOpenMessage(error.Code()));
+        outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
         enableWindow();
         return false;
@@ -241,9 +243,13 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
     if (!Open(command, outcome)) return outcome;
     try {
         body(outcome);
+        // A body that ends without success and without naming a class failed in transfer.
+        if (!outcome.success && outcome.failure == LinkFailure::None)
+            outcome.failure = LinkFailure::Transfer;
     } catch (const ECommError& error) {
         outcome.success = false;
         outcome.serialFailure = true;
+        outcome.failure = LinkFailure::Transfer;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
     Close(command, modifyMode, outcome);
@@ -301,13 +307,20 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
 }
 
-bool LinkSession::VerifyBoth(const PagerImage& image) {
+LinkFailure LinkSession::VerifyBoth(const PagerImage& image) {
     ProgrammerLink link(*port_, clock_, hooks_);
-    if (!link.VerifyBlock(image, 0, kBlockSize)) return false;
-    Progress(progress_ + kBlockSize);
-    if (!link.VerifyBlock(image, kBlockSize, kBlockSize)) return false;
-    Progress(progress_ + kBlockSize);
-    return true;
+    for (int address : {0, kBlockSize}) {
+        switch (link.CompareBlock(image, static_cast<std::uint16_t>(address), kBlockSize)) {
+            case ProgrammerLink::Comparison::Same:
+                break;
+            case ProgrammerLink::Comparison::Differs:
+                return LinkFailure::VerifyDiffers;
+            case ProgrammerLink::Comparison::NoGoodReply:
+                return LinkFailure::Transfer;
+        }
+        Progress(progress_ + kBlockSize);
+    }
+    return LinkFailure::None;
 }
 
 void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
@@ -318,6 +331,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     modelText_.clear();
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
         outcome.message = ReminderVersionMessage();
+        outcome.failure = LinkFailure::Refused;
         return;
     }
     link.QueryModel(modelText_);  // asked for, but whatever it says the write goes on
@@ -334,7 +348,8 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     }
     Progress(0);
     Status(outcome, status_text::kVerifying);
-    if (!VerifyBoth(image)) {
+    outcome.failure = VerifyBoth(image);
+    if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
         return;
     }
@@ -345,7 +360,8 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
     Status(outcome, status_text::kVerifying);
     port_->Purge();
-    if (!VerifyBoth(image)) {
+    outcome.failure = VerifyBoth(image);
+    if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
         return;
     }

@@ -76,7 +76,8 @@ private:
     void ReadBody(PagerImage& image, LinkOutcome& outcome);
     void WriteBody(PagerImage& image, LinkOutcome& outcome);
     void VerifyBody(const PagerImage& image, LinkOutcome& outcome);
-    bool VerifyBoth(const PagerImage& image);
+    // The failure class of a verify that did not pass, None when both blocks matched.
+    LinkFailure VerifyBoth(const PagerImage& image);
     void Status(LinkOutcome& outcome, std::string_view text);
     void Progress(int position);
     Message WithPermissionHint(Message message) const;

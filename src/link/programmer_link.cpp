@@ -74,16 +74,22 @@ bool ProgrammerLink::WriteBlock(const PagerImage& source, std::uint16_t address,
 
 bool ProgrammerLink::VerifyBlock(const PagerImage& image, std::uint16_t address,
                                  std::uint8_t count) {
-    if (count > kMaxReadCount) return false;
+    return CompareBlock(image, address, count) == Comparison::Same;
+}
+
+ProgrammerLink::Comparison ProgrammerLink::CompareBlock(const PagerImage& image,
+                                                        std::uint16_t address, std::uint8_t count) {
+    if (count > kMaxReadCount) return Comparison::NoGoodReply;
     std::array<std::uint8_t, kFrameBufferSize> reply{};
     const auto replySpan = std::span(reply).first(ReadReplySize(count));
-    if (!Exchange(BuildReadRequest(address, count), replySpan, false)) return false;
-    if (!ReadReplyChecksumOk(replySpan, count)) return false;
+    if (!Exchange(BuildReadRequest(address, count), replySpan, false))
+        return Comparison::NoGoodReply;
+    if (!ReadReplyChecksumOk(replySpan, count)) return Comparison::NoGoodReply;
     const auto data = ReadReplyData(replySpan, count);
     for (std::size_t i = 0; i < count; ++i) {
-        if (data[i] != image[(address + i) % kImageSize]) return false;
+        if (data[i] != image[(address + i) % kImageSize]) return Comparison::Differs;
     }
-    return true;
+    return Comparison::Same;
 }
 
 bool ProgrammerLink::Ping() {

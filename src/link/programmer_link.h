@@ -50,6 +50,9 @@ public:
     bool WriteBlock(const PagerImage& source, std::uint16_t address, std::uint8_t count);
     // True when the reply's checksum is right and its bytes equal image's at the same addresses.
     bool VerifyBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);
+    // VerifyBlock telling a pager that answered with other bytes from one that did not answer well.
+    enum class Comparison { Same, Differs, NoGoodReply };
+    Comparison CompareBlock(const PagerImage& image, std::uint16_t address, std::uint8_t count);
 
     // The 0-byte read at address 0: true when the board answers with a correct reply.
     bool Ping();

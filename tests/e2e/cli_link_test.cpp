@@ -51,7 +51,7 @@ TEST_F(CliLink, ReadThenWriteThenVerifyRoundTrip) {
     changed[20] ^= 0x01;
     WriteFileBytes(file, changed);
     const CliRun differs = RunCli({"verify", "--port", sim.DevicePath(), file});
-    EXPECT_EQ(differs.status, 1);
+    EXPECT_EQ(differs.status, 5);
     EXPECT_EQ(differs.out, "");
     EXPECT_NE(differs.err.find("Verify Error !"), std::string::npos) << differs.err;
 }
@@ -63,7 +63,7 @@ TEST_F(CliLink, FailedTransfersLeaveTheFileAlone) {
     {
         SimProcess sim({"--baud", "0", "--fault", "bad-checksum:5"});
         const CliRun read = RunCli({"read", "--port", sim.DevicePath(), file});
-        EXPECT_EQ(read.status, 1);
+        EXPECT_EQ(read.status, 4);
         EXPECT_NE(read.err.find("Read Error !"), std::string::npos) << read.err;
         EXPECT_EQ(ReadFileBytes(file), original);
     }
@@ -71,14 +71,14 @@ TEST_F(CliLink, FailedTransfersLeaveTheFileAlone) {
         WriteFileBytes(file, Image(DefaultImage()));
         SimProcess sim({"--baud", "0", "--fault", "bad-ack:9"});
         const CliRun write = RunCli({"write", "--port", sim.DevicePath(), file});
-        EXPECT_EQ(write.status, 1);
+        EXPECT_EQ(write.status, 4);
         EXPECT_NE(write.err.find("Write Error !"), std::string::npos) << write.err;
         EXPECT_EQ(ReadFileBytes(file), Image(DefaultImage())) << "the file is not half-written";
     }
     const std::string fresh = dir.File("never.tbl");
     SimProcess hangup({"--baud", "0", "--fault", "hangup:4"});
     const CliRun read = RunCli({"read", "--port", hangup.DevicePath(), fresh});
-    EXPECT_EQ(read.status, 1);
+    EXPECT_EQ(read.status, 4);
     EXPECT_FALSE(std::ifstream(fresh).good()) << "no file after a failed read";
 }
 
@@ -98,7 +98,7 @@ TEST_F(CliLink, UsageAndPortErrors) {
     EXPECT_EQ(RunCli({"read", dir.File("x.tbl")}).status, 2) << "--port is required";
     const CliRun missing =
         RunCli({"read", "--port", "/dev/mk843nb-no-such-port", dir.File("x.tbl")});
-    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.status, 3);
     EXPECT_NE(missing.err.find("The Board is not responding !"), std::string::npos) << missing.err;
 
     const CliRun ports = RunCli({"ports", "--port", "/dev/pts/77"});

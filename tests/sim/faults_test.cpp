@@ -25,6 +25,7 @@ TEST(ParseFault, ReadsEveryKind) {
         {"bad-checksum:5", FaultKind::BadChecksum, 5, milliseconds(0), {}},
         {"bad-ack:12", FaultKind::BadAck, 12, milliseconds(0), {}},
         {"hangup:20", FaultKind::HangUp, 20, milliseconds(0), {}},
+        {"lost-write:7", FaultKind::LostWrite, 7, milliseconds(0), {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -39,7 +40,7 @@ TEST(ParseFault, ReadsEveryKind) {
 TEST(ParseFault, RefusesWhatItCannotRead) {
     for (const char* text :
          {"", "silence", "gap", "gap:3", "gap:0:100", "gap:3:-5", "gap:3:1:2:3", "bad-ack",
-          "bad-ack:0", "bad-ack:x", "hangup:3:4", "no-answer:", "bad-checksum:3 "}) {
+          "bad-ack:0", "bad-ack:x", "hangup:3:4", "no-answer:", "bad-checksum:3 ", "lost-write"}) {
         SCOPED_TRACE(text);
         EXPECT_THROW(ParseFault(text), std::invalid_argument);
     }

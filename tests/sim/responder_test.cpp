@@ -254,6 +254,16 @@ TEST(ResponderFaults, BadAckRefusesTheWriteWithOnlyTheStatusByteChanged) {
     EXPECT_EQ(board.Memory(), memory);
 }
 
+TEST(ResponderFaults, LostWriteIsAcknowledgedButNotStored) {
+    const PagerImage memory = CountingMemory();
+    Responder board(memory, {{FaultKind::LostWrite, 1, {}, {}}});
+    const auto lost = board.Feed(WriteRequest(16, {7, 7, 7, 7, 7, 7, 7, 7})).at(0);
+    EXPECT_EQ(lost.reply, kAck);
+    EXPECT_FALSE(lost.stored);
+    EXPECT_EQ(board.Memory(), memory);
+    EXPECT_NE(lost.note.find("fault lost-write"), std::string::npos);
+}
+
 TEST(ResponderFaults, BadAckOnAReadChangesNothingButSaysSo) {
     const auto clean = ReadSequence({});
     const auto faulty = ReadSequence({{FaultKind::BadAck, 1, {}, {}}});

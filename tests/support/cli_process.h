@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -17,5 +19,11 @@ struct CliRun {
 // are captured in files of a temporary folder of their own, so the folders a
 // test inspects see nothing of them. workingDirectory "" keeps the test's own.
 CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory = {});
+
+// RunCli as another user (a test running as root sees what an ordinary user
+// would: permissions apply). The files and devices the run needs must be
+// reachable by that user.
+CliRun RunCliAs(uid_t uid, gid_t gid, std::vector<std::string> args,
+                const std::string& workingDirectory = {});
 
 }  // namespace mk843nb::test

@@ -18,7 +18,8 @@
 //   --baud N            pacing, 10 bits a byte; 0 = none (default 9600)
 //   --turnaround MS     delay from the end of a request to its reply (default 0)
 //   --fault KIND        repeatable: no-answer | no-answer:K | gap:K:MS[:BYTE] |
-//                       bad-checksum:K | bad-ack:K | hangup:K   (K: frame number from 1)
+//                       bad-checksum:K | bad-ack:K | hangup:K | lost-write:K
+//                       (K: frame number from 1)
 //   --save FILE         pager memory written after each write and on exit
 //   --link PATH         symbolic link to the device
 // Frame numbers count every complete request the board receives, from 1, across

@@ -64,8 +64,12 @@ Fault ParseFault(const std::string& text) {
         expect(2, 2, "hangup:FRAME");
         return {FaultKind::HangUp, frame(), {}, {}};
     }
+    if (name == "lost-write") {
+        expect(2, 2, "lost-write:FRAME");
+        return {FaultKind::LostWrite, frame(), {}, {}};
+    }
     throw std::invalid_argument("unknown fault '" + text +
-                                "' (no-answer, gap, bad-checksum, bad-ack or hangup)");
+                                "' (no-answer, gap, bad-checksum, bad-ack, hangup or lost-write)");
 }
 
 }  // namespace mk843nb::sim

@@ -16,6 +16,7 @@ enum class FaultKind {
     BadChecksum,  // the reply's sum is wrong (a write is still stored)
     BadAck,       // a write is refused: the acknowledgement carries 0x15 instead of 0x06
     HangUp,       // the pseudo-terminal is closed once the frame is answered
+    LostWrite,    // a write is acknowledged but not stored (the pager's memory did not take it)
 };
 
 struct Fault {
@@ -30,7 +31,7 @@ struct Fault {
 
 // Parses one --fault value:
 //   no-answer | no-answer:FRAME | gap:FRAME:MS | gap:FRAME:MS:BYTE |
-//   bad-checksum:FRAME | bad-ack:FRAME | hangup:FRAME
+//   bad-checksum:FRAME | bad-ack:FRAME | hangup:FRAME | lost-write:FRAME
 // Throws std::invalid_argument with a message naming the fault on bad input.
 Fault ParseFault(const std::string& text);
 

@@ -64,9 +64,11 @@ int main(int argc, char** argv) {
     app.add_option("--turnaround", turnaroundMs,
                    "Board delay from the end of a request to its reply, ms")
         ->option_text("MS (0)");
-    app.add_option("--fault", faultTexts,
-                   "Fault to inject (repeatable): no-answer, no-answer:FRAME, gap:FRAME:MS[:BYTE], "
-                   "bad-checksum:FRAME, bad-ack:FRAME, hangup:FRAME; frames count from 1")
+    app.add_option(
+           "--fault", faultTexts,
+           "Fault to inject (repeatable): no-answer, no-answer:FRAME, gap:FRAME:MS[:BYTE], "
+           "bad-checksum:FRAME, bad-ack:FRAME, hangup:FRAME, lost-write:FRAME; frames count "
+           "from 1")
         ->option_text("KIND");
     app.add_flag("--trace", trace,
                  "Print every frame received and sent, in hex with a time stamp, on stderr");

@@ -104,10 +104,14 @@ void Responder::ApplyFaults(Response& response) {
         response.reply = BuildAcknowledgement();
         response.reply[kAckStatusOffset] = kNakStatus;
         note("fault bad-ack");
+    } else if (has(FaultKind::LostWrite) && isWrite) {
+        response.reply = BuildAcknowledgement();
+        note("fault lost-write");
     } else {
         Serve(response);
     }
     if (has(FaultKind::BadAck) && !isWrite) note("fault bad-ack has no effect on a read");
+    if (has(FaultKind::LostWrite) && !isWrite) note("fault lost-write has no effect on a read");
 
     if (has(FaultKind::BadChecksum) && !response.reply.empty()) {
         response.reply.back() ^= 0xFF;

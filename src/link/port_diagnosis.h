@@ -1,0 +1,56 @@
+#pragma once
+
+// Why a serial port cannot be used, found out from the system itself (stat,
+// /proc and /dev/serial/by-id) rather than from the error a failed open gave,
+// which cannot tell a port held by another program from a missing permission.
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace mk843nb {
+
+// Where the system keeps what the diagnosis reads; tests point these at their own folders.
+struct SystemPaths {
+    std::string proc = "/proc";
+    std::string byId = "/dev/serial/by-id";
+    // Folders where serial programs leave their lock files ("LCK..ttyUSB0").
+    std::vector<std::string> lockDirs = {"/run/lock", "/var/lock", "/tmp", "/var/tmp"};
+};
+
+// The device a port table entry opens: "ttyUSB0" is "/dev/ttyUSB0", a path stays as it is.
+std::string DevicePathOf(const std::string& name);
+
+enum class PortFault {
+    None,        // the device opens and nobody else holds it
+    Missing,     // there is no such device
+    Busy,        // another program holds it
+    Permission,  // the user may not open it
+    Other,       // it cannot be opened for another reason
+};
+
+struct PortHolder {
+    pid_t pid = 0;
+    std::string program;  // the process's name, as /proc/PID/comm gives it
+};
+
+struct PortDiagnosis {
+    PortFault fault = PortFault::None;
+    std::string text;  // the cause and the fix, one paragraph; empty for None
+    std::vector<PortHolder> holders;
+    std::string group;  // Permission: the device's group
+};
+
+// The processes that have the device open (other users' processes only when
+// /proc lets us see their descriptors).
+std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemPaths& paths = {});
+
+// The /dev/serial/by-id names, keyed by the device each one leads to ("/dev/ttyUSB0").
+std::map<std::string, std::string> ByIdAliases(const SystemPaths& paths = {});
+
+// Looks at the device behind a port name and says what keeps it from being used.
+PortDiagnosis DiagnosePort(const std::string& name, const SystemPaths& paths = {});
+
+}  // namespace mk843nb
