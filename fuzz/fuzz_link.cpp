@@ -135,7 +135,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Check(outcome.success || SameExceptVersion(window, before),
                       "a failed Read changed the image beyond the version");
             } else if (kind == 1) {
+                const PagerImage pagerBefore = board.Memory();
                 outcome = session.Write(window);
+                const auto writes = static_cast<int>(
+                    std::count_if(board.Exchanges().begin() + static_cast<std::ptrdiff_t>(first),
+                                  board.Exchanges().end(),
+                                  [](const Exchange& e) { return Parse(e.request).write; }));
+                // A frame counts as sent once the link tried; the port may fail under it.
+                Check(outcome.writeFramesSent >= writes && outcome.writeFramesSent <= writes + 1,
+                      "Write miscounted the frames it sent");
+                Check(outcome.writeFramesSent > 0 || board.Memory() == pagerBefore,
+                      "Write says no frame went out, but the pager changed");
             } else {
                 outcome = session.Verify(window, true);
                 Check(window == before, "Verify changed the image");

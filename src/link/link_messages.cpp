@@ -65,6 +65,11 @@ Message SerialFailureMessage(LinkCommand command, std::string_view reason) {
     return {MessageKind::Stop, text};
 }
 
+std::string PartlyWrittenNote(int framesSent) {
+    return "The pager may now hold part of the new image (" + std::to_string(framesSent) +
+           " of 32 frames were sent): write it again before using the pager.";
+}
+
 std::string PermissionHint(std::string_view portName) {
     return "Permission denied on " + std::string(portName) +
            ": add your user to the group that owns the device (usually dialout: "

@@ -42,6 +42,8 @@ Message WriteSuccessMessage();
 Message VerifySuccessMessage();
 // A serial error in the middle of a transfer: the command, what failed and the system's reason.
 Message SerialFailureMessage(LinkCommand command, std::string_view reason);
+// The line added to a failed Write's message once write frames went out.
+std::string PartlyWrittenNote(int framesSent);
 // The line added to a message when the device could not be opened for lack of
 // permission: the cause and the usual fix.
 std::string PermissionHint(std::string_view portName);

@@ -33,6 +33,9 @@ struct LinkOutcome {
     // A serial error stopped the command after the port was open.
     bool serialFailure = false;
     LinkFailure failure = LinkFailure::None;
+    // Write: how many of the 32 write frames went out. A failed Write with any
+    // of them sent may have left the pager holding part of the new image.
+    int writeFramesSent = 0;
 
     // The window's state at the end.
     std::string statusText;
