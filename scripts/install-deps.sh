@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core xvfb xauth
+  librsvg2-bin desktop-file-utils appstream man-db lintian dpkg-dev file
 )
 
 missing=()

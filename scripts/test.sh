@@ -18,6 +18,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMK843NB_WERROR=
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== installed tree and .deb (scripts/check-install.sh)"
+scripts/check-install.sh build
+
 echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMK843NB_SANITIZE=ON \
   -DMK843NB_BENCH=OFF -DMK843NB_WERROR=ON >/dev/null

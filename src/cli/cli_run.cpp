@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <string>
+
+#include "program_version.h"
 
 namespace mk843nb::cli {
 
@@ -15,7 +18,7 @@ std::string ExitCodesHelp() {
 int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands) {
     CLI::App app("Programs two-tone sequential voice pagers: table files and the programmer board.",
                  "mk843nb-cli");
-    app.set_version_flag("--version", "mk843nb-cli 3.8.5");
+    app.set_version_flag("--version", "mk843nb-cli " + std::string(kProgramVersion));
     app.require_subcommand(1);
     app.footer(ExitCodesHelp());
     for (CommandRegistrar add : commands) add(app);

@@ -15,12 +15,12 @@ void PrintListing(const FormModel& model) {
     for (Page page :
          {Page::Main, Page::Frequency, Page::Call, Page::Setting, Page::Config, Page::Advance}) {
         std::cout << "[" << PageCaption(page) << "]";
-        if (page == Page::Advance && !model.Find("TabSheet4")->visible)
+        if (page == Page::Advance && !model.State(ControlId::TabSheet4).visible)
             std::cout << "  (page hidden)";
         std::cout << '\n';
         for (const ListedField& field : ListedFields()) {
             if (field.page != page) continue;
-            const ControlState& state = *model.Find(field.control);
+            const ControlState& state = model.State(field.id);
             std::string value = ShownValue(model, field);
             if (state.kind == ControlKind::Check) value = value == "1" ? "on" : "off";
             std::cout << "  " << field.label << ": " << value;
@@ -38,7 +38,7 @@ void PrintJson(const FormModel& model) {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     for (const ListedField& field : ListedFields()) {
         const std::string value = ShownValue(model, field);
-        if (model.Find(field.control)->kind == ControlKind::Check)
+        if (model.State(field.id).kind == ControlKind::Check)
             json[std::string(field.field)] = value == "1" ? 1 : 0;
         else
             json[std::string(field.field)] = value;

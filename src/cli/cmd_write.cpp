@@ -18,16 +18,17 @@ void RegisterWriteCommand(CLI::App& app) {
     command->callback([options] {
         CliSession session(options->file);
         session.OpenFile();
+        PagerImage image = session.Model().Image();
         LinkOutcome outcome;
         {
             ConsoleLink link(options->port, options->trace, std::cerr);
-            outcome = link.Session().Write(session.Model().MutableImage());
+            outcome = link.Session().Write(image);
         }
         // A failed write leaves FILE as it was: the pager may hold part of it only.
         ThrowUnlessSucceeded(outcome);
         std::cout << outcome.message->text << '\n' << std::flush;
         try {
-            session.SaveFileAs(session.Model().Image());
+            session.SaveFileAs(image);
         } catch (const CommandFailure& failure) {
             // The pager is right; only the file lags behind. Say so, so nobody writes again.
             throw CommandFailure("The pager was written and verified, but " + options->file +

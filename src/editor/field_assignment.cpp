@@ -12,17 +12,16 @@ std::vector<Message> Refusal(std::string text) {
 }  // namespace
 
 std::string ShownValue(const FormModel& model, const ListedField& field) {
-    const ControlState* state = model.Find(field.control);
-    if (state == nullptr) return {};
-    switch (state->kind) {
+    const ControlState& state = model.State(field.id);
+    switch (state.kind) {
         case ControlKind::Combo:
-            return state->itemIndex >= 0 && state->itemIndex < static_cast<int>(state->items.size())
-                       ? state->items[static_cast<std::size_t>(state->itemIndex)]
+            return state.itemIndex >= 0 && state.itemIndex < static_cast<int>(state.items.size())
+                       ? state.items[static_cast<std::size_t>(state.itemIndex)]
                        : std::string();
         case ControlKind::Check:
-            return state->checked ? "1" : "0";
+            return state.checked ? "1" : "0";
         default:
-            return state->text;
+            return state.text;
     }
 }
 
@@ -30,13 +29,14 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
     const ListedField* field = FindListedField(name);
     if (field == nullptr) return Refusal(messages::Concat({"Unknown field '", name, "'"}));
     FormModel& model = user.Model();
-    const ControlState& state = *model.Find(field->control);
+    const ControlId control = field->id;
+    const ControlState& state = model.State(control);
     const auto cannot = [&](std::string_view why) {
         return Refusal(messages::Concat({name, why}));
     };
-    if (state.kind == ControlKind::Label || field->control == "edtVersion")
+    if (state.kind == ControlKind::Label || control == ControlId::edtVersion)
         return cannot(" is shown only and cannot be set");
-    if (field->page == Page::Advance && !model.Find("TabSheet4")->visible)
+    if (field->page == Page::Advance && !model.State(ControlId::TabSheet4).visible)
         return cannot(
             " is on the Advance Setting page, which is hidden until the access code is given");
     if (!state.visible) return cannot(" is hidden and cannot be set");
@@ -49,13 +49,13 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
             for (char key : value)
                 if (static_cast<unsigned char>(key) < ' ')
                     return cannot(" takes printable characters only");
-            if (user.Focused() == field->control) {
+            if (user.FocusedId() == control) {
                 // Already in the field (a check put the focus back): the user clears it first.
-                user.Model().TextEdited(field->control, "");
+                user.Model().TextEdited(control, "");
             } else {
-                user.Focus(field->control);
+                user.Focus(control);
                 // The field that had the focus refused to let it go.
-                if (user.Focused() != field->control) return user.TakeMessages();
+                if (user.FocusedId() != control) return user.TakeMessages();
             }
             for (char key : value) {
                 const bool taken = user.Type(key);
@@ -65,13 +65,13 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
                                                      ": the field does not take '",
                                                      std::string_view(&key, 1), "' there"}));
             }
-            user.Focus("edtNull");
+            user.Focus(ControlId::edtNull);
             return user.TakeMessages();
         }
         case ControlKind::Combo: {
             for (std::size_t i = 0; i < state.items.size(); ++i) {
                 if (state.items[i] != value) continue;
-                user.Select(field->control, static_cast<int>(i));
+                user.Select(control, static_cast<int>(i));
                 return user.TakeMessages();
             }
             std::string items;
@@ -85,7 +85,7 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view name, std::s
         }
         case ControlKind::Check: {
             if (value != "0" && value != "1") return cannot(" takes 0 or 1");
-            if (state.checked != (value == "1")) user.Click(field->control);
+            if (state.checked != (value == "1")) user.Click(control);
             return user.TakeMessages();
         }
         default:

@@ -1,11 +1,17 @@
 #include "editor/form_driver.h"
 
+#include "editor/control_catalog.h"
+
 namespace mk843nb {
 
 std::vector<Message> FormDriver::TakeMessages() {
     std::vector<Message> out;
     out.swap(messages_);
     return out;
+}
+
+std::string_view FormDriver::Focused() const {
+    return focused_ ? ControlName(*focused_) : std::string_view();
 }
 
 void FormDriver::Apply(const Effects& effects, bool redirect) {
@@ -18,12 +24,12 @@ void FormDriver::Apply(const Effects& effects, bool redirect) {
                 ++toneTableOpenings_;
                 break;
             case EffectKind::CloseWindow:
-                closedWindows_.push_back(effect.control);
+                closedWindows_.push_back(effect.window);
                 break;
             case EffectKind::FocusTo:
             case EffectKind::FocusNull: {
-                const std::string target =
-                    effect.kind == EffectKind::FocusNull ? "edtNull" : effect.control;
+                const ControlId target =
+                    effect.kind == EffectKind::FocusNull ? ControlId::edtNull : effect.control;
                 if (redirect)
                     focused_ = target;
                 else
@@ -34,37 +40,40 @@ void FormDriver::Apply(const Effects& effects, bool redirect) {
     }
 }
 
-void FormDriver::MoveFocus(const std::string& target, bool runEntry) {
-    if (target == focused_ || depth_ > 8) return;
+void FormDriver::MoveFocus(ControlId target, bool runEntry) {
+    if (focused_ == target || depth_ > 8) return;
     ++depth_;
-    const std::string previous = focused_;
+    const std::optional<ControlId> previous = focused_;
     focused_ = target;
-    const Effects left = previous.empty() ? Effects{} : model_.Leave(previous);
+    const Effects left = previous ? model_.Leave(*previous) : Effects{};
     Apply(left, true);
     if (runEntry && focused_ == target) Apply(model_.Enter(target), false);
     --depth_;
 }
 
-void FormDriver::Focus(std::string_view control) {
+void FormDriver::Focus(ControlId control) {
     // A disabled or hidden control cannot take the focus.
-    const ControlState* state = model_.Find(control);
-    if (state == nullptr || !state->enabled || !state->visible) return;
-    MoveFocus(std::string(control), true);
+    const ControlState& state = model_.State(control);
+    if (!state.enabled || !state.visible) return;
+    MoveFocus(control, true);
+}
+
+void FormDriver::Focus(std::string_view control) {
+    if (const auto id = FindControl(control)) Focus(*id);
 }
 
 bool FormDriver::Type(char key) {
-    const std::string field = focused_;
+    if (!focused_) return false;
+    const ControlId field = *focused_;
     KeyOutcome outcome = model_.KeyPress(field, key);
     if (outcome.accepted && key != '\r') {
-        if (const ControlState* state = model_.Find(field)) {
-            std::string text = state->text;
-            if (key == '\b') {
-                if (!text.empty()) text.pop_back();
-            } else {
-                text.push_back(key);
-            }
-            model_.TextEdited(field, std::move(text));
+        std::string text = model_.State(field).text;
+        if (key == '\b') {
+            if (!text.empty()) text.pop_back();
+        } else {
+            text.push_back(key);
         }
+        model_.TextEdited(field, std::move(text));
     }
     Apply(outcome.effects, false);
     return outcome.accepted;
@@ -80,28 +89,39 @@ int FormDriver::TypeText(std::string_view text) {
 void FormDriver::EnterValue(std::string_view control, std::string_view text) {
     Focus(control);
     TypeText(text);
-    Focus("edtNull");
+    Focus(ControlId::edtNull);
 }
 
-void FormDriver::Click(std::string_view control) {
-    const ControlState* state = model_.Find(control);
-    if (state != nullptr && state->kind != ControlKind::MenuItem &&
-        state->kind != ControlKind::Tab) {
+void FormDriver::Click(ControlId control) {
+    const ControlKind kind = model_.State(control).kind;
+    if (kind != ControlKind::MenuItem && kind != ControlKind::Tab) {
         Focus(control);
         if (focused_ != control) return;  // a refused leave check kept the focus
     }
     Apply(model_.Click(control), false);
 }
 
-void FormDriver::Select(std::string_view control, int index) {
+void FormDriver::Select(ControlId control, int index) {
     Focus(control);
     if (focused_ != control) return;
     Apply(model_.Select(control, index), false);
 }
 
-void FormDriver::DoubleClick(std::string_view control) {
+void FormDriver::DoubleClick(ControlId control) {
     Focus(control);
     Apply(model_.DoubleClick(control), false);
+}
+
+void FormDriver::Click(std::string_view control) {
+    if (const auto id = FindControl(control)) Click(*id);
+}
+
+void FormDriver::Select(std::string_view control, int index) {
+    if (const auto id = FindControl(control)) Select(*id, index);
+}
+
+void FormDriver::DoubleClick(std::string_view control) {
+    if (const auto id = FindControl(control)) DoubleClick(*id);
 }
 
 }  // namespace mk843nb

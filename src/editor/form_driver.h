@@ -9,6 +9,7 @@
 // A FocusTo effect puts the focus back without running the entry rule, so the
 // refused text stays in the field.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,10 +23,13 @@ public:
     explicit FormDriver(FormModel& model) : model_(model) {}
 
     FormModel& Model() { return model_; }
-    const std::string& Focused() const { return focused_; }
+    // The control that has the focus; "" or nothing before the first focus.
+    std::string_view Focused() const;
+    std::optional<ControlId> FocusedId() const { return focused_; }
 
     // The focus moves to control (Tab or a click): the leave check of the field
     // that had it, then, unless that refused, the entry rule of the new one.
+    void Focus(ControlId control);
     void Focus(std::string_view control);
     // One typed character through the focused field's key filter; true when it entered the field.
     bool Type(char key);
@@ -35,7 +39,11 @@ public:
     // Enter, type, leave to edtNull: the usual way a value goes in.
     void EnterValue(std::string_view control, std::string_view text);
 
-    // The focus moves to the control, then the click or pick.
+    // The focus moves to the control, then the click or pick. By name, an
+    // unknown control does nothing.
+    void Click(ControlId control);
+    void Select(ControlId control, int index);
+    void DoubleClick(ControlId control);
     void Click(std::string_view control);
     void Select(std::string_view control, int index);
     void DoubleClick(std::string_view control);
@@ -54,10 +62,10 @@ public:
     void Apply(const Effects& effects, bool redirect);
 
 private:
-    void MoveFocus(const std::string& target, bool runEntry);
+    void MoveFocus(ControlId target, bool runEntry);
 
     FormModel& model_;
-    std::string focused_;
+    std::optional<ControlId> focused_;
     std::vector<Message> messages_;
     std::vector<std::string> closedWindows_;
     int toneTableOpenings_ = 0;

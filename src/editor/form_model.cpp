@@ -2,94 +2,101 @@
 
 #include <algorithm>
 #include <cctype>
-#include <stdexcept>
 
 #include "editor/control_catalog.h"
+#include "editor/control_groups.h"
 #include "editor/editor_messages.h"
 #include "editor/numeric_fields.h"
+#include "image/fields.h"
 
 namespace mk843nb {
+
+using enum ControlId;
 
 FormModel::FormModel() {
     image_ = DefaultImage();
     StampModelTag(image_);
-    BuildControls();
+    static const std::vector<ControlState> design = DesignStates();
+    std::copy(design.begin(), design.end(), controls_.begin());
     RefreshWindow();
-}
-
-void FormModel::BuildControls() {
-    static const std::vector<ControlState> design = MainWindowControls();
-    static const ControlIndex index = [] {
-        ControlIndex byName;
-        for (std::size_t i = 0; i < design.size(); ++i) byName.emplace(design[i].name, i);
-        return byName;
-    }();
-    controls_ = design;
-    index_ = &index;
 }
 
 // --- controls ---------------------------------------------------------------
 
 const ControlState* FormModel::Find(std::string_view control) const {
-    const auto it = index_->find(control);
-    return it == index_->end() ? nullptr : &controls_[it->second];
+    const auto id = FindControl(control);
+    return id ? &C(*id) : nullptr;
 }
 
-ControlState& FormModel::C(std::string_view name) {
-    const auto it = index_->find(name);
-    if (it == index_->end()) throw std::logic_error(messages::Concat({"no control ", name}));
-    return controls_[it->second];
+bool FormModel::IsEditingControl(ControlId control) {
+    switch (Control(control).kind) {
+        case ControlKind::Edit:
+        case ControlKind::Combo:
+        case ControlKind::Check:
+        case ControlKind::Button:
+            return true;
+        default:
+            return false;
+    }
 }
 
-const ControlState& FormModel::C(std::string_view name) const {
-    const auto it = index_->find(name);
-    if (it == index_->end()) throw std::logic_error(messages::Concat({"no control ", name}));
-    return controls_[it->second];
+bool FormModel::IsPassiveEdit(ControlId control) {
+    return control == edtNull || control == edtVersion;
 }
 
-bool FormModel::IsEditingControl(std::string_view name) {
-    const std::string_view prefix = name.substr(0, 3);
-    return prefix == "edt" || prefix == "cbo" || prefix == "chk" || prefix == "btn";
+void FormModel::Enable(ControlId control, bool enabled) {
+    if (enabled && WriteMode() && IsEditingControl(control) && !IsPassiveEdit(control)) return;
+    C(control).enabled = enabled;
 }
 
-bool FormModel::IsPassiveEdit(std::string_view control) {
-    return control == "edtNull" || control == "edtVersion";
-}
-
-void FormModel::Enable(std::string_view name, bool enabled) {
-    if (enabled && WriteMode() && IsEditingControl(name) && !IsPassiveEdit(name)) return;
-    C(name).enabled = enabled;
-}
-
-void FormModel::ShowIndex(std::string_view name, int index) {
-    ControlState& list = C(name);
+void FormModel::ShowIndex(ControlId control, int index) {
+    ControlState& list = C(control);
     list.itemIndex = index >= 0 && index < static_cast<int>(list.items.size()) ? index : -1;
 }
 
-void FormModel::SetChecked(std::string_view name, bool checked) {
-    ControlState& box = C(name);
+void FormModel::SetChecked(ControlId control, bool checked) {
+    ControlState& box = C(control);
     if (box.checked == checked) return;
     box.checked = checked;
-    RunClickRule(name);
+    RunClickRule(control);
 }
 
-bool FormModel::Usable(std::string_view name) const {
-    const ControlState* state = Find(name);
-    return state != nullptr && state->enabled && state->visible;
+bool FormModel::Usable(ControlId control) const {
+    const ControlState& state = C(control);
+    return state.enabled && state.visible;
 }
 
-bool FormModel::StandardMode() const { return C("radStandard").checked; }
-bool FormModel::WriteMode() const { return C("RBtWrite").checked; }
+bool FormModel::StandardMode() const { return Checked(radStandard); }
+bool FormModel::WriteMode() const { return Checked(RBtWrite); }
 
-void FormModel::Push(EffectKind kind, std::string_view control, Message message) {
+std::uint8_t FormModel::Byte(ControlId control) const {
+    return image_[ImageFieldOf(control)->offset];
+}
+void FormModel::SetByte(ControlId control, std::uint8_t value) {
+    image_[ImageFieldOf(control)->offset] = value;
+}
+bool FormModel::Bit(ControlId control) const {
+    return GetFieldCode(image_, *ImageFieldOf(control)) != 0;
+}
+void FormModel::SetBit(ControlId control, bool on) {
+    SetFieldCode(image_, *ImageFieldOf(control), on ? 1 : 0);
+}
+
+void FormModel::Push(EffectKind kind, ControlId control, Message message) {
     Effect& effect = effects_.emplace_back();
     effect.kind = kind;
-    effect.control.assign(control);
+    effect.control = control;
     effect.message = std::move(message);
 }
-void FormModel::Show(Message message) { Push(EffectKind::ShowMessage, {}, std::move(message)); }
-void FormModel::FocusTo(std::string_view name) { Push(EffectKind::FocusTo, name); }
+void FormModel::Show(Message message) {
+    Push(EffectKind::ShowMessage, edtNull, std::move(message));
+}
+void FormModel::FocusTo(ControlId control) { Push(EffectKind::FocusTo, control); }
 void FormModel::FocusNull() { Push(EffectKind::FocusNull); }
+void FormModel::CloseWindow(std::string window) {
+    Push(EffectKind::CloseWindow);
+    effects_.back().window = std::move(window);
+}
 
 Effects FormModel::TakeEffects() {
     Effects out;
@@ -99,58 +106,99 @@ Effects FormModel::TakeEffects() {
 
 // --- the rules by control ---------------------------------------------------
 
-void FormModel::RunClickRule(std::string_view name) {
-    static constexpr std::array<std::string_view, 8> kSys = {
-        "chkSYSSV",  "chkSYSPTL", "chkSYSAudio",   "chkSYSFIX",
-        "chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSPrivacy"};
-    for (std::size_t i = 0; i < kSys.size(); ++i)
-        if (name == kSys[i]) return chkSYSSVClick(static_cast<int>(i) + 1);
-    const auto tagAfter = [&](std::string_view prefix) {
-        return name.size() == prefix.size() + 1 && name.substr(0, prefix.size()) == prefix
-                   ? name.back() - '0'
-                   : 0;
-    };
-    if (int tag = tagAfter("chkDuty"); tag >= 1 && tag <= 4) return chkDuty1Click(tag);
-    if (int tag = tagAfter("chkGDuty"); tag >= 1 && tag <= 2) return chkGDuty1Click(tag);
-    if (int tag = tagAfter("chkPriority"); tag >= 1 && tag <= 4) return chkPriority1Click(tag);
-    if (int tag = tagAfter("chkGPriority"); tag >= 1 && tag <= 2) return chkGPriority1Click(tag);
-    if (name == "chkVolumeLevel") return chkVolumeLevelClick();
-    if (name == "chkFullTimeAutoMonitor") return chkFullTimeAutoMonitorClick();
+void FormModel::RunClickRule(ControlId control) {
+    switch (control) {
+        case chkSYSSV:
+        case chkSYSPTL:
+        case chkSYSAudio:
+        case chkSYSFIX:
+        case chkSYSPow:
+        case chkSYSVib:
+        case chkSYSPowSave:
+        case chkSYSPrivacy:
+            return chkSYSSVClick(control);
+        case chkDuty1:
+            return chkDuty1Click(1);
+        case chkDuty2:
+            return chkDuty1Click(2);
+        case chkDuty3:
+            return chkDuty1Click(3);
+        case chkDuty4:
+            return chkDuty1Click(4);
+        case chkGDuty1:
+            return chkGDuty1Click(1);
+        case chkGDuty2:
+            return chkGDuty1Click(2);
+        // The priority boxes and the volume box only store their bit.
+        case chkPriority1:
+        case chkPriority2:
+        case chkPriority3:
+        case chkPriority4:
+        case chkGPriority1:
+        case chkGPriority2:
+        case chkVolumeLevel:
+            return SetBit(control, Checked(control));
+        case chkFullTimeAutoMonitor:
+            return chkFullTimeAutoMonitorClick();
+        default:
+            return;
+    }
 }
 
-void FormModel::RunSelectRule(std::string_view name) {
-    if (name == "cboRangeFreq") return cboRangeFreqClick();
-    if (name == "cboCSpace") return cboCSpaceClick();
-    if (name == "cboResetCon") return cboResetConClick();
-    if (name == "cboPTL") return cboPTLClick();
-    if (name == "cboReminder") return cboReminderClick();
-    if (name == "cboRecordMax") return cboRecordMaxClick();
-    if (name == "cboBandWidth") return cboBandWidthClick();
-    // cboBatteryLow writes nothing; the alert-type lists are never shown.
+void FormModel::RunSelectRule(ControlId control) {
+    switch (control) {
+        case cboRangeFreq:
+            return cboRangeFreqClick();
+        case cboCSpace:
+            return cboCSpaceClick();
+        case cboResetCon:
+            return cboResetConClick();
+        case cboPTL:
+            return cboPTLClick();
+        case cboReminder:
+            return cboReminderClick();
+        case cboRecordMax:
+            return cboRecordMaxClick();
+        case cboBandWidth:
+            return cboBandWidthClick();
+        default:
+            // cboBatteryLow writes nothing; the alert-type lists are never shown.
+            return;
+    }
 }
 
 // --- the user's events ------------------------------------------------------
 
-Effects FormModel::Enter(std::string_view control) {
+namespace {
+
+bool IsAlertTime(ControlId control) {
+    for (const CallRow& row : kCallRows)
+        if (row.alertTime == control) return true;
+    for (const GroupRow& row : kGroupRows)
+        if (row.alertTime == control) return true;
+    return false;
+}
+
+}  // namespace
+
+Effects FormModel::Enter(ControlId control) {
     if (!Usable(control)) return {};
     ToneField tone{};
     if (ToneFieldOf(control, tone)) {
         if (StandardMode()) {
-            SetVisible("Label9", true);
-            SetVisible("Label1", true);
-            SetVisible("Label2", true);
+            SetVisible(Label9, true);
+            SetVisible(Label1, true);
+            SetVisible(Label2, true);
         }
         SetText(control, "");
         curTone_[tone.family] = tone.tag;
-    } else if (FindNumericField(control) != nullptr || control == "edtFreq" ||
-               control.substr(0, 12) == "edtAlertTime" ||
-               control.substr(0, 13) == "edtGAlertTime") {
+    } else if (NumericFieldOf(control) != nullptr || control == edtFreq || IsAlertTime(control)) {
         SetText(control, "");
     }
     return TakeEffects();
 }
 
-KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
+KeyOutcome FormModel::KeyPress(ControlId control, char key) {
     if (!Usable(control)) return {false, {}};
     KeyOutcome outcome;
     ToneField tone{};
@@ -163,7 +211,7 @@ KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
         } else {
             outcome.accepted = FilterAccepts(KeyFilter::OneDecimal, text, key);
         }
-    } else if (const NumericField* field = FindNumericField(control)) {
+    } else if (const NumericField* field = NumericFieldOf(control)) {
         switch (field->filter) {
             case KeyFilter::Digits:
                 outcome.accepted = FilterAccepts(KeyFilter::Digits, text, key);
@@ -187,7 +235,7 @@ KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
                 outcome.accepted = FilterAccepts(KeyFilter::TwoDecimals, text, key);
                 break;
         }
-    } else if (control == "edtFreq") {
+    } else if (control == edtFreq) {
         if (key == '\r') {
             edtFreqExit();
             FocusNull();
@@ -203,46 +251,45 @@ KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
     return outcome;
 }
 
-void FormModel::TextEdited(std::string_view control, std::string text) {
-    ControlState* state = index_->contains(control) ? &C(control) : nullptr;
-    if (state == nullptr || state->kind != ControlKind::Edit) return;
-    if (state->maxLength > 0 && static_cast<int>(text.size()) > state->maxLength)
-        text.resize(static_cast<std::size_t>(state->maxLength));
-    state->text = std::move(text);
+void FormModel::TextEdited(ControlId control, std::string text) {
+    ControlState& state = C(control);
+    if (state.kind != ControlKind::Edit) return;
+    if (state.maxLength > 0 && static_cast<int>(text.size()) > state.maxLength)
+        text.resize(static_cast<std::size_t>(state.maxLength));
+    state.text = std::move(text);
 }
 
-Effects FormModel::Leave(std::string_view control) {
-    if (Find(control) == nullptr) return {};
+Effects FormModel::Leave(ControlId control) {
     ToneField tone{};
     if (ToneFieldOf(control, tone))
         ToneExit(tone.family, tone.tag);
-    else if (const NumericField* field = FindNumericField(control))
+    else if (const NumericField* field = NumericFieldOf(control))
         NumericExit(*field);
-    else if (control == "edtFreq")
+    else if (control == edtFreq)
         edtFreqExit();
     return TakeEffects();
 }
 
-Effects FormModel::Click(std::string_view control) {
+Effects FormModel::Click(ControlId control) {
     if (!Usable(control)) return {};
     ControlState& state = C(control);
     if (state.kind == ControlKind::Check) {
         SetChecked(control, !state.checked);
-    } else if (control == "radStandard" || control == "radUser") {
+    } else if (control == radStandard || control == radUser) {
         // The mode only changes the rules of the next tone checked; nothing is stored.
-        C("radStandard").checked = control == "radStandard";
-        C("radUser").checked = control == "radUser";
-    } else if (control == "RBtModify") {
+        C(radStandard).checked = control == radStandard;
+        C(radUser).checked = control == radUser;
+    } else if (control == RBtModify) {
         RBtModifyClick();
-    } else if (control == "RBtWrite") {
+    } else if (control == RBtWrite) {
         RBtWriteClick();
-    } else if (control == "Advance2") {
+    } else if (control == Advance2) {
         PasswordWindowShown();
     }
     return TakeEffects();
 }
 
-Effects FormModel::Select(std::string_view control, int index) {
+Effects FormModel::Select(ControlId control, int index) {
     if (!Usable(control)) return {};
     ControlState& list = C(control);
     if (list.kind != ControlKind::Combo || index < 0 ||
@@ -253,13 +300,43 @@ Effects FormModel::Select(std::string_view control, int index) {
     return TakeEffects();
 }
 
-Effects FormModel::DoubleClick(std::string_view control) {
+Effects FormModel::DoubleClick(ControlId control) {
     ToneField tone{};
     if (!Usable(control) || !ToneFieldOf(control, tone) || !StandardMode()) return {};
     curTone_ = {0, 0, 0};
     curTone_[tone.family] = tone.tag;
     Push(EffectKind::OpenToneTable);
     return TakeEffects();
+}
+
+// The events by name: an unknown name is no control the window has, and nothing happens.
+
+Effects FormModel::Enter(std::string_view control) {
+    const auto id = FindControl(control);
+    return id ? Enter(*id) : Effects{};
+}
+KeyOutcome FormModel::KeyPress(std::string_view control, char key) {
+    const auto id = FindControl(control);
+    return id ? KeyPress(*id, key) : KeyOutcome{false, {}};
+}
+void FormModel::TextEdited(std::string_view control, std::string text) {
+    if (const auto id = FindControl(control)) TextEdited(*id, std::move(text));
+}
+Effects FormModel::Leave(std::string_view control) {
+    const auto id = FindControl(control);
+    return id ? Leave(*id) : Effects{};
+}
+Effects FormModel::Click(std::string_view control) {
+    const auto id = FindControl(control);
+    return id ? Click(*id) : Effects{};
+}
+Effects FormModel::Select(std::string_view control, int index) {
+    const auto id = FindControl(control);
+    return id ? Select(*id, index) : Effects{};
+}
+Effects FormModel::DoubleClick(std::string_view control) {
+    const auto id = FindControl(control);
+    return id ? DoubleClick(*id) : Effects{};
 }
 
 // The table opens only for a marked field the user could type into: a field
@@ -278,9 +355,9 @@ Effects FormModel::PressF9() {
 
 Effects FormModel::MouseOverBackground() {
     curTone_ = {0, 0, 0};
-    SetVisible("Label1", false);
-    SetVisible("Label2", false);
-    SetVisible("Label9", false);
+    SetVisible(Label1, false);
+    SetVisible(Label2, false);
+    SetVisible(Label9, false);
     FocusNull();
     return TakeEffects();
 }
@@ -298,7 +375,7 @@ Effects FormModel::PickTone(std::string_view toneText) {
         ToneExit(family, tag);
         curTone_[family] = 0;
     }
-    Push(EffectKind::CloseWindow, "TForm2");
+    CloseWindow("TForm2");
     return TakeEffects();
 }
 
@@ -315,15 +392,15 @@ Effects FormModel::SubmitAccessCode(std::string_view code) {
     const auto last = std::find_if_not(entry.rbegin(), entry.rend(), blank).base();
     const std::string trimmed = first < last ? std::string(first, last) : std::string();
     if (trimmed == "HW527") {
-        SetVisible("TabSheet4", true);
-        C("Advance2").enabled = false;
-        Push(EffectKind::CloseWindow, "TForm4");
+        SetVisible(TabSheet4, true);
+        C(Advance2).enabled = false;
+        CloseWindow("TForm4");
         return TakeEffects();
     }
     Show(messages::PasswordError());
     if (++passwordFailures_ >= 3) {
         passwordFailures_ = 0;
-        Push(EffectKind::CloseWindow, "TForm4");
+        CloseWindow("TForm4");
     }
     return TakeEffects();
 }
@@ -331,57 +408,75 @@ Effects FormModel::SubmitAccessCode(std::string_view code) {
 // --- edit modes -------------------------------------------------------------
 
 void FormModel::RBtModifyClick() {
-    C("RBtModify").checked = true;
-    C("RBtWrite").checked = false;
+    C(RBtModify).checked = true;
+    C(RBtWrite).checked = false;
     for (ControlState& state : controls_)
-        if (IsEditingControl(state.name)) state.enabled = true;
+        if (IsEditingControl(state.id)) state.enabled = true;
     for (int n = 1; n <= 4; ++n)
-        if (!Checked("chkDuty" + std::to_string(n))) EnableCallRow(n, false);
+        if (!Checked(kCallRows[static_cast<std::size_t>(n - 1)].duty)) EnableCallRow(n, false);
     for (int k = 1; k <= 2; ++k)
-        if (!Checked("chkGDuty" + std::to_string(k))) EnableGroupRow(k, false);
-    if (Checked("chkSYSPrivacy"))
-        for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24",
-                                 "Label23", "Label31", "Label30", "cboPTL", "Label75"})
-            Enable(name, false);
-    if (!Checked("chkSYSAudio"))
-        for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, false);
-    if (!Checked("chkSYSSV"))
-        for (const char* name : {"cboRecordMax", "Label21"}) Enable(name, false);
-    if (!Checked("chkFullTimeAutoMonitor")) Enable("edtDelayFullTime", false);
+        if (!Checked(kGroupRows[static_cast<std::size_t>(k - 1)].duty)) EnableGroupRow(k, false);
+    if (Checked(chkSYSPrivacy))
+        for (ControlId control : {chkSYSAudio, edtAudioLock, edtAutoMonitor, Label24, Label23,
+                                  Label31, Label30, cboPTL, Label75})
+            Enable(control, false);
+    if (!Checked(chkSYSAudio))
+        for (ControlId control : {edtAudioLock, Label24, Label31}) Enable(control, false);
+    if (!Checked(chkSYSSV))
+        for (ControlId control : {cboRecordMax, Label21}) Enable(control, false);
+    if (!Checked(chkFullTimeAutoMonitor)) Enable(edtDelayFullTime, false);
     ApplyMenuRule();
 }
 
 void FormModel::RBtWriteClick() {
-    C("RBtModify").checked = false;
-    C("RBtWrite").checked = true;
+    C(RBtModify).checked = false;
+    C(RBtWrite).checked = true;
     for (ControlState& state : controls_)
-        if (IsEditingControl(state.name)) state.enabled = false;
-    C("edtVersion").enabled = true;
-    C("edtNull").enabled = true;
+        if (IsEditingControl(state.id)) state.enabled = false;
+    C(edtVersion).enabled = true;
+    C(edtNull).enabled = true;
     ApplyMenuRule();
 }
 
 void FormModel::ApplyMenuRule() {
-    C("Write1").enabled = !linkBusy_ && WriteMode();
-    C("Read1").enabled = !linkBusy_;
-    C("Verify1").enabled = !linkBusy_;
+    C(Write1).enabled = !linkBusy_ && WriteMode();
+    C(Read1).enabled = !linkBusy_;
+    C(Verify1).enabled = !linkBusy_;
 }
+
+// --- what the link reports --------------------------------------------------
 
 void FormModel::SetLinkBusy(bool busy) {
     linkBusy_ = busy;
     ApplyMenuRule();
 }
 
-void FormModel::SetVersionShown(bool shown) {
-    SetVisible("edtVersion", shown);
-    SetVisible("lblVersion", shown);
+void FormModel::ShowVersion(std::string_view text) {
+    SetText(edtVersion, std::string(text));
+    SetVisible(edtVersion, true);
+    SetVisible(lblVersion, true);
 }
 
 void FormModel::SetPorts(std::vector<std::string> items, int index) {
-    ControlState& ports = C("cboPort");
-    ports.items = std::move(items);
-    ShowIndex("cboPort", index);
+    C(cboPort).items = std::move(items);
+    ShowIndex(cboPort, index);
 }
+
+void FormModel::SelectPort(int index) { ShowIndex(cboPort, index); }
+
+Effects FormModel::ApplyReadImage(const PagerImage& image, bool replaced) {
+    if (!replaced) {
+        const Field& version = *ImageFieldOf(edtVersion);
+        std::copy_n(image.begin() + version.offset, version.size, image_.begin() + version.offset);
+        return {};
+    }
+    Effects effects = ReplaceImage(image);
+    SetVisible(edtVersion, true);
+    SetVisible(lblVersion, true);
+    return effects;
+}
+
+void FormModel::ApplyPreparedImage(const PagerImage& image) { image_ = image; }
 
 // --- whole image ------------------------------------------------------------
 

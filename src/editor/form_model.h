@@ -23,15 +23,23 @@
 // - KeyPress is asked for every character, Backspace ('\b') and Enter ('\r')
 //   included; when it answers accepted, the window inserts the character (or
 //   deletes for Backspace) and reports the new text through TextEdited.
+//
+// The model is the only writer of what the window shows: the window's events,
+// the link's results (ApplyReadImage, ApplyPreparedImage, ShowVersion,
+// SetLinkBusy, SelectPort) and the table files' images (ReplaceImage) all come
+// in through it, and the window renders Controls() after each.
+//
+// Every event takes the control's id; the overloads by name serve the
+// command-line tool and the tests, and ignore a name that is no control.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "editor/control_id.h"
 #include "editor/form_types.h"
 #include "image/pager_image.h"
 
@@ -42,36 +50,67 @@ struct NumericField;
 class FormModel {
 public:
     // A fresh start: the default image with its model tag, Standard Mode,
-    // ToneSpacing 15, Modify Mode, the control arrays built and the window refreshed.
+    // ToneSpacing 15, Modify Mode, the controls in their design state and the window refreshed.
     FormModel();
 
     const PagerImage& Image() const { return image_; }
-    // For the link commands that change bytes in place (version, Write's preparation).
-    PagerImage& MutableImage() { return image_; }
 
-    // Every control of the main window, the menu items whose enabling is a rule
-    // (Write1, Read1, Verify1, Advance2) and the page tabs whose visibility is one
-    // (TabSheet1 "CALL", TabSheet3 "Setting", TabSheet2 "Config", TabSheet4 "Advance Setting").
-    const std::vector<ControlState>& Controls() const { return controls_; }
+    // Every control of the main window, indexed by id: the menu items whose
+    // enabling is a rule (Write1, Read1, Verify1, Advance2) and the page tabs
+    // whose visibility is one (TabSheet1 "CALL", TabSheet3 "Setting",
+    // TabSheet2 "Config", TabSheet4 "Advance Setting") included.
+    const std::array<ControlState, kControlCount>& Controls() const { return controls_; }
+    const ControlState& State(ControlId control) const { return controls_[Index(control)]; }
     const ControlState* Find(std::string_view control) const;  // nullptr for an unknown name
     // edtNull (the focus sink) and edtVersion (the version display): edits that
     // hold no typed data and whose focus carries no rule.
-    static bool IsPassiveEdit(std::string_view control);
+    static bool IsPassiveEdit(ControlId control);
 
-    // Read, Open and the default table: all 256 bytes replaced, then the refresh.
+    // Open and the default table: all 256 bytes replaced, then the refresh.
     Effects ReplaceImage(const PagerImage& image);
     Effects RefreshWindow();
 
-    // The user's events, by control name.
-    Effects Enter(std::string_view control);
-    KeyOutcome KeyPress(std::string_view control, char key);      // '\r' is Enter, '\b' Backspace
-    void TextEdited(std::string_view control, std::string text);  // the text after an accepted edit
-    Effects Leave(std::string_view control);
+    // --- What the link reports ---
+
+    // The image a Read worked on. When the read succeeded (replaced) it
+    // replaces the model's, the refresh runs and the version is shown; when it
+    // failed only the version bytes the pager answered with can differ, and
+    // they are taken without a refresh.
+    Effects ApplyReadImage(const PagerImage& image, bool replaced);
+    // The image as Write prepared it and sent it (or began to): it becomes the
+    // model's without a refresh, as the window showed it before the write.
+    void ApplyPreparedImage(const PagerImage& image);
+    // The pager's firmware version text: edtVersion shows it, and edtVersion and
+    // lblVersion become visible.
+    void ShowVersion(std::string_view text);
+    // A link command runs: Read1, Write1 and Verify1 are disabled; at its end
+    // Read1 and Verify1 come back and Write1 follows the edit mode.
+    void SetLinkBusy(bool busy);
+    // The port list found by port discovery, and the port selected in it.
+    void SetPorts(std::vector<std::string> items, int index);
+    // The board search found the board on port list entry index.
+    void SelectPort(int index);
+
+    // --- The user's events ---
+
+    Effects Enter(ControlId control);
+    KeyOutcome KeyPress(ControlId control, char key);      // '\r' is Enter, '\b' Backspace
+    void TextEdited(ControlId control, std::string text);  // the text after an accepted edit
+    Effects Leave(ControlId control);
     // Check box, radio button, button, menu item. Advance2 also starts the
     // password window's failure count (the window then shows TForm4).
+    Effects Click(ControlId control);
+    Effects Select(ControlId control, int index);  // a list item picked by the user
+    Effects DoubleClick(ControlId control);
+
+    Effects Enter(std::string_view control);
+    KeyOutcome KeyPress(std::string_view control, char key);
+    void TextEdited(std::string_view control, std::string text);
+    Effects Leave(std::string_view control);
     Effects Click(std::string_view control);
-    Effects Select(std::string_view control, int index);  // a list item picked by the user
+    Effects Select(std::string_view control, int index);
     Effects DoubleClick(std::string_view control);
+
     Effects PressF9();
     Effects MouseOverBackground();
 
@@ -86,7 +125,7 @@ public:
     // The password window has just been shown: its failure counter starts again.
     void PasswordWindowShown();
 
-    // --- State the auxiliary windows and the link commands read or set ---
+    // --- State the auxiliary windows and the link commands read ---
 
     // F9 opens the tone table: Standard Mode and a tone marker set.
     bool ToneTableAllowed() const;
@@ -103,37 +142,36 @@ public:
         return lastTone_.at(static_cast<std::size_t>(tone));
     }
 
-    // A link command runs: Read1, Write1 and Verify1 are disabled; at its end
-    // Read1 and Verify1 come back and Write1 follows the edit mode.
-    void SetLinkBusy(bool busy);
-    // edtVersion and lblVersion are shown once a firmware version has been read.
-    void SetVersionShown(bool shown);
-    // The port list found by port discovery, and the port selected in it.
-    void SetPorts(std::vector<std::string> items, int index);
-
 private:
     // --- controls ---
-    ControlState& C(std::string_view name);
-    const ControlState& C(std::string_view name) const;
-    bool Checked(std::string_view name) const { return C(name).checked; }
-    void SetText(std::string_view name, std::string text) { C(name).text = std::move(text); }
-    void SetVisible(std::string_view name, bool visible) { C(name).visible = visible; }
+    ControlState& C(ControlId control) { return controls_[Index(control)]; }
+    const ControlState& C(ControlId control) const { return controls_[Index(control)]; }
+    bool Checked(ControlId control) const { return C(control).checked; }
+    void SetText(ControlId control, std::string text) { C(control).text = std::move(text); }
+    void SetVisible(ControlId control, bool visible) { C(control).visible = visible; }
     // In Write Mode the editing controls stay disabled whatever a rule says.
-    void Enable(std::string_view name, bool enabled);
+    void Enable(ControlId control, bool enabled);
     // Shows a list index without running the list's rule; an index the list
     // cannot show gives no selection.
-    void ShowIndex(std::string_view name, int index);
+    void ShowIndex(ControlId control, int index);
     // Sets a check box from code: its click rule runs when the state changes.
-    void SetChecked(std::string_view name, bool checked);
-    void RunClickRule(std::string_view name);
-    void RunSelectRule(std::string_view name);
-    static bool IsEditingControl(std::string_view name);
-    bool Usable(std::string_view name) const;
+    void SetChecked(ControlId control, bool checked);
+    void RunClickRule(ControlId control);
+    void RunSelectRule(ControlId control);
+    static bool IsEditingControl(ControlId control);
+    bool Usable(ControlId control) const;
 
-    void Push(EffectKind kind, std::string_view control = {}, Message message = {});
+    // --- the image, through the field each control shows ---
+    std::uint8_t Byte(ControlId control) const;
+    void SetByte(ControlId control, std::uint8_t value);
+    bool Bit(ControlId control) const;
+    void SetBit(ControlId control, bool on);
+
+    void Push(EffectKind kind, ControlId control = ControlId::edtNull, Message message = {});
     void Show(Message message);
-    void FocusTo(std::string_view name);
+    void FocusTo(ControlId control);
     void FocusNull();
+    void CloseWindow(std::string window);
     Effects TakeEffects();
 
     // --- frequency and synthesizer ---
@@ -147,6 +185,7 @@ private:
     // --- numeric fields ---
     void NumericExit(const NumericField& field);
     std::string StoredText(const NumericField& field) const;
+    void ShowStored(ControlId control);
 
     // --- tones ---
     enum Family { kTone1 = 0, kTone2 = 1, kGroup = 2 };
@@ -154,8 +193,8 @@ private:
         Family family;
         int tag;
     };
-    static bool ToneFieldOf(std::string_view name, ToneField& field);
-    static std::string ToneControl(Family family, int tag);
+    static bool ToneFieldOf(ControlId control, ToneField& field);
+    static ControlId ToneControl(Family family, int tag);
     static std::size_t ToneOffset(Family family, int tag);
     static std::size_t WordOffset(Family family, int tag);
     static int ToneNumber(Family family, int tag);
@@ -166,18 +205,15 @@ private:
     // --- CALL page ---
     void chkDuty1Click(int tag);
     void chkGDuty1Click(int tag);
-    void chkPriority1Click(int tag);
-    void chkGPriority1Click(int tag);
     void EnableCallRow(int tag, bool enabled);
     void EnableGroupRow(int tag, bool enabled);
 
     // --- Setting page ---
-    void chkSYSSVClick(int tag);
+    void chkSYSSVClick(ControlId box);
     void cboResetConClick();
     void cboPTLClick();
     void cboReminderClick();
     void cboRecordMaxClick();
-    void chkVolumeLevelClick();
     void chkFullTimeAutoMonitorClick();
     void EnableByPrivacyAndAudio();
     // --- Advance Setting page ---
@@ -188,19 +224,8 @@ private:
     void RBtWriteClick();
     void ApplyMenuRule();
 
-    void BuildControls();
-
     PagerImage image_{};
-    std::vector<ControlState> controls_;
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const {
-            return std::hash<std::string_view>{}(s);
-        }
-    };
-    using ControlIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
-    // Every model has the same controls in the same order: one index serves all.
-    const ControlIndex* index_ = nullptr;
+    std::array<ControlState, kControlCount> controls_;
 
     Effects effects_;
     bool refreshing_ = false;

@@ -20,45 +20,47 @@ int ShownCSpaceIndex(Band band, std::uint8_t cspace) {
 
 }  // namespace
 
-int FormModel::BandIndex() const { return C("cboRangeFreq").itemIndex == 1 ? 1 : 0; }
+using enum ControlId;
+
+int FormModel::BandIndex() const { return C(cboRangeFreq).itemIndex == 1 ? 1 : 0; }
 
 void FormModel::FrequencyDisplay() {
     const std::string text = std::to_string(FrequencyOfImage(image_));
     bandMemory_[BandOfImage(image_) == Band::Low ? 0 : 1] = text;
-    SetText("edtFreq", text);
+    SetText(edtFreq, text);
 }
 
 void FormModel::cboRangeFreqClick() {
     const Band band = BandOfIndex(BandIndex());
-    ControlState& spacing = C("cboCSpace");
+    ControlState& spacing = C(cboCSpace);
     spacing.items.clear();
     mutl_ = mk843nb::Mutl(band);
-    SetText("lblMUTL", std::to_string(mutl_));
-    SetText("edtFreq", bandMemory_[band == Band::Low ? 0 : 1]);
+    SetText(lblMUTL, std::to_string(mutl_));
+    SetText(edtFreq, bandMemory_[band == Band::Low ? 0 : 1]);
     if (band == Band::High)
         spacing.items.assign(kHighBandCSpaceItems.begin(), kHighBandCSpaceItems.end());
     else
         spacing.items.assign(kLowBandCSpaceItems.begin(), kLowBandCSpaceItems.end());
-    ShowIndex("cboCSpace", ShownCSpaceIndex(band, image_[kCSpaceOffset]));
+    ShowIndex(cboCSpace, ShownCSpaceIndex(band, Byte(cboCSpace)));
     cboCSpaceClick();
     edtFreqExit();
 }
 
 void FormModel::cboCSpaceClick() {
     const Band band = BandOfIndex(BandIndex());
-    const int index = C("cboCSpace").itemIndex;
+    const int index = C(cboCSpace).itemIndex;
     if (band == Band::Low && index == 2) {
         // Auto starts from the spacing in force; the leave rule then searches.
-        if (auto code = AutoCodeOfSpacing(channelSpacing_)) image_[kCSpaceOffset] = *code;
+        if (auto code = AutoCodeOfSpacing(channelSpacing_)) SetByte(cboCSpace, *code);
     } else if (index >= 0) {
-        image_[kCSpaceOffset] = static_cast<std::uint8_t>(index);
+        SetByte(cboCSpace, static_cast<std::uint8_t>(index));
     }
     // No selection: a code no item can show stays as the image holds it.
     edtFreqExit();
 }
 
 void FormModel::edtFreqExit() {
-    const std::string text = C("edtFreq").text;
+    const std::string text = C(edtFreq).text;
     if (text.empty()) {
         // Entering emptied the field: leaving it untouched brings the stored frequency back.
         FrequencyDisplay();
@@ -68,21 +70,21 @@ void FormModel::edtFreqExit() {
     const auto frequency = ParseInteger(text);
     if (!frequency) {
         Show(messages::NotANumber(text));
-        FocusTo("edtFreq");
+        FocusTo(edtFreq);
         return;
     }
     const Band band = BandOfIndex(BandIndex());
     if (!InBand(*frequency, band)) {
         Show(messages::FrequencySetting(band));
-        FocusTo("edtFreq");
+        FocusTo(edtFreq);
         return;
     }
-    const int index = C("cboCSpace").itemIndex;
+    const int index = C(cboCSpace).itemIndex;
     if (band == Band::Low && index == 2) {
         if (auto found = FindAutoSpacing(*frequency)) {
             channelSpacing_ = found->spacing;
-            image_[kCSpaceOffset] = found->cspace;
-        } else if (auto inForce = AutoSpacingOfCode(image_[kCSpaceOffset])) {
+            SetByte(cboCSpace, found->cspace);
+        } else if (auto inForce = AutoSpacingOfCode(Byte(cboCSpace))) {
             channelSpacing_ = *inForce;
         }
     } else if (auto fixed = FixedSpacingOfIndex(band, index)) {
@@ -99,7 +101,7 @@ void FormModel::edtFreqExit() {
     }
     if (!OnRaster(*frequency, channelSpacing_)) {
         Show(messages::ChannelSpacing());
-        FocusTo("edtFreq");
+        FocusTo(edtFreq);
         return;
     }
     // The digits of the number, so that blanks or a sign around them never reach the image.
@@ -109,16 +111,16 @@ void FormModel::edtFreqExit() {
 }
 
 void FormModel::ComputeSynthesizer() {
-    const auto frequency = ParseInteger(C("edtFreq").text);
+    const auto frequency = ParseInteger(C(edtFreq).text);
     if (!frequency) return;
     const auto words = mk843nb::ComputeSynthesizer(*frequency, channelSpacing_, mutl_);
     if (!words) {
-        FocusTo("edtFreq");
+        FocusTo(edtFreq);
         return;
     }
     StoreSynthesizer(image_, *words);
-    SetText("lblPLLR", Hex8(words->pllr));
-    SetText("lblPLLN", Hex8(words->plln));
+    SetText(lblPLLR, Hex8(words->pllr));
+    SetText(lblPLLN, Hex8(words->plln));
 }
 
 }  // namespace mk843nb

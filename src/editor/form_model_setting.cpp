@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "editor/control_catalog.h"
 #include "editor/editor_messages.h"
 #include "editor/form_model.h"
 #include "editor/numeric_fields.h"
@@ -12,129 +13,111 @@
 namespace mk843nb {
 namespace {
 
-constexpr std::size_t kResetConOffset = 67;
-constexpr std::size_t kReminderOffset = 70;
-constexpr std::size_t kRecordMaxOffset = 62;
-constexpr std::size_t kBandWidthOffset = 49;
-
 bool ShowsDelay(int code) { return code == 1 || code == 4 || code == 5; }
 
-void WriteBit(PagerImage& image, std::string_view field, bool on) {
-    SetFieldCode(image, FieldNamed(field), on ? 1 : 0);
-}
-bool ReadBit(const PagerImage& image, std::string_view field) {
-    return GetFieldCode(image, FieldNamed(field)) != 0;
-}
-
 }  // namespace
+
+using enum ControlId;
 
 // --- system options ---------------------------------------------------------
 
 void FormModel::EnableByPrivacyAndAudio() {
-    if (Checked("chkSYSPrivacy")) {
-        for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24",
-                                 "Label31", "Label23", "Label30", "Label75", "cboPTL"})
-            Enable(name, false);
+    if (Checked(chkSYSPrivacy)) {
+        for (ControlId control : {chkSYSAudio, edtAudioLock, edtAutoMonitor, Label24, Label31,
+                                  Label23, Label30, Label75, cboPTL})
+            Enable(control, false);
         return;
     }
-    for (const char* name :
-         {"chkSYSAudio", "edtAutoMonitor", "Label23", "Label30", "Label75", "cboPTL"})
-        Enable(name, true);
-    const bool audio = Checked("chkSYSAudio");
-    for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, audio);
+    for (ControlId control : {chkSYSAudio, edtAutoMonitor, Label23, Label30, Label75, cboPTL})
+        Enable(control, true);
+    const bool audio = Checked(chkSYSAudio);
+    for (ControlId control : {edtAudioLock, Label24, Label31}) Enable(control, audio);
 }
 
-// The shared click handler of the eight chkSYS boxes; tag - 1 is the bit of SYS.
-void FormModel::chkSYSSVClick(int tag) {
-    static constexpr std::array<std::string_view, 8> kBoxes = {
-        "chkSYSSV",  "chkSYSPTL", "chkSYSAudio",   "chkSYSFIX",
-        "chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSPrivacy"};
-    const bool on = Checked(kBoxes[static_cast<std::size_t>(tag - 1)]);
-    if (tag == 1) {
-        Enable("cboRecordMax", on);
-        Enable("Label21", on);
-    } else if (tag == 8) {
+// The shared click handler of the eight chkSYS boxes: each stores its bit of SYS.
+void FormModel::chkSYSSVClick(ControlId box) {
+    const bool on = Checked(box);
+    if (box == chkSYSSV) {
+        Enable(cboRecordMax, on);
+        Enable(Label21, on);
+    } else if (box == chkSYSPrivacy) {
         // Set from an image, Privacy only locks and unlocks: it never switches the
         // image's Push To Listen setting on or off.
         if (on) {
-            for (const char* name : {"chkSYSAudio", "edtAudioLock", "edtAutoMonitor", "Label24",
-                                     "Label31", "Label23", "Label30"})
-                Enable(name, false);
+            for (ControlId control :
+                 {chkSYSAudio, edtAudioLock, edtAutoMonitor, Label24, Label31, Label23, Label30})
+                Enable(control, false);
             if (!refreshing_) {
-                ShowIndex("cboPTL", 0);
+                ShowIndex(cboPTL, 0);
                 cboPTLClick();
             }
-            Enable("Label75", false);
-            Enable("cboPTL", false);
+            Enable(Label75, false);
+            Enable(cboPTL, false);
         } else {
-            for (const char* name : {"chkSYSAudio", "edtAutoMonitor", "Label23", "Label30"})
-                Enable(name, true);
-            const bool audio = Checked("chkSYSAudio");
-            for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, audio);
+            for (ControlId control : {chkSYSAudio, edtAutoMonitor, Label23, Label30})
+                Enable(control, true);
+            const bool audio = Checked(chkSYSAudio);
+            for (ControlId control : {edtAudioLock, Label24, Label31}) Enable(control, audio);
             if (!refreshing_) {
-                ShowIndex("cboPTL", ReadBit(image_, "PTL") ? 2 : 1);
+                ShowIndex(cboPTL, Bit(cboPTL) ? 2 : 1);
                 cboPTLClick();
             }
-            Enable("Label75", true);
-            Enable("cboPTL", true);
+            Enable(Label75, true);
+            Enable(cboPTL, true);
         }
-    } else if (tag == 3) {
-        for (const char* name : {"edtAudioLock", "Label24", "Label31"}) Enable(name, on);
+    } else if (box == chkSYSAudio) {
+        for (ControlId control : {edtAudioLock, Label24, Label31}) Enable(control, on);
     }
-    SetBits(image_, 69, tag - 1, on ? 1 : 0, 1);
+    SetBit(box, on);
 }
 
 void FormModel::cboResetConClick() {
-    const int index = C("cboResetCon").itemIndex;
-    if (index >= 0) image_[kResetConOffset] = static_cast<std::uint8_t>(ResetConCodeOfIndex(index));
-    const bool shown = ShowsDelay(image_[kResetConOffset]);
-    for (const char* name : {"Label32", "edtDelay", "Label26"}) SetVisible(name, shown);
+    const int index = C(cboResetCon).itemIndex;
+    if (index >= 0) SetByte(cboResetCon, static_cast<std::uint8_t>(ResetConCodeOfIndex(index)));
+    const bool shown = ShowsDelay(Byte(cboResetCon));
+    for (ControlId control : {Label32, edtDelay, Label26}) SetVisible(control, shown);
 }
 
 void FormModel::cboPTLClick() {
-    const int index = C("cboPTL").itemIndex;
+    const int index = C(cboPTL).itemIndex;
     if (index < 0) return;
-    ControlState& reset = C("cboResetCon");
-    const int code = image_[kResetConOffset];
+    ControlState& reset = C(cboResetCon);
+    const int code = Byte(cboResetCon);
     if (index == 0) {
-        WriteBit(image_, "SYSPTL", false);
+        SetBit(chkSYSPTL, false);
         reset.items.assign(kResetConItems.begin(), kResetConItems.end());
-        ShowIndex("cboResetCon", ResetConIndexOfCode(code));
+        ShowIndex(cboResetCon, ResetConIndexOfCode(code));
         cboResetConClick();
         return;
     }
-    WriteBit(image_, "SYSPTL", true);
+    SetBit(chkSYSPTL, true);
     // With Push To Listen on, the "Revert" methods are not offered.
     reset.items.assign(kResetConItems.begin(), kResetConItems.begin() + 4);
-    ShowIndex("cboResetCon", code == 2 || code == 5 ? 0 : ResetConIndexOfCode(code));
+    ShowIndex(cboResetCon, code == 2 || code == 5 ? 0 : ResetConIndexOfCode(code));
     cboResetConClick();
-    WriteBit(image_, "PTL", index == 2);
+    SetBit(cboPTL, index == 2);
 }
 
 void FormModel::cboReminderClick() {
-    image_[kReminderOffset] = ReminderCodeOfIndex(C("cboReminder").itemIndex);
+    SetByte(cboReminder, ReminderCodeOfIndex(C(cboReminder).itemIndex));
 }
 
 void FormModel::cboRecordMaxClick() {
-    const int index = C("cboRecordMax").itemIndex;
-    if (index >= 0) image_[kRecordMaxOffset] = static_cast<std::uint8_t>(index);
-}
-
-void FormModel::chkVolumeLevelClick() {
-    WriteBit(image_, "VolumeLevel", Checked("chkVolumeLevel"));
+    const int index = C(cboRecordMax).itemIndex;
+    if (index >= 0) SetByte(cboRecordMax, static_cast<std::uint8_t>(index));
 }
 
 void FormModel::chkFullTimeAutoMonitorClick() {
-    const bool on = Checked("chkFullTimeAutoMonitor");
-    WriteBit(image_, "FullTimeAutoMonitor", on);
-    for (const char* name : {"lblStandbyToMonitorDelay", "edtDelayFullTime", "lblStandbySec"})
-        Enable(name, on);
+    const bool on = Checked(chkFullTimeAutoMonitor);
+    SetBit(chkFullTimeAutoMonitor, on);
+    for (ControlId control : {lblStandbyToMonitorDelay, edtDelayFullTime, lblStandbySec})
+        Enable(control, on);
 }
 
 void FormModel::cboBandWidthClick() {
-    const int index = C("cboBandWidth").itemIndex;
+    const int index = C(cboBandWidth).itemIndex;
     if (index < 0) return;
-    image_[kBandWidthOffset] = static_cast<std::uint8_t>(index);
+    SetByte(cboBandWidth, static_cast<std::uint8_t>(index));
     toneSpacing_ = ToneSpacingOfBandWidthIndex(index);
 }
 
@@ -159,7 +142,7 @@ void FormModel::NumericExit(const NumericField& field) {
     const std::string text = C(field.control).text;
     if (text.empty()) {
         SetText(field.control, StoredText(field));
-        if (field.control == "edtSquelch") FocusNull();
+        if (field.control == edtSquelch) FocusNull();
         return;
     }
     const auto refuse = [&](Message message) {
@@ -171,7 +154,9 @@ void FormModel::NumericExit(const NumericField& field) {
         case NumericKind::Word: {
             const auto value = ParseInteger(text);
             if (!value) return refuse(messages::NotANumber(text));
-            if (*value < field.low || *value > field.high)
+            // Compared in double as typed: a value beyond 2^53 is far out of every range anyway.
+            const auto number = static_cast<double>(*value);
+            if (number < field.low || number > field.high)
                 return refuse(messages::Range(field.lowText, field.highText));
             // The text stays as typed: 007 stays 007 and writes 7.
             if (field.kind == NumericKind::Byte)

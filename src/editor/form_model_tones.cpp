@@ -1,7 +1,10 @@
 // The CALL page: the ON and priority boxes and the tone entry rules.
 
+#include <array>
 #include <limits>
 
+#include "editor/control_catalog.h"
+#include "editor/control_groups.h"
 #include "editor/editor_messages.h"
 #include "editor/form_model.h"
 #include "image/codecs.h"
@@ -11,49 +14,59 @@
 namespace mk843nb {
 namespace {
 
-const char* const kFamilyPrefix[3] = {"edtT1", "edtT2", "edtT3"};
+using enum ControlId;
 
-void WriteBit(PagerImage& image, std::string_view field, bool on) {
-    SetFieldCode(image, FieldNamed(field), on ? 1 : 0);
-}
+// The image fields of the decoder word each tone comes with, by tag.
+constexpr std::array<std::string_view, 4> kFirstWords = {"W11", "W12", "W13", "W14"};
+constexpr std::array<std::string_view, 4> kSecondWords = {"W21", "W22", "W23", "W24"};
+constexpr std::array<std::string_view, 2> kGroupWords = {"W31", "W32"};
 
 }  // namespace
 
-bool FormModel::ToneFieldOf(std::string_view name, ToneField& field) {
-    if (name.size() != 6 || name.substr(0, 4) != "edtT") return false;
-    const int family = name[4] - '1';
-    const int tag = name[5] - '0';
-    if (family < 0 || family > 2 || tag < 1 || tag > (family == kGroup ? 2 : 4)) return false;
-    field = {static_cast<Family>(family), tag};
-    return true;
+bool FormModel::ToneFieldOf(ControlId control, ToneField& field) {
+    for (std::size_t k = 0; k < kCallRows.size(); ++k) {
+        if (kCallRows[k].tone1 == control)
+            field = {kTone1, static_cast<int>(k) + 1};
+        else if (kCallRows[k].tone2 == control)
+            field = {kTone2, static_cast<int>(k) + 1};
+        else
+            continue;
+        return true;
+    }
+    for (std::size_t k = 0; k < kGroupRows.size(); ++k) {
+        if (kGroupRows[k].tone != control) continue;
+        field = {kGroup, static_cast<int>(k) + 1};
+        return true;
+    }
+    return false;
 }
 
-std::string FormModel::ToneControl(Family family, int tag) {
-    return kFamilyPrefix[family] + std::to_string(tag);
-}
-
-std::size_t FormModel::ToneOffset(Family family, int tag) {
+ControlId FormModel::ToneControl(Family family, int tag) {
     const auto k = static_cast<std::size_t>(tag - 1);
     switch (family) {
         case kTone1:
-            return 192 + 4 * k;
+            return kCallRows[k].tone1;
         case kTone2:
-            return 194 + 4 * k;
+            return kCallRows[k].tone2;
         case kGroup:
-            return 224 + 2 * k;
+            return kGroupRows[k].tone;
     }
-    return 0;
+    return edtNull;
+}
+
+std::size_t FormModel::ToneOffset(Family family, int tag) {
+    return ImageFieldOf(ToneControl(family, tag))->offset;
 }
 
 std::size_t FormModel::WordOffset(Family family, int tag) {
     const auto k = static_cast<std::size_t>(tag - 1);
     switch (family) {
         case kTone1:
-            return 16 + 4 * k;
+            return FieldNamed(kFirstWords[k]).offset;
         case kTone2:
-            return 18 + 4 * k;
+            return FieldNamed(kSecondWords[k]).offset;
         case kGroup:
-            return 87 + 2 * k;
+            return FieldNamed(kGroupWords[k]).offset;
     }
     return 0;
 }
@@ -75,10 +88,10 @@ bool FormModel::ToneSpacingOk(std::int64_t q) const {
     for (int s = 1; s <= kToneCount; ++s)
         context.lastToneCodes[static_cast<std::size_t>(s - 1)] =
             static_cast<std::int32_t>(lastTone_[static_cast<std::size_t>(s)]);
-    for (int n = 1; n <= 4; ++n)
-        context.callOn[static_cast<std::size_t>(n - 1)] = Checked("chkDuty" + std::to_string(n));
-    for (int k = 1; k <= 2; ++k)
-        context.groupOn[static_cast<std::size_t>(k - 1)] = Checked("chkGDuty" + std::to_string(k));
+    for (std::size_t n = 0; n < kCallRows.size(); ++n)
+        context.callOn[n] = Checked(kCallRows[n].duty);
+    for (std::size_t k = 0; k < kGroupRows.size(); ++k)
+        context.groupOn[k] = Checked(kGroupRows[k].duty);
     return mk843nb::ToneSpacingOk(static_cast<std::int32_t>(q), context);
 }
 
@@ -86,7 +99,7 @@ bool FormModel::ToneSpacingOk(std::int64_t q) const {
 void FormModel::ToneExit(Family family, int tag) {
     curTone_ = {0, 0, 0};
     curTone_[family] = tag;
-    const std::string control = ToneControl(family, tag);
+    const ControlId control = ToneControl(family, tag);
     const std::string text = C(control).text;
     if (text.empty()) {
         RefreshFamily(family);
@@ -151,23 +164,22 @@ void FormModel::ToneExit(Family family, int tag) {
 // --- ON and priority boxes --------------------------------------------------
 
 void FormModel::EnableCallRow(int tag, bool enabled) {
-    const std::string k = std::to_string(tag);
-    for (const std::string& name :
-         {"edtT1" + k, "edtT2" + k, "edtAlertTime" + k, "cboAlertType" + k, "chkPriority" + k})
-        Enable(name, enabled);
+    const CallRow& row = kCallRows[static_cast<std::size_t>(tag - 1)];
+    for (ControlId control : {row.tone1, row.tone2, row.alertTime, row.alertType, row.priority})
+        Enable(control, enabled);
 }
 
 void FormModel::EnableGroupRow(int tag, bool enabled) {
-    const std::string k = std::to_string(tag);
-    for (const std::string& name :
-         {"edtT3" + k, "edtGAlertTime" + k, "cboGAlertType" + k, "chkGPriority" + k})
-        Enable(name, enabled);
+    const GroupRow& row = kGroupRows[static_cast<std::size_t>(tag - 1)];
+    for (ControlId control : {row.tone, row.alertTime, row.alertType, row.priority})
+        Enable(control, enabled);
 }
 
 void FormModel::chkDuty1Click(int tag) {
-    const bool on = Checked("chkDuty" + std::to_string(tag));
+    const ControlId duty = kCallRows[static_cast<std::size_t>(tag - 1)].duty;
+    const bool on = Checked(duty);
     EnableCallRow(tag, on);
-    WriteBit(image_, "Duty" + std::to_string(tag), on);
+    SetBit(duty, on);
     // The tones of a call that comes on are checked again against the mode and the other calls.
     if (on) {
         ToneExit(kTone1, tag);
@@ -176,20 +188,11 @@ void FormModel::chkDuty1Click(int tag) {
 }
 
 void FormModel::chkGDuty1Click(int tag) {
-    const bool on = Checked("chkGDuty" + std::to_string(tag));
+    const ControlId duty = kGroupRows[static_cast<std::size_t>(tag - 1)].duty;
+    const bool on = Checked(duty);
     EnableGroupRow(tag, on);
-    WriteBit(image_, "GDuty" + std::to_string(tag), on);
+    SetBit(duty, on);
     if (on) ToneExit(kGroup, tag);
-}
-
-void FormModel::chkPriority1Click(int tag) {
-    const std::string k = std::to_string(tag);
-    WriteBit(image_, "Priority" + k, Checked("chkPriority" + k));
-}
-
-void FormModel::chkGPriority1Click(int tag) {
-    const std::string k = std::to_string(tag);
-    WriteBit(image_, "GPriority" + k, Checked("chkGPriority" + k));
 }
 
 }  // namespace mk843nb

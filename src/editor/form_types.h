@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "editor/control_id.h"
 #include "image/message.h"
 
 namespace mk843nb {
@@ -12,7 +14,8 @@ enum class ControlKind { Edit, Combo, Check, Radio, Label, Button, Panel, Tab, M
 
 // Everything the window needs to draw one control. The model is the only writer.
 struct ControlState {
-    std::string name;  // the control's name, e.g. "edtBS_Period"; the widget's object name
+    ControlId id = ControlId::edtNull;
+    std::string_view name;  // the control's name, e.g. "edtBS_Period"; the widget's object name
     ControlKind kind = ControlKind::Edit;
     std::string text;                // edit text, label or check-box caption, panel text
     std::vector<std::string> items;  // list items (Combo)
@@ -29,13 +32,14 @@ enum class EffectKind {
     FocusTo,        // the focus goes (back) to control
     FocusNull,      // the focus moves to the 1 x 1 sink edtNull
     OpenToneTable,  // the tone table window opens for the active tone field
-    CloseWindow,    // the window named in control closes ("TForm4" password, "TForm2" tone table)
+    CloseWindow,    // the window named in window closes ("TForm4" password, "TForm2" tone table)
 };
 
 struct Effect {
     EffectKind kind = EffectKind::ShowMessage;
-    Message message;      // ShowMessage
-    std::string control;  // FocusTo, CloseWindow
+    Message message;                         // ShowMessage
+    std::string window;                      // CloseWindow
+    ControlId control = ControlId::edtNull;  // FocusTo
 
     bool operator==(const Effect&) const = default;
 };

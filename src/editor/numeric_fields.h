@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "editor/control_id.h"
+
 namespace mk843nb {
 
 enum class KeyFilter {
@@ -22,18 +24,19 @@ enum class NumericKind {
 };
 
 struct NumericField {
-    std::string_view control;  // "edtBS_Period"
-    std::string_view field;    // the image field it writes, "BS_Period"
+    ControlId control;
     NumericKind kind;
     KeyFilter filter;
-    std::size_t offset;
-    double low;  // user units
+    std::size_t offset;  // of the image field the control edits
+    double low;          // user units
     double high;
     std::string_view lowText;  // as the range message writes them
     std::string_view highText;
 };
 
 // nullptr for a control that is not one of them.
+const NumericField* NumericFieldOf(ControlId control);
+// The same by control name, for the tests.
 const NumericField* FindNumericField(std::string_view control);
 
 // Whether the filter lets key into a field holding text (the caret position is

@@ -62,7 +62,9 @@ int EditedToneOfMarkers(int curToneT1, int curToneT2, int curToneT3) {
 
 bool ToneSpacingOk(std::int32_t q, const ToneSpacingContext& context) {
     const float newHz = static_cast<float>(static_cast<long double>(q) * 0.1L);
-    // The percentage goes through the text "%0.3f" and back, as the original does.
+    // The ratio comes from its three-decimal text ("%0.3f") read back as a float:
+    // a spacing of 15 compares with the float nearest 0.015, not with 15 x 0.001
+    // worked out in wider precision, which can differ in the last bit.
     const std::string ratioText =
         FormatFixed(static_cast<long double>(context.toneSpacing) * 0.001L, 0, 3);
     float ratio = 0.0f;

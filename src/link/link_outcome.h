@@ -4,7 +4,6 @@
 #include <string>
 
 #include "image/message.h"
-#include "link/firmware_version.h"
 #include "link/link_hooks.h"
 #include "link/link_messages.h"
 
@@ -19,29 +18,19 @@ enum class LinkFailure {
     VerifyDiffers,  // the pager answered, and its bytes differ from the image
 };
 
-// How a Read, Write or Verify ended: what the window shows once it returns.
-// The same values reached the LinkHooks as the command ran.
+// How a Read, Write or Verify ended. What the window shows while the command
+// runs and at its end (status, PB1, the menu, the version) reached the
+// LinkHooks as it ran.
 struct LinkOutcome {
-    LinkCommand command = LinkCommand::Read;
     bool success = false;
     // The one message box the command ends with (every path has one).
     std::optional<Message> message;
     // Read succeeded: the image holds the pager's 256 bytes; refresh the window.
     bool imageReplaced = false;
-    // The pager's firmware version, when it was asked for and answered.
-    std::optional<FirmwareVersion> version;
-    // A serial error stopped the command after the port was open.
-    bool serialFailure = false;
     LinkFailure failure = LinkFailure::None;
     // Write: how many of the 32 write frames went out. A failed Write with any
     // of them sent may have left the pager holding part of the new image.
     int writeFramesSent = 0;
-
-    // The window's state at the end.
-    std::string statusText;
-    std::optional<PagerMenuItems> menuItems;  // empty: left as they were
-    bool windowEnabled = true;
-    int progress = 0;
 };
 
 }  // namespace mk843nb

@@ -177,10 +177,7 @@ bool LinkSession::FindBoard() {
     return found >= 0;
 }
 
-void LinkSession::Status(LinkOutcome& outcome, std::string_view text) {
-    outcome.statusText = std::string(text);
-    hooks_.SetStatusText(text);
-}
+void LinkSession::Status(std::string_view text) { hooks_.SetStatusText(text); }
 
 void LinkSession::Progress(int position) {
     progress_ = position;
@@ -188,20 +185,16 @@ void LinkSession::Progress(int position) {
 }
 
 bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
-    Status(outcome, status_text::kBoardTesting);
+    Status(status_text::kBoardTesting);
     if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
-    outcome.windowEnabled = false;
     hooks_.SetWindowEnabled(false);
 
-    auto enableWindow = [&] {
-        outcome.windowEnabled = true;
-        hooks_.SetWindowEnabled(true);
-    };
+    auto enableWindow = [&] { hooks_.SetWindowEnabled(true); };
     if (!TestBoard()) {
         ClosePort();
         outcome.message = WithPermissionHint(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
-        Status(outcome, status_text::kReady);
+        Status(status_text::kReady);
         enableWindow();
         return false;
     }
@@ -217,29 +210,23 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         return false;
     }
     const PagerMenuItems busy{false, false, false};
-    outcome.menuItems = busy;
     hooks_.SetMenuItems(busy);
     hooks_.SetProgressRange(0, kFullProgress);
     return true;
 }
 
-void LinkSession::Close(LinkCommand command, bool modifyMode, LinkOutcome& outcome) {
-    outcome.windowEnabled = true;
+void LinkSession::Close(LinkCommand command, bool modifyMode) {
     hooks_.SetWindowEnabled(true);
     Progress(0);
-    outcome.progress = 0;
     ClosePort();
-    Status(outcome,
-           command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
+    Status(command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
     const PagerMenuItems items{true, command == LinkCommand::Write || !modifyMode, true};
-    outcome.menuItems = items;
     hooks_.SetMenuItems(items);
 }
 
 LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
                              const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
-    outcome.command = command;
     if (!Open(command, outcome)) return outcome;
     try {
         body(outcome);
@@ -248,11 +235,10 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
             outcome.failure = LinkFailure::Transfer;
     } catch (const ECommError& error) {
         outcome.success = false;
-        outcome.serialFailure = true;
         outcome.failure = LinkFailure::Transfer;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
-    Close(command, modifyMode, outcome);
+    Close(command, modifyMode);
     return outcome;
 }
 
@@ -271,11 +257,10 @@ LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
 }
 
 void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(outcome, status_text::kReading);
+    Status(status_text::kReading);
     modelText_.clear();
     ProgrammerLink link(*port_, clock_, hooks_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
-    if (version.answered) outcome.version = version;
     const ModelAnswer model = link.QueryModel(modelText_);
     if (model == ModelAnswer::OtherOrNone) {
         outcome.message = NotThisModelMessage(modelText_);
@@ -324,10 +309,9 @@ LinkFailure LinkSession::VerifyBoth(const PagerImage& image) {
 }
 
 void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(outcome, status_text::kWriting);
+    Status(status_text::kWriting);
     ProgrammerLink link(*port_, clock_, hooks_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
-    if (version.answered) outcome.version = version;
     modelText_.clear();
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
         outcome.message = ReminderVersionMessage();
@@ -348,7 +332,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
         link.PumpDelay(kWritePauseMs);
     }
     Progress(0);
-    Status(outcome, status_text::kVerifying);
+    Status(status_text::kVerifying);
     outcome.failure = VerifyBoth(image);
     if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
@@ -359,7 +343,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 }
 
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
-    Status(outcome, status_text::kVerifying);
+    Status(status_text::kVerifying);
     port_->Purge();
     outcome.failure = VerifyBoth(image);
     if (outcome.failure != LinkFailure::None) {

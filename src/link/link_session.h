@@ -23,7 +23,8 @@ namespace mk843nb {
 //   LinkSession link(&TCommPort::Create, clock, hooks);
 //   link.SetPortTable(DiscoverPorts(userPorts));
 //   if (!link.FindBoard()) ShowMessage(link.StartupWarning());
-//   LinkOutcome out = link.Read(model.MutableImage(), modifyModeChecked);
+//   PagerImage image = model.Image();
+//   LinkOutcome out = link.Read(image, modifyModeChecked);
 class LinkSession {
 public:
     using ChannelFactory = std::function<std::unique_ptr<ByteChannel>()>;
@@ -71,14 +72,14 @@ private:
     LinkOutcome Run(LinkCommand command, bool modifyMode,
                     const std::function<void(LinkOutcome&)>& body);
     bool Open(LinkCommand command, LinkOutcome& outcome);
-    void Close(LinkCommand command, bool modifyMode, LinkOutcome& outcome);
+    void Close(LinkCommand command, bool modifyMode);
     void ConfigureEntry(ByteChannel& port, int index);
     void ReadBody(PagerImage& image, LinkOutcome& outcome);
     void WriteBody(PagerImage& image, LinkOutcome& outcome);
     void VerifyBody(const PagerImage& image, LinkOutcome& outcome);
     // The failure class of a verify that did not pass, None when both blocks matched.
     LinkFailure VerifyBoth(const PagerImage& image);
-    void Status(LinkOutcome& outcome, std::string_view text);
+    void Status(std::string_view text);
     void Progress(int position);
     Message WithPermissionHint(Message message) const;
 

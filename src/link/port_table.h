@@ -18,8 +18,9 @@ struct PortTable {
     int selected = 0;
 
     const PortEntry* Selected() const {
-        return selected >= 0 && selected < static_cast<int>(entries.size()) ? &entries[selected]
-                                                                            : nullptr;
+        return selected >= 0 && selected < static_cast<int>(entries.size())
+                   ? &entries[static_cast<std::size_t>(selected)]
+                   : nullptr;
     }
 };
 

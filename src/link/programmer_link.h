@@ -12,8 +12,8 @@
 
 namespace mk843nb {
 
-// How long a reply may stay silent before the next byte: about 3 s, as 101 polls
-// 30 ms apart used to be.
+// How long a reply may stay silent before its next byte: 3 s, ample for a
+// board that answers at all, short enough that a silent port fails promptly.
 inline constexpr int kSilenceLimitMs = 3000;
 // The pause after each write frame.
 inline constexpr int kWritePauseMs = 10;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "program_version.h"
 #include "ui/pager_picture.h"
 
 namespace mk843nb {
@@ -69,7 +70,10 @@ AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl)
     productName_->setFont(NamedFont("Verdana", QFont::SansSerif, 20, true));
     productName_->setText(QStringLiteral("MK843_NB"));  // set when the box is created
 
-    version_ = new QLabel(QStringLiteral("Version 3.8.5 (2012.11.14)"), panel);
+    version_ = new QLabel(
+        QStringLiteral("Version %1 (%2)")
+            .arg(QString::fromLatin1(kProgramVersion), QString::fromLatin1(kReleaseDate)),
+        panel);
     version_->setObjectName(QStringLiteral("Version"));
     version_->setFont(NamedFont("Courier New", QFont::Monospace, 13, true));
 

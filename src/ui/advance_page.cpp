@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "editor/control_id.h"
 #include "ui/design_builder.h"
 #include "ui/page_builders.h"
 
@@ -31,34 +32,24 @@ void BuildAdvancePage(DesignBuilder& b, QWidget* page) {
     DesignBuilder::Hint(band, bandHint);
     b.Label(config, "lblPlus", QStringLiteral("+"), QRect(169, 9, 14, 13));
     b.Label(config, "lblMinus", QStringLiteral("-"), QRect(170, 22, 14, 13));
-    QComboBox* width = b.Combo(config, "cboBandWidth", {186, 16, 72, 24});
+    QComboBox* width = b.Combo(config, ControlId::cboBandWidth, {186, 16, 72, 24});
     DesignBuilder::Hint(width, bandHint);
     b.Label(config, "lblPercent", QStringLiteral("%"), QRect(264, 20, 20, 18));
 
     const QString gapHint = QStringLiteral("Gap MAX. default value : 5 x 100 ms");
     QLabel* gap = b.Label(config, "lblGapMax", QStringLiteral("Gap MAX."), QRect(16, 56, 140, 18));
     DesignBuilder::Hint(gap, gapHint);
-    QLineEdit* gapMax = b.Edit(config, "edtGapMax", {186, 53, 72, 22});
+    QLineEdit* gapMax = b.Edit(config, ControlId::edtGapMax, {186, 53, 72, 22});
     DesignBuilder::Hint(gapMax, gapHint);
     b.Label(config, "lblGapMaxUnit", QStringLiteral("x 100 ms"), QRect(264, 56, 70, 18));
 
     QFrame* panel = b.Panel(page, "Panel1", {10, 172, 765, 176});
-    const struct {
-        const char* caption;
-        const char* control;
-        const char* unit;
-    } rows[] = {{"Carrier OFF delay", "edtSquelch", "x 150 ms"},
-                {"Group call duration", "edtTone3Len", "x 100 ms"},
-                {"NRSSI Response Time", "edtNRSSIRpTM", "x 10 ms"},
-                {"Mini Record Time", "edtMiniRecTime", "x 10 ms"}};
     int top = 18;
-    for (const auto& r : rows) {
-        const QByteArray name(r.control);
-        b.Label(panel, QByteArray(name).replace("edt", "lblCap").constData(),
-                QString::fromLatin1(r.caption), QRect(16, top + 3, 160, 18));
-        b.Edit(panel, r.control, {186, top, 72, 22});
-        b.Label(panel, QByteArray(name).replace("edt", "lblUnit").constData(),
-                QString::fromLatin1(r.unit), QRect(264, top + 3, 70, 18));
+    for (ControlId control : {ControlId::edtSquelch, ControlId::edtTone3Len,
+                              ControlId::edtNRSSIRpTM, ControlId::edtMiniRecTime}) {
+        b.Label(panel, "", DesignBuilder::Caption(control), QRect(16, top + 3, 160, 18));
+        b.Edit(panel, control, {186, top, 72, 22});
+        b.Label(panel, "", DesignBuilder::Unit(control), QRect(264, top + 3, 70, 18));
         top += 38;
     }
 }

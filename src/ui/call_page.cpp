@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "editor/control_groups.h"
 #include "ui/design_builder.h"
 #include "ui/page_builders.h"
 
@@ -19,44 +20,37 @@ constexpr int kTone2Left = 380;
 constexpr int kPriorityLeft = 520;
 constexpr int kAlertTypeLeft = 640;
 
-QByteArray Name(const char* prefix, int n) { return QByteArray(prefix) + QByteArray::number(n); }
-
 // "ON" box, the panel with the call's number, and the priority box of one row.
-void CallRowFrame(DesignBuilder& b, QGroupBox* box, const char* duty, const char* panel,
-                  const char* priority, int n, int top) {
-    QCheckBox* on =
-        b.Check(box, Name(duty, n).constData(), QStringLiteral("ON"), {20, top + 3, 50, 22});
+void CallRowFrame(DesignBuilder& b, QGroupBox* box, ControlId duty, ControlId panel,
+                  ControlId priority, int n, int top) {
+    QCheckBox* on = b.Check(box, duty, QStringLiteral("ON"), {20, top + 3, 50, 22});
     DesignBuilder::Hint(on, QStringLiteral("Enable or disable CALL #%1.").arg(n));
-    QFrame* pan = b.Panel(box, Name(panel, n).constData(), {80, top, 120, 28});
-    QLabel* caption =
-        b.Label(pan, Name(QByteArray(panel).replace("pan", "lbl").constData(), n).constData(),
-                QStringLiteral("CALL #%1").arg(n), QRect(2, 2, 116, 24));
+    QFrame* pan = b.Panel(box, panel, {80, top, 120, 28});
+    QLabel* caption = b.Label(pan, "", QStringLiteral("CALL #%1").arg(n), QRect(2, 2, 116, 24));
     caption->setAlignment(Qt::AlignCenter);
     DesignBuilder::Bold(caption);
-    QCheckBox* prio = b.Check(box, Name(priority, n).constData(), QStringLiteral("Priority Alert"),
-                              {kPriorityLeft, top + 3, 110, 22});
+    QCheckBox* prio =
+        b.Check(box, priority, QStringLiteral("Priority Alert"), {kPriorityLeft, top + 3, 110, 22});
     DesignBuilder::Hint(
         prio, QStringLiteral("When it is selected, vibrate alerts are replaces by tone alerts."));
 }
 
 // The alert type and time of a call: kept in the image, never shown.
-void HiddenAlertControls(DesignBuilder& b, QGroupBox* box, const char* type, const char* time,
-                         int n, int top) {
-    QComboBox* alertType =
-        b.Combo(box, Name(type, n).constData(), {kAlertTypeLeft, top + 2, 40, 24});
-    QLineEdit* alertTime = b.Edit(box, Name(time, n).constData(), {688, top + 3, 40, 22});
-    QLabel* second = b.Label(box, Name(time, n).replace("edt", "lbl").append("Sec").constData(),
-                             QStringLiteral("Second"), QRect(730, top + 6, 40, 18));
+void HiddenAlertControls(DesignBuilder& b, QGroupBox* box, ControlId type, ControlId time,
+                         int top) {
+    QComboBox* alertType = b.Combo(box, type, {kAlertTypeLeft, top + 2, 40, 24});
+    QLineEdit* alertTime = b.Edit(box, time, {688, top + 3, 40, 22});
+    QLabel* second = b.Label(box, "", QStringLiteral("Second"), QRect(730, top + 6, 40, 18));
     alertType->hide();
     alertTime->hide();
     second->hide();
 }
 
-QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, const QByteArray& name, int left, int top) {
-    QLineEdit* tone = b.Edit(box, name.constData(), {left, top + 3, 100, 22});
+QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, ControlId tone, int left, int top) {
+    QLineEdit* edit = b.Edit(box, tone, {left, top + 3, 100, 22});
     // The tone fields carry a hint that is never shown: the F9 prompt takes its place.
-    tone->setProperty("hint", QStringLiteral("Press F9 to open Tone Table."));
-    return tone;
+    edit->setProperty("hint", QStringLiteral("Press F9 to open Tone Table."));
+    return edit;
 }
 
 }  // namespace
@@ -71,20 +65,21 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
     b.Label(calls, "lblAlertTime", QStringLiteral("Alert Time"), QRect(700, 24, 60, 18))->hide();
 
     // The tone-table prompt, shown while a tone field has the focus in Standard Mode.
-    QLabel* open = b.Label(calls, "Label9", QStringLiteral("("), QRect(528, 24, 8, 18));
-    QLabel* f9 = b.Label(calls, "Label1", QStringLiteral("F9"), QRect(537, 24, 20, 18));
-    QLabel* text =
-        b.Label(calls, "Label2", QStringLiteral("Open tone table )"), QRect(559, 24, 130, 18));
+    QLabel* open = b.Label(calls, ControlId::Label9, QStringLiteral("("), QRect(528, 24, 8, 18));
+    QLabel* f9 = b.Label(calls, ControlId::Label1, QStringLiteral("F9"), QRect(537, 24, 20, 18));
+    QLabel* text = b.Label(calls, ControlId::Label2, QStringLiteral("Open tone table )"),
+                           QRect(559, 24, 130, 18));
     DesignBuilder::TextColour(f9, Qt::blue);
     DesignBuilder::Bold(f9);
     for (QLabel* l : {open, f9, text}) l->hide();
 
     for (int n = 1; n <= 4; ++n) {
+        const CallRow& row = kCallRows[static_cast<std::size_t>(n - 1)];
         const int top = 48 + (n - 1) * kRowHeight;
-        CallRowFrame(b, calls, "chkDuty", "panCall", "chkPriority", n, top);
-        ToneField(b, calls, Name("edtT1", n), kTone1Left, top);
-        ToneField(b, calls, Name("edtT2", n), kTone2Left, top);
-        HiddenAlertControls(b, calls, "cboAlertType", "edtAlertTime", n, top);
+        CallRowFrame(b, calls, row.duty, row.panel, row.priority, n, top);
+        ToneField(b, calls, row.tone1, kTone1Left, top);
+        ToneField(b, calls, row.tone2, kTone2Left, top);
+        HiddenAlertControls(b, calls, row.alertType, row.alertTime, top);
     }
 
     QGroupBox* groups =
@@ -95,10 +90,11 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         ->hide();
     b.Label(groups, "lblGAlertTime", QStringLiteral("Alert Time"), QRect(700, 24, 60, 18))->hide();
     for (int k = 1; k <= 2; ++k) {
+        const GroupRow& row = kGroupRows[static_cast<std::size_t>(k - 1)];
         const int top = 48 + (k - 1) * kRowHeight;
-        CallRowFrame(b, groups, "chkGDuty", "panGCall", "chkGPriority", k, top);
-        ToneField(b, groups, Name("edtT3", k), kTone1Left, top);
-        HiddenAlertControls(b, groups, "cboGAlertType", "edtGAlertTime", k, top);
+        CallRowFrame(b, groups, row.duty, row.panel, row.priority, k, top);
+        ToneField(b, groups, row.tone, kTone1Left, top);
+        HiddenAlertControls(b, groups, row.alertType, row.alertTime, top);
     }
 }
 

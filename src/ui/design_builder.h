@@ -5,6 +5,8 @@
 #include <QString>
 #include <vector>
 
+#include "editor/control_id.h"
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -16,6 +18,18 @@ class QWidget;
 
 namespace mk843nb {
 
+// A widget's object name: a control's own name, given by its id, or the name
+// of a widget no rule reaches (group boxes, fixed captions); "" for none.
+class ObjectName {
+public:
+    ObjectName(ControlId control);  // NOLINT(google-explicit-constructor): ids read as names
+    ObjectName(const char* name);   // NOLINT(google-explicit-constructor)
+    const QString& Text() const { return text_; }
+
+private:
+    QString text_;
+};
+
 // Creates the controls of a window at their design bounds, each named after its
 // control, and lists them in creation order: the list the proportional
 // re-layout scales.
@@ -23,17 +37,21 @@ class DesignBuilder {
 public:
     explicit DesignBuilder(std::vector<QWidget*>& components) : components_(components) {}
 
-    QLabel* Label(QWidget* parent, const char* name, const QString& caption, QPoint at);
-    QLabel* Label(QWidget* parent, const char* name, const QString& caption, QRect bounds);
-    QLineEdit* Edit(QWidget* parent, const char* name, QRect bounds, int maxLength = 0);
-    QComboBox* Combo(QWidget* parent, const char* name, QRect bounds);
-    QCheckBox* Check(QWidget* parent, const char* name, const QString& caption, QRect bounds);
-    QRadioButton* Radio(QWidget* parent, const char* name, const QString& caption, QRect bounds);
-    QGroupBox* Group(QWidget* parent, const char* name, const QString& caption, QRect bounds);
-    QFrame* Panel(QWidget* parent, const char* name, QRect bounds);
+    QLabel* Label(QWidget* parent, ObjectName name, const QString& caption, QPoint at);
+    QLabel* Label(QWidget* parent, ObjectName name, const QString& caption, QRect bounds);
+    QLineEdit* Edit(QWidget* parent, ObjectName name, QRect bounds, int maxLength = 0);
+    QComboBox* Combo(QWidget* parent, ObjectName name, QRect bounds);
+    QCheckBox* Check(QWidget* parent, ObjectName name, const QString& caption, QRect bounds);
+    QRadioButton* Radio(QWidget* parent, ObjectName name, const QString& caption, QRect bounds);
+    QGroupBox* Group(QWidget* parent, ObjectName name, const QString& caption, QRect bounds);
+    QFrame* Panel(QWidget* parent, ObjectName name, QRect bounds);
 
     // Adds a control created elsewhere to the scaled list.
     void Add(QWidget* widget, QRect bounds);
+
+    // The caption and the unit the catalogue puts beside a control's field.
+    static QString Caption(ControlId control);
+    static QString Unit(ControlId control);
 
     static void Hint(QWidget* widget, const QString& hint);
     static void Bold(QWidget* widget, bool underline = false);

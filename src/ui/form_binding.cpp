@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 
+#include "editor/control_catalog.h"
 #include "editor/form_model.h"
 #include "ui/dialog_service.h"
 
@@ -19,7 +21,14 @@ namespace mk843nb {
 
 namespace {
 
-std::string Name(const QObject* o) { return o->objectName().toStdString(); }
+// An input widget of the window's own design: Qt's own parts of a widget (the
+// tab bar's scroll buttons) are not.
+bool IsInput(const QObject* o) {
+    if (qobject_cast<const QTabBar*>(o->parent()) != nullptr) return false;
+    return qobject_cast<const QLineEdit*>(o) != nullptr ||
+           qobject_cast<const QComboBox*>(o) != nullptr ||
+           qobject_cast<const QAbstractButton*>(o) != nullptr;
+}
 
 // The character a key press types, as the model's key filters see it: 0 for
 // keys that type nothing (arrows, Delete, Tab, short-cuts), which pass untouched.
@@ -44,15 +53,20 @@ void FormBinding::Attach() {
     for (QObject* o : window->findChildren<QObject*>()) {
         const QString name = o->objectName();
         if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
-        if (!objects_.contains(name)) objects_.insert(name, o);
-    }
-    for (QObject* o : objects_) {
+        if (objects_.contains(name)) continue;
+        objects_.insert(name, o);
+        const auto control = FindControl(name.toStdString());
+        if (!control) {
+            if (IsInput(o)) unknownInputs_ << name;
+            continue;
+        }
+        widgets_[Index(*control)] = o;
         if (qobject_cast<QLineEdit*>(o) != nullptr)
-            BindEdit(o);
+            BindEdit(*control, o);
         else if (qobject_cast<QComboBox*>(o) != nullptr)
-            BindCombo(o);
+            BindCombo(*control, o);
         else if (qobject_cast<QAbstractButton*>(o) != nullptr)
-            BindButton(o);
+            BindButton(*control, o);
     }
 }
 
@@ -62,25 +76,24 @@ void FormBinding::WatchBackground(QWidget* widget) {
     backgrounds_.emplace_back(widget);
 }
 
-void FormBinding::BindEdit(QObject* o) {
+void FormBinding::BindEdit(ControlId control, QObject* o) {
     auto* edit = static_cast<QLineEdit*>(o);
-    if (FormModel::IsPassiveEdit(Name(edit))) return;
+    if (FormModel::IsPassiveEdit(control)) return;
+    edits_.insert(edit, control);
     edit->installEventFilter(this);
-    connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
-        model_.TextEdited(Name(edit), text.toStdString());
+    connect(edit, &QLineEdit::textEdited, this, [this, control](const QString& text) {
+        model_.TextEdited(control, text.toStdString());
     });
 }
 
-void FormBinding::BindCombo(QObject* o) {
-    auto* combo = static_cast<QComboBox*>(o);
-    connect(combo, &QComboBox::activated, this,
-            [this, combo](int index) { Show(model_.Select(Name(combo), index)); });
+void FormBinding::BindCombo(ControlId control, QObject* o) {
+    connect(static_cast<QComboBox*>(o), &QComboBox::activated, this,
+            [this, control](int index) { Show(model_.Select(control, index)); });
 }
 
-void FormBinding::BindButton(QObject* o) {
-    auto* button = static_cast<QAbstractButton*>(o);
-    connect(button, &QAbstractButton::clicked, this,
-            [this, button] { Show(model_.Click(Name(button))); });
+void FormBinding::BindButton(ControlId control, QObject* o) {
+    connect(static_cast<QAbstractButton*>(o), &QAbstractButton::clicked, this,
+            [this, control] { Show(model_.Click(control)); });
 }
 
 bool FormBinding::eventFilter(QObject* watched, QEvent* event) {
@@ -94,34 +107,34 @@ bool FormBinding::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
     }
-    if (qobject_cast<QLineEdit*>(watched) != nullptr) return EditEvent(watched, event);
+    const auto edit = edits_.constFind(watched);
+    if (edit != edits_.constEnd()) return EditEvent(*edit, event);
     return false;
 }
 
-bool FormBinding::EditEvent(QObject* edit, QEvent* event) {
-    const QString name = edit->objectName();
+bool FormBinding::EditEvent(ControlId control, QEvent* event) {
     switch (event->type()) {
         case QEvent::FocusIn: {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             // The focus coming back from a message box or another window is no entry.
             if ((reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) &&
-                entered_ == name)
+                entered_ == control)
                 return false;
-            entered_ = name;
+            entered_ = control;
             if (programmaticFocus_ > 0) return false;  // focus put back: the typed text stays
-            Show(model_.Enter(name.toStdString()));
+            Show(model_.Enter(control));
             return false;
         }
         case QEvent::FocusOut: {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
                 return false;
-            if (entered_ != name) return false;
-            entered_.clear();
+            if (entered_ != control) return false;
+            entered_.reset();
             // Messages wait until the focus has settled, so a message box never
             // opens in the middle of a focus change.
             ++leaving_;
-            Show(model_.Leave(name.toStdString()));
+            Show(model_.Leave(control));
             --leaving_;
             if (leaving_ == 0 && !deferredMessages_.empty()) {
                 auto messages = std::move(deferredMessages_);
@@ -133,12 +146,12 @@ bool FormBinding::EditEvent(QObject* edit, QEvent* event) {
         case QEvent::KeyPress: {
             const char ch = TypedChar(static_cast<QKeyEvent*>(event));
             if (ch == 0) return false;
-            KeyOutcome outcome = model_.KeyPress(name.toStdString(), ch);
+            KeyOutcome outcome = model_.KeyPress(control, ch);
             Show(outcome.effects);
             return ch == '\r' || !outcome.accepted;
         }
         case QEvent::MouseButtonDblClick:
-            Show(model_.DoubleClick(name.toStdString()));
+            Show(model_.DoubleClick(control));
             return false;
         default:
             return false;
@@ -155,8 +168,7 @@ void FormBinding::ApplyStates() {
 }
 
 void FormBinding::ApplyState(const ControlState& s) {
-    const QString name = QString::fromStdString(s.name);
-    QObject* o = objects_.value(name);
+    QObject* o = Widget(s.id);
     if (o == nullptr) return;
     const QSignalBlocker block(o);
     const QString text = QString::fromStdString(s.text);
@@ -217,31 +229,29 @@ void FormBinding::Render(const Effects& effects) {
                     ShowMessage(e.message);
                 break;
             case EffectKind::FocusTo:
-                if (auto* w = qobject_cast<QWidget*>(Object(QString::fromStdString(e.control))))
-                    FocusTo(w);
+                if (auto* w = qobject_cast<QWidget*>(Widget(e.control))) FocusTo(w, e.control);
                 break;
             case EffectKind::FocusNull:
                 // A real focus change: the field that had the focus runs its leave check.
-                if (auto* sink = qobject_cast<QWidget*>(Object(QStringLiteral("edtNull"))))
+                if (auto* sink = qobject_cast<QWidget*>(Widget(ControlId::edtNull)))
                     sink->setFocus(Qt::OtherFocusReason);
                 break;
             case EffectKind::OpenToneTable:
                 if (openToneTable) openToneTable();
                 break;
             case EffectKind::CloseWindow:
-                if (closeWindow) closeWindow(e.control);
+                if (closeWindow) closeWindow(e.window);
                 break;
         }
     }
 }
 
-void FormBinding::FocusTo(QWidget* widget) {
+void FormBinding::FocusTo(QWidget* widget, ControlId control) {
     ++programmaticFocus_;
     widget->setFocus(Qt::OtherFocusReason);
     --programmaticFocus_;
     // The field keeps its pending leave check, whether or not the focus moved.
-    if (qobject_cast<QLineEdit*>(widget) != nullptr && !FormModel::IsPassiveEdit(Name(widget)))
-        entered_ = widget->objectName();
+    if (edits_.contains(widget)) entered_ = control;
 }
 
 void FormBinding::ShowMessage(const Message& message) { dialogs_.Show(message); }

@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "editor/control_catalog.h"
 #include "link/comm_port.h"
 #include "link/link_session.h"
 #include "link/port_discovery.h"
@@ -38,10 +39,10 @@ constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
 
-QAction* MenuItem(QMenu* menu, const char* name, const QString& caption,
+QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
                   const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
-    action->setObjectName(QString::fromLatin1(name));
+    action->setObjectName(name.Text());
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
 }
@@ -85,13 +86,14 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     tables_ = std::make_unique<TableFile>(dialogs_, startDirectory_.toStdString());
     binding_->openToneTable = [this] { OpenToneTable(); };
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
-    if (auto* help = form_->findChild<QLabel*>(QStringLiteral("lblHelp")))
+    if (auto* help = qobject_cast<QLabel*>(binding_->Widget(ControlId::lblHelp)))
         help->installEventFilter(this);
     binding_->ApplyStates();
     CreateAuxiliaryWindows();
 }
 
-// The windows beside the main one, in the order the program has always made them.
+// The windows beside the main one, made once and shown when needed; the splash
+// must exist before the board search starts.
 void MainWindow::CreateAuxiliaryWindows() {
     aboutBox_ = new AboutBox(this);
     toneTable_ = new ToneTableWindow(model_, dialogs_, this);
@@ -114,7 +116,7 @@ void MainWindow::CloseWindow(const std::string& name) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* help = qobject_cast<QLabel*>(watched);
-    if (help == nullptr || help->objectName() != QLatin1String("lblHelp"))
+    if (help == nullptr || help != binding_->Widget(ControlId::lblHelp))
         return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::Enter:
@@ -164,17 +166,18 @@ void MainWindow::BuildMenu() {
             &QAction::triggered, this, &MainWindow::ExitE1Click);
 
     QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
-    QAction* write = MenuItem(pager, "Write1", QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
+    QAction* write =
+        MenuItem(pager, ControlId::Write1, QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
     write->setEnabled(false);
     connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
-    connect(MenuItem(pager, "Read1", QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
+    connect(MenuItem(pager, ControlId::Read1, QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
             &QAction::triggered, this, &MainWindow::Read1Click);
-    connect(MenuItem(pager, "Verify1", QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
+    connect(MenuItem(pager, ControlId::Verify1, QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
             &QAction::triggered, this, &MainWindow::Verify1Click);
 
     QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
-    connect(MenuItem(advance, "Advance2", QStringLiteral("Advance")), &QAction::triggered, this,
-            &MainWindow::Advance2Click);
+    connect(MenuItem(advance, ControlId::Advance2, QStringLiteral("Advance")), &QAction::triggered,
+            this, &MainWindow::Advance2Click);
     QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
     connect(MenuItem(about, "About2", QStringLiteral("About")), &QAction::triggered, this,
             &MainWindow::About2Click);
@@ -217,22 +220,22 @@ void MainWindow::BuildForm() {
     pages_->setObjectName(QStringLiteral("PageControl1"));
     b.Add(pages_, {15, 122, 795, 503});
     const struct {
-        const char* name;
-        const char* caption;
+        ControlId tab;
         void (*build)(DesignBuilder&, QWidget*);
-    } pages[] = {{"TabSheet1", "CALL", &BuildCallPage},
-                 {"TabSheet3", "Setting", &BuildSettingPage},
-                 {"TabSheet2", "Config", &BuildConfigPage},
-                 {"TabSheet4", "Advance Setting", &BuildAdvancePage}};
+    } pages[] = {{ControlId::TabSheet1, &BuildCallPage},
+                 {ControlId::TabSheet3, &BuildSettingPage},
+                 {ControlId::TabSheet2, &BuildConfigPage},
+                 {ControlId::TabSheet4, &BuildAdvancePage}};
     for (const auto& p : pages) {
         auto* page = new QWidget;
-        page->setObjectName(QString::fromLatin1(p.name));
-        pages_->addTab(page, QString::fromLatin1(p.caption));
+        page->setObjectName(ObjectName(p.tab).Text());
+        const std::string_view caption = Control(p.tab).text;
+        pages_->addTab(page, QString::fromLatin1(caption.data(), qsizetype(caption.size())));
         p.build(b, page);
     }
-    // A click on a tab takes the focus to the tab bar, as the page control always
-    // did: the field being edited runs its leave check, and no field of the new
-    // page is entered (and emptied) without the user going there.
+    // A click on a tab takes the focus to the tab bar: the field being edited
+    // runs its leave check, and no field of the new page is entered (and
+    // emptied) without the user going there.
     pages_->tabBar()->setFocusPolicy(Qt::StrongFocus);
     pages_->setTabVisible(3, false);
     pages_->setCurrentIndex(0);
@@ -256,7 +259,8 @@ void MainWindow::StartWith(const PortTable& table) {
         dialogs_.Show(link_->StartupWarning());
     }
     splash_->hide();
-    Finish(tables_->LoadDefaultTable(model_.MutableImage()));
+    PagerImage image = model_.Image();
+    Finish(tables_->LoadDefaultTable(image), image);
     pages_->setCurrentIndex(0);
     show();
 }
@@ -270,10 +274,7 @@ void MainWindow::BringToFront() {
 QString MainWindow::StatusText() const { return panel1_->text(); }
 QString MainWindow::StatusPanel2() const { return panel2_->text(); }
 
-bool MainWindow::ModifyMode() const {
-    const ControlState* modify = model_.Find("RBtModify");
-    return modify != nullptr && modify->checked;
-}
+bool MainWindow::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -295,40 +296,45 @@ void MainWindow::ExitE1Click() {
 }
 
 void MainWindow::Finish(const LinkOutcome& outcome) {
-    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
     binding_->ApplyStates();
     if (outcome.message) dialogs_.Show(*outcome.message);
-    if (outcome.imageReplaced) {
-        model_.SetVersionShown(true);
-        binding_->ApplyStates();
-    }
 }
 
 void MainWindow::Read1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    Finish(link_->Read(model_.MutableImage(), ModifyMode()));
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    PagerImage image = model_.Image();
+    const LinkOutcome outcome = link_->Read(image, ModifyMode());
+    binding_->Show(model_.ApplyReadImage(image, outcome.imageReplaced));
+    Finish(outcome);
 }
 
 void MainWindow::Write1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
-    Finish(link_->Write(model_.MutableImage()));
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
+    PagerImage image = model_.Image();
+    const LinkOutcome outcome = link_->Write(image);
+    model_.ApplyPreparedImage(image);
+    Finish(outcome);
 }
 
 void MainWindow::Verify1Click() {
-    link_->SelectPort(model_.Find("cboPort")->itemIndex);
+    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     Finish(link_->Verify(model_.Image(), ModifyMode()));
 }
 
-void MainWindow::Finish(const TableFileOutcome& outcome) {
-    if (outcome.imageReplaced) binding_->Show(model_.RefreshWindow());
+void MainWindow::Finish(const TableFileOutcome& outcome, const PagerImage& image) {
+    if (outcome.imageReplaced) binding_->Show(model_.ReplaceImage(image));
     if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
 }
 
-void MainWindow::OpenO1Click() { Finish(tables_->OpenTable(model_.MutableImage())); }
+void MainWindow::OpenO1Click() {
+    PagerImage image = model_.Image();
+    Finish(tables_->OpenTable(image), image);
+}
 
 void MainWindow::SaveS1Click() { tables_->SaveTable(model_.Image()); }
 
-void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image())); }
+void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image()), model_.Image()); }
+
 void MainWindow::Advance2Click() {
     password_->exec();
     binding_->ApplyStates();

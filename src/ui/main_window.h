@@ -93,7 +93,8 @@ private:
     void OpenToneTable();
     void CloseWindow(const std::string& name);
     void Finish(const LinkOutcome& outcome);
-    void Finish(const TableFileOutcome& outcome);
+    // Shows a table file's outcome; image is the one it worked on.
+    void Finish(const TableFileOutcome& outcome, const PagerImage& image);
     bool ModifyMode() const;
 
     DialogService& dialogs_;

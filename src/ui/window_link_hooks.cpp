@@ -1,8 +1,6 @@
 #include "ui/window_link_hooks.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QWidget>
 #include <algorithm>
@@ -24,17 +22,12 @@ void WindowLinkHooks::ClearStatusPanel2() { w_.panel2->clear(); }
 
 void WindowLinkHooks::SetWindowEnabled(bool enabled) { w_.window->setEnabled(enabled); }
 
+// Read1, Write1 and Verify1 follow the model's rule: all off while the link
+// runs, then Read1 and Verify1 on and Write1 by the edit mode, which is what
+// the link asks for at the end (Write is only offered in Write Mode).
 void WindowLinkHooks::SetMenuItems(const PagerMenuItems& items) {
-    const bool busy = !items.read1 && !items.verify1;
-    model_.SetLinkBusy(busy);
+    model_.SetLinkBusy(!items.read1 && !items.verify1);
     binding_.ApplyStates();
-    // The link's word on the three items holds while it runs and at its end.
-    for (const auto& [name, enabled] :
-         {std::pair{"Read1", items.read1}, std::pair{"Write1", items.write1},
-          std::pair{"Verify1", items.verify1}}) {
-        if (auto* action = qobject_cast<QAction*>(binding_.Object(QString::fromLatin1(name))))
-            action->setEnabled(enabled);
-    }
 }
 
 void WindowLinkHooks::SetProgressRange(int minimum, int maximum) {
@@ -47,16 +40,12 @@ void WindowLinkHooks::SetProgress(int position) { w_.progress->setValue(position
 void WindowLinkHooks::RepaintProgress() { w_.progress->repaint(); }
 
 void WindowLinkHooks::ShowVersion(std::string_view text) {
-    model_.SetVersionShown(true);
+    model_.ShowVersion(text);
     binding_.ApplyStates();
-    if (auto* edit = qobject_cast<QLineEdit*>(binding_.Object(QStringLiteral("edtVersion"))))
-        edit->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 void WindowLinkHooks::SelectPort(int index) {
-    const ControlState* port = model_.Find("cboPort");
-    if (port == nullptr) return;
-    model_.SetPorts(port->items, index);
+    model_.SelectPort(index);
     binding_.ApplyStates();
 }
 

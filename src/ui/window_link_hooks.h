@@ -13,10 +13,10 @@ namespace mk843nb {
 class FormBinding;
 class FormModel;
 
-// Renders what the link reports while it works: the status panels, PB1, the
-// whole window's enabling, the Pager menu, the firmware version and the port
-// the board answered on. Menu items, the version and the port go through the
-// form model, which owns them.
+// Renders what the link reports while it works: the status panels, PB1 and the
+// whole window's enabling directly; the Pager menu, the firmware version and
+// the port the board answered on through the form model, which owns those
+// controls, and then the binding shows the model's state.
 class WindowLinkHooks : public LinkHooks {
 public:
     struct Widgets {

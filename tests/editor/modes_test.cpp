@@ -36,7 +36,7 @@ TEST_F(AccessTest, ThreeWrongCodesCloseTheWindowAndTheCountStartsAgain) {
 }
 
 bool EditingControl(const ControlState& c) {
-    const std::string prefix = c.name.substr(0, 3);
+    const std::string_view prefix = c.name.substr(0, 3);
     return prefix == "edt" || prefix == "cbo" || prefix == "chk" || prefix == "btn";
 }
 

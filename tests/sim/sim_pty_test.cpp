@@ -145,6 +145,26 @@ TEST(SimThroughAPty, ServesARead_OneOpenOfThePortPerExchange) {
     }
 }
 
+TEST(SimThroughAPty, FirmwareVersionComesFromFirmwareOrItsOlderName) {
+    struct Case {
+        std::vector<std::string> options;
+        Bytes version;
+    };
+    const Case cases[] = {
+        {{}, {1, 86}},
+        {{"--firmware", "1.80"}, {1, 80}},
+        {{"--version", "1.82"}, {1, 82}},
+        {{"--firmware", "1.5"}, {1, 5}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> options = c.options;
+        options.insert(options.end(), {"--baud", "0"});
+        SimProcess sim(options);
+        EXPECT_EQ(Data(Exchange(sim.DevicePath(), kVersion, 17)), c.version)
+            << (c.options.empty() ? "default" : c.options[0]);
+    }
+}
+
 TEST(SimThroughAPty, StoresAWriteReadsItBackAndSavesIt) {
     TempDir dir;
     const std::string saved = dir.File("saved.tbl");

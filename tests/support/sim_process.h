@@ -3,7 +3,7 @@
 // Runs the board-and-pager emulator mk843nb-sim as a child process for
 // end-to-end tests and benchmarks.
 //
-//   mk843nb::test::SimProcess sim({"--version", "1.82", "--fault", "bad-checksum:4"});
+//   mk843nb::test::SimProcess sim({"--firmware", "1.82", "--fault", "bad-checksum:4"});
 //   RunTheProgramAgainst(sim.DevicePath());          // e.g. "/dev/pts/7"
 //   EXPECT_EQ(sim.Received().at(0), expectedPing);   // request frames as the board got them
 //   sim.Stop();                                      // also done by the destructor
@@ -13,7 +13,7 @@
 //
 // Emulator options (see README "Trying it without a pager"):
 //   --image FILE        pager memory from a table file (default: built-in image, checksum right)
-//   --version X.Y       firmware version in bytes 1 and 2 (default 1.86)
+//   --firmware X.Y      firmware version in bytes 1 and 2 (default 1.86; older name --version X.Y)
 //   --model TEXT        model text in bytes 240..253 ("" = no model text)
 //   --baud N            pacing, 10 bits a byte; 0 = none (default 9600)
 //   --turnaround MS     delay from the end of a request to its reply (default 0)

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "editor/control_catalog.h"
 #include "editor/numeric_fields.h"
 #include "files/table_file_messages.h"
 #include "link/link_messages.h"
@@ -29,6 +30,7 @@
 #include "sim_process.h"
 #include "test_files.h"
 #include "ui/board_test_splash.h"
+#include "ui/form_binding.h"
 #include "ui/single_instance.h"
 
 namespace mk843nb {
@@ -121,6 +123,53 @@ PagerImage ImageWith(std::size_t offset, std::uint8_t value, std::string_view ta
 }
 
 std::size_t OffsetOf(std::string_view control) { return FindNumericField(control)->offset; }
+
+// ---------------------------------------------------------------- the binding
+
+// Every input widget of the window is a control of the catalogue, and every
+// control of the catalogue has a widget of its kind, named after it.
+TEST_F(MainWindowTest, WidgetsAndCatalogueControlsMatchBothWays) {
+    FormBinding& binding = Window().Binding();
+    EXPECT_TRUE(binding.UnknownInputs().isEmpty())
+        << binding.UnknownInputs().join(QLatin1Char(' ')).toStdString();
+    for (const ControlInfo& control : ControlCatalog()) {
+        SCOPED_TRACE(control.name);
+        QObject* o = binding.Widget(control.id);
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->objectName().toStdString(), control.name);
+        bool kindFits = false;
+        switch (control.kind) {
+            case ControlKind::Edit:
+                kindFits = qobject_cast<QLineEdit*>(o) != nullptr;
+                break;
+            case ControlKind::Combo:
+                kindFits = qobject_cast<QComboBox*>(o) != nullptr;
+                break;
+            case ControlKind::Check:
+                kindFits = qobject_cast<QCheckBox*>(o) != nullptr;
+                break;
+            case ControlKind::Radio:
+                kindFits = qobject_cast<QRadioButton*>(o) != nullptr;
+                break;
+            case ControlKind::Label:
+                kindFits = qobject_cast<QLabel*>(o) != nullptr;
+                break;
+            case ControlKind::Panel:
+                kindFits = qobject_cast<QFrame*>(o) != nullptr;
+                break;
+            case ControlKind::Tab:
+                kindFits = Window().Pages()->indexOf(qobject_cast<QWidget*>(o)) >= 0;
+                break;
+            case ControlKind::MenuItem:
+                kindFits = qobject_cast<QAction*>(o) != nullptr;
+                break;
+            case ControlKind::Button:
+                kindFits = qobject_cast<QAbstractButton*>(o) != nullptr;
+                break;
+        }
+        EXPECT_TRUE(kindFits);
+    }
+}
 
 // ---------------------------------------------------------------- start-up
 
@@ -423,6 +472,35 @@ TEST_F(MainWindowTest, ReadWriteAndVerifyThroughTheMenuAgainstTheEmulator) {
     EXPECT_EQ(dialogs_.shown[2].text, "Verify Sucess !");
     EXPECT_TRUE(W<QAction>("Write1")->isEnabled());  // Write Mode
     EXPECT_TRUE(W<QAction>("Read1")->isEnabled());
+}
+
+// Write asks the pager for its version first: the box shows that pager's
+// version even when the image came from another pager, and keeps it.
+TEST_F(MainWindowTest, WriteShowsTheVersionOfThePagerItWroteTo) {
+    test::SimProcess first({"--baud", "0", "--firmware", "1.83"});
+    test::SimProcess second({"--baud", "0", "--firmware", "1.82"});
+    StartOn({first.DevicePath(), second.DevicePath()});
+    ASSERT_EQ(W<QComboBox>("cboPort")->currentIndex(), 0);
+    Press(Qt::Key_F3);
+    ASSERT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Success !"});
+    EXPECT_EQ(Text("edtVersion"), QStringLiteral("1.83"));
+
+    QComboBox* port = W<QComboBox>("cboPort");
+    port->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(port, Qt::Key_Down);
+    ASSERT_EQ(Window().Model().State(ControlId::cboPort).itemIndex, 1);
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+    Press(Qt::Key_F4);
+    ASSERT_EQ(dialogs_.Texts(), (std::vector<std::string>{"Read Success !", "Write Sucess !"}));
+    EXPECT_EQ(second.Received().size(), first.Received().size() + 32)
+        << "the write went to the second pager";
+
+    EXPECT_EQ(Text("edtVersion"), QStringLiteral("1.82"));
+    EXPECT_EQ(Byte(1), 1);
+    EXPECT_EQ(Byte(2), 82);
+    // The model holds it: showing the model's state again keeps it.
+    Window().Binding().ApplyStates();
+    EXPECT_EQ(Text("edtVersion"), QStringLiteral("1.82"));
 }
 
 TEST_F(MainWindowTest, AFailedReadLeavesTheImageAndRestoresTheWindow) {

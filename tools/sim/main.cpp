@@ -12,6 +12,7 @@
 #include "faults.h"
 #include "paced_line.h"
 #include "pager_memory.h"
+#include "program_version.h"
 #include "pseudo_terminal.h"
 #include "responder.h"
 #include "trace.h"
@@ -54,8 +55,15 @@ int main(int argc, char** argv) {
                    "Table file (.tbl) with the pager's 256 bytes; default: the built-in image")
         ->option_text("FILE")
         ->check(CLI::ExistingFile);
-    app.add_option("--version", versionText, "Firmware version the pager reports (bytes 1 and 2)")
+    app.add_option("--firmware", versionText, "Firmware version the pager reports (bytes 1 and 2)")
         ->option_text("X.Y (1.86)");
+    // --version alone prints the program's version; with a value it is the
+    // firmware version, its first name, which scripts and tests still use.
+    CLI::Option* version =
+        app.add_option("--version", versionText,
+                       "Alone: print the program's version and exit; with X.Y: as --firmware")
+            ->expected(0, 1)
+            ->option_text("[X.Y]");
     app.add_option("--model", modelText,
                    "Model text in bytes 240 to 253 (at most 14 bytes; \"\": none)")
         ->option_text("TEXT");
@@ -77,7 +85,18 @@ int main(int argc, char** argv) {
         ->option_text("FILE");
     app.add_option("--link", linkPath, "Make a symbolic link to the device at this path")
         ->option_text("PATH");
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& done) {  // --help
+        return app.exit(done);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return 2;  // bad options, as a failed setup below
+    }
+    if (version->count() > 0 && version->results().back().empty()) {
+        std::printf("mk843nb-sim %s\n", mk843nb::kProgramVersion);
+        return 0;
+    }
 
     try {
         PagerSetup setup{imagePath, ParseFirmwareVersion(versionText), modelText};
