@@ -1,18 +1,25 @@
 // Start-up of the main window and its resident memory. Prints its figures:
 //   construction, first showing with no port to search, first showing with one
-//   silent port (the board search's own wait reported apart), and VmRSS.
-// Goals: shown in under 1 s beyond the board search; under 80 MB resident.
+//   silent port (the board search's own wait reported apart), first showing
+//   with the board (the emulator) on the remembered port beside a silent one,
+//   and VmRSS.
+// Goals: shown in under 1 s beyond the board search; under 0.5 s with the
+// board on the remembered port; under 80 MB resident.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 
 #include "files/table_file_ui.h"
 #include "link/port_table.h"
 #include "silent_ptys.h"
+#include "sim_process.h"
 #include "test_files.h"
+#include "ui/app_settings.h"
 #include "ui/dialog_service.h"
 #include "ui/main_window.h"
 
@@ -60,7 +67,9 @@ Timing StartOnce(const mk843nb::PortTable& ports) {
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);  // settings of its own, not the user's
     QApplication app(argc, argv);
+    mk843nb::AppSettings().SetLastPort({});
     mk843nb::test::TempDir dir;  // no default.tbl
     QDir::setCurrent(QString::fromStdString(dir.Path()));
 
@@ -70,6 +79,20 @@ int main(int argc, char* argv[]) {
     one.entries.push_back({silent.Paths()[0], ""});
     const Timing silentPort = StartOnce(one);
     constexpr double kSearchMs = 3000;  // the board search waits about 3 s for a silent port
+
+    // The board on the port it answered on last time, listed after a silent one
+    // (which the search would have had to wait out). Best of three starts.
+    mk843nb::test::SimProcess sim({"--baud", "9600"});
+    mk843nb::PortTable boardTable;
+    boardTable.entries.push_back({silent.Paths()[0], ""});
+    boardTable.entries.push_back({sim.DevicePath(), ""});
+    double rememberedMs = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        mk843nb::AppSettings().SetLastPort(QString::fromStdString(sim.DevicePath()));
+        const Timing t = StartOnce(boardTable);
+        rememberedMs = std::min(rememberedMs, t.constructMs + t.startMs);
+    }
+    mk843nb::AppSettings().SetLastPort({});
 
     SilentDialogs dialogs;
     mk843nb::MainWindow window(dialogs);
@@ -85,9 +108,13 @@ int main(int argc, char* argv[]) {
         "start-up to shown, 1 silent port %8.1f ms   (%.1f ms beyond the %.0f ms board search)\n",
         silentPort.constructMs + silentPort.startMs,
         silentPort.constructMs + silentPort.startMs - kSearchMs, kSearchMs);
+    std::printf(
+        "start-up to shown, remembered    %8.1f ms   (goal < 500 ms; board on the "
+        "remembered port, the search skipped)\n",
+        rememberedMs);
     std::printf("resident memory (VmRSS)          %8.1f MB   (goal < 80 MB)\n",
                 double(rss) / 1024.0);
-    const bool ok = none.constructMs + none.startMs < 1000 && rss < 80 * 1024;
+    const bool ok = none.constructMs + none.startMs < 1000 && rememberedMs < 500 && rss < 80 * 1024;
     std::printf("%s\n", ok ? "goals met" : "GOALS MISSED");
     return ok ? 0 : 1;
 }

@@ -26,7 +26,9 @@ struct ECommError {
     CommErrorCode code = CommErrorCode::CannotOpen;
     std::uint32_t systemError = 0;  // errno at the moment of raising, 0 when unknown
     std::string reason;             // the system's own words for it, e.g. "Permission denied"
-    bool permissionDenied = false;  // Open failed because the user may not use the device
+    // Open failed for lack of permission, or because another program holds the
+    // device (the serial layer cannot tell these apart; the port diagnosis can).
+    bool permissionDenied = false;
 
     std::uint8_t Code() const { return static_cast<std::uint8_t>(code); }
 };

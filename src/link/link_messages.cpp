@@ -70,10 +70,4 @@ std::string PartlyWrittenNote(int framesSent) {
            " of 32 frames were sent): write it again before using the pager.";
 }
 
-std::string PermissionHint(std::string_view portName) {
-    return "Permission denied on " + std::string(portName) +
-           ": add your user to the group that owns the device (usually dialout: "
-           "sudo usermod -aG dialout $USER), then log in again.";
-}
-
 }  // namespace mk843nb

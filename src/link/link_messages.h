@@ -44,8 +44,5 @@ Message VerifySuccessMessage();
 Message SerialFailureMessage(LinkCommand command, std::string_view reason);
 // The line added to a failed Write's message once write frames went out.
 std::string PartlyWrittenNote(int framesSent);
-// The line added to a message when the device could not be opened for lack of
-// permission: the cause and the usual fix.
-std::string PermissionHint(std::string_view portName);
 
 }  // namespace mk843nb

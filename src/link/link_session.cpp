@@ -48,31 +48,46 @@ void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
             throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
         port.Configure(kBaudRate, name, kEightNoneOne);
     } catch (const ECommError& error) {
-        // A port the user may not open is what the warning must name, even when
-        // later ports of the search fail for other reasons.
-        if (!lastOpenError_ || !lastOpenError_->permissionDenied) {
-            lastOpenError_ = error;
-            lastOpenPort_ = name;
-        }
+        openFailures_.emplace_back(name, error);
         throw;
     }
 }
 
-Message LinkSession::WithPermissionHint(Message message) const {
-    if (lastOpenError_ && lastOpenError_->permissionDenied)
-        message.text += "\n" + PermissionHint(lastOpenPort_);
+Message LinkSession::WithDiagnosis(Message message) const {
+    if (openFailures_.empty()) return message;
+    const auto& [name, error] = openFailures_.back();
+    if (name.empty()) return message;
+    const PortDiagnosis diagnosis = diagnoser_(name);
+    if (diagnosis.fault != PortFault::None) {
+        message.text += "\n" + diagnosis.text;
+    } else if (!error.reason.empty()) {
+        // Whatever kept it closed has passed; say what the system said at the time.
+        message.text += "\n" + DevicePathOf(name) + " could not be opened (" + error.reason + ").";
+    }
     return message;
 }
 
 Message LinkSession::StartupWarning() const {
-    return WithPermissionHint(StartupBoardNotRespondingMessage());
+    Message warning = StartupBoardNotRespondingMessage();
+    for (const auto& [name, error] : openFailures_) {
+        // The serial layer reports a held port and a refused one alike as a
+        // permission error; only those are worth looking into (a look costs a
+        // walk through /proc, and the fallback list has sixteen names).
+        if (name.empty() || !error.permissionDenied) continue;
+        const PortDiagnosis diagnosis = diagnoser_(name);
+        if (diagnosis.fault == PortFault::Busy || diagnosis.fault == PortFault::Permission) {
+            warning.text += "\n" + diagnosis.text;
+            break;
+        }
+    }
+    return warning;
 }
 
 bool LinkSession::TestBoard() {
     hooks_.SetProgressRange(0, 0);
     hooks_.SetProgress(0);
     progress_ = 0;
-    lastOpenError_.reset();
+    openFailures_.clear();
     try {
         port_->Close();
         ConfigureEntry(*port_, ports_.selected);
@@ -97,17 +112,18 @@ struct Probe {
 
 }  // namespace
 
-bool LinkSession::FindBoard() {
+bool LinkSession::FindBoard(int alreadyTried) {
     hooks_.SetProgressRange(0, 0);
     hooks_.SetProgress(0);
     progress_ = 0;
-    lastOpenError_.reset();
+    if (alreadyTried < 0) openFailures_.clear();
     ClosePort();
 
     const int count = static_cast<int>(ports_.entries.size());
     std::vector<Probe> probes(count);
     for (int i = 0; i < count; ++i) {
         Probe& probe = probes[i];
+        if (i == alreadyTried) continue;  // stays Failed
         try {
             probe.port = i == 0 ? std::move(port_) : factory_();
             if (!probe.port) probe.port = factory_();
@@ -192,7 +208,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
     auto enableWindow = [&] { hooks_.SetWindowEnabled(true); };
     if (!TestBoard()) {
         ClosePort();
-        outcome.message = WithPermissionHint(BoardNotRespondingMessage(command));
+        outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
         Status(status_text::kReady);
         enableWindow();
@@ -203,7 +219,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         ConfigureEntry(*port_, ports_.selected);
         port_->Purge();
     } catch (const ECommError& error) {
-        outcome.message = WithPermissionHint(CommPortOpenMessage(error.Code()));
+        outcome.message = WithDiagnosis(CommPortOpenMessage(error.Code()));
         outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
         enableWindow();

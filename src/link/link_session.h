@@ -10,6 +10,7 @@
 #include "link/link_clock.h"
 #include "link/link_hooks.h"
 #include "link/link_outcome.h"
+#include "link/port_diagnosis.h"
 #include "link/port_table.h"
 
 namespace mk843nb {
@@ -28,6 +29,8 @@ namespace mk843nb {
 class LinkSession {
 public:
     using ChannelFactory = std::function<std::unique_ptr<ByteChannel>()>;
+    // Finds out why a port (a table entry's name) could not be opened.
+    using Diagnoser = std::function<PortDiagnosis(const std::string& name)>;
 
     // factory makes the channel the session uses and, for the board search, one
     // more per port probed at the same time.
@@ -35,6 +38,8 @@ public:
     ~LinkSession();
 
     void SetPortTable(PortTable table);
+    // DiagnosePort over the running system unless replaced.
+    void SetDiagnoser(Diagnoser diagnoser) { diagnoser_ = std::move(diagnoser); }
     const PortTable& Ports() const { return ports_; }
     // cboPort's selection; an index outside the table makes the next command fail to open.
     void SelectPort(int index) { ports_.selected = index; }
@@ -53,9 +58,13 @@ public:
     // port that answers is selected (hooks' SelectPort) and left open, and the
     // result is true; without an answer every port is closed and the selection
     // is unchanged. Costs about 3 s however many ports are silent.
-    bool FindBoard();
-    // The warning when FindBoard found nothing; it names the permission fix when
-    // a port could not be opened for lack of permission.
+    // alreadyTried: the entry TestBoard has just tried without an answer (the
+    // remembered board's port); it is not pinged again, and why it could not be
+    // opened, if it could not, still counts for StartupWarning.
+    bool FindBoard(int alreadyTried = -1);
+    // The warning when FindBoard found nothing. A second line names the first
+    // port that another program holds or the user may not open, with the fix;
+    // ports that merely do not exist are not worth a word at start.
     Message StartupWarning() const;
 
     // The Pager menu's commands. Read replaces image only when the whole read
@@ -81,7 +90,8 @@ private:
     LinkFailure VerifyBoth(const PagerImage& image);
     void Status(std::string_view text);
     void Progress(int position);
-    Message WithPermissionHint(Message message) const;
+    // message, and on a second line why the port of the failed open cannot be used.
+    Message WithDiagnosis(Message message) const;
 
     ChannelFactory factory_;
     std::unique_ptr<ByteChannel> port_;
@@ -90,8 +100,9 @@ private:
     PortTable ports_;
     std::string modelText_;
     int progress_ = 0;
-    std::optional<ECommError> lastOpenError_;
-    std::string lastOpenPort_;
+    Diagnoser diagnoser_ = [](const std::string& name) { return DiagnosePort(name); };
+    // The ports whose open failed since the last board test or search, in order.
+    std::vector<std::pair<std::string, ECommError>> openFailures_;
 };
 
 }  // namespace mk843nb

@@ -50,18 +50,28 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The holder a lock file names, when its process still lives.
+// The holder a lock file names, when its process still lives. Programs name
+// the file after the device in one of three ways: "LCK..ttyUSB0", the path
+// under /dev ("LCK..pts_4") or the whole path ("LCK.._tmp_ttyPAGER").
 std::vector<PortHolder> LockFileHolders(const std::string& devicePath, const SystemPaths& paths) {
-    std::string flat = devicePath;
-    std::replace(flat.begin(), flat.end(), '/', '_');
+    const auto flat = [](std::string text) {
+        std::replace(text.begin(), text.end(), '/', '_');
+        return text;
+    };
+    const std::string underDev =
+        devicePath.starts_with("/dev/") ? devicePath.substr(5) : devicePath;
     std::vector<PortHolder> holders;
     for (const std::string& dir : paths.lockDirs) {
-        for (const std::string& name : {"LCK.." + BaseName(devicePath), "LCK.." + flat}) {
+        for (const std::string& name : {"LCK.." + BaseName(devicePath), "LCK.." + flat(underDev),
+                                        "LCK.." + flat(devicePath)}) {
             std::ifstream in(dir + "/" + name);
             long pid = 0;
             if (!(in >> pid) || pid <= 0) continue;
             struct stat st {};
             if (::stat((paths.proc + "/" + std::to_string(pid)).c_str(), &st) != 0) continue;
+            if (std::any_of(holders.begin(), holders.end(),
+                            [&](const PortHolder& h) { return h.pid == pid; }))
+                continue;
             holders.push_back({static_cast<pid_t>(pid), ProgramOf(static_cast<pid_t>(pid), paths)});
         }
     }
@@ -166,6 +176,19 @@ std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemP
     std::vector<PortHolder> holders;
     struct stat target {};
     if (::stat(devicePath.c_str(), &target) != 0) return holders;
+    // A serial program's lock file names the one that uses the line, where the
+    // descriptors may show others that merely keep it open (the emulator keeps
+    // its own end of a pseudo-terminal open, for one).
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(devicePath.c_str(), nullptr), std::free);
+    for (const std::string& path : {devicePath, real ? std::string(real.get()) : devicePath}) {
+        for (const PortHolder& holder : LockFileHolders(path, paths)) {
+            const bool known =
+                std::any_of(holders.begin(), holders.end(),
+                            [&](const PortHolder& h) { return h.pid == holder.pid; });
+            if (!known) holders.push_back(holder);
+        }
+    }
+    if (!holders.empty()) return holders;
     for (const std::string& pid : DirectoryEntries(paths.proc)) {
         if (!IsNumber(pid)) continue;
         const std::string fdDir = paths.proc + "/" + pid + "/fd";
@@ -176,11 +199,6 @@ std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemP
             holders.push_back({id, ProgramOf(id, paths)});
             break;
         }
-    }
-    for (const PortHolder& holder : LockFileHolders(devicePath, paths)) {
-        const bool known = std::any_of(holders.begin(), holders.end(),
-                                       [&](const PortHolder& h) { return h.pid == holder.pid; });
-        if (!known) holders.push_back(holder);
     }
     return holders;
 }

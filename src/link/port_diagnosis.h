@@ -43,8 +43,9 @@ struct PortDiagnosis {
     std::string group;  // Permission: the device's group
 };
 
-// The processes that have the device open (other users' processes only when
-// /proc lets us see their descriptors).
+// The processes that use the device: the one a live lock file names, or else
+// every process with it open (other users' processes only when /proc lets us
+// see their descriptors).
 std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemPaths& paths = {});
 
 // The /dev/serial/by-id names, keyed by the device each one leads to ("/dev/ttyUSB0").

@@ -4,17 +4,33 @@
 #include <algorithm>
 #include <cctype>
 
+#include "link/port_diagnosis.h"
+
 namespace mk843nb {
 namespace {
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// The device path a table entry opens, so "ttyUSB0" and "/dev/ttyUSB0" are one port.
-std::string DevicePath(const std::string& name) {
-    return !name.empty() && name.front() == '/' ? name : "/dev/" + name;
+// The name of a port the user gave, shown as it was given.
+std::string ShortName(const std::string& name) {
+    return name.starts_with("/dev/") && name.find('/', 5) == std::string::npos ? name.substr(5)
+                                                                               : name;
 }
 
 }  // namespace
+
+std::string PortLabel(const PortEntry& entry) {
+    if (entry.description.empty()) return entry.name;
+    return entry.description + " (" + ShortName(entry.name) + ")";
+}
+
+void AttachByIdAliases(std::vector<PortEntry>& entries,
+                       const std::map<std::string, std::string>& aliases) {
+    for (PortEntry& entry : entries) {
+        const auto alias = aliases.find(DevicePathOf(entry.name));
+        if (alias != aliases.end()) entry.byId = alias->second;
+    }
+}
 
 bool NaturalLess(std::string_view a, std::string_view b) {
     std::size_t i = 0;
@@ -49,8 +65,23 @@ std::vector<PortEntry> FallbackPorts() {
     return ports;
 }
 
-PortTable BuildPortTable(std::vector<PortEntry> reported,
-                         const std::vector<std::string>& userPaths) {
+int FindPort(const PortTable& table, const std::string& port) {
+    if (port.empty()) return -1;
+    for (std::size_t i = 0; i < table.entries.size(); ++i) {
+        const PortEntry& e = table.entries[i];
+        if (DevicePathOf(e.name) == DevicePathOf(port) || (!e.byId.empty() && e.byId == port))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string PortToRemember(const PortEntry& entry) {
+    return entry.byId.empty() ? DevicePathOf(entry.name) : entry.byId;
+}
+
+PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths,
+                         const std::map<std::string, std::string>& aliases) {
+    AttachByIdAliases(reported, aliases);
     if (reported.size() <= 1) {
         auto fallback = FallbackPorts();
         reported.insert(reported.end(), fallback.begin(), fallback.end());
@@ -60,9 +91,8 @@ PortTable BuildPortTable(std::vector<PortEntry> reported,
     });
     PortTable table;
     auto find = [&table](const std::string& name) {
-        return std::find_if(table.entries.begin(), table.entries.end(), [&](const PortEntry& e) {
-            return DevicePath(e.name) == DevicePath(name);
-        });
+        const int index = FindPort(table, name);
+        return index < 0 ? table.entries.end() : table.entries.begin() + index;
     };
     for (auto& entry : reported) {
         if (find(entry.name) == table.entries.end()) table.entries.push_back(std::move(entry));
@@ -71,7 +101,12 @@ PortTable BuildPortTable(std::vector<PortEntry> reported,
     for (const auto& path : userPaths) {
         auto it = find(path);
         if (it == table.entries.end()) {
-            table.entries.push_back({path, ""});
+            PortEntry added{path, ""};
+            const auto alias = aliases.find(DevicePathOf(path));
+            if (alias != aliases.end()) added.byId = alias->second;
+            for (const auto& [device, byId] : aliases)
+                if (byId == path) added.byId = path;
+            table.entries.push_back(std::move(added));
             it = table.entries.end() - 1;
         }
         if (!selectedUser) {
@@ -85,9 +120,16 @@ PortTable BuildPortTable(std::vector<PortEntry> reported,
 PortTable DiscoverPorts(const std::vector<std::string>& userPaths) {
     std::vector<PortEntry> reported;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        reported.push_back({info.portName().toStdString(), info.description().toStdString()});
+        PortEntry entry;
+        entry.name = info.portName().toStdString();
+        entry.description = info.description().toStdString();
+        entry.manufacturer = info.manufacturer().toStdString();
+        entry.serialNumber = info.serialNumber().toStdString();
+        if (info.hasVendorIdentifier()) entry.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier()) entry.productId = info.productIdentifier();
+        reported.push_back(std::move(entry));
     }
-    return BuildPortTable(std::move(reported), userPaths);
+    return BuildPortTable(std::move(reported), userPaths, ByIdAliases());
 }
 
 }  // namespace mk843nb

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +19,22 @@ std::vector<PortEntry> FallbackPorts();
 // per name. With fewer than two reported, the fallback names ttyS0 to ttyS15
 // are listed as well (the reported one keeps its place in the natural order).
 // User paths (--port) follow, each once, the first of them selected; a user
-// path naming a listed device selects that entry instead of adding it again.
-// Without user paths entry 0 is selected.
-PortTable BuildPortTable(std::vector<PortEntry> reported,
-                         const std::vector<std::string>& userPaths);
+// path naming a listed device (by its name, path or by-id name) selects that
+// entry instead of adding it again. Without user paths entry 0 is selected.
+// aliases (device path -> by-id path, as ByIdAliases gives them) name each
+// entry's by-id alias.
+PortTable BuildPortTable(std::vector<PortEntry> reported, const std::vector<std::string>& userPaths,
+                         const std::map<std::string, std::string>& aliases = {});
 
-// BuildPortTable over the serial ports QSerialPortInfo reports.
+// The entry that port names (by its name, its device path or its by-id name); -1 if none.
+int FindPort(const PortTable& table, const std::string& port);
+
+// What the window remembers of the port the board answered on: its by-id name,
+// which survives replugging, or else its device path.
+std::string PortToRemember(const PortEntry& entry);
+
+// BuildPortTable over the serial ports QSerialPortInfo reports and the
+// aliases in /dev/serial/by-id.
 PortTable DiscoverPorts(const std::vector<std::string>& userPaths = {});
 
 }  // namespace mk843nb

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,8 +19,10 @@
 #include "editor/control_catalog.h"
 #include "link/comm_port.h"
 #include "link/link_session.h"
+#include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
 #include "ui/about_box.h"
+#include "ui/app_settings.h"
 #include "ui/board_test_splash.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
@@ -27,6 +30,7 @@
 #include "ui/help_window.h"
 #include "ui/page_builders.h"
 #include "ui/password_window.h"
+#include "ui/port_watcher.h"
 #include "ui/tone_table_window.h"
 #include "ui/window_link_hooks.h"
 
@@ -89,6 +93,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     if (auto* help = qobject_cast<QLabel*>(binding_->Widget(ControlId::lblHelp)))
         help->installEventFilter(this);
     binding_->ApplyStates();
+    if (auto* box = qobject_cast<QComboBox*>(binding_->Widget(ControlId::cboPort)))
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowPortTips(); });
     CreateAuxiliaryWindows();
 }
 
@@ -242,18 +248,91 @@ void MainWindow::BuildForm() {
     components_.push_back(pb1_);
 }
 
-void MainWindow::Start() { StartWith(DiscoverPorts(options_.userPorts)); }
+void MainWindow::Start() {
+    discoverPorts_ = true;
+    StartWith(ListPorts());
+}
+
+PortTable MainWindow::ListPorts() const {
+    return options_.listPorts ? options_.listPorts(options_.userPorts)
+                              : DiscoverPorts(options_.userPorts);
+}
+
+void MainWindow::ShowPorts(const PortTable& table) {
+    std::vector<std::string> labels;
+    for (const PortEntry& e : table.entries) labels.push_back(PortLabel(e));
+    model_.SetPorts(labels, table.selected);
+    binding_->ApplyStates();
+    ShowPortTips();
+}
+
+void MainWindow::ShowPortTips() {
+    auto* box = qobject_cast<QComboBox*>(binding_->Widget(ControlId::cboPort));
+    if (box == nullptr) return;
+    const PortTable& ports = link_->Ports();
+    for (int i = 0; i < box->count() && i < static_cast<int>(ports.entries.size()); ++i) {
+        const std::string& byId = ports.entries[static_cast<std::size_t>(i)].byId;
+        box->setItemData(i, byId.empty() ? QVariant() : QVariant(QString::fromStdString(byId)),
+                         Qt::ToolTipRole);
+    }
+    const int current = box->currentIndex();
+    box->setToolTip(current >= 0 ? box->itemData(current, Qt::ToolTipRole).toString() : QString());
+}
+
+void MainWindow::RefreshPorts() {
+    // Never under a running transfer or the start-up search: the link holds the table then.
+    if (!isVisible() || !isEnabled()) {
+        portWatcher_->Retry();
+        return;
+    }
+    PortTable fresh = ListPorts();
+    const PortTable& old = link_->Ports();
+    const int current = model_.State(ControlId::cboPort).itemIndex;
+    if (current >= 0 && current < static_cast<int>(old.entries.size())) {
+        const int kept =
+            FindPort(fresh, DevicePathOf(old.entries[static_cast<std::size_t>(current)].name));
+        fresh.selected = kept >= 0 ? kept : 0;
+    }
+    if (fresh.entries == old.entries && fresh.selected == current) return;
+    link_->SetPortTable(fresh);
+    ShowPorts(fresh);
+}
+
+void MainWindow::RememberPort(int index) {
+    const PortTable& ports = link_->Ports();
+    if (index < 0 || index >= static_cast<int>(ports.entries.size())) return;
+    AppSettings().SetLastPort(
+        QString::fromStdString(PortToRemember(ports.entries[static_cast<std::size_t>(index)])));
+}
+
+bool MainWindow::SearchBoard() {
+    const PortTable& ports = link_->Ports();
+    const int listed = ports.selected;
+    const std::string preferred = options_.userPorts.empty()
+                                      ? AppSettings().LastPort().toStdString()
+                                      : options_.userPorts.front();
+    const int index = FindPort(ports, preferred);
+    if (index >= 0) {
+        link_->SelectPort(index);
+        if (link_->TestBoard()) {
+            hooks_->SelectPort(index);
+            RememberPort(index);
+            return true;
+        }
+        link_->SelectPort(listed);
+    }
+    if (!link_->FindBoard(index)) return false;
+    RememberPort(link_->Ports().selected);
+    return true;
+}
 
 void MainWindow::StartWith(const PortTable& table) {
     link_->SetPortTable(table);
-    std::vector<std::string> names;
-    for (const PortEntry& e : table.entries) names.push_back(e.name);
-    model_.SetPorts(names, table.selected);
-    binding_->ApplyStates();
+    ShowPorts(table);
 
     splash_->Prepare();
     splash_->ShowOver(this);
-    const bool found = link_->FindBoard();
+    const bool found = SearchBoard();
     if (!found) {
         link_->ClosePort();
         dialogs_.Show(link_->StartupWarning());
@@ -263,6 +342,10 @@ void MainWindow::StartWith(const PortTable& table) {
     Finish(tables_->LoadDefaultTable(image), image);
     pages_->setCurrentIndex(0);
     show();
+    if ((discoverPorts_ || options_.listPorts) && portWatcher_ == nullptr) {
+        portWatcher_ = new PortWatcher(options_.watchedFolders, options_.portSettleMs, this);
+        connect(portWatcher_, &PortWatcher::portsMayHaveChanged, this, &MainWindow::RefreshPorts);
+    }
 }
 
 void MainWindow::BringToFront() {
@@ -296,6 +379,8 @@ void MainWindow::ExitE1Click() {
 }
 
 void MainWindow::Finish(const LinkOutcome& outcome) {
+    // The board answered the test: this is the port to try first next time.
+    if (outcome.failure != LinkFailure::PortOrBoard) RememberPort(link_->Ports().selected);
     binding_->ApplyStates();
     if (outcome.message) dialogs_.Show(*outcome.message);
 }

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,7 +29,21 @@ class HelpWindow;
 class PasswordWindow;
 class ToneTableWindow;
 class LinkSession;
+class PortWatcher;
 class WindowLinkHooks;
+
+// How the main window finds its ports.
+struct MainWindowOptions {
+    // Ports given on the command line (--port), listed after the discovered ones.
+    // The first is tried before the search, as the remembered board is without them.
+    std::vector<std::string> userPorts;
+    // Lists the ports, given the user's; DiscoverPorts unless replaced.
+    std::function<PortTable(const std::vector<std::string>&)> listPorts;
+    // While the window is idle its port list follows devices coming and going
+    // in these folders (after Start, or with listPorts given).
+    QStringList watchedFolders = {QStringLiteral("/dev"), QStringLiteral("/dev/serial/by-id")};
+    int portSettleMs = 300;
+};
 
 // The main window (TForm1): the port strip, the "System" box, the mode buttons,
 // the "Frequency" box, the pages, the menu, the status bar with PB1. A thin
@@ -36,17 +52,16 @@ class WindowLinkHooks;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    struct Options {
-        // Ports given on the command line (--port), listed after the discovered ones.
-        std::vector<std::string> userPorts;
-    };
+    using Options = MainWindowOptions;
 
     explicit MainWindow(DialogService& dialogs, Options options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The first showing: port discovery, the board search behind the splash,
     // the warning when no board answered, the default table; then the window
-    // is shown with the page "CALL" active.
+    // is shown with the page "CALL" active. The port the board answered on last
+    // time (or the first --port) is tried first; when the board answers there
+    // the search of the other ports is skipped.
     void Start();
     // The same with a port table given instead of discovered.
     void StartWith(const PortTable& ports);
@@ -93,6 +108,15 @@ private:
     void OpenToneTable();
     void CloseWindow(const std::string& name);
     void Finish(const LinkOutcome& outcome);
+    PortTable ListPorts() const;
+    // cboPort's items ("FT232R USB UART (ttyUSB0)") and their by-id tooltips.
+    void ShowPorts(const PortTable& table);
+    void ShowPortTips();
+    // Re-lists the ports while idle, keeping the selected port where it still exists.
+    void RefreshPorts();
+    // The remembered port first, then the search; true when the board answered.
+    bool SearchBoard();
+    void RememberPort(int index);
     // Shows a table file's outcome; image is the one it worked on.
     void Finish(const TableFileOutcome& outcome, const PagerImage& image);
     bool ModifyMode() const;
@@ -116,6 +140,8 @@ private:
     QLabel* panel2_ = nullptr;
     QString startDirectory_;
     std::unique_ptr<TableFile> tables_;
+    PortWatcher* portWatcher_ = nullptr;
+    bool discoverPorts_ = false;
 
     AboutBox* aboutBox_ = nullptr;
     ToneTableWindow* toneTable_ = nullptr;

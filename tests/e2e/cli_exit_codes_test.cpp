@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <future>
 
 #include "cli/exit_codes.h"
 #include "cli_process.h"
@@ -113,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                  4,
                  "the device was unplugged or closed"},
         ExitCase{"firmware before 1.83 refuses Reminder off",
-                 {"--baud", "0", "--version", "1.82"},
+                 {"--baud", "0", "--firmware", "1.82"},
                  "write",
                  WithReminderOff(),
                  1,
@@ -166,6 +167,24 @@ TEST(CliWrittenNotSaved, SaysThePagerHoldsTheImageAndTheFileDoesNot) {
     const Bytes pager = ReadFileBytes(pagerFile);
     EXPECT_NE(pager, kDefault) << "the pager holds the image as Write prepared it";
     EXPECT_EQ(pager[11], 1) << "WriteMark";
+}
+
+// A second read while the first still runs: the port is named as held by the
+// first, not as a permission problem.
+TEST(CliBusyPort, NamesTheProgramThatHoldsIt) {
+    TempDir dir;
+    SimProcess sim({"--baud", "0", "--turnaround", "600"});
+    auto first = std::async(std::launch::async, [&] {
+        return RunCli({"read", "--port", sim.DevicePath(), dir.File("first.tbl")});
+    });
+    ASSERT_TRUE(sim.WaitForTrace("#1", std::chrono::seconds(5)));
+    const CliRun second = RunCli({"read", "--port", sim.DevicePath(), dir.File("second.tbl")});
+    EXPECT_EQ(second.status, 3);
+    EXPECT_NE(second.err.find(sim.DevicePath() + " is in use by mk843nb-cli (pid "),
+              std::string::npos)
+        << second.err;
+    EXPECT_EQ(second.err.find("dialout"), std::string::npos) << second.err;
+    EXPECT_EQ(first.get().status, 0);
 }
 
 TEST(CliHelp, ListsEveryExitStatusFromTheTable) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "cli_process.h"
 #include "image/pager_image.h"
@@ -21,7 +22,7 @@ struct CliLink : testing::Test {
 
 TEST_F(CliLink, ReadThenWriteThenVerifyRoundTrip) {
     const std::string pagerFile = dir.File("pager.tbl");
-    SimProcess sim({"--baud", "0", "--version", "1.86", "--save", pagerFile});
+    SimProcess sim({"--baud", "0", "--firmware", "1.86", "--save", pagerFile});
     const std::string file = dir.File("backup.tbl");
 
     const CliRun read = RunCli({"read", "--port", sim.DevicePath(), file});
@@ -104,6 +105,26 @@ TEST_F(CliLink, UsageAndPortErrors) {
     const CliRun ports = RunCli({"ports", "--port", "/dev/pts/77"});
     EXPECT_EQ(ports.status, 0);
     EXPECT_NE(ports.out.find("/dev/pts/77\n"), std::string::npos);
+}
+
+TEST_F(CliLink, PortsJsonGivesEveryPortWithNullWhereUnknown) {
+    const CliRun run = RunCli({"ports", "--json", "--port", "/dev/pts/77"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto ports = nlohmann::json::parse(run.out);
+    ASSERT_TRUE(ports.is_array());
+    ASSERT_GE(ports.size(), 2u) << "at least the fallback names and the given port";
+    for (const auto& port : ports) {
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : port.items()) keys.push_back(key);
+        EXPECT_EQ(keys, (std::vector<std::string>{"by_id", "description", "manufacturer", "path",
+                                                  "product_id", "serial_number", "vendor_id"}));
+        EXPECT_TRUE(port["path"].is_string());
+    }
+    const auto given = ports.back();
+    EXPECT_EQ(given["path"], "/dev/pts/77");
+    for (const char* key :
+         {"by_id", "description", "manufacturer", "serial_number", "vendor_id", "product_id"})
+        EXPECT_TRUE(given[key].is_null()) << key;
 }
 
 }  // namespace

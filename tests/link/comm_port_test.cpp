@@ -160,7 +160,8 @@ TEST_F(PtyFixture, HangUpWhileWaitingRaisesReadFailure) {
         FAIL() << "no error after the far end hung up";
     } catch (const ECommError& error) {
         EXPECT_EQ(error.Code(), 10);
-        EXPECT_FALSE(error.reason.empty());
+        EXPECT_EQ(error.reason, "the device was unplugged or closed")
+            << "the cause in words, not a stale system text";
     }
 }
 

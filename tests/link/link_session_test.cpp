@@ -18,6 +18,8 @@ struct SessionFixture : testing::Test {
         board.memory = PagerMemory(1, 86, "MK842 V3.8.5");
         line.boards["ttyS0"] = &board;
         session.SetPortTable({{{"ttyS0", ""}}, 0});
+        // The fake ports have no devices to look at; tests that need a diagnosis give one.
+        session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
         image = DefaultImage();
         image[70] = 60;  // Reminder 30 s
     }
@@ -169,7 +171,10 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
         board.opens = 0;
         board.openErrors = {{2, ECommError{c.code, 16, "Device or resource busy", false}}};
         const LinkOutcome out = session.Verify(image, false);
-        EXPECT_EQ(out.message, (Message{MessageKind::Plain, c.text}));
+        EXPECT_EQ(out.message,
+                  (Message{MessageKind::Plain,
+                           std::string(c.text) +
+                               "\n/dev/ttyS0 could not be opened (Device or resource busy)."}));
         EXPECT_EQ(hooks.statuses.back(), kBoardTesting);
         EXPECT_TRUE(hooks.menus.empty());
         EXPECT_EQ(hooks.windowEnabled.back(), true);
@@ -177,13 +182,40 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
     }
 }
 
-TEST_F(SessionFixture, PermissionFailureNamesTheFix) {
-    board.openError = ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true};
-    const LinkOutcome out = session.Read(image, true);
-    ASSERT_TRUE(out.message);
-    EXPECT_EQ(out.message->text.rfind(BoardNotRespondingMessage(LinkCommand::Read).text, 0), 0u);
-    EXPECT_NE(out.message->text.find("Permission denied on ttyS0"), std::string::npos);
-    EXPECT_NE(out.message->text.find("dialout"), std::string::npos);
+TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
+    // Qt calls a port held by another program a permission error; the diagnosis decides.
+    board.openError = ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true};
+    std::vector<std::string> asked;
+    const PortDiagnosis busy{PortFault::Busy, "/dev/ttyS0 is in use by minicom (pid 42).", {}, ""};
+    session.SetDiagnoser([&](const std::string& name) {
+        asked.push_back(name);
+        return busy;
+    });
+    for (LinkCommand command : {LinkCommand::Read, LinkCommand::Verify}) {
+        const LinkOutcome out =
+            command == LinkCommand::Read ? session.Read(image, true) : session.Verify(image, true);
+        EXPECT_EQ(out.message,
+                  (Message{MessageKind::Exclamation,
+                           BoardNotRespondingMessage(command).text + "\n" + busy.text}));
+        EXPECT_EQ(out.failure, LinkFailure::PortOrBoard);
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"ttyS0", "ttyS0"}));
+
+    // Whatever kept it closed has passed: the system's words of the moment.
+    session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
+    EXPECT_EQ(session.Read(image, true).message->text,
+              BoardNotRespondingMessage(LinkCommand::Read).text +
+                  "\n/dev/ttyS0 could not be opened (permission denied).");
+
+    // A board that answers is never diagnosed.
+    board.openError.reset();
+    asked.clear();
+    session.SetDiagnoser([&](const std::string& name) {
+        asked.push_back(name);
+        return busy;
+    });
+    EXPECT_TRUE(session.Read(image, true).success);
+    EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
@@ -211,6 +243,72 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
     EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
     image[100] ^= 1;
     EXPECT_EQ(session.Verify(image, true).message, (Message{MessageKind::Stop, "Verify Error !"}));
+}
+
+// What a script is told: the class of every way a command ends. Requests count
+// from 1 across the board's life: Verify is ping #1 and blocks #2, #3; Write is
+// ping, version, model, writes #4 to #35, verify blocks #36, #37.
+TEST_F(SessionFixture, EveryOutcomeHasItsFailureClass) {
+    struct Case {
+        const char* what;
+        LinkCommand command;
+        std::function<void(FakeBoard&, PagerImage&)> setUp;
+        LinkFailure failure;
+    };
+    const Case cases[] = {
+        {"success", LinkCommand::Read, [](FakeBoard&, PagerImage&) {}, LinkFailure::None},
+        {"no board", LinkCommand::Verify, [](FakeBoard& b, PagerImage&) { b.silent = true; },
+         LinkFailure::PortOrBoard},
+        {"port cannot be reopened", LinkCommand::Read,
+         [](FakeBoard& b, PagerImage&) {
+             b.openErrors = {{2, ECommError{CommErrorCode::CannotOpen, 16, "busy", false}}};
+         },
+         LinkFailure::PortOrBoard},
+        {"another model", LinkCommand::Read,
+         [](FakeBoard& b, PagerImage&) { b.memory = PagerMemory(1, 86, "XY V1"); },
+         LinkFailure::Transfer},
+        {"bad block sum", LinkCommand::Read, [](FakeBoard& b, PagerImage&) { b.badChecksum = {4}; },
+         LinkFailure::Transfer},
+        {"bad image sum", LinkCommand::Read, [](FakeBoard& b, PagerImage&) { b.memory[255] ^= 1; },
+         LinkFailure::Transfer},
+        {"device gone", LinkCommand::Read, [](FakeBoard& b, PagerImage&) { b.failOnRequest = 4; },
+         LinkFailure::Transfer},
+        {"old firmware, Reminder off", LinkCommand::Write,
+         [](FakeBoard& b, PagerImage& image) {
+             b.memory = PagerMemory(1, 82, "");
+             image[70] = 0;
+         },
+         LinkFailure::Refused},
+        {"write frame refused", LinkCommand::Write,
+         [](FakeBoard& b, PagerImage&) { b.badAck = {6}; }, LinkFailure::Transfer},
+        {"write's verify gets no answer", LinkCommand::Write,
+         [](FakeBoard& b, PagerImage&) { b.noAnswer = {37}; }, LinkFailure::Transfer},
+        {"verify differs", LinkCommand::Verify,
+         [](FakeBoard& b, PagerImage& image) {
+             image = b.memory;
+             image[200] ^= 1;
+         },
+         LinkFailure::VerifyDiffers},
+        {"verify reply with a bad sum", LinkCommand::Verify,
+         [](FakeBoard& b, PagerImage& image) {
+             image = b.memory;
+             b.badChecksum = {3};
+         },
+         LinkFailure::Transfer},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeBoard fresh;
+        fresh.memory = PagerMemory(1, 86, "MK842 V3.8.5");
+        board = fresh;
+        PagerImage target = image;
+        c.setUp(board, target);
+        const LinkOutcome out = c.command == LinkCommand::Read    ? session.Read(target, true)
+                                : c.command == LinkCommand::Write ? session.Write(target)
+                                                                  : session.Verify(target, true);
+        EXPECT_EQ(out.failure, c.failure);
+        EXPECT_EQ(out.success, c.failure == LinkFailure::None);
+    }
 }
 
 TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) {
@@ -328,14 +426,51 @@ TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage());
 }
 
-TEST_F(SearchFixture, PermissionHintNamesTheRefusedPortWhateverFailsAfterIt) {
+TEST_F(SearchFixture, StartupWarningNamesTheFirstPortHeldOrRefusedNotTheMissingOnes) {
     for (auto& b : boards) b.silent = true;
-    boards[1].openError = ECommError{CommErrorCode::CannotOpen, 13, "Permission denied", true};
-    // ttyS5, tried after it, has no device at all.
+    boards[1].openError = ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true};
+    boards[3].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", true};
+    // ttyS5 has no device at all; it is tried last.
+    session.SetDiagnoser([](const std::string& name) {
+        if (name == "ttyS1")
+            return PortDiagnosis{
+                PortFault::Permission, "Permission denied on /dev/ttyS1: group uucp", {}, "uucp"};
+        if (name == "ttyS3") return PortDiagnosis{PortFault::Busy, "/dev/ttyS3 is in use", {}, ""};
+        return PortDiagnosis{PortFault::Missing, "/dev/" + name + ": no such device.", {}, ""};
+    });
     EXPECT_FALSE(session.FindBoard());
-    const Message warning = session.StartupWarning();
-    EXPECT_EQ(warning.text.rfind(StartupBoardNotRespondingMessage().text, 0), 0u);
-    EXPECT_NE(warning.text.find("Permission denied on ttyS1"), std::string::npos) << warning.text;
+    EXPECT_EQ(session.StartupWarning().text, StartupBoardNotRespondingMessage().text +
+                                                 "\nPermission denied on /dev/ttyS1: group uucp");
+
+    boards[1].openError.reset();
+    boards[3].openError.reset();
+    EXPECT_FALSE(session.FindBoard());
+    EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage())
+        << "a missing fallback name is not worth a word";
+}
+
+TEST_F(SearchFixture, APortAlreadyTriedIsNotPingedAgainAndItsRefusalStillCounts) {
+    boards[2].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", true};
+    session.SetDiagnoser([](const std::string& name) {
+        return PortDiagnosis{PortFault::Busy, "/dev/" + name + " is in use", {}, ""};
+    });
+    for (auto& b : boards) b.silent = true;
+    session.SelectPort(2);
+    EXPECT_FALSE(session.TestBoard()) << "the remembered port";
+    EXPECT_FALSE(session.FindBoard(2));
+    EXPECT_EQ(boards[0].requests.size(), 1u);
+    EXPECT_EQ(session.StartupWarning().text,
+              StartupBoardNotRespondingMessage().text + "\n/dev/ttyS2 is in use");
+
+    // A silent remembered port: one ping from TestBoard, none from the search.
+    boards[2].openError.reset();
+    boards[2].requests.clear();
+    boards[4].silent = false;
+    session.SelectPort(2);
+    EXPECT_FALSE(session.TestBoard());
+    EXPECT_TRUE(session.FindBoard(2));
+    EXPECT_EQ(boards[2].requests.size(), 1u);
+    EXPECT_EQ(session.Ports().selected, 4);
 }
 
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {

@@ -189,13 +189,21 @@ TEST_F(PortDiagnosisTest, HeldDeviceNamesItsHolderAndTheWayToStopIt) {
 
 TEST_F(PortDiagnosisTest, LockFileNamesAHolderWhoseDescriptorsCannotBeSeen) {
     Pty pty;
-    std::string flat = pty.Path();
+    std::string flat = pty.Path().substr(5);  // "pts/4" names "LCK..pts_4"
     std::replace(flat.begin(), flat.end(), '/', '_');
     std::ofstream(lockDir + "/LCK.." + flat) << getpid() << "\nmk843nb-cli\nhost\n";
     const PortDiagnosis d = DiagnosePort(pty.Path(), paths);
     EXPECT_EQ(d.fault, PortFault::Busy);
     ASSERT_EQ(d.holders.size(), 1u);
     EXPECT_EQ(d.holders[0].pid, getpid());
+
+    // The lock file names the user of the line; others that keep it open are not listed.
+    {
+        Holder keeper(pty.Path(), "keeper");
+        const PortDiagnosis locked = DiagnosePort(pty.Path(), paths);
+        ASSERT_EQ(locked.holders.size(), 1u);
+        EXPECT_EQ(locked.holders[0].pid, getpid());
+    }
 
     // A lock left behind by a process that has ended holds nothing.
     std::ofstream(lockDir + "/LCK.." + flat, std::ios::trunc) << "999999999\n";

@@ -55,5 +55,53 @@ TEST(BuildPortTable, UserPathsAreAddedAndTheFirstIsSelected) {
     EXPECT_EQ(listed.selected, 1) << "a path naming a listed port selects it";
 }
 
+TEST(PortLabel, DescriptionThenTheNameInBrackets) {
+    struct Case {
+        PortEntry entry;
+        const char* label;
+    };
+    for (const Case& c :
+         {Case{{"ttyUSB0", "FT232R USB UART"}, "FT232R USB UART (ttyUSB0)"},
+          Case{{"ttyS0", ""}, "ttyS0"}, Case{{"/dev/ttyACM1", "CDC ACM"}, "CDC ACM (ttyACM1)"},
+          Case{{"/dev/pts/7", ""}, "/dev/pts/7"},
+          Case{{"/dev/pts/7", "pager"}, "pager (/dev/pts/7)"}}) {
+        EXPECT_EQ(PortLabel(c.entry), c.label);
+    }
+}
+
+TEST(BuildPortTable, EachPortGetsItsByIdAliasAndAUserPathMayBeThatAlias) {
+    const std::map<std::string, std::string> aliases = {
+        {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0"},
+        {"/dev/pts/7", "/dev/serial/by-id/usb-sim-if00"}};
+    const auto table = BuildPortTable({{"ttyS0", ""}, {"ttyUSB0", "FT232R USB UART"}},
+                                      {"/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0",
+                                       "/dev/pts/7", "/dev/serial/by-id/usb-sim-if00"},
+                                      aliases);
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"ttyS0", "ttyUSB0", "/dev/pts/7"}))
+        << "a by-id path names the listed device, not a new entry";
+    EXPECT_EQ(table.selected, 1);
+    EXPECT_EQ(table.entries[0].byId, "");
+    EXPECT_EQ(table.entries[1].byId, "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0");
+    EXPECT_EQ(table.entries[2].byId, "/dev/serial/by-id/usb-sim-if00");
+}
+
+TEST(FindPort, ByNamePathOrByIdAndWhatIsRemembered) {
+    PortTable table;
+    table.entries = {{"ttyS0", ""}, {"ttyUSB0", "FT232R USB UART"}, {"/dev/pts/7", ""}};
+    table.entries[1].byId = "/dev/serial/by-id/usb-FTDI-if00";
+    struct Case {
+        std::string port;
+        int index;
+    };
+    for (const Case& c :
+         {Case{"ttyUSB0", 1}, Case{"/dev/ttyUSB0", 1}, Case{"/dev/serial/by-id/usb-FTDI-if00", 1},
+          Case{"/dev/pts/7", 2}, Case{"pts/7", 2}, Case{"/dev/ttyUSB1", -1}, Case{"", -1}}) {
+        EXPECT_EQ(FindPort(table, c.port), c.index) << c.port;
+    }
+    EXPECT_EQ(PortToRemember(table.entries[0]), "/dev/ttyS0");
+    EXPECT_EQ(PortToRemember(table.entries[1]), "/dev/serial/by-id/usb-FTDI-if00");
+    EXPECT_EQ(PortToRemember(table.entries[2]), "/dev/pts/7");
+}
+
 }  // namespace
 }  // namespace mk843nb

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -29,6 +30,7 @@
 #include "silent_ptys.h"
 #include "sim_process.h"
 #include "test_files.h"
+#include "ui/app_settings.h"
 #include "ui/board_test_splash.h"
 #include "ui/form_binding.h"
 #include "ui/single_instance.h"
@@ -42,7 +44,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "main_window_test";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
+    static auto* app = [] {
+        QStandardPaths::setTestModeEnabled(true);  // settings of their own, not the user's
+        return new QApplication(argc, argv);
+    }();
     return *app;
 }
 
@@ -50,6 +55,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         App();
+        AppSettings().SetLastPort({});  // no board remembered from an earlier test
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(dir_.Path()));
     }

@@ -1,0 +1,201 @@
+// The window and its port: what the port box lists, the board remembered
+// between runs, devices coming and going while the window is idle, the port
+// vanishing under a transfer. Real widgets, the real link against the emulator
+// on pseudo-terminals, a real folder watched.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+#include <memory>
+
+#include "link/link_session.h"
+#include "link/port_discovery.h"
+#include "recording_dialogs.h"
+#include "silent_ptys.h"
+#include "sim_process.h"
+#include "test_files.h"
+#include "ui/app_settings.h"
+#include "ui/main_window.h"
+
+namespace mk843nb {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "window_port_test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = [] {
+        QStandardPaths::setTestModeEnabled(true);  // settings of their own, not the user's
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+PortEntry Entry(const std::string& name, const std::string& description = "",
+                const std::string& byId = "") {
+    PortEntry entry{name, description};
+    entry.byId = byId;
+    return entry;
+}
+
+class WindowPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        AppSettings().SetLastPort({});
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir_.Path()));  // no default.tbl
+        QDir().mkpath(Watched());
+    }
+    void TearDown() override {
+        window_.reset();
+        AppSettings().SetLastPort({});
+        QDir::setCurrent(previousDir_);
+    }
+
+    QString Watched() const { return QString::fromStdString(dir_.File("dev")); }
+
+    // A window whose ports come from listed, re-read at every listing.
+    MainWindow& Make(std::vector<std::string> userPorts = {}) {
+        MainWindow::Options options;
+        options.userPorts = std::move(userPorts);
+        options.listPorts = [this](const std::vector<std::string>& user) {
+            PortTable table;
+            table.entries = listed;
+            if (!user.empty()) table.selected = FindPort(table, user.front());
+            return table;
+        };
+        options.watchedFolders = {Watched()};
+        options.portSettleMs = 20;
+        window_ = std::make_unique<MainWindow>(dialogs_, options);
+        return *window_;
+    }
+    QComboBox* Box() { return window_->findChild<QComboBox*>(QStringLiteral("cboPort")); }
+    QStringList Items() {
+        QStringList items;
+        for (int i = 0; i < Box()->count(); ++i) items << Box()->itemText(i);
+        return items;
+    }
+    // Something appears in the watched folder, as a device node would.
+    void Plug(const char* name) {
+        QFile node(Watched() + "/" + name);
+        ASSERT_TRUE(node.open(QIODevice::WriteOnly));
+    }
+
+    test::TempDir dir_;
+    QString previousDir_;
+    test::RecordingDialogs dialogs_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<PortEntry> listed;
+};
+
+TEST_F(WindowPortTest, ItemsNameTheAdapterAndTheirTooltipsTheByIdName) {
+    test::SilentPtys silent(1);
+    listed = {Entry("ttyS0"),
+              Entry("ttyUSB0", "FT232R USB UART", "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00"),
+              Entry(silent.Paths()[0])};
+    Make().Start();
+    EXPECT_EQ(Items(), (QStringList{"ttyS0", "FT232R USB UART (ttyUSB0)",
+                                    QString::fromStdString(silent.Paths()[0])}));
+    EXPECT_EQ(Box()->itemData(1, Qt::ToolTipRole).toString(),
+              "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00");
+    EXPECT_FALSE(Box()->itemData(0, Qt::ToolTipRole).isValid());
+    Box()->setCurrentIndex(1);
+    EXPECT_EQ(Box()->toolTip(), "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00");
+}
+
+TEST_F(WindowPortTest, RememberedBoardIsTriedFirstAndTheSearchSkipped) {
+    test::SimProcess first({"--baud", "0"});
+    test::SimProcess remembered({"--baud", "0"});
+    listed = {Entry(first.DevicePath()), Entry(remembered.DevicePath())};
+    AppSettings().SetLastPort(QString::fromStdString(remembered.DevicePath()));
+    Make().Start();
+
+    EXPECT_EQ(Box()->currentIndex(), 1);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_EQ(remembered.Received().size(), 1u) << "one board test";
+    EXPECT_TRUE(first.Received().empty()) << "the search never ran";
+    EXPECT_EQ(AppSettings().LastPort().toStdString(), remembered.DevicePath());
+}
+
+TEST_F(WindowPortTest, WithoutAnAnswerThereTheSearchRunsAndTheFoundPortIsRemembered) {
+    test::SilentPtys silent(1);
+    test::SimProcess board({"--baud", "0"});
+    listed = {Entry(silent.Paths()[0]), Entry(board.DevicePath())};
+    struct Case {
+        const char* what;
+        std::string remembered;
+    };
+    for (const Case& c : {Case{"a port no longer listed", dir_.File("ttyUSB7")},
+                          Case{"a silent port", silent.Paths()[0]}}) {
+        SCOPED_TRACE(c.what);
+        AppSettings().SetLastPort(QString::fromStdString(c.remembered));
+        Make().Start();
+        EXPECT_EQ(Box()->currentIndex(), 1);
+        EXPECT_TRUE(dialogs_.shown.empty());
+        EXPECT_EQ(AppSettings().LastPort().toStdString(), board.DevicePath());
+        window_.reset();
+    }
+}
+
+TEST_F(WindowPortTest, GivenPortIsTriedFirstAndABoardAnsweringACommandIsRemembered) {
+    test::SimProcess given({"--baud", "0"});
+    test::SimProcess other({"--baud", "0"});
+    listed = {Entry(other.DevicePath()), Entry(given.DevicePath())};
+    AppSettings().SetLastPort(QString::fromStdString(other.DevicePath()));
+    Make({given.DevicePath()}).Start();
+    EXPECT_EQ(Box()->currentIndex(), 1);
+    EXPECT_TRUE(other.Received().empty());
+
+    // The user picks the other board and reads from it: that one is remembered.
+    QTest::keyClick(Box(), Qt::Key_Up);
+    ASSERT_EQ(Box()->currentIndex(), 0);
+    window_->Read1Click();
+    EXPECT_EQ(AppSettings().LastPort().toStdString(), other.DevicePath());
+}
+
+TEST_F(WindowPortTest, WhileIdleTheListFollowsDevicesAndKeepsTheSelection) {
+    listed = {Entry("ttyS0"), Entry("ttyUSB0", "CP2102")};
+    MainWindow& window = Make();
+    window.Start();  // no board on these: the warning, then an idle window
+    QTest::keyClick(Box(), Qt::Key_Down);
+    ASSERT_EQ(Box()->currentIndex(), 1);
+
+    listed = {Entry("ttyACM0", "Board"), Entry("ttyS0"), Entry("ttyUSB0", "CP2102")};
+    Plug("ttyACM0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 3; }, 3000));
+    EXPECT_EQ(Items(), (QStringList{"Board (ttyACM0)", "ttyS0", "CP2102 (ttyUSB0)"}));
+    EXPECT_EQ(Box()->currentIndex(), 2) << "ttyUSB0 stays selected";
+    EXPECT_EQ(window.Link().Ports().entries.size(), 3u) << "the link opens what the box shows";
+
+    // Nothing changes under a running transfer: the window is disabled then.
+    window.setEnabled(false);
+    listed = {Entry("ttyS0")};
+    Plug("gone");
+    QTest::qWait(200);
+    EXPECT_EQ(Box()->count(), 3);
+    window.setEnabled(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 1; }, 3000));
+    EXPECT_EQ(Box()->currentIndex(), 0) << "the selected adapter is gone: the first port";
+}
+
+TEST_F(WindowPortTest, HangUpDuringATransferIsNamedInWords) {
+    // Frame 1 is the start-up board test; Read's first block is frame 5, after
+    // which the emulator closes the terminal.
+    test::SimProcess sim({"--baud", "0", "--fault", "hangup:5"});
+    listed = {Entry(sim.DevicePath())};
+    Make().Start();
+    window_->Read1Click();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].kind, MessageKind::Stop);
+    EXPECT_EQ(dialogs_.shown[0].text,
+              "Read stopped: the serial port failed (the device was unplugged or closed).");
+    EXPECT_TRUE(window_->isEnabled());
+}
+
+}  // namespace
+}  // namespace mk843nb
