@@ -36,5 +36,6 @@ void RegisterPortsCommand(CLI::App& app);
 void RegisterReadCommand(CLI::App& app);
 void RegisterWriteCommand(CLI::App& app);
 void RegisterVerifyCommand(CLI::App& app);
+void RegisterFleetCommand(CLI::App& app);
 
 }  // namespace mk843nb::cli

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <span>
 
+#include "files/atomic_write.h"  // WriteFileAtomically, for any bytes (the backups' sidecars)
 #include "files/file_system_calls.h"
 #include "image/pager_image.h"
 

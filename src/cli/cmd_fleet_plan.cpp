@@ -1,0 +1,80 @@
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/fleet_commands.h"
+#include "fleet/fleet_plan.h"
+#include "fleet/plan_folder.h"
+#include "fleet/text_file.h"
+
+namespace mk843nb::cli {
+namespace {
+
+struct FleetPlanOptions {
+    std::string templateFile;
+    std::string rosterFile;
+    std::string out;
+    fleet::PlanOptions plan;
+};
+
+void Run(const FleetPlanOptions& options) {
+    const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile);
+    if (!roster) throw CommandFailure(options.rosterFile + " cannot be read");
+    const std::optional<std::string> templateBytes = fleet::ReadWholeFile(options.templateFile);
+    if (!templateBytes) throw CommandFailure("Open Error!");
+
+    const fleet::FleetPlan plan =
+        fleet::BuildFleetPlan(options.templateFile, fleet::ParseRoster(*roster), options.plan);
+    for (const std::string& message : plan.templateMessages)
+        std::cerr << options.templateFile << ": " << message << '\n';
+    for (const fleet::FleetProblem& warning : plan.warnings)
+        std::cerr << "warning: " << fleet::Describe(warning) << '\n';
+    for (const fleet::FleetProblem& error : plan.errors)
+        std::cerr << fleet::Describe(error) << '\n';
+    if (!plan.errors.empty()) {
+        throw CommandFailure(std::to_string(plan.errors.size()) +
+                             (plan.errors.size() == 1 ? " refusal" : " refusals") +
+                             "; nothing was written");
+    }
+
+    const fleet::PlanSources sources{options.templateFile, *templateBytes, options.rosterFile,
+                                     *roster, options.plan.strict};
+    if (auto error = fleet::WritePlanFolder(options.out, plan, sources))
+        throw CommandFailure(*error);
+    std::cout << "Planned " << plan.pagers.size()
+              << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out;
+    if (!plan.warnings.empty())
+        std::cout << " (" << plan.warnings.size()
+                  << (plan.warnings.size() == 1 ? " warning" : " warnings") << ")";
+    std::cout << '\n';
+}
+
+}  // namespace
+
+// fleet plan TEMPLATE ROSTER --out DIR: every roster row checked as `set`
+// would check it, the fleet checked as a whole, and only then DIR written.
+void AddFleetPlanCommand(CLI::App& fleet) {
+    auto* command = fleet.add_subcommand(
+        "plan", "Check a roster against a template and write one table file per pager");
+    auto options = std::make_shared<FleetPlanOptions>();
+    command->add_option("TEMPLATE", options->templateFile, "the table file every pager starts from")
+        ->required();
+    command
+        ->add_option("ROSTER", options->rosterFile,
+                     "CSV: a header 'label' then field names as set takes them; a row per pager")
+        ->required();
+    command->add_option("--out", options->out, "the folder for the tables, plan.json and reports")
+        ->required();
+    command->add_flag("--strict", options->plan.strict,
+                      "refuse the plan for fleet-wide findings (shared call addresses, group "
+                      "tones equal to another pager's TONE1)");
+    command->add_flag("--user-mode", options->plan.userMode,
+                      "start in User Mode instead of Standard Mode");
+    command->add_option("--access-code", options->plan.accessCode,
+                        "the Advance Setting access code, to reach the Advance Setting page");
+    command->callback([options] { Run(*options); });
+}
+
+}  // namespace mk843nb::cli

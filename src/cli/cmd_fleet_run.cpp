@@ -1,0 +1,259 @@
+#include <poll.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/fleet_commands.h"
+#include "fleet/fleet_runner.h"
+#include "fleet/progress_line.h"
+
+namespace mk843nb::cli {
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    gInterrupted.store(true);
+    static constexpr char kNote[] =
+        "\nStopping: the pagers being programmed are finished and recorded first.\n";
+    [[maybe_unused]] const auto ignored = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+}
+
+// Ctrl+C asks the run to stop instead of killing it in the middle of a pager.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        gInterrupted.store(false);
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &previousInt_);
+        sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~InterruptGuard() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+    }
+
+private:
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
+};
+
+// The terminal side of a run: the prompt, a line per pager on stdout and,
+// when stderr is a terminal, one progress line kept up to date on it (never
+// while a prompt waits for its answer).
+class ConsoleObserver : public fleet::RunObserver {
+public:
+    fleet::PromptAnswer Prompt(const fleet::PlanEntry& pager, int number, int total,
+                               const std::string& port) override {
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                ClearProgressLocked();
+                prompting_ = true;
+                std::cerr << "Place pager '" << pager.label << "' (" << number << " of " << total
+                          << ") on " << fleet::ShortPortName(port)
+                          << ", then press Enter; s skips, q stops: " << std::flush;
+            }
+            const std::optional<std::string> answer = ReadAnswer();
+            std::lock_guard lock(mutex_);
+            prompting_ = false;
+            // A terminal has echoed the answer and its Enter; a pipe has not.
+            if (!answer || !::isatty(STDIN_FILENO)) std::cerr << '\n';
+            if (!answer) return fleet::PromptAnswer::Stop;
+            if (answer->empty()) return fleet::PromptAnswer::Go;
+            if (*answer == "s" || *answer == "S") return fleet::PromptAnswer::Skip;
+            if (*answer == "q" || *answer == "Q") return fleet::PromptAnswer::Stop;
+        }
+    }
+
+    void AlreadyWritten(const fleet::PlanEntry& pager) override {
+        std::lock_guard lock(mutex_);
+        std::cout << pager.label
+                  << ": already written and verified, skipped (--again writes it again)\n"
+                  << std::flush;
+    }
+
+    void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override {
+        std::lock_guard lock(mutex_);
+        ClearProgressLocked();
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f s", line.seconds);
+        std::cout << "[" << snapshot.done << "/" << snapshot.total << "] " << line.label << " on "
+                  << fleet::ShortPortName(line.port) << ": " << fleet::ResultName(line.result)
+                  << " (" << seconds << ") " << fleet::OneLine(line.message) << '\n'
+                  << std::flush;
+        ++endedThisRun_;
+        lastEnded_ = std::chrono::steady_clock::now();
+    }
+
+    void Progress(const fleet::RunSnapshot& snapshot) override {
+        std::lock_guard lock(mutex_);
+        if (prompting_ || !::isatty(STDERR_FILENO)) return;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        const double lastEnded = std::chrono::duration<double>(lastEnded_ - started_).count();
+        std::cerr << "\r\033[K" << fleet::ProgressLine(snapshot, elapsed, endedThisRun_, lastEnded)
+                  << std::flush;
+        progressShown_ = true;
+    }
+
+    void ClearProgress() {
+        std::lock_guard lock(mutex_);
+        ClearProgressLocked();
+    }
+
+private:
+    void ClearProgressLocked() {
+        if (!progressShown_) return;
+        std::cerr << "\r\033[K" << std::flush;
+        progressShown_ = false;
+    }
+
+    // A line from stdin; nothing at its end or when the run is interrupted.
+    static std::optional<std::string> ReadAnswer() {
+        std::string line;
+        for (;;) {
+            if (gInterrupted.load()) return std::nullopt;
+            pollfd input{STDIN_FILENO, POLLIN, 0};
+            if (::poll(&input, 1, 200) <= 0) continue;
+            char c = 0;
+            const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+            if (got <= 0) return std::nullopt;
+            if (c == '\n') return line;
+            if (c != '\r') line += c;
+        }
+    }
+
+    std::mutex mutex_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastEnded_ = started_;
+    int endedThisRun_ = 0;
+    bool progressShown_ = false;
+    bool prompting_ = false;
+};
+
+// Two threads on one device would mix their frames on the line.
+void RefuseRepeatedPorts(const std::vector<std::string>& ports) {
+    std::set<std::filesystem::path> seen;
+    for (const std::string& port : ports) {
+        std::error_code error;
+        std::filesystem::path path = port.find('/') == std::string::npos ? "/dev/" + port : port;
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+        if (!seen.insert(error ? path : canonical).second)
+            throw CommandFailure("the port " + port + " is given more than once", ExitCode::Usage);
+    }
+}
+
+// The exit status a result stands for: the table of exit_codes.h.
+ExitCode CodeOf(fleet::PagerResult result) {
+    switch (result) {
+        case fleet::PagerResult::Written:
+            return ExitCode::Success;
+        case fleet::PagerResult::VerifyFailed:
+            return ExitCode::VerifyDiffers;
+        case fleet::PagerResult::WriteFailed:
+        case fleet::PagerResult::ReadFailed:
+            return ExitCode::TransferFailed;
+        case fleet::PagerResult::NoBoard:
+            return ExitCode::PortOrBoard;
+        case fleet::PagerResult::Refused:
+        case fleet::PagerResult::Skipped:
+            return ExitCode::Refused;
+    }
+    return ExitCode::Refused;
+}
+
+struct FleetRunOptions {
+    std::string folder;
+    std::vector<std::string> ports;
+    bool yes = false;
+    bool again = false;
+};
+
+void Run(const FleetRunOptions& options) {
+    RefuseRepeatedPorts(options.ports);
+    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder);
+    if (!load.manifest) throw CommandFailure(load.error);
+    const fleet::PlanManifest& plan = *load.manifest;
+    fleet::FleetReport report(options.folder);
+    if (auto error = report.Load())
+        throw CommandFailure(*error + "; move it away to start the report anew");
+
+    std::unique_ptr<QCoreApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "mk843nb-cli";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    BackupStore backups(BackupStore::DefaultFolder());
+    const fleet::RunOptions run{options.ports, !options.yes, options.again};
+    ConsoleObserver observer;
+    fleet::RunSummary summary;
+    {
+        InterruptGuard guard;
+        summary =
+            fleet::RunFleet(options.folder, plan, run, report, backups, observer, gInterrupted);
+    }
+    observer.ClearProgress();
+
+    int written = summary.writtenBefore;
+    ExitCode worst = ExitCode::Success;
+    for (const fleet::ReportLine& line : summary.lines) {
+        if (line.result == fleet::PagerResult::Written) ++written;
+        worst = std::max(worst, CodeOf(line.result),
+                         [](ExitCode a, ExitCode b) { return ToInt(a) < ToInt(b); });
+    }
+    const int total = static_cast<int>(plan.pagers.size());
+    std::cout << "Written and verified: " << written << " of " << total;
+    if (summary.writtenBefore > 0)
+        std::cout << " (" << summary.writtenBefore << " before this run)";
+    if (summary.notReached > 0) std::cout << "; not started: " << summary.notReached;
+    std::cout << ". Report: "
+              << (std::filesystem::path(options.folder) / fleet::kReportCsvName).string() << '\n';
+    if (!summary.reportError.empty()) throw CommandFailure(summary.reportError);
+    if (written == total) return;
+    if (worst == ExitCode::Success) worst = ExitCode::Refused;  // stopped before every pager
+    throw CommandFailure(std::to_string(total - written) + " of " + std::to_string(total) +
+                             " pagers are not written and verified; running the plan again "
+                             "programs only those",
+                         worst);
+}
+
+}  // namespace
+
+// fleet run DIR --port DEV [--port DEV...]: the planned pagers in roster order,
+// each board taking the next one, each pager backed up, written and verified.
+void AddFleetRunCommand(CLI::App& fleet) {
+    auto* command = fleet.add_subcommand(
+        "run", "Program the pagers of a plan through one or more boards, with a report");
+    auto options = std::make_shared<FleetRunOptions>();
+    command->add_option("DIR", options->folder, "the folder fleet plan wrote")->required();
+    command
+        ->add_option("--port", options->ports,
+                     "a board's serial port; repeat it for boards that work in parallel")
+        ->required()
+        ->allow_extra_args(false);
+    command->add_flag("--yes", options->yes, "go on without asking before each pager");
+    command->add_flag("--again", options->again,
+                      "also program pagers the report says are written and verified");
+    command->callback([options] { Run(*options); });
+}
+
+}  // namespace mk843nb::cli

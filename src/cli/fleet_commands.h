@@ -1,0 +1,13 @@
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+namespace mk843nb::cli {
+
+// The two halves of `fleet`, each in its own cmd_fleet_<name>.cpp.
+void AddFleetPlanCommand(CLI::App& fleet);
+void AddFleetRunCommand(CLI::App& fleet);
+
+}  // namespace mk843nb::cli

@@ -1,0 +1,325 @@
+#include "files/backup_store.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <system_error>
+#include <utility>
+
+#include "files/table_io.h"
+
+namespace mk843nb {
+namespace {
+
+constexpr std::string_view kTableExtension = ".tbl";
+constexpr std::string_view kSidecarExtension = ".json";
+// "20261210-142233": the time stamp every backup name starts with.
+constexpr std::size_t kStampLength = 15;
+
+std::string SafeNamePart(std::string_view text) {
+    std::string safe;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        safe += (std::isalnum(u) || c == '.' || c == '_') ? c : '_';
+    }
+    return safe.empty() ? "unknown" : safe;
+}
+
+std::tm UtcOf(std::chrono::system_clock::time_point time) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    return utc;
+}
+
+std::string FormatTime(std::chrono::system_clock::time_point time, const char* format) {
+    const std::tm utc = UtcOf(time);
+    char text[64] = {};
+    std::strftime(text, sizeof text, format, &utc);
+    return text;
+}
+
+// "2026-12-10T14:22:33.123Z": sortable, and exact enough to order two
+// backups of the same second.
+std::string IsoTime(std::chrono::system_clock::time_point time) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
+    const long fraction = static_cast<long>(((ms.count() % 1000) + 1000) % 1000);
+    char tail[8] = {};
+    std::snprintf(tail, sizeof tail, ".%03ldZ", fraction);
+    return FormatTime(time, "%Y-%m-%dT%H:%M:%S") + tail;
+}
+
+std::optional<std::chrono::system_clock::time_point> ParseIsoTime(const std::string& text) {
+    std::tm utc{};
+    int milliseconds = 0;
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &utc.tm_year, &utc.tm_mon,
+                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &consumed) != 6)
+        return std::nullopt;
+    if (text.size() > static_cast<std::size_t>(consumed) && text[consumed] == '.')
+        std::sscanf(text.c_str() + consumed, ".%3d", &milliseconds);
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    const std::time_t seconds = ::timegm(&utc);
+    return std::chrono::system_clock::from_time_t(seconds) +
+           std::chrono::milliseconds(milliseconds);
+}
+
+std::optional<std::chrono::system_clock::time_point> ParseStamp(std::string_view stem) {
+    if (stem.size() < kStampLength || stem[8] != '-') return std::nullopt;
+    std::tm utc{};
+    const std::string stamp(stem.substr(0, kStampLength));
+    if (std::sscanf(stamp.c_str(), "%4d%2d%2d-%2d%2d%2d", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
+                    &utc.tm_hour, &utc.tm_min, &utc.tm_sec) != 6)
+        return std::nullopt;
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    return std::chrono::system_clock::from_time_t(::timegm(&utc));
+}
+
+nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
+    return {
+        {"time", IsoTime(info.time)},
+        {"kind", BackupKindText(info.kind)},
+        {"port", info.port},
+        {"portById", info.portById},
+        {"firmwareVersion", info.firmwareVersion},
+        {"model", info.modelText},
+        {"checksum", info.checksumOk ? "ok" : "wrong"},
+        {"programVersion",
+         info.programVersion.empty() ? MK843NB_PROGRAM_VERSION : info.programVersion},
+    };
+}
+
+std::string Text(const nlohmann::json& json, const char* key) {
+    const auto found = json.find(key);
+    return found != json.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+// What a backup's name says, for a table whose sidecar is missing or unreadable.
+std::optional<BackupInfo> InfoFromName(std::string_view stem) {
+    const auto time = ParseStamp(stem);
+    if (!time || stem.size() < kStampLength + 2 || stem[kStampLength] != '-') return std::nullopt;
+    std::string_view rest = stem.substr(kStampLength + 1);
+    for (const BackupKind kind : {BackupKind::PreWrite, BackupKind::Read, BackupKind::Write}) {
+        const std::string prefix = std::string(BackupKindText(kind)) + "-";
+        if (!rest.starts_with(prefix)) continue;
+        BackupInfo info;
+        info.time = *time;
+        info.kind = kind;
+        rest.remove_prefix(prefix.size());
+        const auto version = rest.rfind("-v");
+        info.modelText = std::string(rest.substr(0, version));
+        if (version != std::string_view::npos) {
+            std::string_view v = rest.substr(version + 2);
+            info.firmwareVersion = std::string(v.substr(0, v.find('-')));
+        }
+        return info;
+    }
+    return std::nullopt;
+}
+
+std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) {
+    const auto bytes = [&]() -> std::optional<std::string> {
+        std::FILE* file = std::fopen(sidecar.c_str(), "rb");
+        if (!file) return std::nullopt;
+        std::string text;
+        char buffer[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < 65536)
+            text.append(buffer, got);
+        std::fclose(file);
+        return text;
+    }();
+    if (!bytes) return std::nullopt;
+    const nlohmann::json json = nlohmann::json::parse(*bytes, nullptr, false);
+    if (!json.is_object()) return std::nullopt;
+    const auto kind = BackupKindFromText(Text(json, "kind"));
+    const auto time = ParseIsoTime(Text(json, "time"));
+    if (!kind || !time) return std::nullopt;
+    BackupInfo info;
+    info.time = *time;
+    info.kind = *kind;
+    info.port = Text(json, "port");
+    info.portById = Text(json, "portById");
+    info.firmwareVersion = Text(json, "firmwareVersion");
+    info.modelText = Text(json, "model");
+    info.checksumOk = Text(json, "checksum") == "ok";
+    info.programVersion = Text(json, "programVersion");
+    return info;
+}
+
+std::string ErrorText(const std::filesystem::path& path, int error) {
+    return "Cannot write the backup " + path.string() + ": " + std::strerror(error);
+}
+
+bool Newer(const StoredBackup& a, const StoredBackup& b) {
+    if (a.info.time != b.info.time) return a.info.time > b.info.time;
+    return a.table.filename() > b.table.filename();
+}
+
+}  // namespace
+
+std::string_view BackupKindText(BackupKind kind) {
+    switch (kind) {
+        case BackupKind::Read:
+            return "read";
+        case BackupKind::Write:
+            return "write";
+        case BackupKind::PreWrite:
+            return "pre-write";
+    }
+    return "read";
+}
+
+std::optional<BackupKind> BackupKindFromText(std::string_view text) {
+    for (const BackupKind kind : {BackupKind::Read, BackupKind::Write, BackupKind::PreWrite})
+        if (BackupKindText(kind) == text) return kind;
+    return std::nullopt;
+}
+
+std::string BackupFileStem(const BackupInfo& info) {
+    return FormatTime(info.time, "%Y%m%d-%H%M%S") + "-" + std::string(BackupKindText(info.kind)) +
+           "-" + SafeNamePart(info.modelText) + "-v" +
+           SafeNamePart(info.firmwareVersion.empty() ? "unknown" : info.firmwareVersion);
+}
+
+std::string ImageModelText(const PagerImage& image) {
+    std::string text;
+    for (std::size_t i = kModelTagOffset; i < kModelTagOffset + kModelTagSize; ++i) {
+        const auto c = static_cast<unsigned char>(image[i]);
+        if (c == 0) break;
+        text += std::isprint(c) ? static_cast<char>(c) : '?';
+    }
+    return text;
+}
+
+std::string SerialByIdPath(const std::string& port, const std::filesystem::path& byIdFolder) {
+    std::error_code error;
+    if (port.empty()) return {};
+    const std::filesystem::path device = std::filesystem::canonical(port, error);
+    if (error) return {};
+    if (std::filesystem::path(port).parent_path() == byIdFolder) return port;
+    std::filesystem::directory_iterator entries(byIdFolder, error);
+    if (error) return {};
+    std::vector<std::filesystem::path> matches;
+    for (const auto& entry : entries) {
+        std::error_code ignored;
+        if (std::filesystem::canonical(entry.path(), ignored) == device && !ignored)
+            matches.push_back(entry.path());
+    }
+    if (matches.empty()) return {};
+    std::sort(matches.begin(), matches.end());
+    return matches.front().string();
+}
+
+BackupStore::BackupStore(std::filesystem::path folder, std::size_t keep)
+    : folder_(std::move(folder)), keep_(keep) {}
+
+std::filesystem::path BackupStore::DefaultFolder() {
+    const auto variable = [](const char* name) -> std::string {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    };
+    if (const std::string own = variable("MK843NB_BACKUP_DIR"); !own.empty()) return own;
+    const std::string data = variable("XDG_DATA_HOME");
+    // The XDG rules ignore a relative XDG_DATA_HOME.
+    if (!data.empty() && data.front() == '/')
+        return std::filesystem::path(data) / "mk843nb" / "backups";
+    const std::string home = variable("HOME");
+    return std::filesystem::path(home.empty() ? "." : home) / ".local" / "share" / "mk843nb" /
+           "backups";
+}
+
+BackupResult BackupStore::Store(const PagerImage& image, const BackupInfo& info) {
+    BackupResult result;
+    std::error_code error;
+    std::filesystem::create_directories(folder_, error);
+    if (error) {
+        result.error =
+            "Cannot create the backup folder " + folder_.string() + ": " + error.message();
+        return result;
+    }
+    const std::string stem = BackupFileStem(info);
+    StoredBackup backup;
+    backup.info = info;
+    for (int n = 1;; ++n) {
+        const std::string name = n == 1 ? stem : stem + "-" + std::to_string(n);
+        backup.table = folder_ / (name + std::string(kTableExtension));
+        backup.sidecar = folder_ / (name + std::string(kSidecarExtension));
+        if (!std::filesystem::exists(backup.table, error) &&
+            !std::filesystem::exists(backup.sidecar, error))
+            break;
+        if (n > 1000) {
+            result.error = ErrorText(backup.table, EEXIST);
+            return result;
+        }
+    }
+    errno = 0;
+    if (!WriteTableFile(backup.table, image)) {
+        result.error = ErrorText(backup.table, errno ? errno : EIO);
+        return result;
+    }
+    const std::string sidecar = SidecarJson(info).dump(2) + "\n";
+    errno = 0;
+    if (!WriteFileAtomically(
+            backup.sidecar,
+            std::span(reinterpret_cast<const std::uint8_t*>(sidecar.data()), sidecar.size()))) {
+        result.error = ErrorText(backup.sidecar, errno ? errno : EIO);
+        std::filesystem::remove(backup.table, error);
+        return result;
+    }
+    result.stored = true;
+    result.backup = backup;
+    if (result.backup->info.programVersion.empty())
+        result.backup->info.programVersion = MK843NB_PROGRAM_VERSION;
+    ApplyRetention();
+    return result;
+}
+
+std::vector<StoredBackup> BackupStore::List() const {
+    std::vector<StoredBackup> backups;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder_, error);
+    if (error) return backups;
+    for (const auto& entry : entries) {
+        const std::filesystem::path& path = entry.path();
+        std::error_code ignored;
+        if (path.extension() != kTableExtension || !entry.is_regular_file(ignored)) continue;
+        StoredBackup backup;
+        backup.table = path;
+        backup.sidecar = std::filesystem::path(path).replace_extension(kSidecarExtension);
+        auto info = InfoFromSidecar(backup.sidecar);
+        if (!info) info = InfoFromName(path.stem().string());
+        if (!info) continue;
+        backup.info = std::move(*info);
+        backups.push_back(std::move(backup));
+    }
+    std::sort(backups.begin(), backups.end(), Newer);
+    return backups;
+}
+
+void BackupStore::ApplyRetention() const {
+    const std::vector<StoredBackup> backups = List();
+    std::map<std::pair<std::string, std::string>, std::size_t> keptPerPager;
+    for (std::size_t i = 0; i < backups.size(); ++i) {
+        const BackupInfo& info = backups[i].info;
+        const std::string& port = info.portById.empty() ? info.port : info.portById;
+        std::size_t& kept = keptPerPager[{info.modelText, port}];
+        if (i < keep_ || kept < kBackupsKeptPerPager) {
+            ++kept;
+            continue;
+        }
+        std::error_code ignored;
+        std::filesystem::remove(backups[i].table, ignored);
+        std::filesystem::remove(backups[i].sidecar, ignored);
+    }
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,106 @@
+#pragma once
+
+// The folder of automatic pager backups: every image read from a pager, every
+// image written to one and the pager's image taken just before a write, each as
+// a table file with a small JSON sidecar saying what it is.
+//
+//   BackupStore store(BackupStore::DefaultFolder());
+//   BackupInfo info{.kind = BackupKind::Read, .port = "/dev/ttyUSB0", ...};
+//   BackupResult result = store.Store(image, info);
+//   if (!result.stored) ShowError(result.error);
+//
+// Names sort by time and say what they hold:
+//   20261210-142233-read-MK842_V3.8.5-v1.86.tbl   (+ .json beside it)
+// The time in the name is UTC. Both files are written beside and renamed, so a
+// backup is never half written; the table is written first and a table without
+// its sidecar still lists (with what its name says).
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/pager_image.h"
+
+namespace mk843nb {
+
+enum class BackupKind {
+    Read,      // a successful Read: the 256 bytes as read
+    Write,     // a Write: the image exactly as sent, whatever its verify said
+    PreWrite,  // the pager's image read just before a Write
+};
+
+// "read", "write", "pre-write": the word in file names and sidecars.
+std::string_view BackupKindText(BackupKind kind);
+std::optional<BackupKind> BackupKindFromText(std::string_view text);
+
+inline constexpr std::size_t kDefaultBackupKeep = 500;
+// However many backups there are, the newest ones of each model and port stay.
+inline constexpr std::size_t kBackupsKeptPerPager = 3;
+
+struct BackupInfo {
+    std::chrono::system_clock::time_point time = std::chrono::system_clock::now();
+    BackupKind kind = BackupKind::Read;
+    std::string port;             // the port as the user named it ("/dev/ttyUSB0")
+    std::string portById;         // its /dev/serial/by-id alias, "" when it has none
+    std::string firmwareVersion;  // "1.86"; "" when the pager did not say
+    std::string modelText;        // the model text of image bytes 240 to 253
+    bool checksumOk = false;      // the stored checksum is the sum of bytes 16 to 253
+    std::string programVersion;   // the program that took it; "" stores this program's
+};
+
+struct StoredBackup {
+    std::filesystem::path table;    // the .tbl
+    std::filesystem::path sidecar;  // the .json beside it (may be missing)
+    BackupInfo info;
+};
+
+struct BackupResult {
+    bool stored = false;
+    std::string error;  // why not, for the user: "Cannot write the backup /x/y.tbl: ..."
+    std::optional<StoredBackup> backup;
+};
+
+class BackupStore {
+public:
+    explicit BackupStore(std::filesystem::path folder, std::size_t keep = kDefaultBackupKeep);
+
+    // $MK843NB_BACKUP_DIR when set and not empty, else $XDG_DATA_HOME/mk843nb/backups,
+    // else $HOME/.local/share/mk843nb/backups.
+    static std::filesystem::path DefaultFolder();
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    std::size_t Keep() const { return keep_; }
+
+    // Creates the folder when needed, writes the table and then its sidecar,
+    // then drops the backups retention no longer keeps. A failure leaves no
+    // part of the new backup behind and says why.
+    BackupResult Store(const PagerImage& image, const BackupInfo& info);
+
+    // Every backup of the folder, newest first. Files that are not backups are ignored.
+    std::vector<StoredBackup> List() const;
+
+    // Keeps the newest Keep() backups, and beyond them the newest
+    // kBackupsKeptPerPager of each model and port; removes the rest (table and sidecar).
+    void ApplyRetention() const;
+
+private:
+    std::filesystem::path folder_;
+    std::size_t keep_;
+};
+
+// The file name a backup gets (without a uniqueness suffix): time (UTC), kind,
+// model text and firmware version, unsafe characters as '_'.
+std::string BackupFileStem(const BackupInfo& info);
+
+// The model text of an image (bytes 240 to 253 up to the first zero), printable characters only.
+std::string ImageModelText(const PagerImage& image);
+
+// The /dev/serial/by-id link that names the same device as port, or "" when none does.
+std::string SerialByIdPath(const std::string& port,
+                           const std::filesystem::path& byIdFolder = "/dev/serial/by-id");
+
+}  // namespace mk843nb

@@ -1,0 +1,130 @@
+#include "fleet/fleet_report.h"
+
+#include <csv.h>
+
+#include <array>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "fleet/text_file.h"
+
+namespace mk843nb::fleet {
+namespace {
+
+using json = nlohmann::ordered_json;
+
+constexpr std::array kResultNames{
+    std::pair{PagerResult::Written, std::string_view("written")},
+    std::pair{PagerResult::VerifyFailed, std::string_view("verify failed")},
+    std::pair{PagerResult::WriteFailed, std::string_view("write failed")},
+    std::pair{PagerResult::ReadFailed, std::string_view("read failed")},
+    std::pair{PagerResult::NoBoard, std::string_view("no board")},
+    std::pair{PagerResult::Refused, std::string_view("refused")},
+    std::pair{PagerResult::Skipped, std::string_view("skipped")},
+};
+
+constexpr std::string_view kCsvHeader = "label,port,start,seconds,result,message,backup,sha256\r\n";
+
+// A cell quoted by libcsv, so commas, quotes and line breaks in messages survive.
+std::string CsvCell(std::string_view text) {
+    std::string cell(text.size() * 2 + 2, '\0');
+    cell.resize(csv_write(cell.data(), cell.size(), text.data(), text.size()));
+    return cell;
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", seconds);
+    return text;
+}
+
+}  // namespace
+
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+        if (c == ' ' && (line.empty() || line.back() == ' ')) continue;
+        line += c;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+namespace {
+
+json LineJson(const ReportLine& line) {
+    return {{"label", line.label},
+            {"port", line.port},
+            {"start", line.start},
+            {"seconds", std::stod(Seconds(line.seconds))},
+            {"result", ResultName(line.result)},
+            {"message", line.message},
+            {"backup", line.backup},
+            {"sha256", line.sha256}};
+}
+
+}  // namespace
+
+std::string_view ResultName(PagerResult result) {
+    for (const auto& [value, name] : kResultNames)
+        if (value == result) return name;
+    return "skipped";
+}
+
+std::optional<PagerResult> ResultNamed(std::string_view name) {
+    for (const auto& [value, known] : kResultNames)
+        if (known == name) return value;
+    return std::nullopt;
+}
+
+FleetReport::FleetReport(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+std::optional<std::string> FleetReport::Load() {
+    lines_.clear();
+    const std::filesystem::path path = folder_ / kReportJsonName;
+    if (!std::filesystem::exists(path)) return std::nullopt;
+    const std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) return path.string() + " cannot be read";
+    try {
+        const json report = json::parse(*text);
+        for (const json& entry : report.at("pagers")) {
+            const auto result = ResultNamed(entry.at("result").get<std::string>());
+            if (!result) throw std::runtime_error("unknown result " + entry.at("result").dump());
+            lines_.push_back({entry.at("label").get<std::string>(), entry.value("port", ""),
+                              entry.value("start", ""), entry.value("seconds", 0.0), *result,
+                              entry.value("message", ""), entry.value("backup", ""),
+                              entry.value("sha256", "")});
+        }
+    } catch (const std::exception& problem) {
+        lines_.clear();
+        return path.string() + " is not a usable report: " + problem.what();
+    }
+    return std::nullopt;
+}
+
+bool FleetReport::AlreadyWritten(std::string_view label, std::string_view sha256) const {
+    for (auto line = lines_.rbegin(); line != lines_.rend(); ++line)
+        if (line->label == label)
+            return line->result == PagerResult::Written && line->sha256 == sha256;
+    return false;
+}
+
+bool FleetReport::Append(const ReportLine& added) {
+    ReportLine line = added;
+    line.message = OneLine(line.message);
+    lines_.push_back(line);
+    const std::filesystem::path csvPath = folder_ / kReportCsvName;
+    std::string row = std::filesystem::exists(csvPath) ? "" : std::string(kCsvHeader);
+    row += CsvCell(line.label) + "," + CsvCell(line.port) + "," + CsvCell(line.start) + "," +
+           Seconds(line.seconds) + "," + CsvCell(ResultName(line.result)) + "," +
+           CsvCell(line.message) + "," + CsvCell(line.backup) + "," + CsvCell(line.sha256) + "\r\n";
+    const bool csvWritten = AppendToFile(csvPath, row);
+
+    json report = {{"pagers", json::array()}};
+    for (const ReportLine& each : lines_) report["pagers"].push_back(LineJson(each));
+    const bool jsonWritten = WriteFileAtomically(folder_ / kReportJsonName, report.dump(2) + "\n");
+    return csvWritten && jsonWritten;
+}
+
+}  // namespace mk843nb::fleet

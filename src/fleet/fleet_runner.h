@@ -1,0 +1,65 @@
+#pragma once
+
+// Runs a plan: one link session per board, each in a thread of its own,
+// each board taking the next pager of the roster; a report line as each
+// pager ends. Needs a QCoreApplication (the link waits in Qt event loops).
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/backup_store.h"
+#include "fleet/fleet_report.h"
+#include "fleet/plan_folder.h"
+#include "fleet/run_snapshot.h"
+#include "link/link_outcome.h"
+
+namespace mk843nb::fleet {
+
+struct RunOptions {
+    std::vector<std::string> ports;
+    bool prompt = true;  // ask before each pager (false with --yes)
+    bool again = false;  // also program pagers the report says are written
+};
+
+enum class PromptAnswer { Go, Skip, Stop };
+
+// What the run tells its user. Calls come from the boards' threads and from
+// the thread that called RunFleet, so an observer keeps its own state safe;
+// Prompt is never called while another Prompt is open.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // Before each pager when prompting. number counts from 1 in roster order.
+    virtual PromptAnswer Prompt(const PlanEntry& pager, int number, int total,
+                                const std::string& port) = 0;
+    virtual void AlreadyWritten(const PlanEntry& /*pager*/) {}
+    virtual void PagerEnded(const ReportLine& line, const RunSnapshot& snapshot) = 0;
+    // About every 200 ms while the run goes on (from the thread that called RunFleet).
+    virtual void Progress(const RunSnapshot& /*snapshot*/) {}
+};
+
+struct RunSummary {
+    std::vector<ReportLine> lines;  // this run's, in the order the pagers ended
+    int writtenBefore = 0;          // skipped because the report says they are written
+    int notReached = 0;             // left when the run stopped or every board gave up
+    bool stopped = false;           // a stop (q or an interrupt) ended the run early
+    std::string reportError;        // the report could not be written (the run then stops)
+};
+
+// The result a link outcome of the pre-write read or the write means for the pager.
+PagerResult ResultOf(const LinkOutcome& outcome, LinkCommand command);
+
+// Programs the pagers of the plan in folder. Every table is read and checked
+// against the plan before a board starts, and the bytes checked are the bytes
+// written; what each pager held before goes to backups first (no backup, no
+// write). stop is checked between pagers:
+// once set, boards finish the pager they have, record it and take no other.
+// With prompting off, a board that stops answering (no board, or the line
+// broke) takes no further pager; the others go on.
+RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& plan,
+                    const RunOptions& options, FleetReport& report, BackupStore& backups,
+                    RunObserver& observer, const std::atomic<bool>& stop);
+
+}  // namespace mk843nb::fleet

@@ -1,0 +1,59 @@
+#pragma once
+
+// The folder a plan is written to: one table file per pager and plan.json,
+// which names the exact bytes of everything so a run can tell a table that
+// was changed after planning.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fleet/fleet_plan.h"
+
+namespace mk843nb::fleet {
+
+inline constexpr const char* kPlanFileName = "plan.json";
+
+struct PlanEntry {
+    int line = 0;
+    std::string label;
+    std::string file;            // in the plan's folder
+    std::string sha256;          // of the table file's 256 bytes
+    std::uint16_t checksum = 0;  // the 16-bit sum of its bytes 16 to 253
+};
+
+struct PlanManifest {
+    std::filesystem::path templateFile;
+    std::string templateSha256;
+    std::uint16_t templateChecksum = 0;
+    std::filesystem::path rosterFile;
+    std::string rosterSha256;
+    bool strict = false;
+    std::vector<PlanEntry> pagers;
+    std::vector<FleetProblem> warnings;
+};
+
+struct PlanSources {
+    std::filesystem::path templateFile;
+    std::string templateBytes;
+    std::filesystem::path rosterFile;
+    std::string rosterBytes;
+    bool strict = false;
+};
+
+// Writes every table file and then plan.json into folder (created when
+// missing). Refuses, writing nothing, when an output file would be the
+// template or the roster itself. The error text, or nullopt on success.
+std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
+                                           const FleetPlan& plan, const PlanSources& sources);
+
+// plan.json of a folder; the error text in the second member when it is
+// missing or not a plan.
+struct PlanLoad {
+    std::optional<PlanManifest> manifest;
+    std::string error;
+};
+PlanLoad LoadPlanFolder(const std::filesystem::path& folder);
+
+}  // namespace mk843nb::fleet

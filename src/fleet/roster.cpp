@@ -1,0 +1,227 @@
+#include "fleet/roster.h"
+
+#include <csv.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "editor/control_catalog.h"
+
+namespace mk843nb::fleet {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kLabelColumn = "label";
+
+// Where the line starting at start ends, its break included: LF, CRLF or a lone CR.
+std::size_t LineEnd(std::string_view text, std::size_t start) {
+    const std::size_t found = text.find_first_of("\r\n", start);
+    if (found == std::string_view::npos) return text.size();
+    if (text[found] == '\r' && found + 1 < text.size() && text[found + 1] == '\n') return found + 2;
+    return found + 1;
+}
+
+// The line (from 1) of the first byte that is not part of a well-formed UTF-8
+// sequence, or 0 when the text is all UTF-8.
+int FirstLineNotUtf8(std::string_view text) {
+    int line = 1;
+    std::size_t lineEnd = LineEnd(text, 0);
+    for (std::size_t i = 0; i < text.size();) {
+        while (i >= lineEnd) {
+            ++line;
+            lineEnd = LineEnd(text, lineEnd);
+        }
+        const auto byte = static_cast<unsigned char>(text[i]);
+        std::size_t length = 1;
+        unsigned lowest = 0;
+        if (byte >= 0xF0 && byte <= 0xF4) {
+            length = 4;
+            lowest = 0x10000;
+        } else if (byte >= 0xE0) {
+            length = 3;
+            lowest = 0x800;
+        } else if (byte >= 0xC2 && byte <= 0xDF) {
+            length = 2;
+            lowest = 0x80;
+        } else if (byte >= 0x80) {
+            return line;
+        }
+        if (length > 1) {
+            if (i + length > text.size() || byte > 0xF4) return line;
+            unsigned code = byte & (0xFF >> (length + 1));
+            for (std::size_t k = 1; k < length; ++k) {
+                const auto next = static_cast<unsigned char>(text[i + k]);
+                if ((next & 0xC0) != 0x80) return line;
+                code = (code << 6) | (next & 0x3F);
+            }
+            if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return line;
+        }
+        i += length;
+    }
+    return 0;
+}
+
+// The header decides: whichever of ',' and ';' it uses more often outside quotes.
+char DetectDelimiter(std::string_view text) {
+    int commas = 0;
+    int semicolons = 0;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' || c == '\r') break;
+        if (c == ',') ++commas;
+        if (c == ';') ++semicolons;
+    }
+    return semicolons > commas ? ';' : ',';
+}
+
+std::string Trimmed(std::string text) {
+    const auto blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(static_cast<unsigned char>(text.back()))) text.pop_back();
+    std::size_t first = 0;
+    while (first < text.size() && blank(static_cast<unsigned char>(text[first]))) ++first;
+    return text.substr(first);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// Collects libcsv's cells into records, each with the line it starts on.
+struct Collector {
+    struct Record {
+        int line = 0;
+        std::vector<std::string> cells;
+    };
+    std::vector<Record> records;
+    std::vector<std::string> cells;
+    int rowStart = 0;
+    bool inRow = false;
+
+    int currentLine = 0;
+
+    static void Cell(void* bytes, std::size_t size, void* self) {
+        auto& collector = *static_cast<Collector*>(self);
+        if (!collector.inRow) {
+            collector.inRow = true;
+            collector.rowStart = collector.currentLine;
+        }
+        collector.cells.emplace_back(bytes == nullptr ? "" : static_cast<const char*>(bytes), size);
+    }
+    static void RowEnd(int /*terminator*/, void* self) {
+        auto& collector = *static_cast<Collector*>(self);
+        collector.records.push_back({collector.rowStart, std::move(collector.cells)});
+        collector.cells.clear();
+        collector.inRow = false;
+    }
+};
+
+}  // namespace
+
+RosterParse ParseRoster(std::string_view bytes) {
+    RosterParse result;
+    auto refuse = [&result](int line, std::string label, std::string field, std::string message) {
+        result.errors.push_back({line, std::move(label), std::move(field), std::move(message)});
+    };
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    if (const int line = FirstLineNotUtf8(bytes); line != 0) {
+        refuse(line, "", "", "the roster is not UTF-8 text");
+        return result;
+    }
+    result.roster.delimiter = DetectDelimiter(bytes);
+
+    csv_parser parser;
+    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
+        refuse(0, "", "", "the roster cannot be read: out of memory");
+        return result;
+    }
+    csv_set_delim(&parser, static_cast<unsigned char>(result.roster.delimiter));
+    Collector collector;
+    int line = 1;
+    bool failed = false;
+    // Fed a line at a time, so each record knows the line it starts on even
+    // when a quoted cell spans several.
+    for (std::size_t start = 0; start < bytes.size() && !failed; ++line) {
+        const std::size_t end = LineEnd(bytes, start);
+        const std::string_view piece = bytes.substr(start, end - start);
+        collector.currentLine = line;
+        if (!collector.inRow && piece.find_first_not_of("\r\n") != std::string_view::npos) {
+            collector.inRow = true;
+            collector.rowStart = line;
+        }
+        if (csv_parse(&parser, piece.data(), piece.size(), Collector::Cell, Collector::RowEnd,
+                      &collector) != piece.size()) {
+            failed = true;
+            refuse(collector.inRow ? collector.rowStart : line, "", "",
+                   std::string("the roster cannot be read: ") + csv_strerror(csv_error(&parser)));
+        }
+        start = end;
+    }
+    if (!failed && csv_fini(&parser, Collector::Cell, Collector::RowEnd, &collector) != 0)
+        refuse(collector.rowStart, "", "",
+               "the roster cannot be read: a quoted cell is not closed");
+    csv_free(&parser);
+    if (!result.errors.empty()) return result;
+
+    if (collector.records.empty()) {
+        refuse(0, "", "", "the roster is empty: it needs a header row starting with 'label'");
+        return result;
+    }
+    const Collector::Record& header = collector.records.front();
+    if (!EqualsIgnoringCase(Trimmed(header.cells.front()), kLabelColumn)) {
+        refuse(header.line, "", "", "the first column of the header must be 'label'");
+        return result;
+    }
+    std::set<std::string> seenFields;
+    for (std::size_t i = 1; i < header.cells.size(); ++i) {
+        std::string name = Trimmed(header.cells[i]);
+        if (FindListedField(name) == nullptr)
+            refuse(header.line, "", name, "Unknown field '" + name + "'");
+        else if (!seenFields.insert(name).second)
+            refuse(header.line, "", name, "the column appears twice in the header");
+        result.roster.fields.push_back(std::move(name));
+    }
+    if (!result.errors.empty()) return result;
+
+    std::set<std::string> seenLabels;
+    const std::size_t width = result.roster.fields.size();
+    for (std::size_t r = 1; r < collector.records.size(); ++r) {
+        Collector::Record& record = collector.records[r];
+        // Rows of nothing but separators, as spreadsheets leave at the end.
+        if (std::all_of(record.cells.begin(), record.cells.end(),
+                        [](const std::string& cell) { return Trimmed(cell).empty(); }))
+            continue;
+        RosterRow row{record.line, Trimmed(record.cells.front()), {}};
+        if (row.label.empty()) {
+            refuse(row.line, "", "label", "the label is empty");
+            continue;
+        }
+        if (!seenLabels.insert(row.label).second) {
+            refuse(row.line, row.label, "label", "the label appears on an earlier row");
+            continue;
+        }
+        // Missing cells at the end are empty (spreadsheets drop them); extra
+        // ones must be empty too, or a value would be silently lost.
+        row.cells.assign(record.cells.begin() + 1, record.cells.end());
+        bool extra = false;
+        for (std::size_t c = width; c < row.cells.size(); ++c) extra |= !row.cells[c].empty();
+        if (extra) {
+            refuse(row.line, row.label, "",
+                   "the row has more cells than the header has columns (" +
+                       std::to_string(width + 1) + ")");
+            continue;
+        }
+        row.cells.resize(width);
+        result.roster.rows.push_back(std::move(row));
+    }
+    if (result.roster.rows.empty() && result.errors.empty())
+        refuse(0, "", "", "the roster has no pagers: only a header row");
+    return result;
+}
+
+}  // namespace mk843nb::fleet

@@ -1,0 +1,266 @@
+#include "files/backup_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+
+#include "test_files.h"
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::system_clock;
+using test::TempDir;
+
+// 2026-12-10 14:22:33.250 UTC
+system_clock::time_point At(int secondsLater = 0) {
+    return system_clock::from_time_t(1796912553) + std::chrono::milliseconds(250) +
+           std::chrono::seconds(secondsLater);
+}
+
+BackupInfo Info(BackupKind kind, std::string model, std::string port, int secondsLater = 0) {
+    BackupInfo info;
+    info.time = At(secondsLater);
+    info.kind = kind;
+    info.port = std::move(port);
+    info.firmwareVersion = "1.86";
+    info.modelText = std::move(model);
+    info.checksumOk = true;
+    return info;
+}
+
+PagerImage Pattern(std::uint8_t seed) {
+    PagerImage image{};
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(seed + i);
+    return image;
+}
+
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST(BackupNames, SortByTimeAndSayWhatTheyHold) {
+    struct Case {
+        BackupKind kind;
+        std::string model;
+        std::string version;
+        std::string stem;
+    };
+    const Case cases[] = {
+        {BackupKind::Read, "MK842 V3.8.5", "1.86", "20261210-142233-read-MK842_V3.8.5-v1.86"},
+        {BackupKind::Write, "MK842 V3.8.5", "1.5", "20261210-142233-write-MK842_V3.8.5-v1.5"},
+        {BackupKind::PreWrite, "MK842 V3.8.5", "1.86",
+         "20261210-142233-pre-write-MK842_V3.8.5-v1.86"},
+        // Nothing of a model text can leave the folder or hide the kind.
+        {BackupKind::Read, "../x/y*", "1.86", "20261210-142233-read-.._x_y_-v1.86"},
+        {BackupKind::Read, "", "", "20261210-142233-read-unknown-vunknown"},
+    };
+    for (const Case& c : cases) {
+        BackupInfo info = Info(c.kind, c.model, "/dev/ttyUSB0");
+        info.firmwareVersion = c.version;
+        EXPECT_EQ(BackupFileStem(info), c.stem);
+    }
+}
+
+TEST(BackupStore, StoresTheBytesAndASidecarSayingWhatTheyAre) {
+    TempDir temp;
+    BackupStore store(fs::path(temp.Path()) / "backups");  // created on first use
+    BackupInfo info = Info(BackupKind::PreWrite, "MK842 V3.8.5", "/dev/ttyUSB0");
+    info.portById = "/dev/serial/by-id/usb-board-if00-port0";
+    info.checksumOk = false;
+    const PagerImage image = Pattern(7);
+
+    const BackupResult result = store.Store(image, info);
+    ASSERT_TRUE(result.stored) << result.error;
+    ASSERT_TRUE(result.backup);
+    EXPECT_EQ(result.backup->table.filename(), "20261210-142233-pre-write-MK842_V3.8.5-v1.86.tbl");
+    EXPECT_EQ(result.backup->sidecar.filename(),
+              "20261210-142233-pre-write-MK842_V3.8.5-v1.86.json");
+    const auto bytes = test::ReadFileBytes(result.backup->table.string());
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>(image.begin(), image.end()));
+
+    std::ifstream sidecar(result.backup->sidecar);
+    const nlohmann::json json = nlohmann::json::parse(sidecar);
+    EXPECT_EQ(json["time"], "2026-12-10T14:22:33.250Z");
+    EXPECT_EQ(json["kind"], "pre-write");
+    EXPECT_EQ(json["port"], "/dev/ttyUSB0");
+    EXPECT_EQ(json["portById"], "/dev/serial/by-id/usb-board-if00-port0");
+    EXPECT_EQ(json["firmwareVersion"], "1.86");
+    EXPECT_EQ(json["model"], "MK842 V3.8.5");
+    EXPECT_EQ(json["checksum"], "wrong");
+    EXPECT_FALSE(json["programVersion"].get<std::string>().empty());
+    // Nothing but the two files: no temporary left beside them.
+    EXPECT_EQ(Names(store.Folder()).size(), 2u);
+
+    const auto listed = store.List();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].table, result.backup->table);
+    EXPECT_EQ(listed[0].info.time, info.time);
+    EXPECT_EQ(listed[0].info.kind, BackupKind::PreWrite);
+    EXPECT_EQ(listed[0].info.portById, info.portById);
+    EXPECT_FALSE(listed[0].info.checksumOk);
+}
+
+TEST(BackupStore, TwoBackupsOfOneSecondKeepBothAndListNewestFirst) {
+    TempDir temp;
+    BackupStore store(temp.Path());
+    BackupInfo first = Info(BackupKind::PreWrite, "MK842 V3.8.5", "/dev/ttyUSB0");
+    BackupInfo second = first;
+    second.time += std::chrono::milliseconds(400);  // same second, later
+    ASSERT_TRUE(store.Store(Pattern(1), first).stored);
+    const BackupResult result = store.Store(Pattern(2), second);
+    ASSERT_TRUE(result.stored);
+    EXPECT_EQ(result.backup->table.filename(),
+              "20261210-142233-pre-write-MK842_V3.8.5-v1.86-2.tbl");
+    ASSERT_TRUE(store.Store(Pattern(3), Info(BackupKind::Read, "MK842 V3.8.5", "/dev/ttyUSB0", -60))
+                    .stored);
+
+    const auto listed = store.List();
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].info.time, second.time);
+    EXPECT_EQ(listed[1].info.time, first.time);
+    EXPECT_EQ(listed[2].info.kind, BackupKind::Read);
+    EXPECT_EQ(test::ReadFileBytes(listed[0].table.string())[0], 2);
+}
+
+TEST(BackupStore, ListsTablesWithoutSidecarByTheirNameAndIgnoresOtherFiles) {
+    TempDir temp;
+    const PagerImage image = Pattern(0);
+    test::WriteFileBytes(temp.File("20261209-080000-write-MK842_V3.8.5-v1.82.tbl"), image);
+    // An unreadable sidecar counts as none.
+    test::WriteFileBytes(temp.File("20261208-080000-read-MK842_V3.8.5-v1.86.tbl"), image);
+    std::ofstream(temp.File("20261208-080000-read-MK842_V3.8.5-v1.86.json")) << "{ not json";
+    test::WriteFileBytes(temp.File("pager.tbl"), image);
+    test::WriteFileBytes(temp.File("notes.txt"), image);
+
+    const auto listed = BackupStore(temp.Path()).List();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].info.kind, BackupKind::Write);
+    EXPECT_EQ(listed[0].info.modelText, "MK842_V3.8.5");
+    EXPECT_EQ(listed[0].info.firmwareVersion, "1.82");
+    EXPECT_EQ(listed[1].info.kind, BackupKind::Read);
+    EXPECT_EQ(listed[0].info.time, system_clock::from_time_t(1796803200));
+}
+
+TEST(BackupStore, RetentionKeepsTheNewestAndTheLastThreeOfEveryPager) {
+    TempDir temp;
+    BackupStore store(temp.Path(), 4);
+    // Pager B on ttyUSB1 was read long ago, twice; pager A on ttyUSB0 six times since.
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(
+            store.Store(Pattern(0), Info(BackupKind::Read, "MK842 V3.8.5", "/dev/ttyUSB1", i))
+                .stored);
+    // Same model, another port that names the same board by its by-id path: one pager.
+    BackupInfo byId = Info(BackupKind::Read, "MK842 V3.8.5", "/dev/ttyUSB7", 5);
+    byId.portById = "/dev/serial/by-id/usb-C";
+    ASSERT_TRUE(store.Store(Pattern(0), byId).stored);
+    for (int i = 0; i < 6; ++i)
+        ASSERT_TRUE(
+            store.Store(Pattern(0), Info(BackupKind::Read, "MK842 V3.8.5", "/dev/ttyUSB0", 10 + i))
+                .stored);
+
+    std::set<std::string> kept;
+    for (const StoredBackup& backup : store.List()) kept.insert(backup.table.filename().string());
+    const std::set<std::string> expected = {
+        // the newest four (all of pager A)
+        "20261210-142248-read-MK842_V3.8.5-v1.86.tbl",
+        "20261210-142247-read-MK842_V3.8.5-v1.86.tbl",
+        "20261210-142246-read-MK842_V3.8.5-v1.86.tbl",
+        "20261210-142245-read-MK842_V3.8.5-v1.86.tbl",
+        // beyond them, what the other pagers would otherwise lose
+        "20261210-142238-read-MK842_V3.8.5-v1.86.tbl",
+        "20261210-142234-read-MK842_V3.8.5-v1.86.tbl",
+        "20261210-142233-read-MK842_V3.8.5-v1.86.tbl",
+    };
+    EXPECT_EQ(kept, expected);
+    // Sidecars go with their tables.
+    EXPECT_EQ(Names(temp.Path()).size(), 2 * expected.size());
+}
+
+TEST(BackupStore, AFolderThatCannotBeMadeIsReportedAndLeavesNothing) {
+    TempDir temp;
+    test::WriteFileBytes(temp.File("file"), Pattern(0));
+    BackupStore store(fs::path(temp.Path()) / "file" / "backups");
+    const BackupResult result = store.Store(Pattern(0), Info(BackupKind::Read, "M", "/dev/x"));
+    EXPECT_FALSE(result.stored);
+    EXPECT_NE(result.error.find(store.Folder().string()), std::string::npos) << result.error;
+    EXPECT_FALSE(result.backup);
+    EXPECT_EQ(Names(temp.Path()), std::set<std::string>{"file"});
+}
+
+TEST(BackupStore, DefaultFolderFollowsTheEnvironment) {
+    struct Case {
+        const char* own;
+        const char* xdg;
+        const char* home;
+        std::string folder;
+    };
+    const Case cases[] = {
+        {"/srv/share/backups", "/x/data", "/home/u", "/srv/share/backups"},
+        {"", "/x/data", "/home/u", "/x/data/mk843nb/backups"},
+        {nullptr, "/x/data", "/home/u", "/x/data/mk843nb/backups"},
+        {nullptr, "relative/data", "/home/u", "/home/u/.local/share/mk843nb/backups"},
+        {nullptr, nullptr, "/home/u", "/home/u/.local/share/mk843nb/backups"},
+    };
+    const auto set = [](const char* name, const char* value) {
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    };
+    const auto saved = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const auto own = saved("MK843NB_BACKUP_DIR"), xdg = saved("XDG_DATA_HOME"),
+               home = saved("HOME");
+    for (const Case& c : cases) {
+        set("MK843NB_BACKUP_DIR", c.own);
+        set("XDG_DATA_HOME", c.xdg);
+        set("HOME", c.home);
+        EXPECT_EQ(BackupStore::DefaultFolder(), fs::path(c.folder)) << c.folder;
+    }
+    set("MK843NB_BACKUP_DIR", own ? own->c_str() : nullptr);
+    set("XDG_DATA_HOME", xdg ? xdg->c_str() : nullptr);
+    set("HOME", home ? home->c_str() : nullptr);
+}
+
+TEST(BackupStore, FindsTheByIdNameOfAPort) {
+    TempDir temp;
+    const fs::path byId = fs::path(temp.Path()) / "by-id";
+    fs::create_directory(byId);
+    test::WriteFileBytes(temp.File("ttyUSB3"), Pattern(0));
+    test::WriteFileBytes(temp.File("ttyUSB4"), Pattern(0));
+    fs::create_symlink("../ttyUSB3", byId / "usb-FTDI_FT232R_A1-if00-port0");
+
+    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB3"), byId),
+              (byId / "usb-FTDI_FT232R_A1-if00-port0").string());
+    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB4"), byId), "");
+    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB9"), byId), "");
+    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB3"), fs::path(temp.Path()) / "none"), "");
+}
+
+TEST(BackupStore, ModelTextStopsAtTheFirstZero) {
+    PagerImage image{};
+    const std::string tag = "MK842 V3.8.5";
+    std::copy(tag.begin(), tag.end(), image.begin() + kModelTagOffset);
+    EXPECT_EQ(ImageModelText(image), "MK842 V3.8.5");
+    image[kModelTagOffset + 2] = 0x07;
+    EXPECT_EQ(ImageModelText(image), "MK?42 V3.8.5");
+    image[kModelTagOffset] = 0;
+    EXPECT_EQ(ImageModelText(image), "");
+}
+
+}  // namespace
+}  // namespace mk843nb

@@ -1,0 +1,162 @@
+// mk843nb-cli fleet plan as a process on real files: what it writes, what it
+// refuses, and that the template and roster stay as they were.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "fleet/digest.h"
+#include "fleet_test_support.h"
+#include "image/pager_image.h"
+#include "test_files.h"
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::RunCli;
+using test::Slurp;
+
+class FleetPlanCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy_file(MK843NB_FIXTURES "/shipped_default.tbl", templateFile);
+        templateBytes = Slurp(templateFile);
+    }
+    void WriteRoster(const std::string& csv) {
+        std::ofstream(rosterFile, std::ios::binary) << csv;
+        rosterBytes = csv;
+    }
+    CliRun Plan(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"fleet", "plan", templateFile, rosterFile, "--out", out};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCli(args);
+    }
+    void ExpectSourcesUnchanged() {
+        EXPECT_EQ(Slurp(templateFile), templateBytes);
+        EXPECT_EQ(Slurp(rosterFile), rosterBytes);
+    }
+
+    test::TempDir temp;
+    std::string templateFile = temp.File("template.tbl");
+    std::string rosterFile = temp.File("roster.csv");
+    std::string out = temp.File("plan");
+    std::string templateBytes;
+    std::string rosterBytes;
+};
+
+TEST_F(FleetPlanCliTest, AnyRefusalReportsEveryRowAndWritesNothing) {
+    WriteRoster(
+        "label;T11;T21\n"
+        "Ward 1;600.9;832.5\n"
+        "Ward 2;100;832.5\n"
+        "Ward 1;539.0;1122.5\n");
+    const CliRun run = Plan();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "line 3, 'Ward 2', T11: Please insert a number between 288.5 to 2468.2\n"
+              "line 4, 'Ward 1', label: the label appears on an earlier row\n"
+              "2 refusals; nothing was written\n");
+    EXPECT_FALSE(fs::exists(out));
+    ExpectSourcesUnchanged();
+}
+
+TEST_F(FleetPlanCliTest, APlanHoldsATablePerPagerAndAManifestOfTheirBytes) {
+    WriteRoster(
+        "\xEF\xBB\xBFlabel,T11,T21,Reminder\n"
+        "\"Engine 1, day\",600.9,832.5,\n"
+        "Engine/2,539.0,1122.5,\"60  Second\"\n");
+    const CliRun run = Plan();
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Planned 2 pagers in " + out + "\n");
+    ExpectSourcesUnchanged();
+
+    const auto plan = nlohmann::json::parse(Slurp(fs::path(out) / "plan.json"));
+    EXPECT_EQ(plan["template"]["sha256"], fleet::Sha256Hex(templateBytes));
+    EXPECT_EQ(plan["roster"]["sha256"], fleet::Sha256Hex(rosterBytes));
+    EXPECT_EQ(plan["template"]["file"], templateFile);
+    ASSERT_EQ(plan["pagers"].size(), 2u);
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"Engine 1, day", "Engine 1_ day.tbl"}, {"Engine/2", "Engine_2.tbl"}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& pager = plan["pagers"][i];
+        EXPECT_EQ(pager["label"], expected[i].first);
+        EXPECT_EQ(pager["file"], expected[i].second);
+        EXPECT_EQ(pager["line"], static_cast<int>(i) + 2);
+        const std::string table = Slurp(fs::path(out) / expected[i].second);
+        ASSERT_EQ(table.size(), kImageSize);
+        EXPECT_EQ(pager["sha256"], fleet::Sha256Hex(table));
+        PagerImage image{};
+        std::copy(table.begin(), table.end(), image.begin());
+        char checksum[8];
+        std::snprintf(checksum, sizeof checksum, "%04X", ImageChecksum(image));
+        EXPECT_EQ(pager["checksum"], checksum);
+    }
+}
+
+TEST_F(FleetPlanCliTest, EachTableIsWhatSetMakesOfTheTemplateWithTheRowsValues) {
+    WriteRoster(
+        "label,ResetCon,Delay,Duty2,T12,SYSPow,Freq,RSSI\n"
+        "Medic 7,Delay N sec Auto Reset,3,1,1000,1,1600000,0.5\n");
+    ASSERT_EQ(Plan().status, 0);
+    const std::string bySet = temp.File("by-set.tbl");
+    fs::copy_file(templateFile, bySet);
+    const CliRun set = RunCli({"set", bySet, "ResetCon=Delay N sec Auto Reset", "Delay=3",
+                               "Duty2=1", "T12=1000", "SYSPow=1", "Freq=1600000", "RSSI=0.5"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(Slurp(fs::path(out) / "Medic 7.tbl"), Slurp(bySet));
+}
+
+TEST_F(FleetPlanCliTest, SharedCallAddressesWarnAndStrictRefuses) {
+    WriteRoster("label,T11,T21\nA,600.9,832.5\nB,600.9,832.5\n");
+    const std::string finding =
+        "line 3, 'B', T11: call 1 (600.9 Hz / 832.5 Hz) has the same address as call 1 of 'A' "
+        "(line 2): both pagers would ring\n";
+
+    const CliRun strict = Plan({"--strict"});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, finding + "1 refusal; nothing was written\n");
+    EXPECT_FALSE(fs::exists(out));
+
+    const CliRun lenient = Plan();
+    EXPECT_EQ(lenient.status, 0);
+    EXPECT_EQ(lenient.err, "warning: " + finding);
+    EXPECT_EQ(lenient.out, "Planned 2 pagers in " + out + " (1 warning)\n");
+    const auto plan = nlohmann::json::parse(Slurp(fs::path(out) / "plan.json"));
+    ASSERT_EQ(plan["warnings"].size(), 1u);
+    EXPECT_EQ(plan["warnings"][0]["label"], "B");
+}
+
+TEST_F(FleetPlanCliTest, APlanNeverWritesOverItsOwnTemplateOrRoster) {
+    // The template sits in the output folder under the name a label makes.
+    fs::create_directories(out);
+    const std::string inside = (fs::path(out) / "A.tbl").string();
+    fs::copy_file(templateFile, inside);
+    WriteRoster("label,T11,T21\nA,600.9,832.5\n");
+    const CliRun run = RunCli({"fleet", "plan", inside, rosterFile, "--out", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("would replace the template or the roster"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(Slurp(inside), templateBytes);
+    EXPECT_FALSE(fs::exists(fs::path(out) / "plan.json"));
+}
+
+TEST_F(FleetPlanCliTest, MissingInputsAreRefusedWithTheirNames) {
+    EXPECT_EQ(Plan().status, 1);  // no roster yet
+    WriteRoster("label,T11\nA,600.9\n");
+    const CliRun run =
+        RunCli({"fleet", "plan", temp.File("missing.tbl"), rosterFile, "--out", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Open Error!"), std::string::npos) << run.err;
+    EXPECT_EQ(RunCli({"fleet", "plan", templateFile}).status, 2);
+}
+
+}  // namespace
+}  // namespace mk843nb

@@ -1,0 +1,306 @@
+// mk843nb-cli fleet run against emulated boards on pseudo-terminals: boards
+// in parallel, a board that goes away mid-run, prompts, Ctrl+C and resume.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli_child.h"
+#include "cli_process.h"
+#include "fleet_test_support.h"
+#include "image/pager_image.h"
+#include "image/write_preparation.h"
+#include "silent_ptys.h"
+#include "sim_process.h"
+#include "test_files.h"
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::RunCli;
+using test::SimProcess;
+using test::Slurp;
+
+class FleetRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("MK843NB_BACKUP_DIR", backups.c_str(), 1);
+        std::ofstream(temp.File("roster.csv")) << test::DistinctRoster(6);
+        const CliRun plan = RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
+                                    temp.File("roster.csv"), "--out", dir});
+        ASSERT_EQ(plan.status, 0) << plan.err;
+    }
+    void TearDown() override { ::unsetenv("MK843NB_BACKUP_DIR"); }
+
+    // An emulated board answering at once (no line pacing) unless told otherwise.
+    SimProcess& Board(std::vector<std::string> options = {}) {
+        const std::string save = temp.File("board" + std::to_string(boards.size()) + ".tbl");
+        options.insert(options.end(), {"--save", save});
+        if (std::find(options.begin(), options.end(), "--baud") == options.end())
+            options.insert(options.end(), {"--baud", "0"});
+        boards.push_back(std::make_unique<SimProcess>(options));
+        saved[boards.back()->DevicePath()] = save;
+        return *boards.back();
+    }
+
+    std::vector<std::string> RunArgs(std::vector<std::string> ports, bool yes = true) {
+        // DIR among the options, as a user may type it: each --port takes one value.
+        std::vector<std::string> args{"fleet", "run", "--port", ports.front(), dir};
+        for (std::size_t i = 1; i < ports.size(); ++i)
+            args.insert(args.end(), {"--port", ports[i]});
+        if (yes) args.push_back("--yes");
+        return args;
+    }
+
+    nlohmann::json Report() const {
+        return nlohmann::json::parse(Slurp(fs::path(dir) / "report.json"))["pagers"];
+    }
+    // label -> result of its last line.
+    std::map<std::string, std::string> LastResults() const {
+        std::map<std::string, std::string> results;
+        for (const auto& line : Report()) results[line["label"]] = line["result"];
+        return results;
+    }
+    std::vector<std::string> CsvLines() const {
+        std::vector<std::string> lines;
+        std::ifstream in(fs::path(dir) / "report.csv");
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    // The planned table as the board holds it after a Write to firmware 1.86: the
+    // version the pager reported in bytes 1 and 2, then the write preparation.
+    std::string Prepared(const std::string& label) const {
+        const std::string table = Slurp(fs::path(dir) / (label + ".tbl"));
+        PagerImage image{};
+        std::copy(table.begin(), table.end(), image.begin());
+        image[1] = 1;
+        image[2] = 86;
+        PrepareImageForWrite(image, 1, 86);
+        return {image.begin(), image.end()};
+    }
+
+    test::TempDir temp;
+    std::string dir = temp.File("plan");
+    std::string backups = temp.File("backups");
+    std::vector<std::unique_ptr<SimProcess>> boards;
+    std::map<std::string, std::string> saved;  // device -> the board's --save file
+};
+
+TEST_F(FleetRunTest, SeveralBoardsShareTheRosterAndEveryPagerIsBackedUpWrittenAndVerified) {
+    const std::string a = Board().DevicePath();
+    const std::string b = Board().DevicePath();
+    const std::string c = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({a, b, c}));
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Written and verified: 6 of 6."), std::string::npos) << run.out;
+
+    const nlohmann::json report = Report();
+    ASSERT_EQ(report.size(), 6u);
+    std::set<std::string> labels;
+    std::set<std::string> ports;
+    std::map<std::string, std::string> lastOnPort;
+    for (const auto& line : report) {
+        EXPECT_EQ(line["result"], "written");
+        EXPECT_EQ(line["message"], "Write Sucess !");
+        labels.insert(line["label"]);
+        ports.insert(line["port"]);
+        lastOnPort[line["port"]] = line["label"];
+        // The pre-write backup is the pager as it was before: the emulator's built-in image
+        // or the pager written before on that board.
+        ASSERT_TRUE(fs::exists(line["backup"].get<std::string>())) << line.dump();
+        EXPECT_EQ(Slurp(line["backup"].get<std::string>()).size(), kImageSize);
+    }
+    EXPECT_EQ(labels.size(), 6u);
+    EXPECT_EQ(ports.size(), 3u) << "every board took pagers";
+    // Each board's pager holds the last table the report says it wrote.
+    for (const auto& [port, label] : lastOnPort)
+        EXPECT_EQ(Slurp(saved.at(port)), Prepared(label)) << port;
+    // report.csv: a header and one line per pager.
+    EXPECT_EQ(CsvLines().size(), 7u);
+    EXPECT_EQ(CsvLines().front(), "label,port,start,seconds,result,message,backup,sha256\r");
+}
+
+TEST_F(FleetRunTest, ABoardThatStopsAnsweringLosesOnePagerAndTheOthersFinishTheRest) {
+    const std::string good = Board().DevicePath();
+    // Frame 60 is a write frame of the second pager this board takes (a pager
+    // is 47 frames: read 5, write 42); the board hangs up after answering it.
+    const std::string failing = Board({"--fault", "hangup:60"}).DevicePath();
+    const CliRun run = RunCli(RunArgs({good, failing}));
+    EXPECT_EQ(run.status, 4) << run.out << run.err;  // transfer failed
+    EXPECT_NE(run.out.find("Written and verified: 5 of 6."), std::string::npos) << run.out;
+
+    const nlohmann::json report = Report();
+    ASSERT_EQ(report.size(), 6u) << report.dump(1);
+    int failed = 0;
+    for (const auto& line : report) {
+        if (line["result"] == "written") continue;
+        ++failed;
+        EXPECT_EQ(line["port"], failing);
+        EXPECT_EQ(line["result"], "write failed");
+        EXPECT_NE(line["message"].get<std::string>().find("Write"), std::string::npos)
+            << line.dump();
+        EXPECT_NE(line["backup"], "") << "the backup was taken before the write began";
+        EXPECT_NE(run.out.find(line["label"].get<std::string>() + " on " + failing.substr(5) +
+                               ": write failed"),
+                  std::string::npos)
+            << run.out;
+    }
+    EXPECT_EQ(failed, 1);
+
+    // Run again with a board that answers: only the failed pager is programmed.
+    const std::string fresh = Board().DevicePath();
+    const CliRun resumed = RunCli(RunArgs({fresh}));
+    EXPECT_EQ(resumed.status, 0) << resumed.out << resumed.err;
+    EXPECT_NE(resumed.out.find("Written and verified: 6 of 6 (5 before this run)."),
+              std::string::npos)
+        << resumed.out;
+    EXPECT_EQ(Report().size(), 7u);
+    for (const auto& [label, result] : LastResults()) EXPECT_EQ(result, "written") << label;
+}
+
+TEST_F(FleetRunTest, CtrlCFinishesThePagerInProgressRecordsItAndAResumeDoesTheRest) {
+    // Paced at 9600 baud, a pager takes about three seconds.
+    const std::string port = Board({"--baud", "9600"}).DevicePath();
+    test::CliChild run(RunArgs({port}));
+    ASSERT_TRUE(run.WaitForOut("[1/6]", std::chrono::seconds(30))) << run.Out();
+    run.Interrupt();
+    const CliRun stopped = run.Wait();
+    EXPECT_EQ(stopped.status, 1) << stopped.out << stopped.err;
+    EXPECT_NE(stopped.err.find("Stopping"), std::string::npos) << stopped.err;
+
+    // The pager in progress when Ctrl+C came was finished and has its line.
+    const nlohmann::json report = Report();
+    ASSERT_GE(report.size(), 1u);
+    ASSERT_LT(report.size(), 6u);
+    for (const auto& line : report) EXPECT_EQ(line["result"], "written") << line.dump();
+    EXPECT_NE(stopped.out.find("not started: " + std::to_string(6 - report.size())),
+              std::string::npos)
+        << stopped.out;
+    // The board's pager holds the last recorded table in full, nothing after it.
+    EXPECT_EQ(Slurp(saved.at(port)), Prepared(report.back()["label"]));
+
+    const std::size_t before = report.size();
+    const CliRun resumed = RunCli(RunArgs({Board().DevicePath()}));
+    EXPECT_EQ(resumed.status, 0) << resumed.out << resumed.err;
+    for (std::size_t i = 0; i < before; ++i)
+        EXPECT_NE(resumed.out.find(report[i]["label"].get<std::string>() +
+                                   ": already written and verified, skipped"),
+                  std::string::npos)
+            << resumed.out;
+    EXPECT_EQ(Report().size(), 6u) << "each pager written once";
+
+    // --again programs them all once more.
+    const CliRun again = RunCli([&] {
+        auto args = RunArgs({Board().DevicePath()});
+        args.push_back("--again");
+        return args;
+    }());
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(Report().size(), 12u);
+}
+
+TEST_F(FleetRunTest, WithOnePortItAsksBeforeEachPager) {
+    const std::string port = Board().DevicePath();
+    // Skip the first, program the second, stop at the third.
+    test::CliChild run(RunArgs({port}, false), "s\n\nq\n");
+    const CliRun ended = run.Wait();
+    EXPECT_EQ(ended.status, 1) << ended.out << ended.err;
+    EXPECT_NE(ended.err.find("Place pager 'Pager 1' (1 of 6) on " + port.substr(5) +
+                             ", then press Enter; s skips, q stops"),
+              std::string::npos)
+        << ended.err;
+    EXPECT_NE(ended.err.find("Place pager 'Pager 3' (3 of 6)"), std::string::npos);
+    EXPECT_EQ(ended.err.find("Place pager 'Pager 4'"), std::string::npos);
+    EXPECT_EQ(LastResults(),
+              (std::map<std::string, std::string>{{"Pager 1", "skipped"}, {"Pager 2", "written"}}));
+    EXPECT_NE(ended.out.find("not started: 4"), std::string::npos) << ended.out;
+}
+
+TEST_F(FleetRunTest, ATableChangedAfterPlanningIsRefusedAndNoBoardIsSaidSo) {
+    {
+        std::fstream table(fs::path(dir) / "Pager 2.tbl",
+                           std::ios::binary | std::ios::in | std::ios::out);
+        table.seekp(100);
+        table.put('\x5A');
+    }
+    test::SilentPtys silent(1);
+    const std::string port = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({port}));
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    const auto results = LastResults();
+    EXPECT_EQ(results.at("Pager 2"), "refused");
+    EXPECT_EQ(results.at("Pager 1"), "written");
+    EXPECT_EQ(results.at("Pager 6"), "written");
+
+    // A port with nobody behind it: the pager is recorded as no board, exit 3.
+    auto args = RunArgs({silent.Paths().front()});
+    args.push_back("--again");
+    const CliRun nobody = RunCli(args);
+    EXPECT_EQ(nobody.status, 3) << nobody.out << nobody.err;
+    EXPECT_EQ(Report().back()["result"], "no board");
+}
+
+struct FaultCase {
+    std::vector<std::string> boardOptions;
+    std::string roster;  // "" keeps the fixture's
+    std::string result;  // of the first pager
+    int status;
+};
+
+TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
+    // A pager is frames 1-5 (the pre-write read: ping, version, model, two
+    // blocks) and 6-42 (Write: ping, version, model, writes 9-40 of 8 bytes each,
+    // verify 41-42).
+    const std::vector<FaultCase> cases{
+        {{"--fault", "lost-write:40"}, "", "verify failed", 5},   // bytes 248-255 lost
+        {{"--fault", "bad-checksum:41"}, "", "write failed", 4},  // the verify's reply is bad
+        {{"--fault", "bad-ack:20"}, "", "write failed", 4},
+        {{"--fault", "bad-checksum:4"}, "", "read failed", 4},
+        {{"--model", "XY V1"}, "", "read failed", 4},
+        {{"--version", "1.82"}, "label,Reminder\nOld 1,Disable\n", "refused", 1},
+    };
+    for (const FaultCase& c : cases) {
+        if (!c.roster.empty()) {
+            fs::remove_all(dir);
+            std::ofstream(temp.File("roster.csv")) << c.roster;
+            ASSERT_EQ(RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
+                              temp.File("roster.csv"), "--out", dir})
+                          .status,
+                      0);
+        }
+        fs::remove(fs::path(dir) / "report.json");
+        fs::remove(fs::path(dir) / "report.csv");
+        const std::string port = Board(c.boardOptions).DevicePath();
+        const CliRun run = RunCli(RunArgs({port}));
+        EXPECT_EQ(run.status, c.status) << c.boardOptions.back() << run.out;
+        const nlohmann::json first = Report().at(0);
+        EXPECT_EQ(first["result"], c.result) << c.boardOptions.back() << run.out;
+        EXPECT_EQ(first["port"], port);
+        // Nothing is written without a backup of what the pager held.
+        if (c.result == "verify failed" || c.result == "write failed") {
+            EXPECT_NE(first["backup"], "");
+        }
+    }
+}
+
+TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {
+    const std::string port = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({port, port}));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "the port " + port + " is given more than once\n");
+    EXPECT_FALSE(fs::exists(fs::path(dir) / "report.csv"));
+}
+
+}  // namespace
+}  // namespace mk843nb
