@@ -62,7 +62,8 @@ std::optional<std::chrono::system_clock::time_point> ParseIsoTime(const std::str
     if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &utc.tm_year, &utc.tm_mon,
                     &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &consumed) != 6)
         return std::nullopt;
-    if (text.size() > static_cast<std::size_t>(consumed) && text[consumed] == '.')
+    const auto end = static_cast<std::size_t>(consumed);
+    if (text.size() > end && text[end] == '.')
         std::sscanf(text.c_str() + consumed, ".%3d", &milliseconds);
     utc.tm_year -= 1900;
     utc.tm_mon -= 1;

@@ -64,7 +64,7 @@ void SetLong(PagerImage& image, std::size_t offset, std::uint32_t value) {
 
 std::uint8_t GetBits(const PagerImage& image, std::size_t offset, int first, int width) {
     const unsigned mask = (1u << width) - 1u;
-    return static_cast<std::uint8_t>((image[offset] >> first) & mask);
+    return static_cast<std::uint8_t>((unsigned{image[offset]} >> first) & mask);
 }
 
 void SetBits(PagerImage& image, std::size_t offset, int first, int value, int width) {

@@ -74,8 +74,9 @@ bool ToneSpacingOk(std::int32_t q, const ToneSpacingContext& context) {
         const bool on = s <= 8 ? context.callOn[static_cast<std::size_t>((s - 1) % 4)]
                                : context.groupOn[static_cast<std::size_t>(s - 9)];
         if (!on) continue;
-        const float v =
-            static_cast<float>(static_cast<long double>(context.lastToneCodes[s - 1]) * 0.1L);
+        const float v = static_cast<float>(
+            static_cast<long double>(context.lastToneCodes[static_cast<std::size_t>(s - 1)]) *
+            0.1L);
         // The bounds too are single-precision values: a tone exactly on v +/- tol
         // compares equal to its bound and is allowed.
         const float tol = v * ratio;

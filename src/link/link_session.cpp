@@ -42,7 +42,8 @@ void LinkSession::ClosePort() {
 
 void LinkSession::ConfigureEntry(ByteChannel& port, int index) {
     const bool listed = index >= 0 && index < static_cast<int>(ports_.entries.size());
-    const std::string name = listed ? ports_.entries[index].name : std::string();
+    const std::string name =
+        listed ? ports_.entries[static_cast<std::size_t>(index)].name : std::string();
     try {
         if (name.empty())
             throw ECommError{CommErrorCode::CannotOpen, 0, "no port is selected", false};
@@ -120,9 +121,9 @@ bool LinkSession::FindBoard(int alreadyTried) {
     ClosePort();
 
     const int count = static_cast<int>(ports_.entries.size());
-    std::vector<Probe> probes(count);
+    std::vector<Probe> probes(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        Probe& probe = probes[i];
+        Probe& probe = probes[static_cast<std::size_t>(i)];
         if (i == alreadyTried) continue;  // stays Failed
         try {
             probe.port = i == 0 ? std::move(port_) : factory_();
@@ -180,10 +181,11 @@ bool LinkSession::FindBoard(int alreadyTried) {
     }
 
     for (int i = 0; i < count; ++i) {
-        if (i != found && probes[i].port) probes[i].port->Close();
+        Probe& probe = probes[static_cast<std::size_t>(i)];
+        if (i != found && probe.port) probe.port->Close();
     }
     if (found >= 0) {
-        port_ = std::move(probes[found].port);
+        port_ = std::move(probes[static_cast<std::size_t>(found)].port);
         ports_.selected = found;
         hooks_.SelectPort(found);
     } else {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_link.h"
+#include "in_process_board.h"
 #include "link/frames.h"
 #include "link/programmer_link.h"
 #include "recording_hooks.h"
@@ -14,9 +14,8 @@ using status_text::kBoardTesting;
 using status_text::kReady;
 
 struct SessionFixture : testing::Test {
-    SessionFixture() : session([this] { return line.Make(); }, line.clock, hooks) {
-        board.memory = PagerMemory(1, 86, "MK842 V3.8.5");
-        line.boards["ttyS0"] = &board;
+    SessionFixture() : session([this] { return line.MakeChannel(); }, line.clock, hooks) {
+        Plug(PagerMemory(1, 86, "MK842 V3.8.5"));
         session.SetPortTable({{{"ttyS0", ""}}, 0});
         // The fake ports have no devices to look at; tests that need a diagnosis give one.
         session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
@@ -24,15 +23,22 @@ struct SessionFixture : testing::Test {
         image[70] = 60;  // Reminder 30 s
     }
 
+    // A new board on ttyS0: its frames count from 1 again.
+    sim::InProcessBoard& Plug(const PagerImage& memory,
+                              const std::vector<std::string>& faults = {}) {
+        board = &line.Plug("ttyS0", memory, Faults(faults));
+        return *board;
+    }
+
     PagerImage Unchanged(const PagerImage& before) const {
         PagerImage expected = before;
-        expected[1] = board.memory[1];
-        expected[2] = board.memory[2];
+        expected[1] = board->Memory()[1];
+        expected[2] = board->Memory()[2];
         return expected;
     }
 
-    FakeLine line;
-    FakeBoard board;
+    sim::InProcessLine line;
+    sim::InProcessBoard* board = nullptr;
     RecordingHooks hooks;
     LinkSession session;
     PagerImage image{};
@@ -41,12 +47,12 @@ struct SessionFixture : testing::Test {
 TEST_F(SessionFixture, ReadReplacesTheImageAndRestoresTheWindow) {
     for (bool modifyMode : {true, false}) {
         hooks = {};
-        board.requests.clear();
+        Plug(board->Memory());
         PagerImage target{};
         const LinkOutcome out = session.Read(target, modifyMode);
         EXPECT_TRUE(out.success);
         EXPECT_TRUE(out.imageReplaced);
-        EXPECT_EQ(target, board.memory);
+        EXPECT_EQ(target, board->Memory());
         EXPECT_EQ(out.message, (Message{MessageKind::Information, "Read Success !"}));
         EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting),
                                                             "  Reading Now ......", " Ready"}));
@@ -57,13 +63,13 @@ TEST_F(SessionFixture, ReadReplacesTheImageAndRestoresTheWindow) {
             << "Write1 follows the edit mode";
         EXPECT_EQ(hooks.ranges.back(), (std::pair{0, 256}));
         EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
-        EXPECT_EQ(board.requests,
+        EXPECT_EQ(board->Requests(),
                   (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
                                       BuildReadRequest(240, 14), BuildReadRequest(0, 128),
                                       BuildReadRequest(128, 128)}));
         EXPECT_FALSE(session.Port().IsOpen());
-        EXPECT_EQ(line.channels.back()->baudRate, 9600u);
-        EXPECT_EQ(line.channels.back()->format, 1);
+        EXPECT_EQ(line.Channels().back()->BaudRate(), 9600u);
+        EXPECT_EQ(line.Channels().back()->Format(), 1);
     }
 }
 
@@ -71,7 +77,8 @@ struct ReadFailure {
     const char* what;
     std::uint8_t major, minor;
     std::string model;
-    std::function<void(FakeBoard&)> fault;
+    bool spoilImageSum;
+    std::vector<std::string> faults;
     Message message;
     bool imageReplaced;
 };
@@ -82,15 +89,16 @@ class ReadFailureTest : public SessionFixture, public testing::WithParamInterfac
 
 TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
     const auto& c = GetParam();
-    board.memory = PagerMemory(c.major, c.minor, c.model);
-    c.fault(board);
+    PagerImage memory = PagerMemory(c.major, c.minor, c.model);
+    if (c.spoilImageSum) memory[255] ^= 1;
+    Plug(memory, c.faults);
     const PagerImage before = image;
     const LinkOutcome out = session.Read(image, true);
     EXPECT_EQ(out.message, c.message) << c.what;
     EXPECT_EQ(out.imageReplaced, c.imageReplaced) << c.what;
     EXPECT_EQ(out.success, c.imageReplaced);
     if (c.imageReplaced) {
-        EXPECT_EQ(image, board.memory);
+        EXPECT_EQ(image, board->Memory());
     } else {
         EXPECT_EQ(image, Unchanged(before)) << c.what << ": only the version bytes change";
     }
@@ -100,8 +108,6 @@ TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
     EXPECT_FALSE(session.Port().IsOpen());
 }
 
-const auto kNoFault = [](FakeBoard&) {};
-const auto kBadImageSum = [](FakeBoard& b) { b.memory[255] ^= 1; };
 const Message kReadError{MessageKind::Stop, "Read Error !"};
 const Message kChecksumError{MessageKind::Stop, "CheckSum error !"};
 const Message kReadSuccess{MessageKind::Information, "Read Success !"};
@@ -113,30 +119,46 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     86,
                     "XY V1",
-                    kNoFault,
+                    false,
+                    {},
                     {MessageKind::Plain, "This model is not MK842. This model is XY V1."},
                     false},
         ReadFailure{"no answer to the model query",
                     1,
                     86,
                     "MK842",
-                    [](FakeBoard& b) { b.noAnswer = {3}; },
+                    false,
+                    {"no-answer:3"},
                     {MessageKind::Plain, "This model is not MK842. This model is ."},
                     false},
-        ReadFailure{"first block silent", 1, 86, "MK842", [](FakeBoard& b) { b.noAnswer = {4}; },
-                    kReadError, false},
-        ReadFailure{"second block bad sum", 1, 86, "MK842",
-                    [](FakeBoard& b) { b.badChecksum = {5}; }, kReadError, false},
-        ReadFailure{"image checksum", 1, 86, "MK842 V3.8.5", kBadImageSum, kChecksumError, false},
-        ReadFailure{"1.80 without model text takes any checksum", 1, 80, "", kBadImageSum,
-                    kReadSuccess, true},
-        ReadFailure{"1.80 with model text checks it", 1, 80, "MK842 V3.8.5", kBadImageSum,
-                    kChecksumError, false},
-        ReadFailure{"1.83 without model text checks it", 1, 83, "", kBadImageSum, kChecksumError,
-                    false}));
+        ReadFailure{
+            "first block silent", 1, 86, "MK842", false, {"no-answer:4"}, kReadError, false},
+        ReadFailure{"first block after a 3 s gap",
+                    1,
+                    86,
+                    "MK842",
+                    false,
+                    {"gap:4:3100"},
+                    kReadError,
+                    false},
+        ReadFailure{
+            "second block bad sum", 1, 86, "MK842", false, {"bad-checksum:5"}, kReadError, false},
+        ReadFailure{"image checksum", 1, 86, "MK842 V3.8.5", true, {}, kChecksumError, false},
+        ReadFailure{
+            "1.80 without model text takes any checksum", 1, 80, "", true, {}, kReadSuccess, true},
+        ReadFailure{"1.80 with model text checks it",
+                    1,
+                    80,
+                    "MK842 V3.8.5",
+                    true,
+                    {},
+                    kChecksumError,
+                    false},
+        ReadFailure{
+            "1.83 without model text checks it", 1, 83, "", true, {}, kChecksumError, false}));
 
 TEST_F(SessionFixture, NoBoardAnsweringLeavesMenusAndImage) {
-    board.silent = true;
+    Plug(board->Memory(), {"no-answer"});
     const PagerImage before = image;
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
         hooks = {};
@@ -168,8 +190,8 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
          {Case{CommErrorCode::CannotOpen, "Error opening comm port. Port already in use?"},
           Case{CommErrorCode::SettingsRefused, "Error opening comm port."}}) {
         hooks = {};
-        board.opens = 0;
-        board.openErrors = {{2, ECommError{c.code, 16, "Device or resource busy", false}}};
+        Plug(board->Memory());
+        line.RefuseOpen("ttyS0", 2, ECommError{c.code, 16, "Device or resource busy", false});
         const LinkOutcome out = session.Verify(image, false);
         EXPECT_EQ(out.message,
                   (Message{MessageKind::Plain,
@@ -184,7 +206,7 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
 
 TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
     // Qt calls a port held by another program a permission error; the diagnosis decides.
-    board.openError = ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true};
+    line.RefuseOpen("ttyS0", ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true});
     std::vector<std::string> asked;
     const PortDiagnosis busy{PortFault::Busy, "/dev/ttyS0 is in use by minicom (pid 42).", {}, ""};
     session.SetDiagnoser([&](const std::string& name) {
@@ -208,7 +230,7 @@ TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
                   "\n/dev/ttyS0 could not be opened (permission denied).");
 
     // A board that answers is never diagnosed.
-    board.openError.reset();
+    line.AcceptOpens("ttyS0");
     asked.clear();
     session.SetDiagnoser([&](const std::string& name) {
         asked.push_back(name);
@@ -222,15 +244,17 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
     const LinkOutcome out = session.Write(image);
     EXPECT_TRUE(out.success);
     EXPECT_EQ(out.message, (Message{MessageKind::Information, "Write Sucess !"}));
-    EXPECT_EQ(board.memory, image) << "the pager holds the image as prepared";
+    EXPECT_EQ(board->Memory(), image) << "the pager holds the image as prepared";
     EXPECT_EQ(image[11], 1) << "WriteMark";
     EXPECT_EQ(StoredChecksum(image), ImageChecksum(image));
-    EXPECT_EQ(board.requests.size(), 3u + 32u + 2u);
+    const auto requests = board->Requests();
+    ASSERT_EQ(requests.size(), 3u + 32u + 2u);
     for (int frame = 0; frame < 32; ++frame) {
-        EXPECT_EQ(board.requests[3 + frame],
+        EXPECT_EQ(requests[3 + static_cast<std::size_t>(frame)],
                   BuildWriteRequest(image, static_cast<std::uint16_t>(frame * 8), 8));
     }
-    EXPECT_EQ(std::count(line.clock.delays.begin(), line.clock.delays.end(), kWritePauseMs), 32);
+    const auto& delays = line.clock.Delays();
+    EXPECT_EQ(std::count(delays.begin(), delays.end(), kWritePauseMs), 32);
     EXPECT_EQ(hooks.panel2Clears, 1);
     EXPECT_EQ(hooks.statuses,
               (std::vector<std::string>{std::string(kBoardTesting), "  Write Now ......",
@@ -249,60 +273,70 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
 // from 1 across the board's life: Verify is ping #1 and blocks #2, #3; Write is
 // ping, version, model, writes #4 to #35, verify blocks #36, #37.
 TEST_F(SessionFixture, EveryOutcomeHasItsFailureClass) {
+    // Changes the pager's memory and the image the command is given.
+    using SetUp = std::function<void(PagerImage & memory, PagerImage & image)>;
     struct Case {
         const char* what;
         LinkCommand command;
-        std::function<void(FakeBoard&, PagerImage&)> setUp;
+        std::vector<std::string> faults;
+        SetUp setUp;
         LinkFailure failure;
+        int refusedOpen = 0;  // this open of the port fails
     };
+    const SetUp asIs = [](PagerImage&, PagerImage&) {};
     const Case cases[] = {
-        {"success", LinkCommand::Read, [](FakeBoard&, PagerImage&) {}, LinkFailure::None},
-        {"no board", LinkCommand::Verify, [](FakeBoard& b, PagerImage&) { b.silent = true; },
-         LinkFailure::PortOrBoard},
-        {"port cannot be reopened", LinkCommand::Read,
-         [](FakeBoard& b, PagerImage&) {
-             b.openErrors = {{2, ECommError{CommErrorCode::CannotOpen, 16, "busy", false}}};
-         },
-         LinkFailure::PortOrBoard},
-        {"another model", LinkCommand::Read,
-         [](FakeBoard& b, PagerImage&) { b.memory = PagerMemory(1, 86, "XY V1"); },
+        {"success", LinkCommand::Read, {}, asIs, LinkFailure::None},
+        {"no board", LinkCommand::Verify, {"no-answer"}, asIs, LinkFailure::PortOrBoard},
+        {"port cannot be reopened", LinkCommand::Read, {}, asIs, LinkFailure::PortOrBoard, 2},
+        {"another model",
+         LinkCommand::Read,
+         {},
+         [](PagerImage& memory, PagerImage&) { memory = PagerMemory(1, 86, "XY V1"); },
          LinkFailure::Transfer},
-        {"bad block sum", LinkCommand::Read, [](FakeBoard& b, PagerImage&) { b.badChecksum = {4}; },
+        {"bad block sum", LinkCommand::Read, {"bad-checksum:4"}, asIs, LinkFailure::Transfer},
+        {"bad image sum",
+         LinkCommand::Read,
+         {},
+         [](PagerImage& memory, PagerImage&) { memory[255] ^= 1; },
          LinkFailure::Transfer},
-        {"bad image sum", LinkCommand::Read, [](FakeBoard& b, PagerImage&) { b.memory[255] ^= 1; },
-         LinkFailure::Transfer},
-        {"device gone", LinkCommand::Read, [](FakeBoard& b, PagerImage&) { b.failOnRequest = 4; },
-         LinkFailure::Transfer},
-        {"old firmware, Reminder off", LinkCommand::Write,
-         [](FakeBoard& b, PagerImage& image) {
-             b.memory = PagerMemory(1, 82, "");
+        {"device gone", LinkCommand::Read, {"hangup:3"}, asIs, LinkFailure::Transfer},
+        {"old firmware, Reminder off",
+         LinkCommand::Write,
+         {},
+         [](PagerImage& memory, PagerImage& image) {
+             memory = PagerMemory(1, 82, "");
              image[70] = 0;
          },
          LinkFailure::Refused},
-        {"write frame refused", LinkCommand::Write,
-         [](FakeBoard& b, PagerImage&) { b.badAck = {6}; }, LinkFailure::Transfer},
-        {"write's verify gets no answer", LinkCommand::Write,
-         [](FakeBoard& b, PagerImage&) { b.noAnswer = {37}; }, LinkFailure::Transfer},
-        {"verify differs", LinkCommand::Verify,
-         [](FakeBoard& b, PagerImage& image) {
-             image = b.memory;
+        {"write frame refused", LinkCommand::Write, {"bad-ack:6"}, asIs, LinkFailure::Transfer},
+        {"write's verify gets no answer",
+         LinkCommand::Write,
+         {"no-answer:37"},
+         asIs,
+         LinkFailure::Transfer},
+        {"verify differs",
+         LinkCommand::Verify,
+         {},
+         [](PagerImage& memory, PagerImage& image) {
+             image = memory;
              image[200] ^= 1;
          },
          LinkFailure::VerifyDiffers},
-        {"verify reply with a bad sum", LinkCommand::Verify,
-         [](FakeBoard& b, PagerImage& image) {
-             image = b.memory;
-             b.badChecksum = {3};
-         },
+        {"verify reply with a bad sum",
+         LinkCommand::Verify,
+         {"bad-checksum:3"},
+         [](PagerImage& memory, PagerImage& image) { image = memory; },
          LinkFailure::Transfer},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeBoard fresh;
-        fresh.memory = PagerMemory(1, 86, "MK842 V3.8.5");
-        board = fresh;
+        PagerImage memory = PagerMemory(1, 86, "MK842 V3.8.5");
         PagerImage target = image;
-        c.setUp(board, target);
+        c.setUp(memory, target);
+        Plug(memory, c.faults);
+        if (c.refusedOpen != 0)
+            line.RefuseOpen("ttyS0", c.refusedOpen,
+                            ECommError{CommErrorCode::CannotOpen, 16, "busy", false});
         const LinkOutcome out = c.command == LinkCommand::Read    ? session.Read(target, true)
                                 : c.command == LinkCommand::Write ? session.Write(target)
                                                                   : session.Verify(target, true);
@@ -312,7 +346,7 @@ TEST_F(SessionFixture, EveryOutcomeHasItsFailureClass) {
 }
 
 TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) {
-    board.memory = PagerMemory(1, 82, "");
+    Plug(PagerMemory(1, 82, ""));
     image[70] = 0;
     const PagerImage before = image;
     const LinkOutcome out = session.Write(image);
@@ -320,14 +354,14 @@ TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) 
               "The version before 1.83, Reminder function cannot be disabled. \nPlease select "
               "'Reminder' option again !");
     EXPECT_EQ(out.message->kind, MessageKind::Exclamation);
-    EXPECT_EQ(board.requests.size(), 2u) << "ping and version only";
+    EXPECT_EQ(board->Requests().size(), 2u) << "ping and version only";
     EXPECT_EQ(image, Unchanged(before));
     EXPECT_EQ(hooks.statuses.back(), "  Ready .....");
 }
 
 TEST_F(SessionFixture, PriorityBitsFollowTheGroupsOnlyOn186) {
     for (std::uint8_t minor : {85, 86, 87}) {
-        board.memory = PagerMemory(1, minor, "MK842 V3.8.5");
+        Plug(PagerMemory(1, minor, "MK842 V3.8.5"));
         PagerImage target = image;
         target[112] |= 0x80;  // GPriority1
         target[114] |= 0x80;  // GPriority2
@@ -336,29 +370,29 @@ TEST_F(SessionFixture, PriorityBitsFollowTheGroupsOnlyOn186) {
         ASSERT_TRUE(session.Write(target).success);
         EXPECT_EQ(target[104], minor == 86 ? 0x83 : 0x03) << int(minor);
         EXPECT_EQ(target[106], minor == 86 ? 0x85 : 0x05) << int(minor);
-        EXPECT_EQ(board.memory, target);
+        EXPECT_EQ(board->Memory(), target);
     }
 }
 
 TEST_F(SessionFixture, FailedWriteFrameStopsAtOnce) {
-    board.badAck = {10};
+    const PagerImage memory = board->Memory();
+    Plug(memory, {"bad-ack:10"});
     const LinkOutcome out = session.Write(image);
     EXPECT_EQ(out.message, (Message{MessageKind::Stop, "Write Error !"}));
-    EXPECT_EQ(board.requests.size(), 10u);
+    EXPECT_EQ(board->Requests().size(), 10u);
     EXPECT_EQ(image[11], 1) << "the image keeps its preparation";
 
-    board.requests.clear();
-    board.badAck.clear();
-    board.noAnswer = {3 + 32 + 2};
+    Plug(memory, {"no-answer:37"});
     EXPECT_EQ(session.Write(image).message, (Message{MessageKind::Stop, "Verify Error !"}));
 }
 
 TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
         hooks = {};
-        board.requests.clear();
-        board.failOnRequest = 3;  // the model query, or Verify's second block
-        PagerImage target = command == LinkCommand::Verify ? board.memory : image;
+        // The device vanishes once frame 2 is answered: the next request cannot
+        // go out (the model query, or Verify's second block).
+        Plug(PagerMemory(1, 86, "MK842 V3.8.5"), {"hangup:2"});
+        PagerImage target = command == LinkCommand::Verify ? board->Memory() : image;
         const PagerImage before = target;
         const LinkOutcome out = command == LinkCommand::Read    ? session.Read(target, false)
                                 : command == LinkCommand::Write ? session.Write(target)
@@ -379,36 +413,39 @@ TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
 
 struct SearchFixture : SessionFixture {
     SearchFixture() {
-        for (int i = 0; i < 5; ++i) {
-            boards[i].memory = PagerMemory(1, 86, "MK842");
-            line.boards["ttyS" + std::to_string(i)] = &boards[i];
-        }
         PortTable table;
-        for (int i = 0; i < 6; ++i) table.entries.push_back({"ttyS" + std::to_string(i), ""});
+        for (int i = 0; i < 6; ++i) table.entries.push_back({Name(i), ""});
         table.selected = 5;
         session.SetPortTable(table);
     }
-    FakeBoard boards[5];
+    static std::string Name(int port) { return "ttyS" + std::to_string(port); }
+    // Boards on ttyS0 to ttyS4, the silent ones never answering; ttyS5 has no device.
+    void PlugBoards(const std::vector<int>& silent) {
+        for (int i = 0; i < 5; ++i) {
+            const bool quiet = std::find(silent.begin(), silent.end(), i) != silent.end();
+            line.Plug(
+                Name(i), PagerMemory(1, 86, "MK842"),
+                Faults(quiet ? std::vector<std::string>{"no-answer"} : std::vector<std::string>{}));
+        }
+    }
 };
 
 TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
-    boards[0].silent = true;
-    boards[1].openError =
-        ECommError{CommErrorCode::CannotOpen, 16, "Device or resource busy", false};
-    boards[3].silent = true;
-    // ttyS5 has no device at all.
-    const auto start = line.clock.now;
+    PlugBoards({0, 3});
+    line.RefuseOpen("ttyS1",
+                    ECommError{CommErrorCode::CannotOpen, 16, "Device or resource busy", false});
+    const auto start = line.clock.NowMs();
     EXPECT_TRUE(session.FindBoard());
     EXPECT_EQ(session.Ports().selected, 2);
     EXPECT_EQ(hooks.selectedPorts, std::vector<int>{2});
     EXPECT_TRUE(session.Port().IsOpen());
     EXPECT_EQ(session.Port().PortName(), "ttyS2");
-    const auto elapsed = line.clock.now - start;
+    const auto elapsed = line.clock.NowMs() - start;
     EXPECT_GE(elapsed, kSilenceLimitMs) << "ttyS0 had to stay silent first";
     EXPECT_LT(elapsed, 3500);
     for (int i : {0, 2, 3, 4})
-        EXPECT_EQ(boards[i].requests, std::vector<Bytes>{BuildReadRequest(0, 0)}) << i;
-    for (auto* channel : line.channels) {
+        EXPECT_EQ(line.Board(Name(i)).Requests(), std::vector<Bytes>{BuildReadRequest(0, 0)}) << i;
+    for (auto* channel : line.Channels()) {
         if (channel != &session.Port()) {
             EXPECT_FALSE(channel->IsOpen());
         }
@@ -416,20 +453,20 @@ TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
 }
 
 TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
-    for (auto& b : boards) b.silent = true;
-    const auto start = line.clock.now;
+    PlugBoards({0, 1, 2, 3, 4});
+    const auto start = line.clock.NowMs();
     EXPECT_FALSE(session.FindBoard());
-    EXPECT_LT(line.clock.now - start, 3500) << "silent ports are waited for together";
+    EXPECT_LT(line.clock.NowMs() - start, 3500) << "silent ports are waited for together";
     EXPECT_EQ(session.Ports().selected, 5);
     EXPECT_TRUE(hooks.selectedPorts.empty());
-    for (auto* channel : line.channels) EXPECT_FALSE(channel->IsOpen());
+    for (auto* channel : line.Channels()) EXPECT_FALSE(channel->IsOpen());
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage());
 }
 
 TEST_F(SearchFixture, StartupWarningNamesTheFirstPortHeldOrRefusedNotTheMissingOnes) {
-    for (auto& b : boards) b.silent = true;
-    boards[1].openError = ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true};
-    boards[3].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", true};
+    PlugBoards({0, 1, 2, 3, 4});
+    line.RefuseOpen("ttyS1", ECommError{CommErrorCode::CannotOpen, 13, "permission denied", true});
+    line.RefuseOpen("ttyS3", ECommError{CommErrorCode::CannotOpen, 16, "busy", true});
     // ttyS5 has no device at all; it is tried last.
     session.SetDiagnoser([](const std::string& name) {
         if (name == "ttyS1")
@@ -442,42 +479,43 @@ TEST_F(SearchFixture, StartupWarningNamesTheFirstPortHeldOrRefusedNotTheMissingO
     EXPECT_EQ(session.StartupWarning().text, StartupBoardNotRespondingMessage().text +
                                                  "\nPermission denied on /dev/ttyS1: group uucp");
 
-    boards[1].openError.reset();
-    boards[3].openError.reset();
+    line.AcceptOpens("ttyS1");
+    line.AcceptOpens("ttyS3");
     EXPECT_FALSE(session.FindBoard());
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage())
         << "a missing fallback name is not worth a word";
 }
 
 TEST_F(SearchFixture, APortAlreadyTriedIsNotPingedAgainAndItsRefusalStillCounts) {
-    boards[2].openError = ECommError{CommErrorCode::CannotOpen, 16, "busy", true};
+    PlugBoards({0, 1, 2, 3, 4});
+    line.RefuseOpen("ttyS2", ECommError{CommErrorCode::CannotOpen, 16, "busy", true});
     session.SetDiagnoser([](const std::string& name) {
         return PortDiagnosis{PortFault::Busy, "/dev/" + name + " is in use", {}, ""};
     });
-    for (auto& b : boards) b.silent = true;
     session.SelectPort(2);
     EXPECT_FALSE(session.TestBoard()) << "the remembered port";
     EXPECT_FALSE(session.FindBoard(2));
-    EXPECT_EQ(boards[0].requests.size(), 1u);
+    EXPECT_EQ(line.Board("ttyS0").Requests().size(), 1u);
     EXPECT_EQ(session.StartupWarning().text,
               StartupBoardNotRespondingMessage().text + "\n/dev/ttyS2 is in use");
 
     // A silent remembered port: one ping from TestBoard, none from the search.
-    boards[2].openError.reset();
-    boards[2].requests.clear();
-    boards[4].silent = false;
+    line.AcceptOpens("ttyS2");
+    const std::size_t before = line.Board("ttyS2").Requests().size();
+    line.Plug("ttyS4", PagerMemory(1, 86, "MK842"));
     session.SelectPort(2);
     EXPECT_FALSE(session.TestBoard());
     EXPECT_TRUE(session.FindBoard(2));
-    EXPECT_EQ(boards[2].requests.size(), 1u);
+    EXPECT_EQ(line.Board("ttyS2").Requests().size(), before + 1);
     EXPECT_EQ(session.Ports().selected, 4);
 }
 
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {
-    const auto start = line.clock.now;
+    PlugBoards({});
+    const auto start = line.clock.NowMs();
     EXPECT_TRUE(session.FindBoard());
     EXPECT_EQ(session.Ports().selected, 0);
-    EXPECT_LT(line.clock.now - start, 200);
+    EXPECT_LT(line.clock.NowMs() - start, 200);
 }
 
 }  // namespace

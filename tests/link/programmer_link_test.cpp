@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "fake_link.h"
+#include "in_process_board.h"
 #include "link/frames.h"
 #include "recording_hooks.h"
 
@@ -12,37 +12,39 @@ namespace mk843nb::test {
 namespace {
 
 struct LinkFixture : testing::Test {
-    void SetUp() override {
-        board.memory = PagerMemory(1, 86, "MK842 V3.8.5");
-        line.boards["ttyS0"] = &board;
-        port = line.Make();
+    void SetUp() override { Plug(PagerMemory(1, 86, "MK842 V3.8.5")); }
+
+    // A new board on ttyS0, and the port opened onto it.
+    void Plug(const PagerImage& memory, const std::vector<std::string>& faults = {}) {
+        board = &line.Plug("ttyS0", memory, Faults(faults));
+        if (!port) port = line.MakeChannel();
         port->Configure(9600, "ttyS0", 1);
     }
 
-    FakeLine line;
-    FakeBoard board;
+    sim::InProcessLine line;
+    sim::InProcessBoard* board = nullptr;
     RecordingHooks hooks;
     std::unique_ptr<ByteChannel> port;
     ProgrammerLink Link() { return ProgrammerLink(*port, line.clock, hooks); }
 };
 
 TEST_F(LinkFixture, GapsUnderThreeSecondsAreCollectedAndALongerSilenceFails) {
-    board.gapBeforeLastByteMs[1] = 2900;
-    board.gapBeforeLastByteMs[2] = 3100;
+    // A block's reply is 143 bytes; the pause comes before the last one.
+    Plug(board->Memory(), {"gap:1:2900:142", "gap:2:3100:142"});
     PagerImage image{};
     EXPECT_TRUE(Link().ReadBlock(image, 0, 128));
-    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 128, board.memory.begin()));
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 128, board->Memory().begin()));
 
     hooks.positions.clear();
-    const auto before = line.clock.now;
+    const auto before = line.clock.NowMs();
     EXPECT_FALSE(Link().ReadBlock(image, 128, 128));
-    EXPECT_GE(line.clock.now - before, kSilenceLimitMs);
-    EXPECT_LT(line.clock.now - before, kSilenceLimitMs + 200) << "it gives up after about 3 s";
+    EXPECT_GE(line.clock.NowMs() - before, kSilenceLimitMs);
+    EXPECT_LT(line.clock.NowMs() - before, kSilenceLimitMs + 200) << "it gives up after about 3 s";
     EXPECT_EQ(hooks.positions, std::vector<int>{0}) << "PB1 returns to 0";
 }
 
 TEST_F(LinkFixture, NoAnswerFailsAndClosedPortSendsNothing) {
-    board.silent = true;
+    Plug(board->Memory(), {"no-answer"});
     EXPECT_FALSE(Link().Ping());
     port->Close();
     EXPECT_FALSE(Link().SendFrame(BuildReadRequest(0, 0)));
@@ -51,18 +53,21 @@ TEST_F(LinkFixture, NoAnswerFailsAndClosedPortSendsNothing) {
 }
 
 TEST_F(LinkFixture, BadSumsAndWrongAcknowledgementsFail) {
-    board.badChecksum = {1, 3};
-    board.badAck = {2};
+    const PagerImage memory = board->Memory();
+    Plug(memory, {"bad-checksum:1", "bad-ack:2", "bad-checksum:3"});
     PagerImage image{};
     EXPECT_FALSE(Link().ReadBlock(image, 0, 128));
     EXPECT_EQ(image, PagerImage{}) << "a bad block stores nothing";
-    EXPECT_FALSE(Link().WriteBlock(board.memory, 0, 8));
-    EXPECT_FALSE(Link().VerifyBlock(board.memory, 0, 128));
-    EXPECT_TRUE(Link().VerifyBlock(board.memory, 0, 128));
+    PagerImage changed = memory;
+    changed[3] ^= 0xFF;
+    EXPECT_FALSE(Link().WriteBlock(changed, 0, 8));
+    EXPECT_EQ(board->Memory(), memory) << "the refused write stored nothing";
+    EXPECT_FALSE(Link().VerifyBlock(memory, 0, 128));
+    EXPECT_TRUE(Link().VerifyBlock(memory, 0, 128));
 }
 
 TEST_F(LinkFixture, VerifyFailsOnTheFirstDifferentByte) {
-    PagerImage image = board.memory;
+    PagerImage image = board->Memory();
     image[200] ^= 1;
     EXPECT_TRUE(Link().VerifyBlock(image, 0, 128));
     EXPECT_FALSE(Link().VerifyBlock(image, 128, 128));
@@ -72,14 +77,16 @@ TEST_F(LinkFixture, WriteBlockStoresTheSourceBytesAtTheirAddresses) {
     PagerImage source{};
     for (int i = 0; i < 8; ++i) source[16 + i] = static_cast<std::uint8_t>(0xA0 + i);
     EXPECT_TRUE(Link().WriteBlock(source, 16, 8));
-    EXPECT_EQ(board.requests.back(), BuildWriteRequest(source, 16, 8));
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(board.memory[16 + i], 0xA0 + i);
+    EXPECT_EQ(board->Requests().back(), BuildWriteRequest(source, 16, 8));
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(board->Memory()[16 + i], 0xA0 + i);
     EXPECT_EQ(hooks.repaints, 1) << "PB1 repainted before a write frame";
 }
 
 TEST_F(LinkFixture, FirmwareVersionGoesIntoBytesOneAndTwoAtOnce) {
-    board.memory[1] = 1;
-    board.memory[2] = 100;
+    PagerImage memory = board->Memory();
+    memory[1] = 1;
+    memory[2] = 100;
+    Plug(memory);
     PagerImage image{};
     const auto version = Link().QueryFirmwareVersion(image);
     EXPECT_EQ(version.Hundredths(), 110);
@@ -87,7 +94,7 @@ TEST_F(LinkFixture, FirmwareVersionGoesIntoBytesOneAndTwoAtOnce) {
     EXPECT_EQ(image[2], 100);
     EXPECT_EQ(hooks.versions, std::vector<std::string>{"1.100"});
 
-    board.silent = true;
+    Plug(memory, {"no-answer"});
     PagerImage untouched{};
     EXPECT_EQ(Link().QueryFirmwareVersion(untouched).Hundredths(), 0);
     EXPECT_EQ(untouched, PagerImage{});
@@ -105,12 +112,12 @@ TEST_F(LinkFixture, ModelAnswers) {
           Case{"XY V1", ModelAnswer::OtherOrNone, "XY V1"},
           Case{"MK84 2", ModelAnswer::OtherOrNone, "MK84 2"},
           Case{"ABCDEFGHIJKLMN", ModelAnswer::OtherOrNone, "ABCDEFGHIJKLMN"}}) {
-        board.memory = PagerMemory(1, 86, c.tag);
+        Plug(PagerMemory(1, 86, c.tag));
         std::string modelText = "before";
         EXPECT_EQ(Link().QueryModel(modelText), c.answer) << c.tag;
         EXPECT_EQ(modelText, c.modelText) << c.tag;
     }
-    board.silent = true;
+    Plug(board->Memory(), {"no-answer"});
     std::string modelText = "kept";
     EXPECT_EQ(Link().QueryModel(modelText), ModelAnswer::OtherOrNone);
     EXPECT_EQ(modelText, "kept") << "no answer leaves the model text";
@@ -119,11 +126,11 @@ TEST_F(LinkFixture, ModelAnswers) {
 TEST_F(LinkFixture, CountsBeyondTheFrameBufferFailWithoutSending) {
     PagerImage image{};
     EXPECT_FALSE(Link().ReadBlock(image, 0, 132));
-    EXPECT_FALSE(Link().VerifyBlock(board.memory, 0, 200));
-    EXPECT_FALSE(Link().WriteBlock(board.memory, 0, 130));
+    EXPECT_FALSE(Link().VerifyBlock(board->Memory(), 0, 200));
+    EXPECT_FALSE(Link().WriteBlock(board->Memory(), 0, 130));
     std::array<std::uint8_t, 4> small{};
     EXPECT_FALSE(Link().ReadBytes(small, 0, 8)) << "more bytes than the destination holds";
-    EXPECT_TRUE(board.requests.empty());
+    EXPECT_TRUE(board->Requests().empty());
     EXPECT_EQ(image, PagerImage{});
     EXPECT_TRUE(Link().ReadBlock(image, 0, 131)) << "131 bytes still fit";
 }
@@ -133,7 +140,7 @@ TEST_F(LinkFixture, BytesBeyondTheCountStayQueued) {
     Link().SendFrame(BuildReadRequest(0, 0));
     EXPECT_TRUE(Link().ReceiveReply(first));
     EXPECT_EQ(port->BytesAvailable(), 0u) << "the rest is still on its way";
-    line.clock.now += 100;
+    line.clock.Advance(std::chrono::milliseconds(100));
     EXPECT_EQ(port->BytesAvailable(), 10u);
 }
 

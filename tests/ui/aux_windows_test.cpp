@@ -709,43 +709,6 @@ TEST_F(FromTheMainWindowTest, HelpLabelAndAboutMenuOpenTheirWindows) {
     EXPECT_FALSE(window.About()->isVisible());
 }
 
-// --- Screenshots ------------------------------------------------------------
-
-// Not a check: with MK843NB_SHOT_DIR set (run under xvfb-run), each window is
-// shown as a user meets it and saved there as a PNG to be looked at.
-TEST(Screenshots, SaveEachWindow) {
-    const QString folder = qEnvironmentVariable("MK843NB_SHOT_DIR");
-    if (folder.isEmpty()) GTEST_SKIP() << "set MK843NB_SHOT_DIR to save screenshots";
-    const auto save = [&](QWidget& window, const char* name) {
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        QTest::qWait(100);
-        EXPECT_TRUE(window.grab().save(folder + "/" + name + ".png"));
-    };
-
-    FormModel model;
-    RecordingDialogs dialogs;
-    ToneTableWindow toneTable(model, dialogs);
-    toneTable.SelectCell(2, 4);
-    save(toneTable, "tone_table");
-    toneTable.hide();
-
-    PasswordWindow password(model, dialogs);
-    password.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&password));
-    QTest::keyClicks(password.EdtPwd(), "hw5");
-    save(password, "password");
-    password.hide();
-
-    AboutBox about(nullptr, [](const QUrl&) {});
-    save(about, "about");
-    HelpWindow help;
-    save(help, "reset_help");
-    BoardTestSplash splash;
-    splash.Prepare();
-    save(splash, "board_test_splash");
-}
-
 }  // namespace
 }  // namespace mk843nb
 

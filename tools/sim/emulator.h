@@ -29,9 +29,6 @@ public:
     void Save();
 
 private:
-    // A request cut short is forgotten after this much silence, so the next one is understood.
-    static constexpr std::chrono::milliseconds kPartialFrameLimit{500};
-
     bool Handle(const Response& response, Clock::time_point received, PacedLine& line);
     void ReportDiscarded(Clock::time_point when);
 

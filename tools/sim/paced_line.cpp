@@ -54,10 +54,7 @@ void BlockStopSignals() {
 bool StopRequested() { return stopRequested != 0; }
 
 PacedLine::PacedLine(int fd, unsigned baud)
-    : fd_(fd),
-      byteTime_(baud == 0 ? Clock::duration::zero()
-                          : std::chrono::duration_cast<Clock::duration>(
-                                std::chrono::nanoseconds(10'000'000'000LL / baud))) {}
+    : fd_(fd), byteTime_(std::chrono::duration_cast<Clock::duration>(ByteTimeAt(baud))) {}
 
 PacedLine::Wait PacedLine::Read(Bytes& out, std::optional<std::chrono::milliseconds> timeout) {
     // No time-out: a deadline that never comes.
@@ -102,11 +99,9 @@ bool PacedLine::Send(const Bytes& bytes, Clock::time_point start, std::chrono::m
         return SleepUntil(Clock::now() + gap) &&
                WriteAll(bytes.data() + split, bytes.size() - split);
     }
-    // Byte i has crossed the wire (and may be written) at start + (i + 1) byte times.
-    Clock::time_point due = start;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == gapBeforeByte) due += gap;
-        due += byteTime_;
+        const auto due = start + std::chrono::duration_cast<Clock::duration>(
+                                     ReplyByteDue(i, byteTime_, gap, gapBeforeByte));
         if (!SleepUntil(due) || !WriteAll(&bytes[i], 1)) return false;
     }
     return true;

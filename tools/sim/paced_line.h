@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "frames.h"
+#include "line_timing.h"
 
 namespace mk843nb::sim {
 
