@@ -45,8 +45,12 @@ TableFileOutcome TableFile::OpenTable(PagerImage& image) {
     request.fileMustExist = true;
     const auto chosen = ui_.ChooseOpenFile(request);
     if (!chosen) return {};
-    openFileName_ = *chosen;
-    const std::filesystem::path path = Resolve(*chosen);
+    return OpenTableFile(image, *chosen);
+}
+
+TableFileOutcome TableFile::OpenTableFile(PagerImage& image, const std::string& chosen) {
+    openFileName_ = chosen;
+    const std::filesystem::path path = Resolve(chosen);
     ChangeDirectoryTo(path);
     const auto table = ReadTableBytes(path);
     if (!table) {

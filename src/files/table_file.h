@@ -34,6 +34,8 @@ public:
     // Open: the chosen file's first (up to) 256 bytes replace as many image
     // bytes; nothing is verified. "Open Error!" when it cannot be read.
     TableFileOutcome OpenTable(PagerImage& image);
+    // Open without the dialog, for a file already chosen (the recent files).
+    TableFileOutcome OpenTableFile(PagerImage& image, const std::string& chosen);
     // Save to the last Save As name ("default.tbl" at start): asks first when
     // it is "default.tbl"; keeps an existing file as <base name>.BAK in the
     // current directory unless that backup exists already (silently kept);

@@ -17,6 +17,8 @@ struct PagerMenuItems {
 
 enum class FrameDirection { Sent, Received };
 
+struct LinkOutcome;
+
 // What the link tells its user while it works. The window renders these on its
 // widgets (status panel 1, PB1 in panel 0, edtVersion, cboPort, the Pager menu);
 // the command-line tool prints the frames. Every method has a do-nothing default.
@@ -40,6 +42,11 @@ public:
     virtual void ShowVersion(std::string_view /*text*/) {}
     // The board search found the board on port table entry index: cboPort selects it.
     virtual void SelectPort(int /*index*/) {}
+    // The command's outcome, before its closing (window enabled, PB1 emptied,
+    // status " Ready"): the window shows its message box here, so the user reads
+    // it beside the status and progress it refers to. Returns true when the
+    // message was shown; otherwise the caller shows outcome.message itself.
+    virtual bool ShowOutcome(const LinkOutcome& /*outcome*/) { return false; }
     // Every frame sent and every reply received (also a partial one), with the
     // link clock's time in milliseconds.
     virtual void TraceFrame(FrameDirection /*direction*/, std::span<const std::uint8_t> /*bytes*/,

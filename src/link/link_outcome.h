@@ -25,6 +25,8 @@ struct LinkOutcome {
     bool success = false;
     // The one message box the command ends with (every path has one).
     std::optional<Message> message;
+    // The hooks showed message before the closing (LinkHooks::ShowOutcome).
+    bool messageShown = false;
     // Read succeeded: the image holds the pager's 256 bytes; refresh the window.
     bool imageReplaced = false;
     LinkFailure failure = LinkFailure::None;

@@ -197,6 +197,10 @@ bool LinkSession::FindBoard(int alreadyTried) {
 
 void LinkSession::Status(std::string_view text) { hooks_.SetStatusText(text); }
 
+void LinkSession::Announce(LinkOutcome& outcome) {
+    if (outcome.message) outcome.messageShown = hooks_.ShowOutcome(outcome);
+}
+
 void LinkSession::Progress(int position) {
     progress_ = position;
     hooks_.SetProgress(position);
@@ -212,6 +216,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         ClosePort();
         outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
+        Announce(outcome);
         Status(status_text::kReady);
         enableWindow();
         return false;
@@ -224,6 +229,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         outcome.message = WithDiagnosis(CommPortOpenMessage(error.Code()));
         outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
+        Announce(outcome);
         enableWindow();
         return false;
     }
@@ -256,6 +262,7 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
         outcome.failure = LinkFailure::Transfer;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
+    Announce(outcome);
     Close(command, modifyMode);
     return outcome;
 }

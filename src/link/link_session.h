@@ -90,6 +90,8 @@ private:
     LinkFailure VerifyBoth(const PagerImage& image);
     void Status(std::string_view text);
     void Progress(int position);
+    // The outcome's message to the hooks, before the closing.
+    void Announce(LinkOutcome& outcome);
     // message, and on a second line why the port of the failed open cannot be used.
     Message WithDiagnosis(Message message) const;
 

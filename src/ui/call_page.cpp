@@ -46,8 +46,11 @@ void HiddenAlertControls(DesignBuilder& b, QGroupBox* box, ControlId type, Contr
     second->hide();
 }
 
-QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, ControlId tone, int left, int top) {
+QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, ControlId tone, int left, int top,
+                     const QString& accessibleName) {
     QLineEdit* edit = b.Edit(box, tone, {left, top + 3, 100, 22});
+    // No label stands left of a tone field: its row and column name it.
+    edit->setAccessibleName(accessibleName);
     // The tone fields carry a hint that is never shown: the F9 prompt takes its place.
     edit->setProperty("hint", QStringLiteral("Press F9 to open Tone Table."));
     return edit;
@@ -77,8 +80,8 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         const CallRow& row = kCallRows[static_cast<std::size_t>(n - 1)];
         const int top = 48 + (n - 1) * kRowHeight;
         CallRowFrame(b, calls, row.duty, row.panel, row.priority, n, top);
-        ToneField(b, calls, row.tone1, kTone1Left, top);
-        ToneField(b, calls, row.tone2, kTone2Left, top);
+        ToneField(b, calls, row.tone1, kTone1Left, top, QStringLiteral("CALL #%1 TONE1").arg(n));
+        ToneField(b, calls, row.tone2, kTone2Left, top, QStringLiteral("CALL #%1 TONE2").arg(n));
         HiddenAlertControls(b, calls, row.alertType, row.alertTime, top);
     }
 
@@ -93,7 +96,8 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         const GroupRow& row = kGroupRows[static_cast<std::size_t>(k - 1)];
         const int top = 48 + (k - 1) * kRowHeight;
         CallRowFrame(b, groups, row.duty, row.panel, row.priority, k, top);
-        ToneField(b, groups, row.tone, kTone1Left, top);
+        ToneField(b, groups, row.tone, kTone1Left, top,
+                  QStringLiteral("Group CALL #%1 TONE").arg(k));
         HiddenAlertControls(b, groups, row.alertType, row.alertTime, top);
     }
 }

@@ -2,8 +2,12 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "ui/app_settings.h"
+#include "ui/file_type_guard.h"
 
 namespace mk843nb {
 
@@ -30,15 +34,6 @@ int Box(QWidget* parent, const Message& message, QMessageBox::StandardButtons bu
     return box.exec();
 }
 
-std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& request) {
-    dialog.setNameFilter(QtNameFilter(request.filter));
-    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
-    dialog.setDirectory(QString::fromStdString(request.initialDir));
-    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
-}
-
 }  // namespace
 
 void DialogService::ShowOver(QWidget* window, const Message& message) {
@@ -55,15 +50,35 @@ QString QtNameFilter(const std::string& filter) {
     return names.join(QStringLiteral(";;"));
 }
 
+std::optional<std::string> QtDialogService::Run(QFileDialog& dialog,
+                                                const FileDialogRequest& request) {
+    dialog.setNameFilter(QtNameFilter(request.filter));
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
+    QString folder = QString::fromStdString(request.initialDir);
+    if (settings_ != nullptr && QFileInfo(settings_->LastFolder()).isDir())
+        folder = settings_->LastFolder();
+    dialog.setDirectory(folder);
+    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    if (settings_ != nullptr) settings_->SetLastFolder(QFileInfo(chosen).absolutePath());
+    return chosen.toStdString();
+}
+
 std::optional<std::string> QtDialogService::ChooseOpenFile(const FileDialogRequest& request) {
+    // The provider outlives the dialog: its model may ask it until the dialog is gone.
+    NameOnlyIconProvider icons;
     QFileDialog dialog(Parent());
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     return Run(dialog, request);
 }
 
 std::optional<std::string> QtDialogService::ChooseSaveFile(const FileDialogRequest& request) {
+    NameOnlyIconProvider icons;
     QFileDialog dialog(Parent());
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);

@@ -5,7 +5,11 @@
 
 #include "files/table_file_ui.h"
 
+class QFileDialog;
+
 namespace mk843nb {
+
+class AppSettings;
 
 // Every message box and file dialog of the windows goes through this service,
 // so tests can record what would be shown and answer for the user. The table
@@ -26,10 +30,19 @@ private:
 // The real dialogs: QMessageBox (caption and icon by the message's kind) and QFileDialog.
 class QtDialogService : public DialogService {
 public:
+    // The file dialogs open in the folder the last one was closed in, kept in
+    // settings between runs; without settings they open where they are asked to.
+    void RememberFoldersIn(AppSettings* settings) { settings_ = settings; }
+
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
     bool AskYesNo(const Message& question) override;
     void Show(const Message& message) override;
+
+private:
+    std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& request);
+
+    AppSettings* settings_ = nullptr;
 };
 
 // "Table files (*.tbl)|*.tbl" as a Qt name filter: "Table files (*.tbl)".

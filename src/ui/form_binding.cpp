@@ -30,16 +30,22 @@ bool IsInput(const QObject* o) {
            qobject_cast<const QAbstractButton*>(o) != nullptr;
 }
 
+constexpr int kNoLengthLimit = 32767;  // QLineEdit's maxLength when none is set
+
 // The character a key press types, as the model's key filters see it: 0 for
-// keys that type nothing (arrows, Delete, Tab, short-cuts), which pass untouched.
+// keys that type nothing (arrows, Home, End, Delete, Tab, short-cuts), which
+// pass untouched. The X server gives Delete the DEL character as its text: it
+// is an editing key all the same.
 char TypedChar(const QKeyEvent* key) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return '\r';
     if (key->key() == Qt::Key_Backspace) return '\b';
+    if (key->key() == Qt::Key_Delete) return 0;
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
     const QString text = key->text();
     if (text.size() != 1) return 0;
     const QChar c = text.at(0);
-    if (c.unicode() < 0x20 || c.unicode() > 0x7E) return c.unicode() > 0x7E ? '?' : 0;
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) return 0;
+    if (c.unicode() > 0x7E) return '?';
     return char(c.unicode());
 }
 
@@ -130,23 +136,25 @@ bool FormBinding::EditEvent(ControlId control, QEvent* event) {
             if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
                 return false;
             if (entered_ != control) return false;
-            entered_.reset();
-            // Messages wait until the focus has settled, so a message box never
-            // opens in the middle of a focus change.
-            ++leaving_;
-            Show(model_.Leave(control));
-            --leaving_;
-            if (leaving_ == 0 && !deferredMessages_.empty()) {
-                auto messages = std::move(deferredMessages_);
-                deferredMessages_.clear();
-                for (const Message& m : messages) ShowMessage(m);
-            }
+            RunLeave();
             return false;
         }
         case QEvent::KeyPress: {
             const char ch = TypedChar(static_cast<QKeyEvent*>(event));
             if (ch == 0) return false;
+            // A field with a length limit counts what stays: a character typed
+            // over a selection replaces it, so a full field can be typed over.
+            auto* line = static_cast<QLineEdit*>(Widget(control));
+            const bool overSelection = ch != '\r' && ch != '\b' && line->hasSelectedText() &&
+                                       line->maxLength() < kNoLengthLimit;
+            if (overSelection) {
+                QString rest = line->text();
+                rest.remove(line->selectionStart(), line->selectedText().size());
+                model_.TextEdited(control, rest.toStdString());
+            }
             KeyOutcome outcome = model_.KeyPress(control, ch);
+            if (overSelection && !outcome.accepted)
+                model_.TextEdited(control, line->text().toStdString());
             Show(outcome.effects);
             return ch == '\r' || !outcome.accepted;
         }
@@ -232,9 +240,7 @@ void FormBinding::Render(const Effects& effects) {
                 if (auto* w = qobject_cast<QWidget*>(Widget(e.control))) FocusTo(w, e.control);
                 break;
             case EffectKind::FocusNull:
-                // A real focus change: the field that had the focus runs its leave check.
-                if (auto* sink = qobject_cast<QWidget*>(Widget(ControlId::edtNull)))
-                    sink->setFocus(Qt::OtherFocusReason);
+                FocusNull();
                 break;
             case EffectKind::OpenToneTable:
                 if (openToneTable) openToneTable();
@@ -243,6 +249,38 @@ void FormBinding::Render(const Effects& effects) {
                 if (closeWindow) closeWindow(e.window);
                 break;
         }
+    }
+}
+
+void FormBinding::RunLeave() {
+    const ControlId field = *entered_;
+    entered_.reset();
+    // Messages wait until the focus has settled, so a message box never
+    // opens in the middle of a focus change.
+    ++leaving_;
+    Show(model_.Leave(field));
+    --leaving_;
+    if (leaving_ == 0 && !deferredMessages_.empty()) {
+        auto messages = std::move(deferredMessages_);
+        deferredMessages_.clear();
+        for (const Message& m : messages) ShowMessage(m);
+    }
+}
+
+void FormBinding::FocusNull() {
+    // The field being edited runs its leave check here rather than from the
+    // focus-out event: after a message box the window may not have its
+    // activation back yet, and a focus change in an inactive window sends no
+    // events, so the check would be lost and the refused text left on screen.
+    if (entered_) {
+        const ControlId field = *entered_;
+        RunLeave();
+        if (entered_ == field) return;  // refused: the focus stays in the field
+    }
+    if (auto* sink = qobject_cast<QWidget*>(Widget(ControlId::edtNull))) {
+        ++programmaticFocus_;
+        sink->setFocus(Qt::OtherFocusReason);
+        --programmaticFocus_;
     }
 }
 

@@ -63,6 +63,10 @@ private:
     void BindButton(ControlId control, QObject* button);
     bool EditEvent(ControlId control, QEvent* event);
     void FocusTo(QWidget* widget, ControlId control);
+    // The leave check of the field in entered_, its messages after it.
+    void RunLeave();
+    // The focus to edtNull: the field being edited runs its leave check first.
+    void FocusNull();
     void ShowMessage(const Message& message);
     void ApplyState(const ControlState& state);
 

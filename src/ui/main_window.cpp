@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShortcut>
@@ -26,11 +28,15 @@
 #include "ui/board_test_splash.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
+#include "ui/elided_text.h"
 #include "ui/form_binding.h"
 #include "ui/help_window.h"
+#include "ui/keyboard_access.h"
+#include "ui/log_window.h"
 #include "ui/page_builders.h"
 #include "ui/password_window.h"
 #include "ui/port_watcher.h"
+#include "ui/recent_files_menu.h"
 #include "ui/tone_table_window.h"
 #include "ui/window_link_hooks.h"
 
@@ -66,6 +72,9 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     BuildStatusBar();
     BuildForm();
 
+    SetTabOrderByPosition(form_);
+    NameFieldsByTheirLabels(form_);
+
     binding_ = new FormBinding(model_, form_, pages_, dialogs_);
     binding_->Attach();
     binding_->WatchBackground(form_);
@@ -78,9 +87,13 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
 
     hooks_ = std::make_unique<WindowLinkHooks>(
         WindowLinkHooks::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
+    hooks_->showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
     link_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, *hooks_);
 
     resize(kDesignWidth, kDesignHeight);
+    // The layout scales everything with the window; below four fifths of the
+    // design size captions no longer fit their controls.
+    setMinimumSize(kDesignWidth * 4 / 5, kDesignHeight * 4 / 5);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     layout_.Record(size(), components_);
@@ -106,6 +119,8 @@ void MainWindow::CreateAuxiliaryWindows() {
     help_ = new HelpWindow(this);
     splash_ = new BoardTestSplash(this);
     password_ = new PasswordWindow(model_, dialogs_, this);
+    log_ = new LogWindow(dialogs_, this);
+    hooks_->log = log_;
 }
 
 void MainWindow::OpenToneTable() {
@@ -156,37 +171,58 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildMenu() {
     QStyle* s = style();
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    connect(MenuItem(file, "OpenO1", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(MenuItem(file, "OpenO1", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
                      s->standardIcon(QStyle::SP_DialogOpenButton)),
             &QAction::triggered, this, &MainWindow::OpenO1Click);
-    connect(MenuItem(file, "SaveS1", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+    connect(MenuItem(file, "SaveS1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
                      s->standardIcon(QStyle::SP_DialogSaveButton)),
             &QAction::triggered, this, &MainWindow::SaveS1Click);
-    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save As ..."), {},
+    connect(MenuItem(file, "SaveAs1", QStringLiteral("Save &As ..."), {},
                      s->standardIcon(QStyle::SP_DriveFDIcon)),
             &QAction::triggered, this, &MainWindow::SaveAs1Click);
+    recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
+    recentMenu_->setObjectName(QStringLiteral("RecentFilesMenu"));
+    recentMenu_->menuAction()->setVisible(false);  // until there are settings to keep it in
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
-    connect(MenuItem(file, "ExitE1", QStringLiteral("Exit"), QKeySequence(Qt::CTRL | Qt::Key_E),
-                     s->standardIcon(QStyle::SP_DialogCloseButton)),
-            &QAction::triggered, this, &MainWindow::ExitE1Click);
+    QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
+                             s->standardIcon(QStyle::SP_DialogCloseButton));
+    // Ctrl+E has always closed the program; Ctrl+Q is what Linux users try.
+    exit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_E), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    connect(exit, &QAction::triggered, this, &MainWindow::ExitE1Click);
 
-    QMenu* pager = menuBar()->addMenu(QStringLiteral("Pager"));
+    QMenu* pager = menuBar()->addMenu(QStringLiteral("&Pager"));
     QAction* write =
-        MenuItem(pager, ControlId::Write1, QStringLiteral("Write"), QKeySequence(Qt::Key_F4));
+        MenuItem(pager, ControlId::Write1, QStringLiteral("&Write"), QKeySequence(Qt::Key_F4));
     write->setEnabled(false);
     connect(write, &QAction::triggered, this, &MainWindow::Write1Click);
-    connect(MenuItem(pager, ControlId::Read1, QStringLiteral("Read"), QKeySequence(Qt::Key_F3)),
+    connect(MenuItem(pager, ControlId::Read1, QStringLiteral("&Read"), QKeySequence(Qt::Key_F3)),
             &QAction::triggered, this, &MainWindow::Read1Click);
-    connect(MenuItem(pager, ControlId::Verify1, QStringLiteral("Verify"), QKeySequence(Qt::Key_F2)),
-            &QAction::triggered, this, &MainWindow::Verify1Click);
+    connect(
+        MenuItem(pager, ControlId::Verify1, QStringLiteral("&Verify"), QKeySequence(Qt::Key_F2)),
+        &QAction::triggered, this, &MainWindow::Verify1Click);
 
-    QMenu* advance = menuBar()->addMenu(QStringLiteral("Advance"));
-    connect(MenuItem(advance, ControlId::Advance2, QStringLiteral("Advance")), &QAction::triggered,
+    pager->addSeparator();
+    QAction* showLog = pager->addAction(QStringLiteral("Show &log"));
+    showLog->setObjectName(QStringLiteral("ShowLog"));
+    connect(showLog, &QAction::triggered, this, [this] {
+        log_->show();
+        log_->raise();
+    });
+
+    QMenu* advance = menuBar()->addMenu(QStringLiteral("&Advance"));
+    connect(MenuItem(advance, ControlId::Advance2, QStringLiteral("&Advance")), &QAction::triggered,
             this, &MainWindow::Advance2Click);
-    QMenu* about = menuBar()->addMenu(QStringLiteral("About"));
-    connect(MenuItem(about, "About2", QStringLiteral("About")), &QAction::triggered, this,
+    QMenu* about = menuBar()->addMenu(QStringLiteral("A&bout"));
+    connect(MenuItem(about, "About2", QStringLiteral("&About")), &QAction::triggered, this,
             &MainWindow::About2Click);
+
+    // F10 opens the menu bar, as in most desktop programs.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
 }
 
 void MainWindow::BuildStatusBar() {
@@ -206,12 +242,30 @@ void MainWindow::BuildStatusBar() {
     panel1_ = new QLabel(QStringLiteral("  Ready ......"), bar);
     panel1_->setObjectName(QStringLiteral("StatusBar1Panel1"));
     panel1_->setFixedWidth(330);
-    panel2_ = new QLabel(bar);
+    panel2_ = new ElidedLabel(bar);
     panel2_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     panel2_->setMinimumWidth(50);
     bar->addWidget(pb1_);
     bar->addWidget(panel1_);
     bar->addWidget(panel2_, 1);
+    KeepStatusBarReadable();
+}
+
+// A transfer disables the whole window; its status text and PB1 report the
+// transfer meanwhile, so the status bar draws its disabled state in its normal colours.
+void MainWindow::KeepStatusBarReadable() {
+    QPalette palette = QApplication::palette(statusBar());
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = static_cast<QPalette::ColorRole>(role);
+        palette.setBrush(QPalette::Disabled, r, palette.brush(QPalette::Active, r));
+    }
+    statusBar()->setPalette(palette);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange && statusBar() != nullptr)
+        KeepStatusBarReadable();
 }
 
 void MainWindow::BuildForm() {
@@ -276,7 +330,12 @@ void MainWindow::ShowPortTips() {
                          Qt::ToolTipRole);
     }
     const int current = box->currentIndex();
-    box->setToolTip(current >= 0 ? box->itemData(current, Qt::ToolTipRole).toString() : QString());
+    // The box's own tip: the item's by-id path, or else the port's whole name.
+    if (auto* portBox = qobject_cast<PortComboBox*>(box))
+        portBox->UpdateToolTip();
+    else
+        box->setToolTip(current >= 0 ? box->itemData(current, Qt::ToolTipRole).toString()
+                                     : QString());
 }
 
 void MainWindow::RefreshPorts() {
@@ -333,11 +392,12 @@ void MainWindow::StartWith(const PortTable& table) {
     splash_->Prepare();
     splash_->ShowOver(this);
     const bool found = SearchBoard();
+    splash_->hide();  // the warning never opens over the splash
     if (!found) {
         link_->ClosePort();
+        log_->AddMessage(QString::fromStdString(link_->StartupWarning().text));
         dialogs_.Show(link_->StartupWarning());
     }
-    splash_->hide();
     PagerImage image = model_.Image();
     Finish(tables_->LoadDefaultTable(image), image);
     pages_->setCurrentIndex(0);
@@ -364,11 +424,40 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     layout_.Apply(size());
     const double ry = double(height()) / layout_.DesignSize().height();
     // The status bar stays at the bottom; of its bounds only the height follows.
+    // It never gets lower than its text (whose font does not shrink with the
+    // window) and the margins of the bar around it.
     if (statusDesignHeight_ > 0)
-        statusBar()->setFixedHeight(std::max(1, int(statusDesignHeight_ * ry)));
+        statusBar()->setFixedHeight(
+            std::max(int(statusDesignHeight_ * ry), panel1_->fontMetrics().height() + 8));
+}
+
+void MainWindow::UseSettings(AppSettings& settings) {
+    settings_ = &settings;
+    recent_ = new RecentFilesMenu(recentMenu_, settings);
+    recent_->open = [this](const QString& path) { OpenRecentFile(path); };
+    recentMenu_->menuAction()->setVisible(true);
+    const QByteArray geometry = settings.WindowGeometry();
+    if (!geometry.isEmpty()) restoreGeometry(geometry);
+}
+
+void MainWindow::OpenRecentFile(const QString& path) {
+    PagerImage image = model_.Image();
+    const TableFileOutcome outcome = tables_->OpenTableFile(image, path.toStdString());
+    Finish(outcome, image);
+    // A file that can no longer be read ("Open Error!" has said so) leaves the list.
+    if (outcome.imageReplaced)
+        recent_->Add(path);
+    else
+        recent_->Remove(path);
+}
+
+void MainWindow::Remember(const std::string& file) {
+    if (recent_ != nullptr)
+        recent_->Add(QFileInfo(QString::fromStdString(file)).absoluteFilePath());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (settings_ != nullptr) settings_->SetWindowGeometry(saveGeometry());
     link_->ClosePort();
     QMainWindow::closeEvent(event);
 }
@@ -378,19 +467,32 @@ void MainWindow::ExitE1Click() {
     close();
 }
 
+void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
+    if (readInto_ != nullptr) {
+        binding_->Show(model_.ApplyReadImage(*readInto_, outcome.imageReplaced));
+        readInto_ = nullptr;
+    }
+    binding_->ApplyStates();
+    if (outcome.message) {
+        log_->AddMessage(QString::fromStdString(outcome.message->text));
+        dialogs_.Show(*outcome.message);
+    }
+}
+
 void MainWindow::Finish(const LinkOutcome& outcome) {
     // The board answered the test: this is the port to try first next time.
     if (outcome.failure != LinkFailure::PortOrBoard) RememberPort(link_->Ports().selected);
+    if (!outcome.messageShown) ShowOutcome(outcome);
     binding_->ApplyStates();
-    if (outcome.message) dialogs_.Show(*outcome.message);
 }
 
 void MainWindow::Read1Click() {
     link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     PagerImage image = model_.Image();
+    readInto_ = &image;  // the outcome, shown before the closing, refreshes from it
     const LinkOutcome outcome = link_->Read(image, ModifyMode());
-    binding_->Show(model_.ApplyReadImage(image, outcome.imageReplaced));
     Finish(outcome);
+    readInto_ = nullptr;
 }
 
 void MainWindow::Write1Click() {
@@ -408,17 +510,27 @@ void MainWindow::Verify1Click() {
 
 void MainWindow::Finish(const TableFileOutcome& outcome, const PagerImage& image) {
     if (outcome.imageReplaced) binding_->Show(model_.ReplaceImage(image));
-    if (outcome.statusText) panel2_->setText(QString::fromStdString(*outcome.statusText));
+    if (outcome.statusText) {
+        panel2_->setText(QString::fromStdString(*outcome.statusText));
+        panel2_->setToolTip(QDir(QString::fromStdString(tables_->CurrentDirectory().string()))
+                                .absoluteFilePath(QString::fromStdString(tables_->SaveFileName())));
+    }
 }
 
 void MainWindow::OpenO1Click() {
     PagerImage image = model_.Image();
-    Finish(tables_->OpenTable(image), image);
+    const TableFileOutcome outcome = tables_->OpenTable(image);
+    Finish(outcome, image);
+    if (outcome.imageReplaced) Remember(tables_->OpenFileName());
 }
 
 void MainWindow::SaveS1Click() { tables_->SaveTable(model_.Image()); }
 
-void MainWindow::SaveAs1Click() { Finish(tables_->SaveTableAs(model_.Image()), model_.Image()); }
+void MainWindow::SaveAs1Click() {
+    const TableFileOutcome outcome = tables_->SaveTableAs(model_.Image());
+    Finish(outcome, model_.Image());
+    if (outcome.statusText) Remember(tables_->SaveFileName());
+}
 
 void MainWindow::Advance2Click() {
     password_->exec();

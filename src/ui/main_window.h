@@ -16,16 +16,20 @@
 #include "ui/proportional_layout.h"
 
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QTabWidget;
 
 namespace mk843nb {
 
 class AboutBox;
+class AppSettings;
+class RecentFilesMenu;
 class BoardTestSplash;
 class DialogService;
 class FormBinding;
 class HelpWindow;
+class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
 class LinkSession;
@@ -66,6 +70,10 @@ public:
     // The same with a port table given instead of discovered.
     void StartWith(const PortTable& ports);
 
+    // What the window remembers between runs: its geometry now and at closing,
+    // the recent files of the File menu. Without it the window remembers nothing.
+    void UseSettings(AppSettings& settings);
+
     // Brings the window to the front, restored if minimised (a second start asks for this).
     void BringToFront();
 
@@ -81,6 +89,7 @@ public:
     BoardTestSplash* Splash() const { return splash_; }
     ToneTableWindow* ToneTable() const { return toneTable_; }
     PasswordWindow* Password() const { return password_; }
+    LogWindow* Log() const { return log_; }
     AboutBox* About() const { return aboutBox_; }
     HelpWindow* Help() const { return help_; }
 
@@ -99,14 +108,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenu();
     void BuildStatusBar();
+    void KeepStatusBarReadable();
     void BuildForm();
     void CreateAuxiliaryWindows();
     void OpenToneTable();
     void CloseWindow(const std::string& name);
+    // A Pager command's outcome: the refresh after a read, the message box.
+    void ShowOutcome(const LinkOutcome& outcome);
     void Finish(const LinkOutcome& outcome);
     PortTable ListPorts() const;
     // cboPort's items ("FT232R USB UART (ttyUSB0)") and their by-id tooltips.
@@ -120,6 +133,9 @@ private:
     // Shows a table file's outcome; image is the one it worked on.
     void Finish(const TableFileOutcome& outcome, const PagerImage& image);
     bool ModifyMode() const;
+    void OpenRecentFile(const QString& path);
+    // A table just opened or saved goes to the top of the recent files.
+    void Remember(const std::string& file);
 
     DialogService& dialogs_;
     Options options_;
@@ -143,11 +159,17 @@ private:
     PortWatcher* portWatcher_ = nullptr;
     bool discoverPorts_ = false;
 
+    PagerImage* readInto_ = nullptr;  // the buffer of the Read under way
+    AppSettings* settings_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    RecentFilesMenu* recent_ = nullptr;
+
     AboutBox* aboutBox_ = nullptr;
     ToneTableWindow* toneTable_ = nullptr;
     HelpWindow* help_ = nullptr;
     BoardTestSplash* splash_ = nullptr;
     PasswordWindow* password_ = nullptr;
+    LogWindow* log_ = nullptr;
 };
 
 }  // namespace mk843nb

@@ -1,11 +1,14 @@
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <utility>
 
 #include "editor/control_id.h"
 #include "ui/design_builder.h"
+#include "ui/elided_text.h"
 #include "ui/page_builders.h"
 
 namespace mk843nb {
@@ -27,7 +30,9 @@ void GreyBlueBold(QWidget* w) {
 void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     QGroupBox* port = b.Group(form, "GroupBox4", QString(), {15, 1, 306, 55});
     b.Label(port, "lblComPort", QStringLiteral("COM Port"), QRect(10, 22, 60, 18));
-    b.Combo(port, ControlId::cboPort, {72, 18, 110, 24});
+    auto* ports = new PortComboBox(port);
+    ports->setObjectName(ObjectName(ControlId::cboPort).Text());
+    b.Add(ports, {72, 18, 110, 24});
     QLabel* version =
         b.Label(port, ControlId::lblVersion, QStringLiteral("Version"), QRect(192, 22, 48, 18));
     version->hide();
@@ -57,6 +62,14 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     GreyBlueBold(modify);
     GreyBlueBold(write);
     modify->setChecked(true);
+    // Two groups of their own: radio buttons left to themselves count every
+    // radio button under their parent, nested ones included, as one group, so
+    // the mode buttons would take the Tab stop of the System buttons away.
+    for (auto pair : {std::pair{standard, user}, std::pair{modify, write}}) {
+        auto* group = new QButtonGroup(form);
+        group->addButton(pair.first);
+        group->addButton(pair.second);
+    }
 
     QGroupBox* freq = b.Group(form, "GroupBox1", QStringLiteral("Frequency"), {15, 58, 797, 63});
     b.Label(freq, "lblRangeOfFrequency", QStringLiteral("Range Of Frequency"),
@@ -71,6 +84,9 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     // The focus sink: one pixel, no border, the window's face colour.
     QLineEdit* sink = b.Edit(form, ControlId::edtNull, {265, 8, 1, 1});
     sink->setFrame(false);
+    // Only the program puts the focus here: never a Tab stop, never clicked into.
+    sink->setFocusPolicy(Qt::NoFocus);
+    sink->setAccessibleName(QStringLiteral("none"));
     sink->setStyleSheet(
         QStringLiteral("QLineEdit { border: none; padding: 0; margin: 0;"
                        " background: palette(window); }"));

@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "editor/form_model.h"
+#include "link/link_outcome.h"
 #include "ui/form_binding.h"
+#include "ui/log_window.h"
 
 namespace mk843nb {
 
@@ -18,7 +20,10 @@ void WindowLinkHooks::SetStatusText(std::string_view text) {
     w_.status->repaint();
 }
 
-void WindowLinkHooks::ClearStatusPanel2() { w_.panel2->clear(); }
+void WindowLinkHooks::ClearStatusPanel2() {
+    w_.panel2->clear();
+    w_.panel2->setToolTip(QString());
+}
 
 void WindowLinkHooks::SetWindowEnabled(bool enabled) { w_.window->setEnabled(enabled); }
 
@@ -42,6 +47,20 @@ void WindowLinkHooks::RepaintProgress() { w_.progress->repaint(); }
 void WindowLinkHooks::ShowVersion(std::string_view text) {
     model_.ShowVersion(text);
     binding_.ApplyStates();
+}
+
+void WindowLinkHooks::TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                                 std::int64_t timeMs) {
+    if (log != nullptr) log->AddFrame(direction, bytes, timeMs);
+}
+
+bool WindowLinkHooks::ShowOutcome(const LinkOutcome& outcome) {
+    if (!showOutcome) return false;
+    // A message box over a disabled window would be disabled with it and could
+    // not be closed; the box is modal, so the window takes no input meanwhile.
+    w_.window->setEnabled(true);
+    showOutcome(outcome);
+    return true;
 }
 
 void WindowLinkHooks::SelectPort(int index) {

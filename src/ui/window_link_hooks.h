@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 
 #include "link/link_hooks.h"
 
@@ -11,6 +12,7 @@ class QWidget;
 namespace mk843nb {
 
 class FormBinding;
+class LogWindow;
 class FormModel;
 
 // Renders what the link reports while it works: the status panels, PB1 and the
@@ -37,6 +39,15 @@ public:
     void RepaintProgress() override;
     void ShowVersion(std::string_view text) override;
     void SelectPort(int index) override;
+    bool ShowOutcome(const LinkOutcome& outcome) override;
+    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                    std::int64_t timeMs) override;
+
+    // The log the frames go to, when there is one.
+    LogWindow* log = nullptr;
+
+    // Shows a command's outcome (refresh, message box); set by the window.
+    std::function<void(const LinkOutcome&)> showOutcome;
 
 private:
     Widgets w_;

@@ -22,8 +22,8 @@ std::string ReadText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<char*> Argv(std::vector<std::string>& args) {
-    args.insert(args.begin(), MK843NB_CLI_PATH);
+std::vector<char*> Argv(std::vector<std::string>& args, const char* program = MK843NB_CLI_PATH) {
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -52,6 +52,30 @@ CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory
     pid_t pid = -1;
     CliRun run;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        run.status = StatusOf(pid);
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadText(out);
+    run.err = ReadText(err);
+    return run;
+}
+
+CliRun RunProgram(const std::string& program, std::vector<std::string> args,
+                  const std::vector<std::string>& environment) {
+    const TempDir capture;
+    const std::string out = capture.File("stdout");
+    const std::string err = capture.File("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv = Argv(args, program.c_str());
+    std::vector<std::string> entries = environment;
+    std::vector<char*> env;
+    for (auto& entry : entries) env.push_back(entry.data());
+    env.push_back(nullptr);
+    pid_t pid = -1;
+    CliRun run;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0)
         run.status = StatusOf(pid);
     posix_spawn_file_actions_destroy(&actions);
     run.out = ReadText(out);

@@ -20,6 +20,10 @@ struct CliRun {
 // test inspects see nothing of them. workingDirectory "" keeps the test's own.
 CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory = {});
 
+// The same for any program, with environment ("NAME=value" entries) instead of the test's own.
+CliRun RunProgram(const std::string& program, std::vector<std::string> args,
+                  const std::vector<std::string>& environment);
+
 // RunCli as another user (a test running as root sees what an ordinary user
 // would: permissions apply). The files and devices the run needs must be
 // reachable by that user.

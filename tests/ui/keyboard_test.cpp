@@ -1,0 +1,226 @@
+// The main window from the keyboard alone: the Tab order, the menus by Alt+letter and F10,
+// the exit keys, and the names a screen reader gives the fields.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+#include "recording_dialogs.h"
+#include "test_files.h"
+#include "ui/main_window.h"
+
+namespace mk843nb {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "keyboard_test";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class KeyboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        App();
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(dir_.Path()));
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+    void TearDown() override {
+        window_.reset();
+        QDir::setCurrent(previousDir_);
+    }
+    template <typename T = QWidget>
+    T* W(const char* name) {
+        T* w = window_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString FocusedName() {
+        QWidget* w = QApplication::focusWidget();
+        return w == nullptr ? QString() : w->objectName();
+    }
+    // The names of the focus stops Tab visits from start, once round.
+    std::vector<std::string> TabRound(QWidget* start) {
+        start->setFocus(Qt::TabFocusReason);
+        std::vector<std::string> names;
+        for (int i = 0; i < 200; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* now = QApplication::focusWidget();
+            if (now == start) break;
+            names.push_back(now->objectName().isEmpty() ? now->metaObject()->className()
+                                                        : now->objectName().toStdString());
+        }
+        return names;
+    }
+
+    test::TempDir dir_;
+    QString previousDir_;
+    test::RecordingDialogs dialogs_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+std::ptrdiff_t IndexOf(const std::vector<std::string>& names, const std::string& name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? -1 : it - names.begin();
+}
+
+// Each page's stops follow their places: the top strip, then the tab bar, then the page,
+// each call row ON, TONE1, TONE2, Priority; edtNull is never one of them.
+TEST_F(KeyboardTest, TabFollowsTheVisualOrderOnEveryPage) {
+    // All four calls on, so every row's fields take the focus.
+    for (const char* on : {"chkDuty2", "chkDuty3", "chkDuty4"})
+        QTest::mouseClick(W<QCheckBox>(on), Qt::LeftButton);
+    struct Case {
+        const char* page;
+        std::vector<std::string> inOrder;  // consecutive stops
+    } cases[] = {
+        {"TabSheet1",
+         {"chkDuty1", "edtT11", "edtT21", "chkPriority1", "chkDuty2", "edtT12", "edtT22",
+          "chkPriority2", "chkDuty3", "edtT13", "edtT23", "chkPriority3", "chkDuty4", "edtT14",
+          "edtT24", "chkPriority4", "chkGDuty1"}},
+        {"TabSheet2", {"edtBS_Period", "edtBS_Duty"}},
+        {"TabSheet3", {"chkSYSSV"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        window_->Pages()->setCurrentWidget(W(c.page));
+        const std::vector<std::string> round = TabRound(W("cboPort"));
+        EXPECT_EQ(IndexOf(round, "edtNull"), -1);
+        std::string all;
+        for (const std::string& n : round) all += n + " ";
+        SCOPED_TRACE(all);
+        // The top strip before the pages, in its order.
+        const std::vector<std::string> top = {"radStandard", "RBtModify", "cboRangeFreq",
+                                              "edtFreq",     "cboCSpace", "qt_tabwidget_tabbar"};
+        for (std::size_t i = 0; i < top.size(); ++i)
+            EXPECT_EQ(IndexOf(round, top[i]), std::ptrdiff_t(i)) << top[i];
+        const std::ptrdiff_t first = IndexOf(round, c.inOrder.front());
+        ASSERT_GT(first, IndexOf(round, "qt_tabwidget_tabbar"));
+        for (std::size_t i = 0; i < c.inOrder.size(); ++i)
+            EXPECT_EQ(IndexOf(round, c.inOrder[i]), first + std::ptrdiff_t(i)) << c.inOrder[i];
+        for (const std::string& name : round) {
+            QWidget* w = window_->findChild<QWidget*>(QString::fromStdString(name));
+            if (w == nullptr || w == window_->Pages()->tabBar()) continue;
+            EXPECT_TRUE(W(c.page)->isAncestorOf(w) || !w->isVisible() ||
+                        !window_->Pages()->isAncestorOf(w))
+                << name << " of another page";
+        }
+    }
+    EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+// The mode buttons are reached by Tab and switched with the arrow keys, through the model.
+TEST_F(KeyboardTest, TheModeButtonsAnswerTheArrowKeys) {
+    W("cboPort")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(FocusedName(), QStringLiteral("radStandard"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_TRUE(W<QRadioButton>("radUser")->isChecked());
+    EXPECT_TRUE(window_->Model().Find("radUser")->checked);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(FocusedName(), QStringLiteral("RBtModify"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(W<QRadioButton>("RBtWrite")->isChecked());
+    EXPECT_TRUE(W<QAction>("Write1")->isEnabled());  // Write Mode, as by a click
+}
+
+// Alt+letter and F10 open the menus; Escape closes them.
+TEST_F(KeyboardTest, MenusOpenByAltLetterAndF10) {
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* menuWith;  // an action of the menu that opens
+    } cases[] = {
+        {Qt::Key_F, Qt::AltModifier, "OpenO1"},   {Qt::Key_P, Qt::AltModifier, "Read1"},
+        {Qt::Key_A, Qt::AltModifier, "Advance2"}, {Qt::Key_B, Qt::AltModifier, "About2"},
+        {Qt::Key_F10, Qt::NoModifier, "OpenO1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.menuWith);
+        QTest::keyClick(window_.get(), Qt::Key(c.key), c.modifiers);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->actions().contains(W<QAction>(c.menuWith)));
+        QTest::keyClick(menu, Qt::Key_Escape);
+        QTest::keyClick(window_->menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+}
+
+// Exit answers Ctrl+E, as it always has, and Ctrl+Q.
+TEST_F(KeyboardTest, ExitAnswersCtrlEAndCtrlQ) {
+    for (int key : {Qt::Key_E, Qt::Key_Q}) {
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(window_.get(), Qt::Key(key), Qt::ControlModifier);
+        EXPECT_FALSE(window_->isVisible()) << key;
+    }
+}
+
+// Every edit, list and check box has a name for a screen reader; each caption is the buddy
+// of its field.
+TEST_F(KeyboardTest, FieldsAreNamedByTheirLabels) {
+    for (QWidget* w : window_->findChildren<QWidget*>()) {
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
+        const bool field =
+            qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QComboBox*>(w) != nullptr ||
+            qobject_cast<QCheckBox*>(w) != nullptr || qobject_cast<QRadioButton*>(w) != nullptr;
+        if (!field || w->isHidden() || name == QLatin1String("edtNull")) continue;
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(reader, nullptr);
+        EXPECT_FALSE(reader->text(QAccessible::Name).isEmpty()) << name.toStdString();
+    }
+    struct Case {
+        const char* field;
+        const char* name;
+    } cases[] = {
+        {"edtBS_Period", "Battery Save"},
+        {"edtFreq", "Frequency"},
+        {"cboPort", "COM Port"},
+        {"cboRangeFreq", "Range Of Frequency"},
+        {"edtT23", "CALL #3 TONE2"},
+        {"chkDuty1", "ON"},
+        {"edtAutoMonitor", "Auto Monitor key time"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        QWidget* field = W(c.field);
+        // A list's name as read out on Linux is its value; the caption is its accessible name.
+        EXPECT_EQ(field->accessibleName().toStdString(), c.name);
+    }
+    // The caption beside each field is its buddy.
+    const auto buddyCaption = [&](const char* field) {
+        for (QLabel* label : window_->findChildren<QLabel*>())
+            if (label->buddy() == W(field)) return label->text().toStdString();
+        return std::string();
+    };
+    EXPECT_EQ(buddyCaption("edtBS_Period"), "Battery Save");
+    EXPECT_EQ(buddyCaption("edtFreq"), "Frequency");
+    EXPECT_EQ(buddyCaption("cboRangeFreq"), "Range Of Frequency");
+}
+
+}  // namespace
+}  // namespace mk843nb
