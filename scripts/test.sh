@@ -61,7 +61,9 @@ for target in build-fuzz/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus=build-fuzz/corpus/$name
   mkdir -p "$corpus"
-  cp -n tests/fixtures/*.tbl "$corpus"/ 2>/dev/null || true
+  # The corpora stay in the build folder, so every run goes on from the last.
+  if [ -d "fuzz/seeds/$name" ]; then seeds=(fuzz/seeds/"$name"/*); else seeds=(tests/fixtures/*.tbl); fi
+  cp -n "${seeds[@]}" "$corpus"/ 2>/dev/null || true
   echo "-- $name"
   "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" 2>build-fuzz/$name.log \
     || { tail -n 40 build-fuzz/$name.log; exit 1; }

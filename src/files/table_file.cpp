@@ -1,16 +1,23 @@
 #include "files/table_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <string_view>
 #include <system_error>
 
+#include "files/atomic_write.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
 
 namespace mk843nb {
 
-TableFile::TableFile(TableFileUi& ui, std::filesystem::path startDirectory)
-    : ui_(ui), startDirectory_(std::move(startDirectory)), currentDirectory_(startDirectory_) {}
+TableFile::TableFile(TableFileUi& ui, std::filesystem::path startDirectory, FileSystemCalls& calls)
+    : ui_(ui),
+      calls_(calls),
+      startDirectory_(std::move(startDirectory)),
+      currentDirectory_(startDirectory_) {}
 
 std::filesystem::path TableFile::Resolve(const std::string& fileName) const {
     const std::filesystem::path path(fileName);
@@ -62,9 +69,24 @@ void TableFile::SaveTable(const PagerImage& image) {
         // An existing backup is never replaced: the first one made is kept.
         const std::filesystem::path backup = BackupPathOf(saveFileName_);
         if (!std::filesystem::exists(backup, error) && !std::filesystem::is_symlink(backup, error))
-            std::filesystem::rename(target, backup, error);  // a failed rename is not reported
+            KeepBackup(target, backup);
     }
-    if (!WriteTableFile(target, image)) ui_.Show(kSaveErrorMessage);
+    if (!WriteTableFile(target, image, calls_)) ui_.Show(kSaveErrorMessage);
+}
+
+// The old file gets the backup name as a second name first, so the target
+// never goes missing: a crash before the new bytes are renamed over it leaves
+// it as it was. A file that cannot take a second name (a symbolic link, a file
+// that may not be written, a backup on another file system) is moved instead.
+void TableFile::KeepBackup(const std::filesystem::path& target,
+                           const std::filesystem::path& backup) {
+    struct stat status {};
+    const bool plainFile = ::lstat(target.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+                           ::access(target.c_str(), W_OK) == 0;
+    if (!(plainFile && calls_.Link(target.c_str(), backup.c_str()) == 0) &&
+        calls_.Rename(target.c_str(), backup.c_str()) != 0)
+        return;  // a failed backup is not reported
+    SyncFolder(FolderOf(backup), calls_);
 }
 
 TableFileOutcome TableFile::SaveTableAs(const PagerImage& image) {
@@ -76,7 +98,7 @@ TableFileOutcome TableFile::SaveTableAs(const PagerImage& image) {
     // Save writes to the same file later, wherever the current directory has moved since.
     saveFileName_ = path.string();
     ChangeDirectoryTo(path);
-    if (!WriteTableFile(path, image)) {
+    if (!WriteTableFile(path, image, calls_)) {
         ui_.Show(kSaveErrorMessage);
         return {};
     }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "files/file_system_calls.h"
 #include "files/table_file_ui.h"
 #include "image/pager_image.h"
 
@@ -26,8 +27,9 @@ struct TableFileOutcome {
 class TableFile {
 public:
     // startDirectory: the process's current directory when the main window is
-    // created. It is also the first current directory.
-    TableFile(TableFileUi& ui, std::filesystem::path startDirectory);
+    // created. It is also the first current directory. Saves go through calls.
+    TableFile(TableFileUi& ui, std::filesystem::path startDirectory,
+              FileSystemCalls& calls = SystemFileCalls());
 
     // Open: the chosen file's first (up to) 256 bytes replace as many image
     // bytes; nothing is verified. "Open Error!" when it cannot be read.
@@ -35,7 +37,7 @@ public:
     // Open without the dialog, for a file already chosen (the recent files).
     TableFileOutcome OpenTableFile(PagerImage& image, const std::string& chosen);
     // Save to the last Save As name ("default.tbl" at start): asks first when
-    // it is "default.tbl"; renames an existing file to <base name>.BAK in the
+    // it is "default.tbl"; keeps an existing file as <base name>.BAK in the
     // current directory unless that backup exists already (silently kept);
     // then writes the 256 bytes. "Save Error!" when the file cannot be written.
     void SaveTable(const PagerImage& image);
@@ -57,6 +59,7 @@ public:
 
 private:
     std::filesystem::path Resolve(const std::string& fileName) const;
+    void KeepBackup(const std::filesystem::path& target, const std::filesystem::path& backup);
     // A dialog moves the current directory to the folder of the (resolved) file chosen in it.
     void ChangeDirectoryTo(const std::filesystem::path& chosen);
     FileDialogRequest DialogRequest(std::string fileName) const;
@@ -64,6 +67,7 @@ private:
     std::string ShownSaveName(const std::filesystem::path& path) const;
 
     TableFileUi& ui_;
+    FileSystemCalls& calls_;
     std::filesystem::path startDirectory_;
     std::filesystem::path currentDirectory_;
     std::string saveFileName_ = kDefaultTableName;

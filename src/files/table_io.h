@@ -7,6 +7,8 @@
 #include <optional>
 #include <span>
 
+#include "files/atomic_write.h"  // WriteFileAtomically, for any bytes (the backups' sidecars)
+#include "files/file_system_calls.h"
 #include "image/pager_image.h"
 
 namespace mk843nb {
@@ -20,15 +22,9 @@ struct TableBytes {
 // nullopt when the file cannot be opened or a read fails.
 std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path);
 
-// Replaces (or creates) the file with exactly the 256 bytes of the image. The
-// bytes go to a temporary file beside the target, which is flushed and then
-// renamed over it, so the target is never left half written. An existing
-// target keeps its permissions; a symbolic link is followed to the file it
-// names. False, with the target untouched, when any step fails (including a
-// target that exists but may not be written).
-bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image);
-
-// The same for any bytes (the backups' sidecars): beside, flushed, renamed.
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// Replaces (or creates) the file with exactly the 256 bytes of the image, as
+// WriteFileAtomically does: never half written, and lasting once it returns true.
+bool WriteTableFile(const std::filesystem::path& path, const PagerImage& image,
+                    FileSystemCalls& calls = SystemFileCalls());
 
 }  // namespace mk843nb

@@ -65,4 +65,9 @@ Message SerialFailureMessage(LinkCommand command, std::string_view reason) {
     return {MessageKind::Stop, text};
 }
 
+std::string PartlyWrittenNote(int framesSent) {
+    return "The pager may now hold part of the new image (" + std::to_string(framesSent) +
+           " of 32 frames were sent): write it again before using the pager.";
+}
+
 }  // namespace mk843nb

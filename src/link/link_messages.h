@@ -42,5 +42,7 @@ Message WriteSuccessMessage();
 Message VerifySuccessMessage();
 // A serial error in the middle of a transfer: the command, what failed and the system's reason.
 Message SerialFailureMessage(LinkCommand command, std::string_view reason);
+// The line added to a failed Write's message once write frames went out.
+std::string PartlyWrittenNote(int framesSent);
 
 }  // namespace mk843nb

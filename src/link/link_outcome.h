@@ -36,6 +36,9 @@ struct LinkOutcome {
     // Write and Verify: what the verify read back from the pager (a verify
     // stops at the first block that fails, so it may be 128 bytes or none).
     VerifyReadBack readBack;
+    // Write: how many of the 32 write frames went out. A failed Write with any
+    // of them sent may have left the pager holding part of the new image.
+    int writeFramesSent = 0;
 };
 
 }  // namespace mk843nb

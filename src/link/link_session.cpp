@@ -349,6 +349,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 
     port_->Purge();
     for (int address = 0; address < static_cast<int>(kImageSize); address += kWriteFrameSize) {
+        ++outcome.writeFramesSent;
         if (!link.WriteBlock(image, static_cast<std::uint16_t>(address), kWriteFrameSize)) {
             outcome.message = WriteErrorMessage();
             return;
