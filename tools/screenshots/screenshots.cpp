@@ -109,13 +109,16 @@ int main(int argc, char* argv[]) {
     pages->setCurrentIndex(0);
     window.ProgressBar()->setRange(0, 256);
     window.ProgressBar()->setValue(128);
-    if (auto* status = window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1")))
+    auto* status = window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"));
+    const QString idleStatus = status != nullptr ? status->text() : QString();
+    if (status != nullptr)
         status->setText(QString::fromUtf8(status_text::kReading.data(),
                                           qsizetype(status_text::kReading.size())));
     window.setEnabled(false);
     pictures.Save(window, QStringLiteral("main_window_busy"));
     window.setEnabled(true);
     window.ProgressBar()->reset();
+    if (status != nullptr) status->setText(idleStatus);
     window.resize(window.minimumSize());
     pictures.Save(window, QStringLiteral("main_window_smallest"));
     window.hide();
