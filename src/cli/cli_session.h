@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "cli/cli_table_file_ui.h"
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
+#include "files/named_table_file_ui.h"
 #include "files/table_file.h"
 
 namespace mk843nb::cli {
@@ -29,7 +29,7 @@ public:
 private:
     FormModel model_;
     FormDriver user_{model_};
-    CliTableFileUi ui_;
+    NamedTableFileUi ui_;
     TableFile tables_;
 };
 

@@ -7,28 +7,12 @@
 #include "editor/field_assignment.h"
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
+#include "files/named_table_file_ui.h"
 #include "files/table_file.h"
 #include "fleet/safe_file_name.h"
 
 namespace mk843nb::fleet {
 namespace {
-
-// The dialogs of Open answered with the template, as `set` answers them with its FILE.
-class TemplateUi : public TableFileUi {
-public:
-    explicit TemplateUi(std::string file) : file_(std::move(file)) {}
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return file_; }
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    bool AskYesNo(const Message&) override { return false; }
-    void Show(const Message& message) override { shown_.push_back(message); }
-    const std::vector<Message>& Shown() const { return shown_; }
-
-private:
-    std::string file_;
-    std::vector<Message> shown_;
-};
 
 std::string Joined(const std::vector<Message>& messages) {
     std::string text;
@@ -49,7 +33,7 @@ RowResult ApplyRow(const std::filesystem::path& templatePath, const Roster& rost
     RowResult result;
     FormModel model;
     FormDriver user(model);
-    TemplateUi ui(templatePath.string());
+    NamedTableFileUi ui(templatePath.string());  // Open answered with the template
     TableFile tables(ui, std::filesystem::current_path());
     auto refuse = [&](std::string field, std::string message) {
         result.refusal = FleetProblem{row.line, row.label, std::move(field), std::move(message)};

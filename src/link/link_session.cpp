@@ -155,18 +155,21 @@ bool LinkSession::FindBoard(int alreadyTried) {
         for (auto& probe : probes) {
             if (probe.state != Probe::State::Waiting) continue;
             try {
+                // The time is taken before the read: whatever arrived until then is read,
+                // so a pause of this process never turns a waiting answer into silence.
+                const std::int64_t now = clock_.NowMs();
                 const std::size_t got =
                     probe.port->ReadNext(std::span(probe.reply).subspan(probe.received), 0);
                 if (got > 0) {
                     probe.received += got;
-                    probe.lastByteMs = clock_.NowMs();
+                    probe.lastByteMs = now;
                     progressed = true;
                 }
                 if (probe.received == probe.reply.size()) {
                     hooks_.TraceFrame(FrameDirection::Received, probe.reply, clock_.NowMs());
                     probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered
                                                                       : Probe::State::Failed;
-                } else if (clock_.NowMs() - probe.lastByteMs > kSilenceLimitMs) {
+                } else if (now - probe.lastByteMs > kSilenceLimitMs) {
                     hooks_.TraceFrame(FrameDirection::Received,
                                       std::span(probe.reply).first(probe.received), clock_.NowMs());
                     probe.port->Purge();

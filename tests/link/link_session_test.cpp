@@ -550,6 +550,49 @@ TEST_F(SearchFixture, APortAlreadyTriedIsNotPingedAgainAndItsRefusalStillCounts)
     EXPECT_EQ(session.Ports().selected, 4);
 }
 
+// A channel onto the line whose program is paused once, just after a read found
+// nothing: the clock moves on by more than the silence limit while the board's
+// answer arrives.
+class PausedOnceChannel : public ByteChannel {
+public:
+    PausedOnceChannel(std::unique_ptr<ByteChannel> inner, sim::ManualClock& clock, bool& paused)
+        : inner_(std::move(inner)), clock_(clock), paused_(paused) {}
+    void Configure(std::uint32_t baudRate, const std::string& portName, int format) override {
+        inner_->Configure(baudRate, portName, format);
+    }
+    void Close() override { inner_->Close(); }
+    bool IsOpen() const override { return inner_->IsOpen(); }
+    const std::string& PortName() const override { return inner_->PortName(); }
+    void Write(std::span<const std::uint8_t> bytes) override { inner_->Write(bytes); }
+    std::size_t BytesAvailable() override { return inner_->BytesAvailable(); }
+    std::size_t ReadNext(std::span<std::uint8_t> out, int timeoutMs) override {
+        const std::size_t got = inner_->ReadNext(out, timeoutMs);
+        if (got == 0 && !paused_) {
+            paused_ = true;
+            clock_.Advance(std::chrono::milliseconds(kSilenceLimitMs + 1000));
+        }
+        return got;
+    }
+    void Purge() override { inner_->Purge(); }
+
+private:
+    std::unique_ptr<ByteChannel> inner_;
+    sim::ManualClock& clock_;
+    bool& paused_;
+};
+
+TEST_F(SessionFixture, AnAnswerThatCameWhileTheProgramWasPausedIsNotTakenForSilence) {
+    bool paused = false;
+    LinkSession search(
+        [&] { return std::make_unique<PausedOnceChannel>(line.MakeChannel(), line.clock, paused); },
+        line.clock, hooks);
+    search.SetPortTable({{{"ttyS0", ""}}, 0});
+    search.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
+    EXPECT_TRUE(search.FindBoard());
+    EXPECT_TRUE(paused) << "the search never met an empty read";
+    EXPECT_EQ(search.Ports().selected, 0);
+}
+
 TEST_F(SearchFixture, AnswerOnTheFirstPortEndsTheSearchAtOnce) {
     PlugBoards({});
     const auto start = line.clock.NowMs();

@@ -8,22 +8,14 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
+
+#include "test_files.h"
 
 extern char** environ;
 
 namespace mk843nb::test {
-namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace
-
 CliChild::CliChild(std::vector<std::string> args, const std::string& input) {
     std::string folder = std::filesystem::temp_directory_path() / "mk843nb-cli-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -54,7 +46,7 @@ CliChild::~CliChild() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
-std::string CliChild::Out() const { return ReadText(folder_ + "/stdout"); }
+std::string CliChild::Out() const { return ReadFileText(folder_ + "/stdout"); }
 
 bool CliChild::WaitForOut(const std::string& text, std::chrono::milliseconds timeout) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -86,7 +78,7 @@ CliRun CliChild::Wait(std::chrono::milliseconds timeout) {
         }
     }
     run.out = Out();
-    run.err = ReadText(folder_ + "/stderr");
+    run.err = ReadFileText(folder_ + "/stderr");
     return run;
 }
 

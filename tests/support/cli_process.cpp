@@ -7,20 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "test_files.h"
 
 extern char** environ;
 
 namespace mk843nb::test {
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<char*> Argv(std::vector<std::string>& args, const char* program = MK843NB_CLI_PATH) {
     args.insert(args.begin(), program);
@@ -54,8 +46,8 @@ CliRun RunCli(std::vector<std::string> args, const std::string& workingDirectory
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
         run.status = StatusOf(pid);
     posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadText(out);
-    run.err = ReadText(err);
+    run.out = ReadFileText(out);
+    run.err = ReadFileText(err);
     return run;
 }
 
@@ -78,8 +70,8 @@ CliRun RunProgram(const std::string& program, std::vector<std::string> args,
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0)
         run.status = StatusOf(pid);
     posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadText(out);
-    run.err = ReadText(err);
+    run.out = ReadFileText(out);
+    run.err = ReadFileText(err);
     return run;
 }
 
@@ -103,8 +95,8 @@ CliRun RunCliAs(uid_t uid, gid_t gid, std::vector<std::string> args,
         _exit(127);
     }
     if (pid > 0) run.status = StatusOf(pid);
-    run.out = ReadText(out);
-    run.err = ReadText(err);
+    run.out = ReadFileText(out);
+    run.err = ReadFileText(err);
     return run;
 }
 

@@ -25,6 +25,8 @@ private:
 
 // The whole file; throws std::runtime_error when it cannot be read.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+// The whole file as text; "" when it is missing (a child's output it never wrote).
+std::string ReadFileText(const std::string& path);
 // Creates or replaces the file; throws std::runtime_error.
 void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes);
 

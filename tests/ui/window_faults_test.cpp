@@ -510,51 +510,6 @@ TEST_F(WindowFaultsTest, AnOffRasterTableGivesThreeSpacingBoxesAndOneMoreOnLeavi
     EXPECT_EQ(driver.Focused(), "edtFreq");
 }
 
-// Not a check: with MK843NB_SHOT_DIR set, the main window's pages are saved there as PNGs to
-// be looked at; MK843NB_SHOT_DARK=1 gives the application a dark palette first (run it once
-// more with QT_SCALE_FACTOR=2 for the high-density look).
-TEST_F(WindowFaultsTest, ScreenshotsOfEveryPage) {
-    const QString folder = qEnvironmentVariable("MK843NB_SHOT_DIR");
-    if (folder.isEmpty()) GTEST_SKIP() << "set MK843NB_SHOT_DIR to save screenshots";
-    QString suffix;
-    if (qEnvironmentVariableIntValue("MK843NB_SHOT_DARK") == 1) {
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x30));
-        dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
-        dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-        dark.setColor(QPalette::AlternateBase, QColor(0x2d, 0x2d, 0x30));
-        dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
-        dark.setColor(QPalette::Button, QColor(0x3c, 0x3c, 0x40));
-        dark.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
-        dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd6));
-        dark.setColor(QPalette::HighlightedText, Qt::white);
-        dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
-        dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-        dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-        QApplication::setPalette(dark);
-        suffix = QStringLiteral("_dark");
-        window_ = std::make_unique<MainWindow>(dialogs_);
-        Activate();
-    }
-    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) suffix += QStringLiteral("_scaled");
-    window_->Pages()->setTabVisible(3, true);
-    window_->ProgressBar()->setRange(0, 256);
-    window_->ProgressBar()->setValue(128);
-    W<QLabel>("StatusBar1Panel1")->setText(QStringLiteral("  Reading Now ......"));
-    for (int i = 0; i < window_->Pages()->count(); ++i) {
-        window_->Pages()->setCurrentIndex(i);
-        QTest::qWait(50);
-        window_->grab().save(folder + QStringLiteral("/main_page%1%2.png").arg(i + 1).arg(suffix));
-    }
-    window_->setEnabled(false);  // as during a transfer
-    QTest::qWait(50);
-    window_->grab().save(folder + QStringLiteral("/main_busy%1.png").arg(suffix));
-    window_->setEnabled(true);
-    window_->resize(window_->minimumSize());
-    QTest::qWait(50);
-    window_->grab().save(folder + QStringLiteral("/main_smallest%1.png").arg(suffix));
-}
-
 // "Show log": the frames of a transfer with their times and the message it ended with, saved
 // whole with "Save log...", or not at all.
 TEST_F(WindowFaultsTest, TheLogShowsTheFramesAndMessagesAndIsSavedWhole) {

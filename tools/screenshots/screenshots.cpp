@@ -1,16 +1,24 @@
 // Shows each window as a user meets it and saves it as a PNG in the given
-// folder: the main window on each of its pages, the tone table, the password
-// window, the About box, the reset help and the board-test splash. No board is
-// searched for and no file is read or written besides the pictures.
+// folder: the main window on each of its pages, busy in a transfer and at its
+// smallest size, the tone table, the password window, the About box, the reset
+// help and the board-test splash. With --dark every window is shown in a dark
+// palette. No board is searched for and no file is read or written besides the
+// pictures.
 #include <QApplication>
+#include <QColor>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
+#include <QProgressBar>
 #include <QTabWidget>
 #include <QTest>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "editor/form_model.h"
+#include "link/link_messages.h"
 #include "ui/about_box.h"
 #include "ui/board_test_splash.h"
 #include "ui/dialog_service.h"
@@ -50,19 +58,42 @@ private:
     int failures_ = 0;
 };
 
+// A dark desktop theme, to see that no text or frame relies on a light background.
+QPalette DarkPalette() {
+    const QColor text(0xe0, 0xe0, 0xe0);
+    const QColor grey(0x80, 0x80, 0x80);
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x30));
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::AlternateBase, QColor(0x2d, 0x2d, 0x30));
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(0x3c, 0x3c, 0x40));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd6));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Disabled, QPalette::Text, grey);
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, grey);
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
+    return dark;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mk843nb-screenshots FOLDER\n");
+    const bool dark = argc == 3 && std::strcmp(argv[1], "--dark") == 0;
+    if (argc != 2 && !dark) {
+        std::fprintf(stderr, "usage: mk843nb-screenshots [--dark] FOLDER\n");
         return 2;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const char* folderArg = argv[argc - 1];
+    const QString folder = QString::fromLocal8Bit(folderArg);
     if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "mk843nb-screenshots: cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "mk843nb-screenshots: cannot create %s\n", folderArg);
         return 1;
     }
+    if (dark) QApplication::setPalette(DarkPalette());
     Pictures pictures(folder);
 
     QtDialogService dialogs;
@@ -74,6 +105,22 @@ int main(int argc, char* argv[]) {
         pictures.Save(window,
                       QStringLiteral("main_window_%1").arg(pages->widget(page)->objectName()));
     }
+    // Half-way through a read: the window is locked, the bar and the status text show progress.
+    pages->setCurrentIndex(0);
+    window.ProgressBar()->setRange(0, 256);
+    window.ProgressBar()->setValue(128);
+    auto* status = window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"));
+    const QString idleStatus = status != nullptr ? status->text() : QString();
+    if (status != nullptr)
+        status->setText(QString::fromUtf8(status_text::kReading.data(),
+                                          qsizetype(status_text::kReading.size())));
+    window.setEnabled(false);
+    pictures.Save(window, QStringLiteral("main_window_busy"));
+    window.setEnabled(true);
+    window.ProgressBar()->reset();
+    if (status != nullptr) status->setText(idleStatus);
+    window.resize(window.minimumSize());
+    pictures.Save(window, QStringLiteral("main_window_smallest"));
     window.hide();
 
     FormModel model;

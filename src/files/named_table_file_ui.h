@@ -6,14 +6,15 @@
 
 #include "files/table_file_ui.h"
 
-namespace mk843nb::cli {
+namespace mk843nb {
 
-// The table-file dialogs answered from the command line: the file named on
-// it is chosen in whichever dialog opens, questions are answered Yes, and
-// messages are collected for the command to report.
-class CliTableFileUi : public TableFileUi {
+// The table-file dialogs answered without a window: one file, named up front
+// (on the command line, or a plan's template), is chosen in whichever dialog
+// opens, questions are answered Yes, and messages are collected for the caller
+// to report.
+class NamedTableFileUi : public TableFileUi {
 public:
-    explicit CliTableFileUi(std::string file) : file_(std::move(file)) {}
+    explicit NamedTableFileUi(std::string file) : file_(std::move(file)) {}
 
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return file_; }
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return file_; }
@@ -27,4 +28,4 @@ private:
     std::vector<Message> shown_;
 };
 
-}  // namespace mk843nb::cli
+}  // namespace mk843nb
