@@ -44,4 +44,9 @@ void WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
+void IsolateSettings() {
+    static const TempDir config;
+    ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+}
+
 }  // namespace mk843nb::test

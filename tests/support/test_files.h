@@ -23,6 +23,12 @@ private:
     std::string path_;
 };
 
+// Points XDG_CONFIG_HOME at a folder of this process's own, removed at exit, so
+// what a window test remembers (the last port, the backup option) reaches neither
+// the user's settings nor another test running at the same time. Call it before
+// the first QSettings is made: Qt keeps the folder it found then.
+void IsolateSettings();
+
 // The whole file; throws std::runtime_error when it cannot be read.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 // The whole file as text; "" when it is missing (a child's output it never wrote).

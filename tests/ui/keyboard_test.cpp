@@ -28,7 +28,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "keyboard_test";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
+    static auto* app = [] {
+        test::IsolateSettings();
+        return new QApplication(argc, argv);
+    }();
     return *app;
 }
 

@@ -45,7 +45,7 @@ QApplication& App() {
     static char name[] = "main_window_test";
     static char* argv[] = {name, nullptr};
     static auto* app = [] {
-        QStandardPaths::setTestModeEnabled(true);  // settings of their own, not the user's
+        test::IsolateSettings();
         return new QApplication(argc, argv);
     }();
     return *app;

@@ -29,7 +29,7 @@ QApplication& App() {
     static char name[] = "window_port_test";
     static char* argv[] = {name, nullptr};
     static auto* app = [] {
-        QStandardPaths::setTestModeEnabled(true);  // settings of their own, not the user's
+        test::IsolateSettings();
         return new QApplication(argc, argv);
     }();
     return *app;
