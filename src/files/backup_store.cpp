@@ -65,7 +65,15 @@ std::optional<std::chrono::system_clock::time_point> FromUtc(std::tm utc, int mi
         return std::nullopt;
     utc.tm_year -= 1900;
     utc.tm_mon -= 1;
-    return std::chrono::system_clock::from_time_t(::timegm(&utc)) +
+    // The system clock counts nanoseconds and ends in the year 2262: a later
+    // year in a name would overflow it.
+    const std::time_t seconds = ::timegm(&utc);
+    constexpr auto kLastSecond =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::duration::max())
+            .count() -
+        1;
+    if (seconds < 0 || seconds > kLastSecond) return std::nullopt;
+    return std::chrono::system_clock::from_time_t(seconds) +
            std::chrono::milliseconds(milliseconds);
 }
 

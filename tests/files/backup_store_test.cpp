@@ -164,6 +164,8 @@ TEST(BackupNames, OnlyRealTimesAndKindsAreRead) {
         {"20261210-142233-erase-MK842_V3.8.5-v1.86", false},
         {"20261310-142233-read-MK842_V3.8.5-v1.86", false},  // month 13
         {"88888880-088888888888888888888888888", false},     // a time no clock holds
+        {"30001110-030000-read-MK842_V3.8.5-v1.86", false},  // after the clock's last year
+        {"22620101-000000-read-MK842_V3.8.5-v1.86", true},   // within it
         {"pager", false},
     };
     for (const Case& c : cases)
