@@ -18,22 +18,14 @@
 #include <memory>
 
 #include "recording_dialogs.h"
+#include "test_application.h"
 #include "test_files.h"
 #include "ui/main_window.h"
 
 namespace mk843nb {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "keyboard_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = [] {
-        test::IsolateSettings();
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+QApplication& App() { return test::TestApplication(); }
 
 class KeyboardTest : public ::testing::Test {
 protected:

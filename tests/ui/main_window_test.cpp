@@ -29,6 +29,7 @@
 #include "recording_dialogs.h"
 #include "silent_ptys.h"
 #include "sim_process.h"
+#include "test_application.h"
 #include "test_files.h"
 #include "ui/app_settings.h"
 #include "ui/board_test_splash.h"
@@ -40,16 +41,7 @@ namespace {
 
 using test::RecordingDialogs;
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "main_window_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = [] {
-        test::IsolateSettings();
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+QApplication& App() { return test::TestApplication(); }
 
 class MainWindowTest : public ::testing::Test {
 protected:

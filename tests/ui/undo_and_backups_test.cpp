@@ -23,6 +23,7 @@
 #include "image/fields.h"
 #include "recording_dialogs.h"
 #include "sim_process.h"
+#include "test_application.h"
 #include "test_files.h"
 #include "ui/backups_window.h"
 #include "ui/compare_window.h"
@@ -34,13 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::RecordingDialogs;
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "undo_and_backups_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return test::TestApplication(); }
 
 class WindowSafetyNet : public ::testing::Test {
 protected:

@@ -17,6 +17,7 @@
 #include "recording_dialogs.h"
 #include "silent_ptys.h"
 #include "sim_process.h"
+#include "test_application.h"
 #include "test_files.h"
 #include "ui/app_settings.h"
 #include "ui/main_window.h"
@@ -24,16 +25,7 @@
 namespace mk843nb {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "window_port_test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = [] {
-        test::IsolateSettings();
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+QApplication& App() { return test::TestApplication(); }
 
 PortEntry Entry(const std::string& name, const std::string& description = "",
                 const std::string& byId = "") {
