@@ -72,7 +72,7 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
     QLabel* f9 = b.Label(calls, ControlId::Label1, QStringLiteral("F9"), QRect(537, 24, 20, 18));
     QLabel* text = b.Label(calls, ControlId::Label2, QStringLiteral("Open tone table )"),
                            QRect(559, 24, 130, 18));
-    DesignBuilder::TextColour(f9, Qt::blue);
+    DesignBuilder::TextColour(f9, DesignBuilder::CaptionBlue());
     DesignBuilder::Bold(f9);
     for (QLabel* l : {open, f9, text}) l->hide();
 

@@ -1,5 +1,6 @@
 #include "ui/design_builder.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -113,6 +114,11 @@ void DesignBuilder::Bold(QWidget* widget, bool underline) {
     font.setBold(true);
     font.setUnderline(underline);
     widget->setFont(font);
+}
+
+QColor DesignBuilder::CaptionBlue() {
+    const bool dark = QApplication::palette().color(QPalette::Window).lightness() < 128;
+    return dark ? QColor(0x7a, 0xb0, 0xff) : QColor(Qt::blue);
 }
 
 void DesignBuilder::TextColour(QWidget* widget, const QColor& colour) {

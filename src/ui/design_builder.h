@@ -56,6 +56,9 @@ public:
     static void Hint(QWidget* widget, const QString& hint);
     static void Bold(QWidget* widget, bool underline = false);
     static void TextColour(QWidget* widget, const QColor& colour);
+    // The blue of the window's captions and notices; on a dark palette a lighter
+    // blue, so they stay readable and still read as the blue ones.
+    static QColor CaptionBlue();
 
 private:
     std::vector<QWidget*>& components_;

@@ -41,7 +41,7 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
     QLabel* notice = b.Label(box, ControlId::TBXLabel1,
                              QStringLiteral("Notice : Only usable when Priority Alert is enable."),
                              QRect(38, 144, 330, 18));
-    DesignBuilder::TextColour(notice, Qt::blue);
+    DesignBuilder::TextColour(notice, DesignBuilder::CaptionBlue());
     // Follows the push-to-listen bit; the list below is what the user sees.
     Option(b, box, ControlId::chkSYSPTL, QStringLiteral("Push To Listen"), 20, 168, 2)->hide();
 
@@ -54,7 +54,7 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
     b.Combo(box, ControlId::cboResetCon, {506, 16, 190, 24});
     QLabel* help = b.Label(box, ControlId::lblHelp, QStringLiteral("Help"), QRect(712, 20, 40, 18));
     DesignBuilder::Bold(help, true);
-    DesignBuilder::TextColour(help, Qt::blue);
+    DesignBuilder::TextColour(help, DesignBuilder::CaptionBlue());
     help->setCursor(Qt::PointingHandCursor);
     DesignBuilder::Hint(help, QStringLiteral("To displays \"RESET FUNCTION HELP\"."));
 

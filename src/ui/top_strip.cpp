@@ -17,7 +17,7 @@ namespace {
 
 void GreyBlueBold(QWidget* w) {
     DesignBuilder::Bold(w);
-    DesignBuilder::TextColour(w, Qt::blue);
+    DesignBuilder::TextColour(w, DesignBuilder::CaptionBlue());
     QPalette p = w->palette();
     p.setColor(QPalette::Base, QColor(0xD4, 0xD0, 0xC8));
     p.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));

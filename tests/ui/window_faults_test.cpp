@@ -305,6 +305,27 @@ TEST_F(WindowFaultsTest, TheOutcomeMessageComesBeforeTheClosing) {
 }
 
 // No board at start: the splash is gone before the warning opens over the window.
+// The blue captions keep their meaning under a dark palette and stay readable on it.
+TEST_F(WindowFaultsTest, BlueCaptionsStayReadableUnderADarkPalette) {
+    const QPalette light = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        QPalette palette = light;
+        if (dark) palette.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x30));
+        QApplication::setPalette(palette);
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        const QColor caption = window_->findChild<QWidget*>(QStringLiteral("RBtModify"))
+                                   ->palette()
+                                   .color(QPalette::WindowText);
+        EXPECT_GT(caption.blue(), caption.red() + 60) << "still blue";
+        if (dark)
+            EXPECT_GE(caption.lightness(), 160) << "light enough on the dark window";
+        else
+            EXPECT_EQ(caption, QColor(Qt::blue));
+    }
+    QApplication::setPalette(light);
+}
+
 TEST_F(WindowFaultsTest, TheSplashClosesBeforeTheNoBoardWarning) {
     window_ = std::make_unique<MainWindow>(dialogs_);
     test::SilentPtys silent(1);
