@@ -4,9 +4,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/cli_backups.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/console_commands.h"
 #include "cli/transfer_command.h"
 #include "editor/form_model.h"
 #include "editor/image_compare.h"
@@ -74,13 +74,12 @@ void RegisterDiffCommand(CLI::App& app) {
         } else {
             b = OpenedImage(options->files[0]);  // a file that cannot be read costs no transfer
             PagerImage pager = b;
-            LinkOutcome outcome;
+            CommandOutcome outcome;
             {
-                ConsoleLink link(options->port, options->trace, std::cerr);
-                outcome = link.Session().Read(pager, true);
+                ConsoleCommands link(options->port, options->trace);
+                outcome = link.Commands().ReadForComparison(pager, true);
             }
             ThrowUnlessSucceeded(outcome);
-            StoreBackup(pager, BackupKind::Read, options->port);
             // As the window holds it after the Read's refresh.
             FormModel window;
             window.ReplaceImage(pager);

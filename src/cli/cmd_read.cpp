@@ -1,11 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
-#include "cli/cli_backups.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/console_commands.h"
 #include "cli/transfer_command.h"
-#include "link/console_link.h"
 
 namespace mk843nb::cli {
 
@@ -19,15 +18,14 @@ void RegisterReadCommand(CLI::App& app) {
     command->callback([options] {
         CliSession session(options->file);
         PagerImage image = session.Model().Image();
-        LinkOutcome outcome;
+        CommandOutcome outcome;
         {
-            ConsoleLink link(options->port, options->trace, std::cerr);
-            outcome = link.Session().Read(image, true);
+            ConsoleCommands pager(options->port, options->trace);
+            outcome = pager.Commands().Read(image, true);
         }
         ThrowUnlessSucceeded(outcome);
-        StoreBackup(image, BackupKind::Read, options->port);
         session.SaveFileAs(image);
-        std::cout << outcome.message->text << '\n';
+        std::cout << outcome.link.message->text << '\n';
     });
 }
 

@@ -1,11 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
-#include "cli/cli_backups.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/console_commands.h"
 #include "cli/transfer_command.h"
-#include "link/console_link.h"
 
 namespace mk843nb::cli {
 
@@ -18,13 +17,13 @@ void RegisterVerifyCommand(CLI::App& app) {
     command->callback([options] {
         CliSession session(options->file);
         session.OpenFile();
-        LinkOutcome outcome;
+        CommandOutcome outcome;
         {
-            ConsoleLink link(options->port, options->trace, std::cerr);
-            outcome = link.Session().Verify(session.Model().Image(), true);
+            ConsoleCommands pager(options->port, options->trace);
+            outcome = pager.Commands().Verify(session.Model().Image(), true);
         }
-        ThrowUnlessSucceeded(WithVerifyDetails(outcome, session.Model().Image()));
-        std::cout << outcome.message->text << '\n';
+        ThrowUnlessSucceeded(outcome);
+        std::cout << outcome.link.message->text << '\n';
     });
 }
 

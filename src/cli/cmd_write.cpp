@@ -2,11 +2,11 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/cli_backups.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/console_commands.h"
 #include "cli/transfer_command.h"
-#include "link/console_link.h"
+#include "commands/command_messages.h"
 
 namespace mk843nb::cli {
 
@@ -15,7 +15,9 @@ namespace mk843nb::cli {
 // holds exactly the image the pager now holds, so a following verify of FILE
 // passes. The image as sent goes to the backup store once its verify has run,
 // whatever it found. With --backup-first the pager is read and its image stored
-// first; when that read or that backup fails, nothing is written.
+// first; when that read or that backup fails, nothing is written, except when
+// the pager's memory fails its checksum (a Write broken off): that is kept as a
+// damaged backup and written over.
 void RegisterWriteCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
         "write", "Write a table file to the pager through the board, then verify it");
@@ -27,24 +29,18 @@ void RegisterWriteCommand(CLI::App& app) {
         CliSession session(options->file);
         session.OpenFile();
         PagerImage image = session.Model().Image();
-        LinkOutcome outcome;
+        CommandOutcome outcome;
         {
-            ConsoleLink link(options->port, options->trace, std::cerr);
-            if (*backupFirst) {
-                PagerImage before = image;
-                LinkOutcome read = link.Session().Read(before, true);
-                if (!read.success && read.message)
-                    read.message->text +=
-                        "\nThe pager could not be backed up: nothing was written.";
-                ThrowUnlessSucceeded(read);
-                StoreBackup(before, BackupKind::PreWrite, options->port, true);
-            }
-            outcome = link.Session().Write(image);
+            ConsoleCommands pager(options->port, options->trace);
+            WriteRequest request;
+            request.backupFirst = *backupFirst;
+            outcome = pager.Commands().Write(image, request);
         }
-        if (outcome.imageSent) StoreBackup(image, BackupKind::Write, options->port);
+        if (outcome.damagedMemory && outcome.before)
+            std::cerr << DamagedMemoryNote(*outcome.before) << '\n';
         // A failed write leaves FILE as it was: the pager may hold part of it only.
-        ThrowUnlessSucceeded(WithVerifyDetails(outcome, image));
-        std::cout << outcome.message->text << '\n' << std::flush;
+        ThrowUnlessSucceeded(outcome);
+        std::cout << outcome.link.message->text << '\n' << std::flush;
         try {
             session.SaveFileAs(image);
         } catch (const CommandFailure& failure) {

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "link/link_messages.h"
 #include "link/link_outcome.h"
 
 namespace mk843nb::cli {
@@ -44,17 +43,6 @@ inline ExitCode ExitCodeOf(LinkFailure failure) {
             return ExitCode::VerifyDiffers;
     }
     return ExitCode::TransferFailed;
-}
-
-// A failed transfer ends the command with the message the window would show;
-// a Write that failed after sending frames also says the pager may be half written.
-inline void ThrowUnlessSucceeded(const LinkOutcome& outcome) {
-    if (outcome.success) return;
-    const ExitCode code = outcome.failure == LinkFailure::None ? ExitCode::TransferFailed
-                                                               : ExitCodeOf(outcome.failure);
-    std::string text = outcome.message ? outcome.message->text : "The transfer failed.";
-    if (outcome.writeFramesSent > 0) text += "\n" + PartlyWrittenNote(outcome.writeFramesSent);
-    throw CommandFailure(text, code);
 }
 
 }  // namespace mk843nb::cli

@@ -101,7 +101,7 @@ std::optional<std::chrono::system_clock::time_point> ParseStamp(std::string_view
 }
 
 nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
-    return {
+    nlohmann::ordered_json json{
         {"time", IsoTime(info.time)},
         {"kind", BackupKindText(info.kind)},
         {"port", info.port},
@@ -112,6 +112,8 @@ nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
         {"programVersion",
          info.programVersion.empty() ? MK843NB_PROGRAM_VERSION : info.programVersion},
     };
+    if (!info.reason.empty()) json["reason"] = info.reason;
+    return json;
 }
 
 std::string Text(const nlohmann::json& json, const char* key) {
@@ -125,7 +127,7 @@ std::optional<BackupInfo> BackupInfoFromName(std::string_view stem) {
     const auto time = ParseStamp(stem);
     if (!time || stem.size() < kStampLength + 2 || stem[kStampLength] != '-') return std::nullopt;
     std::string_view rest = stem.substr(kStampLength + 1);
-    for (const BackupKind kind : {BackupKind::PreWrite, BackupKind::Read, BackupKind::Write}) {
+    for (const BackupKind kind : kBackupKinds) {
         const std::string prefix = std::string(BackupKindText(kind)) + "-";
         if (!rest.starts_with(prefix)) continue;
         BackupInfo info;
@@ -158,6 +160,7 @@ std::optional<BackupInfo> ParseBackupSidecar(std::string_view text) {
     info.modelText = Text(json, "model");
     info.checksumOk = Text(json, "checksum") == "ok";
     info.programVersion = Text(json, "programVersion");
+    info.reason = Text(json, "reason");
     return info;
 }
 
@@ -198,12 +201,14 @@ std::string_view BackupKindText(BackupKind kind) {
             return "write";
         case BackupKind::PreWrite:
             return "pre-write";
+        case BackupKind::Damaged:
+            return "damaged";
     }
     return "read";
 }
 
 std::optional<BackupKind> BackupKindFromText(std::string_view text) {
-    for (const BackupKind kind : {BackupKind::Read, BackupKind::Write, BackupKind::PreWrite})
+    for (const BackupKind kind : kBackupKinds)
         if (BackupKindText(kind) == text) return kind;
     return std::nullopt;
 }

@@ -31,9 +31,13 @@ enum class BackupKind {
     Read,      // a successful Read: the 256 bytes as read
     Write,     // a Write: the image exactly as sent, whatever its verify said
     PreWrite,  // the pager's image read just before a Write
+    Damaged,   // what the pager held before a Write when its bytes failed their checksum
 };
 
-// "read", "write", "pre-write": the word in file names and sidecars.
+inline constexpr BackupKind kBackupKinds[] = {BackupKind::PreWrite, BackupKind::Read,
+                                              BackupKind::Write, BackupKind::Damaged};
+
+// "read", "write", "pre-write", "damaged": the word in file names and sidecars.
 std::string_view BackupKindText(BackupKind kind);
 std::optional<BackupKind> BackupKindFromText(std::string_view text);
 
@@ -50,6 +54,7 @@ struct BackupInfo {
     std::string modelText;        // the model text of image bytes 240 to 253
     bool checksumOk = false;      // the stored checksum is the sum of bytes 16 to 253
     std::string programVersion;   // the program that took it; "" stores this program's
+    std::string reason;           // why it was kept, when its kind alone does not say ("" if none)
 };
 
 struct StoredBackup {

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 
+#include "commands/command_messages.h"
+#include "commands/pager_commands.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
 #include "fleet/utc_time.h"
@@ -19,20 +21,6 @@ namespace mk843nb::fleet {
 namespace {
 
 constexpr int kProgressMs = 200;
-
-// The store picks names by the second and prunes old backups; boards take turns.
-class SharedBackups {
-public:
-    explicit SharedBackups(BackupStore& store) : store_(store) {}
-    BackupResult Store(const PagerImage& image, const BackupInfo& info) {
-        std::lock_guard lock(mutex_);
-        return store_.Store(image, info);
-    }
-
-private:
-    BackupStore& store_;
-    std::mutex mutex_;
-};
 
 struct Job {
     int number = 0;  // from 1, in roster order
@@ -178,22 +166,15 @@ public:
         if (text == status_text::kVerifying) coordinator_.Doing(board_, "verifying");
         if (text == status_text::kBoardTesting) coordinator_.Doing(board_, "testing the board");
     }
-    void ShowVersion(std::string_view text) override { version_ = std::string(text); }
-
-    // The firmware version the pager on the board last reported ("" before it did).
-    const std::string& Version() const { return version_; }
-    void ForgetVersion() { version_.clear(); }
 
 private:
     Coordinator& coordinator_;
     std::size_t board_;
-    std::string version_;
 };
 
-// One pager on one board: its checked table, the pre-write
-// read and its backup, the Write with its verify.
-ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& link,
-                        BoardHooks& hooks, SharedBackups& backups) {
+// One pager on one board: its checked table, then the Write with the pre-write
+// read and its backup before it and its verify after it.
+ReportLine ProgramPager(const Job& job, const std::string& port, PagerCommands& commands) {
     const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
     ReportLine line{pager.label,
@@ -216,31 +197,19 @@ ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& li
         return finish(PagerResult::Refused,
                       pager.file + " is missing or was changed after planning; plan again");
 
-    PagerImage held = DefaultImage();
-    hooks.ForgetVersion();
-    const LinkOutcome read = link.Read(held, true);
-    if (!read.success) {
-        return finish(ResultOf(read, LinkCommand::Read),
-                      (read.message ? read.message->text : "Read Error !") +
-                          " (the pre-write read; nothing was written)");
-    }
-    BackupInfo info;
-    info.kind = BackupKind::PreWrite;
-    info.port = port;
-    info.portById = SerialByIdPath(port);
-    info.firmwareVersion = hooks.Version();
-    info.modelText = ImageModelText(held);
-    info.checksumOk = StoredChecksum(held) == ImageChecksum(held);
-    const BackupResult kept = backups.Store(held, info);
-    if (!kept.stored)
-        return finish(PagerResult::Refused,
-                      "no pre-write backup: " + kept.error + " (nothing was written)");
-    line.backup = kept.backup->table.string();
-
     PagerImage image = *job.table;
-    const LinkOutcome write = link.Write(image);
-    return finish(ResultOf(write, LinkCommand::Write),
-                  write.message ? write.message->text : "Write Error !");
+    WriteRequest request;
+    request.backupFirst = true;
+    const CommandOutcome outcome = commands.Write(image, request);
+    if (outcome.before) line.backup = outcome.before->table.string();
+    std::string message =
+        outcome.link.message
+            ? outcome.link.message->text
+            : (outcome.command == LinkCommand::Read ? "Read Error !" : "Write Error !");
+    if (!outcome.link.details.empty()) message += "\n" + outcome.link.details;
+    if (outcome.damagedMemory && outcome.before)
+        message += "\n" + DamagedMemoryNote(*outcome.before);
+    return finish(ResultOf(outcome.link, outcome.command), std::move(message));
 }
 
 // After a failed pager: no board at all, or a transfer that failed because
@@ -255,11 +224,12 @@ bool BoardGone(const ReportLine& line, LinkSession& link) {
 }
 
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
-              SharedBackups& backups, RunSummary& summary) {
+              const BackupKeeper& backups, RunSummary& summary) {
     EventLoopClock clock;
     BoardHooks hooks(coordinator, board);
     LinkSession link(&TCommPort::Create, clock, hooks);
     link.SetPortTable({{{options.ports[board], ""}}, 0});
+    PagerCommands commands(link, backups);
     while (const std::optional<Job> job = coordinator.Next(board)) {
         if (options.prompt) {
             const PromptAnswer answer = coordinator.Prompt(*job, board);
@@ -280,7 +250,7 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                 continue;
             }
         }
-        const ReportLine line = ProgramPager(*job, options.ports[board], link, hooks, backups);
+        const ReportLine line = ProgramPager(*job, options.ports[board], commands);
         coordinator.Ended(board, line, summary);
         // Unattended, a board that has gone away would only fail every pager
         // left; the other boards take them. With prompting the user decides.
@@ -318,7 +288,12 @@ RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& pla
     RunSummary summary;
     Coordinator coordinator(plan, options, report, observer, stop);
     coordinator.Queue(folder, summary);
-    SharedBackups shared(backups);
+    // The store picks names by the second and prunes old backups; boards take turns.
+    std::mutex backupsMutex;
+    const BackupKeeper shared = [&](const PagerImage& image, const BackupInfo& info) {
+        std::lock_guard lock(backupsMutex);
+        return backups.Store(image, info);
+    };
 
     std::vector<std::unique_ptr<QThread>> threads;
     for (std::size_t board = 0; board < options.ports.size(); ++board) {

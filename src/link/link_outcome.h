@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "image/message.h"
+#include "image/pager_image.h"
 #include "link/link_hooks.h"
 #include "link/link_messages.h"
 #include "link/programmer_link.h"
@@ -39,6 +41,21 @@ struct LinkOutcome {
     // Write: how many of the 32 write frames went out. A failed Write with any
     // of them sent may have left the pager holding part of the new image.
     int writeFramesSent = 0;
+    // Read: every frame came back good from this model, but the bytes fail the
+    // image checksum: the pager's memory is damaged, and these are its bytes.
+    std::optional<PagerImage> damagedImage;
+    // What a layer above the link adds before the message is shown: the
+    // differing fields of a failed verify, one line each ("" when none).
+    std::string details;
+};
+
+// How a command's outcome is handled before the closing. complete runs first
+// and may add to the outcome (a backup, details); then, when announce is set,
+// the hooks show it. A read the user did not ask for as such (before a Write,
+// for a comparison) is not announced: its caller tells what it found.
+struct OutcomeHandling {
+    bool announce = true;
+    std::function<void(LinkOutcome&)> complete;
 };
 
 }  // namespace mk843nb

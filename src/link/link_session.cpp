@@ -200,8 +200,9 @@ bool LinkSession::FindBoard(int alreadyTried) {
 
 void LinkSession::Status(std::string_view text) { hooks_.SetStatusText(text); }
 
-void LinkSession::Announce(LinkOutcome& outcome) {
-    if (outcome.message) outcome.messageShown = hooks_.ShowOutcome(outcome);
+void LinkSession::Announce(LinkOutcome& outcome, const OutcomeHandling& handling) {
+    if (handling.complete) handling.complete(outcome);
+    if (handling.announce && outcome.message) outcome.messageShown = hooks_.ShowOutcome(outcome);
 }
 
 void LinkSession::Progress(int position) {
@@ -209,7 +210,7 @@ void LinkSession::Progress(int position) {
     hooks_.SetProgress(position);
 }
 
-bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
+bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome, const OutcomeHandling& handling) {
     Status(status_text::kBoardTesting);
     if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
     hooks_.SetWindowEnabled(false);
@@ -219,7 +220,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         ClosePort();
         outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
-        Announce(outcome);
+        Announce(outcome, handling);
         Status(status_text::kReady);
         enableWindow();
         return false;
@@ -232,7 +233,7 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         outcome.message = WithDiagnosis(CommPortOpenMessage(error.Code()));
         outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
-        Announce(outcome);
+        Announce(outcome, handling);
         enableWindow();
         return false;
     }
@@ -251,10 +252,10 @@ void LinkSession::Close(LinkCommand command, bool modifyMode) {
     hooks_.SetMenuItems(items);
 }
 
-LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
+LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode, const OutcomeHandling& handling,
                              const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
-    if (!Open(command, outcome)) return outcome;
+    if (!Open(command, outcome, handling)) return outcome;
     try {
         body(outcome);
         // A body that ends without success and without naming a class failed in transfer.
@@ -265,22 +266,24 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
         outcome.failure = LinkFailure::Transfer;
         outcome.message = SerialFailureMessage(command, error.reason);
     }
-    Announce(outcome);
+    Announce(outcome, handling);
     Close(command, modifyMode);
     return outcome;
 }
 
-LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode) {
-    return Run(LinkCommand::Read, modifyMode,
+LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode, const OutcomeHandling& handling) {
+    return Run(LinkCommand::Read, modifyMode, handling,
                [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
 }
 
-LinkOutcome LinkSession::Write(PagerImage& image) {
-    return Run(LinkCommand::Write, false, [&](LinkOutcome& outcome) { WriteBody(image, outcome); });
+LinkOutcome LinkSession::Write(PagerImage& image, const OutcomeHandling& handling) {
+    return Run(LinkCommand::Write, false, handling,
+               [&](LinkOutcome& outcome) { WriteBody(image, outcome); });
 }
 
-LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
-    return Run(LinkCommand::Verify, modifyMode,
+LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode,
+                                const OutcomeHandling& handling) {
+    return Run(LinkCommand::Verify, modifyMode, handling,
                [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
 }
 
@@ -311,6 +314,7 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     Progress(kFullProgress);
     if (checkSum && ImageChecksum(buffer) != StoredChecksum(buffer)) {
         outcome.message = ChecksumErrorMessage();
+        outcome.damagedImage = buffer;
         return;
     }
     image = buffer;

@@ -71,16 +71,19 @@ public:
     // succeeded (bytes 1 and 2 take the version as soon as the pager answers);
     // Write prepares image in place and sends it; Verify compares it. modifyMode
     // is RBtModify's check: Read and Verify then leave Write1 disabled.
-    LinkOutcome Read(PagerImage& image, bool modifyMode);
-    LinkOutcome Write(PagerImage& image);
-    LinkOutcome Verify(const PagerImage& image, bool modifyMode);
+    // handling: what runs on the outcome before the closing, and whether the
+    // hooks show it.
+    LinkOutcome Read(PagerImage& image, bool modifyMode, const OutcomeHandling& handling = {});
+    LinkOutcome Write(PagerImage& image, const OutcomeHandling& handling = {});
+    LinkOutcome Verify(const PagerImage& image, bool modifyMode,
+                       const OutcomeHandling& handling = {});
 
 private:
     // Open, the command's body, Close; a serial error inside the body ends it
     // with the command's serial failure message.
-    LinkOutcome Run(LinkCommand command, bool modifyMode,
+    LinkOutcome Run(LinkCommand command, bool modifyMode, const OutcomeHandling& handling,
                     const std::function<void(LinkOutcome&)>& body);
-    bool Open(LinkCommand command, LinkOutcome& outcome);
+    bool Open(LinkCommand command, LinkOutcome& outcome, const OutcomeHandling& handling);
     void Close(LinkCommand command, bool modifyMode);
     void ConfigureEntry(ByteChannel& port, int index);
     void ReadBody(PagerImage& image, LinkOutcome& outcome);
@@ -91,8 +94,8 @@ private:
     LinkFailure VerifyBoth(const PagerImage& image, VerifyReadBack& readBack);
     void Status(std::string_view text);
     void Progress(int position);
-    // The outcome's message to the hooks, before the closing.
-    void Announce(LinkOutcome& outcome);
+    // The caller's completion, then the outcome's message to the hooks, before the closing.
+    void Announce(LinkOutcome& outcome, const OutcomeHandling& handling);
     // message, and on a second line why the port of the failed open cannot be used.
     Message WithDiagnosis(Message message) const;
 

@@ -45,6 +45,7 @@
 #include "ui/keyboard_access.h"
 #include "ui/log_window.h"
 #include "ui/page_builders.h"
+#include "ui/pager_menu.h"
 #include "ui/password_window.h"
 #include "ui/port_watcher.h"
 #include "ui/recent_files_menu.h"
@@ -109,8 +110,11 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
 
     hooks_ = std::make_unique<WindowLinkHooks>(
         WindowLinkHooks::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
-    hooks_->showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
-    link_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, *hooks_);
+    link_ = std::make_unique<LinkSession>(
+        options_.channels ? options_.channels : LinkSession::ChannelFactory(&TCommPort::Create),
+        options_.clock ? *options_.clock : clock_, *hooks_);
+    pagerMenu_ = std::make_unique<PagerMenu>(*link_, *hooks_, model_, *binding_, dialogs_);
+    pagerMenu_->finished = [this](const LinkOutcome& outcome) { AfterPagerCommand(outcome); };
 
     resize(kDesignWidth, kDesignHeight);
     // The layout scales everything with the window; below four fifths of the
@@ -158,6 +162,7 @@ void MainWindow::CreateAuxiliaryWindows() {
     password_ = new PasswordWindow(model_, dialogs_, this);
     log_ = new LogWindow(dialogs_, this);
     hooks_->log = log_;
+    pagerMenu_->log = log_;
     compare_ = new CompareWindow(this);
     backups_ = new BackupsWindow(this);
     backups_->open = [this](const StoredBackup& backup) { OpenBackup(backup); };
@@ -552,29 +557,9 @@ void MainWindow::ExitE1Click() {
     close();
 }
 
-void MainWindow::ShowOutcome(const LinkOutcome& outcome) {
-    if (readInto_ != nullptr) {
-        binding_->Show(model_.ApplyReadImage(*readInto_, outcome.imageReplaced));
-        readInto_ = nullptr;
-    }
-    binding_->ApplyStates();
-    if (outcome.message) {
-        log_->AddMessage(QString::fromStdString(outcome.message->text));
-        // A verify that found a difference offers the differing fields, against
-        // the image as it went out (a Write prepares it on its way).
-        const PagerImage& ours = sending_ != nullptr ? *sending_ : model_.Image();
-        dialogs_.ShowWithDetails(
-            *outcome.message, outcome.success ? std::string()
-                                              : VerifyDifferencesText(ours, outcome.readBack.bytes,
-                                                                      outcome.readBack.count));
-    }
-}
-
-void MainWindow::Finish(const LinkOutcome& outcome) {
+void MainWindow::AfterPagerCommand(const LinkOutcome& outcome) {
     // The board answered the test: this is the port to try first next time.
     if (outcome.failure != LinkFailure::PortOrBoard) RememberPort(link_->Ports().selected);
-    if (!outcome.messageShown) ShowOutcome(outcome);
-    binding_->ApplyStates();
     // Read replaced the image: nothing before it can be undone. Any command may
     // have changed bytes in place (the version, Write's preparation).
     if (outcome.imageReplaced)
@@ -584,64 +569,9 @@ void MainWindow::Finish(const LinkOutcome& outcome) {
     UpdateUndoActions();
 }
 
-bool MainWindow::StoreBackup(const PagerImage& image, BackupKind kind) {
-    const PortEntry* port = link_->Ports().Selected();
-    const std::string name = port ? port->name : std::string();
-    BackupStore store(BackupStore::DefaultFolder(), BackupStore::DefaultKeep());
-    const BackupResult result = store.Store(image, PagerBackupInfo(kind, image, name));
-    if (!result.stored) dialogs_.Show({MessageKind::Exclamation, result.error});
-    return result.stored;
-}
-
-void MainWindow::Read1Click() {
-    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
-    PagerImage image = model_.Image();
-    readInto_ = &image;  // the outcome, shown before the closing, refreshes from it
-    const LinkOutcome outcome = link_->Read(image, ModifyMode());
-    Finish(outcome);
-    readInto_ = nullptr;
-    // The bytes as read, before the refresh touched them.
-    if (outcome.success) StoreBackup(image, BackupKind::Read);
-}
-
-LinkOutcome MainWindow::ReadQuietly(PagerImage& image) {
-    auto show = std::exchange(hooks_->showOutcome, nullptr);
-    LinkOutcome outcome = link_->Read(image, ModifyMode());
-    hooks_->showOutcome = std::move(show);
-    return outcome;
-}
-
-bool MainWindow::BackUpBeforeWrite() {
-    PagerImage before = model_.Image();
-    LinkOutcome read = ReadQuietly(before);
-    if (!read.success) {
-        Message why = read.message.value_or(Message{MessageKind::Stop, ""});
-        why.text += "\nThe pager could not be backed up: nothing was written.";
-        read.message = why;
-        Finish(read);
-        return false;
-    }
-    binding_->ApplyStates();
-    return StoreBackup(before, BackupKind::PreWrite);
-}
-
-void MainWindow::Write1Click() {
-    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
-    if (backupFirst_->isChecked() && !BackUpBeforeWrite()) return;
-    PagerImage image = model_.Image();
-    sending_ = &image;
-    const LinkOutcome outcome = link_->Write(image);
-    sending_ = nullptr;
-    model_.ApplyPreparedImage(image);
-    Finish(outcome);
-    // As sent, whatever its verify found.
-    if (outcome.imageSent) StoreBackup(image, BackupKind::Write);
-}
-
-void MainWindow::Verify1Click() {
-    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
-    Finish(link_->Verify(model_.Image(), ModifyMode()));
-}
+void MainWindow::Read1Click() { pagerMenu_->Read1Click(); }
+void MainWindow::Write1Click() { pagerMenu_->Write1Click(backupFirst_->isChecked()); }
+void MainWindow::Verify1Click() { pagerMenu_->Verify1Click(); }
 
 void MainWindow::CompareWith(const QString& title, const QString& otherName,
                              const PagerImage& other) {
@@ -666,18 +596,8 @@ void MainWindow::CompareFile1Click() {
 }
 
 void MainWindow::ComparePager1Click() {
-    link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
-    PagerImage pager = model_.Image();
-    LinkOutcome read = ReadQuietly(pager);
-    if (!read.success) {
-        read.imageReplaced = false;
-        Finish(read);
-        return;
-    }
-    binding_->ApplyStates();
-    StoreBackup(pager, BackupKind::Read);
-    CompareWith(QStringLiteral("Compare with pager"), QStringLiteral("Pager"),
-                AsWindowShowsIt(pager));
+    if (const auto pager = pagerMenu_->ReadForComparison())
+        CompareWith(QStringLiteral("Compare with pager"), QStringLiteral("Pager"), *pager);
 }
 
 void MainWindow::Backups1Click() { backups_->ShowStore(BackupStore(BackupStore::DefaultFolder())); }

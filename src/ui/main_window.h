@@ -11,7 +11,9 @@
 #include "editor/form_model.h"
 #include "files/backup_store.h"
 #include "files/table_file.h"
+#include "link/byte_channel.h"
 #include "link/event_loop_clock.h"
+#include "link/link_clock.h"
 #include "link/link_outcome.h"
 #include "link/port_table.h"
 #include "ui/proportional_layout.h"
@@ -37,6 +39,7 @@ class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
 class LinkSession;
+class PagerMenu;
 class PortWatcher;
 class WindowLinkHooks;
 
@@ -51,6 +54,11 @@ struct MainWindowOptions {
     // in these folders (after Start, or with listPorts given).
     QStringList watchedFolders = {QStringLiteral("/dev"), QStringLiteral("/dev/serial/by-id")};
     int portSettleMs = 300;
+    // The byte channels of the link (the serial port unless replaced: tests
+    // give the emulator's in-process board) and the clock it waits on (the
+    // event loop's unless replaced).
+    std::function<std::unique_ptr<ByteChannel>()> channels;
+    LinkClock* clock = nullptr;
 };
 
 // The main window (TForm1): the port strip, the "System" box, the mode buttons,
@@ -128,9 +136,8 @@ private:
     void CreateAuxiliaryWindows();
     void OpenToneTable();
     void CloseWindow(const std::string& name);
-    // A Pager command's outcome: the refresh after a read, the message box.
-    void ShowOutcome(const LinkOutcome& outcome);
-    void Finish(const LinkOutcome& outcome);
+    // What the window takes from every Pager command: the port that answered, the undo history.
+    void AfterPagerCommand(const LinkOutcome& outcome);
     PortTable ListPorts() const;
     // cboPort's items ("FT232R USB UART (ttyUSB0)") and their by-id tooltips.
     void ShowPorts(const PortTable& table);
@@ -146,14 +153,6 @@ private:
     void OpenRecentFile(const QString& path);
     // A table just opened or saved goes to the top of the recent files.
     void Remember(const std::string& file);
-    // Stores a pager image in the backup store; a failure is shown. False then.
-    bool StoreBackup(const PagerImage& image, BackupKind kind);
-    // The Read before a Write, when "Back up pager before Write" is checked:
-    // false (with the reason shown) when the Write must not start.
-    bool BackUpBeforeWrite();
-    // A Read the user did not ask for as such (before a Write, for a comparison):
-    // no outcome box of its own; the caller shows a failure.
-    LinkOutcome ReadQuietly(PagerImage& image);
     void OpenBackup(const StoredBackup& backup);
     // The window's image against another, as the window shows each.
     void CompareWith(const QString& title, const QString& otherName, const PagerImage& other);
@@ -165,6 +164,7 @@ private:
     EventLoopClock clock_;
     std::unique_ptr<WindowLinkHooks> hooks_;
     std::unique_ptr<LinkSession> link_;
+    std::unique_ptr<PagerMenu> pagerMenu_;
     FormBinding* binding_ = nullptr;
 
     std::vector<QWidget*> components_;
@@ -181,8 +181,6 @@ private:
     PortWatcher* portWatcher_ = nullptr;
     bool discoverPorts_ = false;
 
-    PagerImage* readInto_ = nullptr;       // the buffer of the Read under way
-    const PagerImage* sending_ = nullptr;  // the image of the Write under way
     AppSettings* settings_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     RecentFilesMenu* recent_ = nullptr;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "commands/pager_commands.h"
+#include "link/console_link.h"
+
+namespace mk843nb::cli {
+
+// The Pager commands of one command-line command: the console link on the one
+// port given, backups stored silently in the backup store (`backups` lists them).
+class ConsoleCommands {
+public:
+    ConsoleCommands(const std::string& port, bool trace);
+
+    PagerCommands& Commands() { return commands_; }
+
+private:
+    ConsoleLink link_;
+    PagerCommands commands_;
+};
+
+// A backup the command could not store is said on stderr; a command that did
+// not succeed then ends with the message the window would show (after a failed
+// verify, one line per differing field) and the exit status of its failure class.
+void ThrowUnlessSucceeded(const CommandOutcome& outcome);
+
+}  // namespace mk843nb::cli

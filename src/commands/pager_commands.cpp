@@ -1,0 +1,149 @@
+#include "commands/pager_commands.h"
+
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "commands/command_messages.h"
+#include "editor/image_compare.h"
+
+namespace mk843nb {
+
+BackupKeeper KeepInStore(std::filesystem::path folder, std::size_t keep) {
+    struct Shared {
+        Shared(std::filesystem::path f, std::size_t k) : store(std::move(f), k) {}
+        BackupStore store;
+        std::mutex mutex;
+    };
+    // The store names backups by the second and prunes old ones: boards take turns.
+    auto shared = std::make_shared<Shared>(std::move(folder), keep);
+    return [shared](const PagerImage& image, const BackupInfo& info) {
+        std::lock_guard lock(shared->mutex);
+        return shared->store.Store(image, info);
+    };
+}
+
+PagerCommands::PagerCommands(LinkSession& link, BackupKeeper keep)
+    : link_(link), keep_(std::move(keep)) {}
+
+BackupInfo PagerCommands::InfoFor(BackupKind kind, const PagerImage& image) {
+    const PortEntry* port = link_.Ports().Selected();
+    return PagerBackupInfo(kind, image, port ? port->name : std::string());
+}
+
+void PagerCommands::KeepBackup(const PagerImage& image, BackupInfo info, CommandOutcome& outcome,
+                               std::optional<StoredBackup>& into) {
+    if (!keep_) return;
+    BackupResult kept = keep_(image, info);
+    if (kept.stored)
+        into = std::move(kept.backup);
+    else
+        outcome.backupError = kept.error;
+}
+
+CommandOutcome PagerCommands::Read(PagerImage& image, bool modifyMode) {
+    CommandOutcome outcome;
+    outcome.command = LinkCommand::Read;
+    // Kept before the box: the bytes as read, before the window's refresh touches them.
+    outcome.link =
+        link_.Read(image, modifyMode, {true, [&](LinkOutcome& done) {
+                                           if (done.success)
+                                               KeepBackup(image, InfoFor(BackupKind::Read, image),
+                                                          outcome, outcome.backup);
+                                       }});
+    return outcome;
+}
+
+CommandOutcome PagerCommands::ReadForComparison(PagerImage& pager, bool modifyMode) {
+    CommandOutcome outcome;
+    outcome.command = LinkCommand::Read;
+    outcome.link = link_.Read(pager, modifyMode, {false, {}});
+    if (outcome.link.success)
+        KeepBackup(pager, InfoFor(BackupKind::Read, pager), outcome, outcome.backup);
+    return outcome;
+}
+
+CommandOutcome PagerCommands::Verify(const PagerImage& image, bool modifyMode) {
+    CommandOutcome outcome;
+    outcome.command = LinkCommand::Verify;
+    outcome.link = link_.Verify(image, modifyMode, {true, [&](LinkOutcome& done) {
+                                                        if (!done.success)
+                                                            done.details = VerifyDifferencesText(
+                                                                image, done.readBack.bytes,
+                                                                done.readBack.count);
+                                                    }});
+    return outcome;
+}
+
+bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteRequest& request,
+                                      CommandOutcome& outcome) {
+    PagerImage held = image;
+    outcome.command = LinkCommand::Read;
+    outcome.link = link_.Read(held, request.modifyMode, {false, {}});
+    auto refuse = [&](const std::string& why) {
+        outcome.link.success = false;
+        if (outcome.link.failure == LinkFailure::None) outcome.link.failure = LinkFailure::Refused;
+        Message message = outcome.link.message.value_or(Message{MessageKind::Stop, ""});
+        if (!message.text.empty()) message.text += "\n";
+        message.text += why;
+        outcome.link.message = message;
+        return false;
+    };
+
+    if (outcome.link.success) {
+        KeepBackup(held, InfoFor(BackupKind::PreWrite, held), outcome, outcome.before);
+        if (!outcome.before) {
+            outcome.link.success = false;
+            outcome.link.failure = LinkFailure::Refused;
+            outcome.link.message.reset();
+            return refuse(outcome.backupError + "\n" + kNotBackedUpNote);
+        }
+        return true;
+    }
+    // Good frames from this model whose bytes fail the checksum: a Write broken
+    // off half-way, most likely. Keep what is there and write the whole image
+    // over it; every other failure of the read leaves the pager alone.
+    if (!outcome.link.damagedImage) return refuse(kNotBackedUpNote);
+    const PagerImage& damaged = *outcome.link.damagedImage;
+    BackupInfo info = InfoFor(BackupKind::Damaged, damaged);
+    info.reason = DamagedMemoryReason(damaged);
+    KeepBackup(damaged, info, outcome, outcome.before);
+    if (!outcome.before) return refuse(outcome.backupError + "\n" + kNotBackedUpNote);
+    outcome.damagedMemory = true;
+    if (request.confirmOverDamaged && !request.confirmOverDamaged(*outcome.before)) {
+        outcome.cancelled = true;
+        outcome.link.success = false;
+        outcome.link.failure = LinkFailure::Refused;
+        outcome.link.message.reset();  // the user has just said no: nothing more to tell
+        return false;
+    }
+    return true;
+}
+
+CommandOutcome PagerCommands::Write(PagerImage& image, const WriteRequest& request) {
+    CommandOutcome outcome;
+    if (request.backupFirst && !BackUpBeforeWrite(image, request, outcome)) return outcome;
+
+    outcome.command = LinkCommand::Write;
+    const std::optional<StoredBackup> before = outcome.before;
+    const bool damaged = outcome.damagedMemory;
+    outcome.link = link_.Write(image, {true, [&](LinkOutcome& done) {
+                                           // As sent, whatever its verify found, and before the
+                                           // box, so quitting with the box open loses nothing.
+                                           if (done.imageSent)
+                                               KeepBackup(image, InfoFor(BackupKind::Write, image),
+                                                          outcome, outcome.backup);
+                                           if (done.success || !done.message) return;
+                                           if (done.imageSent)
+                                               done.details = VerifyDifferencesText(
+                                                   image, done.readBack.bytes, done.readBack.count);
+                                           else if (done.writeFramesSent > 0)
+                                               done.message->text +=
+                                                   "\n" + PartlyWrittenNote(done.writeFramesSent);
+                                       }});
+    outcome.before = before;
+    outcome.damagedMemory = damaged;
+    return outcome;
+}
+
+}  // namespace mk843nb

@@ -1,0 +1,108 @@
+#include "ui/pager_menu.h"
+
+#include <QString>
+
+#include "commands/command_messages.h"
+#include "editor/control_catalog.h"
+#include "editor/form_model.h"
+#include "ui/dialog_service.h"
+#include "ui/form_binding.h"
+#include "ui/log_window.h"
+#include "ui/window_link_hooks.h"
+
+namespace mk843nb {
+namespace {
+
+// The store is looked up at each backup, so its folder follows the environment.
+BackupResult KeepInDefaultStore(const PagerImage& image, const BackupInfo& info) {
+    return BackupStore(BackupStore::DefaultFolder(), BackupStore::DefaultKeep()).Store(image, info);
+}
+
+}  // namespace
+
+PagerMenu::PagerMenu(LinkSession& link, WindowLinkHooks& hooks, FormModel& model,
+                     FormBinding& binding, DialogService& dialogs)
+    : commands_(link, &KeepInDefaultStore),
+      hooks_(hooks),
+      model_(model),
+      binding_(binding),
+      dialogs_(dialogs) {
+    hooks_.showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
+}
+
+bool PagerMenu::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
+
+void PagerMenu::SelectPort() {
+    commands_.Link().SelectPort(model_.State(ControlId::cboPort).itemIndex);
+}
+
+void PagerMenu::ShowOutcome(const LinkOutcome& outcome) {
+    if (readInto_ != nullptr) {
+        binding_.Show(model_.ApplyReadImage(*readInto_, outcome.imageReplaced));
+        readInto_ = nullptr;
+    }
+    binding_.ApplyStates();
+    if (!outcome.message) return;
+    if (log != nullptr) log->AddMessage(QString::fromStdString(outcome.message->text));
+    dialogs_.ShowWithDetails(*outcome.message, outcome.details);
+}
+
+void PagerMenu::Finish(const CommandOutcome& outcome) {
+    if (!outcome.link.messageShown) ShowOutcome(outcome.link);
+    binding_.ApplyStates();
+    if (!outcome.backupError.empty())
+        dialogs_.Show({MessageKind::Exclamation, outcome.backupError});
+    if (finished) finished(outcome.link);
+}
+
+void PagerMenu::Read1Click() {
+    SelectPort();
+    PagerImage image = model_.Image();
+    readInto_ = &image;  // the outcome, shown before the closing, refreshes from it
+    const CommandOutcome outcome = commands_.Read(image, ModifyMode());
+    readInto_ = nullptr;
+    Finish(outcome);
+}
+
+void PagerMenu::Write1Click(bool backupFirst) {
+    SelectPort();
+    PagerImage image = model_.Image();
+    WriteRequest request;
+    request.backupFirst = backupFirst;
+    request.modifyMode = ModifyMode();
+    request.confirmOverDamaged = [this](const StoredBackup& kept) {
+        binding_.ApplyStates();  // the pre-write read has closed: the window is usable again
+        return dialogs_.AskYesNo(DamagedMemoryQuestion(kept));
+    };
+    const CommandOutcome outcome = commands_.Write(image, request);
+    // Whatever happened after the pre-write read, the image went through the
+    // Write's preparation (or was refused before it, unchanged).
+    if (outcome.command == LinkCommand::Write) model_.ApplyPreparedImage(image);
+    Finish(outcome);
+}
+
+void PagerMenu::Verify1Click() {
+    SelectPort();
+    Finish(commands_.Verify(model_.Image(), ModifyMode()));
+}
+
+std::optional<PagerImage> PagerMenu::ReadForComparison() {
+    SelectPort();
+    PagerImage pager = model_.Image();
+    CommandOutcome outcome = commands_.ReadForComparison(pager, ModifyMode());
+    if (!outcome.success()) {
+        outcome.link.imageReplaced = false;
+        Finish(outcome);
+        return std::nullopt;
+    }
+    binding_.ApplyStates();
+    if (!outcome.backupError.empty())
+        dialogs_.Show({MessageKind::Exclamation, outcome.backupError});
+    if (finished) finished(outcome.link);
+    // As the window holds it after a Read's refresh.
+    FormModel window;
+    window.ReplaceImage(pager);
+    return window.Image();
+}
+
+}  // namespace mk843nb
