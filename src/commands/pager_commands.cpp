@@ -137,7 +137,7 @@ CommandOutcome PagerCommands::Write(PagerImage& image, const WriteRequest& reque
                                            if (done.imageSent)
                                                done.details = VerifyDifferencesText(
                                                    image, done.readBack.bytes, done.readBack.count);
-                                           else if (done.writeFramesSent > 0)
+                                           if (done.writeFramesSent > 0)
                                                done.message->text +=
                                                    "\n" + PartlyWrittenNote(done.writeFramesSent);
                                        }});

@@ -169,6 +169,34 @@ TEST_F(CliBackup, NoBackupFirstNoWrite) {
     }
 }
 
+TEST_F(CliBackup, AHalfWrittenPagerIsKeptAsDamagedAndWrittenOver) {
+    // A Write broken off by a hang-up: good frames, a wrong image checksum.
+    const std::string half = dir.File("half.tbl");
+    const std::string file = dir.File("new.tbl");
+    WriteFileBytes(file, Image(DefaultImage()));
+    {
+        SimProcess sim({"--baud", "0", "--fault", "hangup:20", "--save", half});
+        ASSERT_EQ(RunCli({"write", "--port", sim.DevicePath(), file}).status, 4);
+    }
+    const Bytes damaged = ReadFileBytes(half);
+    ASSERT_EQ(damaged.size(), 256u);
+
+    const std::string after = dir.File("after.tbl");
+    SimProcess sim({"--baud", "0", "--image", half, "--save", after});
+    const CliRun write = RunCli({"write", "--backup-first", "--port", sim.DevicePath(), file});
+    ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_EQ(WriteFrames(sim), 32u);
+    const auto kept = Backups("damaged");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NE(write.err.find(kept[0].string()), std::string::npos) << write.err;
+    EXPECT_EQ(ReadFileBytes(kept[0].string()), damaged);
+    EXPECT_EQ(Sidecar(kept[0])["kind"], "damaged");
+    EXPECT_NE(Sidecar(kept[0])["reason"].get<std::string>().find("checksum"), std::string::npos);
+    EXPECT_TRUE(Backups("pre-write").empty());
+    EXPECT_EQ(ReadFileBytes(after), ReadFileBytes(file)) << "the whole image replaced";
+    EXPECT_EQ(RunCli({"verify", "--port", sim.DevicePath(), file}).status, 0);
+}
+
 TEST_F(CliBackup, DiffOfTwoFiles) {
     const std::string a = dir.File("a.tbl");
     const std::string b = dir.File("b.tbl");

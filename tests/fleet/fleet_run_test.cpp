@@ -256,6 +256,7 @@ struct FaultCase {
     std::string roster;  // "" keeps the fixture's
     std::string result;  // of the first pager
     int status;
+    std::string says = "";  // what its report line's message tells beside the result
 };
 
 TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
@@ -263,9 +264,10 @@ TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
     // blocks) and 6-42 (Write: ping, version, model, writes 9-40 of 8 bytes each,
     // verify 41-42).
     const std::vector<FaultCase> cases{
-        {{"--fault", "lost-write:40"}, "", "verify failed", 5},   // bytes 248-255 lost
+        // Bytes 248-255 lost: the fields that differ, as verify names them.
+        {{"--fault", "lost-write:40"}, "", "verify failed", 5, "Checksum: "},
         {{"--fault", "bad-checksum:41"}, "", "write failed", 4},  // the verify's reply is bad
-        {{"--fault", "bad-ack:20"}, "", "write failed", 4},
+        {{"--fault", "bad-ack:20"}, "", "write failed", 4, "of 32 frames were sent)"},
         {{"--fault", "bad-checksum:4"}, "", "read failed", 4},
         {{"--model", "XY V1"}, "", "read failed", 4},
         {{"--version", "1.82"}, "label,Reminder\nOld 1,Disable\n", "refused", 1},
@@ -287,11 +289,37 @@ TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
         const nlohmann::json first = Report().at(0);
         EXPECT_EQ(first["result"], c.result) << c.boardOptions.back() << run.out;
         EXPECT_EQ(first["port"], port);
+        EXPECT_NE(first["message"].get<std::string>().find(c.says), std::string::npos)
+            << first["message"];
         // Nothing is written without a backup of what the pager held.
         if (c.result == "verify failed" || c.result == "write failed") {
             EXPECT_NE(first["backup"], "");
         }
     }
+}
+
+TEST_F(FleetRunTest, APagerLeftHalfWrittenIsKeptAsDamagedAndProgrammed) {
+    // A Write broken off by a hang-up leaves good frames and a wrong checksum.
+    const std::string half = temp.File("half.tbl");
+    {
+        SimProcess sim({"--baud", "0", "--fault", "hangup:20", "--save", half});
+        const std::string table = (fs::path(dir) / "Pager 1.tbl").string();
+        ASSERT_EQ(RunCli({"write", "--port", sim.DevicePath(), table}).status, 4);
+    }
+    const std::string port = Board({"--image", half}).DevicePath();
+    const CliRun run = RunCli(RunArgs({port}));
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    const nlohmann::json first = Report().at(0);
+    EXPECT_EQ(first["result"], "written") << first["message"];
+    const std::string backup = first["backup"];
+    EXPECT_NE(backup.find("-damaged-"), std::string::npos) << backup;
+    EXPECT_EQ(Slurp(backup), Slurp(half)) << "what the pager held, kept";
+    const nlohmann::json sidecar =
+        nlohmann::json::parse(Slurp(fs::path(backup).replace_extension(".json")));
+    EXPECT_EQ(sidecar["kind"], "damaged");
+    EXPECT_NE(sidecar["reason"].get<std::string>().find("checksum"), std::string::npos);
+    // The board went on with the other pagers: it holds the last one, whole.
+    EXPECT_EQ(Slurp(saved[port]), Prepared(Report().back()["label"]));
 }
 
 TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {

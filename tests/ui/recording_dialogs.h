@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,10 +51,13 @@ public:
     std::deque<std::optional<std::string>> openAnswers, saveAnswers;
     std::deque<bool> yesNoAnswers;
     std::vector<std::string> details;  // of the boxes that offered "Details…"
+    // Runs as each box or question is raised, while the program waits for it.
+    std::function<void(const Message&)> onShow;
 
 private:
     void Record(const Message& m) {
         shown.push_back({m.kind, m.text, std::string(CaptionOf(m.kind))});
+        if (onShow) onShow(m);
     }
     static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
         if (answers.empty()) return std::nullopt;

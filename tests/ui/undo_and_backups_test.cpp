@@ -1,6 +1,7 @@
 // Undo and redo, the pager backups, the compare windows and the verify details
 // of the main window, through real widgets and key events, against the
-// emulator on a pseudo-terminal, with the backup store in a temporary folder.
+// emulator's board in process (its clock moves only when the link waits), with
+// the backup store in a temporary folder.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -19,10 +20,12 @@
 #include <memory>
 
 #include "editor/numeric_fields.h"
+#include "faults.h"
 #include "files/backup_store.h"
 #include "image/fields.h"
+#include "in_process_line.h"
+#include "pager_memory.h"
 #include "recording_dialogs.h"
-#include "sim_process.h"
 #include "test_application.h"
 #include "test_files.h"
 #include "ui/backups_window.h"
@@ -59,8 +62,20 @@ protected:
     }
 
     MainWindow& Window() {
-        if (!window_) window_ = std::make_unique<MainWindow>(dialogs_);
+        if (!window_) {
+            MainWindowOptions options;
+            options.channels = [this] { return line_.MakeChannel(); };
+            options.clock = &line_.clock;
+            window_ = std::make_unique<MainWindow>(dialogs_, options);
+        }
         return *window_;
+    }
+    // A board with a pager as the emulator starts it on ttyS0 (faults as mk843nb-sim --fault).
+    sim::InProcessBoard& Plug(std::vector<std::string> faults = {},
+                              PagerImage memory = sim::MakePagerMemory({})) {
+        sim::FaultPlan plan;
+        for (const std::string& f : faults) plan.push_back(sim::ParseFault(f));
+        return line_.Plug(kPort, memory, plan);
     }
     void StartOn(const std::vector<std::string>& paths) {
         PortTable table;
@@ -100,10 +115,9 @@ protected:
             if (BackupKindText(b.info.kind) == kind) found.push_back(b.table);
         return found;
     }
-    std::size_t WriteFrames(const test::SimProcess& sim) const {
+    static std::size_t WriteFrames(const sim::InProcessBoard& board) {
         std::size_t writes = 0;
-        for (const test::Bytes& frame : sim.Received())
-            writes += frame.size() > 11 && frame[11] == 0x53;
+        for (const auto& frame : board.Requests()) writes += frame.size() > 11 && frame[11] == 0x53;
         return writes;
     }
 
@@ -111,6 +125,8 @@ protected:
     std::string store_ = dir_.File("backups");
     std::string savedStore_;
     QString previousDir_;
+    static constexpr const char* kPort = "ttyS0";
+    sim::InProcessLine line_;
     RecordingDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
 };
@@ -165,8 +181,8 @@ TEST_F(WindowSafetyNet, EveryEditIsOneStepBackAndForth) {
 }
 
 TEST_F(WindowSafetyNet, OpenAndReadStartTheHistoryAgainAndUndoNeverTouchesThePager) {
-    test::SimProcess sim({"--baud", "0"});
-    StartOn({sim.DevicePath()});
+    sim::InProcessBoard& board = Plug();
+    StartOn({kPort});
     ShowPage("TabSheet2");
     Enter("edtBS_Period", "33");
     ASSERT_TRUE(W<QAction>("Undo1")->isEnabled());
@@ -178,22 +194,22 @@ TEST_F(WindowSafetyNet, OpenAndReadStartTheHistoryAgainAndUndoNeverTouchesThePag
     EXPECT_FALSE(W<QAction>("Undo1")->isEnabled());
 
     Enter("edtBS_Period", "44");
-    const std::size_t frames = sim.Received().size();
+    const std::size_t frames = board.Requests().size();
     QTest::keyClick(&Window(), Qt::Key_F3);  // Read
     ASSERT_EQ(dialogs_.shown.back().text, "Read Success !");
     EXPECT_FALSE(W<QAction>("Undo1")->isEnabled());
 
     Enter("edtBS_Period", "55");
-    const std::size_t afterRead = sim.Received().size();
+    const std::size_t afterRead = board.Requests().size();
     Keys(kUndo);
     EXPECT_NE(Byte(FindNumericField("edtBS_Period")->offset), 55);
-    EXPECT_EQ(sim.Received().size(), afterRead) << "undo sends nothing";
+    EXPECT_EQ(board.Requests().size(), afterRead) << "undo sends nothing";
     EXPECT_GT(afterRead, frames);
 }
 
 TEST_F(WindowSafetyNet, ReadAndWriteKeepBackupsAndTheOptionIsRemembered) {
-    test::SimProcess sim({"--baud", "0"});
-    StartOn({sim.DevicePath()});
+    sim::InProcessBoard& board = Plug();
+    StartOn({kPort});
     QAction* backupFirst = W<QAction>("BackupFirst1");
     ASSERT_TRUE(backupFirst->isCheckable());
     backupFirst->setChecked(true);
@@ -218,17 +234,17 @@ TEST_F(WindowSafetyNet, ReadAndWriteKeepBackupsAndTheOptionIsRemembered) {
 
     // Off: the Write's frames only, and the next window starts with it off.
     backupFirst->setChecked(false);
-    const std::size_t before = sim.Received().size();
+    const std::size_t before = board.Requests().size();
     QTest::keyClick(&Window(), Qt::Key_F4);
-    EXPECT_EQ(sim.Received().size() - before, 37u);
+    EXPECT_EQ(board.Requests().size() - before, 37u);
     EXPECT_EQ(Backups("pre-write").size(), 1u);
     window_.reset();
     EXPECT_FALSE(W<QAction>("BackupFirst1")->isChecked());
 }
 
 TEST_F(WindowSafetyNet, AFailedBackupBeforeWriteWritesNothing) {
-    test::SimProcess sim({"--baud", "0"});
-    StartOn({sim.DevicePath()});
+    sim::InProcessBoard& board = Plug();
+    StartOn({kPort});
     W<QAction>("BackupFirst1")->setChecked(true);
     test::WriteFileBytes(dir_.File("blocker"), DefaultImage());
     ::setenv("MK843NB_BACKUP_DIR", dir_.File("blocker/backups").c_str(), 1);
@@ -237,13 +253,84 @@ TEST_F(WindowSafetyNet, AFailedBackupBeforeWriteWritesNothing) {
     ASSERT_FALSE(dialogs_.shown.empty());
     EXPECT_NE(dialogs_.shown.back().text.find("blocker/backups"), std::string::npos)
         << dialogs_.shown.back().text;
-    EXPECT_EQ(WriteFrames(sim), 0u);
+    EXPECT_EQ(WriteFrames(board), 0u);
     EXPECT_TRUE(Window().isEnabled());
 }
 
+TEST_F(WindowSafetyNet, TheWriteBackupIsKeptBeforeTheOutcomeBox) {
+    // Quitting with the box open must not lose it, whatever the verify found.
+    // Frame 6 is the write of bytes 8 to 15 (after the start-up ping, the Write's
+    // ping, version and model, and the first write frame): it holds the write mark.
+    for (const char* fault : {"", "lost-write:6"}) {
+        SCOPED_TRACE(fault);
+        Plug(*fault ? std::vector<std::string>{fault} : std::vector<std::string>{});
+        StartOn({kPort});
+        W<QAction>("BackupFirst1")->setChecked(false);
+        const std::size_t kept = Backups("write").size();
+        std::size_t keptAtTheBox = 0;
+        dialogs_.onShow = [&](const Message&) { keptAtTheBox = Backups("write").size(); };
+        QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+        QTest::keyClick(&Window(), Qt::Key_F4);
+        dialogs_.onShow = nullptr;
+        EXPECT_EQ(dialogs_.shown.back().text.substr(0, 13),
+                  *fault ? "Verify Error " : "Write Sucess ");
+        EXPECT_EQ(keptAtTheBox, kept + 1);
+        window_.reset();
+    }
+}
+
+TEST_F(WindowSafetyNet, ABrokenWriteSaysThePagerMayHoldPartOfTheImage) {
+    const sim::InProcessBoard& board = Plug({"bad-ack:9"});
+    StartOn({kPort});
+    W<QAction>("BackupFirst1")->setChecked(false);
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+    QTest::keyClick(&Window(), Qt::Key_F4);
+    ASSERT_FALSE(dialogs_.shown.empty());
+    const std::string& text = dialogs_.shown.back().text;
+    EXPECT_EQ(text.find("Write Error !"), 0u) << text;
+    EXPECT_NE(text.find("may now hold part of the new image (5 of 32 frames were sent)"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(WriteFrames(board), 5u)
+        << "the start-up ping was frame 1; the fifth write is frame 9";
+}
+
+TEST_F(WindowSafetyNet, ADamagedMemoryIsKeptAndWrittenOverOnlyWhenTheUserSaysSo) {
+    // What a Write broken off half-way leaves: good frames, a wrong image checksum.
+    PagerImage damaged = sim::MakePagerMemory({});
+    damaged[100] ^= 0x55;
+    const sim::InProcessBoard& board = Plug({}, damaged);
+    StartOn({kPort});
+    W<QAction>("BackupFirst1")->setChecked(true);
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+
+    dialogs_.yesNoAnswers = {false};
+    QTest::keyClick(&Window(), Qt::Key_F4);
+    ASSERT_EQ(Backups("damaged").size(), 1u);
+    ASSERT_FALSE(dialogs_.shown.empty());
+    const std::string question = dialogs_.shown.back().text;
+    EXPECT_NE(question.find(Backups("damaged")[0].filename().string()), std::string::npos)
+        << question;
+    EXPECT_EQ(WriteFrames(board), 0u) << "no: nothing is written";
+    EXPECT_EQ(board.Memory(), damaged);
+    EXPECT_TRUE(Window().isEnabled());
+    EXPECT_EQ(test::ReadFileBytes(Backups("damaged")[0].string()),
+              std::vector<std::uint8_t>(damaged.begin(), damaged.end()));
+    const auto listed = BackupStore(store_).List();
+    ASSERT_FALSE(listed.empty());
+    EXPECT_NE(listed.front().info.reason.find("checksum"), std::string::npos)
+        << "the sidecar says why it was kept";
+
+    dialogs_.yesNoAnswers = {true};
+    QTest::keyClick(&Window(), Qt::Key_F4);
+    EXPECT_EQ(dialogs_.shown.back().text, "Write Sucess !");
+    EXPECT_EQ(WriteFrames(board), 32u);
+    EXPECT_EQ(board.Memory(), Window().Model().Image());
+}
+
 TEST_F(WindowSafetyNet, VerifyErrorOffersTheDifferingFields) {
-    test::SimProcess sim({"--baud", "0"});
-    StartOn({sim.DevicePath()});
+    Plug();
+    StartOn({kPort});
     QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
     QTest::keyClick(&Window(), Qt::Key_F4);
     ASSERT_EQ(dialogs_.shown.back().text, "Write Sucess !");
@@ -258,8 +345,8 @@ TEST_F(WindowSafetyNet, VerifyErrorOffersTheDifferingFields) {
 }
 
 TEST_F(WindowSafetyNet, CompareWithFileAndWithPager) {
-    test::SimProcess sim({"--baud", "0"});
-    StartOn({sim.DevicePath()});
+    Plug();
+    StartOn({kPort});
     PagerImage other = Window().Model().Image();
     SetFieldCode(other, FieldNamed("T11"), 7000);
     const std::string file = dir_.File("other.tbl");
@@ -287,8 +374,8 @@ TEST_F(WindowSafetyNet, CompareWithFileAndWithPager) {
 }
 
 TEST_F(WindowSafetyNet, BackupsListOpensAndComparesABackup) {
-    test::SimProcess sim({"--baud", "0"});
-    StartOn({sim.DevicePath()});
+    Plug();
+    StartOn({kPort});
     QTest::keyClick(&Window(), Qt::Key_F3);
     const PagerImage read = Window().Model().Image();
     ShowPage("TabSheet2");
@@ -301,7 +388,7 @@ TEST_F(WindowSafetyNet, BackupsListOpensAndComparesABackup) {
     EXPECT_EQ(list->Table()->item(0, 1)->text(), QStringLiteral("read"));
     EXPECT_EQ(list->Table()->item(0, 2)->text(), QStringLiteral("MK842 V3.8.5"));
     EXPECT_EQ(list->Table()->item(0, 3)->text(), QStringLiteral("1.86"));
-    EXPECT_EQ(list->Table()->item(0, 4)->text().toStdString(), sim.DevicePath());
+    EXPECT_EQ(list->Table()->item(0, 4)->text().toStdString(), "/dev/ttyS0");
 
     QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("BackupCompareButton")),
                       Qt::LeftButton);
