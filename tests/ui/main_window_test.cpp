@@ -24,10 +24,12 @@
 
 #include "editor/control_catalog.h"
 #include "editor/numeric_fields.h"
+#include "faults.h"
 #include "files/table_file_messages.h"
+#include "in_process_line.h"
 #include "link/link_messages.h"
+#include "pager_memory.h"
 #include "recording_dialogs.h"
-#include "silent_ptys.h"
 #include "sim_process.h"
 #include "test_application.h"
 #include "test_files.h"
@@ -231,19 +233,29 @@ TEST_F(MainWindowTest, StartupLoadsTheDefaultTableOrSaysWhyNot) {
 }
 
 TEST_F(MainWindowTest, StartupFindsTheEmulatorOnALaterPortAndSelectsIt) {
-    test::SilentPtys silent(1);
-    test::SimProcess sim;
+    // On the emulator's board in process: the silent first port costs its 3 s
+    // on the board's clock, not the test's (the splash over a real silence has
+    // a test of its own).
+    sim::InProcessLine line;
+    line.Plug("ttyS0", sim::MakePagerMemory({}), {sim::ParseFault("no-answer")});
+    line.Plug("ttyS1", sim::MakePagerMemory({}));
     bool splashSeen = false;
-    // The board search keeps the event loop running: the splash is up meanwhile.
-    QTimer::singleShot(100, [&] { splashSeen = Window().Splash()->isVisible(); });
-    StartOn({silent.Paths()[0], sim.DevicePath()});
+    MainWindowOptions options;
+    options.channels = [&] {
+        splashSeen = splashSeen || Window().Splash()->isVisible();
+        return line.MakeChannel();
+    };
+    options.clock = &line.clock;
+    window_ = std::make_unique<MainWindow>(dialogs_, options);
+    StartOn({"ttyS0", "ttyS1"});
 
-    EXPECT_TRUE(splashSeen);
+    EXPECT_TRUE(splashSeen) << "the splash is up while the ports are searched";
     EXPECT_FALSE(Window().Splash()->isVisible());
     EXPECT_TRUE(dialogs_.shown.empty()) << dialogs_.shown.at(0).text;
     QComboBox* port = W<QComboBox>("cboPort");
     EXPECT_EQ(port->currentIndex(), 1);
-    EXPECT_EQ(port->currentText().toStdString(), sim.DevicePath());
+    EXPECT_EQ(port->currentText().toStdString(), "ttyS1");
+    EXPECT_GE(line.clock.NowMs(), 3000) << "the silent port was waited for, on the board's clock";
     // The search leaves PB1 empty, not running as a busy bar.
     QProgressBar* pb1 = Window().ProgressBar();
     EXPECT_LT(pb1->minimum(), pb1->maximum());
