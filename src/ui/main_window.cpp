@@ -34,9 +34,8 @@
 #include "link/port_discovery.h"
 #include "ui/about_box.h"
 #include "ui/app_settings.h"
-#include "ui/backups_window.h"
 #include "ui/board_test_splash.h"
-#include "ui/compare_window.h"
+#include "ui/compare_and_backups.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
 #include "ui/elided_text.h"
@@ -68,16 +67,6 @@ QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
     action->setObjectName(name.Text());
     if (!shortcut.isEmpty()) action->setShortcut(shortcut);
     return action;
-}
-
-// An image as the window holds it after a fresh start and opening a file with
-// these bytes, or after a Read of them: the refresh has run.
-PagerImage AsWindowShowsIt(const PagerImage& bytes, std::size_t count = kImageSize) {
-    FormModel window;
-    PagerImage image = window.Image();
-    std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count), image.begin());
-    window.ReplaceImage(image);
-    return window.Image();
 }
 
 }  // namespace
@@ -163,18 +152,13 @@ void MainWindow::CreateAuxiliaryWindows() {
     log_ = new LogWindow(dialogs_, this);
     hooks_->log = log_;
     pagerMenu_->log = log_;
-    compare_ = new CompareWindow(this);
-    backups_ = new BackupsWindow(this);
-    backups_->open = [this](const StoredBackup& backup) { OpenBackup(backup); };
-    backups_->compare = [this](const StoredBackup& backup) {
-        const auto bytes = ReadTableBytes(backup.table);
-        if (!bytes) {
-            dialogs_.ShowOver(backups_, kOpenErrorMessage);
-            return;
-        }
-        CompareWith(QStringLiteral("Compare with backup"),
-                    QString::fromStdString(backup.table.filename().string()),
-                    AsWindowShowsIt(bytes->bytes, bytes->count));
+    comparisons_ = std::make_unique<CompareAndBackups>(this, model_, dialogs_);
+    comparisons_->openImage = [this](const PagerImage& bytes, std::size_t count) {
+        PagerImage image = model_.Image();
+        std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count), image.begin());
+        TableFileOutcome opened;
+        opened.imageReplaced = true;
+        Finish(opened, image);
     };
 }
 
@@ -573,48 +557,18 @@ void MainWindow::Read1Click() { pagerMenu_->Read1Click(); }
 void MainWindow::Write1Click() { pagerMenu_->Write1Click(backupFirst_->isChecked()); }
 void MainWindow::Verify1Click() { pagerMenu_->Verify1Click(); }
 
-void MainWindow::CompareWith(const QString& title, const QString& otherName,
-                             const PagerImage& other) {
-    compare_->ShowDifferences(title, QStringLiteral("This window"), otherName,
-                              CompareImages(model_.Image(), other));
-}
-
 void MainWindow::CompareFile1Click() {
-    FileDialogRequest request;
-    request.initialDir = tables_->CurrentDirectory().string();
-    request.fileMustExist = true;
-    const auto path = dialogs_.ChooseOpenFile(request);
-    if (!path) return;
-    const auto bytes = ReadTableBytes(*path);
-    if (!bytes) {
-        dialogs_.Show(kOpenErrorMessage);
-        return;
-    }
-    CompareWith(QStringLiteral("Compare with file"),
-                QString::fromStdString(std::filesystem::path(*path).filename().string()),
-                AsWindowShowsIt(bytes->bytes, bytes->count));
+    comparisons_->CompareFile(tables_->CurrentDirectory().string());
 }
 
 void MainWindow::ComparePager1Click() {
-    if (const auto pager = pagerMenu_->ReadForComparison())
-        CompareWith(QStringLiteral("Compare with pager"), QStringLiteral("Pager"), *pager);
+    if (const auto pager = pagerMenu_->ReadForComparison()) comparisons_->ComparePager(*pager);
 }
 
-void MainWindow::Backups1Click() { backups_->ShowStore(BackupStore(BackupStore::DefaultFolder())); }
+void MainWindow::Backups1Click() { comparisons_->ShowBackups(); }
 
-void MainWindow::OpenBackup(const StoredBackup& backup) {
-    const auto bytes = ReadTableBytes(backup.table);
-    if (!bytes) {
-        dialogs_.ShowOver(backups_, kOpenErrorMessage);
-        return;
-    }
-    PagerImage image = model_.Image();
-    std::copy(bytes->bytes.begin(),
-              bytes->bytes.begin() + static_cast<std::ptrdiff_t>(bytes->count), image.begin());
-    TableFileOutcome opened;
-    opened.imageReplaced = true;
-    Finish(opened, image);
-}
+CompareWindow* MainWindow::Comparison() const { return comparisons_->Comparison(); }
+BackupsWindow* MainWindow::Backups() const { return comparisons_->Backups(); }
 
 void MainWindow::UpdateUndoActions() {
     // Write Mode allows no edit, and an undo is one.

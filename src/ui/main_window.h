@@ -39,6 +39,7 @@ class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
 class LinkSession;
+class CompareAndBackups;
 class PagerMenu;
 class PortWatcher;
 class WindowLinkHooks;
@@ -104,8 +105,8 @@ public:
     LogWindow* Log() const { return log_; }
     AboutBox* About() const { return aboutBox_; }
     HelpWindow* Help() const { return help_; }
-    CompareWindow* Comparison() const { return compare_; }
-    BackupsWindow* Backups() const { return backups_; }
+    CompareWindow* Comparison() const;
+    BackupsWindow* Backups() const;
     UndoHistory& History() { return *history_; }
 
     // The menu commands, as the menu runs them.
@@ -153,9 +154,6 @@ private:
     void OpenRecentFile(const QString& path);
     // A table just opened or saved goes to the top of the recent files.
     void Remember(const std::string& file);
-    void OpenBackup(const StoredBackup& backup);
-    // The window's image against another, as the window shows each.
-    void CompareWith(const QString& title, const QString& otherName, const PagerImage& other);
     void UpdateUndoActions();
 
     DialogService& dialogs_;
@@ -165,6 +163,7 @@ private:
     std::unique_ptr<WindowLinkHooks> hooks_;
     std::unique_ptr<LinkSession> link_;
     std::unique_ptr<PagerMenu> pagerMenu_;
+    std::unique_ptr<CompareAndBackups> comparisons_;
     FormBinding* binding_ = nullptr;
 
     std::vector<QWidget*> components_;
@@ -191,8 +190,6 @@ private:
     BoardTestSplash* splash_ = nullptr;
     PasswordWindow* password_ = nullptr;
     LogWindow* log_ = nullptr;
-    CompareWindow* compare_ = nullptr;
-    BackupsWindow* backups_ = nullptr;
     UndoHistory* history_ = nullptr;
     QAction* backupFirst_ = nullptr;
     QAction* undo_ = nullptr;

@@ -99,10 +99,7 @@ std::optional<PagerImage> PagerMenu::ReadForComparison() {
     if (!outcome.backupError.empty())
         dialogs_.Show({MessageKind::Exclamation, outcome.backupError});
     if (finished) finished(outcome.link);
-    // As the window holds it after a Read's refresh.
-    FormModel window;
-    window.ReplaceImage(pager);
-    return window.Image();
+    return pager;
 }
 
 }  // namespace mk843nb

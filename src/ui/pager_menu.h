@@ -27,8 +27,8 @@ public:
     // backupFirst: "Back up pager before Write" is checked.
     void Write1Click(bool backupFirst);
     void Verify1Click();
-    // The pager's image as the window would show it after reading it, or
-    // nothing when the read failed (the failure has been shown).
+    // The pager's 256 bytes as read, or nothing when the read failed (the
+    // failure has been shown).
     std::optional<PagerImage> ReadForComparison();
 
     // The log the outcomes go to, when there is one.
