@@ -184,6 +184,7 @@ struct FleetRunOptions {
     std::vector<std::string> ports;
     bool yes = false;
     bool again = false;
+    bool handsFree = false;
 };
 
 void Run(const FleetRunOptions& options) {
@@ -203,7 +204,13 @@ void Run(const FleetRunOptions& options) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     BackupStore backups(BackupStore::DefaultFolder());
-    const fleet::RunOptions run{options.ports, !options.yes, options.again};
+    fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
+    run.handsFree = options.handsFree;
+    if (run.handsFree)
+        std::cerr << "Hands-free: place a pager on a board and it is programmed; take it off "
+                     "when its line is printed, and the board waits for the next one. "
+                     "Ctrl+C stops.\n"
+                  << std::flush;
     ConsoleObserver observer;
     fleet::RunSummary summary;
     {
@@ -251,6 +258,9 @@ void AddFleetRunCommand(CLI::App& fleet) {
         ->required()
         ->allow_extra_args(false);
     command->add_flag("--yes", options->yes, "go on without asking before each pager");
+    command->add_flag("--hands-free", options->handsFree,
+                      "no prompts: each board programs a pager as soon as it is placed, then "
+                      "waits until it is taken off before the next one");
     command->add_flag("--again", options->again,
                       "also program pagers the report says are written and verified");
     command->callback([options] { Run(*options); });

@@ -91,6 +91,13 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
     };
 
     if (outcome.link.success) {
+        if (request.proceed && !request.proceed(held)) {
+            outcome.cancelled = true;
+            outcome.link.success = false;
+            outcome.link.failure = LinkFailure::Refused;
+            outcome.link.message.reset();
+            return false;
+        }
         KeepBackup(held, InfoFor(BackupKind::PreWrite, held), outcome, outcome.before);
         if (!outcome.before) {
             outcome.link.success = false;

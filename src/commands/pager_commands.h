@@ -64,6 +64,10 @@ struct WriteRequest {
     // Asked, when the pager's memory failed its checksum and was kept, whether
     // to write over it. Unset: the Write goes on.
     std::function<bool(const StoredBackup& kept)> confirmOverDamaged;
+    // Asked with what the pager holds once the pre-write read succeeded, before
+    // its backup: false ends the command there (cancelled, nothing written or
+    // kept). Unset: the Write goes on.
+    std::function<bool(const PagerImage& held)> proceed;
 };
 
 class PagerCommands {

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -126,6 +127,19 @@ public:
         return SnapshotLocked();
     }
 
+    // A pager this run wrote and verified holds image now.
+    void RecordWritten(const PagerImage& image, const std::string& label) {
+        std::lock_guard lock(mutex_);
+        written_.emplace_back(image, label);
+    }
+    // The label of the pager this run wrote image to, if it did.
+    std::optional<std::string> WrittenWith(const PagerImage& image) {
+        std::lock_guard lock(mutex_);
+        for (const auto& [written, label] : written_)
+            if (written == image) return label;
+        return std::nullopt;
+    }
+
     int NotReached() {
         std::lock_guard lock(mutex_);
         return static_cast<int>(queue_.size() - next_) + untaken_;
@@ -153,6 +167,7 @@ private:
     int snapshotTotal_ = 0;
     bool stopped_ = false;
     std::vector<BoardActivity> boards_;
+    std::vector<std::pair<PagerImage, std::string>> written_;
 };
 
 // The link's status texts as a board's activity.
@@ -174,7 +189,11 @@ private:
 
 // One pager on one board: its checked table, then the Write with the pre-write
 // read and its backup before it and its verify after it.
-ReportLine ProgramPager(const Job& job, const std::string& port, PagerCommands& commands) {
+// Hands-free, a pager that holds what this run wrote to one is left alone:
+// nothing then (no line, nothing written, no backup).
+std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
+                                       PagerCommands& commands, Coordinator& coordinator,
+                                       bool handsFree) {
     const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
     ReportLine line{pager.label,
@@ -200,7 +219,13 @@ ReportLine ProgramPager(const Job& job, const std::string& port, PagerCommands& 
     PagerImage image = *job.table;
     WriteRequest request;
     request.backupFirst = true;
+    if (handsFree)
+        request.proceed = [&](const PagerImage& held) {
+            return !coordinator.WrittenWith(held).has_value();
+        };
     const CommandOutcome outcome = commands.Write(image, request);
+    if (outcome.cancelled) return std::nullopt;
+    if (outcome.success()) coordinator.RecordWritten(image, pager.label);
     if (outcome.before) line.backup = outcome.before->table.string();
     std::string message =
         outcome.link.message
@@ -223,6 +248,22 @@ bool BoardGone(const ReportLine& line, LinkSession& link) {
     return !answers;
 }
 
+// Hands-free: probes the board until a pager sits on it (present) or none does
+// (!present), a probe a second at most. False when the run stopped meanwhile.
+bool WaitForCradle(LinkSession& link, LinkClock& clock, Coordinator& coordinator, std::size_t board,
+                   bool present, const char* doing) {
+    coordinator.Doing(board, doing);
+    for (;;) {
+        if (coordinator.Stopped()) return false;
+        const std::int64_t started = clock.NowMs();
+        const bool pager =
+            link.ProbeCradle(kCradleReplyLimitMs) == LinkSession::Cradle::PagerPresent;
+        if (pager == present) return true;
+        clock.Delay(
+            static_cast<int>(std::max<std::int64_t>(0, kCradlePollMs - (clock.NowMs() - started))));
+    }
+}
+
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
               const BackupKeeper& backups, RunSummary& summary) {
     EventLoopClock clock;
@@ -230,8 +271,24 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     LinkSession link(&TCommPort::Create, clock, hooks);
     link.SetPortTable({{{options.ports[board], ""}}, 0});
     PagerCommands commands(link, backups);
+    const std::string& port = options.ports[board];
     while (const std::optional<Job> job = coordinator.Next(board)) {
-        if (options.prompt) {
+        std::optional<ReportLine> line;
+        if (options.handsFree) {
+            while (!line) {
+                if (!WaitForCradle(link, clock, coordinator, board, true, "waiting for a pager"))
+                    break;
+                line = ProgramPager(*job, port, commands, coordinator, true);
+                // Left on, or put back: it holds what this run wrote. Off with it first.
+                if (!line && !WaitForCradle(link, clock, coordinator, board, false,
+                                            "waiting: the pager on the board is done"))
+                    break;
+            }
+            if (!line) {
+                coordinator.Untake(board);
+                break;
+            }
+        } else if (options.prompt) {
             const PromptAnswer answer = coordinator.Prompt(*job, board);
             if (answer == PromptAnswer::Stop) {
                 coordinator.Untake(board);
@@ -239,7 +296,7 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
             }
             if (answer == PromptAnswer::Skip) {
                 ReportLine skipped{job->pager->label,
-                                   options.ports[board],
+                                   port,
                                    UtcTimeText(std::chrono::system_clock::now()),
                                    0,
                                    PagerResult::Skipped,
@@ -250,11 +307,18 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                 continue;
             }
         }
-        const ReportLine line = ProgramPager(*job, options.ports[board], commands);
-        coordinator.Ended(board, line, summary);
+        if (!line) line = ProgramPager(*job, port, commands, coordinator, false);
+        coordinator.Ended(board, *line, summary);
+        // Never the next pager onto this one, whatever became of it.
+        if (options.handsFree) {
+            if (!WaitForCradle(link, clock, coordinator, board, false,
+                               "waiting for the pager to be taken off"))
+                break;
+            continue;
+        }
         // Unattended, a board that has gone away would only fail every pager
         // left; the other boards take them. With prompting the user decides.
-        if (!options.prompt && !line.written() && BoardGone(line, link)) {
+        if (!options.prompt && !line->written() && BoardGone(*line, link)) {
             coordinator.Retire(board, "the board does not answer");
             break;
         }

@@ -21,7 +21,15 @@ struct RunOptions {
     std::vector<std::string> ports;
     bool prompt = true;  // ask before each pager (false with --yes)
     bool again = false;  // also program pagers the report says are written
+    // Nobody presses a key: each board waits until a pager is placed on it,
+    // programs it, and waits until it is taken off before the next one.
+    bool handsFree = false;
 };
+
+// While a board waits hands-free: a board test and a pager query at most this often.
+inline constexpr int kCradlePollMs = 1000;
+// A board and a pager answer at once or not at all: a probe waits this long for a reply.
+inline constexpr int kCradleReplyLimitMs = 300;
 
 enum class PromptAnswer { Go, Skip, Stop };
 
@@ -56,7 +64,9 @@ PagerResult ResultOf(const LinkOutcome& outcome, LinkCommand command);
 // written; what each pager held before goes to backups first (no backup, no
 // write). stop is checked between pagers:
 // once set, boards finish the pager they have, record it and take no other.
-// With prompting off, a board that stops answering (no board, or the line
+// Hands-free, a pager put on a board that already holds a table this run has
+// written (left on, or put back) is never programmed again: the board waits for
+// it to be taken off. With prompting off, a board that stops answering (no board, or the line
 // broke) takes no further pager; the others go on.
 RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& plan,
                     const RunOptions& options, FleetReport& report, BackupStore& backups,

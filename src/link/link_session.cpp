@@ -1,6 +1,7 @@
 #include "link/link_session.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -97,6 +98,23 @@ bool LinkSession::TestBoard() {
     } catch (const ECommError&) {
         ClosePort();
         return false;
+    }
+}
+
+LinkSession::Cradle LinkSession::ProbeCradle(int replyLimitMs) {
+    try {
+        if (!port_->IsOpen()) {
+            ConfigureEntry(*port_, ports_.selected);
+            port_->Purge();
+        }
+        ProgrammerLink link(*port_, clock_, hooks_);
+        link.SetSilenceLimit(replyLimitMs);
+        if (!link.Ping()) return Cradle::NoBoard;
+        std::array<std::uint8_t, 2> version{};
+        return link.ReadBytes(version, 1, 2) ? Cradle::PagerPresent : Cradle::Empty;
+    } catch (const ECommError&) {
+        ClosePort();
+        return Cradle::NoBoard;
     }
 }
 

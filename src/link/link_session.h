@@ -53,6 +53,14 @@ public:
     // Opens the selected port and pings the board; the port stays open. A serial
     // error closes the port and gives false.
     bool TestBoard();
+    // What sits on the board of the selected port now, for a run that waits for
+    // pagers to be placed and taken off: the port is opened if need be, the board
+    // pinged and, when it answers, the pager asked for its version bytes. Every
+    // reply may keep silent for replyLimitMs only (a board and a pager answer at
+    // once or not at all). The port stays open; nothing is shown but the frames.
+    enum class Cradle { NoBoard, Empty, PagerPresent };
+    Cradle ProbeCradle(int replyLimitMs);
+
     // The start-up search: every port of the table is opened and pinged, all at
     // once, each with the same bytes and timing as TestBoard. The lowest-index
     // port that answers is selected (hooks' SelectPort) and left open, and the

@@ -21,7 +21,7 @@ bool ProgrammerLink::ReceiveReply(std::span<std::uint8_t> buffer) {
     if (!port_.IsOpen()) return false;
     std::size_t received = 0;
     while (received < buffer.size()) {
-        const std::size_t got = port_.ReadNext(buffer.subspan(received), kSilenceLimitMs);
+        const std::size_t got = port_.ReadNext(buffer.subspan(received), silenceLimitMs_);
         if (got == 0) {
             hooks_.TraceFrame(FrameDirection::Received, buffer.first(received), clock_.NowMs());
             port_.Purge();

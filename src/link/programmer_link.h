@@ -47,6 +47,9 @@ public:
     bool ReceiveReply(std::span<std::uint8_t> buffer);
     // Waits ms milliseconds while the window stays alive.
     void PumpDelay(int ms);
+    // How long a reply may stay silent from here on (kSilenceLimitMs unless set):
+    // a probe for a pager that answers at once or not at all waits less.
+    void SetSilenceLimit(int ms) { silenceLimitMs_ = ms; }
 
     // Reads n bytes (0 to 131) from address; on a correct reply checksum stores
     // them at destination[address + i] and returns true. A larger n (or, for
@@ -82,6 +85,7 @@ private:
     ByteChannel& port_;
     LinkClock& clock_;
     LinkHooks& hooks_;
+    int silenceLimitMs_ = kSilenceLimitMs;
 };
 
 }  // namespace mk843nb

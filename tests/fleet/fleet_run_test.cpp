@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_child.h"
@@ -320,6 +321,56 @@ TEST_F(FleetRunTest, APagerLeftHalfWrittenIsKeptAsDamagedAndProgrammed) {
     EXPECT_NE(sidecar["reason"].get<std::string>().find("checksum"), std::string::npos);
     // The board went on with the other pagers: it holds the last one, whole.
     EXPECT_EQ(Slurp(saved[port]), Prepared(Report().back()["label"]));
+}
+
+TEST_F(FleetRunTest, HandsFreeProgramsEachPlacedPagerOnceNeverOneLeftOnOrPutBack) {
+    const std::string cradle = temp.File("cradle");
+    SimProcess& board = Board({"--cradle", cradle});
+    const std::string port = board.DevicePath();
+    auto args = RunArgs({port}, false);
+    args.push_back("--hands-free");
+    test::CliChild run(args);
+    const auto lines = [&] {
+        return fs::exists(fs::path(dir) / "report.json") ? Report().size() : 0u;
+    };
+    const auto place = [&](const std::string& bytes) {
+        // Whole at once: the board never sees half a pager.
+        std::ofstream(cradle + ".new", std::ios::binary) << bytes;
+        fs::rename(cradle + ".new", cradle);
+    };
+    using std::chrono::milliseconds;
+    const auto wait = [](int ms) { std::this_thread::sleep_for(milliseconds(ms)); };
+
+    // An empty board is asked at most a board test and a pager query a second.
+    wait(2500);
+    EXPECT_EQ(lines(), 0u);
+    EXPECT_LE(board.Received().size(), 8u);
+
+    place("");
+    ASSERT_TRUE(run.WaitForOut("[1/6]", std::chrono::seconds(20))) << run.Out();
+    const std::string first = Report().at(0)["label"];
+    wait(2500);
+    EXPECT_EQ(lines(), 1u) << "a pager left on the board is not programmed again";
+
+    fs::remove(cradle);
+    wait(1500);
+    place(Slurp(saved.at(port)));  // the same pager, put back
+    wait(2500);
+    EXPECT_EQ(lines(), 1u) << "nor one put back holding the table just written";
+    EXPECT_EQ(Slurp(saved.at(port)), Prepared(first));
+
+    fs::remove(cradle);
+    wait(1500);
+    place("");
+    ASSERT_TRUE(run.WaitForOut("[2/6]", std::chrono::seconds(20))) << run.Out();
+    run.Interrupt();
+    const CliRun stopped = run.Wait();
+    EXPECT_EQ(stopped.status, 1) << stopped.out << stopped.err;
+    const nlohmann::json report = Report();
+    ASSERT_EQ(report.size(), 2u);
+    for (const auto& line : report) EXPECT_EQ(line["result"], "written") << line.dump();
+    EXPECT_NE(report[1]["label"], first);
+    EXPECT_EQ(Slurp(saved.at(port)), Prepared(report[1]["label"]));
 }
 
 TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {

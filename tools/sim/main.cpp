@@ -23,6 +23,21 @@ using namespace mk843nb::sim;
 namespace {
 
 // Points path at the device; an existing symlink there is replaced, anything else is kept.
+// What --cradle FILE says now: no pager without FILE; a pager holding FILE's
+// bytes when FILE is a whole table file; else a fresh pager.
+Responder::Cradle CradleOf(const std::string& path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) return {false, std::nullopt};
+    if (fs::is_regular_file(path, error) && fs::file_size(path, error) == kPagerMemorySize) {
+        try {
+            return {true, LoadTableFile(path)};
+        } catch (const std::exception&) {
+            // Read while it was being written: a fresh pager it is.
+        }
+    }
+    return {true, std::nullopt};
+}
+
 void MakeLink(const std::string& path, const std::string& device) {
     std::error_code error;
     if (fs::is_symlink(fs::symlink_status(path, error)))
@@ -45,7 +60,7 @@ int main(int argc, char** argv) {
         "A programmer board with a pager on a pseudo-terminal. Prints the device name on the first "
         "line of stdout, then answers read and write requests until SIGTERM or SIGINT.",
         "mk843nb-sim"};
-    std::string imagePath, versionText = "1.86", savePath, linkPath;
+    std::string imagePath, versionText = "1.86", savePath, linkPath, cradlePath;
     std::optional<std::string> modelText;
     unsigned baud = 9600;
     unsigned turnaroundMs = 0;
@@ -80,6 +95,11 @@ int main(int argc, char** argv) {
         ->option_text("KIND");
     app.add_flag("--trace", trace,
                  "Print every frame received and sent, in hex with a time stamp, on stderr");
+    app.add_option("--cradle", cradlePath,
+                   "A pager sits on the board while FILE exists; without it only the board test "
+                   "is answered. A pager placed again holds its start memory, or FILE's 256 "
+                   "bytes when FILE is a table file (the same pager put back)")
+        ->type_name("FILE");
     app.add_option("--save", savePath,
                    "Write the pager memory to this file after each write and on exit")
         ->option_text("FILE");
@@ -103,6 +123,7 @@ int main(int argc, char** argv) {
         FaultPlan faults;
         for (const auto& text : faultTexts) faults.push_back(ParseFault(text));
         Responder responder(MakePagerMemory(setup), faults);
+        if (!cradlePath.empty()) responder.SetCradle([cradlePath] { return CradleOf(cradlePath); });
 
         BlockStopSignals();
         PseudoTerminal terminal;

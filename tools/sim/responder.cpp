@@ -6,7 +6,7 @@
 namespace mk843nb::sim {
 
 Responder::Responder(const PagerImage& memory, FaultPlan faults)
-    : memory_(memory), faults_(std::move(faults)) {}
+    : memory_(memory), startMemory_(memory), faults_(std::move(faults)) {}
 
 std::optional<Response> Responder::Feed(std::uint8_t byte) {
     pending_.push_back(byte);
@@ -67,6 +67,15 @@ void Responder::Serve(Response& response) {
     const std::size_t address = static_cast<std::size_t>(frame[13] << 8 | frame[14]);
     const bool isRead = frame[11] == kReadSub;
     const std::size_t count = isRead ? frame[15] : frame[12] - 2u;
+    if (cradle_) {
+        const Cradle cradle = cradle_();
+        if (cradle.present && !wasPresent_) memory_ = cradle.memory.value_or(startMemory_);
+        wasPresent_ = cradle.present;
+        if (!cradle.present && !(isRead && count == 0)) {
+            response.note = "no pager on the board";
+            return;
+        }
+    }
     if (address + count > kPagerMemorySize) {
         response.note = "outside the pager's 256 bytes, ignored";
         return;

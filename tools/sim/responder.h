@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,6 +48,17 @@ public:
 
     const PagerImage& Memory() const { return memory_; }
 
+    // The cradle: whether a pager sits on the board now, asked at each request.
+    // Without one the board answers only its test (a read of no bytes); a pager
+    // placed again is a fresh one, holding the memory it started with, or the
+    // memory the cradle says it holds (the same pager put back). Unset, the
+    // pager never leaves the board.
+    struct Cradle {
+        bool present = true;
+        std::optional<PagerImage> memory;
+    };
+    void SetCradle(std::function<Cradle()> cradle) { cradle_ = std::move(cradle); }
+
 private:
     bool PendingCanStartFrame() const;
     std::size_t PendingFrameSize() const;
@@ -55,6 +67,9 @@ private:
     void ApplyFaults(Response& response);
 
     PagerImage memory_;
+    PagerImage startMemory_;
+    std::function<Cradle()> cradle_;
+    bool wasPresent_ = true;
     FaultPlan faults_;
     Bytes pending_;
     Bytes discarded_;
