@@ -249,18 +249,23 @@ bool BoardGone(const ReportLine& line, LinkSession& link) {
 }
 
 // Hands-free: probes the board until a pager sits on it (present) or none does
-// (!present), a probe a second at most. False when the run stopped meanwhile.
+// (!present). Probes keep a second apart, across waits too (nextProbeMs is the
+// earliest time of the next). False when the run stopped meanwhile.
 bool WaitForCradle(LinkSession& link, LinkClock& clock, Coordinator& coordinator, std::size_t board,
-                   bool present, const char* doing) {
+                   bool present, const char* doing, std::int64_t& nextProbeMs) {
     coordinator.Doing(board, doing);
     for (;;) {
         if (coordinator.Stopped()) return false;
-        const std::int64_t started = clock.NowMs();
+        const std::int64_t wait = nextProbeMs - clock.NowMs();
+        if (wait > 0) {
+            // In short steps, so a stop is seen within a fraction of a second.
+            clock.Delay(static_cast<int>(std::min<std::int64_t>(wait, kCradlePollMs / 4)));
+            continue;
+        }
+        nextProbeMs = clock.NowMs() + kCradlePollMs;
         const bool pager =
             link.ProbeCradle(kCradleReplyLimitMs) == LinkSession::Cradle::PagerPresent;
         if (pager == present) return true;
-        clock.Delay(
-            static_cast<int>(std::max<std::int64_t>(0, kCradlePollMs - (clock.NowMs() - started))));
     }
 }
 
@@ -272,17 +277,18 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     link.SetPortTable({{{options.ports[board], ""}}, 0});
     PagerCommands commands(link, backups);
     const std::string& port = options.ports[board];
+    std::int64_t nextProbeMs = 0;
+    auto waitFor = [&](bool present, const char* doing) {
+        return WaitForCradle(link, clock, coordinator, board, present, doing, nextProbeMs);
+    };
     while (const std::optional<Job> job = coordinator.Next(board)) {
         std::optional<ReportLine> line;
         if (options.handsFree) {
             while (!line) {
-                if (!WaitForCradle(link, clock, coordinator, board, true, "waiting for a pager"))
-                    break;
+                if (!waitFor(true, "waiting for a pager")) break;
                 line = ProgramPager(*job, port, commands, coordinator, true);
                 // Left on, or put back: it holds what this run wrote. Off with it first.
-                if (!line && !WaitForCradle(link, clock, coordinator, board, false,
-                                            "waiting: the pager on the board is done"))
-                    break;
+                if (!line && !waitFor(false, "waiting: the pager on the board is done")) break;
             }
             if (!line) {
                 coordinator.Untake(board);
@@ -311,9 +317,11 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
         coordinator.Ended(board, *line, summary);
         // Never the next pager onto this one, whatever became of it.
         if (options.handsFree) {
-            if (!WaitForCradle(link, clock, coordinator, board, false,
-                               "waiting for the pager to be taken off"))
-                break;
+            // Nobody lifts a pager the instant it is done: the first look comes a
+            // quarter of a second later, and the looks for the next pager keep
+            // that step.
+            nextProbeMs = clock.NowMs() + kCradlePollMs / 4;
+            if (!waitFor(false, "waiting for the pager to be taken off")) break;
             continue;
         }
         // Unattended, a board that has gone away would only fail every pager

@@ -29,7 +29,7 @@ struct RunOptions {
 // While a board waits hands-free: a board test and a pager query at most this often.
 inline constexpr int kCradlePollMs = 1000;
 // A board and a pager answer at once or not at all: a probe waits this long for a reply.
-inline constexpr int kCradleReplyLimitMs = 300;
+inline constexpr int kCradleReplyLimitMs = 200;
 
 enum class PromptAnswer { Go, Skip, Stop };
 
