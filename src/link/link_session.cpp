@@ -1,12 +1,14 @@
 #include "link/link_session.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "image/fields.h"
 #include "image/write_preparation.h"
 #include "link/frames.h"
+#include "link/port_users.h"
 #include "link/programmer_link.h"
 
 namespace mk843nb {
@@ -122,6 +124,8 @@ bool LinkSession::FindBoard(int alreadyTried) {
 
     const int count = static_cast<int>(ports_.entries.size());
     std::vector<Probe> probes(static_cast<std::size_t>(count));
+    // Every port is checked for other users against one walk through /proc.
+    std::optional<SharedPortUsersScan> usersScan(std::in_place);
     for (int i = 0; i < count; ++i) {
         Probe& probe = probes[static_cast<std::size_t>(i)];
         if (i == alreadyTried) continue;  // stays Failed
@@ -139,6 +143,8 @@ bool LinkSession::FindBoard(int alreadyTried) {
             probe.state = Probe::State::Failed;
         }
     }
+
+    usersScan.reset();
 
     // The lowest-index answering port wins, so the search ends as soon as every
     // port before the first answer has failed.
