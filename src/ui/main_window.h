@@ -37,7 +37,7 @@ class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
 class LinkSession;
-class PortWatcher;
+class PortListController;
 class WindowLinkHooks;
 
 // How the main window finds its ports.
@@ -131,14 +131,7 @@ private:
     // A Pager command's outcome: the refresh after a read, the message box.
     void ShowOutcome(const LinkOutcome& outcome);
     void Finish(const LinkOutcome& outcome);
-    PortTable ListPorts() const;
-    // cboPort's items ("FT232R USB UART (ttyUSB0)") and their by-id tooltips.
-    void ShowPorts(const PortTable& table);
-    void ShowPortTips();
-    // Re-lists the ports while idle, keeping the selected port where it still exists.
-    void RefreshPorts();
-    // The remembered port first, then the search; true when the board answered.
-    bool SearchBoard();
+    // The port the board answered on: the one to try first next time.
     void RememberPort(int index);
     // Shows a table file's outcome; image is the one it worked on.
     void Finish(const TableFileOutcome& outcome, const PagerImage& image);
@@ -178,7 +171,7 @@ private:
     QLabel* panel2_ = nullptr;
     QString startDirectory_;
     std::unique_ptr<TableFile> tables_;
-    PortWatcher* portWatcher_ = nullptr;
+    PortListController* ports_ = nullptr;  // the port box and the board search
     bool discoverPorts_ = false;
 
     PagerImage* readInto_ = nullptr;       // the buffer of the Read under way
