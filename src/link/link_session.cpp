@@ -216,6 +216,8 @@ void LinkSession::Progress(int position) {
 }
 
 bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
+    // The board test and the opening after it look for other programs on the port once.
+    SharedPortUsersScan usersScan;
     Status(status_text::kBoardTesting);
     if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
     hooks_.SetWindowEnabled(false);

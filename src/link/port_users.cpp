@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 namespace mk843nb {
 namespace {
@@ -146,9 +147,14 @@ PortUsers PortUsers::Scan(const SystemPaths& paths) {
         const std::string processDir = paths.proc + "/" + entry;
         bool usesTerminal = false;
         for (const std::string& fd : DirectoryEntries(processDir + "/fd")) {
-            struct stat st {};
-            if (::stat((processDir + "/fd/" + fd).c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+            // Devices only: sockets, pipes and files are passed over without a stat.
+            const std::string link = processDir + "/fd/" + fd;
+            char target[6];
+            if (::readlink(link.c_str(), target, sizeof target) < 5 ||
+                std::string_view(target, 5) != "/dev/")
                 continue;
+            struct stat st {};
+            if (::stat(link.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) continue;
             usesTerminal = true;
             if (::major(st.st_rdev) == kPtmxMajor && ::minor(st.st_rdev) == kPtmxMinor) {
                 if (const auto index = PtyIndexOf(processDir + "/fdinfo/" + fd))
