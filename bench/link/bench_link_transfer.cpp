@@ -1,13 +1,16 @@
 // Whole-transfer figures against mk843nb-sim pacing at 9600 baud with no
 // turnaround: each command's wall time against the wire time of the bytes its
 // sequence puts on the line, the process's CPU share while it runs, and the
-// start-up board search over four silent pseudo-terminals.
+// start-up board search over four silent pseudo-terminals, and the walk through
+// /proc that looks for other programs on a port before it is opened.
 
 #include <time.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -15,6 +18,7 @@
 #include "link/comm_port.h"
 #include "link/event_loop_clock.h"
 #include "link/link_session.h"
+#include "link/port_users.h"
 #include "silent_ptys.h"
 #include "sim_process.h"
 
@@ -82,6 +86,21 @@ int main(int argc, char** argv) {
         allMet &= Measure("Write", writeWire, [&] { return session.Write(image).success; });
         allMet &=
             Measure("Verify", verifyWire, [&] { return session.Verify(image, false).success; });
+    }
+    {
+        // Every open first looks for other programs on the port: one walk through
+        // /proc (the board search makes one for all its ports).
+        constexpr int kWalks = 20;
+        QElapsedTimer wall;
+        wall.start();
+        for (int i = 0; i < kWalks; ++i) (void)PortUsers::Scan();
+        const double walkMs = static_cast<double>(wall.nsecsElapsed()) / 1e6 / kWalks;
+        int processes = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc"))
+            processes +=
+                std::isdigit(static_cast<unsigned char>(entry.path().filename().string()[0]));
+        std::printf("One walk through /proc for other users of a port: %.2f ms over %d processes\n",
+                    walkMs, processes);
     }
     {
         test::SilentPtys silent(4);

@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "link/port_diagnosis.h"
+#include "link/port_users.h"
 
 namespace mk843nb {
 namespace {
@@ -122,6 +123,13 @@ void TCommPort::ThrowIfFailed(CommErrorCode code) const {
 
 void TCommPort::Open() {
     if (IsOpen()) return;
+    // Nothing is opened, so nothing is sent, on a port another program holds:
+    // the device's exclusive flag keeps out no one running as root.
+    if (const auto refusal = CheckBeforeOpen(DevicePathOf(portName_))) {
+        const bool held = !refusal->holders.empty();
+        throw ECommError{CommErrorCode::CannotOpen, held ? static_cast<std::uint32_t>(EBUSY) : 0U,
+                         refusal->reason, held};
+    }
     port_ = std::make_unique<QSerialPort>();
     port_->setPortName(QString::fromStdString(portName_));
     if (!port_->open(QIODevice::ReadWrite)) Raise(CommErrorCode::CannotOpen);

@@ -25,6 +25,9 @@ public:
 
     static std::unique_ptr<ByteChannel> Create() { return std::make_unique<TCommPort>(); }
 
+    // Refuses (ECommError 8) a path that is no terminal device ("not a serial
+    // port") and a port another process holds ("in use by minicom (pid 42)")
+    // before opening anything.
     void Open();
     void Close() override;
     bool IsOpen() const override;

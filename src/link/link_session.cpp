@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "image/fields.h"
 #include "image/write_preparation.h"
 #include "link/frames.h"
+#include "link/port_users.h"
 #include "link/programmer_link.h"
 
 namespace mk843nb {
@@ -140,6 +142,8 @@ bool LinkSession::FindBoard(int alreadyTried) {
 
     const int count = static_cast<int>(ports_.entries.size());
     std::vector<Probe> probes(static_cast<std::size_t>(count));
+    // Every port is checked for other users against one walk through /proc.
+    std::optional<SharedPortUsersScan> usersScan(std::in_place);
     for (int i = 0; i < count; ++i) {
         Probe& probe = probes[static_cast<std::size_t>(i)];
         if (i == alreadyTried) continue;  // stays Failed
@@ -157,6 +161,8 @@ bool LinkSession::FindBoard(int alreadyTried) {
             probe.state = Probe::State::Failed;
         }
     }
+
+    usersScan.reset();
 
     // The lowest-index answering port wins, so the search ends as soon as every
     // port before the first answer has failed.
@@ -229,6 +235,8 @@ void LinkSession::Progress(int position) {
 }
 
 bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome, const OutcomeHandling& handling) {
+    // The board test and the opening after it look for other programs on the port once.
+    SharedPortUsersScan usersScan;
     Status(status_text::kBoardTesting);
     if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
     hooks_.SetWindowEnabled(false);

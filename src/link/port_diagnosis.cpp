@@ -10,16 +10,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 namespace mk843nb {
 namespace {
-
-bool SameDevice(const struct stat& a, const struct stat& b) {
-    if (S_ISCHR(a.st_mode) && S_ISCHR(b.st_mode)) return a.st_rdev == b.st_rdev;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 std::vector<std::string> DirectoryEntries(const std::string& dir) {
     std::vector<std::string> names;
@@ -33,49 +27,9 @@ std::vector<std::string> DirectoryEntries(const std::string& dir) {
     return names;
 }
 
-bool IsNumber(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string ProgramOf(pid_t pid, const SystemPaths& paths) {
-    std::ifstream in(paths.proc + "/" + std::to_string(pid) + "/comm");
-    std::string name;
-    std::getline(in, name);
-    return name;
-}
-
 std::string BaseName(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The holder a lock file names, when its process still lives. Programs name
-// the file after the device in one of three ways: "LCK..ttyUSB0", the path
-// under /dev ("LCK..pts_4") or the whole path ("LCK.._tmp_ttyPAGER").
-std::vector<PortHolder> LockFileHolders(const std::string& devicePath, const SystemPaths& paths) {
-    const auto flat = [](std::string text) {
-        std::replace(text.begin(), text.end(), '/', '_');
-        return text;
-    };
-    const std::string underDev =
-        devicePath.starts_with("/dev/") ? devicePath.substr(5) : devicePath;
-    std::vector<PortHolder> holders;
-    for (const std::string& dir : paths.lockDirs) {
-        for (const std::string& name : {"LCK.." + BaseName(devicePath), "LCK.." + flat(underDev),
-                                        "LCK.." + flat(devicePath)}) {
-            std::ifstream in(dir + "/" + name);
-            long pid = 0;
-            if (!(in >> pid) || pid <= 0) continue;
-            struct stat st {};
-            if (::stat((paths.proc + "/" + std::to_string(pid)).c_str(), &st) != 0) continue;
-            if (std::any_of(holders.begin(), holders.end(),
-                            [&](const PortHolder& h) { return h.pid == pid; }))
-                continue;
-            holders.push_back({static_cast<pid_t>(pid), ProgramOf(static_cast<pid_t>(pid), paths)});
-        }
-    }
-    return holders;
 }
 
 bool IsUsbName(const std::string& path) {
@@ -173,34 +127,7 @@ std::string DevicePathOf(const std::string& name) {
 }
 
 std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemPaths& paths) {
-    std::vector<PortHolder> holders;
-    struct stat target {};
-    if (::stat(devicePath.c_str(), &target) != 0) return holders;
-    // A serial program's lock file names the one that uses the line, where the
-    // descriptors may show others that merely keep it open (the emulator keeps
-    // its own end of a pseudo-terminal open, for one).
-    std::unique_ptr<char, void (*)(void*)> real(::realpath(devicePath.c_str(), nullptr), std::free);
-    for (const std::string& path : {devicePath, real ? std::string(real.get()) : devicePath}) {
-        for (const PortHolder& holder : LockFileHolders(path, paths)) {
-            const bool known =
-                std::any_of(holders.begin(), holders.end(),
-                            [&](const PortHolder& h) { return h.pid == holder.pid; });
-            if (!known) holders.push_back(holder);
-        }
-    }
-    if (!holders.empty()) return holders;
-    for (const std::string& pid : DirectoryEntries(paths.proc)) {
-        if (!IsNumber(pid)) continue;
-        const std::string fdDir = paths.proc + "/" + pid + "/fd";
-        for (const std::string& fd : DirectoryEntries(fdDir)) {
-            struct stat st {};
-            if (::stat((fdDir + "/" + fd).c_str(), &st) != 0 || !SameDevice(st, target)) continue;
-            const auto id = static_cast<pid_t>(std::stol(pid));
-            holders.push_back({id, ProgramOf(id, paths)});
-            break;
-        }
-    }
-    return holders;
+    return HoldersOf(devicePath, PortUsers::Scan(paths), paths);
 }
 
 std::map<std::string, std::string> ByIdAliases(const SystemPaths& paths) {
@@ -221,6 +148,9 @@ PortDiagnosis DiagnosePort(const std::string& name, const SystemPaths& paths) {
             return {PortFault::Missing, MissingText(path, paths), {}, ""};
         return {PortFault::Other, path + ": " + std::strerror(errno) + ".", {}, ""};
     }
+    // Before anything else: the processes that have /dev/null open hold no serial port.
+    if (!IsTerminalDevice(path, paths))
+        return {PortFault::NotSerial, path + " is not a serial port.", {}, ""};
     std::vector<PortHolder> holders = FindHolders(path, paths);
     if (!holders.empty()) return {PortFault::Busy, BusyText(path, holders), holders, ""};
 

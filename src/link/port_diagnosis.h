@@ -4,21 +4,13 @@
 // /proc and /dev/serial/by-id) rather than from the error a failed open gave,
 // which cannot tell a port held by another program from a missing permission.
 
-#include <sys/types.h>
-
 #include <map>
 #include <string>
 #include <vector>
 
-namespace mk843nb {
+#include "link/port_users.h"
 
-// Where the system keeps what the diagnosis reads; tests point these at their own folders.
-struct SystemPaths {
-    std::string proc = "/proc";
-    std::string byId = "/dev/serial/by-id";
-    // Folders where serial programs leave their lock files ("LCK..ttyUSB0").
-    std::vector<std::string> lockDirs = {"/run/lock", "/var/lock", "/tmp", "/var/tmp"};
-};
+namespace mk843nb {
 
 // The device a port table entry opens: "ttyUSB0" is "/dev/ttyUSB0", a path stays as it is.
 std::string DevicePathOf(const std::string& name);
@@ -26,14 +18,10 @@ std::string DevicePathOf(const std::string& name);
 enum class PortFault {
     None,        // the device opens and nobody else holds it
     Missing,     // there is no such device
+    NotSerial,   // the path is no terminal device: /dev/null, a regular file, a folder
     Busy,        // another program holds it
     Permission,  // the user may not open it
     Other,       // it cannot be opened for another reason
-};
-
-struct PortHolder {
-    pid_t pid = 0;
-    std::string program;  // the process's name, as /proc/PID/comm gives it
 };
 
 struct PortDiagnosis {
@@ -43,9 +31,9 @@ struct PortDiagnosis {
     std::string group;  // Permission: the device's group
 };
 
-// The processes that use the device: the one a live lock file names, or else
-// every process with it open (other users' processes only when /proc lets us
-// see their descriptors).
+// The processes other than this one that use the device: the one a live lock
+// file names, or else every process with it open (other users' processes only
+// when /proc lets us see their descriptors; not the far end of a pseudo-terminal).
 std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemPaths& paths = {});
 
 // The /dev/serial/by-id names, keyed by the device each one leads to ("/dev/ttyUSB0").

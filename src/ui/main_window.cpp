@@ -46,7 +46,7 @@
 #include "ui/page_builders.h"
 #include "ui/pager_menu.h"
 #include "ui/password_window.h"
-#include "ui/port_watcher.h"
+#include "ui/port_list_controller.h"
 #include "ui/recent_files_menu.h"
 #include "ui/tone_table_window.h"
 #include "ui/undo_history.h"
@@ -136,8 +136,9 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     for (QLineEdit* edit : form_->findChildren<QLineEdit*>()) edit->installEventFilter(this);
     UpdateUndoActions();
     binding_->ApplyStates();
-    if (auto* box = qobject_cast<QComboBox*>(binding_->Widget(ControlId::cboPort)))
-        connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowPortTips(); });
+    ports_ = new PortListController(
+        *this, *link_, *hooks_, model_, *binding_,
+        {options_.userPorts, options_.listPorts, options_.watchedFolders, options_.portSettleMs});
     CreateAuxiliaryWindows();
 }
 
@@ -376,94 +377,17 @@ void MainWindow::BuildForm() {
 
 void MainWindow::Start() {
     discoverPorts_ = true;
-    StartWith(ListPorts());
+    StartWith(ports_->List());
 }
 
-PortTable MainWindow::ListPorts() const {
-    return options_.listPorts ? options_.listPorts(options_.userPorts)
-                              : DiscoverPorts(options_.userPorts);
-}
-
-void MainWindow::ShowPorts(const PortTable& table) {
-    std::vector<std::string> labels;
-    for (const PortEntry& e : table.entries) labels.push_back(PortLabel(e));
-    model_.SetPorts(labels, table.selected);
-    binding_->ApplyStates();
-    ShowPortTips();
-}
-
-void MainWindow::ShowPortTips() {
-    auto* box = qobject_cast<QComboBox*>(binding_->Widget(ControlId::cboPort));
-    if (box == nullptr) return;
-    const PortTable& ports = link_->Ports();
-    for (int i = 0; i < box->count() && i < static_cast<int>(ports.entries.size()); ++i) {
-        const std::string& byId = ports.entries[static_cast<std::size_t>(i)].byId;
-        box->setItemData(i, byId.empty() ? QVariant() : QVariant(QString::fromStdString(byId)),
-                         Qt::ToolTipRole);
-    }
-    const int current = box->currentIndex();
-    // The box's own tip: the item's by-id path, or else the port's whole name.
-    if (auto* portBox = qobject_cast<PortComboBox*>(box))
-        portBox->UpdateToolTip();
-    else
-        box->setToolTip(current >= 0 ? box->itemData(current, Qt::ToolTipRole).toString()
-                                     : QString());
-}
-
-void MainWindow::RefreshPorts() {
-    // Never under a running transfer or the start-up search: the link holds the table then.
-    if (!isVisible() || !isEnabled()) {
-        portWatcher_->Retry();
-        return;
-    }
-    PortTable fresh = ListPorts();
-    const PortTable& old = link_->Ports();
-    const int current = model_.State(ControlId::cboPort).itemIndex;
-    if (current >= 0 && current < static_cast<int>(old.entries.size())) {
-        const int kept =
-            FindPort(fresh, DevicePathOf(old.entries[static_cast<std::size_t>(current)].name));
-        fresh.selected = kept >= 0 ? kept : 0;
-    }
-    if (fresh.entries == old.entries && fresh.selected == current) return;
-    link_->SetPortTable(fresh);
-    ShowPorts(fresh);
-}
-
-void MainWindow::RememberPort(int index) {
-    const PortTable& ports = link_->Ports();
-    if (index < 0 || index >= static_cast<int>(ports.entries.size())) return;
-    AppSettings().SetLastPort(
-        QString::fromStdString(PortToRemember(ports.entries[static_cast<std::size_t>(index)])));
-}
-
-bool MainWindow::SearchBoard() {
-    const PortTable& ports = link_->Ports();
-    const int listed = ports.selected;
-    const std::string preferred = options_.userPorts.empty()
-                                      ? AppSettings().LastPort().toStdString()
-                                      : options_.userPorts.front();
-    const int index = FindPort(ports, preferred);
-    if (index >= 0) {
-        link_->SelectPort(index);
-        if (link_->TestBoard()) {
-            hooks_->SelectPort(index);
-            RememberPort(index);
-            return true;
-        }
-        link_->SelectPort(listed);
-    }
-    if (!link_->FindBoard(index)) return false;
-    RememberPort(link_->Ports().selected);
-    return true;
-}
+void MainWindow::RememberPort(int index) { ports_->Remember(index); }
 
 void MainWindow::StartWith(const PortTable& table) {
-    link_->SetPortTable(table);
-    ShowPorts(table);
+    ports_->Show(table);
 
     splash_->Prepare();
     splash_->ShowOver(this);
-    const bool found = SearchBoard();
+    const bool found = ports_->SearchBoard();
     splash_->hide();  // the warning never opens over the splash
     if (!found) {
         link_->ClosePort();
@@ -476,10 +400,7 @@ void MainWindow::StartWith(const PortTable& table) {
     UpdateUndoActions();
     pages_->setCurrentIndex(0);
     show();
-    if ((discoverPorts_ || options_.listPorts) && portWatcher_ == nullptr) {
-        portWatcher_ = new PortWatcher(options_.watchedFolders, options_.portSettleMs, this);
-        connect(portWatcher_, &PortWatcher::portsMayHaveChanged, this, &MainWindow::RefreshPorts);
-    }
+    if (discoverPorts_ || options_.listPorts) ports_->WatchDevices();
 }
 
 void MainWindow::BringToFront() {

@@ -41,7 +41,7 @@ class ToneTableWindow;
 class LinkSession;
 class CompareAndBackups;
 class PagerMenu;
-class PortWatcher;
+class PortListController;
 class WindowLinkHooks;
 
 // How the main window finds its ports.
@@ -139,14 +139,7 @@ private:
     void CloseWindow(const std::string& name);
     // What the window takes from every Pager command: the port that answered, the undo history.
     void AfterPagerCommand(const LinkOutcome& outcome);
-    PortTable ListPorts() const;
-    // cboPort's items ("FT232R USB UART (ttyUSB0)") and their by-id tooltips.
-    void ShowPorts(const PortTable& table);
-    void ShowPortTips();
-    // Re-lists the ports while idle, keeping the selected port where it still exists.
-    void RefreshPorts();
-    // The remembered port first, then the search; true when the board answered.
-    bool SearchBoard();
+    // The port the board answered on: the one to try first next time.
     void RememberPort(int index);
     // Shows a table file's outcome; image is the one it worked on.
     void Finish(const TableFileOutcome& outcome, const PagerImage& image);
@@ -177,7 +170,7 @@ private:
     QLabel* panel2_ = nullptr;
     QString startDirectory_;
     std::unique_ptr<TableFile> tables_;
-    PortWatcher* portWatcher_ = nullptr;
+    PortListController* ports_ = nullptr;  // the port box and the board search
     bool discoverPorts_ = false;
 
     AppSettings* settings_ = nullptr;

@@ -17,6 +17,14 @@ PortWatcher::PortWatcher(QStringList folders, int settleMs, QObject* parent)
     WatchWhatExists();
 }
 
+void PortWatcher::SetFolders(QStringList folders) {
+    folders_ = std::move(folders);
+    const QStringList watched = watcher_.directories();
+    for (const QString& folder : watched)
+        if (!folders_.contains(folder)) watcher_.removePath(folder);
+    WatchWhatExists();
+}
+
 void PortWatcher::WatchWhatExists() {
     const QStringList watched = watcher_.directories();
     for (const QString& folder : folders_) {

@@ -18,6 +18,9 @@
 #include <fstream>
 #include <functional>
 
+#include "holding_process.h"
+#include "link/comm_port.h"
+#include "sim_process.h"
 #include "test_files.h"
 
 namespace mk843nb::test {
@@ -42,40 +45,6 @@ public:
 private:
     int master_ = -1;
     std::string path_;
-};
-
-// A child process named program that opens path, takes it exclusively
-// (TIOCEXCL) and waits until it is killed.
-class Holder {
-public:
-    Holder(const std::string& path, const std::string& program) {
-        int ready[2];
-        if (::pipe(ready) != 0) throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_NAME, program.c_str());
-            const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-            if (fd >= 0) ::ioctl(fd, TIOCEXCL);
-            const char ok = fd >= 0 ? '1' : '0';
-            (void)!::write(ready[1], &ok, 1);
-            for (;;) ::pause();
-        }
-        ::close(ready[1]);
-        char ok = '0';
-        (void)!::read(ready[0], &ok, 1);
-        ::close(ready[0]);
-        if (ok != '1') throw std::runtime_error("the holder could not open " + path);
-    }
-    ~Holder() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    Holder(const Holder&) = delete;
-    Holder& operator=(const Holder&) = delete;
-    pid_t Pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
 };
 
 // Runs DiagnosePort as an unprivileged user in a child process; the fault and
@@ -169,7 +138,7 @@ TEST_F(PortDiagnosisTest, HeldDeviceNamesItsHolderAndTheWayToStopIt) {
           Case{"brltty", "sudo systemctl stop brltty-udev.service"}}) {
         SCOPED_TRACE(c.program);
         Pty pty;
-        Holder holder(pty.Path(), c.program);
+        test::HoldingProcess holder(pty.Path(), c.program);
         const PortDiagnosis d = DiagnosePort(pty.Path(), paths);
         EXPECT_EQ(d.fault, PortFault::Busy);
         ASSERT_EQ(d.holders.size(), 1u);
@@ -191,30 +160,32 @@ TEST_F(PortDiagnosisTest, LockFileNamesAHolderWhoseDescriptorsCannotBeSeen) {
     Pty pty;
     std::string flat = pty.Path().substr(5);  // "pts/4" names "LCK..pts_4"
     std::replace(flat.begin(), flat.end(), '/', '_');
-    std::ofstream(lockDir + "/LCK.." + flat) << getpid() << "\nmk843nb-cli\nhost\n";
+    test::HoldingProcess user("/dev/null", "mk843nb-cli");  // alive, the device not open
+    std::ofstream(lockDir + "/LCK.." + flat) << user.Pid() << "\nmk843nb-cli\nhost\n";
     const PortDiagnosis d = DiagnosePort(pty.Path(), paths);
     EXPECT_EQ(d.fault, PortFault::Busy);
-    ASSERT_EQ(d.holders.size(), 1u);
-    EXPECT_EQ(d.holders[0].pid, getpid());
+    ASSERT_EQ(d.holders, (std::vector<PortHolder>{{user.Pid(), "mk843nb-cli"}}));
 
     // The lock file names the user of the line; others that keep it open are not listed.
     {
-        Holder keeper(pty.Path(), "keeper");
+        test::HoldingProcess keeper(pty.Path(), "keeper");
         const PortDiagnosis locked = DiagnosePort(pty.Path(), paths);
         ASSERT_EQ(locked.holders.size(), 1u);
-        EXPECT_EQ(locked.holders[0].pid, getpid());
+        EXPECT_EQ(locked.holders[0].pid, user.Pid());
     }
 
-    // A lock left behind by a process that has ended holds nothing.
-    std::ofstream(lockDir + "/LCK.." + flat, std::ios::trunc) << "999999999\n";
-    EXPECT_EQ(DiagnosePort(pty.Path(), paths).fault, PortFault::None);
+    // Neither this process's own lock nor one left behind by a process that has ended holds it.
+    for (const long pid : {long{::getpid()}, 999999999L}) {
+        std::ofstream(lockDir + "/LCK.." + flat, std::ios::trunc) << pid << "\n";
+        EXPECT_EQ(DiagnosePort(pty.Path(), paths).fault, PortFault::None) << pid;
+    }
 }
 
 TEST_F(PortDiagnosisTest, ExclusiveDeviceOfAnotherUserIsInUseByAnotherProgram) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to drop to another user";
     Pty pty;
     ASSERT_EQ(::chmod(pty.Path().c_str(), 0666), 0);
-    Holder holder(pty.Path(), "holder");
+    test::HoldingProcess holder(pty.Path(), "holder");
     const auto [fault, text] = DiagnoseAsNobody(pty.Path());
     EXPECT_EQ(fault, PortFault::Busy) << text;
     EXPECT_EQ(text, pty.Path() + " is in use by another program. Close it and try again.");
@@ -262,6 +233,73 @@ TEST_F(PortDiagnosisTest, ByIdAliasesLeadToTheirDevices) {
 TEST(DevicePathOf, NamesLiveUnderDevPathsStay) {
     EXPECT_EQ(DevicePathOf("ttyUSB0"), "/dev/ttyUSB0");
     EXPECT_EQ(DevicePathOf("/dev/serial/by-id/usb-x"), "/dev/serial/by-id/usb-x");
+}
+
+// What TCommPort makes of a path before it opens anything.
+ECommError OpenRefusal(const std::string& path) {
+    TCommPort port;
+    port.SetPortName(path);
+    try {
+        port.Open();
+    } catch (const ECommError& error) {
+        return error;
+    }
+    port.Close();
+    return {CommErrorCode::CannotOpen, 0, "opened", false};
+}
+
+TEST_F(PortDiagnosisTest, PathThatIsNoTerminalIsNotASerialPortWhoeverHasItOpen) {
+    const std::string file = dir.File("notes.txt");
+    std::ofstream(file) << "not a port\n";
+    test::HoldingProcess holder("/dev/null", "minicom");
+    for (const std::string& path : {std::string("/dev/null"), file, dir.Path()}) {
+        SCOPED_TRACE(path);
+        const PortDiagnosis d = DiagnosePort(path, paths);
+        EXPECT_EQ(d.fault, PortFault::NotSerial);
+        EXPECT_EQ(d.text, path + " is not a serial port.");
+        const ECommError refused = OpenRefusal(path);
+        EXPECT_EQ(refused.code, CommErrorCode::CannotOpen);
+        EXPECT_EQ(refused.reason, "not a serial port");
+        EXPECT_FALSE(refused.permissionDenied);
+    }
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a port\n");
+}
+
+TEST_F(PortDiagnosisTest, PortHeldByAnotherProcessIsRefusedBeforeAnythingIsSent) {
+    Pty pty;
+    test::HoldingProcess holder(pty.Path(), "minicom");
+    const ECommError refused = OpenRefusal(pty.Path());
+    EXPECT_EQ(refused.code, CommErrorCode::CannotOpen);
+    EXPECT_EQ(refused.reason, "in use by minicom (pid " + std::to_string(holder.Pid()) + ")");
+    EXPECT_TRUE(refused.permissionDenied) << "the start-up warning looks into held ports";
+
+    // Through a symbolic link, as a by-id name leads to its device.
+    const std::string link = dir.File("ttyPAGER");
+    ASSERT_EQ(::symlink(pty.Path().c_str(), link.c_str()), 0);
+    EXPECT_EQ(OpenRefusal(link).reason, refused.reason);
+}
+
+TEST_F(PortDiagnosisTest, ThisProcessAndTheFarEndOfAPseudoTerminalHoldNothing) {
+    {
+        // This process with the port open, as the board search's probes or the
+        // window's own port have it.
+        Pty pty;
+        const int own = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(own, 0);
+        EXPECT_EQ(DiagnosePort(pty.Path(), paths).fault, PortFault::None);
+        EXPECT_EQ(CheckBeforeOpen(pty.Path()), std::nullopt);
+        ::close(own);
+    }
+    // The emulator keeps the slave open beside its master: it is the board, not a user.
+    test::SimProcess sim({"--baud", "0"});
+    const PortDiagnosis d = DiagnosePort(sim.DevicePath(), paths);
+    EXPECT_EQ(d.fault, PortFault::None) << d.text;
+    EXPECT_EQ(CheckBeforeOpen(sim.DevicePath()), std::nullopt);
+    // Another program beside it is.
+    test::HoldingProcess holder(sim.DevicePath(), "screen");
+    EXPECT_EQ(FindHolders(sim.DevicePath(), paths),
+              (std::vector<PortHolder>{{holder.Pid(), "screen"}}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // vanishing under a transfer. Real widgets, the real link against the emulator
 // on pseudo-terminals, a real folder watched.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <memory>
 
+#include "holding_process.h"
 #include "link/link_session.h"
 #include "link/port_discovery.h"
 #include "recording_dialogs.h"
@@ -55,10 +57,14 @@ protected:
     MainWindow& Make(std::vector<std::string> userPorts = {}) {
         MainWindow::Options options;
         options.userPorts = std::move(userPorts);
-        options.listPorts = [this](const std::vector<std::string>& user) {
+        // As the system lists them: the paths the window adds follow, each once,
+        // the first of them selected.
+        options.listPorts = [this](const std::vector<std::string>& extra) {
             PortTable table;
             table.entries = listed;
-            if (!user.empty()) table.selected = FindPort(table, user.front());
+            for (const std::string& path : extra)
+                if (FindPort(table, path) < 0) table.entries.push_back(Entry(path));
+            if (!extra.empty()) table.selected = FindPort(table, extra.front());
             return table;
         };
         options.watchedFolders = {Watched()};
@@ -173,6 +179,65 @@ TEST_F(WindowPortTest, WhileIdleTheListFollowsDevicesAndKeepsTheSelection) {
     window.setEnabled(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 1; }, 3000));
     EXPECT_EQ(Box()->currentIndex(), 0) << "the selected adapter is gone: the first port";
+}
+
+TEST_F(WindowPortTest, PortGivenOnceIsListedAtTheNextStartAndItsBoardTriedFirst) {
+    // An emulator's link is no device the system lists.
+    QDir().mkpath(QString::fromStdString(dir_.File("links")));
+    const std::string link = dir_.File("links/ttyPAGER");
+    test::SimProcess other({"--baud", "0"});
+    test::SimProcess board({"--baud", "0", "--link", link});
+    listed = {Entry(other.DevicePath())};
+    Make({link}).Start();
+    ASSERT_EQ(Box()->currentIndex(), 1);
+    EXPECT_EQ(AppSettings().LastPort().toStdString(), link);
+    window_.reset();
+
+    Make().Start();  // without --port: the remembered link
+    EXPECT_EQ(Items(), (QStringList{QString::fromStdString(other.DevicePath()),
+                                    QString::fromStdString(link)}));
+    EXPECT_EQ(Box()->currentIndex(), 1);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_EQ(board.Received().size(), 2u) << "one board test at each start";
+    EXPECT_TRUE(other.Received().empty()) << "the search never ran";
+}
+
+TEST_F(WindowPortTest, ListedPathLeavesTheListWhenItGoesAndComesBackWithIt) {
+    QDir().mkpath(QString::fromStdString(dir_.File("links")));
+    const std::string link = dir_.File("links/ttyPAGER");
+    test::SilentPtys silent(1);
+    ASSERT_EQ(::symlink(silent.Paths()[0].c_str(), link.c_str()), 0);
+    listed = {Entry(dir_.File("ttyUSB7"))};  // unplugged since it was listed
+    AppSettings().SetLastPort(QString::fromStdString(link));
+    Make().Start();  // no board: the warning, then an idle window
+    ASSERT_EQ(Items(), (QStringList{QString::fromStdString(dir_.File("ttyUSB7")),
+                                    QString::fromStdString(link)}));
+    Box()->setCurrentIndex(1);
+
+    // The link's folder is watched though it is none of the device folders.
+    ASSERT_EQ(::unlink(link.c_str()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 1; }, 3000)) << "still listed";
+    EXPECT_EQ(Box()->currentIndex(), 0);
+    EXPECT_EQ(window_->Link().Ports().entries.size(), 1u);
+
+    ASSERT_EQ(::symlink(silent.Paths()[0].c_str(), link.c_str()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 2; }, 3000)) << "not back";
+    EXPECT_EQ(Box()->itemText(1).toStdString(), link);
+    EXPECT_EQ(Box()->currentIndex(), 0) << "the selection stays where the user left it";
+}
+
+TEST_F(WindowPortTest, PortAnotherProgramHoldsIsNamedAtStartAndGetsNothing) {
+    test::SimProcess board({"--baud", "0"});
+    test::HoldingProcess holder(board.DevicePath(), "minicom");
+    listed = {Entry(board.DevicePath())};
+    Make().Start();
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_NE(dialogs_.shown[0].text.find(board.DevicePath() + " is in use by minicom (pid " +
+                                          std::to_string(holder.Pid()) + ")"),
+              std::string::npos)
+        << dialogs_.shown[0].text;
+    window_->Read1Click();
+    EXPECT_TRUE(board.Received().empty()) << "not one frame reached the board";
 }
 
 TEST_F(WindowPortTest, HangUpDuringATransferIsNamedInWords) {

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/port_table.h"
+
+class QWidget;
+
+namespace mk843nb {
+
+class FormBinding;
+class FormModel;
+class LinkHooks;
+class LinkSession;
+class PortWatcher;
+
+struct PortListOptions {
+    // Ports given on the command line (--port), listed after the discovered ones.
+    std::vector<std::string> userPorts;
+    // Lists the ports, given the paths to add to the system's; DiscoverPorts unless replaced.
+    std::function<PortTable(const std::vector<std::string>&)> listPorts;
+    // The folders watched for devices coming and going, beside those of the listed paths.
+    QStringList watchedFolders;
+    int portSettleMs = 300;
+};
+
+// The main window's port box (cboPort) and the board search: what the box
+// lists, the board remembered between runs, devices coming and going while the
+// window is idle. The link session holds the table the box shows.
+//
+// Besides the ports the system reports, the box lists the ports given with
+// --port and the one the board answered on last time (an emulator's link, a
+// by-id name), each while its path exists; the folders of those paths and of
+// the devices they lead to are watched with the system's device folders.
+class PortListController : public QObject {
+    Q_OBJECT
+public:
+    PortListController(QWidget& window, LinkSession& link, LinkHooks& hooks, FormModel& model,
+                       FormBinding& binding, PortListOptions options);
+    ~PortListController() override;
+
+    // The ports as the system and the user's paths give them now.
+    PortTable List() const;
+    // Hands the table to the link and shows it in the box.
+    void Show(const PortTable& table);
+    // The port the board answered on last time (or the first --port) first,
+    // then the search of every port; true when the board answered.
+    bool SearchBoard();
+    // This is the port to try first next time.
+    void Remember(int index);
+    // From now on, while the window is idle, the box follows devices coming and going.
+    void WatchDevices();
+    // Re-lists the ports, keeping the selected port where it still exists.
+    void Refresh();
+
+private:
+    // The user's and the remembered paths that exist now.
+    std::vector<std::string> ExtraPaths() const;
+    // The items' by-id tooltips.
+    void ShowTips();
+    QStringList FoldersToWatch() const;
+
+    QWidget& window_;
+    LinkSession& link_;
+    LinkHooks& hooks_;
+    FormModel& model_;
+    FormBinding& binding_;
+    PortListOptions options_;
+    PortWatcher* watcher_ = nullptr;
+};
+
+}  // namespace mk843nb
