@@ -111,12 +111,17 @@ std::string DifferenceLine(const FieldDifference& difference) {
     return line;
 }
 
+std::string DifferenceHeadLine(const DifferenceHeads& heads) {
+    return "Page  Field: " + heads.a + " | " + heads.b;
+}
+
 std::string VerifyDifferencesText(const PagerImage& image, const PagerImage& readBack,
-                                  std::size_t comparedBytes) {
+                                  std::size_t comparedBytes,
+                                  const std::optional<DifferenceHeads>& heads) {
     if (comparedBytes == 0) return {};
     const auto differences = CompareImages(image, readBack, comparedBytes);
     if (differences.empty()) return {};
-    std::string text;
+    std::string text = heads ? DifferenceHeadLine(*heads) : std::string();
     for (const FieldDifference& difference : differences) {
         if (!text.empty()) text += '\n';
         text += DifferenceLine(difference);

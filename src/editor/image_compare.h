@@ -6,6 +6,7 @@
 // and verify details all read it.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,22 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
 // One line for a person: "CALL  CALL #1 TONE1: 669.9 | 700.0" (+ "  (derived)").
 std::string DifferenceLine(const FieldDifference& difference);
 
+// What the two value columns of the difference lines hold ("This window", "Pager").
+struct DifferenceHeads {
+    std::string a;
+    std::string b;
+};
+
+// The line that names the columns above the difference lines:
+// "Page  Field: This window | Pager".
+std::string DifferenceHeadLine(const DifferenceHeads& heads);
+
 // What a verify found: one DifferenceLine per difference between the image and
 // the first comparedBytes bytes read back, then, when the pager's bytes were not
-// all read, a line saying which ones. "" when those bytes do not differ (the
-// verify failed on the line, not on a difference).
+// all read, a line saying which ones; with heads, their DifferenceHeadLine first.
+// "" when those bytes do not differ (the verify failed on the line, not on a difference).
 std::string VerifyDifferencesText(const PagerImage& image, const PagerImage& readBack,
-                                  std::size_t comparedBytes);
+                                  std::size_t comparedBytes,
+                                  const std::optional<DifferenceHeads>& heads = std::nullopt);
 
 }  // namespace mk843nb

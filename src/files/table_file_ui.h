@@ -21,6 +21,10 @@ struct FileDialogRequest {
     std::string defaultExt = kTableFileDefaultExt;
     bool fileMustExist = false;     // Open
     bool confirmOverwrite = false;  // Save As: ask before replacing an existing file
+    // The table files' dialogs open in the folder the last of them was closed
+    // in and move it; a dialog for another kind of file (the log) opens in
+    // initialDir and leaves that folder alone.
+    bool tableFolder = true;
 };
 
 class TableFileUi {

@@ -51,6 +51,12 @@ public:
     // link clock's time in milliseconds.
     virtual void TraceFrame(FrameDirection /*direction*/, std::span<const std::uint8_t> /*bytes*/,
                             std::int64_t /*timeMs*/) {}
+    // The same frame with the port it went out on or came in from; the link
+    // calls this one. A user that does not tell ports apart gets TraceFrame.
+    virtual void TraceFrameOn(std::string_view /*port*/, FrameDirection direction,
+                              std::span<const std::uint8_t> bytes, std::int64_t timeMs) {
+        TraceFrame(direction, bytes, timeMs);
+    }
 };
 
 }  // namespace mk843nb

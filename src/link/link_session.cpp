@@ -190,12 +190,14 @@ bool LinkSession::FindBoard(int alreadyTried) {
                     progressed = true;
                 }
                 if (probe.received == probe.reply.size()) {
-                    hooks_.TraceFrame(FrameDirection::Received, probe.reply, clock_.NowMs());
+                    hooks_.TraceFrameOn(probe.port->PortName(), FrameDirection::Received,
+                                        probe.reply, clock_.NowMs());
                     probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered
                                                                       : Probe::State::Failed;
                 } else if (now - probe.lastByteMs > kSilenceLimitMs) {
-                    hooks_.TraceFrame(FrameDirection::Received,
-                                      std::span(probe.reply).first(probe.received), clock_.NowMs());
+                    hooks_.TraceFrameOn(probe.port->PortName(), FrameDirection::Received,
+                                        std::span(probe.reply).first(probe.received),
+                                        clock_.NowMs());
                     probe.port->Purge();
                     probe.state = Probe::State::Failed;
                 }

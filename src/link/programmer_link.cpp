@@ -12,7 +12,7 @@ ProgrammerLink::ProgrammerLink(ByteChannel& port, LinkClock& clock, LinkHooks& h
 
 bool ProgrammerLink::SendFrame(std::span<const std::uint8_t> frame) {
     if (!port_.IsOpen()) return false;
-    hooks_.TraceFrame(FrameDirection::Sent, frame, clock_.NowMs());
+    hooks_.TraceFrameOn(port_.PortName(), FrameDirection::Sent, frame, clock_.NowMs());
     port_.Write(frame);
     return true;
 }
@@ -23,14 +23,15 @@ bool ProgrammerLink::ReceiveReply(std::span<std::uint8_t> buffer) {
     while (received < buffer.size()) {
         const std::size_t got = port_.ReadNext(buffer.subspan(received), silenceLimitMs_);
         if (got == 0) {
-            hooks_.TraceFrame(FrameDirection::Received, buffer.first(received), clock_.NowMs());
+            hooks_.TraceFrameOn(port_.PortName(), FrameDirection::Received, buffer.first(received),
+                                clock_.NowMs());
             port_.Purge();
             hooks_.SetProgress(0);
             return false;
         }
         received += got;
     }
-    hooks_.TraceFrame(FrameDirection::Received, buffer, clock_.NowMs());
+    hooks_.TraceFrameOn(port_.PortName(), FrameDirection::Received, buffer, clock_.NowMs());
     return true;
 }
 

@@ -10,9 +10,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ui/folder_path_box.h"
+
 namespace mk843nb {
 
-BackupsWindow::BackupsWindow(QWidget* parent) : QDialog(parent) {
+BackupsWindow::BackupsWindow(QWidget* parent)
+    : QDialog(parent), openFolder(&QDesktopServices::openUrl), pathBox_(new FolderPathBox(this)) {
     setObjectName(QStringLiteral("BackupsWindow"));
     setWindowTitle(QStringLiteral("Backups"));
     table_ = new QTableWidget(0, 5, this);
@@ -98,8 +101,9 @@ const StoredBackup* BackupsWindow::Selected() const {
 }
 
 void BackupsWindow::ShowFolder() {
-    QDir().mkpath(QString::fromStdString(folder_.string()));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder_.string())));
+    const QString folder = QString::fromStdString(folder_.string());
+    QDir().mkpath(folder);
+    if (!openFolder || !openFolder(QUrl::fromLocalFile(folder))) pathBox_->ShowFolder(folder);
 }
 
 }  // namespace mk843nb

@@ -12,8 +12,11 @@
 
 class QPushButton;
 class QTableWidget;
+class QUrl;
 
 namespace mk843nb {
+
+class FolderPathBox;
 
 class BackupsWindow : public QDialog {
     Q_OBJECT
@@ -29,6 +32,10 @@ public:
 
     std::function<void(const StoredBackup&)> open;
     std::function<void(const StoredBackup&)> compare;
+    // Opens a folder in the desktop's file manager; false when none could be
+    // opened, and then a box says where the folder is.
+    std::function<bool(const QUrl&)> openFolder;
+    FolderPathBox* PathBox() const { return pathBox_; }
 
 private:
     void ShowFolder();
@@ -36,6 +43,7 @@ private:
     QTableWidget* table_;
     QPushButton* openButton_;
     QPushButton* compareButton_;
+    FolderPathBox* pathBox_;
     std::filesystem::path folder_;
     std::vector<StoredBackup> backups_;
 };

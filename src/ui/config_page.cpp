@@ -4,6 +4,7 @@
 
 #include "editor/control_id.h"
 #include "ui/design_builder.h"
+#include "ui/keyboard_access.h"
 #include "ui/page_builders.h"
 
 namespace mk843nb {
@@ -29,6 +30,7 @@ void Column(DesignBuilder& b, QGroupBox* box, std::initializer_list<ControlId> r
 
 void BuildConfigPage(DesignBuilder& b, QWidget* page) {
     QGroupBox* box = b.Group(page, "GroupBox3", QString(), {10, 4, 765, 440});
+    TabDownColumns(box);
     Column(b, box, {edtBS_Period, edtBS_Duty, edtTone1Len, edtTone2Len, edtRSSI, edtSSI, edtRSSI2},
            24, 28);
 

@@ -58,13 +58,13 @@ std::optional<std::string> QtDialogService::Run(QFileDialog& dialog,
     dialog.setNameFilter(QtNameFilter(request.filter));
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
     QString folder = QString::fromStdString(request.initialDir);
-    if (settings_ != nullptr && QFileInfo(settings_->LastFolder()).isDir())
-        folder = settings_->LastFolder();
+    const bool remembered = settings_ != nullptr && request.tableFolder;
+    if (remembered && QFileInfo(settings_->LastFolder()).isDir()) folder = settings_->LastFolder();
     dialog.setDirectory(folder);
     if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
-    if (settings_ != nullptr) settings_->SetLastFolder(QFileInfo(chosen).absolutePath());
+    if (remembered) settings_->SetLastFolder(QFileInfo(chosen).absolutePath());
     return chosen.toStdString();
 }
 
@@ -104,7 +104,8 @@ void QtDialogService::ShowWithDetails(const Message& message, const std::string&
     QPushButton* more = box.addButton(QStringLiteral("Details…"), QMessageBox::ActionRole);
     box.exec();
     if (box.clickedButton() != more) return;
-    QMessageBox list(QMessageBox::NoIcon, QString::fromUtf8(CaptionOf(message.kind)),
+    // The details belong to the same message: its icon stays with them.
+    QMessageBox list(IconOf(message.kind), QString::fromUtf8(CaptionOf(message.kind)),
                      QString::fromStdString(message.text), QMessageBox::Ok, Parent());
     list.setInformativeText(QString::fromStdString(details));
     list.exec();

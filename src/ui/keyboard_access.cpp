@@ -15,13 +15,13 @@ namespace {
 
 // Controls whose tops differ by less than this stand on one row.
 constexpr int kRowTolerance = 12;
+// An empty strip at least this wide, top to bottom, parts two columns.
+constexpr int kColumnGap = 24;
+constexpr const char* kTabDownColumns = "tabDownColumns";
 
 bool TakesTab(const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus; }
 
-std::vector<QWidget*> InReadingOrder(QWidget* parent) {
-    std::vector<QWidget*> children;
-    for (QWidget* c : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (!c->isWindow()) children.push_back(c);
+void SortInRows(std::vector<QWidget*>& children) {
     std::stable_sort(children.begin(), children.end(), [](const QWidget* a, const QWidget* b) {
         return a->geometry().top() < b->geometry().top();
     });
@@ -38,7 +38,41 @@ std::vector<QWidget*> InReadingOrder(QWidget* parent) {
                          });
         start = end;
     }
-    return children;
+}
+
+// The controls split where an empty strip runs between them, left to right.
+std::vector<std::vector<QWidget*>> Columns(std::vector<QWidget*> children) {
+    std::stable_sort(children.begin(), children.end(), [](const QWidget* a, const QWidget* b) {
+        return a->geometry().left() < b->geometry().left();
+    });
+    std::vector<std::vector<QWidget*>> columns;
+    int right = 0;
+    for (QWidget* c : children) {
+        const QRect g = c->geometry();
+        if (columns.empty() || g.left() - right >= kColumnGap) {
+            columns.emplace_back();
+            right = g.right();
+        }
+        columns.back().push_back(c);
+        right = std::max(right, g.right());
+    }
+    return columns;
+}
+
+std::vector<QWidget*> InReadingOrder(QWidget* parent) {
+    std::vector<QWidget*> children;
+    for (QWidget* c : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!c->isWindow()) children.push_back(c);
+    if (!parent->property(kTabDownColumns).toBool()) {
+        SortInRows(children);
+        return children;
+    }
+    std::vector<QWidget*> ordered;
+    for (std::vector<QWidget*>& column : Columns(std::move(children))) {
+        SortInRows(column);
+        ordered.insert(ordered.end(), column.begin(), column.end());
+    }
+    return ordered;
 }
 
 void CollectTabStops(QWidget* parent, std::vector<QWidget*>& chain) {
@@ -78,6 +112,8 @@ QLabel* LabelLeftOf(QWidget* field) {
 QString Plain(QString caption) { return caption.remove(QLatin1Char('&')).trimmed(); }
 
 }  // namespace
+
+void TabDownColumns(QWidget* container) { container->setProperty(kTabDownColumns, true); }
 
 void SetTabOrderByPosition(QWidget* window) {
     std::vector<QWidget*> chain;

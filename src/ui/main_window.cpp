@@ -60,7 +60,7 @@ constexpr int kDesignWidth = 833;
 constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
-
+// The value columns of the verify details: what went out, what came back.
 QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
                   const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
     QAction* action = menu->addAction(icon, caption);
@@ -188,16 +188,25 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* help = qobject_cast<QLabel*>(watched);
     if (help == nullptr || help != binding_->Widget(ControlId::lblHelp))
         return QMainWindow::eventFilter(watched, event);
+    // The keyboard's focus shows on the label as the mouse's hover does.
     switch (event->type()) {
         case QEvent::Enter:
+        case QEvent::FocusIn:
             DesignBuilder::Bold(help, true);
             break;
-        case QEvent::Leave: {
+        case QEvent::Leave:
+        case QEvent::FocusOut: {
             QFont font = help->font();
-            font.setBold(false);
+            font.setBold(help->hasFocus() || help->underMouse());
             font.setUnderline(true);
             help->setFont(font);
             break;
+        }
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) break;
+            if (help->isEnabled()) help_->exec();
+            return true;
         }
         case QEvent::MouseButtonRelease:
             if (help->isEnabled()) help_->exec();

@@ -5,6 +5,7 @@
 #include "commands/command_messages.h"
 #include "editor/control_catalog.h"
 #include "editor/form_model.h"
+#include "editor/image_compare.h"
 #include "ui/dialog_service.h"
 #include "ui/form_binding.h"
 #include "ui/log_window.h"
@@ -44,7 +45,11 @@ void PagerMenu::ShowOutcome(const LinkOutcome& outcome) {
     binding_.ApplyStates();
     if (!outcome.message) return;
     if (log != nullptr) log->AddMessage(QString::fromStdString(outcome.message->text));
-    dialogs_.ShowWithDetails(*outcome.message, outcome.details);
+    // The differing fields under the names of their columns.
+    dialogs_.ShowWithDetails(*outcome.message, outcome.details.empty()
+                                                   ? std::string()
+                                                   : DifferenceHeadLine({"This window", "Pager"}) +
+                                                         "\n" + outcome.details);
 }
 
 void PagerMenu::Finish(const CommandOutcome& outcome) {

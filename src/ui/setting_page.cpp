@@ -6,6 +6,7 @@
 
 #include "editor/control_id.h"
 #include "ui/design_builder.h"
+#include "ui/keyboard_access.h"
 #include "ui/page_builders.h"
 
 namespace mk843nb {
@@ -27,6 +28,7 @@ QCheckBox* Option(DesignBuilder& b, QGroupBox* box, ControlId name, const QStrin
 
 void SystemOptions(DesignBuilder& b, QWidget* page) {
     QGroupBox* box = b.Group(page, "GroupBox5", QString(), {10, 4, 765, 196});
+    TabDownColumns(box);
     Option(b, box, ControlId::chkSYSPow, QStringLiteral("Disable Power OFF"), 20, 14, 5,
            QStringLiteral("Enable or disable Power OFF with this option."));
     Option(b, box, ControlId::chkSYSVib, QStringLiteral("Disable vibration mode"), 20, 40, 6,
@@ -56,6 +58,8 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
     DesignBuilder::Bold(help, true);
     DesignBuilder::TextColour(help, DesignBuilder::CaptionBlue());
     help->setCursor(Qt::PointingHandCursor);
+    // A link to the help, so the keyboard reaches it too (Enter or Space opens it).
+    help->setFocusPolicy(Qt::StrongFocus);
     DesignBuilder::Hint(help, QStringLiteral("To displays \"RESET FUNCTION HELP\"."));
 
     b.Label(box, ControlId::Label26, QStringLiteral("Delay Time"), QRect(400, 56, 100, 18))->hide();
@@ -75,6 +79,7 @@ void SystemOptions(DesignBuilder& b, QWidget* page) {
 
 void PrivacyAndMonitor(DesignBuilder& b, QWidget* page) {
     QGroupBox* box = b.Group(page, "GroupBox9", QString(), {10, 204, 765, 104});
+    TabDownColumns(box);
     Option(b, box, ControlId::chkSYSPrivacy, QStringLiteral("Privacy Enable"), 20, 16, 8,
            QStringLiteral("When it is selected, prevents the reset button from being used to "
                           "monitor the channel."));

@@ -39,6 +39,8 @@ void BuildTopStrip(DesignBuilder& b, QWidget* form) {
     QLineEdit* edtVersion = b.Edit(port, ControlId::edtVersion, {242, 19, 54, 22});
     edtVersion->setFrame(false);
     edtVersion->setReadOnly(true);
+    // Shown, not entered: Tab passes it by; a click still selects the version to copy it.
+    edtVersion->setFocusPolicy(Qt::ClickFocus);
     GreyBlueBold(edtVersion);
     edtVersion->hide();
 

@@ -49,9 +49,12 @@ void WindowLinkHooks::ShowVersion(std::string_view text) {
     binding_.ApplyStates();
 }
 
-void WindowLinkHooks::TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
-                                 std::int64_t timeMs) {
-    if (log != nullptr) log->AddFrame(direction, bytes, timeMs);
+// The log tells the time by the wall clock, as the messages beside the frames
+// do; the link clock's milliseconds only order the frames of one transfer.
+void WindowLinkHooks::TraceFrameOn(std::string_view port, FrameDirection direction,
+                                   std::span<const std::uint8_t> bytes, std::int64_t /*timeMs*/) {
+    if (log != nullptr)
+        log->AddFrame(QString::fromUtf8(port.data(), qsizetype(port.size())), direction, bytes);
 }
 
 bool WindowLinkHooks::ShowOutcome(const LinkOutcome& outcome) {

@@ -40,8 +40,8 @@ public:
     void ShowVersion(std::string_view text) override;
     void SelectPort(int index) override;
     bool ShowOutcome(const LinkOutcome& outcome) override;
-    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
-                    std::int64_t timeMs) override;
+    void TraceFrameOn(std::string_view port, FrameDirection direction,
+                      std::span<const std::uint8_t> bytes, std::int64_t timeMs) override;
 
     // The log the frames go to, when there is one.
     LogWindow* log = nullptr;

@@ -118,5 +118,32 @@ TEST(CompareImages, OnlyTheComparedBytesCount) {
     EXPECT_EQ(CompareImages(a, b).size(), 2u);
 }
 
+// The verify details: the heads name the columns above the lines, and a verify whose compared
+// bytes agree (it failed on the line) gets no details at all, not a head over nothing.
+TEST(CompareImages, VerifyDetailsNameTheirColumns) {
+    const PagerImage a = Base();
+    PagerImage b = a;
+    Set(b, "Duty2", 1);  // offset 48
+    const DifferenceHeads heads{"This window", "Pager"};
+    struct Case {
+        std::string label;
+        PagerImage readBack;
+        std::size_t compared;
+        std::optional<DifferenceHeads> heads;
+        std::string expected;
+    } cases[] = {
+        {"no heads", b, kImageSize, std::nullopt, "CALL  CALL #2 ON: 0 | 1"},
+        {"heads", b, kImageSize, heads,
+         "Page  Field: This window | Pager\nCALL  CALL #2 ON: 0 | 1"},
+        {"first block only", b, 128, heads,
+         "Page  Field: This window | Pager\nCALL  CALL #2 ON: 0 | 1\n"
+         "(bytes 128 to 255 were not read back)"},
+        {"equal", a, kImageSize, heads, ""},
+        {"nothing read", b, 0, heads, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VerifyDifferencesText(a, c.readBack, c.compared, c.heads), c.expected) << c.label;
+}
+
 }  // namespace
 }  // namespace mk843nb

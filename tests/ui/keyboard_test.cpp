@@ -7,19 +7,25 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "recording_dialogs.h"
 #include "test_application.h"
 #include "test_files.h"
+#include "ui/form_binding.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 
 namespace mk843nb {
@@ -91,8 +97,15 @@ TEST_F(KeyboardTest, TabFollowsTheVisualOrderOnEveryPage) {
          {"chkDuty1", "edtT11", "edtT21", "chkPriority1", "chkDuty2", "edtT12", "edtT22",
           "chkPriority2", "chkDuty3", "edtT13", "edtT23", "chkPriority3", "chkDuty4", "edtT14",
           "edtT24", "chkPriority4", "chkGDuty1"}},
-        {"TabSheet2", {"edtBS_Period", "edtBS_Duty"}},
-        {"TabSheet3", {"chkSYSSV"}},
+        // Setting and Config: down each column of a box, then down the next, box by box.
+        {"TabSheet3",
+         {"chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSFIX", "chkVolumeLevel", "cboResetCon",
+          "lblHelp", "cboReminder", "chkSYSPrivacy", "cboPTL", "edtAutoMonitor", "chkSYSAudio",
+          "edtAudioLock", "chkSYSSV", "cboRecordMax", "chkFullTimeAutoMonitor"}},
+        {"TabSheet2",
+         {"edtBS_Period", "edtBS_Duty", "edtTone1Len", "edtTone2Len", "edtRSSI", "edtSSI",
+          "edtRSSI2", "edtRFDelay", "edtTone1Limit", "edtTone2Limit", "edtNoiseLimit",
+          "edtDecorderReset"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.page);
@@ -120,6 +133,62 @@ TEST_F(KeyboardTest, TabFollowsTheVisualOrderOnEveryPage) {
         }
     }
     EXPECT_TRUE(dialogs_.shown.empty());
+}
+
+// Runs act on the modal window as soon as exec() has put it up; closes it after a while
+// should act leave it open, so a failing test cannot hang.
+void WhenModal(std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer;
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(poll, &QTimer::timeout, [poll, deadline, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr && !deadline.hasExpired()) return;
+        poll->stop();
+        poll->deleteLater();
+        if (modal == nullptr) return;
+        QTimer::singleShot(3000, modal, [modal] {
+            if (modal->isVisible()) modal->close();
+        });
+        act(modal);
+    });
+    poll->start(10);
+}
+
+// The firmware version, once shown, is no Tab stop (it cannot be edited); the reset-function
+// help is one, and Enter or Space opens it as a click does.
+TEST_F(KeyboardTest, TabPassesTheVersionAndReachesTheResetHelp) {
+    window_->Model().ShowVersion("1.86");
+    window_->Binding().ApplyStates();
+    ASSERT_TRUE(W("edtVersion")->isVisible());
+    const std::vector<std::string> round = TabRound(W("cboPort"));
+    EXPECT_EQ(IndexOf(round, "edtVersion"), -1);
+    ASSERT_FALSE(round.empty());
+    EXPECT_EQ(round.front(), "radStandard");
+
+    window_->Pages()->setCurrentWidget(W("TabSheet3"));
+    W("cboResetCon")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    auto* help = W<QLabel>("lblHelp");
+    ASSERT_TRUE(help->hasFocus()) << FocusedName().toStdString();
+    EXPECT_TRUE(help->font().bold()) << "the focus shows as the mouse's hover does";
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        SCOPED_TRACE(key);
+        QWidget* seen = nullptr;
+        WhenModal([&](QWidget* modal) {
+            seen = modal;
+            QTest::mouseClick(window_->Help()->Button1(), Qt::LeftButton);
+        });
+        QTest::keyClick(help, key);
+        EXPECT_EQ(seen, window_->Help());
+        EXPECT_FALSE(window_->Help()->isVisible());
+        // Offscreen has no window manager to hand the activation back.
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        ASSERT_TRUE(help->hasFocus());
+    }
+    QTest::keyClick(help, Qt::Key_Tab);
+    EXPECT_EQ(FocusedName(), QStringLiteral("cboReminder"));
+    EXPECT_FALSE(help->font().bold());
 }
 
 // The mode buttons are reached by Tab and switched with the arrow keys, through the model.

@@ -8,7 +8,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QUrl>
 #include <filesystem>
 #include <memory>
 
@@ -30,6 +33,7 @@
 #include "test_files.h"
 #include "ui/backups_window.h"
 #include "ui/compare_window.h"
+#include "ui/folder_path_box.h"
 #include "ui/main_window.h"
 
 namespace mk843nb {
@@ -340,7 +344,10 @@ TEST_F(WindowSafetyNet, VerifyErrorOffersTheDifferingFields) {
     QTest::keyClick(&Window(), Qt::Key_F2);
     ASSERT_EQ(dialogs_.shown.back().text, "Verify Error !");
     ASSERT_FALSE(dialogs_.details.empty());
-    EXPECT_EQ(dialogs_.details.back().find("CALL  CALL #2 ON: 1 | 0"), 0u)
+    // The columns are named: the window's value first, the pager's second.
+    EXPECT_EQ(dialogs_.details.back().find("Page  Field: This window | Pager\n"
+                                           "CALL  CALL #2 ON: 1 | 0"),
+              0u)
         << dialogs_.details.back();
 }
 
@@ -400,6 +407,42 @@ TEST_F(WindowSafetyNet, BackupsListOpensAndComparesABackup) {
                       Qt::LeftButton);
     EXPECT_EQ(Window().Model().Image(), read);
     EXPECT_FALSE(W<QAction>("Undo1")->isEnabled()) << "opening a backup is an Open";
+}
+
+// "Show folder" opens the backup folder in a file manager; where none opens, a box says where
+// the folder is and "Copy" puts its path in the clipboard.
+TEST_F(WindowSafetyNet, ShowFolderSaysWhereTheBackupsAreWhenNoFileManagerOpens) {
+    W<QAction>("Backups1")->trigger();
+    BackupsWindow* list = Window().Backups();
+    ASSERT_TRUE(list->isVisible());
+    auto* showFolder = list->findChild<QPushButton*>(QStringLiteral("BackupFolderButton"));
+    const QString folder = QString::fromStdString(store_);
+    QApplication::clipboard()->clear();
+
+    struct Case {
+        const char* label;
+        bool opens;
+    } cases[] = {{"a file manager opens", true}, {"none opens", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        QStringList asked;
+        list->openFolder = [&](const QUrl& url) {
+            asked << url.toLocalFile();
+            return c.opens;
+        };
+        QTest::mouseClick(showFolder, Qt::LeftButton);
+        EXPECT_EQ(asked, QStringList{folder});
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << "made on the way, so there is one to show";
+        FolderPathBox* box = list->PathBox();
+        ASSERT_EQ(box->isVisible(), !c.opens);
+        if (c.opens) continue;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+        EXPECT_EQ(box->Path()->text(), folder);
+        EXPECT_TRUE(box->Path()->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QTest::mouseClick(box->CopyButton(), Qt::LeftButton);
+        EXPECT_EQ(QApplication::clipboard()->text(), folder);
+        EXPECT_FALSE(box->isVisible());
+    }
 }
 
 }  // namespace

@@ -11,20 +11,30 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStandardPaths>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 
 #include "editor/form_driver.h"
@@ -35,6 +45,7 @@
 #include "silent_ptys.h"
 #include "sim_process.h"
 #include "test_files.h"
+#include "ui/app_settings.h"
 #include "ui/board_test_splash.h"
 #include "ui/dialog_service.h"
 #include "ui/elided_text.h"
@@ -390,6 +401,23 @@ TEST_F(WindowFaultsTest, LongPortAndFileNamesShowTheirTellingPartAndTheWholeInAT
     EXPECT_TRUE(panel->ShownText().endsWith(QStringLiteral("mine.tbl")));
     EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->ShownText()), panel->width());
     EXPECT_EQ(panel->toolTip(), saved);
+    // The mouse resting on the panel brings the whole path up.
+    QTest::mouseMove(panel, panel->rect().center());
+    QTRY_VERIFY(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), saved);
+    QToolTip::hideText();
+}
+
+// The row of a titled box's frame top line as the style draws it: the first row down the
+// box's right part (its title stands at the left) that differs from the background.
+int FrameTopLine(QGroupBox& box) {
+    QImage image(box.size(), QImage::Format_ARGB32);
+    box.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const int x = box.width() - 12;
+    const QRgb background = image.pixel(x, 0);
+    for (int y = 1; y < image.height(); ++y)
+        if (image.pixel(x, y) != background) return y;
+    return -1;
 }
 
 // What is unreadable in the window as it is laid out now: captions cut, group-box titles
@@ -417,16 +445,21 @@ std::vector<std::string> Unreadable(MainWindow& w) {
             option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
             const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
                                                              QStyle::SC_GroupBoxLabel, box);
-            for (QWidget* inside : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (inside->isVisible() && inside->geometry().top() < title.bottom())
+            const int frame = FrameTopLine(*box);
+            for (QWidget* inside : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (!inside->isVisible()) continue;
+                if (inside->geometry().top() < title.bottom())
                     faults.push_back(name(box) + " title runs through " + name(inside));
+                if (inside->geometry().top() <= frame)
+                    faults.push_back(name(box) + " frame runs through " + name(inside));
+            }
         }
     }
     return faults;
 }
 
 // However far the window is shrunk, every caption and the status text stay whole and no
-// group-box title runs through its controls; the proportional re-layout holds above that.
+// group-box title or frame runs through its controls; the proportional re-layout holds above that.
 TEST_F(WindowFaultsTest, ShrinkingStopsWhereTheWindowWouldBecomeUnreadable) {
     const QSize design = window_->Layout().DesignSize();
     struct Case {
@@ -551,10 +584,26 @@ TEST_F(WindowFaultsTest, TheLogShowsTheFramesAndMessagesAndIsSavedWhole) {
     EXPECT_GE(text.count(QStringLiteral(" -> ")), 5);  // ping, version, model, two blocks
     EXPECT_GE(text.count(QStringLiteral(" <- ")), 5);
     EXPECT_TRUE(text.contains(QStringLiteral("message: Read Success !")));
+    // Every line under the local time to the millisecond; every frame names its port.
+    const QRegularExpression time(QStringLiteral(R"(^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})  )"));
+    const QString port = QString::fromStdString(sim.DevicePath());
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        SCOPED_TRACE(line.toStdString());
+        const QRegularExpressionMatch match = time.match(line);
+        ASSERT_TRUE(match.hasMatch());
+        const QDateTime at =
+            QDateTime::fromString(match.captured(1), QString::fromLatin1(LogWindow::kTimeFormat));
+        EXPECT_LE(std::abs(at.msecsTo(QDateTime::currentDateTime())), 60000);
+        if (line.contains(QStringLiteral(" -> ")) || line.contains(QStringLiteral(" <- "))) {
+            EXPECT_EQ(line.mid(match.capturedLength(), port.size() + 1), port + ' ');
+        }
+    }
 
     const std::string file = dir_.File("session.log");
     dialogs_.saveAnswers.push_back(file);
     EXPECT_TRUE(log->SaveLog());
+    ASSERT_FALSE(dialogs_.requests.empty());
+    EXPECT_FALSE(dialogs_.requests.back().tableFolder);
     const std::vector<std::uint8_t> saved = test::ReadFileBytes(file);
     EXPECT_EQ(
         QString::fromUtf8(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size())),
@@ -567,6 +616,154 @@ TEST_F(WindowFaultsTest, TheLogShowsTheFramesAndMessagesAndIsSavedWhole) {
     EXPECT_NE(dialogs_.shown[0].text.find("could not be saved"), std::string::npos);
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(dir_.File("no such folder"))));
     log->close();
+}
+
+// A verify that found differences, with the real message boxes: "Details…" opens a box that
+// names its value columns ("This window | Pager") and keeps the message's stop icon.
+TEST_F(WindowFaultsTest, TheVerifyDetailsNameTheirColumnsAndKeepTheStopIcon) {
+    window_.reset();
+    QtDialogService real;
+    window_ = std::make_unique<MainWindow>(real);
+    test::SimProcess sim({"--baud", "0"});
+    PortTable ports;
+    ports.entries.push_back({sim.DevicePath(), ""});
+    window_->StartWith(ports);
+    Activate();
+
+    struct Box {
+        QMessageBox::Icon icon;
+        QString text, informative;
+    };
+    std::vector<Box> boxes;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) return;
+        boxes.push_back({box->icon(), box->text(), box->informativeText()});
+        QAbstractButton* details = nullptr;
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == QStringLiteral("Details…")) details = button;
+        QTest::mouseClick(details != nullptr ? details : box->button(QMessageBox::Ok),
+                          Qt::LeftButton);
+    });
+    poll.start(20);
+    QTest::keyClick(window_.get(), Qt::Key_F2);  // this pager holds something else
+    poll.stop();
+
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Verify Error !"));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[1].text, QStringLiteral("Verify Error !"));
+    EXPECT_EQ(boxes[1].icon, QMessageBox::Critical);
+    const QStringList lines = boxes[1].informative.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Page  Field: This window | Pager"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(" | "))) << lines[1].toStdString();
+}
+
+// The log opens at its newest line and follows the new ones; a user who scrolled back to read
+// stays where they are until they come back to the end.
+TEST_F(WindowFaultsTest, TheLogOpensAtTheNewestLineAndFollowsNewOnes) {
+    LogWindow* log = window_->Log();
+    for (int i = 0; i < 300; ++i) log->AddMessage(QStringLiteral("line %1").arg(i));
+    W<QAction>("ShowLog")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(log));
+    auto* view = W<QPlainTextEdit>("LogText");
+    QScrollBar* bar = view->verticalScrollBar();
+    const auto lastShown = [&] {
+        return view->cursorForPosition(QPoint(4, view->viewport()->height() - 4))
+            .block()
+            .text()
+            .section(QStringLiteral("message: "), 1);
+    };
+    QTRY_COMPARE(bar->value(), bar->maximum());
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(lastShown(), QStringLiteral("line 299"));
+
+    for (int i = 300; i < 320; ++i) log->AddMessage(QStringLiteral("line %1").arg(i));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(lastShown(), QStringLiteral("line 319"));
+
+    QTest::keyClick(view, Qt::Key_Home);
+    ASSERT_EQ(bar->value(), 0);
+    log->AddMessage(QStringLiteral("line 320"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0) << "reading back is not interrupted";
+    QTest::keyClick(view, Qt::Key_End);
+    log->AddMessage(QStringLiteral("line 321"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(lastShown(), QStringLiteral("line 321"));
+    log->close();
+}
+
+// "Save log..." opens in the user's documents (or home) folder even when the program was
+// started in /, and neither takes nor moves the folder the table dialogs remember.
+TEST_F(WindowFaultsTest, SaveLogStartsInTheUsersFolderAndLeavesTheTableFolderAlone) {
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
+    const QString tables = QString::fromStdString(dir_.File("tables"));
+    const QString logs = QString::fromStdString(dir_.File("logs"));
+    QDir().mkpath(tables);
+    QDir().mkpath(logs);
+    AppSettings settings;
+    settings.SetLastFolder(tables);
+    QtDialogService real;
+    real.RememberFoldersIn(&settings);
+    real.SetParent(window_.get());
+    LogWindow log(real, window_.get());
+    log.AddMessage(QStringLiteral("Read Success !"));
+    QDir::setCurrent(QStringLiteral("/"));
+
+    // Where each dialog opened; then, once it has listed its folder, the answer (none: it is
+    // cancelled), given again while the dialog stays up.
+    std::vector<QString> openedIn;
+    const auto answerWith = [&openedIn](const QString& file) {
+        auto* poll = new QTimer;
+        auto ticks = std::make_shared<int>(0);
+        auto mine = std::make_shared<QPointer<QFileDialog>>();
+        QObject::connect(poll, &QTimer::timeout, [poll, file, ticks, mine, &openedIn] {
+            if (*ticks > 0 && mine->isNull()) {  // answered and gone
+                poll->deleteLater();
+                return;
+            }
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            if ((*ticks)++ == 0) {
+                *mine = dialog;
+                openedIn.push_back(dialog->directory().absolutePath());
+            }
+            if (*ticks < 10) return;
+            if (file.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            // As a user does: the whole path typed into the name box, then Enter.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name == nullptr) return;
+            name->setText(file);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        poll->start(20);
+    };
+    answerWith(logs + QStringLiteral("/bench.log"));
+    EXPECT_TRUE(log.SaveLog());
+    answerWith(logs + QStringLiteral("/bench2.log"));
+    EXPECT_TRUE(log.SaveLog());
+    // The table dialogs still open where the last of them closed.
+    answerWith(QString());
+    FileDialogRequest open;
+    open.fileMustExist = true;
+    EXPECT_FALSE(real.ChooseOpenFile(open).has_value());
+
+    ASSERT_EQ(openedIn.size(), 3u);
+    EXPECT_EQ(openedIn[0], QDir(documents).absolutePath());
+    EXPECT_EQ(openedIn[1], logs) << "then where the last log went";
+    EXPECT_EQ(openedIn[2], tables);
+    EXPECT_TRUE(QFileInfo::exists(logs + QStringLiteral("/bench2.log")));
+    EXPECT_EQ(settings.LastFolder(), tables);
+    QDir::setCurrent(QString::fromStdString(dir_.Path()));
 }
 
 }  // namespace

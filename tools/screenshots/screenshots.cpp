@@ -1,7 +1,8 @@
 // Shows each window as a user meets it and saves it as a PNG in the given
 // folder: the main window on each of its pages, busy in a transfer and at its
 // smallest size, the tone table, the password window, the About box, the reset
-// help and the board-test splash. With --dark every window is shown in a dark
+// help, the board-test splash, the log, the backup folder's box and the verify
+// details. With --dark every window is shown in a dark
 // palette. No board is searched for and no file is read or written besides the
 // pictures.
 #include <QApplication>
@@ -9,20 +10,28 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPalette>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "editor/form_model.h"
 #include "link/link_messages.h"
 #include "ui/about_box.h"
 #include "ui/board_test_splash.h"
 #include "ui/dialog_service.h"
+#include "ui/folder_path_box.h"
 #include "ui/help_window.h"
+#include "ui/log_window.h"
 #include "ui/main_window.h"
 #include "ui/password_window.h"
 #include "ui/tone_table_window.h"
@@ -44,6 +53,30 @@ public:
         if (!window.grab().save(path)) return Fail(name, "the picture could not be written");
         std::printf("%s\n", qPrintable(path));
         return true;
+    }
+    // Saves the message box that opens(): the second one up when more is true (the details of
+    // a box that offers "Details…"), then closes them.
+    bool SaveBox(const QString& name, bool more, const std::function<void()>& opens) {
+        bool saved = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible()) return;
+            if (more) {
+                more = false;
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == QStringLiteral("Details…")) button->click();
+                return;
+            }
+            QTest::qWait(100);
+            const QString path = QDir(folder_).filePath(name + QStringLiteral(".png"));
+            saved = box->grab().save(path);
+            if (saved) std::printf("%s\n", qPrintable(path));
+            box->accept();
+        });
+        poll.start(50);
+        opens();
+        return saved || Fail(name, "the picture could not be written");
     }
     bool AllSaved() const { return failures_ == 0; }
 
@@ -142,6 +175,31 @@ int main(int argc, char* argv[]) {
     BoardTestSplash splash;
     splash.Prepare();
     pictures.Save(splash, QStringLiteral("board_test_splash"));
+
+    // A read as the log shows it, and the message it ended with.
+    LogWindow log(dialogs);
+    const std::vector<std::uint8_t> request{0x02, 0x52, 0x00, 0x00, 0x80, 0x03, 0xD5};
+    const std::vector<std::uint8_t> reply{0x06, 0x4D, 0x4B, 0x38, 0x34, 0x32, 0x20, 0x56};
+    for (int i = 0; i < 12; ++i) {
+        log.AddFrame(QStringLiteral("/dev/ttyUSB0"), FrameDirection::Sent, request);
+        log.AddFrame(QStringLiteral("/dev/ttyUSB0"), FrameDirection::Received, reply);
+    }
+    log.AddMessage(QStringLiteral("Read Success !"));
+    pictures.Save(log, QStringLiteral("log"));
+    log.hide();
+
+    FolderPathBox folderBox;
+    folderBox.ShowFolder(QDir::home().filePath(QStringLiteral(".local/share/mk843nb/backups")));
+    pictures.Save(folderBox, QStringLiteral("backup_folder"));
+    folderBox.hide();
+
+    pictures.SaveBox(QStringLiteral("verify_details"), true, [&dialogs] {
+        dialogs.ShowWithDetails({MessageKind::Stop, "Verify Error !"},
+                                "Page  Field: This window | Pager\n"
+                                "CALL  CALL #2 ON: 1 | 0\n"
+                                "CALL  CALL #1 TONE1: 669.9 | 700.0\n"
+                                "(not shown)  W12: 4D07 | 8D07  (derived)");
+    });
 
     return pictures.AllSaved() ? 0 : 1;
 }
