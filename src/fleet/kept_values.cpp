@@ -33,9 +33,10 @@ std::vector<KeptValue> KeepOwnValues(const PagerImage& held, PagerImage& image,
         const PagerImage& entered = model.Image();
         for (std::size_t i = 0; i < image.size(); ++i)
             if (entered[i] != opened[i]) image[i] = entered[i];
-        // Two decimals of a voltage do not tell every code apart: the pager's own stays.
-        if (field->codec == Codec::Voltage && FieldText(image, *field) == value.pagerValue)
-            SetFieldCode(image, *field, GetFieldCode(held, *field));
+        // A level is typed with two decimals, which enter as a code that may be
+        // one below the pager's own (0.82 of code 70 enters as 69): once the
+        // rules have taken the value, the pager's own code is what stays.
+        if (field->codec == Codec::Voltage) SetFieldCode(image, *field, GetFieldCode(held, *field));
         value.value = FieldText(image, *field);
         value.kept = true;
         kept.push_back(std::move(value));

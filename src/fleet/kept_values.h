@@ -20,9 +20,9 @@ struct KeptValue {
     std::string refusal;     // the entry rules' message when the pager's value was refused
 };
 
-// Puts held's value of each field into image. An accepted value keeps the
-// pager's exact code (a level the window shows as 0.96 may be either of two
-// codes); only the field's own bytes and those its entry derives change.
+// Puts held's value of each field into image. An accepted level keeps the
+// pager's exact code (its two decimals typed back may enter one code lower);
+// only the field's own bytes and those its entry derives change.
 // userMode: the window's mode the plan was made in.
 std::vector<KeptValue> KeepOwnValues(const PagerImage& held, PagerImage& image,
                                      const std::vector<std::string>& fields, bool userMode);
