@@ -58,6 +58,7 @@ void Run(FleetExportOptions options) {
 
     const fleet::RosterExport roster =
         fleet::ExportRoster(options.templateFile, tables, options.plan);
+    for (const std::string& note : roster.notes) std::cerr << "note: " << note << '\n';
     if (!roster.errors.empty())
         throw CommandFailure(Joined(roster.errors) + "\nnothing was written");
     if (!fleet::WriteFileAtomically(options.out, roster.csv))

@@ -3,12 +3,15 @@
 #include <csv.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "editor/field_assignment.h"
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
 #include "files/table_io.h"
+#include "image/codecs.h"
 #include "image/fields.h"
 
 namespace mk843nb::fleet {
@@ -37,15 +40,39 @@ std::vector<const ListedField*> SettableFields() {
     return fields;
 }
 
-std::vector<std::string> ShownValues(const PagerImage& image, bool userMode,
-                                     const std::vector<const ListedField*>& fields) {
+// What to type for a level: its two decimals as shown may enter one code
+// lower (code 69 shows 0.81, and 0.81 enters as 68), so the text that enters
+// as the table's own code.
+std::string TypedLevel(const PagerImage& image, const ListedField& listed, std::string shown) {
+    const Field* field = ImageFieldOf(listed.id);
+    if (field == nullptr || field->codec != Codec::Voltage) return shown;
+    const std::uint8_t code = image[field->offset];
+    if (EncodeVoltage(std::strtold(shown.c_str(), nullptr)) == code) return shown;
+    for (int hundredths = 0; hundredths <= 100; ++hundredths) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%d.%02d", hundredths / 100, hundredths % 100);
+        if (EncodeVoltage(std::strtold(text, nullptr)) == code) return text;
+    }
+    return shown;
+}
+
+// A table as the window opens it: its values as shown, and its bytes after
+// the refresh (which recomputes, say, the synthesizer words of its frequency).
+struct Opened {
+    PagerImage image{};
+    std::vector<std::string> values;
+};
+
+Opened OpenAsTheWindowDoes(const PagerImage& image, bool userMode,
+                           const std::vector<const ListedField*>& fields) {
     FormModel model;
     FormDriver user(model);
     if (userMode) user.Click("radUser");
     user.ReplaceImage(image);
-    std::vector<std::string> values;
-    for (const ListedField* field : fields) values.push_back(ShownValue(model, *field));
-    return values;
+    Opened opened{model.Image(), {}};
+    for (const ListedField* field : fields)
+        opened.values.push_back(TypedLevel(opened.image, *field, ShownValue(model, *field)));
+    return opened;
 }
 
 // The field a byte belongs to, for saying which value a roster cannot reproduce.
@@ -82,7 +109,7 @@ RosterExport ExportRoster(const std::filesystem::path& templatePath,
     }
     const std::vector<const ListedField*> fields = SettableFields();
     const std::vector<std::string> templateValues =
-        ShownValues(opened.pagers.front().image, options.userMode, fields);
+        OpenAsTheWindowDoes(opened.pagers.front().image, options.userMode, fields).values;
 
     std::vector<PagerImage> images;
     std::vector<std::vector<std::string>> values;
@@ -95,8 +122,18 @@ RosterExport ExportRoster(const std::filesystem::path& templatePath,
                        : std::string("Open Error!")));
             continue;
         }
-        images.push_back(bytes->bytes);
-        values.push_back(ShownValues(bytes->bytes, options.userMode, fields));
+        Opened table_ = OpenAsTheWindowDoes(bytes->bytes, options.userMode, fields);
+        if (!(table_.image == bytes->bytes)) {
+            const auto offset = static_cast<std::size_t>(
+                std::mismatch(table_.image.begin(), table_.image.end(), bytes->bytes.begin())
+                    .first -
+                table_.image.begin());
+            result.notes.push_back(table.file.string() + ": opening it changes byte " +
+                                   std::to_string(offset) + " (" + FieldAt(offset) +
+                                   "); the roster makes the table as the window opens it");
+        }
+        images.push_back(table_.image);
+        values.push_back(std::move(table_.values));
     }
     if (!result.errors.empty()) return result;
 
