@@ -17,9 +17,15 @@ struct FleetPlanOptions {
     std::string rosterFile;
     std::string out;
     fleet::PlanOptions plan;
+    std::vector<std::string> keep;
 };
 
-void Run(const FleetPlanOptions& options) {
+void Run(FleetPlanOptions options) {
+    if (!options.keep.empty()) {
+        const fleet::KeepListParse keep = fleet::ParseKeepList(options.keep);
+        if (!keep.error.empty()) throw CommandFailure(keep.error, ExitCode::Usage);
+        options.plan.keep = keep.fields;
+    }
     const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile);
     if (!roster) throw CommandFailure(options.rosterFile + " cannot be read");
     const std::optional<std::string> templateBytes = fleet::ReadWholeFile(options.templateFile);
@@ -74,6 +80,11 @@ void AddFleetPlanCommand(CLI::App& fleet) {
                       "start in User Mode instead of Standard Mode");
     command->add_option("--access-code", options->plan.accessCode,
                         "the Advance Setting access code, to reach the Advance Setting page");
+    command
+        ->add_option("--keep", options->keep,
+                     "fields each pager keeps from its own memory when written, comma-separated "
+                     "(default RSSI,SSI,RSSI2: its receiver's levels); none keeps nothing")
+        ->delimiter(',');
     command->callback([options] { Run(*options); });
 }
 

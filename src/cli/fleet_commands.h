@@ -6,8 +6,9 @@ class App;
 
 namespace mk843nb::cli {
 
-// The two halves of `fleet`, each in its own cmd_fleet_<name>.cpp.
+// The parts of `fleet`, each in its own cmd_fleet_<name>.cpp.
 void AddFleetPlanCommand(CLI::App& fleet);
 void AddFleetRunCommand(CLI::App& fleet);
+void AddFleetExportCommand(CLI::App& fleet);
 
 }  // namespace mk843nb::cli

@@ -23,12 +23,25 @@ BackupKeeper KeepInStore(std::filesystem::path folder, std::size_t keep) {
     };
 }
 
+namespace {
+
+// What a Write backup's sidecar says of the verify that followed the Write.
+std::string WriteResultText(const LinkOutcome& done) {
+    if (done.success) return "verified";
+    if (done.failure == LinkFailure::VerifyDiffers) return "verify failed";
+    return "not verified";
+}
+
+}  // namespace
+
 PagerCommands::PagerCommands(LinkSession& link, BackupKeeper keep)
     : link_(link), keep_(std::move(keep)) {}
 
-BackupInfo PagerCommands::InfoFor(BackupKind kind, const PagerImage& image) {
+BackupInfo PagerCommands::InfoFor(BackupKind kind, const PagerImage& image, const PagerTags& tags) {
     const PortEntry* port = link_.Ports().Selected();
-    return PagerBackupInfo(kind, image, port ? port->name : std::string());
+    BackupInfo info = PagerBackupInfo(kind, image, port ? port->name : std::string());
+    info.tags = tags;
+    return info;
 }
 
 void PagerCommands::KeepBackup(const PagerImage& image, BackupInfo info, CommandOutcome& outcome,
@@ -76,8 +89,8 @@ CommandOutcome PagerCommands::Verify(const PagerImage& image, bool modifyMode) {
 }
 
 bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteRequest& request,
-                                      CommandOutcome& outcome) {
-    PagerImage held = image;
+                                      CommandOutcome& outcome, PagerImage& held) {
+    held = image;
     outcome.command = LinkCommand::Read;
     outcome.link = link_.Read(held, request.modifyMode, {false, {}});
     auto refuse = [&](const std::string& why) {
@@ -98,7 +111,8 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
             outcome.link.message.reset();
             return false;
         }
-        KeepBackup(held, InfoFor(BackupKind::PreWrite, held), outcome, outcome.before);
+        KeepBackup(held, InfoFor(BackupKind::PreWrite, held, request.tags), outcome,
+                   outcome.before);
         if (!outcome.before) {
             outcome.link.success = false;
             outcome.link.failure = LinkFailure::Refused;
@@ -111,8 +125,9 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
     // off half-way, most likely. Keep what is there and write the whole image
     // over it; every other failure of the read leaves the pager alone.
     if (!outcome.link.damagedImage) return refuse(kNotBackedUpNote);
-    const PagerImage& damaged = *outcome.link.damagedImage;
-    BackupInfo info = InfoFor(BackupKind::Damaged, damaged);
+    held = *outcome.link.damagedImage;
+    const PagerImage& damaged = held;
+    BackupInfo info = InfoFor(BackupKind::Damaged, damaged, request.tags);
     info.reason = DamagedMemoryReason(damaged);
     KeepBackup(damaged, info, outcome, outcome.before);
     if (!outcome.before) return refuse(outcome.backupError + "\n" + kNotBackedUpNote);
@@ -129,25 +144,31 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
 
 CommandOutcome PagerCommands::Write(PagerImage& image, const WriteRequest& request) {
     CommandOutcome outcome;
-    if (request.backupFirst && !BackUpBeforeWrite(image, request, outcome)) return outcome;
+    if (request.backupFirst) {
+        PagerImage held{};
+        if (!BackUpBeforeWrite(image, request, outcome, held)) return outcome;
+        if (request.adjust) request.adjust(held, image);
+    }
 
     outcome.command = LinkCommand::Write;
     const std::optional<StoredBackup> before = outcome.before;
     const bool damaged = outcome.damagedMemory;
-    outcome.link = link_.Write(image, {true, [&](LinkOutcome& done) {
-                                           // As sent, whatever its verify found, and before the
-                                           // box, so quitting with the box open loses nothing.
-                                           if (done.imageSent)
-                                               KeepBackup(image, InfoFor(BackupKind::Write, image),
-                                                          outcome, outcome.backup);
-                                           if (done.success || !done.message) return;
-                                           if (done.imageSent)
-                                               done.details = VerifyDifferencesText(
-                                                   image, done.readBack.bytes, done.readBack.count);
-                                           if (done.writeFramesSent > 0)
-                                               done.message->text +=
-                                                   "\n" + PartlyWrittenNote(done.writeFramesSent);
-                                       }});
+    outcome.link = link_.Write(
+        image, {true, [&](LinkOutcome& done) {
+                    // As sent, whatever its verify found, and before the
+                    // box, so quitting with the box open loses nothing.
+                    if (done.imageSent) {
+                        BackupInfo info = InfoFor(BackupKind::Write, image, request.tags);
+                        info.result = WriteResultText(done);
+                        KeepBackup(image, info, outcome, outcome.backup);
+                    }
+                    if (done.success || !done.message) return;
+                    if (done.imageSent)
+                        done.details =
+                            VerifyDifferencesText(image, done.readBack.bytes, done.readBack.count);
+                    if (done.writeFramesSent > 0)
+                        done.message->text += "\n" + PartlyWrittenNote(done.writeFramesSent);
+                }});
     outcome.before = before;
     outcome.damagedMemory = damaged;
     return outcome;

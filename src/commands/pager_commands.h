@@ -68,6 +68,12 @@ struct WriteRequest {
     // its backup: false ends the command there (cancelled, nothing written or
     // kept). Unset: the Write goes on.
     std::function<bool(const PagerImage& held)> proceed;
+    // With backupFirst, after the pre-write backup and before the Write: held is
+    // what the pager holds (the damaged bytes when its memory failed its
+    // checksum); image may be changed, and is then what is written and verified.
+    std::function<void(const PagerImage& held, PagerImage& image)> adjust{};
+    // Carried by every backup this Write stores (a fleet run's pager).
+    PagerTags tags{};
 };
 
 class PagerCommands {
@@ -94,10 +100,11 @@ private:
     // Stores image as kind; a failure goes to outcome.backupError.
     void KeepBackup(const PagerImage& image, BackupInfo info, CommandOutcome& outcome,
                     std::optional<StoredBackup>& into);
-    BackupInfo InfoFor(BackupKind kind, const PagerImage& image);
+    BackupInfo InfoFor(BackupKind kind, const PagerImage& image, const PagerTags& tags = {});
     // The pre-write read: false when the Write must not go on (outcome says why).
+    // held takes what the pager holds.
     bool BackUpBeforeWrite(const PagerImage& image, const WriteRequest& request,
-                           CommandOutcome& outcome);
+                           CommandOutcome& outcome, PagerImage& held);
 
     LinkSession& link_;
     BackupKeeper keep_;

@@ -113,6 +113,10 @@ nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
          info.programVersion.empty() ? MK843NB_PROGRAM_VERSION : info.programVersion},
     };
     if (!info.reason.empty()) json["reason"] = info.reason;
+    if (!info.tags.label.empty()) json["label"] = info.tags.label;
+    if (!info.tags.asset.empty()) json["asset"] = info.tags.asset;
+    if (!info.tags.note.empty()) json["note"] = info.tags.note;
+    if (!info.result.empty()) json["result"] = info.result;
     return json;
 }
 
@@ -161,6 +165,8 @@ std::optional<BackupInfo> ParseBackupSidecar(std::string_view text) {
     info.checksumOk = Text(json, "checksum") == "ok";
     info.programVersion = Text(json, "programVersion");
     info.reason = Text(json, "reason");
+    info.tags = {Text(json, "label"), Text(json, "asset"), Text(json, "note")};
+    info.result = Text(json, "result");
     return info;
 }
 

@@ -45,6 +45,15 @@ inline constexpr std::size_t kDefaultBackupKeep = 500;
 // However many backups there are, the newest ones of each model and port stay.
 inline constexpr std::size_t kBackupsKeptPerPager = 3;
 
+// Which pager of a fleet a backup belongs to, when a fleet run took it.
+struct PagerTags {
+    std::string label;  // the roster's label
+    std::string asset;  // the roster's asset tag or serial number
+    std::string note;
+
+    bool empty() const { return label.empty() && asset.empty() && note.empty(); }
+};
+
 struct BackupInfo {
     std::chrono::system_clock::time_point time = std::chrono::system_clock::now();
     BackupKind kind = BackupKind::Read;
@@ -55,6 +64,10 @@ struct BackupInfo {
     bool checksumOk = false;      // the stored checksum is the sum of bytes 16 to 253
     std::string programVersion;   // the program that took it; "" stores this program's
     std::string reason;           // why it was kept, when its kind alone does not say ("" if none)
+    PagerTags tags{};             // empty outside a fleet run
+    // A Write backup: what its verify found ("verified", "verify failed", "not verified");
+    // "" for other kinds and for backups that predate it.
+    std::string result{};
 };
 
 struct StoredBackup {

@@ -20,6 +20,19 @@ std::string Joined(const std::vector<Message>& messages) {
     return text;
 }
 
+// A row that sets a kept field means that value: that pager does not keep its own.
+std::vector<std::string> KeptFieldsOf(const Roster& roster, const RosterRow& row,
+                                      const std::vector<std::string>& keep) {
+    std::vector<std::string> kept;
+    for (const std::string& field : keep) {
+        const auto column = std::find(roster.fields.begin(), roster.fields.end(), field);
+        if (column == roster.fields.end() ||
+            row.cells[static_cast<std::size_t>(column - roster.fields.begin())].empty())
+            kept.push_back(field);
+    }
+    return kept;
+}
+
 struct RowResult {
     std::optional<FleetProblem> refusal;
     PagerImage image{};
@@ -51,12 +64,28 @@ RowResult ApplyRow(const std::filesystem::path& templatePath, const Roster& rost
         user.Apply(model.SubmitAccessCode(options.accessCode), false);
         if (!user.Messages().empty()) return refuse("", Joined(user.TakeMessages()));
     }
-    for (std::size_t c = 0; c < roster.fields.size(); ++c) {
+    for (const std::size_t c : CellsInFieldOrder(roster)) {
         if (row.cells[c].empty()) continue;
         const std::vector<Message> refused = AssignField(user, roster.fields[c], row.cells[c]);
-        if (!refused.empty()) return refuse(roster.fields[c], Joined(refused));
+        if (refused.empty()) continue;
+        std::string message = Joined(refused);
+        // A spreadsheet set to decimal commas, saved with commas between cells.
+        if (roster.delimiter == ',' && row.cells[c].find(',') != std::string::npos &&
+            Control(FindListedField(roster.fields[c])->id).kind == ControlKind::Edit)
+            message +=
+                "; write the number with a decimal point (330.5), or save the roster with "
+                "semicolons between cells, where a decimal comma is taken";
+        return refuse(roster.fields[c], message);
     }
     result.image = model.Image();
+    // A field to keep must be one the run can set on this pager's table: the
+    // same assignment of its own value now, which leaves the table as it is.
+    for (const std::string& kept : KeptFieldsOf(roster, row, options.keep)) {
+        const ListedField* field = FindListedField(kept);
+        if (field == nullptr) return refuse(kept, "--keep: Unknown field '" + kept + "'");
+        const std::vector<Message> refused = AssignField(user, kept, ShownValue(model, *field));
+        if (!refused.empty()) return refuse(kept, "--keep " + kept + ": " + Joined(refused));
+    }
     return result;
 }
 
@@ -66,6 +95,8 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
                          const PlanOptions& options) {
     FleetPlan plan;
     plan.delimiter = roster.roster.delimiter;
+    plan.userMode = options.userMode;
+    plan.keep = options.keep;
     plan.errors = roster.errors;
     std::map<std::string, const RosterRow*> byFileName;
     for (const RosterRow& row : roster.roster.rows) {
@@ -75,7 +106,13 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
             plan.errors.push_back(*applied.refusal);
             continue;
         }
-        PlannedPager pager{row.line, row.label, SafeFileBase(row.label) + ".tbl", applied.image};
+        PlannedPager pager{row.line,
+                           row.label,
+                           SafeFileBase(row.label) + ".tbl",
+                           applied.image,
+                           row.asset,
+                           row.note,
+                           KeptFieldsOf(roster.roster, row, options.keep)};
         // Different labels may be made safe into the same name ("A/B", "A_B").
         const auto [earlier, added] = byFileName.emplace(pager.fileName, &row);
         if (!added) {
@@ -94,6 +131,26 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
     std::stable_sort(plan.errors.begin(), plan.errors.end(),
                      [](const FleetProblem& a, const FleetProblem& b) { return a.line < b.line; });
     return plan;
+}
+
+KeepListParse ParseKeepList(const std::vector<std::string>& names) {
+    KeepListParse parse;
+    if (names.size() == 1 && names.front() == "none") return parse;
+    for (const std::string& name : names) {
+        const ListedField* field = FindListedField(name);
+        if (field == nullptr) {
+            parse.error = "--keep: Unknown field '" + name + "'";
+            return parse;
+        }
+        const ControlKind kind = Control(field->id).kind;
+        if (kind == ControlKind::Label || field->id == ControlId::edtVersion) {
+            parse.error = "--keep: " + name + " is shown only and cannot be set";
+            return parse;
+        }
+        if (std::find(parse.fields.begin(), parse.fields.end(), name) == parse.fields.end())
+            parse.fields.push_back(name);
+    }
+    return parse;
 }
 
 }  // namespace mk843nb::fleet

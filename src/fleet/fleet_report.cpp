@@ -23,7 +23,8 @@ constexpr std::array kResultNames{
     std::pair{PagerResult::Skipped, std::string_view("skipped")},
 };
 
-constexpr std::string_view kCsvHeader = "label,port,start,seconds,result,message,backup,sha256\r\n";
+constexpr std::string_view kCsvHeader =
+    "label,port,start,seconds,result,message,backup,sha256,asset,note,kept\r\n";
 
 // A cell quoted by libcsv, so commas, quotes and line breaks in messages survive.
 std::string CsvCell(std::string_view text) {
@@ -53,7 +54,32 @@ std::string OneLine(std::string_view text) {
 
 namespace {
 
+json KeptJson(const KeptValue& value) {
+    json kept = {{"field", value.field}, {"value", value.value}, {"kept", value.kept}};
+    if (!value.kept) {
+        kept["pagerValue"] = value.pagerValue;
+        kept["refusal"] = value.refusal;
+    }
+    return kept;
+}
+
+KeptValue KeptFromJson(const json& entry) {
+    return {entry.at("field").get<std::string>(), entry.value("value", ""),
+            entry.value("kept", false), entry.value("pagerValue", entry.value("value", "")),
+            entry.value("refusal", "")};
+}
+
+std::string CsvRow(const ReportLine& line) {
+    return CsvCell(line.label) + "," + CsvCell(line.port) + "," + CsvCell(line.start) + "," +
+           Seconds(line.seconds) + "," + CsvCell(ResultName(line.result)) + "," +
+           CsvCell(line.message) + "," + CsvCell(line.backup) + "," + CsvCell(line.sha256) + "," +
+           CsvCell(line.asset) + "," + CsvCell(line.note) + "," +
+           CsvCell(KeptValuesText(line.kept)) + "\r\n";
+}
+
 json LineJson(const ReportLine& line) {
+    json kept = json::array();
+    for (const KeptValue& value : line.kept) kept.push_back(KeptJson(value));
     return {{"label", line.label},
             {"port", line.port},
             {"start", line.start},
@@ -61,7 +87,10 @@ json LineJson(const ReportLine& line) {
             {"result", ResultName(line.result)},
             {"message", line.message},
             {"backup", line.backup},
-            {"sha256", line.sha256}};
+            {"sha256", line.sha256},
+            {"asset", line.asset},
+            {"note", line.note},
+            {"kept", kept}};
 }
 
 }  // namespace
@@ -91,10 +120,19 @@ std::optional<std::string> FleetReport::Load() {
         for (const json& entry : report.at("pagers")) {
             const auto result = ResultNamed(entry.at("result").get<std::string>());
             if (!result) throw std::runtime_error("unknown result " + entry.at("result").dump());
-            lines_.push_back({entry.at("label").get<std::string>(), entry.value("port", ""),
-                              entry.value("start", ""), entry.value("seconds", 0.0), *result,
-                              entry.value("message", ""), entry.value("backup", ""),
-                              entry.value("sha256", "")});
+            ReportLine line{entry.at("label").get<std::string>(),
+                            entry.value("port", ""),
+                            entry.value("start", ""),
+                            entry.value("seconds", 0.0),
+                            *result,
+                            entry.value("message", ""),
+                            entry.value("backup", ""),
+                            entry.value("sha256", "")};
+            line.asset = entry.value("asset", "");
+            line.note = entry.value("note", "");
+            for (const json& kept : entry.value("kept", json::array()))
+                line.kept.push_back(KeptFromJson(kept));
+            lines_.push_back(std::move(line));
         }
     } catch (const std::exception& problem) {
         lines_.clear();
@@ -115,11 +153,19 @@ bool FleetReport::Append(const ReportLine& added) {
     line.message = OneLine(line.message);
     lines_.push_back(line);
     const std::filesystem::path csvPath = folder_ / kReportCsvName;
-    std::string row = std::filesystem::exists(csvPath) ? "" : std::string(kCsvHeader);
-    row += CsvCell(line.label) + "," + CsvCell(line.port) + "," + CsvCell(line.start) + "," +
-           Seconds(line.seconds) + "," + CsvCell(ResultName(line.result)) + "," +
-           CsvCell(line.message) + "," + CsvCell(line.backup) + "," + CsvCell(line.sha256) + "\r\n";
-    const bool csvWritten = AppendToFile(csvPath, row);
+    bool csvWritten = false;
+    const std::optional<std::string> csv =
+        std::filesystem::exists(csvPath) ? ReadWholeFile(csvPath) : std::optional<std::string>("");
+    if (csv && (csv->empty() || csv->starts_with(kCsvHeader))) {
+        csvWritten =
+            AppendToFile(csvPath, (csv->empty() ? std::string(kCsvHeader) : "") + CsvRow(line));
+    } else {
+        // A report begun by an earlier version has fewer columns: it is written
+        // anew, from the history report.json holds, with the columns of this one.
+        std::string whole(kCsvHeader);
+        for (const ReportLine& each : lines_) whole += CsvRow(each);
+        csvWritten = WriteFileAtomically(csvPath, whole);
+    }
 
     json report = {{"pagers", json::array()}};
     for (const ReportLine& each : lines_) report["pagers"].push_back(LineJson(each));

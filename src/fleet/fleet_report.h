@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fleet/kept_values.h"
+
 namespace mk843nb::fleet {
 
 inline constexpr const char* kReportCsvName = "report.csv";
@@ -41,7 +43,12 @@ struct ReportLine {
     PagerResult result = PagerResult::Skipped;
     std::string message;
     std::string backup;  // the pre-write backup's file; "" when none was taken
-    std::string sha256;  // of the table the run wrote (or meant to write)
+    // Of the planned table the run wrote (or meant to write); the image
+    // written differs from it by the kept values.
+    std::string sha256;
+    std::string asset{};  // the roster's asset and note columns
+    std::string note{};
+    std::vector<KeptValue> kept{};  // the pager's own values put in the table before the write
 
     bool written() const { return result == PagerResult::Written; }
 };

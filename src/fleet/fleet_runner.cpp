@@ -12,6 +12,7 @@
 #include "commands/pager_commands.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
+#include "fleet/kept_values.h"
 #include "fleet/utc_time.h"
 #include "link/comm_port.h"
 #include "link/event_loop_clock.h"
@@ -29,6 +30,7 @@ struct Job {
     // The planned table, read and checked against the plan before any board
     // starts; nothing when it is missing or was changed after planning.
     std::optional<PagerImage> table;
+    const PlanManifest* plan = nullptr;
 };
 
 std::optional<PagerImage> PlannedTable(const std::filesystem::path& folder,
@@ -60,7 +62,8 @@ public:
                 ++done_;
                 continue;
             }
-            queue_.push_back({static_cast<int>(i) + 1, &pager, PlannedTable(folder, pager)});
+            queue_.push_back(
+                {static_cast<int>(i) + 1, &pager, PlannedTable(folder, pager), &plan_});
         }
     }
 
@@ -204,6 +207,8 @@ std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
                     "",
                     "",
                     pager.sha256};
+    line.asset = pager.asset;
+    line.note = pager.note;
     auto finish = [&](PagerResult result, std::string message) {
         line.result = result;
         line.message = std::move(message);
@@ -223,6 +228,11 @@ std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
         request.proceed = [&](const PagerImage& held) {
             return !coordinator.WrittenWith(held).has_value();
         };
+    request.tags = {pager.label, pager.asset, pager.note};
+    // The pager's own levels go into the table before it is written and verified.
+    request.adjust = [&](const PagerImage& held, PagerImage& table) {
+        line.kept = KeepOwnValues(held, table, job.plan->KeptBy(pager), job.plan->userMode);
+    };
     const CommandOutcome outcome = commands.Write(image, request);
     if (outcome.cancelled) return std::nullopt;
     if (outcome.success()) coordinator.RecordWritten(image, pager.label);
@@ -234,6 +244,10 @@ std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
     if (!outcome.link.details.empty()) message += "\n" + outcome.link.details;
     if (outcome.damagedMemory && outcome.before)
         message += "\n" + DamagedMemoryNote(*outcome.before);
+    for (const KeptValue& value : line.kept)
+        if (!value.kept)
+            message += "\n" + value.field + ": the pager's " + value.pagerValue + " was refused (" +
+                       value.refusal + "); the planned " + value.value + " was written";
     return finish(ResultOf(outcome.link, outcome.command), std::move(message));
 }
 
@@ -309,6 +323,8 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                                    "skipped at the prompt",
                                    "",
                                    job->pager->sha256};
+                skipped.asset = job->pager->asset;
+                skipped.note = job->pager->note;
                 coordinator.Ended(board, skipped, summary);
                 continue;
             }

@@ -66,17 +66,23 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
           {"sha256", Sha256Hex(sources.rosterBytes)},
           {"delimiter", std::string(1, plan.delimiter)}}},
         {"strict", sources.strict},
+        {"userMode", plan.userMode},
+        {"keep", plan.keep},
         {"pagers", json::array()},
         {"warnings", json::array()},
     };
     for (const PlannedPager& pager : plan.pagers) {
         if (!WriteTableFile(folder / pager.fileName, pager.image))
             return "Save Error! " + (folder / pager.fileName).string();
-        manifest["pagers"].push_back({{"line", pager.line},
-                                      {"label", pager.label},
-                                      {"file", pager.fileName},
-                                      {"sha256", Sha256Hex(pager.image)},
-                                      {"checksum", Hex4(ImageChecksum(pager.image))}});
+        json entry = {{"line", pager.line},
+                      {"label", pager.label},
+                      {"file", pager.fileName},
+                      {"sha256", Sha256Hex(pager.image)},
+                      {"checksum", Hex4(ImageChecksum(pager.image))}};
+        if (!pager.asset.empty()) entry["asset"] = pager.asset;
+        if (!pager.note.empty()) entry["note"] = pager.note;
+        if (pager.keep != plan.keep) entry["keep"] = pager.keep;
+        manifest["pagers"].push_back(std::move(entry));
     }
     for (const FleetProblem& warning : plan.warnings)
         manifest["warnings"].push_back(ProblemJson(warning));
@@ -105,6 +111,13 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
         plan.rosterFile = manifest.at("roster").at("file").get<std::string>();
         plan.rosterSha256 = manifest.at("roster").at("sha256").get<std::string>();
         plan.strict = manifest.value("strict", false);
+        plan.userMode = manifest.value("userMode", false);
+        if (manifest.contains("keep")) {
+            const KeepListParse keep =
+                ParseKeepList(manifest.at("keep").get<std::vector<std::string>>());
+            if (!keep.error.empty()) throw std::runtime_error(keep.error);
+            plan.keep = keep.fields;
+        }
         for (const json& pager : manifest.at("pagers")) {
             PlanEntry entry;
             entry.line = pager.at("line").get<int>();
@@ -113,6 +126,14 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
             entry.sha256 = pager.at("sha256").get<std::string>();
             entry.checksum = static_cast<std::uint16_t>(
                 std::stoul(pager.at("checksum").get<std::string>(), nullptr, 16));
+            entry.asset = pager.value("asset", "");
+            entry.note = pager.value("note", "");
+            if (pager.contains("keep")) {
+                const KeepListParse keep =
+                    ParseKeepList(pager.at("keep").get<std::vector<std::string>>());
+                if (!keep.error.empty()) throw std::runtime_error(keep.error);
+                entry.keep = keep.fields;
+            }
             // A plan names files inside its own folder only.
             if (entry.file.empty() || entry.file.find('/') != std::string::npos ||
                 entry.file == "." || entry.file == "..")

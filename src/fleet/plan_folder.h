@@ -21,6 +21,10 @@ struct PlanEntry {
     std::string file;            // in the plan's folder
     std::string sha256;          // of the table file's 256 bytes
     std::uint16_t checksum = 0;  // the 16-bit sum of its bytes 16 to 253
+    std::string asset{};         // the roster's asset and note columns, "" when none
+    std::string note{};
+    // The fields this pager keeps from its own memory, when they are not the plan's.
+    std::optional<std::vector<std::string>> keep{};
 };
 
 struct PlanManifest {
@@ -30,8 +34,16 @@ struct PlanManifest {
     std::filesystem::path rosterFile;
     std::string rosterSha256;
     bool strict = false;
+    bool userMode = false;  // the tables were made in User Mode
+    // The fields each pager keeps from its own memory; a plan made before the
+    // list was recorded keeps the default ones.
+    std::vector<std::string> keep = kDefaultKeptFields;
     std::vector<PlanEntry> pagers;
     std::vector<FleetProblem> warnings;
+
+    const std::vector<std::string>& KeptBy(const PlanEntry& pager) const {
+        return pager.keep ? *pager.keep : keep;
+    }
 };
 
 struct PlanSources {

@@ -92,6 +92,48 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     });
 }
 
+// A spreadsheet's first line naming the separator: sep=; (quoted or not).
+// The separator, or 0 when the first line is no such line.
+char SeparatorLine(std::string_view firstLine) {
+    while (!firstLine.empty() && (firstLine.back() == '\r' || firstLine.back() == '\n'))
+        firstLine.remove_suffix(1);
+    if (firstLine.size() >= 2 && firstLine.front() == '"' && firstLine.back() == '"')
+        firstLine = firstLine.substr(1, firstLine.size() - 2);
+    if (firstLine.size() != 5 || !EqualsIgnoringCase(firstLine.substr(0, 4), "sep=")) return 0;
+    return firstLine[4] == ',' || firstLine[4] == ';' ? firstLine[4] : 0;
+}
+
+// A header cell as a field's own name ("t11" is T11); "" for no field.
+std::string FieldNameOf(std::string_view cell) {
+    for (const ListedField& field : ListedFields())
+        if (EqualsIgnoringCase(field.field, cell)) return std::string(field.field);
+    return {};
+}
+
+bool IsNumberField(std::string_view name) {
+    const ListedField* field = FindListedField(name);
+    return field != nullptr && Control(field->id).kind == ControlKind::Edit;
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+// A spreadsheet set to a decimal comma writes 330.5 as 330,5.
+std::string WithDecimalPoint(std::string cell) {
+    const std::string trimmed = Trimmed(cell);
+    const std::size_t comma = trimmed.find(',');
+    if (comma == std::string::npos || trimmed.find_first_of(",.", comma + 1) != std::string::npos ||
+        trimmed.find('.') != std::string::npos)
+        return cell;
+    const std::string_view whole = std::string_view(trimmed).substr(0, comma);
+    const std::string_view fraction = std::string_view(trimmed).substr(comma + 1);
+    if (!AllDigits(whole) || !AllDigits(fraction)) return cell;
+    return std::string(whole) + "." + std::string(fraction);
+}
+
 // Collects libcsv's cells into records, each with the line it starts on.
 struct Collector {
     struct Record {
@@ -133,7 +175,14 @@ RosterParse ParseRoster(std::string_view bytes) {
         refuse(line, "", "", "the roster is not UTF-8 text");
         return result;
     }
-    result.roster.delimiter = DetectDelimiter(bytes);
+    int firstLine = 1;
+    if (const char separator = SeparatorLine(bytes.substr(0, LineEnd(bytes, 0))); separator != 0) {
+        result.roster.delimiter = separator;
+        bytes.remove_prefix(LineEnd(bytes, 0));
+        firstLine = 2;
+    } else {
+        result.roster.delimiter = DetectDelimiter(bytes);
+    }
 
     csv_parser parser;
     if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0) {
@@ -142,7 +191,7 @@ RosterParse ParseRoster(std::string_view bytes) {
     }
     csv_set_delim(&parser, static_cast<unsigned char>(result.roster.delimiter));
     Collector collector;
-    int line = 1;
+    int line = firstLine;
     bool failed = false;
     // Fed a line at a time, so each record knows the line it starts on even
     // when a quoted cell spans several.
@@ -177,19 +226,41 @@ RosterParse ParseRoster(std::string_view bytes) {
         refuse(header.line, "", "", "the first column of the header must be 'label'");
         return result;
     }
+    // Spreadsheets keep empty columns after the last one used.
+    std::size_t headerWidth = header.cells.size();
+    while (headerWidth > 1 && Trimmed(header.cells[headerWidth - 1]).empty()) --headerWidth;
     std::set<std::string> seenFields;
-    for (std::size_t i = 1; i < header.cells.size(); ++i) {
-        std::string name = Trimmed(header.cells[i]);
-        if (FindListedField(name) == nullptr)
-            refuse(header.line, "", name, "Unknown field '" + name + "'");
+    // Where each cell of a row goes: a field column (its index), the asset or the note.
+    constexpr std::size_t kAsset = static_cast<std::size_t>(-1);
+    constexpr std::size_t kNote = static_cast<std::size_t>(-2);
+    std::vector<std::size_t> columnTo;
+    for (std::size_t i = 1; i < headerWidth; ++i) {
+        const std::string cell = Trimmed(header.cells[i]);
+        std::string name = FieldNameOf(cell);
+        if (name.empty() && EqualsIgnoringCase(cell, kAssetColumn)) name = kAssetColumn;
+        if (name.empty() && EqualsIgnoringCase(cell, kNoteColumn)) name = kNoteColumn;
+        if (cell.empty())
+            refuse(header.line, "", "",
+                   "column " + std::to_string(i + 1) + " of the header has no name");
+        else if (name.empty())
+            refuse(header.line, "", cell, "Unknown field '" + cell + "'");
         else if (!seenFields.insert(name).second)
             refuse(header.line, "", name, "the column appears twice in the header");
-        result.roster.fields.push_back(std::move(name));
+        if (name == kAssetColumn) {
+            result.roster.hasAsset = true;
+            columnTo.push_back(kAsset);
+        } else if (name == kNoteColumn) {
+            result.roster.hasNote = true;
+            columnTo.push_back(kNote);
+        } else {
+            columnTo.push_back(result.roster.fields.size());
+            result.roster.fields.push_back(std::move(name));
+        }
     }
     if (!result.errors.empty()) return result;
+    const bool decimalCommas = result.roster.delimiter == ';';
 
     std::set<std::string> seenLabels;
-    const std::size_t width = result.roster.fields.size();
     for (std::size_t r = 1; r < collector.records.size(); ++r) {
         Collector::Record& record = collector.records[r];
         // Rows of nothing but separators, as spreadsheets leave at the end.
@@ -207,21 +278,54 @@ RosterParse ParseRoster(std::string_view bytes) {
         }
         // Missing cells at the end are empty (spreadsheets drop them); extra
         // ones must be empty too, or a value would be silently lost.
-        row.cells.assign(record.cells.begin() + 1, record.cells.end());
+        std::vector<std::string> cells(record.cells.begin() + 1, record.cells.end());
         bool extra = false;
-        for (std::size_t c = width; c < row.cells.size(); ++c) extra |= !row.cells[c].empty();
+        bool splitNumber = false;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (c >= columnTo.size()) extra |= !Trimmed(cells[c]).empty();
+            splitNumber |= AllDigits(Trimmed(cells[c]));
+        }
         if (extra) {
-            refuse(row.line, row.label, "",
-                   "the row has more cells than the header has columns (" +
-                       std::to_string(width + 1) + ")");
+            std::string message = "the row has more cells than the header has columns (" +
+                                  std::to_string(headerWidth) + ")";
+            if (!decimalCommas && splitNumber)
+                message +=
+                    "; a decimal comma splits a number in a comma-separated roster: write it "
+                    "with a point (330.5), or save the roster with semicolons";
+            refuse(row.line, row.label, "", message);
             continue;
         }
-        row.cells.resize(width);
+        cells.resize(columnTo.size());
+        row.cells.resize(result.roster.fields.size());
+        for (std::size_t c = 0; c < columnTo.size(); ++c) {
+            if (columnTo[c] == kAsset) {
+                row.asset = Trimmed(cells[c]);
+            } else if (columnTo[c] == kNote) {
+                row.note = Trimmed(cells[c]);
+            } else {
+                std::string& cell = row.cells[columnTo[c]];
+                cell = std::move(cells[c]);
+                if (decimalCommas && IsNumberField(result.roster.fields[columnTo[c]]))
+                    cell = WithDecimalPoint(std::move(cell));
+            }
+        }
         result.roster.rows.push_back(std::move(row));
     }
     if (result.roster.rows.empty() && result.errors.empty())
         refuse(0, "", "", "the roster has no pagers: only a header row");
     return result;
+}
+
+std::vector<std::size_t> CellsInFieldOrder(const Roster& roster) {
+    std::vector<std::size_t> order(roster.fields.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    const auto position = [&](std::size_t column) {
+        const ListedField* field = FindListedField(roster.fields[column]);
+        return field == nullptr ? kControlCount : Index(field->id);
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return position(a) < position(b); });
+    return order;
 }
 
 }  // namespace mk843nb::fleet

@@ -1,9 +1,11 @@
 #pragma once
 
 // The roster of a fleet: a CSV file with a header row whose first column is
-// "label" and whose other columns are field names as `set` takes them; one
-// row per pager. UTF-8 (a byte-order mark is allowed), cells separated by
-// commas or semicolons (whichever the header uses), quoted cells allowed.
+// "label" and whose other columns are field names as `set` takes them (in
+// any case), and optionally "asset" and "note"; one row per pager. UTF-8 (a
+// byte-order mark is allowed), cells separated by commas or semicolons
+// (whichever the header uses, or a spreadsheet's "sep=;" first line), quoted
+// cells allowed. In a semicolon roster a number may have a decimal comma.
 
 #include <string>
 #include <string_view>
@@ -18,11 +20,20 @@ struct RosterRow {
     std::string label;
     // One cell per field column, in column order; "" keeps the template's value.
     std::vector<std::string> cells;
+    std::string asset{};  // an asset tag or serial number; "" when none
+    std::string note{};
 };
+
+// The record columns a roster may have besides the fields.
+inline constexpr std::string_view kAssetColumn = "asset";
+inline constexpr std::string_view kNoteColumn = "note";
 
 struct Roster {
     char delimiter = ',';
-    std::vector<std::string> fields;  // the header after "label"
+    // The field columns of the header, by the fields' own names, in column order.
+    std::vector<std::string> fields;
+    bool hasAsset = false;
+    bool hasNote = false;
     std::vector<RosterRow> rows;
 };
 
@@ -34,7 +45,13 @@ struct RosterParse {
 
 // Parses the whole file's bytes. Checks the roster's own shape: the header,
 // unknown or repeated field names, empty and repeated labels, rows with more
-// cells than the header, text that is not UTF-8. Values are not checked here.
+// cells than the header, text that is not UTF-8. Values are not checked here,
+// but a semicolon roster's decimal commas in number cells become points.
 RosterParse ParseRoster(std::string_view bytes);
+
+// The order the window's controls come in (the control catalogue's), which
+// is the order a row's cells are applied in: a call is switched on before
+// its tones are set, whatever the column order. Indexes into roster.fields.
+std::vector<std::size_t> CellsInFieldOrder(const Roster& roster);
 
 }  // namespace mk843nb::fleet

@@ -53,9 +53,25 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
          "label,T11\nWard 1,600.9\nWard 2,539.0\nWard 1,510.5\n",
          {"line 4, 'Ward 1', label: the label appears on an earlier row"}},
         {"empty label", "label,T11\n,600.9\n", {"line 2, label: the label is empty"}},
-        {"assignments go in column order: T12 is disabled until Duty2 is on",
-         "label,T12,Duty2\nA,1000.0,1\n",
+        {"a call's tone with the call switched off, whatever the column order",
+         "label,T12,Duty2\nA,1000.0,0\n",
          {"line 2, 'A', T12: T12 is disabled and cannot be set"}},
+        {"a decimal comma that split a cell of a comma roster",
+         "label,T11,T21\nA,600,9,832.5\n",
+         {"line 2, 'A': the row has more cells than the header has columns (3); a decimal comma "
+          "splits a number in a comma-separated roster: write it with a point (330.5), or save "
+          "the roster with semicolons"}},
+        {"a quoted decimal comma in a comma roster",
+         "label,T11\nA,\"600,9\"\n",
+         {"line 2, 'A', T11: '600,9' cannot be typed into T11: the field does not take ',' "
+          "there; write the number with a decimal point (330.5), or save the roster with "
+          "semicolons between cells, where a decimal comma is taken"}},
+        {"a sep= line counts as the first line",
+         "sep=;\nlabel;T11\nA;100\n",
+         {"line 3, 'A', T11: Please insert a number between 288.5 to 2468.2"}},
+        {"a header column without a name before named ones",
+         "label,T11,,T21\nA,600.9,,832.5\n",
+         {"line 1: column 3 of the header has no name"}},
         {"list item that does not exist",
          "label,Reminder\nA,90 Second\n",
          {"line 2, 'A', Reminder: '90 Second' is not an item of Reminder (\"Disable\", \"30  "
@@ -229,6 +245,106 @@ TEST(FleetPlanTest, FleetWideFindingsAreWarningsAndErrorsWhenStrict) {
         const FleetPlan strict = Plan(c.csv, {.strict = true, .userMode = false, .accessCode = ""});
         EXPECT_EQ(Described(strict.errors), c.findings) << c.name;
         EXPECT_TRUE(strict.warnings.empty()) << c.name;
+    }
+}
+
+// The same fleet as a spreadsheet may save it: every variant plans exactly the
+// tables of the plain comma roster.
+TEST(FleetPlanTest, SpreadsheetRostersPlanTheSameTablesAsTheCommaRoster) {
+    const std::string comma =
+        "label,T11,T21,Duty2,T12,T22,Reminder\n"
+        "Engine 1,600.9,832.5,,,,\n"
+        "Engine 2,539.0,1122.5,1,1006.9,1513.5,60  Second\n";
+    const std::vector<std::pair<std::string, std::string>> variants{
+        {"sep=; line, semicolons and decimal commas",
+         "sep=;\nlabel;T11;T21;Duty2;T12;T22;Reminder\n"
+         "Engine 1;600,9;832,5;;;;\n"
+         "Engine 2;539,0;1122,5;1;1006,9;1513,5;60  Second\n"},
+        {"a quoted sep line, CRLF, a byte-order mark",
+         "\xEF\xBB\xBF\"sep=;\"\r\nlabel;T11;T21;Duty2;T12;T22;Reminder\r\n"
+         "Engine 1;600.9;832.5;;;;\r\n"
+         "Engine 2;539.0;1122.5;1;1006.9;1513.5;60  Second\r\n"},
+        {"trailing empty columns",
+         "label,T11,T21,Duty2,T12,T22,Reminder,,,\n"
+         "Engine 1,600.9,832.5,,,,,,,\n"
+         "Engine 2,539.0,1122.5,1,1006.9,1513.5,60  Second,,,\n"},
+        {"header names in any case",
+         "LABEL,t11,T21,duty2,t12,t22,REMINDER\n"
+         "Engine 1,600.9,832.5,,,,\n"
+         "Engine 2,539.0,1122.5,1,1006.9,1513.5,60  Second\n"},
+        {"a call's tones before its switch",
+         "label,T12,T22,Reminder,T21,T11,Duty2\n"
+         "Engine 1,,,,832.5,600.9,\n"
+         "Engine 2,1006.9,1513.5,60  Second,1122.5,539.0,1\n"},
+        {"asset and note columns anywhere",
+         "label,asset,T11,T21,Duty2,T12,T22,Note,Reminder\n"
+         "Engine 1,SN-1,600.9,832.5,,,,spare,\n"
+         "Engine 2,SN-2,539.0,1122.5,1,1006.9,1513.5,,60  Second\n"},
+    };
+    const FleetPlan expected = Plan(comma);
+    ASSERT_EQ(Described(expected.errors), std::vector<std::string>{});
+    ASSERT_EQ(expected.pagers.size(), 2u);
+    for (const auto& [name, csv] : variants) {
+        const FleetPlan plan = Plan(csv);
+        ASSERT_EQ(Described(plan.errors), std::vector<std::string>{}) << name;
+        ASSERT_EQ(plan.pagers.size(), 2u) << name;
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(plan.pagers[i].label, expected.pagers[i].label) << name;
+            EXPECT_EQ(plan.pagers[i].line,
+                      expected.pagers[i].line + (csv.find("sep=") != std::string::npos ? 1 : 0))
+                << name;
+            EXPECT_TRUE(plan.pagers[i].image == expected.pagers[i].image) << name << ", " << i;
+        }
+    }
+    const FleetPlan records = Plan(variants.back().second);
+    EXPECT_EQ(records.pagers[0].asset, "SN-1");
+    EXPECT_EQ(records.pagers[0].note, "spare");
+    EXPECT_EQ(records.pagers[1].asset, "SN-2");
+    EXPECT_EQ(records.pagers[1].note, "");
+}
+
+TEST(FleetPlanTest, EachPagerKeepsTheListedFieldsItsRowDoesNotSet) {
+    const FleetPlan plan = Plan("label,RSSI,T11\nA,,600.9\nB,0.5,539.0\n");
+    ASSERT_EQ(Described(plan.errors), std::vector<std::string>{});
+    EXPECT_EQ(plan.keep, kDefaultKeptFields);
+    EXPECT_EQ(plan.pagers[0].keep, (std::vector<std::string>{"RSSI", "SSI", "RSSI2"}));
+    // B's row sets RSSI: that is the value it gets.
+    EXPECT_EQ(plan.pagers[1].keep, (std::vector<std::string>{"SSI", "RSSI2"}));
+    PlanOptions keepNothing;
+    keepNothing.keep.clear();
+    EXPECT_TRUE(Plan("label,T11\nA,600.9\n", keepNothing).pagers[0].keep.empty());
+
+    // A field to keep must be one the run could set on that pager's table.
+    PlanOptions keepGap;
+    keepGap.keep = {"GapMax"};
+    const FleetPlan advance = Plan("label,T11\nA,600.9\n", keepGap);
+    EXPECT_EQ(Described(advance.errors),
+              std::vector<std::string>{"line 2, 'A', GapMax: --keep GapMax: GapMax is on the "
+                                       "Advance Setting page, which is hidden until the access "
+                                       "code is given"});
+}
+
+struct KeepListCase {
+    std::vector<std::string> names;
+    std::vector<std::string> fields;
+    std::string error;
+};
+
+TEST(FleetPlanTest, TheKeepListNamesFieldsAUserCanSet) {
+    const std::vector<KeepListCase> cases{
+        {{"RSSI", "SSI"}, {"RSSI", "SSI"}, ""},
+        {{"none"}, {}, ""},
+        {{"RSSI", "RSSI"}, {"RSSI"}, ""},
+        {{"Rssi"}, {}, "--keep: Unknown field 'Rssi'"},
+        {{"PLLR"}, {}, "--keep: PLLR is shown only and cannot be set"},
+        {{"Version"}, {}, "--keep: Version is shown only and cannot be set"},
+    };
+    for (const KeepListCase& c : cases) {
+        const KeepListParse parse = ParseKeepList(c.names);
+        EXPECT_EQ(parse.error, c.error) << c.names.front();
+        if (c.error.empty()) {
+            EXPECT_EQ(parse.fields, c.fields) << c.names.front();
+        }
     }
 }
 

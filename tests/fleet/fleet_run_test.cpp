@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,7 +18,9 @@
 
 #include "cli_child.h"
 #include "cli_process.h"
+#include "fleet/digest.h"
 #include "fleet_test_support.h"
+#include "image/fields.h"
 #include "image/pager_image.h"
 #include "image/write_preparation.h"
 #include "silent_ptys.h"
@@ -129,7 +132,8 @@ TEST_F(FleetRunTest, SeveralBoardsShareTheRosterAndEveryPagerIsBackedUpWrittenAn
         EXPECT_EQ(Slurp(saved.at(port)), Prepared(label)) << port;
     // report.csv: a header and one line per pager.
     EXPECT_EQ(CsvLines().size(), 7u);
-    EXPECT_EQ(CsvLines().front(), "label,port,start,seconds,result,message,backup,sha256\r");
+    EXPECT_EQ(CsvLines().front(),
+              "label,port,start,seconds,result,message,backup,sha256,asset,note,kept\r");
 }
 
 TEST_F(FleetRunTest, ABoardThatStopsAnsweringLosesOnePagerAndTheOthersFinishTheRest) {
@@ -371,6 +375,146 @@ TEST_F(FleetRunTest, HandsFreeProgramsEachPlacedPagerOnceNeverOneLeftOnOrPutBack
     for (const auto& line : report) EXPECT_EQ(line["result"], "written") << line.dump();
     EXPECT_NE(report[1]["label"], first);
     EXPECT_EQ(Slurp(saved.at(port)), Prepared(report[1]["label"]));
+}
+
+// A pager whose receiver was aligned: its levels, as its own memory holds them.
+PagerImage AlignedPager(std::uint8_t rssi, std::uint8_t ssi, std::uint8_t rssi2, bool damaged) {
+    const std::string bytes = Slurp(MK843NB_FIXTURES "/shipped_default.tbl");
+    PagerImage image{};
+    std::copy(bytes.begin(), bytes.end(), image.begin());
+    SetFieldCode(image, FieldNamed("RSSI"), rssi);
+    SetFieldCode(image, FieldNamed("SSI"), ssi);
+    SetFieldCode(image, FieldNamed("RSSI2"), rssi2);
+    if (!damaged) StoreChecksum(image);
+    return image;
+}
+
+struct KeptRunCase {
+    std::string name;
+    std::vector<std::string> planOptions;
+    PagerImage pager;
+    std::array<std::uint8_t, 3> written;  // RSSI, SSI, RSSI2 the pager holds at the end
+    std::string keptText;                 // the first report line's kept values
+    std::string message;                  // part of the first report line's message
+};
+
+TEST_F(FleetRunTest, EachPagerKeepsItsOwnLevelsAndTheVerifyPasses) {
+    // Code 70 shows 0.82, which typed would enter as 69: the pager's own code stays.
+    const std::vector<KeptRunCase> cases{
+        {"the default list",
+         {},
+         AlignedPager(70, 40, 84, false),
+         {70, 40, 84},
+         "RSSI=0.82 SSI=0.47 RSSI2=0.99",
+         "Write Sucess !"},
+        {"--keep none: the template's levels",
+         {"--keep", "none"},
+         AlignedPager(70, 40, 84, false),
+         {60, 68, 82},
+         "",
+         "Write Sucess !"},
+        {"a level the entry rules refuse, in a damaged memory",
+         {"--keep", "SSI,RSSI"},
+         AlignedPager(70, 0xFF, 84, true),
+         {70, 68, 82},
+         "SSI=0.80 (the pager's 3.00 refused) RSSI=0.82",
+         "SSI: the pager's 3.00 was refused (Please insert a number between 0 to 1); the planned "
+         "0.80 was written"},
+    };
+    for (const KeptRunCase& c : cases) {
+        const std::string plan = temp.File("kept-plan");
+        fs::remove_all(plan);
+        std::vector<std::string> args{
+            "fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl", temp.File("roster.csv"),
+            "--out", plan};
+        args.insert(args.end(), c.planOptions.begin(), c.planOptions.end());
+        ASSERT_EQ(RunCli(args).status, 0) << c.name;
+        const std::string pagerFile = temp.File("aligned.tbl");
+        test::WriteFileBytes(pagerFile, c.pager);
+        const std::string port = Board({"--image", pagerFile}).DevicePath();
+        const CliRun run = RunCli({"fleet", "run", plan, "--port", port, "--yes"});
+        ASSERT_EQ(run.status, 0) << c.name << "\n" << run.out << run.err;
+
+        const nlohmann::json report =
+            nlohmann::json::parse(Slurp(fs::path(plan) / "report.json"))["pagers"];
+        for (const auto& line : report) EXPECT_EQ(line["result"], "written") << c.name;
+        std::string kept;
+        for (const auto& value : report[0]["kept"]) {
+            kept += (kept.empty() ? "" : " ") + value["field"].get<std::string>() + "=" +
+                    value["value"].get<std::string>();
+            if (!value["kept"].get<bool>())
+                kept += " (the pager's " + value["pagerValue"].get<std::string>() + " refused)";
+        }
+        EXPECT_EQ(kept, c.keptText) << c.name;
+        EXPECT_NE(report[0]["message"].get<std::string>().find(c.message), std::string::npos)
+            << c.name << ": " << report[0]["message"];
+        // The plan's own check still holds: the report names the planned table.
+        EXPECT_EQ(report[0]["sha256"], fleet::Sha256Hex(Slurp(fs::path(plan) / "Pager 1.tbl")));
+
+        // The board's pager: the last planned table with the levels, whole and verified.
+        const std::string label = report.back()["label"];
+        const std::string table = Slurp(fs::path(plan) / (label + ".tbl"));
+        PagerImage expected{};
+        std::copy(table.begin(), table.end(), expected.begin());
+        SetFieldCode(expected, FieldNamed("RSSI"), c.written[0]);
+        SetFieldCode(expected, FieldNamed("SSI"), c.written[1]);
+        SetFieldCode(expected, FieldNamed("RSSI2"), c.written[2]);
+        expected[1] = 1;
+        expected[2] = 86;
+        PrepareImageForWrite(expected, 1, 86);
+        EXPECT_EQ(Slurp(saved.at(port)), std::string(expected.begin(), expected.end())) << c.name;
+    }
+}
+
+TEST_F(FleetRunTest, BackupsAndHistoryFindAPagerByItsLabelAndAsset) {
+    std::ofstream(temp.File("assets.csv")) << "label,asset,note,T11,T21\n"
+                                              "Engine 2,SN-0042,cab,600.9,832.5\n"
+                                              "Engine 3,SN-0043,,539.0,1122.5\n";
+    const std::string plan = temp.File("asset-plan");
+    ASSERT_EQ(RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
+                      temp.File("assets.csv"), "--out", plan})
+                  .status,
+              0);
+    const std::string port = Board().DevicePath();
+    for (int run = 0; run < 2; ++run)
+        ASSERT_EQ(RunCli({"fleet", "run", plan, "--port", port, "--yes", "--again"}).status, 0);
+    const nlohmann::json report =
+        nlohmann::json::parse(Slurp(fs::path(plan) / "report.json"))["pagers"];
+    EXPECT_EQ(report[0]["asset"], "SN-0042");
+    EXPECT_EQ(report[0]["note"], "cab");
+
+    const CliRun backups = RunCli({"backups", "--asset", "SN-0042", "--json"});
+    ASSERT_EQ(backups.status, 0) << backups.err;
+    const auto listed = nlohmann::json::parse(backups.out);
+    ASSERT_EQ(listed.size(), 4u) << backups.out;  // a pre-write and a write backup per run
+    for (const auto& backup : listed) {
+        EXPECT_EQ(backup["label"], "Engine 2");
+        EXPECT_EQ(backup["note"], "cab");
+    }
+    EXPECT_EQ(
+        nlohmann::json::parse(RunCli({"backups", "--label", "Engine 3", "--json"}).out).size(), 4u);
+    EXPECT_EQ(RunCli({"backups", "--label", "Engine", "--json"}).out, "[]\n");
+
+    for (const std::string key : {"Engine 2", "SN-0042"}) {
+        const CliRun history = RunCli({"history", key, "--json"});
+        ASSERT_EQ(history.status, 0) << history.err;
+        const auto programmings = nlohmann::json::parse(history.out);
+        ASSERT_EQ(programmings.size(), 2u) << history.out;
+        for (const auto& p : programmings) {
+            EXPECT_EQ(p["result"], "written");
+            EXPECT_EQ(p["port"], port);
+            EXPECT_EQ(p["tones"], nlohmann::json::array({"1: 600.9/832.5"}));
+            EXPECT_TRUE(fs::exists(p["backup"].get<std::string>()));
+        }
+        EXPECT_EQ(programmings[0]["backup"], report[0]["backup"]);
+    }
+    const CliRun text = RunCli({"history", "SN-0042"});
+    EXPECT_NE(text.out.find("Engine 2 [SN-0042]  " + port + "  written  1: 600.9/832.5  "),
+              std::string::npos)
+        << text.out;
+    const CliRun unknown = RunCli({"history", "Engine 9"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no programming of 'Engine 9'"), std::string::npos);
 }
 
 TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {
