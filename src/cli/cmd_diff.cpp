@@ -77,7 +77,7 @@ void RegisterDiffCommand(CLI::App& app) {
             LinkOutcome outcome;
             {
                 ConsoleLink link(options->port, options->trace, std::cerr);
-                outcome = link.Session().Read(pager, true);
+                outcome = link.Session().Read(pager);
             }
             ThrowUnlessSucceeded(outcome);
             StoreBackup(pager, BackupKind::Read, options->port);

@@ -22,7 +22,7 @@ void RegisterReadCommand(CLI::App& app) {
         LinkOutcome outcome;
         {
             ConsoleLink link(options->port, options->trace, std::cerr);
-            outcome = link.Session().Read(image, true);
+            outcome = link.Session().Read(image);
         }
         ThrowUnlessSucceeded(outcome);
         StoreBackup(image, BackupKind::Read, options->port);

@@ -21,7 +21,7 @@ void RegisterVerifyCommand(CLI::App& app) {
         LinkOutcome outcome;
         {
             ConsoleLink link(options->port, options->trace, std::cerr);
-            outcome = link.Session().Verify(session.Model().Image(), true);
+            outcome = link.Session().Verify(session.Model().Image());
         }
         ThrowUnlessSucceeded(WithVerifyDetails(outcome, session.Model().Image()));
         std::cout << outcome.message->text << '\n';

@@ -32,7 +32,7 @@ void RegisterWriteCommand(CLI::App& app) {
             ConsoleLink link(options->port, options->trace, std::cerr);
             if (*backupFirst) {
                 PagerImage before = image;
-                LinkOutcome read = link.Session().Read(before, true);
+                LinkOutcome read = link.Session().Read(before);
                 if (!read.success && read.message)
                     read.message->text +=
                         "\nThe pager could not be backed up: nothing was written.";

@@ -167,18 +167,33 @@ private:
     std::vector<BoardActivity> boards_;
 };
 
-// The link's status texts as a board's activity.
-class BoardHooks : public LinkHooks {
-public:
-    BoardHooks(Coordinator& coordinator, std::size_t board)
-        : coordinator_(coordinator), board_(board) {}
-    void SetStatusText(std::string_view text) override {
-        if (text == status_text::kReading) coordinator_.Doing(board_, "reading");
-        if (text == status_text::kWriting) coordinator_.Doing(board_, "writing");
-        if (text == status_text::kVerifying) coordinator_.Doing(board_, "verifying");
-        if (text == status_text::kBoardTesting) coordinator_.Doing(board_, "testing the board");
+// What a board is doing, in the run's progress lines.
+const char* ActivityOf(LinkStage stage) {
+    switch (stage) {
+        case LinkStage::BoardTesting:
+            return "testing the board";
+        case LinkStage::Reading:
+            return "reading";
+        case LinkStage::Writing:
+            return "writing";
+        case LinkStage::Verifying:
+            return "verifying";
     }
-    void ShowVersion(std::string_view text) override { version_ = std::string(text); }
+    return "";
+}
+
+// The link's stages as a board's activity, and the firmware the pager told.
+class BoardEvents : public LinkEvents {
+public:
+    BoardEvents(Coordinator& coordinator, std::size_t board)
+        : coordinator_(coordinator), board_(board) {}
+    void Started(LinkCommand, std::string_view) override {
+        coordinator_.Doing(board_, ActivityOf(LinkStage::BoardTesting));
+    }
+    void StageChanged(LinkStage stage, std::string_view) override {
+        coordinator_.Doing(board_, ActivityOf(stage));
+    }
+    void VersionKnown(std::string_view text) override { version_ = std::string(text); }
 
     // The firmware version the pager on the board last reported ("" before it did).
     const std::string& Version() const { return version_; }
@@ -193,7 +208,7 @@ private:
 // One pager on one board: its checked table, the pre-write
 // read and its backup, the Write with its verify.
 ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& link,
-                        BoardHooks& hooks, SharedBackups& backups) {
+                        BoardEvents& hooks, SharedBackups& backups) {
     const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
     ReportLine line{pager.label,
@@ -218,7 +233,7 @@ ReportLine ProgramPager(const Job& job, const std::string& port, LinkSession& li
 
     PagerImage held = DefaultImage();
     hooks.ForgetVersion();
-    const LinkOutcome read = link.Read(held, true);
+    const LinkOutcome read = link.Read(held);
     if (!read.success) {
         return finish(ResultOf(read, LinkCommand::Read),
                       (read.message ? read.message->text : "Read Error !") +
@@ -257,7 +272,7 @@ bool BoardGone(const ReportLine& line, LinkSession& link) {
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
               SharedBackups& backups, RunSummary& summary) {
     EventLoopClock clock;
-    BoardHooks hooks(coordinator, board);
+    BoardEvents hooks(coordinator, board);
     LinkSession link(&TCommPort::Create, clock, hooks);
     link.SetPortTable({{{options.ports[board], ""}}, 0});
     while (const std::optional<Job> job = coordinator.Next(board)) {

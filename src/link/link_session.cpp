@@ -25,8 +25,8 @@ constexpr int kSearchPollMs = 30;
 
 }  // namespace
 
-LinkSession::LinkSession(ChannelFactory factory, LinkClock& clock, LinkHooks& hooks)
-    : factory_(std::move(factory)), port_(factory_()), clock_(clock), hooks_(hooks) {}
+LinkSession::LinkSession(ChannelFactory factory, LinkClock& clock, LinkEvents& events)
+    : factory_(std::move(factory)), port_(factory_()), clock_(clock), events_(events) {}
 
 LinkSession::~LinkSession() { ClosePort(); }
 
@@ -85,15 +85,14 @@ Message LinkSession::StartupWarning() const {
 }
 
 bool LinkSession::TestBoard() {
-    hooks_.SetProgressRange(0, 0);
-    hooks_.SetProgress(0);
+    events_.Progress(0, 0);
     progress_ = 0;
     openFailures_.clear();
     try {
         port_->Close();
         ConfigureEntry(*port_, ports_.selected);
         port_->Purge();
-        return ProgrammerLink(*port_, clock_, hooks_).Ping();
+        return ProgrammerLink(*port_, clock_, events_).Ping();
     } catch (const ECommError&) {
         ClosePort();
         return false;
@@ -114,8 +113,7 @@ struct Probe {
 }  // namespace
 
 bool LinkSession::FindBoard(int alreadyTried) {
-    hooks_.SetProgressRange(0, 0);
-    hooks_.SetProgress(0);
+    events_.Progress(0, 0);
     progress_ = 0;
     if (alreadyTried < 0) openFailures_.clear();
     ClosePort();
@@ -130,8 +128,8 @@ bool LinkSession::FindBoard(int alreadyTried) {
             if (!probe.port) probe.port = factory_();
             ConfigureEntry(*probe.port, i);
             probe.port->Purge();
-            hooks_.RepaintProgress();
-            ProgrammerLink(*probe.port, clock_, hooks_).SendFrame(BuildReadRequest(0, 0));
+            events_.RepaintProgress();
+            ProgrammerLink(*probe.port, clock_, events_).SendFrame(BuildReadRequest(0, 0));
             probe.lastByteMs = clock_.NowMs();
             probe.state = Probe::State::Waiting;
         } catch (const ECommError&) {
@@ -166,12 +164,12 @@ bool LinkSession::FindBoard(int alreadyTried) {
                     progressed = true;
                 }
                 if (probe.received == probe.reply.size()) {
-                    hooks_.TraceFrame(FrameDirection::Received, probe.reply, clock_.NowMs());
+                    events_.Frame(FrameDirection::Received, probe.reply, clock_.NowMs());
                     probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered
                                                                       : Probe::State::Failed;
                 } else if (now - probe.lastByteMs > kSilenceLimitMs) {
-                    hooks_.TraceFrame(FrameDirection::Received,
-                                      std::span(probe.reply).first(probe.received), clock_.NowMs());
+                    events_.Frame(FrameDirection::Received,
+                                  std::span(probe.reply).first(probe.received), clock_.NowMs());
                     probe.port->Purge();
                     probe.state = Probe::State::Failed;
                 }
@@ -190,38 +188,50 @@ bool LinkSession::FindBoard(int alreadyTried) {
     if (found >= 0) {
         port_ = std::move(probes[static_cast<std::size_t>(found)].port);
         ports_.selected = found;
-        hooks_.SelectPort(found);
+        events_.BoardFound(found);
     } else {
         if (!port_) port_ = probes[0].port ? std::move(probes[0].port) : factory_();
-        hooks_.SetProgress(0);
+        events_.Progress(0, 0);
     }
     return found >= 0;
 }
 
-void LinkSession::Status(std::string_view text) { hooks_.SetStatusText(text); }
+void LinkSession::Stage(LinkStage stage) {
+    std::string_view text;
+    switch (stage) {
+        case LinkStage::BoardTesting:
+            text = status_text::kBoardTesting;
+            break;
+        case LinkStage::Reading:
+            text = status_text::kReading;
+            break;
+        case LinkStage::Writing:
+            text = status_text::kWriting;
+            break;
+        case LinkStage::Verifying:
+            text = status_text::kVerifying;
+            break;
+    }
+    events_.StageChanged(stage, text);
+}
 
 void LinkSession::Announce(LinkOutcome& outcome) {
-    if (outcome.message) outcome.messageShown = hooks_.ShowOutcome(outcome);
+    if (outcome.message) outcome.messageShown = events_.Outcome(outcome);
 }
 
 void LinkSession::Progress(int position) {
     progress_ = position;
-    hooks_.SetProgress(position);
+    events_.Progress(position, kFullProgress);
 }
 
 bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
-    Status(status_text::kBoardTesting);
-    if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
-    hooks_.SetWindowEnabled(false);
-
-    auto enableWindow = [&] { hooks_.SetWindowEnabled(true); };
+    events_.Started(command, status_text::kBoardTesting);
     if (!TestBoard()) {
         ClosePort();
         outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
         Announce(outcome);
-        Status(status_text::kReady);
-        enableWindow();
+        events_.Closed({command, status_text::kReady, false});
         return false;
     }
     try {
@@ -233,26 +243,15 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome) {
         outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
         Announce(outcome);
-        enableWindow();
+        // The testing text stays, and the menu was never taken.
+        events_.Closed({command, std::nullopt, false});
         return false;
     }
-    const PagerMenuItems busy{false, false, false};
-    hooks_.SetMenuItems(busy);
-    hooks_.SetProgressRange(0, kFullProgress);
+    events_.Transferring();
     return true;
 }
 
-void LinkSession::Close(LinkCommand command, bool modifyMode) {
-    hooks_.SetWindowEnabled(true);
-    Progress(0);
-    ClosePort();
-    Status(command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
-    const PagerMenuItems items{true, command == LinkCommand::Write || !modifyMode, true};
-    hooks_.SetMenuItems(items);
-}
-
-LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
-                             const std::function<void(LinkOutcome&)>& body) {
+LinkOutcome LinkSession::Run(LinkCommand command, const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
     if (!Open(command, outcome)) return outcome;
     try {
@@ -266,28 +265,31 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode,
         outcome.message = SerialFailureMessage(command, error.reason);
     }
     Announce(outcome);
-    Close(command, modifyMode);
+    progress_ = 0;
+    ClosePort();
+    events_.Closed(
+        {command,
+         command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady,
+         true});
     return outcome;
 }
 
-LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode) {
-    return Run(LinkCommand::Read, modifyMode,
-               [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
+LinkOutcome LinkSession::Read(PagerImage& image) {
+    return Run(LinkCommand::Read, [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
 }
 
 LinkOutcome LinkSession::Write(PagerImage& image) {
-    return Run(LinkCommand::Write, false, [&](LinkOutcome& outcome) { WriteBody(image, outcome); });
+    return Run(LinkCommand::Write, [&](LinkOutcome& outcome) { WriteBody(image, outcome); });
 }
 
-LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode) {
-    return Run(LinkCommand::Verify, modifyMode,
-               [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
+LinkOutcome LinkSession::Verify(const PagerImage& image) {
+    return Run(LinkCommand::Verify, [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
 }
 
 void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(status_text::kReading);
+    Stage(LinkStage::Reading);
     modelText_.clear();
-    ProgrammerLink link(*port_, clock_, hooks_);
+    ProgrammerLink link(*port_, clock_, events_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
     const ModelAnswer model = link.QueryModel(modelText_);
     if (model == ModelAnswer::OtherOrNone) {
@@ -317,11 +319,11 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     outcome.imageReplaced = true;
     outcome.success = true;
     outcome.message = ReadSuccessMessage();
-    hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
+    events_.VersionKnown(FirmwareVersion::Of(image[1], image[2]).Text());
 }
 
 LinkFailure LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& readBack) {
-    ProgrammerLink link(*port_, clock_, hooks_);
+    ProgrammerLink link(*port_, clock_, events_);
     for (int address : {0, kBlockSize}) {
         switch (
             link.CompareBlock(image, static_cast<std::uint16_t>(address), kBlockSize, &readBack)) {
@@ -338,8 +340,8 @@ LinkFailure LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& rea
 }
 
 void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(status_text::kWriting);
-    ProgrammerLink link(*port_, clock_, hooks_);
+    Stage(LinkStage::Writing);
+    ProgrammerLink link(*port_, clock_, events_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
     modelText_.clear();
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
@@ -362,7 +364,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     }
     outcome.imageSent = true;
     Progress(0);
-    Status(status_text::kVerifying);
+    Stage(LinkStage::Verifying);
     outcome.failure = VerifyBoth(image, outcome.readBack);
     if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
@@ -373,7 +375,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 }
 
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
-    Status(status_text::kVerifying);
+    Stage(LinkStage::Verifying);
     port_->Purge();
     outcome.failure = VerifyBoth(image, outcome.readBack);
     if (outcome.failure != LinkFailure::None) {

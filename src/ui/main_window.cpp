@@ -50,7 +50,7 @@
 #include "ui/recent_files_menu.h"
 #include "ui/tone_table_window.h"
 #include "ui/undo_history.h"
-#include "ui/window_link_hooks.h"
+#include "ui/window_link_events.h"
 
 namespace mk843nb {
 
@@ -107,8 +107,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     f9->setContext(Qt::WindowShortcut);
     connect(f9, &QShortcut::activated, this, [this] { binding_->Show(model_.PressF9()); });
 
-    hooks_ = std::make_unique<WindowLinkHooks>(
-        WindowLinkHooks::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
+    hooks_ = std::make_unique<WindowLinkEvents>(
+        WindowLinkEvents::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
     hooks_->showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
     link_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, *hooks_);
 
@@ -457,7 +457,7 @@ bool MainWindow::SearchBoard() {
     if (index >= 0) {
         link_->SelectPort(index);
         if (link_->TestBoard()) {
-            hooks_->SelectPort(index);
+            hooks_->BoardFound(index);
             RememberPort(index);
             return true;
         }
@@ -501,8 +501,6 @@ void MainWindow::BringToFront() {
 
 QString MainWindow::StatusText() const { return panel1_->text(); }
 QString MainWindow::StatusPanel2() const { return panel2_->text(); }
-
-bool MainWindow::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
@@ -597,7 +595,7 @@ void MainWindow::Read1Click() {
     link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
     PagerImage image = model_.Image();
     readInto_ = &image;  // the outcome, shown before the closing, refreshes from it
-    const LinkOutcome outcome = link_->Read(image, ModifyMode());
+    const LinkOutcome outcome = link_->Read(image);
     Finish(outcome);
     readInto_ = nullptr;
     // The bytes as read, before the refresh touched them.
@@ -606,7 +604,7 @@ void MainWindow::Read1Click() {
 
 LinkOutcome MainWindow::ReadQuietly(PagerImage& image) {
     auto show = std::exchange(hooks_->showOutcome, nullptr);
-    LinkOutcome outcome = link_->Read(image, ModifyMode());
+    LinkOutcome outcome = link_->Read(image);
     hooks_->showOutcome = std::move(show);
     return outcome;
 }
@@ -640,7 +638,7 @@ void MainWindow::Write1Click() {
 
 void MainWindow::Verify1Click() {
     link_->SelectPort(model_.State(ControlId::cboPort).itemIndex);
-    Finish(link_->Verify(model_.Image(), ModifyMode()));
+    Finish(link_->Verify(model_.Image()));
 }
 
 void MainWindow::CompareWith(const QString& title, const QString& otherName,

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <functional>
 
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 
 class QLabel;
 class QProgressBar;
@@ -19,7 +19,7 @@ class FormModel;
 // whole window's enabling directly; the Pager menu, the firmware version and
 // the port the board answered on through the form model, which owns those
 // controls, and then the binding shows the model's state.
-class WindowLinkHooks : public LinkHooks {
+class WindowLinkEvents : public LinkEvents {
 public:
     struct Widgets {
         QWidget* window = nullptr;
@@ -28,20 +28,20 @@ public:
         QProgressBar* progress = nullptr;  // PB1
     };
 
-    WindowLinkHooks(Widgets widgets, FormModel& model, FormBinding& binding);
+    WindowLinkEvents(Widgets widgets, FormModel& model, FormBinding& binding);
 
-    void SetStatusText(std::string_view text) override;
-    void ClearStatusPanel2() override;
-    void SetWindowEnabled(bool enabled) override;
-    void SetMenuItems(const PagerMenuItems& items) override;
-    void SetProgressRange(int minimum, int maximum) override;
-    void SetProgress(int position) override;
+    void Started(LinkCommand command, std::string_view statusText) override;
+    void StageChanged(LinkStage stage, std::string_view statusText) override;
+    void Transferring() override;
+    void Progress(int position, int maximum) override;
     void RepaintProgress() override;
-    void ShowVersion(std::string_view text) override;
-    void SelectPort(int index) override;
-    bool ShowOutcome(const LinkOutcome& outcome) override;
-    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
-                    std::int64_t timeMs) override;
+    void ReplyTimedOut() override;
+    void VersionKnown(std::string_view text) override;
+    void BoardFound(int index) override;
+    bool Outcome(const LinkOutcome& outcome) override;
+    void Closed(const LinkClosing& closing) override;
+    void Frame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+               std::int64_t timeMs) override;
 
     // The log the frames go to, when there is one.
     LogWindow* log = nullptr;
@@ -50,6 +50,12 @@ public:
     std::function<void(const LinkOutcome&)> showOutcome;
 
 private:
+    void ShowStatus(std::string_view text);
+    // Read1, Write1 and Verify1 follow the model's rule: all off while the link
+    // runs, then Read1 and Verify1 on and Write1 by the edit mode.
+    void SetLinkBusy(bool busy);
+    void SetProgressRange(int maximum);
+
     Widgets w_;
     FormModel& model_;
     FormBinding& binding_;
