@@ -14,7 +14,7 @@
 
 #include "frames.h"
 #include "image/pager_image.h"
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 #include "link/link_messages.h"
 #include "link/link_session.h"
 #include "pager_memory.h"
@@ -92,11 +92,25 @@ bool SameExceptVersion(const PagerImage& a, const PagerImage& b) {
 
 // The window's image at start: the built-in default with a few fields changed,
 // so that it differs from what the pager holds.
-// The window as the hooks leave it: every command must give it back enabled.
-class WindowHooks : public LinkHooks {
+// The window as the events leave it: every command must give it back enabled,
+// with its one outcome before its one closing.
+class WindowEvents : public LinkEvents {
 public:
-    void SetWindowEnabled(bool enabled) override { windowEnabled = enabled; }
+    void Started(LinkCommand, std::string_view) override {
+        windowEnabled = false;
+        ++started;
+    }
+    bool Outcome(const LinkOutcome&) override {
+        if (closed == started) outcomeAfterClosing = true;
+        return false;
+    }
+    void Closed(const LinkClosing&) override {
+        windowEnabled = true;
+        ++closed;
+    }
     bool windowEnabled = true;
+    bool outcomeAfterClosing = false;
+    int started = 0, closed = 0;
 };
 
 PagerImage WindowImageAtStart() {
@@ -114,18 +128,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool showOutcomes = std::getenv("FUZZ_LINK_SHOW") != nullptr;
     fuzz::ReplyScript script({data, size});
     // Bits 0-1: how many commands (1 to 3); then two bits a command: Read,
-    // Write, Verify, or Read in User Mode.
+    // Write, Verify, or Read.
     const std::uint8_t commands = script.Next();
     const int count = 1 + commands % 4 % 3;
 
     fuzz::FakeClock clock;
     int openChannels = 0;
     fuzz::PlayedBoard board(sim::MakePagerMemory({}), script, clock);
-    WindowHooks hooks;
+    WindowEvents events;
     {
         LinkSession session(
             [&] { return std::make_unique<fuzz::PlayedChannel>(board, clock, openChannels); },
-            clock, hooks);
+            clock, events);
         session.SetPortTable({{{"/dev/played", ""}}, 0});
         PagerImage window = WindowImageAtStart();
 
@@ -137,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const PagerImage before = window;
             LinkOutcome outcome;
             if (kind == 0 || kind == 3) {
-                outcome = session.Read(window, kind == 0);
+                outcome = session.Read(window);
                 Check(outcome.imageReplaced == outcome.success, "Read replaced the image");
                 Check(outcome.success || SameExceptVersion(window, before),
                       "a failed Read changed the image beyond the version");
@@ -154,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 Check(outcome.writeFramesSent > 0 || board.Memory() == pagerBefore,
                       "Write says no frame went out, but the pager changed");
             } else {
-                outcome = session.Verify(window, true);
+                outcome = session.Verify(window);
                 Check(window == before, "Verify changed the image");
             }
             const std::span<const Exchange> mine = std::span(board.Exchanges()).subspan(first);
@@ -168,7 +182,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              outcome.message->text.c_str(), mine.size(),
                              board.Honest() ? "honest" : "lying");
             Check(openChannels == 0, "the port was left open");
-            Check(hooks.windowEnabled, "the window was left disabled");
+            Check(events.windowEnabled, "the window was left disabled");
+            Check(events.started == i + 1 && events.closed == i + 1,
+                  "a command did not start and close exactly once");
+            Check(!events.outcomeAfterClosing, "the outcome came after the closing");
             if (!outcome.success) continue;
             if (kind == 0 || kind == 3) {
                 Check(outcome.message == ReadSuccessMessage(), "Read success message");

@@ -68,12 +68,12 @@ bool Measure(const char* name, double wireMs, const std::function<bool()>& comma
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     EventLoopClock clock;
-    LinkHooks hooks;
+    LinkEvents events;
     bool allMet = true;
 
     {
         test::SimProcess sim({"--baud", "9600", "--turnaround", "0"});
-        LinkSession session(&TCommPort::Create, clock, hooks);
+        LinkSession session(&TCommPort::Create, clock, events);
         session.SetPortTable({{{sim.DevicePath(), ""}}, 0});
         PagerImage image = DefaultImage();
 
@@ -82,10 +82,9 @@ int main(int argc, char** argv) {
         const double writeWire =
             (kPing + kVersion + kModel + 32 * kWriteFrame + 2 * kBlock) * kByteMs + 32 * 10.0;
 
-        allMet &= Measure("Read", readWire, [&] { return session.Read(image, false).success; });
+        allMet &= Measure("Read", readWire, [&] { return session.Read(image).success; });
         allMet &= Measure("Write", writeWire, [&] { return session.Write(image).success; });
-        allMet &=
-            Measure("Verify", verifyWire, [&] { return session.Verify(image, false).success; });
+        allMet &= Measure("Verify", verifyWire, [&] { return session.Verify(image).success; });
     }
     {
         // Every open first looks for other programs on the port: one walk through
@@ -104,7 +103,7 @@ int main(int argc, char** argv) {
     }
     {
         test::SilentPtys silent(4);
-        LinkSession session(&TCommPort::Create, clock, hooks);
+        LinkSession session(&TCommPort::Create, clock, events);
         PortTable table;
         for (const auto& path : silent.Paths()) table.entries.push_back({path, ""});
         session.SetPortTable(table);

@@ -77,7 +77,7 @@ void RegisterDiffCommand(CLI::App& app) {
             CommandOutcome outcome;
             {
                 ConsoleCommands link(options->port, options->trace);
-                outcome = link.Commands().ReadForComparison(pager, true);
+                outcome = link.Commands().ReadForComparison(pager);
             }
             ThrowUnlessSucceeded(outcome);
             // As the window holds it after the Read's refresh.

@@ -21,7 +21,7 @@ void RegisterReadCommand(CLI::App& app) {
         CommandOutcome outcome;
         {
             ConsoleCommands pager(options->port, options->trace);
-            outcome = pager.Commands().Read(image, true);
+            outcome = pager.Commands().Read(image);
         }
         ThrowUnlessSucceeded(outcome);
         session.SaveFileAs(image);

@@ -20,7 +20,7 @@ void RegisterVerifyCommand(CLI::App& app) {
         CommandOutcome outcome;
         {
             ConsoleCommands pager(options->port, options->trace);
-            outcome = pager.Commands().Verify(session.Model().Image(), true);
+            outcome = pager.Commands().Verify(session.Model().Image());
         }
         ThrowUnlessSucceeded(outcome);
         std::cout << outcome.link.message->text << '\n';

@@ -54,37 +54,36 @@ void PagerCommands::KeepBackup(const PagerImage& image, BackupInfo info, Command
         outcome.backupError = kept.error;
 }
 
-CommandOutcome PagerCommands::Read(PagerImage& image, bool modifyMode) {
+CommandOutcome PagerCommands::Read(PagerImage& image) {
     CommandOutcome outcome;
     outcome.command = LinkCommand::Read;
     // Kept before the box: the bytes as read, before the window's refresh touches them.
-    outcome.link =
-        link_.Read(image, modifyMode, {true, [&](LinkOutcome& done) {
-                                           if (done.success)
-                                               KeepBackup(image, InfoFor(BackupKind::Read, image),
-                                                          outcome, outcome.backup);
-                                       }});
+    outcome.link = link_.Read(image, {true, [&](LinkOutcome& done) {
+                                          if (done.success)
+                                              KeepBackup(image, InfoFor(BackupKind::Read, image),
+                                                         outcome, outcome.backup);
+                                      }});
     return outcome;
 }
 
-CommandOutcome PagerCommands::ReadForComparison(PagerImage& pager, bool modifyMode) {
+CommandOutcome PagerCommands::ReadForComparison(PagerImage& pager) {
     CommandOutcome outcome;
     outcome.command = LinkCommand::Read;
-    outcome.link = link_.Read(pager, modifyMode, {false, {}});
+    outcome.link = link_.Read(pager, {false, {}});
     if (outcome.link.success)
         KeepBackup(pager, InfoFor(BackupKind::Read, pager), outcome, outcome.backup);
     return outcome;
 }
 
-CommandOutcome PagerCommands::Verify(const PagerImage& image, bool modifyMode) {
+CommandOutcome PagerCommands::Verify(const PagerImage& image) {
     CommandOutcome outcome;
     outcome.command = LinkCommand::Verify;
-    outcome.link = link_.Verify(image, modifyMode, {true, [&](LinkOutcome& done) {
-                                                        if (!done.success)
-                                                            done.details = VerifyDifferencesText(
-                                                                image, done.readBack.bytes,
-                                                                done.readBack.count);
-                                                    }});
+    outcome.link =
+        link_.Verify(image, {true, [&](LinkOutcome& done) {
+                                 if (!done.success)
+                                     done.details = VerifyDifferencesText(
+                                         image, done.readBack.bytes, done.readBack.count);
+                             }});
     return outcome;
 }
 
@@ -92,7 +91,7 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
                                       CommandOutcome& outcome, PagerImage& held) {
     held = image;
     outcome.command = LinkCommand::Read;
-    outcome.link = link_.Read(held, request.modifyMode, {false, {}});
+    outcome.link = link_.Read(held, {false, {}});
     auto refuse = [&](const std::string& why) {
         outcome.link.success = false;
         if (outcome.link.failure == LinkFailure::None) outcome.link.failure = LinkFailure::Refused;

@@ -6,7 +6,7 @@
 // kept once its verify has run), Verify (with the differing fields) and the
 // read behind Compare with pager. The caller brings the link session (its
 // channel, its clock, its hooks) and where backups go; while a command runs,
-// the link's hooks show its progress, and its outcome reaches them, complete,
+// the link's events show its progress, and its outcome reaches them, complete,
 // before the closing.
 //
 //   LinkSession link(&TCommPort::Create, clock, hooks);
@@ -59,8 +59,6 @@ struct CommandOutcome {
 struct WriteRequest {
     // Read the pager first and keep what it holds; no backup, no write.
     bool backupFirst = false;
-    // RBtModify's check for the closing of the pre-write read.
-    bool modifyMode = true;
     // Asked, when the pager's memory failed its checksum and was kept, whether
     // to write over it. Unset: the Write goes on.
     std::function<bool(const StoredBackup& kept)> confirmOverDamaged;
@@ -84,17 +82,17 @@ public:
 
     // Read: image takes the pager's 256 bytes when the whole read succeeded,
     // and they go to the backups as read. The outcome is announced.
-    CommandOutcome Read(PagerImage& image, bool modifyMode);
+    CommandOutcome Read(PagerImage& image);
     // Write: the pre-write read and its backup when asked, then the Write
     // (image prepared in place and sent, then verified); the image as sent is
     // kept once the verify has run, whatever it found, before the outcome is
     // announced. A Write broken after frames went out says how many.
     CommandOutcome Write(PagerImage& image, const WriteRequest& request);
     // Verify: a difference is told field by field in link.details.
-    CommandOutcome Verify(const PagerImage& image, bool modifyMode);
+    CommandOutcome Verify(const PagerImage& image);
     // The read behind a comparison with the pager: not announced (the caller
     // shows the comparison or the failure); the bytes read go to the backups.
-    CommandOutcome ReadForComparison(PagerImage& pager, bool modifyMode);
+    CommandOutcome ReadForComparison(PagerImage& pager);
 
 private:
     // Stores image as kind; a failure goes to outcome.backupError.

@@ -173,16 +173,31 @@ private:
     std::vector<std::pair<PagerImage, std::string>> written_;
 };
 
-// The link's status texts as a board's activity.
-class BoardHooks : public LinkHooks {
+// What a board is doing, in the run's progress lines.
+const char* ActivityOf(LinkStage stage) {
+    switch (stage) {
+        case LinkStage::BoardTesting:
+            return "testing the board";
+        case LinkStage::Reading:
+            return "reading";
+        case LinkStage::Writing:
+            return "writing";
+        case LinkStage::Verifying:
+            return "verifying";
+    }
+    return "";
+}
+
+// The link's stages as a board's activity.
+class BoardEvents : public LinkEvents {
 public:
-    BoardHooks(Coordinator& coordinator, std::size_t board)
+    BoardEvents(Coordinator& coordinator, std::size_t board)
         : coordinator_(coordinator), board_(board) {}
-    void SetStatusText(std::string_view text) override {
-        if (text == status_text::kReading) coordinator_.Doing(board_, "reading");
-        if (text == status_text::kWriting) coordinator_.Doing(board_, "writing");
-        if (text == status_text::kVerifying) coordinator_.Doing(board_, "verifying");
-        if (text == status_text::kBoardTesting) coordinator_.Doing(board_, "testing the board");
+    void Started(LinkCommand, std::string_view) override {
+        coordinator_.Doing(board_, ActivityOf(LinkStage::BoardTesting));
+    }
+    void StageChanged(LinkStage stage, std::string_view) override {
+        coordinator_.Doing(board_, ActivityOf(stage));
     }
 
 private:
@@ -286,8 +301,8 @@ bool WaitForCradle(LinkSession& link, LinkClock& clock, Coordinator& coordinator
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
               const BackupKeeper& backups, RunSummary& summary) {
     EventLoopClock clock;
-    BoardHooks hooks(coordinator, board);
-    LinkSession link(&TCommPort::Create, clock, hooks);
+    BoardEvents events(coordinator, board);
+    LinkSession link(&TCommPort::Create, clock, events);
     link.SetPortTable({{{options.ports[board], ""}}, 0});
     PagerCommands commands(link, backups);
     const std::string& port = options.ports[board];

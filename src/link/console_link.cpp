@@ -8,8 +8,8 @@
 
 namespace mk843nb {
 
-void ConsoleLinkHooks::TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
-                                  std::int64_t timeMs) {
+void ConsoleLinkEvents::Frame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+                              std::int64_t timeMs) {
     if (!tracing_) return;
     char head[48];
     std::snprintf(head, sizeof head, "%4lld.%03lld s  %-8s  ",
@@ -38,8 +38,8 @@ std::unique_ptr<QCoreApplication> MakeApplicationIfNone() {
 }  // namespace
 
 ConsoleLink::ConsoleLink(const std::string& port, bool trace, std::ostream& traceStream)
-    : app_(MakeApplicationIfNone()), hooks_(traceStream, trace) {
-    session_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, hooks_);
+    : app_(MakeApplicationIfNone()), events_(traceStream, trace) {
+    session_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, events_);
     session_->SetPortTable({{{port, ""}}, 0});
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "link/event_loop_clock.h"
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 #include "link/link_session.h"
 
 class QCoreApplication;
@@ -14,11 +14,11 @@ namespace mk843nb {
 
 // Prints every frame as "  0.123 s  sent      42 72 ..." (seconds since the
 // link started, then the bytes in hex) when tracing; otherwise shows nothing.
-class ConsoleLinkHooks : public LinkHooks {
+class ConsoleLinkEvents : public LinkEvents {
 public:
-    ConsoleLinkHooks(std::ostream& trace, bool tracing) : trace_(trace), tracing_(tracing) {}
-    void TraceFrame(FrameDirection direction, std::span<const std::uint8_t> bytes,
-                    std::int64_t timeMs) override;
+    ConsoleLinkEvents(std::ostream& trace, bool tracing) : trace_(trace), tracing_(tracing) {}
+    void Frame(FrameDirection direction, std::span<const std::uint8_t> bytes,
+               std::int64_t timeMs) override;
 
 private:
     std::ostream& trace_;
@@ -39,7 +39,7 @@ public:
 private:
     std::unique_ptr<QCoreApplication> app_;
     EventLoopClock clock_;
-    ConsoleLinkHooks hooks_;
+    ConsoleLinkEvents events_;
     std::unique_ptr<LinkSession> session_;
 };
 

@@ -6,7 +6,7 @@
 
 #include "image/message.h"
 #include "image/pager_image.h"
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 #include "link/link_messages.h"
 #include "link/programmer_link.h"
 
@@ -22,13 +22,13 @@ enum class LinkFailure {
 };
 
 // How a Read, Write or Verify ended. What the window shows while the command
-// runs and at its end (status, PB1, the menu, the version) reached the
-// LinkHooks as it ran.
+// runs and at its end (stages, PB1, the menu, the version) reached the
+// LinkEvents as it ran; this outcome reaches them too, before the closing.
 struct LinkOutcome {
     bool success = false;
     // The one message box the command ends with (every path has one).
     std::optional<Message> message;
-    // The hooks showed message before the closing (LinkHooks::ShowOutcome).
+    // The events showed message before the closing (LinkEvents::Outcome).
     bool messageShown = false;
     // Read succeeded: the image holds the pager's 256 bytes; refresh the window.
     bool imageReplaced = false;

@@ -28,8 +28,8 @@ constexpr int kSearchPollMs = 30;
 
 }  // namespace
 
-LinkSession::LinkSession(ChannelFactory factory, LinkClock& clock, LinkHooks& hooks)
-    : factory_(std::move(factory)), port_(factory_()), clock_(clock), hooks_(hooks) {}
+LinkSession::LinkSession(ChannelFactory factory, LinkClock& clock, LinkEvents& events)
+    : factory_(std::move(factory)), port_(factory_()), clock_(clock), events_(events) {}
 
 LinkSession::~LinkSession() { ClosePort(); }
 
@@ -88,15 +88,14 @@ Message LinkSession::StartupWarning() const {
 }
 
 bool LinkSession::TestBoard() {
-    hooks_.SetProgressRange(0, 0);
-    hooks_.SetProgress(0);
+    events_.Progress(0, 0);
     progress_ = 0;
     openFailures_.clear();
     try {
         port_->Close();
         ConfigureEntry(*port_, ports_.selected);
         port_->Purge();
-        return ProgrammerLink(*port_, clock_, hooks_).Ping();
+        return ProgrammerLink(*port_, clock_, events_).Ping();
     } catch (const ECommError&) {
         ClosePort();
         return false;
@@ -109,7 +108,7 @@ LinkSession::Cradle LinkSession::ProbeCradle(int replyLimitMs) {
             ConfigureEntry(*port_, ports_.selected);
             port_->Purge();
         }
-        ProgrammerLink link(*port_, clock_, hooks_);
+        ProgrammerLink link(*port_, clock_, events_);
         link.SetSilenceLimit(replyLimitMs);
         if (!link.Ping()) return Cradle::NoBoard;
         std::array<std::uint8_t, 2> version{};
@@ -134,8 +133,7 @@ struct Probe {
 }  // namespace
 
 bool LinkSession::FindBoard(int alreadyTried) {
-    hooks_.SetProgressRange(0, 0);
-    hooks_.SetProgress(0);
+    events_.Progress(0, 0);
     progress_ = 0;
     if (alreadyTried < 0) openFailures_.clear();
     ClosePort();
@@ -152,8 +150,8 @@ bool LinkSession::FindBoard(int alreadyTried) {
             if (!probe.port) probe.port = factory_();
             ConfigureEntry(*probe.port, i);
             probe.port->Purge();
-            hooks_.RepaintProgress();
-            ProgrammerLink(*probe.port, clock_, hooks_).SendFrame(BuildReadRequest(0, 0));
+            events_.RepaintProgress();
+            ProgrammerLink(*probe.port, clock_, events_).SendFrame(BuildReadRequest(0, 0));
             probe.lastByteMs = clock_.NowMs();
             probe.state = Probe::State::Waiting;
         } catch (const ECommError&) {
@@ -190,14 +188,13 @@ bool LinkSession::FindBoard(int alreadyTried) {
                     progressed = true;
                 }
                 if (probe.received == probe.reply.size()) {
-                    hooks_.TraceFrameOn(probe.port->PortName(), FrameDirection::Received,
-                                        probe.reply, clock_.NowMs());
+                    events_.FrameOn(probe.port->PortName(), FrameDirection::Received, probe.reply,
+                                    clock_.NowMs());
                     probe.state = ReadReplyChecksumOk(probe.reply, 0) ? Probe::State::Answered
                                                                       : Probe::State::Failed;
                 } else if (now - probe.lastByteMs > kSilenceLimitMs) {
-                    hooks_.TraceFrameOn(probe.port->PortName(), FrameDirection::Received,
-                                        std::span(probe.reply).first(probe.received),
-                                        clock_.NowMs());
+                    events_.FrameOn(probe.port->PortName(), FrameDirection::Received,
+                                    std::span(probe.reply).first(probe.received), clock_.NowMs());
                     probe.port->Purge();
                     probe.state = Probe::State::Failed;
                 }
@@ -216,41 +213,53 @@ bool LinkSession::FindBoard(int alreadyTried) {
     if (found >= 0) {
         port_ = std::move(probes[static_cast<std::size_t>(found)].port);
         ports_.selected = found;
-        hooks_.SelectPort(found);
+        events_.BoardFound(found);
     } else {
         if (!port_) port_ = probes[0].port ? std::move(probes[0].port) : factory_();
-        hooks_.SetProgress(0);
+        events_.Progress(0, 0);
     }
     return found >= 0;
 }
 
-void LinkSession::Status(std::string_view text) { hooks_.SetStatusText(text); }
+void LinkSession::Stage(LinkStage stage) {
+    std::string_view text;
+    switch (stage) {
+        case LinkStage::BoardTesting:
+            text = status_text::kBoardTesting;
+            break;
+        case LinkStage::Reading:
+            text = status_text::kReading;
+            break;
+        case LinkStage::Writing:
+            text = status_text::kWriting;
+            break;
+        case LinkStage::Verifying:
+            text = status_text::kVerifying;
+            break;
+    }
+    events_.StageChanged(stage, text);
+}
 
 void LinkSession::Announce(LinkOutcome& outcome, const OutcomeHandling& handling) {
     if (handling.complete) handling.complete(outcome);
-    if (handling.announce && outcome.message) outcome.messageShown = hooks_.ShowOutcome(outcome);
+    if (handling.announce && outcome.message) outcome.messageShown = events_.Outcome(outcome);
 }
 
 void LinkSession::Progress(int position) {
     progress_ = position;
-    hooks_.SetProgress(position);
+    events_.Progress(position, kFullProgress);
 }
 
 bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome, const OutcomeHandling& handling) {
     // The board test and the opening after it look for other programs on the port once.
     SharedPortUsersScan usersScan;
-    Status(status_text::kBoardTesting);
-    if (command == LinkCommand::Write) hooks_.ClearStatusPanel2();
-    hooks_.SetWindowEnabled(false);
-
-    auto enableWindow = [&] { hooks_.SetWindowEnabled(true); };
+    events_.Started(command, status_text::kBoardTesting);
     if (!TestBoard()) {
         ClosePort();
         outcome.message = WithDiagnosis(BoardNotRespondingMessage(command));
         outcome.failure = LinkFailure::PortOrBoard;
         Announce(outcome, handling);
-        Status(status_text::kReady);
-        enableWindow();
+        events_.Closed({command, status_text::kReady, false});
         return false;
     }
     try {
@@ -262,25 +271,15 @@ bool LinkSession::Open(LinkCommand command, LinkOutcome& outcome, const OutcomeH
         outcome.failure = LinkFailure::PortOrBoard;
         ClosePort();
         Announce(outcome, handling);
-        enableWindow();
+        // The testing text stays, and the menu was never taken.
+        events_.Closed({command, std::nullopt, false});
         return false;
     }
-    const PagerMenuItems busy{false, false, false};
-    hooks_.SetMenuItems(busy);
-    hooks_.SetProgressRange(0, kFullProgress);
+    events_.Transferring();
     return true;
 }
 
-void LinkSession::Close(LinkCommand command, bool modifyMode) {
-    hooks_.SetWindowEnabled(true);
-    Progress(0);
-    ClosePort();
-    Status(command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady);
-    const PagerMenuItems items{true, command == LinkCommand::Write || !modifyMode, true};
-    hooks_.SetMenuItems(items);
-}
-
-LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode, const OutcomeHandling& handling,
+LinkOutcome LinkSession::Run(LinkCommand command, const OutcomeHandling& handling,
                              const std::function<void(LinkOutcome&)>& body) {
     LinkOutcome outcome;
     if (!Open(command, outcome, handling)) return outcome;
@@ -295,30 +294,34 @@ LinkOutcome LinkSession::Run(LinkCommand command, bool modifyMode, const Outcome
         outcome.message = SerialFailureMessage(command, error.reason);
     }
     Announce(outcome, handling);
-    Close(command, modifyMode);
+    progress_ = 0;
+    ClosePort();
+    events_.Closed(
+        {command,
+         command == LinkCommand::Write ? status_text::kReadyAfterWrite : status_text::kReady,
+         true});
     return outcome;
 }
 
-LinkOutcome LinkSession::Read(PagerImage& image, bool modifyMode, const OutcomeHandling& handling) {
-    return Run(LinkCommand::Read, modifyMode, handling,
+LinkOutcome LinkSession::Read(PagerImage& image, const OutcomeHandling& handling) {
+    return Run(LinkCommand::Read, handling,
                [&](LinkOutcome& outcome) { ReadBody(image, outcome); });
 }
 
 LinkOutcome LinkSession::Write(PagerImage& image, const OutcomeHandling& handling) {
-    return Run(LinkCommand::Write, false, handling,
+    return Run(LinkCommand::Write, handling,
                [&](LinkOutcome& outcome) { WriteBody(image, outcome); });
 }
 
-LinkOutcome LinkSession::Verify(const PagerImage& image, bool modifyMode,
-                                const OutcomeHandling& handling) {
-    return Run(LinkCommand::Verify, modifyMode, handling,
+LinkOutcome LinkSession::Verify(const PagerImage& image, const OutcomeHandling& handling) {
+    return Run(LinkCommand::Verify, handling,
                [&](LinkOutcome& outcome) { VerifyBody(image, outcome); });
 }
 
 void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(status_text::kReading);
+    Stage(LinkStage::Reading);
     modelText_.clear();
-    ProgrammerLink link(*port_, clock_, hooks_);
+    ProgrammerLink link(*port_, clock_, events_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
     const ModelAnswer model = link.QueryModel(modelText_);
     if (model == ModelAnswer::OtherOrNone) {
@@ -349,11 +352,11 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     outcome.imageReplaced = true;
     outcome.success = true;
     outcome.message = ReadSuccessMessage();
-    hooks_.ShowVersion(FirmwareVersion::Of(image[1], image[2]).Text());
+    events_.VersionKnown(FirmwareVersion::Of(image[1], image[2]).Text());
 }
 
 LinkFailure LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& readBack) {
-    ProgrammerLink link(*port_, clock_, hooks_);
+    ProgrammerLink link(*port_, clock_, events_);
     for (int address : {0, kBlockSize}) {
         switch (
             link.CompareBlock(image, static_cast<std::uint16_t>(address), kBlockSize, &readBack)) {
@@ -370,8 +373,8 @@ LinkFailure LinkSession::VerifyBoth(const PagerImage& image, VerifyReadBack& rea
 }
 
 void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
-    Status(status_text::kWriting);
-    ProgrammerLink link(*port_, clock_, hooks_);
+    Stage(LinkStage::Writing);
+    ProgrammerLink link(*port_, clock_, events_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
     modelText_.clear();
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
@@ -394,7 +397,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     }
     outcome.imageSent = true;
     Progress(0);
-    Status(status_text::kVerifying);
+    Stage(LinkStage::Verifying);
     outcome.failure = VerifyBoth(image, outcome.readBack);
     if (outcome.failure != LinkFailure::None) {
         outcome.message = VerifyErrorMessage();
@@ -405,7 +408,7 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
 }
 
 void LinkSession::VerifyBody(const PagerImage& image, LinkOutcome& outcome) {
-    Status(status_text::kVerifying);
+    Stage(LinkStage::Verifying);
     port_->Purge();
     outcome.failure = VerifyBoth(image, outcome.readBack);
     if (outcome.failure != LinkFailure::None) {

@@ -8,7 +8,7 @@
 #include "link/byte_channel.h"
 #include "link/comm_error.h"
 #include "link/link_clock.h"
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 #include "link/link_outcome.h"
 #include "link/port_diagnosis.h"
 #include "link/port_table.h"
@@ -20,12 +20,12 @@ namespace mk843nb {
 // whole run; the command-line tool one per command.
 //
 //   EventLoopClock clock;                // waits inside the Qt event loop
-//   MyWindowHooks hooks;                 // renders status, PB1, menus, edtVersion
-//   LinkSession link(&TCommPort::Create, clock, hooks);
+//   MyWindowEvents events;               // renders stages, PB1, menus, edtVersion, the box
+//   LinkSession link(&TCommPort::Create, clock, events);
 //   link.SetPortTable(DiscoverPorts(userPorts));
 //   if (!link.FindBoard()) ShowMessage(link.StartupWarning());
 //   PagerImage image = model.Image();
-//   LinkOutcome out = link.Read(image, modifyModeChecked);
+//   LinkOutcome out = link.Read(image);  // events: Started ... Outcome, Closed
 class LinkSession {
 public:
     using ChannelFactory = std::function<std::unique_ptr<ByteChannel>()>;
@@ -34,7 +34,7 @@ public:
 
     // factory makes the channel the session uses and, for the board search, one
     // more per port probed at the same time.
-    LinkSession(ChannelFactory factory, LinkClock& clock, LinkHooks& hooks);
+    LinkSession(ChannelFactory factory, LinkClock& clock, LinkEvents& events);
     ~LinkSession();
 
     void SetPortTable(PortTable table);
@@ -63,7 +63,7 @@ public:
 
     // The start-up search: every port of the table is opened and pinged, all at
     // once, each with the same bytes and timing as TestBoard. The lowest-index
-    // port that answers is selected (hooks' SelectPort) and left open, and the
+    // port that answers is selected (the events' BoardFound) and left open, and the
     // result is true; without an answer every port is closed and the selection
     // is unchanged. Costs about 3 s however many ports are silent.
     // alreadyTried: the entry TestBoard has just tried without an answer (the
@@ -77,22 +77,18 @@ public:
 
     // The Pager menu's commands. Read replaces image only when the whole read
     // succeeded (bytes 1 and 2 take the version as soon as the pager answers);
-    // Write prepares image in place and sends it; Verify compares it. modifyMode
-    // is RBtModify's check: Read and Verify then leave Write1 disabled.
-    // handling: what runs on the outcome before the closing, and whether the
-    // hooks show it.
-    LinkOutcome Read(PagerImage& image, bool modifyMode, const OutcomeHandling& handling = {});
+    // Write prepares image in place and sends it; Verify compares it. handling:
+    // what runs on the outcome before the closing, and whether the events show it.
+    LinkOutcome Read(PagerImage& image, const OutcomeHandling& handling = {});
     LinkOutcome Write(PagerImage& image, const OutcomeHandling& handling = {});
-    LinkOutcome Verify(const PagerImage& image, bool modifyMode,
-                       const OutcomeHandling& handling = {});
+    LinkOutcome Verify(const PagerImage& image, const OutcomeHandling& handling = {});
 
 private:
     // Open, the command's body, Close; a serial error inside the body ends it
     // with the command's serial failure message.
-    LinkOutcome Run(LinkCommand command, bool modifyMode, const OutcomeHandling& handling,
+    LinkOutcome Run(LinkCommand command, const OutcomeHandling& handling,
                     const std::function<void(LinkOutcome&)>& body);
     bool Open(LinkCommand command, LinkOutcome& outcome, const OutcomeHandling& handling);
-    void Close(LinkCommand command, bool modifyMode);
     void ConfigureEntry(ByteChannel& port, int index);
     void ReadBody(PagerImage& image, LinkOutcome& outcome);
     void WriteBody(PagerImage& image, LinkOutcome& outcome);
@@ -100,9 +96,9 @@ private:
     // The failure class of a verify that did not pass, None when both blocks
     // matched; readBack keeps what the pager answered.
     LinkFailure VerifyBoth(const PagerImage& image, VerifyReadBack& readBack);
-    void Status(std::string_view text);
+    void Stage(LinkStage stage);
     void Progress(int position);
-    // The caller's completion, then the outcome's message to the hooks, before the closing.
+    // The caller's completion, then the outcome to the events, before the closing.
     void Announce(LinkOutcome& outcome, const OutcomeHandling& handling);
     // message, and on a second line why the port of the failed open cannot be used.
     Message WithDiagnosis(Message message) const;
@@ -110,7 +106,7 @@ private:
     ChannelFactory factory_;
     std::unique_ptr<ByteChannel> port_;
     LinkClock& clock_;
-    LinkHooks& hooks_;
+    LinkEvents& events_;
     PortTable ports_;
     std::string modelText_;
     int progress_ = 0;

@@ -7,12 +7,12 @@
 
 namespace mk843nb {
 
-ProgrammerLink::ProgrammerLink(ByteChannel& port, LinkClock& clock, LinkHooks& hooks)
-    : port_(port), clock_(clock), hooks_(hooks) {}
+ProgrammerLink::ProgrammerLink(ByteChannel& port, LinkClock& clock, LinkEvents& events)
+    : port_(port), clock_(clock), events_(events) {}
 
 bool ProgrammerLink::SendFrame(std::span<const std::uint8_t> frame) {
     if (!port_.IsOpen()) return false;
-    hooks_.TraceFrameOn(port_.PortName(), FrameDirection::Sent, frame, clock_.NowMs());
+    events_.FrameOn(port_.PortName(), FrameDirection::Sent, frame, clock_.NowMs());
     port_.Write(frame);
     return true;
 }
@@ -23,15 +23,15 @@ bool ProgrammerLink::ReceiveReply(std::span<std::uint8_t> buffer) {
     while (received < buffer.size()) {
         const std::size_t got = port_.ReadNext(buffer.subspan(received), silenceLimitMs_);
         if (got == 0) {
-            hooks_.TraceFrameOn(port_.PortName(), FrameDirection::Received, buffer.first(received),
-                                clock_.NowMs());
+            events_.FrameOn(port_.PortName(), FrameDirection::Received, buffer.first(received),
+                            clock_.NowMs());
             port_.Purge();
-            hooks_.SetProgress(0);
+            events_.ReplyTimedOut();
             return false;
         }
         received += got;
     }
-    hooks_.TraceFrameOn(port_.PortName(), FrameDirection::Received, buffer, clock_.NowMs());
+    events_.FrameOn(port_.PortName(), FrameDirection::Received, buffer, clock_.NowMs());
     return true;
 }
 
@@ -39,7 +39,7 @@ void ProgrammerLink::PumpDelay(int ms) { clock_.Delay(ms); }
 
 bool ProgrammerLink::Exchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,
                               bool repaint) {
-    if (repaint) hooks_.RepaintProgress();
+    if (repaint) events_.RepaintProgress();
     SendFrame(request);
     return ReceiveReply(reply);
 }
@@ -109,7 +109,7 @@ FirmwareVersion ProgrammerLink::QueryFirmwareVersion(PagerImage& image) {
     image[1] = bytes[0];
     image[2] = bytes[1];
     const FirmwareVersion version = FirmwareVersion::Of(bytes[0], bytes[1]);
-    hooks_.ShowVersion(version.Text());
+    events_.VersionKnown(version.Text());
     return version;
 }
 

@@ -8,7 +8,7 @@
 #include "link/byte_channel.h"
 #include "link/firmware_version.h"
 #include "link/link_clock.h"
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 
 namespace mk843nb {
 
@@ -37,13 +37,13 @@ enum class ModelAnswer {
 // channel passes through to the caller.
 class ProgrammerLink {
 public:
-    ProgrammerLink(ByteChannel& port, LinkClock& clock, LinkHooks& hooks);
+    ProgrammerLink(ByteChannel& port, LinkClock& clock, LinkEvents& events);
 
     // False (and nothing sent) when the port is closed.
     bool SendFrame(std::span<const std::uint8_t> frame);
     // Fills buffer with exactly buffer.size() bytes. Each byte may take up to
-    // kSilenceLimitMs; after a longer silence the queues are purged, PB1 goes to 0
-    // and the result is false. Bytes beyond the count stay queued.
+    // kSilenceLimitMs; after a longer silence the queues are purged, the events
+    // hear ReplyTimedOut and the result is false. Bytes beyond the count stay queued.
     bool ReceiveReply(std::span<std::uint8_t> buffer);
     // Waits ms milliseconds while the window stays alive.
     void PumpDelay(int ms);
@@ -71,7 +71,7 @@ public:
     // The 0-byte read at address 0: true when the board answers with a correct reply.
     bool Ping();
     // Reads bytes 1 and 2; on an answer stores them at once in image bytes 1 and 2
-    // and shows the version text.
+    // and reports the version text (VersionKnown).
     FirmwareVersion QueryFirmwareVersion(PagerImage& image);
     // Reads the 14 model-tag bytes at 240. Without an answer modelText stays as it
     // was; otherwise, unless the text starts with "MK842", modelText becomes the
@@ -84,7 +84,7 @@ private:
 
     ByteChannel& port_;
     LinkClock& clock_;
-    LinkHooks& hooks_;
+    LinkEvents& events_;
     int silenceLimitMs_ = kSilenceLimitMs;
 };
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "link/link_hooks.h"
+#include "link/link_events.h"
 
 class QPlainTextEdit;
 

@@ -50,7 +50,7 @@
 #include "ui/recent_files_menu.h"
 #include "ui/tone_table_window.h"
 #include "ui/undo_history.h"
-#include "ui/window_link_hooks.h"
+#include "ui/window_link_events.h"
 
 namespace mk843nb {
 
@@ -97,8 +97,8 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     f9->setContext(Qt::WindowShortcut);
     connect(f9, &QShortcut::activated, this, [this] { binding_->Show(model_.PressF9()); });
 
-    hooks_ = std::make_unique<WindowLinkHooks>(
-        WindowLinkHooks::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
+    hooks_ = std::make_unique<WindowLinkEvents>(
+        WindowLinkEvents::Widgets{this, panel1_, panel2_, pb1_}, model_, *binding_);
     link_ = std::make_unique<LinkSession>(
         options_.channels ? options_.channels : LinkSession::ChannelFactory(&TCommPort::Create),
         options_.clock ? *options_.clock : clock_, *hooks_);
@@ -420,8 +420,6 @@ void MainWindow::BringToFront() {
 
 QString MainWindow::StatusText() const { return panel1_->text(); }
 QString MainWindow::StatusPanel2() const { return panel2_->text(); }
-
-bool MainWindow::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);

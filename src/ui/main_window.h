@@ -42,7 +42,7 @@ class LinkSession;
 class CompareAndBackups;
 class PagerMenu;
 class PortListController;
-class WindowLinkHooks;
+class WindowLinkEvents;
 
 // How the main window finds its ports.
 struct MainWindowOptions {
@@ -143,7 +143,6 @@ private:
     void RememberPort(int index);
     // Shows a table file's outcome; image is the one it worked on.
     void Finish(const TableFileOutcome& outcome, const PagerImage& image);
-    bool ModifyMode() const;
     void OpenRecentFile(const QString& path);
     // A table just opened or saved goes to the top of the recent files.
     void Remember(const std::string& file);
@@ -153,7 +152,7 @@ private:
     Options options_;
     FormModel model_;
     EventLoopClock clock_;
-    std::unique_ptr<WindowLinkHooks> hooks_;
+    std::unique_ptr<WindowLinkEvents> hooks_;
     std::unique_ptr<LinkSession> link_;
     std::unique_ptr<PagerMenu> pagerMenu_;
     std::unique_ptr<CompareAndBackups> comparisons_;

@@ -9,7 +9,7 @@
 #include "ui/dialog_service.h"
 #include "ui/form_binding.h"
 #include "ui/log_window.h"
-#include "ui/window_link_hooks.h"
+#include "ui/window_link_events.h"
 
 namespace mk843nb {
 namespace {
@@ -21,7 +21,7 @@ BackupResult KeepInDefaultStore(const PagerImage& image, const BackupInfo& info)
 
 }  // namespace
 
-PagerMenu::PagerMenu(LinkSession& link, WindowLinkHooks& hooks, FormModel& model,
+PagerMenu::PagerMenu(LinkSession& link, WindowLinkEvents& hooks, FormModel& model,
                      FormBinding& binding, DialogService& dialogs)
     : commands_(link, &KeepInDefaultStore),
       hooks_(hooks),
@@ -30,8 +30,6 @@ PagerMenu::PagerMenu(LinkSession& link, WindowLinkHooks& hooks, FormModel& model
       dialogs_(dialogs) {
     hooks_.showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
 }
-
-bool PagerMenu::ModifyMode() const { return model_.State(ControlId::RBtModify).checked; }
 
 void PagerMenu::SelectPort() {
     commands_.Link().SelectPort(model_.State(ControlId::cboPort).itemIndex);
@@ -64,7 +62,7 @@ void PagerMenu::Read1Click() {
     SelectPort();
     PagerImage image = model_.Image();
     readInto_ = &image;  // the outcome, shown before the closing, refreshes from it
-    const CommandOutcome outcome = commands_.Read(image, ModifyMode());
+    const CommandOutcome outcome = commands_.Read(image);
     readInto_ = nullptr;
     Finish(outcome);
 }
@@ -74,7 +72,6 @@ void PagerMenu::Write1Click(bool backupFirst) {
     PagerImage image = model_.Image();
     WriteRequest request;
     request.backupFirst = backupFirst;
-    request.modifyMode = ModifyMode();
     request.confirmOverDamaged = [this](const StoredBackup& kept) {
         binding_.ApplyStates();  // the pre-write read has closed: the window is usable again
         return dialogs_.AskYesNo(DamagedMemoryQuestion(kept));
@@ -88,13 +85,13 @@ void PagerMenu::Write1Click(bool backupFirst) {
 
 void PagerMenu::Verify1Click() {
     SelectPort();
-    Finish(commands_.Verify(model_.Image(), ModifyMode()));
+    Finish(commands_.Verify(model_.Image()));
 }
 
 std::optional<PagerImage> PagerMenu::ReadForComparison() {
     SelectPort();
     PagerImage pager = model_.Image();
-    CommandOutcome outcome = commands_.ReadForComparison(pager, ModifyMode());
+    CommandOutcome outcome = commands_.ReadForComparison(pager);
     if (!outcome.success()) {
         outcome.link.imageReplaced = false;
         Finish(outcome);

@@ -11,7 +11,7 @@ class DialogService;
 class FormBinding;
 class FormModel;
 class LogWindow;
-class WindowLinkHooks;
+class WindowLinkEvents;
 
 // The Pager menu of the window: Read, Write, Verify and the read behind
 // Compare with pager, run by the one set of pager commands on the window's
@@ -20,7 +20,7 @@ class WindowLinkHooks;
 // offers its fields under "Details…".
 class PagerMenu {
 public:
-    PagerMenu(LinkSession& link, WindowLinkHooks& hooks, FormModel& model, FormBinding& binding,
+    PagerMenu(LinkSession& link, WindowLinkEvents& hooks, FormModel& model, FormBinding& binding,
               DialogService& dialogs);
 
     void Read1Click();
@@ -38,14 +38,13 @@ public:
     std::function<void(const LinkOutcome&)> finished;
 
 private:
-    bool ModifyMode() const;
     void SelectPort();
     // At the outcome, before the closing: the refresh after a read, the box.
     void ShowOutcome(const LinkOutcome& outcome);
     void Finish(const CommandOutcome& outcome);
 
     PagerCommands commands_;
-    WindowLinkHooks& hooks_;
+    WindowLinkEvents& hooks_;
     FormModel& model_;
     FormBinding& binding_;
     DialogService& dialogs_;

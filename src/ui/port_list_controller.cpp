@@ -27,13 +27,13 @@ bool PathExists(const std::string& port) {
 
 }  // namespace
 
-PortListController::PortListController(QWidget& window, LinkSession& link, LinkHooks& hooks,
+PortListController::PortListController(QWidget& window, LinkSession& link, LinkEvents& events,
                                        FormModel& model, FormBinding& binding,
                                        PortListOptions options)
     : QObject(&window),
       window_(window),
       link_(link),
-      hooks_(hooks),
+      events_(events),
       model_(model),
       binding_(binding),
       options_(std::move(options)) {
@@ -150,7 +150,7 @@ bool PortListController::SearchBoard() {
     if (index >= 0) {
         link_.SelectPort(index);
         if (link_.TestBoard()) {
-            hooks_.SelectPort(index);
+            events_.BoardFound(index);
             Remember(index);
             return true;
         }

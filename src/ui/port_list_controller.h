@@ -14,7 +14,7 @@ namespace mk843nb {
 
 class FormBinding;
 class FormModel;
-class LinkHooks;
+class LinkEvents;
 class LinkSession;
 class PortWatcher;
 
@@ -39,7 +39,7 @@ struct PortListOptions {
 class PortListController : public QObject {
     Q_OBJECT
 public:
-    PortListController(QWidget& window, LinkSession& link, LinkHooks& hooks, FormModel& model,
+    PortListController(QWidget& window, LinkSession& link, LinkEvents& events, FormModel& model,
                        FormBinding& binding, PortListOptions options);
     ~PortListController() override;
 
@@ -66,7 +66,7 @@ private:
 
     QWidget& window_;
     LinkSession& link_;
-    LinkHooks& hooks_;
+    LinkEvents& events_;
     FormModel& model_;
     FormBinding& binding_;
     PortListOptions options_;

@@ -24,7 +24,7 @@ struct SimFixture : testing::Test {
     void SetUp() override { EnsureCoreApplication(); }
 
     std::unique_ptr<LinkSession> Session(const std::string& path) {
-        auto session = std::make_unique<LinkSession>(&TCommPort::Create, clock, hooks);
+        auto session = std::make_unique<LinkSession>(&TCommPort::Create, clock, events);
         session->SetPortTable({{{path, ""}}, 0});
         return session;
     }
@@ -32,17 +32,17 @@ struct SimFixture : testing::Test {
         auto session = Session(path);
         switch (command) {
             case LinkCommand::Read:
-                return session->Read(image, false);
+                return session->Read(image);
             case LinkCommand::Write:
                 return session->Write(image);
             case LinkCommand::Verify:
-                return session->Verify(image, false);
+                return session->Verify(image);
         }
         return {};
     }
 
     EventLoopClock clock;
-    LinkHooks hooks;
+    LinkEvents events;
     TempDir dir;
 };
 
@@ -170,7 +170,7 @@ TEST_F(SimFixture, HangUpMidTransferStopsWithTheSystemsReason) {
     auto session = Session(sim.DevicePath());
     QElapsedTimer timer;
     timer.start();
-    const LinkOutcome out = session->Read(image, false);
+    const LinkOutcome out = session->Read(image);
     ASSERT_TRUE(out.message);
     EXPECT_EQ(out.message->kind, MessageKind::Stop);
     // Whether the hang-up shows as a device error or as silence depends on when
@@ -194,7 +194,7 @@ TEST_F(SimFixture, BoardSearchOverSilentPortsTakesAboutThreeSeconds) {
     for (const auto& path : silent.Paths()) table.entries.push_back({path, ""});
     table.entries.insert(table.entries.begin() + 1, {mute.DevicePath(), ""});
     table.entries.insert(table.entries.begin() + 3, {sim.DevicePath(), ""});
-    LinkSession session(&TCommPort::Create, clock, hooks);
+    LinkSession session(&TCommPort::Create, clock, events);
     session.SetPortTable(table);
     QElapsedTimer timer;
     timer.start();

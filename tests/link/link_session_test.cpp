@@ -5,16 +5,17 @@
 #include "in_process_board.h"
 #include "link/frames.h"
 #include "link/programmer_link.h"
-#include "recording_hooks.h"
+#include "recording_events.h"
 
 namespace mk843nb::test {
 namespace {
 
 using status_text::kBoardTesting;
 using status_text::kReady;
+using Menu = RecordingEvents::Menu;
 
 struct SessionFixture : testing::Test {
-    SessionFixture() : session([this] { return line.MakeChannel(); }, line.clock, hooks) {
+    SessionFixture() : session([this] { return line.MakeChannel(); }, line.clock, events) {
         Plug(PagerMemory(1, 86, "MK842 V3.8.5"));
         session.SetPortTable({{{"ttyS0", ""}}, 0});
         // The fake ports have no devices to look at; tests that need a diagnosis give one.
@@ -39,37 +40,115 @@ struct SessionFixture : testing::Test {
 
     sim::InProcessLine line;
     sim::InProcessBoard* board = nullptr;
-    RecordingHooks hooks;
+    RecordingEvents events;
     LinkSession session;
     PagerImage image{};
 };
 
 TEST_F(SessionFixture, ReadReplacesTheImageAndRestoresTheWindow) {
-    for (bool modifyMode : {true, false}) {
-        hooks = {};
-        Plug(board->Memory());
-        PagerImage target{};
-        const LinkOutcome out = session.Read(target, modifyMode);
-        EXPECT_TRUE(out.success);
-        EXPECT_TRUE(out.imageReplaced);
-        EXPECT_EQ(target, board->Memory());
-        EXPECT_EQ(out.message, (Message{MessageKind::Information, "Read Success !"}));
-        EXPECT_EQ(hooks.statuses, (std::vector<std::string>{std::string(kBoardTesting),
-                                                            "  Reading Now ......", " Ready"}));
-        EXPECT_EQ(hooks.windowEnabled, (std::vector<bool>{false, true}));
-        ASSERT_EQ(hooks.menus.size(), 2u);
-        EXPECT_EQ(hooks.menus[0], (PagerMenuItems{false, false, false}));
-        EXPECT_EQ(hooks.menus[1], (PagerMenuItems{true, !modifyMode, true}))
-            << "Write1 follows the edit mode";
-        EXPECT_EQ(hooks.ranges.back(), (std::pair{0, 256}));
-        EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
-        EXPECT_EQ(board->Requests(),
-                  (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
-                                      BuildReadRequest(240, 14), BuildReadRequest(0, 128),
-                                      BuildReadRequest(128, 128)}));
-        EXPECT_FALSE(session.Port().IsOpen());
-        EXPECT_EQ(line.Channels().back()->BaudRate(), 9600u);
-        EXPECT_EQ(line.Channels().back()->Format(), 1);
+    PagerImage target{};
+    const LinkOutcome out = session.Read(target);
+    EXPECT_TRUE(out.success);
+    EXPECT_TRUE(out.imageReplaced);
+    EXPECT_EQ(target, board->Memory());
+    EXPECT_EQ(out.message, (Message{MessageKind::Information, "Read Success !"}));
+    EXPECT_EQ(events.statuses, (std::vector<std::string>{std::string(kBoardTesting),
+                                                         "  Reading Now ......", " Ready"}));
+    EXPECT_EQ(events.windowEnabled, (std::vector<bool>{false, true}));
+    EXPECT_EQ(events.menus, (std::vector<Menu>{Menu::Taken, Menu::Restored}));
+    EXPECT_EQ(events.maxima, (std::vector<int>{0, 256})) << "emptied by the board test";
+    EXPECT_EQ(events.positions, (std::vector<int>{0, 128, 256, 0}));
+    EXPECT_EQ(events.versions, (std::vector<std::string>{"1.86", "1.86"}));
+    EXPECT_EQ(board->Requests(),
+              (std::vector<Bytes>{BuildReadRequest(0, 0), BuildReadRequest(1, 2),
+                                  BuildReadRequest(240, 14), BuildReadRequest(0, 128),
+                                  BuildReadRequest(128, 128)}));
+    EXPECT_FALSE(session.Port().IsOpen());
+    EXPECT_EQ(line.Channels().back()->BaudRate(), 9600u);
+    EXPECT_EQ(line.Channels().back()->Format(), 1);
+}
+
+// The order a front end relies on: the outcome (the window's message box)
+// comes while the command still holds the window, then the closing; a stage
+// arrives typed, with its status text.
+TEST_F(SessionFixture, EventsArriveInTheOrderTheWindowShowsThem) {
+    struct Case {
+        const char* what;
+        LinkCommand command;
+        std::vector<std::string> faults;
+        int refusedOpen;  // this open of the port fails; 0: none
+        std::vector<std::string> log;
+        std::vector<LinkStage> stages;
+        std::vector<std::string> statuses;
+    };
+    const std::string testing(kBoardTesting);
+    const Case cases[] = {
+        {"Read",
+         LinkCommand::Read,
+         {},
+         0,
+         {"Started Read", "Transferring", "StageChanged", "Outcome", "Closed Read"},
+         {LinkStage::Reading},
+         {testing, "  Reading Now ......", " Ready"}},
+        {"Write",
+         LinkCommand::Write,
+         {},
+         0,
+         {"Started Write", "Transferring", "StageChanged", "StageChanged", "Outcome",
+          "Closed Write"},
+         {LinkStage::Writing, LinkStage::Verifying},
+         {testing, "  Write Now ......", "  Verify Now ......", "  Ready ....."}},
+        {"Verify",
+         LinkCommand::Verify,
+         {},
+         0,
+         {"Started Verify", "Transferring", "StageChanged", "Outcome", "Closed Verify"},
+         {LinkStage::Verifying},
+         {testing, "  Verify Now ......", " Ready"}},
+        {"Write's frame refused",
+         LinkCommand::Write,
+         {"bad-ack:6"},
+         0,
+         {"Started Write", "Transferring", "StageChanged", "Outcome", "Closed Write"},
+         {LinkStage::Writing},
+         {testing, "  Write Now ......", "  Ready ....."}},
+        {"no board",
+         LinkCommand::Read,
+         {"no-answer"},
+         0,
+         {"Started Read", "Outcome", "Closed Read"},
+         {},
+         {testing, " Ready"}},
+        {"port cannot be reopened",
+         LinkCommand::Verify,
+         {},
+         2,
+         {"Started Verify", "Outcome", "Closed Verify"},
+         {},
+         {testing}},
+    };
+    for (bool shown : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            events = {};
+            events.showsOutcome = shown;
+            PagerImage target = image;
+            if (c.command == LinkCommand::Verify) target = board->Memory();
+            Plug(board->Memory(), c.faults);
+            if (c.refusedOpen != 0)
+                line.RefuseOpen("ttyS0", c.refusedOpen,
+                                ECommError{CommErrorCode::CannotOpen, 16, "busy", false});
+            const LinkOutcome out = c.command == LinkCommand::Read    ? session.Read(target)
+                                    : c.command == LinkCommand::Write ? session.Write(target)
+                                                                      : session.Verify(target);
+            EXPECT_EQ(events.log, c.log);
+            EXPECT_EQ(events.stages, c.stages);
+            EXPECT_EQ(events.statuses, c.statuses);
+            ASSERT_TRUE(out.message);
+            EXPECT_EQ(events.outcomes, std::vector<Message>{*out.message})
+                << "the outcome event carries the command's one message";
+            EXPECT_EQ(out.messageShown, shown);
+        }
     }
 }
 
@@ -93,7 +172,7 @@ TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
     if (c.spoilImageSum) memory[255] ^= 1;
     Plug(memory, c.faults);
     const PagerImage before = image;
-    const LinkOutcome out = session.Read(image, true);
+    const LinkOutcome out = session.Read(image);
     EXPECT_EQ(out.message, c.message) << c.what;
     EXPECT_EQ(out.imageReplaced, c.imageReplaced) << c.what;
     EXPECT_EQ(out.success, c.imageReplaced);
@@ -102,9 +181,9 @@ TEST_P(ReadFailureTest, MessageAndWhatSurvives) {
     } else {
         EXPECT_EQ(image, Unchanged(before)) << c.what << ": only the version bytes change";
     }
-    EXPECT_EQ(hooks.windowEnabled.back(), true);
-    EXPECT_EQ(hooks.statuses.back(), " Ready");
-    EXPECT_EQ(hooks.menus.back(), (PagerMenuItems{true, false, true}));
+    EXPECT_EQ(events.windowEnabled.back(), true);
+    EXPECT_EQ(events.statuses.back(), " Ready");
+    EXPECT_EQ(events.menus.back(), Menu::Restored);
     EXPECT_FALSE(session.Port().IsOpen());
 }
 
@@ -161,15 +240,15 @@ TEST_F(SessionFixture, NoBoardAnsweringLeavesMenusAndImage) {
     Plug(board->Memory(), {"no-answer"});
     const PagerImage before = image;
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
-        hooks = {};
-        const LinkOutcome out = command == LinkCommand::Read    ? session.Read(image, true)
+        events = {};
+        const LinkOutcome out = command == LinkCommand::Read    ? session.Read(image)
                                 : command == LinkCommand::Write ? session.Write(image)
-                                                                : session.Verify(image, true);
+                                                                : session.Verify(image);
         EXPECT_EQ(out.message, BoardNotRespondingMessage(command));
-        EXPECT_EQ(hooks.statuses,
+        EXPECT_EQ(events.statuses,
                   (std::vector<std::string>{std::string(kBoardTesting), std::string(kReady)}));
-        EXPECT_TRUE(hooks.menus.empty()) << "menu items as before";
-        EXPECT_EQ(hooks.windowEnabled, (std::vector<bool>{false, true}));
+        EXPECT_TRUE(events.menus.empty()) << "menu items as before";
+        EXPECT_EQ(events.windowEnabled, (std::vector<bool>{false, true}));
         EXPECT_EQ(image, before);
         EXPECT_FALSE(session.Port().IsOpen());
     }
@@ -189,17 +268,17 @@ TEST_F(SessionFixture, ReopeningFailureKeepsTheTestingStatus) {
     for (const Case& c :
          {Case{CommErrorCode::CannotOpen, "Error opening comm port. Port already in use?"},
           Case{CommErrorCode::SettingsRefused, "Error opening comm port."}}) {
-        hooks = {};
+        events = {};
         Plug(board->Memory());
         line.RefuseOpen("ttyS0", 2, ECommError{c.code, 16, "Device or resource busy", false});
-        const LinkOutcome out = session.Verify(image, false);
+        const LinkOutcome out = session.Verify(image);
         EXPECT_EQ(out.message,
                   (Message{MessageKind::Plain,
                            std::string(c.text) +
                                "\n/dev/ttyS0 could not be opened (Device or resource busy)."}));
-        EXPECT_EQ(hooks.statuses.back(), kBoardTesting);
-        EXPECT_TRUE(hooks.menus.empty());
-        EXPECT_EQ(hooks.windowEnabled.back(), true);
+        EXPECT_EQ(events.statuses.back(), kBoardTesting);
+        EXPECT_TRUE(events.menus.empty());
+        EXPECT_EQ(events.windowEnabled.back(), true);
         EXPECT_FALSE(session.Port().IsOpen());
     }
 }
@@ -215,7 +294,7 @@ TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
     });
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Verify}) {
         const LinkOutcome out =
-            command == LinkCommand::Read ? session.Read(image, true) : session.Verify(image, true);
+            command == LinkCommand::Read ? session.Read(image) : session.Verify(image);
         EXPECT_EQ(out.message,
                   (Message{MessageKind::Exclamation,
                            BoardNotRespondingMessage(command).text + "\n" + busy.text}));
@@ -225,7 +304,7 @@ TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
 
     // Whatever kept it closed has passed: the system's words of the moment.
     session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
-    EXPECT_EQ(session.Read(image, true).message->text,
+    EXPECT_EQ(session.Read(image).message->text,
               BoardNotRespondingMessage(LinkCommand::Read).text +
                   "\n/dev/ttyS0 could not be opened (permission denied).");
 
@@ -236,7 +315,7 @@ TEST_F(SessionFixture, FailedOpenAddsWhyThePortCannotBeUsed) {
         asked.push_back(name);
         return busy;
     });
-    EXPECT_TRUE(session.Read(image, true).success);
+    EXPECT_TRUE(session.Read(image).success);
     EXPECT_TRUE(asked.empty());
 }
 
@@ -255,18 +334,18 @@ TEST_F(SessionFixture, WriteSendsThePreparedImageThenVerifies) {
     }
     const auto& delays = line.clock.Delays();
     EXPECT_EQ(std::count(delays.begin(), delays.end(), kWritePauseMs), 32);
-    EXPECT_EQ(hooks.panel2Clears, 1);
-    EXPECT_EQ(hooks.statuses,
+    EXPECT_EQ(events.panel2Clears, 1);
+    EXPECT_EQ(events.statuses,
               (std::vector<std::string>{std::string(kBoardTesting), "  Write Now ......",
                                         "  Verify Now ......", "  Ready ....."}));
-    EXPECT_EQ(hooks.menus.back(), (PagerMenuItems{true, true, true}));
+    EXPECT_EQ(events.menus.back(), Menu::Restored);
 
-    hooks = {};
-    EXPECT_EQ(session.Verify(image, true).message,
+    events = {};
+    EXPECT_EQ(session.Verify(image).message,
               (Message{MessageKind::Information, "Verify Sucess !"}));
-    EXPECT_EQ(hooks.positions, (std::vector<int>{0, 128, 256, 0}));
+    EXPECT_EQ(events.positions, (std::vector<int>{0, 128, 256, 0}));
     image[100] ^= 1;
-    EXPECT_EQ(session.Verify(image, true).message, (Message{MessageKind::Stop, "Verify Error !"}));
+    EXPECT_EQ(session.Verify(image).message, (Message{MessageKind::Stop, "Verify Error !"}));
 }
 
 // What a script is told: the class of every way a command ends. Requests count
@@ -337,9 +416,9 @@ TEST_F(SessionFixture, EveryOutcomeHasItsFailureClass) {
         if (c.refusedOpen != 0)
             line.RefuseOpen("ttyS0", c.refusedOpen,
                             ECommError{CommErrorCode::CannotOpen, 16, "busy", false});
-        const LinkOutcome out = c.command == LinkCommand::Read    ? session.Read(target, true)
+        const LinkOutcome out = c.command == LinkCommand::Read    ? session.Read(target)
                                 : c.command == LinkCommand::Write ? session.Write(target)
-                                                                  : session.Verify(target, true);
+                                                                  : session.Verify(target);
         EXPECT_EQ(out.failure, c.failure);
         EXPECT_EQ(out.success, c.failure == LinkFailure::None);
     }
@@ -356,7 +435,7 @@ TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) 
     EXPECT_EQ(out.message->kind, MessageKind::Exclamation);
     EXPECT_EQ(board->Requests().size(), 2u) << "ping and version only";
     EXPECT_EQ(image, Unchanged(before));
-    EXPECT_EQ(hooks.statuses.back(), "  Ready .....");
+    EXPECT_EQ(events.statuses.back(), "  Ready .....");
 }
 
 TEST_F(SessionFixture, PriorityBitsFollowTheGroupsOnlyOn186) {
@@ -406,7 +485,7 @@ TEST_F(SessionFixture, VerifyKeepsWhatItReadBackUpToTheFailingBlock) {
         PagerImage compared = pager;
         if (c.changedOffset < kImageSize) compared[c.changedOffset] ^= 0x01;
         Plug(pager, c.faults);
-        const LinkOutcome out = session.Verify(compared, true);
+        const LinkOutcome out = session.Verify(compared);
         EXPECT_EQ(out.success, c.changedOffset == 256 && c.faults.empty()) << c.label;
         EXPECT_EQ(out.readBack.count, c.readBackCount) << c.label;
         for (std::size_t i = 0; i < out.readBack.count; ++i)
@@ -428,22 +507,22 @@ TEST_F(SessionFixture, WriteSaysWhetherTheImageWentOut) {
 
 TEST_F(SessionFixture, SerialErrorMidTransferEndsInTheClosingState) {
     for (LinkCommand command : {LinkCommand::Read, LinkCommand::Write, LinkCommand::Verify}) {
-        hooks = {};
+        events = {};
         // The device vanishes once frame 2 is answered: the next request cannot
         // go out (the model query, or Verify's second block).
         Plug(PagerMemory(1, 86, "MK842 V3.8.5"), {"hangup:2"});
         PagerImage target = command == LinkCommand::Verify ? board->Memory() : image;
         const PagerImage before = target;
-        const LinkOutcome out = command == LinkCommand::Read    ? session.Read(target, false)
+        const LinkOutcome out = command == LinkCommand::Read    ? session.Read(target)
                                 : command == LinkCommand::Write ? session.Write(target)
-                                                                : session.Verify(target, false);
+                                                                : session.Verify(target);
         ASSERT_TRUE(out.message);
         EXPECT_EQ(out.message->kind, MessageKind::Stop);
         EXPECT_EQ(out.message->text, std::string(CommandName(command)) +
                                          " stopped: the serial port failed (Input/output error).");
-        EXPECT_EQ(hooks.windowEnabled.back(), true);
-        EXPECT_EQ(hooks.menus.back(), (PagerMenuItems{true, true, true}));
-        EXPECT_EQ(hooks.positions.back(), 0);
+        EXPECT_EQ(events.windowEnabled.back(), true);
+        EXPECT_EQ(events.menus.back(), Menu::Restored);
+        EXPECT_EQ(events.positions.back(), 0);
         EXPECT_FALSE(session.Port().IsOpen());
         if (command == LinkCommand::Read) {
             EXPECT_EQ(target, Unchanged(before));
@@ -477,7 +556,7 @@ TEST_F(SearchFixture, LowestAnsweringPortWinsInAboutThreeSeconds) {
     const auto start = line.clock.NowMs();
     EXPECT_TRUE(session.FindBoard());
     EXPECT_EQ(session.Ports().selected, 2);
-    EXPECT_EQ(hooks.selectedPorts, std::vector<int>{2});
+    EXPECT_EQ(events.selectedPorts, std::vector<int>{2});
     EXPECT_TRUE(session.Port().IsOpen());
     EXPECT_EQ(session.Port().PortName(), "ttyS2");
     const auto elapsed = line.clock.NowMs() - start;
@@ -498,7 +577,7 @@ TEST_F(SearchFixture, NoAnswerClosesEverythingAndKeepsTheSelection) {
     EXPECT_FALSE(session.FindBoard());
     EXPECT_LT(line.clock.NowMs() - start, 3500) << "silent ports are waited for together";
     EXPECT_EQ(session.Ports().selected, 5);
-    EXPECT_TRUE(hooks.selectedPorts.empty());
+    EXPECT_TRUE(events.selectedPorts.empty());
     for (auto* channel : line.Channels()) EXPECT_FALSE(channel->IsOpen());
     EXPECT_EQ(session.StartupWarning(), StartupBoardNotRespondingMessage());
 }
@@ -585,7 +664,7 @@ TEST_F(SessionFixture, AnAnswerThatCameWhileTheProgramWasPausedIsNotTakenForSile
     bool paused = false;
     LinkSession search(
         [&] { return std::make_unique<PausedOnceChannel>(line.MakeChannel(), line.clock, paused); },
-        line.clock, hooks);
+        line.clock, events);
     search.SetPortTable({{{"ttyS0", ""}}, 0});
     search.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
     EXPECT_TRUE(search.FindBoard());

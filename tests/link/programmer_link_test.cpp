@@ -6,7 +6,7 @@
 
 #include "in_process_board.h"
 #include "link/frames.h"
-#include "recording_hooks.h"
+#include "recording_events.h"
 
 namespace mk843nb::test {
 namespace {
@@ -23,9 +23,9 @@ struct LinkFixture : testing::Test {
 
     sim::InProcessLine line;
     sim::InProcessBoard* board = nullptr;
-    RecordingHooks hooks;
+    RecordingEvents events;
     std::unique_ptr<ByteChannel> port;
-    ProgrammerLink Link() { return ProgrammerLink(*port, line.clock, hooks); }
+    ProgrammerLink Link() { return ProgrammerLink(*port, line.clock, events); }
 };
 
 TEST_F(LinkFixture, GapsUnderThreeSecondsAreCollectedAndALongerSilenceFails) {
@@ -35,12 +35,12 @@ TEST_F(LinkFixture, GapsUnderThreeSecondsAreCollectedAndALongerSilenceFails) {
     EXPECT_TRUE(Link().ReadBlock(image, 0, 128));
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 128, board->Memory().begin()));
 
-    hooks.positions.clear();
+    events.positions.clear();
     const auto before = line.clock.NowMs();
     EXPECT_FALSE(Link().ReadBlock(image, 128, 128));
     EXPECT_GE(line.clock.NowMs() - before, kSilenceLimitMs);
     EXPECT_LT(line.clock.NowMs() - before, kSilenceLimitMs + 200) << "it gives up after about 3 s";
-    EXPECT_EQ(hooks.positions, std::vector<int>{0}) << "PB1 returns to 0";
+    EXPECT_EQ(events.positions, std::vector<int>{0}) << "PB1 returns to 0";
 }
 
 TEST_F(LinkFixture, NoAnswerFailsAndClosedPortSendsNothing) {
@@ -79,7 +79,7 @@ TEST_F(LinkFixture, WriteBlockStoresTheSourceBytesAtTheirAddresses) {
     EXPECT_TRUE(Link().WriteBlock(source, 16, 8));
     EXPECT_EQ(board->Requests().back(), BuildWriteRequest(source, 16, 8));
     for (int i = 0; i < 8; ++i) EXPECT_EQ(board->Memory()[16 + i], 0xA0 + i);
-    EXPECT_EQ(hooks.repaints, 1) << "PB1 repainted before a write frame";
+    EXPECT_EQ(events.repaints, 1) << "PB1 repainted before a write frame";
 }
 
 TEST_F(LinkFixture, FirmwareVersionGoesIntoBytesOneAndTwoAtOnce) {
@@ -92,7 +92,7 @@ TEST_F(LinkFixture, FirmwareVersionGoesIntoBytesOneAndTwoAtOnce) {
     EXPECT_EQ(version.Hundredths(), 110);
     EXPECT_EQ(image[1], 1);
     EXPECT_EQ(image[2], 100);
-    EXPECT_EQ(hooks.versions, std::vector<std::string>{"1.100"});
+    EXPECT_EQ(events.versions, std::vector<std::string>{"1.100"});
 
     Plug(memory, {"no-answer"});
     PagerImage untouched{};

@@ -7,7 +7,7 @@
 //
 //   InProcessLine line;
 //   InProcessBoard& board = line.Plug("ttyS0", memory, {ParseFault("bad-ack:9")});
-//   LinkSession session([&] { return line.MakeChannel(); }, line.clock, hooks);
+//   LinkSession session([&] { return line.MakeChannel(); }, line.clock, events);
 
 #include <chrono>
 #include <cstdint>
