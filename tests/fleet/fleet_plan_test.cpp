@@ -55,11 +55,11 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
         {"empty label", "label,T11\n,600.9\n", {"line 2, label: the label is empty"}},
         {"assignments go in column order: T12 is disabled until Duty2 is on",
          "label,T12,Duty2\nA,1000.0,1\n",
-         {"line 2, 'A', T12: T12 is disabled and cannot be set"}},
+         {"line 2, 'A', T12: disabled and cannot be set"}},
         {"list item that does not exist",
          "label,Reminder\nA,90 Second\n",
-         {"line 2, 'A', Reminder: '90 Second' is not an item of Reminder (\"Disable\", \"30  "
-          "Second\", \"60  Second\", \"120 Second\")"}},
+         {"line 2, 'A', Reminder: '90 Second' is not an item; the items are \"Disable\", \"30  "
+          "Second\", \"60  Second\", \"120 Second\""}},
         {"tone spacing rule",
          "label,T11\nA,707.3\n",
          {"line 2, 'A', T11: Tone Frequency Error!  Please check the tone spacing rule.  [1]Two "
@@ -67,8 +67,8 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
           "separated by minimum of 1.5%.   The original tone frequency is restored."}},
         {"Advance page without the access code",
          "label,GapMax\nA,3\n",
-         {"line 2, 'A', GapMax: GapMax is on the Advance Setting page, which is hidden until the "
-          "access code is given"}},
+         {"line 2, 'A', GapMax: on the Advance Setting page, which is hidden until the access "
+          "code is given"}},
         {"unknown column",
          "label,T11,Nothing\nA,600.9,1\n",
          {"line 1, Nothing: Unknown field 'Nothing'"}},
