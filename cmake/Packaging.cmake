@@ -26,7 +26,17 @@ find_program(MK843NB_GZIP gzip REQUIRED)
 set(compressed)
 foreach(page mk843nb.1 mk843nb-cli.1 mk843nb-sim.1)
   set(source ${generated}/man/${page})
-  configure_file(${PROJECT_SOURCE_DIR}/doc/man/${page}.in ${source} @ONLY)
+  if(page STREQUAL "mk843nb-cli.1")
+    # Its list of field names comes from the control catalogue, at build time.
+    configure_file(${PROJECT_SOURCE_DIR}/doc/man/${page}.in ${source}.in @ONLY)
+    add_custom_command(
+      OUTPUT ${source}
+      COMMAND mk843nb-man-fields ${source}.in ${source}
+      DEPENDS mk843nb-man-fields ${source}.in
+      VERBATIM)
+  else()
+    configure_file(${PROJECT_SOURCE_DIR}/doc/man/${page}.in ${source} @ONLY)
+  endif()
   add_custom_command(
     OUTPUT ${generated}/${page}.gz
     COMMAND sh -c "\"$0\" -9n -c \"$1\" > \"$2\"" ${MK843NB_GZIP} ${source} ${generated}/${page}.gz

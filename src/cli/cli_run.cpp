@@ -34,7 +34,8 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
         app.exit(error);
         return ToInt(ExitCode::Usage);
     } catch (const CommandFailure& failure) {
-        std::cerr << failure.what() << '\n';
+        // A failure with nothing to add has said everything on stdout already.
+        if (*failure.what() != '\0') std::cerr << failure.what() << '\n';
         return ToInt(failure.code());
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';

@@ -8,12 +8,16 @@
 namespace mk843nb::cli {
 
 CliSession::CliSession(std::string file)
-    : ui_(std::move(file)), tables_(ui_, std::filesystem::current_path()) {}
+    : file_(file), ui_(std::move(file)), tables_(ui_, std::filesystem::current_path()) {}
 
 void CliSession::OpenFile() {
     PagerImage image = model_.Image();
     tables_.OpenTable(image);
-    if (!ui_.Shown().empty()) throw CommandFailure(ui_.Shown().front().text);
+    if (!ui_.Shown().empty()) {
+        std::string text = ui_.Shown().front().text;
+        if (!tables_.OpenFailure().empty()) text += "\n" + file_ + ": " + tables_.OpenFailure();
+        throw CommandFailure(text);
+    }
     user_.ReplaceImage(image);
     for (const Message& message : user_.TakeMessages()) std::cerr << message.text << '\n';
 }

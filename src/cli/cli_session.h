@@ -21,12 +21,13 @@ public:
 
     // File > Open: the file's bytes replace the image and the window refresh
     // runs; its messages go to stderr. Throws CommandFailure when the file
-    // cannot be opened, the image then unchanged.
+    // cannot be opened ("Open Error!" and a line saying why), the image then unchanged.
     void OpenFile();
     // File > Save As of the image. Throws CommandFailure when it cannot be saved.
     void SaveFileAs(const PagerImage& image);
 
 private:
+    std::string file_;
     FormModel model_;
     FormDriver user_{model_};
     NamedTableFileUi ui_;

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "files/table_io.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
 #include "fleet/text_file.h"
@@ -28,6 +29,10 @@ void Run(FleetPlanOptions options) {
     }
     const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile);
     if (!roster) throw CommandFailure(options.rosterFile + " cannot be read");
+    std::string why;
+    // Looked at as a table file first: a named pipe there would keep the whole read waiting.
+    if (!ReadTableBytes(options.templateFile, why))
+        throw CommandFailure("Open Error!\n" + options.templateFile + ": " + why);
     const std::optional<std::string> templateBytes = fleet::ReadWholeFile(options.templateFile);
     if (!templateBytes) throw CommandFailure("Open Error!");
 

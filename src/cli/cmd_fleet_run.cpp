@@ -17,6 +17,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/terminal_width.h"
 #include "fleet/fleet_runner.h"
 #include "fleet/progress_line.h"
 
@@ -108,7 +109,10 @@ public:
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         const double lastEnded = std::chrono::duration<double>(lastEnded_ - started_).count();
-        std::cerr << "\r\033[K" << fleet::ProgressLine(snapshot, elapsed, endedThisRun_, lastEnded)
+        // Asked each time: the terminal may have been made narrower meanwhile.
+        std::cerr << "\r\033[K"
+                  << fleet::ProgressLine(snapshot, elapsed, endedThisRun_, lastEnded,
+                                         TerminalColumns(STDERR_FILENO))
                   << std::flush;
         progressShown_ = true;
     }

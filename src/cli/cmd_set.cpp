@@ -28,7 +28,8 @@ struct SetOptions {
 
 // set [--user-mode] [--access-code CODE] FILE NAME=VALUE...: a fresh start,
 // Open FILE, each assignment as a user would make it, then Save As FILE. The
-// first refusal prints the system's message and leaves FILE untouched.
+// first refusal prints the system's message after the field's name and
+// caption, and leaves FILE untouched.
 void RegisterSetCommand(CLI::App& app) {
     auto* command =
         app.add_subcommand("set", "Set fields of a table file under the window's entry rules");
@@ -55,9 +56,10 @@ void RegisterSetCommand(CLI::App& app) {
             const auto equals = assignment.find('=');
             if (equals == std::string::npos)
                 throw CommandFailure("'" + assignment + "' is not NAME=VALUE");
+            const std::string name = assignment.substr(0, equals);
             const std::vector<Message> refused =
-                AssignField(user, assignment.substr(0, equals), assignment.substr(equals + 1));
-            if (!refused.empty()) throw CommandFailure(Joined(refused));
+                AssignField(user, name, assignment.substr(equals + 1));
+            if (!refused.empty()) throw CommandFailure(RefusalText(name, refused));
         }
         session.SaveFileAs(model.Image());
     });

@@ -19,10 +19,16 @@ std::string ShownValue(const FormModel& model, const ListedField& field);
 
 // Sets one field as a user would: an edit field is entered, VALUE typed through
 // its key filter and left to edtNull; a list gets the item whose text is VALUE
-// picked; a check box is ticked for "1" and cleared for "0". The messages of a
-// refusal (the system's own, or one naming the field when it cannot be set
-// now: unknown, shown only, hidden, disabled, a character its filter drops);
-// empty when the value was taken.
+// picked (case and runs of blanks aside); a check box is ticked for "1" and
+// cleared for "0". Freq also takes megahertz ("154.43MHz"), typed as the hundreds
+// of hertz they are. The messages of a refusal: the system's own, or one of
+// this function's when the field cannot be set now (unknown, shown only,
+// hidden, disabled, a value its filter drops), which leave the field's name to
+// the caller; empty when the value was taken.
 std::vector<Message> AssignField(FormDriver& user, std::string_view field, std::string_view value);
+
+// A refusal of AssignField as one text naming what it refused:
+// "BS_Period (Battery Save): Please insert a number between 0 to 255".
+std::string RefusalText(std::string_view field, const std::vector<Message>& refusal);
 
 }  // namespace mk843nb

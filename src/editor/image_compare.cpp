@@ -8,6 +8,7 @@
 #include "editor/field_assignment.h"
 #include "editor/form_model.h"
 #include "image/fields.h"
+#include "image/write_preparation.h"
 
 namespace mk843nb {
 namespace {
@@ -68,7 +69,7 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
             if (textA == textB) continue;
             differences.push_back({std::string(listed.field), std::string(PageCaption(page)),
                                    std::string(listed.label), std::move(textA), std::move(textB),
-                                   IsDerived(field)});
+                                   IsDerived(field), IsWriteBookkeeping(field)});
             coverage.Mark(field);
         }
     }
@@ -88,10 +89,10 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
         std::string textB = FieldText(b, field);
         if (textA == textB) continue;
         const ListedField* listed = FindListedField(field.name);
-        differences.push_back({std::string(field.name),
-                               listed ? std::string(PageCaption(listed->page)) : "",
-                               listed ? std::string(listed->label) : std::string(field.name),
-                               std::move(textA), std::move(textB), IsDerived(field)});
+        differences.push_back(
+            {std::string(field.name), listed ? std::string(PageCaption(listed->page)) : "",
+             listed ? std::string(listed->label) : std::string(field.name), std::move(textA),
+             std::move(textB), IsDerived(field), IsWriteBookkeeping(field)});
         coverage.Mark(field);
     }
 
@@ -99,7 +100,7 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
         if (a[offset] == b[offset] || coverage.Marked(offset)) continue;
         const std::string name = "Byte" + std::to_string(offset);
         differences.push_back({name, "", "Byte " + std::to_string(offset), HexByte(a[offset]),
-                               HexByte(b[offset]), false});
+                               HexByte(b[offset]), false, false});
     }
     return differences;
 }

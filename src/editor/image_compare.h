@@ -21,6 +21,9 @@ struct FieldDifference {
     std::string a;         // what the window shows for the first image
     std::string b;         // ... and for the second
     bool derived = false;  // computed from other fields (PLLR, PLLN, MUTL, decoder words, checksum)
+    // Kept by Write itself (the write mark, the version bytes, the checksum...):
+    // a pager restored from a file differs from it in nothing else.
+    bool bookkeeping = false;
 };
 
 // Both images as the window shows each right after a fresh start and loading

@@ -1,5 +1,7 @@
 #include "files/backup_store.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -12,6 +14,7 @@
 #include <system_error>
 #include <utility>
 
+#include "files/regular_file.h"
 #include "files/table_io.h"
 #include "image/fields.h"
 
@@ -176,8 +179,14 @@ namespace {
 constexpr std::size_t kSidecarLimit = 65536;
 
 std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) {
-    std::FILE* file = std::fopen(sidecar.c_str(), "rb");
-    if (!file) return std::nullopt;
+    std::string why;
+    const int fd = OpenRegularFile(sidecar, why);
+    if (fd < 0) return std::nullopt;
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string text;
     char buffer[4096];
     std::size_t got = 0;

@@ -52,7 +52,8 @@ TableFileOutcome TableFile::OpenTableFile(PagerImage& image, const std::string& 
     openFileName_ = chosen;
     const std::filesystem::path path = Resolve(chosen);
     ChangeDirectoryTo(path);
-    const auto table = ReadTableBytes(path);
+    openFailure_.clear();
+    const auto table = ReadTableBytes(path, openFailure_);
     if (!table) {
         ui_.Show(kOpenErrorMessage);
         return {};
@@ -122,7 +123,8 @@ TableFileOutcome TableFile::LoadDefaultTable(PagerImage& image) {
     const std::filesystem::path path = currentDirectory_ / kDefaultTableName;
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return {};
-    const auto table = ReadTableBytes(path);
+    openFailure_.clear();
+    const auto table = ReadTableBytes(path, openFailure_);
     if (!table) {
         ui_.Show(kOpenDefaultErrorMessage);
         return {};

@@ -54,6 +54,9 @@ public:
     const std::string& SaveFileName() const { return saveFileName_; }
     // The file name of the open dialog: "default.tbl" after the start-up load, emptied by Open.
     const std::string& OpenFileName() const { return openFileName_; }
+    // Why the last Open or default-table load could not read its file ("a named
+    // pipe, not a regular file"), for a front end that can say more than "Open Error!".
+    const std::string& OpenFailure() const { return openFailure_; }
     // The backup name Save uses for a file: its base name + ".BAK" in the current directory.
     std::filesystem::path BackupPathOf(const std::string& fileName) const;
 
@@ -72,6 +75,7 @@ private:
     std::filesystem::path currentDirectory_;
     std::string saveFileName_ = kDefaultTableName;
     std::string openFileName_;
+    std::string openFailure_;
 };
 
 }  // namespace mk843nb

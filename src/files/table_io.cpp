@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "files/atomic_write.h"
+#include "files/regular_file.h"
 
 namespace mk843nb {
 namespace {
@@ -27,7 +29,12 @@ private:
 }  // namespace
 
 std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string why;
+    return ReadTableBytes(path, why);
+}
+
+std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path, std::string& why) {
+    FileDescriptor file(OpenRegularFile(path, why));
     if (file.get() < 0) return std::nullopt;
     TableBytes result;
     while (result.count < result.bytes.size()) {
@@ -35,7 +42,8 @@ std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path) {
                                    result.bytes.size() - result.count);
         if (got < 0) {
             if (errno == EINTR) continue;
-            return std::nullopt;  // a directory, a device error: nothing of it is used
+            why = std::strerror(errno);
+            return std::nullopt;  // a device error: nothing of it is used
         }
         if (got == 0) break;
         result.count += static_cast<std::size_t>(got);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "files/atomic_write.h"  // WriteFileAtomically, for any bytes (the backups' sidecars)
 #include "files/file_system_calls.h"
@@ -19,8 +20,11 @@ struct TableBytes {
 };
 
 // Reads up to the first 256 bytes of a file; bytes after them are never read.
-// nullopt when the file cannot be opened or a read fails.
+// nullopt when the file cannot be opened or a read fails, and at once for
+// anything but a regular file (a named pipe would wait for a writer for ever).
 std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path);
+// The same, saying why when it gives nullopt.
+std::optional<TableBytes> ReadTableBytes(const std::filesystem::path& path, std::string& why);
 
 // Replaces (or creates) the file with exactly the 256 bytes of the image, as
 // WriteFileAtomically does: never half written, and lasting once it returns true.

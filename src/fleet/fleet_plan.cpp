@@ -84,7 +84,7 @@ RowResult ApplyRow(const std::filesystem::path& templatePath, const Roster& rost
         const ListedField* field = FindListedField(kept);
         if (field == nullptr) return refuse(kept, "--keep: Unknown field '" + kept + "'");
         const std::vector<Message> refused = AssignField(user, kept, ShownValue(model, *field));
-        if (!refused.empty()) return refuse(kept, "--keep " + kept + ": " + Joined(refused));
+        if (!refused.empty()) return refuse(kept, "--keep " + RefusalText(kept, refused));
     }
     return result;
 }

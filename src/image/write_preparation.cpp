@@ -1,5 +1,7 @@
 #include "image/write_preparation.h"
 
+#include <string_view>
+
 #include "image/codecs.h"
 #include "image/fields.h"
 
@@ -26,6 +28,13 @@ void PrepareImageForWrite(PagerImage& image, std::uint8_t versionMajor, std::uin
     SetFieldCode(image, callDuty, GetFieldCode(image, callDuty) & 0x0Fu);
     StampModelTag(image);
     StoreChecksum(image);
+}
+
+bool IsWriteBookkeeping(const Field& field) {
+    for (const std::string_view name : {"Version", "WriteMark", "BatteryLow", "CallDuty",
+                                        "Priority5", "Priority6", "ModelTag", "Checksum"})
+        if (field.name == name) return true;
+    return false;
 }
 
 }  // namespace mk843nb

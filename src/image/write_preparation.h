@@ -13,4 +13,11 @@ namespace mk843nb {
 // 7 cleared; ModelTag stamped; the checksum computed last over the result.
 void PrepareImageForWrite(PagerImage& image, std::uint8_t versionMajor, std::uint8_t versionMinor);
 
+struct Field;
+// Whether Write keeps the field itself: the version bytes (from the pager's
+// answer), the write mark, the low-battery code, the enable bits of call slots
+// 5 to 8 (CallDuty), the priority bits of call slots 5 and 6, the model tag
+// and the checksum. A pager written from a file differs from it only there.
+bool IsWriteBookkeeping(const Field& field);
+
 }  // namespace mk843nb

@@ -1,6 +1,7 @@
 // mk843nb-cli show and set, run as processes on real files.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_child.h"
 #include "cli_process.h"
 #include "editor/control_catalog.h"
 #include "image/pager_image.h"
@@ -91,9 +93,33 @@ TEST_F(ShowSetTest, ShowTextGroupsByPage) {
 }
 
 TEST_F(ShowSetTest, ShowOfAMissingFile) {
-    const CliRun run = RunCli({"show", (dir / "none.tbl").string()});
+    const CliRun run = RunCli({"show", "none.tbl"}, dir.string());
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Open Error!\n");
+    EXPECT_EQ(run.err, "Open Error!\nnone.tbl: No such file or directory\n");
+}
+
+// A named pipe nothing writes to, given where a table file belongs, would keep
+// the command waiting for ever; every command that reads one refuses it at once.
+TEST_F(ShowSetTest, ANamedPipeIsRefusedAtOnceByEveryReader) {
+    ASSERT_EQ(::mkfifo((dir / "pipe.tbl").c_str(), 0600), 0);
+    std::ofstream(dir / "roster.csv") << "label,T11\nA,600.9\n";
+    const std::string why = "Open Error!\npipe.tbl: a named pipe, not a regular file\n";
+    struct Case {
+        std::vector<std::string> args;
+    };
+    for (const Case& c : {
+             Case{{"show", "pipe.tbl"}},
+             Case{{"show", "--json", "pipe.tbl"}},
+             Case{{"set", "pipe.tbl", "BS_Period=3"}},
+             Case{{"diff", "pipe.tbl", "pager.tbl"}},
+             Case{{"fleet", "plan", "pipe.tbl", "roster.csv", "--out", "plan"}},
+         }) {
+        test::CliChild child(c.args, "", dir.string());
+        const CliRun run = child.Wait(std::chrono::seconds(10));
+        EXPECT_EQ(run.status, 1) << c.args[0] << " (-1: it did not return)";
+        EXPECT_EQ(run.err, why) << c.args[0];
+    }
+    EXPECT_FALSE(fs::exists(dir / "plan" / "plan.json"));
 }
 
 TEST_F(ShowSetTest, SetMakesEachAssignmentInOrderAndSaves) {
@@ -114,6 +140,14 @@ TEST_F(ShowSetTest, SetMakesEachAssignmentInOrderAndSaves) {
     EXPECT_EQ(json["Freq"], "1600000");
 }
 
+TEST_F(ShowSetTest, SetTakesMegahertzAndListItemsAsAPersonWritesThem) {
+    const CliRun run = RunCli({"set", file, "Freq=154.43MHz", "Reminder=60 second"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto json = Json();
+    EXPECT_EQ(json["Freq"], "1544300");
+    EXPECT_EQ(json["Reminder"], "60  Second");
+}
+
 TEST_F(ShowSetTest, UserModeStoresTheTypedTone) {
     ASSERT_EQ(RunCli({"set", "--user-mode", file, "T11=1000"}).status, 0);
     EXPECT_EQ(Json()["T11"], "1000.0");
@@ -126,29 +160,35 @@ TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
     };
     const std::string before = Slurp(file);
     for (const Case& c : {
-             Case{{"SYSPow=1", "BS_Period=256"}, "Please insert a number between 0 to 255\n"},
-             Case{{"BS_Period=1.5"}, "Please insert a numeric!\n"},
-             Case{{"Delay=3"}, "Delay is hidden and cannot be set\n"},
-             Case{{"T12=500"}, "T12 is disabled and cannot be set\n"},
-             Case{{"PLLR=1"}, "PLLR is shown only and cannot be set\n"},
+             // Which of several assignments was refused, and what it is.
+             Case{{"SYSPow=1", "BS_Period=256"},
+                  "BS_Period (Battery Save): Please insert a number between 0 to 255\n"},
+             Case{{"BS_Period=1.5"}, "BS_Period (Battery Save): Please insert a numeric!\n"},
+             Case{{"Delay=3"}, "Delay (Delay Time): hidden and cannot be set\n"},
+             Case{{"T12=500"}, "T12 (CALL #2 TONE1): disabled and cannot be set\n"},
+             Case{{"PLLR=1"}, "PLLR (PLLR): shown only and cannot be set\n"},
              Case{{"Nothing=1"}, "Unknown field 'Nothing'\n"},
              Case{{"Reminder=90 Second"},
-                  "'90 Second' is not an item of Reminder (\"Disable\", \"30  Second\", \"60  "
-                  "Second\", "
-                  "\"120 Second\")\n"},
-             Case{{"Freq=1590010"}, "Channel Spacing Error!\n"},
-             Case{{"T11=100"}, "Please insert a number between 288.5 to 2468.2\n"},
+                  "Reminder (Reminder): '90 Second' is not an item; the items are \"Disable\", "
+                  "\"30  Second\", \"60  Second\", \"120 Second\"\n"},
+             Case{{"Freq=1590010"}, "Freq (Frequency): Channel Spacing Error!\n"},
+             Case{{"Freq=154.4300"},
+                  "Freq (Frequency): '154.4300' cannot be typed: the field takes hundreds of "
+                  "hertz, 1350000 to 1740000 (135-174 MHz) or 4000000 to 4990000 (400-499 MHz), "
+                  "on the channel spacing: 154.43 MHz is 1544300, also written 154.43MHz\n"},
+             Case{{"T11=100"},
+                  "T11 (CALL #1 TONE1): Please insert a number between 288.5 to 2468.2\n"},
              Case{{"T11=707.3"},
-                  "Tone Frequency Error!\n\nPlease check the tone spacing rule. \n[1]Two tones in "
-                  "the same call "
-                  "address should not be the same.\n[2]Any two tones should be separated by "
-                  "minimum of 1.5%. "
-                  "\n\nThe original tone frequency is restored.\n"},
-             Case{{"AutoMonitor=3.3"}, "The interval is 0.5 second.\n"},
+                  "T11 (CALL #1 TONE1): Tone Frequency Error!\n\nPlease check the tone spacing "
+                  "rule. \n[1]Two tones in the same call address should not be the same.\n[2]Any "
+                  "two tones should be separated by minimum of 1.5%. \n\nThe original tone "
+                  "frequency is restored.\n"},
+             Case{{"AutoMonitor=3.3"},
+                  "AutoMonitor (Auto Monitor key time): The interval is 0.5 second.\n"},
              Case{{"GapMax=3"},
-                  "GapMax is on the Advance Setting page, which is hidden until the access code is "
-                  "given\n"},
-             Case{{"SYSSV=2"}, "SYSSV takes 0 or 1\n"},
+                  "GapMax (Gap MAX.): on the Advance Setting page, which is hidden until the "
+                  "access code is given\n"},
+             Case{{"SYSSV=2"}, "SYSSV (Save voice): takes 0 or 1\n"},
          }) {
         std::vector<std::string> args = {"set", file};
         args.insert(args.end(), c.assignments.begin(), c.assignments.end());
@@ -169,7 +209,7 @@ TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
     EXPECT_EQ(bytes[49], 10);
     EXPECT_EQ(static_cast<unsigned char>(bytes[78]), 255);
     EXPECT_EQ(RunCli({"set", "--access-code", "HW527", file, "GapMax=256"}).err,
-              "Please insert a number between 0 to 255\n");
+              "GapMax (Gap MAX.): Please insert a number between 0 to 255\n");
 }
 
 // Each fixture opened as it is: what show --json lists was checked by hand once

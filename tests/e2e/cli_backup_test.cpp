@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "image/fields.h"
 #include "image/pager_image.h"
+#include "image/write_preparation.h"
 #include "sim_process.h"
 #include "test_files.h"
 
@@ -213,14 +215,18 @@ TEST_F(CliBackup, DiffOfTwoFiles) {
     EXPECT_EQ(json.status, 5) << json.err;
     const nlohmann::json expected = nlohmann::json::parse(R"([
         {"field": "Duty2", "page": "CALL", "caption": "CALL #2 ON", "a": "0", "b": "1",
-         "derived": false},
+         "derived": false, "bookkeeping": false},
         {"field": "W22", "page": "", "caption": "W22", "a": "4D07", "b": "8D07",
-         "derived": true}])");
+         "derived": true, "bookkeeping": false}])");
     EXPECT_EQ(nlohmann::json::parse(json.out), expected);
 
     const CliRun text = RunCli({"diff", a, b});
     EXPECT_EQ(text.status, 5);
-    EXPECT_EQ(text.out, "CALL  CALL #2 ON: 0 | 1\n(not shown)  W22: 4D07 | 8D07  (derived)\n");
+    EXPECT_EQ(text.out,
+              "CALL  CALL #2 ON: 0 | 1\n(not shown)  W22: 4D07 | 8D07  (derived)\n2 fields "
+              "differ\n");
+    EXPECT_EQ(text.err, "");
+    EXPECT_EQ(RunCli({"diff", a, a}).out, "No field differs\n");
 
     const CliRun missing = RunCli({"diff", a, dir.File("none.tbl")});
     EXPECT_EQ(missing.status, 1);
@@ -246,6 +252,52 @@ TEST_F(CliBackup, DiffAgainstThePagerReadsItAndKeepsTheRead) {
 
     WriteFileBytes(file, Image(SimPager()));
     EXPECT_EQ(RunCli({"diff", "--port", sim.DevicePath(), file}).status, 0);
+}
+
+// What Write keeps itself is no difference a user made: a pager restored
+// from its backup compares equal to the backup, unless --all is asked for.
+TEST_F(CliBackup, APagerRestoredFromItsBackupEqualsIt) {
+    PagerImage pager = SimPager();
+    pager[11] = 0;      // never written by this program
+    pager[48] = 0xF1;   // call slots 5 to 8 switched on
+    pager[63] = 94;     // "1.10 v"
+    pager[104] = 0x80;  // call slot 5's priority
+    StoreChecksum(pager);
+    WriteFileBytes(dir.File("pager.tbl"), Image(pager));
+    SimProcess sim({"--baud", "0", "--firmware", "1.85", "--image", dir.File("pager.tbl")});
+
+    ASSERT_EQ(RunCli({"read", "--port", sim.DevicePath(), "backup.tbl"}, dir.Path()).status, 0);
+    fs::copy_file(dir.File("backup.tbl"), dir.File("restore.tbl"));
+    const CliRun restore = RunCli({"write", "--port", sim.DevicePath(), "restore.tbl"}, dir.Path());
+    ASSERT_EQ(restore.status, 0) << restore.err;
+
+    const CliRun diff = RunCli({"diff", "--port", sim.DevicePath(), "backup.tbl"}, dir.Path());
+    EXPECT_EQ(diff.status, 0) << diff.out << diff.err;
+    // a is the pager as restored, b the backup.
+    EXPECT_EQ(diff.out.rfind("bookkeeping (kept by the program when it writes):\n"
+                             "  (not shown)  WriteMark: 1 | 0\n"
+                             "  (not shown)  CallDuty: 1 | 241\n"
+                             "  Setting  Low Battery:  | 1.10 v\n"
+                             "  (not shown)  Priority5: 0 | 1\n"
+                             "  (not shown)  Checksum: ",
+                             0),
+              0u)
+        << diff.out;
+    EXPECT_TRUE(diff.out.ends_with(
+        "\nNo field differs; 5 bookkeeping fields not counted (--all counts them)\n"))
+        << diff.out;
+    const CliRun all =
+        RunCli({"diff", "--all", "--port", sim.DevicePath(), "backup.tbl"}, dir.Path());
+    EXPECT_EQ(all.status, 5);
+    EXPECT_NE(all.out.find("No field differs; 5 bookkeeping fields counted (--all)\n"),
+              std::string::npos)
+        << all.out;
+
+    // A real change still counts, and is listed before the bookkeeping.
+    ASSERT_EQ(RunCli({"set", "backup.tbl", "BS_Period=3"}, dir.Path()).status, 0);
+    const CliRun changed = RunCli({"diff", "--port", sim.DevicePath(), "backup.tbl"}, dir.Path());
+    EXPECT_EQ(changed.status, 5);
+    EXPECT_EQ(changed.out.rfind("Config  Battery Save: 15 | 3\nbookkeeping", 0), 0u) << changed.out;
 }
 
 TEST_F(CliBackup, VerifyNamesTheFieldsThatDiffer) {

@@ -22,14 +22,13 @@ TEST_F(ModelTest, AssignmentsRefusedBeforeAnythingIsTypedLeaveTheImageAlone) {
     const PagerImage before = model.Image();
     for (const Case& c : {
              // Enter inside the value would commit its first half.
-             Case{"T11", "1015\rx", "T11 takes printable characters only"},
-             Case{"BS_Period", "1\b2", "BS_Period takes printable characters only"},
-             Case{"T11", "1015.55",
-                  "'1015.55' cannot be typed into T11: the field does not take '5' there"},
-             Case{"Delay", "3", "Delay is hidden and cannot be set"},
-             Case{"MUTL", "2", "MUTL is shown only and cannot be set"},
+             Case{"T11", "1015\rx", "takes printable characters only"},
+             Case{"BS_Period", "1\b2", "takes printable characters only"},
+             Case{"T11", "1015.55", "'1015.55' cannot be typed: the field does not take '5' there"},
+             Case{"Delay", "3", "hidden and cannot be set"},
+             Case{"MUTL", "2", "shown only and cannot be set"},
              Case{"CSpace", "25 K",
-                  "'25 K' is not an item of CSpace (\"12.5 K\", \"10 K\", \"Auto\")"},
+                  "'25 K' is not an item; the items are \"12.5 K\", \"10 K\", \"Auto\""},
          }) {
         EXPECT_EQ(Texts(AssignField(user, c.field, c.value)), std::vector<std::string>{c.message})
             << c.field;
@@ -49,6 +48,73 @@ TEST_F(ModelTest, AssignmentsTakeEffectAsClicksPicksAndTypedValues) {
     EXPECT_EQ(ShownValue(model, *FindListedField("T13")), "1006.9");
     EXPECT_EQ(ShownValue(model, *FindListedField("Duty3")), "1");
     EXPECT_EQ(ShownValue(model, *FindListedField("CSpace")), "12.5 K");
+}
+
+TEST(FrequencyAssignment, MegahertzAreTypedAsTheirHundredsOfHertz) {
+    const std::string takes =
+        "hundreds of hertz, 1350000 to 1740000 (135-174 MHz) or 4000000 to 4990000 (400-499 "
+        "MHz), on the channel spacing: 154.43 MHz is 1544300, also written 154.43MHz";
+    struct Case {
+        const char* value;
+        const char* shown;    // Freq afterwards, when taken
+        std::string refused;  // otherwise
+    };
+    for (const Case& c : {
+             Case{"154.43MHz", "1544300", ""},
+             Case{"154.4300 mhz", "1544300", ""},
+             Case{"159MHz", "1590000", ""},
+             Case{"1544300", "1544300", ""},
+             // Converted, then refused by the field's own rules.
+             Case{"154.4301MHz", nullptr, "Channel Spacing Error!"},
+             Case{"199MHz", nullptr, "Frequency setting error(1350000 < = Frequency < =1740000 )"},
+             // What the field takes instead of the key it dropped.
+             Case{"154.4300", nullptr, "'154.4300' cannot be typed: the field takes " + takes},
+             Case{"154.43005MHz", nullptr, "'154.43005MHz' is not a frequency it takes: " + takes},
+             Case{"MHz", nullptr, "'MHz' is not a frequency it takes: " + takes},
+         }) {
+        FormModel model;
+        FormDriver user(model);
+        user.ReplaceImage(DefaultImage());
+        std::vector<std::string> expected;
+        if (!c.shown) expected.push_back(c.refused);
+        EXPECT_EQ(Texts(AssignField(user, "Freq", c.value)), expected) << c.value;
+        if (c.shown) {
+            EXPECT_EQ(ShownValue(model, *FindListedField("Freq")), c.shown) << c.value;
+        }
+    }
+}
+
+TEST_F(ModelTest, ListItemsMatchWhateverTheCaseAndBlanks) {
+    struct Case {
+        const char* field;
+        const char* value;
+        const char* picked;
+    };
+    for (const Case& c : {
+             Case{"Reminder", "60 Second", "60  Second"},
+             Case{"Reminder", "  30   SECOND ", "30  Second"},
+             Case{"Reminder", "disable", "Disable"},
+             Case{"ResetCon", "delay n sec auto reset", "Delay N sec Auto Reset"},
+             Case{"RecordMax", "1 SECTION (120 second)", "1 section  (120 second)"},
+             Case{"CSpace", "12.5 k", "12.5 K"},
+         }) {
+        EXPECT_TRUE(AssignField(user, c.field, c.value).empty()) << c.value;
+        EXPECT_EQ(ShownValue(model, *FindListedField(c.field)), c.picked) << c.value;
+    }
+    // Blanks inside a word still count: "6 0 Second" is no item.
+    EXPECT_FALSE(AssignField(user, "Reminder", "6 0 Second").empty());
+}
+
+TEST(RefusalText, NamesTheFieldAndCaptionBeforeTheMessage) {
+    const std::vector<Message> range = {
+        {MessageKind::Exclamation, "Please insert a number between 0 to 255"}};
+    EXPECT_EQ(RefusalText("BS_Period", range),
+              "BS_Period (Battery Save): Please insert a number between 0 to 255");
+    EXPECT_EQ(RefusalText("T11", {{MessageKind::Exclamation, "a"}, {MessageKind::Plain, "b"}}),
+              "T11 (CALL #1 TONE1): a\nb");
+    // A name that is no field has no caption to give.
+    EXPECT_EQ(RefusalText("Nothing", {{MessageKind::Exclamation, "Unknown field 'Nothing'"}}),
+              "Unknown field 'Nothing'");
 }
 
 TEST_F(ModelTest, AFrequencyOutsideItsBandHoldsTheFocusUntilItIsSet) {

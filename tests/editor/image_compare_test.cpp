@@ -9,6 +9,7 @@
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
 #include "image/fields.h"
+#include "image/write_preparation.h"
 
 namespace mk843nb {
 namespace {
@@ -143,6 +144,55 @@ TEST(CompareImages, VerifyDetailsNameTheirColumns) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(VerifyDifferencesText(a, c.readBack, c.compared, c.heads), c.expected) << c.label;
+}
+
+// Whatever a file holds, the pager written from it differs only in what
+// Write keeps itself; an edit is never taken for bookkeeping.
+TEST(CompareImages, WhatWriteKeepsItselfIsBookkeeping) {
+    struct Case {
+        const char* label;
+        std::function<void(PagerImage&)> change;
+        std::uint8_t major, minor;
+    };
+    const Case cases[] = {
+        {"as started", [](PagerImage&) {}, 1, 86},
+        {"never written, other slots on",
+         [](PagerImage& image) {
+             image[11] = 0;
+             image[48] = 0xF3;
+             image[63] = 94;
+         },
+         1, 80},
+        {"priorities of slots 5 and 6",
+         [](PagerImage& image) {
+             image[104] = 0x81;
+             image[106] = 0x80;
+             image[112] = 0x80;
+         },
+         1, 86},
+        {"another version and model text",
+         [](PagerImage& image) {
+             image[1] = 2;
+             image[240] = 'X';
+         },
+         1, 85},
+    };
+    for (const Case& c : cases) {
+        PagerImage file = Base();
+        c.change(file);
+        PagerImage pager = file;
+        pager[1] = c.major;
+        pager[2] = c.minor;
+        PrepareImageForWrite(pager, c.major, c.minor);
+        for (const FieldDifference& d : CompareImages(pager, file))
+            EXPECT_TRUE(d.bookkeeping) << c.label << ": " << DifferenceLine(d);
+        EXPECT_FALSE(CompareImages(pager, file).empty()) << c.label;
+    }
+    PagerImage edited = Base();
+    Set(edited, "BS_Period", 3);
+    Set(edited, "Duty2", 1);
+    for (const FieldDifference& d : CompareImages(Base(), edited))
+        EXPECT_EQ(d.bookkeeping, false) << DifferenceLine(d);
 }
 
 }  // namespace

@@ -141,15 +141,19 @@ TEST(BackupStore, ListsTablesWithoutSidecarByTheirNameAndIgnoresOtherFiles) {
     // An unreadable sidecar counts as none.
     test::WriteFileBytes(temp.File("20261208-080000-read-MK842_V3.8.5-v1.86.tbl"), image);
     std::ofstream(temp.File("20261208-080000-read-MK842_V3.8.5-v1.86.json")) << "{ not json";
+    // So does a named pipe in its place, at once: nothing will ever write to it.
+    test::WriteFileBytes(temp.File("20261207-080000-read-MK842_V3.8.5-v1.86.tbl"), image);
+    ASSERT_EQ(::mkfifo(temp.File("20261207-080000-read-MK842_V3.8.5-v1.86.json").c_str(), 0600), 0);
     test::WriteFileBytes(temp.File("pager.tbl"), image);
     test::WriteFileBytes(temp.File("notes.txt"), image);
 
     const auto listed = BackupStore(temp.Path()).List();
-    ASSERT_EQ(listed.size(), 2u);
+    ASSERT_EQ(listed.size(), 3u);
     EXPECT_EQ(listed[0].info.kind, BackupKind::Write);
     EXPECT_EQ(listed[0].info.modelText, "MK842_V3.8.5");
     EXPECT_EQ(listed[0].info.firmwareVersion, "1.82");
     EXPECT_EQ(listed[1].info.kind, BackupKind::Read);
+    EXPECT_EQ(listed[2].info.time, system_clock::from_time_t(1796630400));
     EXPECT_EQ(listed[0].info.time, system_clock::from_time_t(1796803200));
 }
 

@@ -1,6 +1,7 @@
 #include "files/table_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <deque>
@@ -144,15 +145,29 @@ TEST_F(TableFileTest, OpenShortFixtureChangesOnlyItsBytes) {
 }
 
 TEST_F(TableFileTest, OpenFailuresLeaveTheImageAlone) {
-    for (const fs::path& bad :
-         {other / "missing.tbl", other}) {  // a missing file; a folder cannot be read
+    // A named pipe with no writer would keep a read waiting for ever: it is
+    // refused before anything waits, like a folder or a device.
+    ASSERT_EQ(::mkfifo((other / "pipe.tbl").c_str(), 0600), 0);
+    fs::create_symlink(other / "pipe.tbl", other / "link.tbl");
+    struct Case {
+        fs::path bad;
+        const char* why;
+    };
+    for (const Case& c : {
+             Case{other / "missing.tbl", "No such file or directory"},
+             Case{other, "a folder, not a regular file"},
+             Case{other / "pipe.tbl", "a named pipe, not a regular file"},
+             Case{other / "link.tbl", "a named pipe, not a regular file"},
+             Case{"/dev/null", "a device, not a regular file"},
+         }) {
         TableFile tables(ui, start);
         PagerImage image = DefaultImage();
         ui.shown.clear();
-        ui.openAnswers.push_back(bad.string());
-        EXPECT_FALSE(tables.OpenTable(image).imageReplaced) << bad;
+        ui.openAnswers.push_back(c.bad.string());
+        EXPECT_FALSE(tables.OpenTable(image).imageReplaced) << c.bad;
         EXPECT_EQ(image, DefaultImage());
-        EXPECT_EQ(ui.shown, std::vector<Message>{kOpenErrorMessage}) << bad;
+        EXPECT_EQ(ui.shown, std::vector<Message>{kOpenErrorMessage}) << c.bad;
+        EXPECT_EQ(tables.OpenFailure(), c.why) << c.bad;
     }
     TableFile tables(ui, start);
     PagerImage image = DefaultImage();
@@ -339,12 +354,29 @@ TEST_F(TableFileTest, LoadDefaultTable) {
 }
 
 TEST_F(TableFileTest, LoadDefaultTableThatCannotBeRead) {
-    fs::create_directory(start / "default.tbl");
-    TableFile tables(ui, start);
-    PagerImage image = DefaultImage();
-    EXPECT_FALSE(tables.LoadDefaultTable(image).imageReplaced);
-    EXPECT_EQ(ui.shown, std::vector<Message>{kOpenDefaultErrorMessage});
-    EXPECT_EQ(image, DefaultImage());
+    for (const bool pipe : {false, true}) {
+        fs::remove(start / "default.tbl");
+        if (pipe)
+            ASSERT_EQ(::mkfifo((start / "default.tbl").c_str(), 0600), 0);
+        else
+            fs::create_directory(start / "default.tbl");
+        ui.shown.clear();
+        TableFile tables(ui, start);
+        PagerImage image = DefaultImage();
+        EXPECT_FALSE(tables.LoadDefaultTable(image).imageReplaced) << pipe;
+        EXPECT_EQ(ui.shown, std::vector<Message>{kOpenDefaultErrorMessage}) << pipe;
+        EXPECT_EQ(image, DefaultImage());
+    }
+}
+
+TEST_F(TableFileTest, RegularFilesOfAnySizeAreReadOnlyTo256Bytes) {
+    std::vector<std::uint8_t> big(70000, 0x5A);
+    WriteBytes(other / "big.tbl", big);
+    std::string why;
+    const auto table = ReadTableBytes(other / "big.tbl", why);
+    ASSERT_TRUE(table.has_value()) << why;
+    EXPECT_EQ(table->count, kImageSize);
+    EXPECT_EQ(table->bytes[255], 0x5A);
 }
 
 TEST(TableFileMessages, ExactTextsAndKinds) {

@@ -55,7 +55,7 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
         {"empty label", "label,T11\n,600.9\n", {"line 2, label: the label is empty"}},
         {"a call's tone with the call switched off, whatever the column order",
          "label,T12,Duty2\nA,1000.0,0\n",
-         {"line 2, 'A', T12: T12 is disabled and cannot be set"}},
+         {"line 2, 'A', T12: disabled and cannot be set"}},
         {"a decimal comma that split a cell of a comma roster",
          "label,T11,T21\nA,600,9,832.5\n",
          {"line 2, 'A': the row has more cells than the header has columns (3); a decimal comma "
@@ -63,7 +63,7 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
           "the roster with semicolons"}},
         {"a quoted decimal comma in a comma roster",
          "label,T11\nA,\"600,9\"\n",
-         {"line 2, 'A', T11: '600,9' cannot be typed into T11: the field does not take ',' "
+         {"line 2, 'A', T11: '600,9' cannot be typed: the field does not take ',' "
           "there; write the number with a decimal point (330.5), or save the roster with "
           "semicolons between cells, where a decimal comma is taken"}},
         {"a sep= line counts as the first line",
@@ -74,8 +74,8 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
          {"line 1: column 3 of the header has no name"}},
         {"list item that does not exist",
          "label,Reminder\nA,90 Second\n",
-         {"line 2, 'A', Reminder: '90 Second' is not an item of Reminder (\"Disable\", \"30  "
-          "Second\", \"60  Second\", \"120 Second\")"}},
+         {"line 2, 'A', Reminder: '90 Second' is not an item; the items are \"Disable\", \"30  "
+          "Second\", \"60  Second\", \"120 Second\""}},
         {"tone spacing rule",
          "label,T11\nA,707.3\n",
          {"line 2, 'A', T11: Tone Frequency Error!  Please check the tone spacing rule.  [1]Two "
@@ -83,8 +83,8 @@ TEST(FleetPlanTest, RefusalsNameLineLabelFieldAndTheProgramsOwnMessage) {
           "separated by minimum of 1.5%.   The original tone frequency is restored."}},
         {"Advance page without the access code",
          "label,GapMax\nA,3\n",
-         {"line 2, 'A', GapMax: GapMax is on the Advance Setting page, which is hidden until the "
-          "access code is given"}},
+         {"line 2, 'A', GapMax: on the Advance Setting page, which is hidden until the access "
+          "code is given"}},
         {"unknown column",
          "label,T11,Nothing\nA,600.9,1\n",
          {"line 1, Nothing: Unknown field 'Nothing'"}},
@@ -319,7 +319,7 @@ TEST(FleetPlanTest, EachPagerKeepsTheListedFieldsItsRowDoesNotSet) {
     keepGap.keep = {"GapMax"};
     const FleetPlan advance = Plan("label,T11\nA,600.9\n", keepGap);
     EXPECT_EQ(Described(advance.errors),
-              std::vector<std::string>{"line 2, 'A', GapMax: --keep GapMax: GapMax is on the "
+              std::vector<std::string>{"line 2, 'A', GapMax: --keep GapMax (Gap MAX.): on the "
                                        "Advance Setting page, which is hidden until the access "
                                        "code is given"});
 }

@@ -1,10 +1,18 @@
 // mk843nb-cli fleet run against emulated boards on pseudo-terminals: boards
 // in parallel, a board that goes away mid-run, prompts, Ctrl+C and resume.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +27,7 @@
 #include "cli_child.h"
 #include "cli_process.h"
 #include "fleet/digest.h"
+#include "fleet/progress_line.h"
 #include "fleet_test_support.h"
 #include "image/fields.h"
 #include "image/pager_image.h"
@@ -26,6 +35,8 @@
 #include "silent_ptys.h"
 #include "sim_process.h"
 #include "test_files.h"
+
+extern char** environ;
 
 namespace mk843nb {
 namespace {
@@ -100,6 +111,79 @@ protected:
     std::vector<std::unique_ptr<SimProcess>> boards;
     std::map<std::string, std::string> saved;  // device -> the board's --save file
 };
+
+// mk843nb-cli with its stderr on a pseudo-terminal of the given width: what
+// the terminal received, once the run has ended.
+std::string RunOnTerminal(std::vector<std::string> args, unsigned short columns) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    EXPECT_GE(master, 0);
+    ::grantpt(master);
+    ::unlockpt(master);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    ::ioctl(master, TIOCSWINSZ, &size);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, ::ptsname(master), O_RDWR | O_NOCTTY, 0);
+    args.insert(args.begin(), MK843NB_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const bool started = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_TRUE(started);
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    bool ended = !started;
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, 50) > 0) {
+            char buffer[4096];
+            const ssize_t got = ::read(master, buffer, sizeof buffer);
+            if (got > 0) received.append(buffer, static_cast<std::size_t>(got));
+        }
+        ended = ::waitpid(pid, nullptr, WNOHANG) == pid;
+    }
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        ADD_FAILURE() << "the run did not end";
+    }
+    for (pollfd ready{master, POLLIN, 0}; ::poll(&ready, 1, 0) > 0;) {
+        char buffer[4096];
+        const ssize_t got = ::read(master, buffer, sizeof buffer);
+        if (got <= 0) break;
+        received.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(master);
+    return received;
+}
+
+TEST_F(FleetRunTest, OnATerminalTheProgressLineFitsItsWidthAndNamesEachBoardsPager) {
+    const std::string a = Board({"--baud", "9600"}).DevicePath();
+    const std::string b = Board({"--baud", "9600"}).DevicePath();
+    const std::string received = RunOnTerminal(RunArgs({a, b}), 50);
+    // Each state of the line starts after a carriage return and a clear-to-end.
+    int shown = 0;
+    bool namesPager = false;
+    for (std::size_t start = 0; start < received.size();) {
+        std::size_t end = received.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = received.size();
+        std::string line = received.substr(start, end - start);
+        start = end + 1;
+        if (line.starts_with("\033[K")) line.erase(0, 3);
+        if (line.find(" done") == std::string::npos) continue;
+        ++shown;
+        EXPECT_LT(fleet::Columns(line), 50u) << line;
+        if (line.find("' on pts/") != std::string::npos) namesPager = true;
+    }
+    EXPECT_GT(shown, 0) << received;
+    EXPECT_TRUE(namesPager) << received;
+}
 
 TEST_F(FleetRunTest, SeveralBoardsShareTheRosterAndEveryPagerIsBackedUpWrittenAndVerified) {
     const std::string a = Board().DevicePath();

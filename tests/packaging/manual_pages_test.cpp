@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/exit_codes.h"
+#include "editor/control_catalog.h"
 #include "program_version.h"
 
 namespace mk843nb {
@@ -161,6 +162,51 @@ TEST(ManualPages, WindowAndEmulatorPagesDocumentEveryOption) {
         const Help help = ParseHelp(run.out);
         EXPECT_FALSE(help.options.empty());
         ExpectDocuments(Section(ManualPage(c.page), ".SH", "OPTIONS"), c.page, help);
+    }
+}
+
+std::string BuiltPage(const std::string& name) {
+    const std::string text = Slurp(std::string(MK843NB_BUILT_MAN_DIR) + "/" + name + ".1");
+    EXPECT_FALSE(text.empty()) << name << " was not built";
+    return text;
+}
+
+// The field list is made from the control catalogue when the page is built:
+// every field `show --json` lists is there with its caption and unit.
+TEST(ManualPages, BuiltCliPageListsEveryFieldOfTheCatalogue) {
+    const std::string page = BuiltPage("mk843nb-cli");
+    const std::size_t start = page.find("\n.SH FIELDS\n");
+    ASSERT_NE(start, std::string::npos);
+    const std::string fields = page.substr(start, page.find("\n.SH ", start + 1) - start);
+    EXPECT_EQ(fields.find(".\\\" FIELDS"), std::string::npos) << "the marker was not filled in";
+    for (const ListedField& field : ListedFields()) {
+        std::string caption(field.label);
+        if (!field.unit.empty()) caption += " (" + std::string(field.unit) + ")";
+        const std::string entry =
+            ".TP\n.B " + std::string(field.field) + "\n" + Roff(caption) + ": ";
+        EXPECT_NE(fields.find(entry), std::string::npos) << entry;
+    }
+    EXPECT_NE(fields.find(".B BS_Period\nBattery Save (x 10 ms): 0 to 255.\n"), std::string::npos);
+    EXPECT_NE(fields.find(".B Reminder\nReminder: \"Disable\", \"30  Second\", \"60  Second\", "
+                          "\"120 Second\".\n"),
+              std::string::npos);
+}
+
+// Every built page renders without a warning and carries the release date.
+TEST(ManualPages, BuiltPagesRenderWithoutWarningsAndCarryTheReleaseDate) {
+    if (Shell("command -v man >/dev/null").status != 0) GTEST_SKIP() << "man is not installed";
+    std::string date = kReleaseDate;
+    std::replace(date.begin(), date.end(), '.', '-');
+    for (const char* name : {"mk843nb", "mk843nb-cli", "mk843nb-sim"}) {
+        SCOPED_TRACE(name);
+        const std::string page = BuiltPage(name);
+        EXPECT_EQ(page.find(".TH "), 0u);
+        EXPECT_NE(page.substr(0, page.find('\n')).find(" " + date + " "), std::string::npos);
+        const ProcessRun render =
+            Shell("MANWIDTH=80 man --warnings -l '" + std::string(MK843NB_BUILT_MAN_DIR) + "/" +
+                  name + ".1' 2>&1 >/dev/null");
+        EXPECT_EQ(render.status, 0);
+        EXPECT_EQ(render.out, "") << "man warns";
     }
 }
 

@@ -16,7 +16,8 @@
 extern char** environ;
 
 namespace mk843nb::test {
-CliChild::CliChild(std::vector<std::string> args, const std::string& input) {
+CliChild::CliChild(std::vector<std::string> args, const std::string& input,
+                   const std::string& workingDirectory) {
     std::string folder = std::filesystem::temp_directory_path() / "mk843nb-cli-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     folder_ = folder;
@@ -28,6 +29,8 @@ CliChild::CliChild(std::vector<std::string> args, const std::string& input) {
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, (folder_ + "/stderr").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     args.insert(args.begin(), MK843NB_CLI_PATH);
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());

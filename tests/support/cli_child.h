@@ -18,10 +18,11 @@ namespace mk843nb::test {
 //   const CliRun ended = run.Wait();
 //
 // stdin is given text (then end of file); stdout and stderr are captured as
-// RunCli captures them.
+// RunCli captures them. workingDirectory "" keeps the test's own.
 class CliChild {
 public:
-    explicit CliChild(std::vector<std::string> args, const std::string& input = {});
+    explicit CliChild(std::vector<std::string> args, const std::string& input = {},
+                      const std::string& workingDirectory = {});
     ~CliChild();  // kills a child still running
     CliChild(const CliChild&) = delete;
     CliChild& operator=(const CliChild&) = delete;

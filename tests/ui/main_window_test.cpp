@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -113,6 +114,7 @@ protected:
     test::TempDir dir_;
     QString previousDir_;
     RecordingDialogs dialogs_;
+    sim::InProcessLine line_;  // outlives the window, whose link holds channels onto it
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -205,16 +207,22 @@ TEST_F(MainWindowTest, StartupLoadsTheDefaultTableOrSaysWhyNot) {
         std::string_view tag;
         const char* shown;    // edtBS_Period after start-up
         const char* message;  // besides the board warning, or nullptr
+        bool pipe = false;    // default.tbl is a named pipe nothing writes to
     } cases[] = {
         {"mk842 table", "MK842", "77", nullptr},
         {"other model", "MK843", nullptr, "This default table is not MK842."},
+        // It would keep the window from ever coming up if it were read.
+        {"named pipe", "", nullptr, "Open default.tbl error!", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempDir dir;
         QDir::setCurrent(QString::fromStdString(dir.Path()));
         const PagerImage image = ImageWith(period, 77, c.tag);
-        test::WriteFileBytes(dir.File("default.tbl"), image);
+        if (c.pipe)
+            ASSERT_EQ(::mkfifo(dir.File("default.tbl").c_str(), 0600), 0);
+        else
+            test::WriteFileBytes(dir.File("default.tbl"), image);
         dialogs_.shown.clear();
         window_.reset();
         StartOn({});
@@ -224,7 +232,7 @@ TEST_F(MainWindowTest, StartupLoadsTheDefaultTableOrSaysWhyNot) {
         if (c.message) {
             ASSERT_EQ(dialogs_.shown.size(), 2u);
             EXPECT_EQ(dialogs_.shown[1].text, c.message);
-            EXPECT_EQ(dialogs_.shown[1].caption, "MK843_NB V3.8.5");
+            EXPECT_EQ(dialogs_.shown[1].caption, c.pipe ? "MK843_NB" : "MK843_NB V3.8.5");
         } else {
             EXPECT_EQ(dialogs_.shown.size(), 1u);  // the board warning only
         }
@@ -237,16 +245,15 @@ TEST_F(MainWindowTest, StartupFindsTheEmulatorOnALaterPortAndSelectsIt) {
     // On the emulator's board in process: the silent first port costs its 3 s
     // on the board's clock, not the test's (the splash over a real silence has
     // a test of its own).
-    sim::InProcessLine line;
-    line.Plug("ttyS0", sim::MakePagerMemory({}), {sim::ParseFault("no-answer")});
-    line.Plug("ttyS1", sim::MakePagerMemory({}));
+    line_.Plug("ttyS0", sim::MakePagerMemory({}), {sim::ParseFault("no-answer")});
+    line_.Plug("ttyS1", sim::MakePagerMemory({}));
     bool splashSeen = false;
     MainWindowOptions options;
     options.channels = [&] {
         splashSeen = splashSeen || Window().Splash()->isVisible();
-        return line.MakeChannel();
+        return line_.MakeChannel();
     };
-    options.clock = &line.clock;
+    options.clock = &line_.clock;
     window_ = std::make_unique<MainWindow>(dialogs_, options);
     StartOn({"ttyS0", "ttyS1"});
 
@@ -256,7 +263,7 @@ TEST_F(MainWindowTest, StartupFindsTheEmulatorOnALaterPortAndSelectsIt) {
     QComboBox* port = W<QComboBox>("cboPort");
     EXPECT_EQ(port->currentIndex(), 1);
     EXPECT_EQ(port->currentText().toStdString(), "ttyS1");
-    EXPECT_GE(line.clock.NowMs(), 3000) << "the silent port was waited for, on the board's clock";
+    EXPECT_GE(line_.clock.NowMs(), 3000) << "the silent port was waited for, on the board's clock";
     // The search leaves PB1 empty, not running as a busy bar.
     QProgressBar* pb1 = Window().ProgressBar();
     EXPECT_LT(pb1->minimum(), pb1->maximum());
@@ -580,6 +587,15 @@ TEST_F(MainWindowTest, SaveAsOpenAndSaveWithTheDialogsAnswering) {
     W<QAction>("OpenO1")->trigger();
     EXPECT_EQ(Byte(period), 99);
     EXPECT_TRUE(dialogs_.shown.empty());
+
+    // A named pipe is no table file: refused at once instead of waiting for a writer.
+    const std::string pipe = dir_.File("pipe.tbl");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    dialogs_.openAnswers.push_back(pipe);
+    W<QAction>("OpenO1")->trigger();
+    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Open Error!"});
+    EXPECT_EQ(Byte(period), 99);
+    dialogs_.shown.clear();
 
     // Save writes to the Save As name without asking.
     QTest::keyClick(&Window(), Qt::Key_S, Qt::ControlModifier);
