@@ -7,6 +7,7 @@
 #include "cli/cli_backups.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 #include "cli/transfer_command.h"
 #include "editor/form_model.h"
 #include "editor/image_compare.h"
@@ -17,13 +18,13 @@ namespace {
 
 struct DiffOptions {
     std::string port;
-    std::vector<std::string> files;
+    std::vector<ShellPath> files;
     bool json = false;
     bool trace = false;
 };
 
 // A table file as the window holds it right after opening it on a fresh start.
-PagerImage OpenedImage(const std::string& file) {
+PagerImage OpenedImage(const ShellPath& file) {
     CliSession session(file);
     session.OpenFile();
     return session.Model().Image();

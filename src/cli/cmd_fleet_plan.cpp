@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/shell_path.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
 #include "fleet/text_file.h"
@@ -13,22 +14,23 @@ namespace mk843nb::cli {
 namespace {
 
 struct FleetPlanOptions {
-    std::string templateFile;
-    std::string rosterFile;
-    std::string out;
+    ShellPath templateFile;
+    ShellPath rosterFile;
+    ShellPath out;
     fleet::PlanOptions plan;
 };
 
 void Run(const FleetPlanOptions& options) {
-    const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile);
-    if (!roster) throw CommandFailure(options.rosterFile + " cannot be read");
-    const std::optional<std::string> templateBytes = fleet::ReadWholeFile(options.templateFile);
+    const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile.path);
+    if (!roster) throw CommandFailure(options.rosterFile.typed + " cannot be read");
+    const std::optional<std::string> templateBytes =
+        fleet::ReadWholeFile(options.templateFile.path);
     if (!templateBytes) throw CommandFailure("Open Error!");
 
     const fleet::FleetPlan plan =
-        fleet::BuildFleetPlan(options.templateFile, fleet::ParseRoster(*roster), options.plan);
+        fleet::BuildFleetPlan(options.templateFile.path, fleet::ParseRoster(*roster), options.plan);
     for (const std::string& message : plan.templateMessages)
-        std::cerr << options.templateFile << ": " << message << '\n';
+        std::cerr << options.templateFile.typed << ": " << message << '\n';
     for (const fleet::FleetProblem& warning : plan.warnings)
         std::cerr << "warning: " << fleet::Describe(warning) << '\n';
     for (const fleet::FleetProblem& error : plan.errors)
@@ -39,12 +41,12 @@ void Run(const FleetPlanOptions& options) {
                              "; nothing was written");
     }
 
-    const fleet::PlanSources sources{options.templateFile, *templateBytes, options.rosterFile,
-                                     *roster, options.plan.strict};
-    if (auto error = fleet::WritePlanFolder(options.out, plan, sources))
+    const fleet::PlanSources sources{options.templateFile.path, *templateBytes,
+                                     options.rosterFile.path, *roster, options.plan.strict};
+    if (auto error = fleet::WritePlanFolder(options.out.path, plan, sources))
         throw CommandFailure(*error);
     std::cout << "Planned " << plan.pagers.size()
-              << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out;
+              << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out.typed;
     if (!plan.warnings.empty())
         std::cout << " (" << plan.warnings.size()
                   << (plan.warnings.size() == 1 ? " warning" : " warnings") << ")";

@@ -17,6 +17,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/shell_path.h"
 #include "fleet/fleet_runner.h"
 #include "fleet/progress_line.h"
 
@@ -180,7 +181,7 @@ ExitCode CodeOf(fleet::PagerResult result) {
 }
 
 struct FleetRunOptions {
-    std::string folder;
+    ShellPath folder;
     std::vector<std::string> ports;
     bool yes = false;
     bool again = false;
@@ -188,10 +189,10 @@ struct FleetRunOptions {
 
 void Run(const FleetRunOptions& options) {
     RefuseRepeatedPorts(options.ports);
-    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder);
+    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder.path);
     if (!load.manifest) throw CommandFailure(load.error);
     const fleet::PlanManifest& plan = *load.manifest;
-    fleet::FleetReport report(options.folder);
+    fleet::FleetReport report(options.folder.path);
     if (auto error = report.Load())
         throw CommandFailure(*error + "; move it away to start the report anew");
 
@@ -208,8 +209,8 @@ void Run(const FleetRunOptions& options) {
     fleet::RunSummary summary;
     {
         InterruptGuard guard;
-        summary =
-            fleet::RunFleet(options.folder, plan, run, report, backups, observer, gInterrupted);
+        summary = fleet::RunFleet(options.folder.path, plan, run, report, backups, observer,
+                                  gInterrupted);
     }
     observer.ClearProgress();
 
@@ -226,7 +227,8 @@ void Run(const FleetRunOptions& options) {
         std::cout << " (" << summary.writtenBefore << " before this run)";
     if (summary.notReached > 0) std::cout << "; not started: " << summary.notReached;
     std::cout << ". Report: "
-              << (std::filesystem::path(options.folder) / fleet::kReportCsvName).string() << '\n';
+              << (std::filesystem::path(options.folder.typed) / fleet::kReportCsvName).string()
+              << '\n';
     if (!summary.reportError.empty()) throw CommandFailure(summary.reportError);
     if (written == total) return;
     if (worst == ExitCode::Success) worst = ExitCode::Refused;  // stopped before every pager

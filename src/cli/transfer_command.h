@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 #include "link/link_messages.h"
 #include "link/link_outcome.h"
 
@@ -12,7 +13,7 @@ namespace mk843nb::cli {
 
 struct TransferOptions {
     std::string port;
-    std::string file;
+    ShellPath file;
     bool trace = false;
 };
 
