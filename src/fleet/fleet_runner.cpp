@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "files/table_io.h"
+#include "files/utc_time.h"
 #include "fleet/digest.h"
-#include "fleet/utc_time.h"
 #include "link/comm_port.h"
 #include "link/event_loop_clock.h"
 #include "link/link_messages.h"

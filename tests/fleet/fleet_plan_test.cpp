@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fleet/roster.h"
-#include "fleet/safe_file_name.h"
+#include "files/safe_file_name.h"
 #include "fleet_test_support.h"
 #include "image/fields.h"
 
