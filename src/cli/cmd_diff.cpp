@@ -55,8 +55,9 @@ void RegisterDiffCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
         "diff", "List the fields that differ between two table files, or a pager and a file");
     auto options = std::make_shared<DiffOptions>();
-    command->add_option("--port", options->port,
-                        "compare the pager on this port (read now) with FILE");
+    command
+        ->add_option("--port", options->port, "compare the pager on this port (read now) with FILE")
+        ->transform(ShellPort());
     command->add_flag("--json", options->json,
                       "a JSON list of {field, page, caption, a, b, derived}");
     command->add_flag("--trace", options->trace, "print every frame sent and received on stderr");

@@ -251,7 +251,8 @@ void AddFleetRunCommand(CLI::App& fleet) {
         ->add_option("--port", options->ports,
                      "a board's serial port; repeat it for boards that work in parallel")
         ->required()
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->transform(ShellPort());
     command->add_flag("--yes", options->yes, "go on without asking before each pager");
     command->add_flag("--again", options->again,
                       "also program pagers the report says are written and verified");

@@ -12,4 +12,18 @@ ShellPath::ShellPath(const std::string& text) : typed(text) {
     if (error) path = text;  // no working folder left: the kernel resolves it as typed
 }
 
+std::string ShellPortName(const std::string& typed) {
+    if (typed.find('/') == std::string::npos) return typed;
+    return ShellPath(typed).path.string();
+}
+
+CLI::Validator ShellPort() {
+    return CLI::Validator(
+        [](std::string& port) {
+            port = ShellPortName(port);
+            return std::string();
+        },
+        "");
+}
+
 }  // namespace mk843nb::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <string>
 
@@ -17,5 +18,14 @@ struct ShellPath {
     std::string typed;           // as the user typed it: how messages name it
     std::filesystem::path path;  // absolute ("" for an empty argument)
 };
+
+// A serial port as typed: a bare name ("ttyUSB0") is a device under /dev, as
+// the port layer takes it; a name with a '/' in it is a path, made absolute
+// against the working folder like a ShellPath ("sims/board" would otherwise be
+// taken for /dev/sims/board).
+std::string ShellPortName(const std::string& typed);
+
+// The transform every --port option takes: ShellPortName as CLI11 parses it.
+CLI::Validator ShellPort();
 
 }  // namespace mk843nb::cli

@@ -24,7 +24,8 @@ inline std::shared_ptr<TransferOptions> AddTransferOptions(CLI::App& command,
     command
         .add_option("--port", options->port,
                     "the serial port of the board (a name such as ttyUSB0, or a path)")
-        ->required();
+        ->required()
+        ->transform(ShellPort());
     command.add_flag("--trace", options->trace, "print every frame sent and received on stderr");
     command.add_option("FILE", options->file, fileHelp)->required();
     return options;

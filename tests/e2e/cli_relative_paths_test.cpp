@@ -160,5 +160,37 @@ TEST_P(CliRelativePaths, TransferCommandsReadAndWriteTheFilesTheShellNames) {
     EXPECT_TRUE(shop.NothingInTrap());
 }
 
+// A port typed as a path with a folder ("sims/board", the emulator's link in a
+// folder of the working folder) is that path, not a device under /dev.
+TEST(CliRelativePorts, APortWithAFolderIsAPathOfTheWorkingFolder) {
+    const Workshop shop(false);
+    const RelativeBackupStore store;
+    fs::create_directories(shop / "sims");
+    SimProcess sim({"--baud", "0", "--link", (shop / "sims/board").string()});
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"read", "--port", "sims/board", "shop/p.tbl"}, "Read Success !\n"},
+        {{"write", "--port", "sims/../sims/board", "shop/p.tbl"}, "Write Sucess !\n"},
+        {{"verify", "--port", "./sims/board", "shop/p.tbl"}, "Verify Sucess !\n"},
+        {{"diff", "--port", "sims/board", "shop/p.tbl"}, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = shop.Run(c.args);
+        EXPECT_EQ(run.status, 0) << c.args[0] << ": " << run.err;
+        EXPECT_EQ(run.out, c.out) << c.args[0];
+    }
+
+    const CliRun ports = shop.Run({"ports", "--json", "--port", "sims/board"});
+    ASSERT_EQ(ports.status, 0) << ports.err;
+    bool listed = false;
+    for (const auto& port : nlohmann::json::parse(ports.out))
+        listed = listed || port.value("path", "") == (shop / "sims/board").string();
+    EXPECT_TRUE(listed) << ports.out;
+}
+
 }  // namespace
 }  // namespace mk843nb::test
