@@ -7,8 +7,10 @@
 
 namespace mk843nb::cli {
 
-CliSession::CliSession(std::string file)
-    : file_(file), ui_(std::move(file)), tables_(ui_, std::filesystem::current_path()) {}
+// The file's path is absolute, so the current folder that Open moves does not
+// change what Save As writes to.
+CliSession::CliSession(const ShellPath& file)
+    : file_(file.typed), ui_(file.path.string()), tables_(ui_, std::filesystem::current_path()) {}
 
 void CliSession::OpenFile() {
     PagerImage image = model_.Image();

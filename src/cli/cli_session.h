@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/shell_path.h"
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
 #include "files/named_table_file_ui.h"
@@ -14,7 +15,7 @@ namespace mk843nb::cli {
 // the file named on the command line as the answer to every file dialog.
 class CliSession {
 public:
-    explicit CliSession(std::string file);
+    explicit CliSession(const ShellPath& file);
 
     FormModel& Model() { return model_; }
     FormDriver& User() { return user_; }

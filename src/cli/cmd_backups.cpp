@@ -31,8 +31,11 @@ void RegisterBackupsCommand(CLI::App& app) {
     auto json = std::make_shared<bool>(false);
     auto label = std::make_shared<std::string>();
     auto asset = std::make_shared<std::string>();
-    command->add_option("--kind", *kind, "only this kind: read, write or pre-write")
-        ->check(CLI::IsMember({"read", "write", "pre-write"}));
+    command
+        ->add_option("--kind", *kind,
+                     "only this kind: read, write, pre-write or damaged (a memory that failed "
+                     "its checksum, kept before it was written over)")
+        ->check(CLI::IsMember({"read", "write", "pre-write", "damaged"}));
     command->add_option("--label", *label,
                         "only backups a fleet run took of the pager so labelled");
     command->add_option("--asset", *asset,

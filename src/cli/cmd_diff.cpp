@@ -8,6 +8,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "cli/console_commands.h"
+#include "cli/shell_path.h"
 #include "cli/transfer_command.h"
 #include "editor/form_model.h"
 #include "editor/image_compare.h"
@@ -18,14 +19,14 @@ namespace {
 
 struct DiffOptions {
     std::string port;
-    std::vector<std::string> files;
+    std::vector<ShellPath> files;
     bool json = false;
     bool trace = false;
     bool all = false;
 };
 
 // A table file as the window holds it right after opening it on a fresh start.
-PagerImage OpenedImage(const std::string& file) {
+PagerImage OpenedImage(const ShellPath& file) {
     CliSession session(file);
     session.OpenFile();
     return session.Model().Image();
@@ -85,8 +86,9 @@ void RegisterDiffCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
         "diff", "List the fields that differ between two table files, or a pager and a file");
     auto options = std::make_shared<DiffOptions>();
-    command->add_option("--port", options->port,
-                        "compare the pager on this port (read now) with FILE");
+    command
+        ->add_option("--port", options->port, "compare the pager on this port (read now) with FILE")
+        ->transform(ShellPort());
     command->add_flag("--json", options->json,
                       "a JSON list of {field, page, caption, a, b, derived, bookkeeping}");
     command->add_flag("--all", options->all,

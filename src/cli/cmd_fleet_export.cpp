@@ -7,6 +7,8 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/shell_path.h"
+#include "files/atomic_write.h"
 #include "fleet/digest.h"
 #include "fleet/plan_folder.h"
 #include "fleet/roster_export.h"
@@ -16,9 +18,9 @@ namespace mk843nb::cli {
 namespace {
 
 struct FleetExportOptions {
-    std::vector<std::string> sources;
-    std::string out;
-    std::string templateFile;
+    std::vector<ShellPath> sources;
+    ShellPath out;
+    ShellPath templateFile;
     fleet::PlanOptions plan;
 };
 
@@ -32,13 +34,13 @@ void Run(FleetExportOptions options) {
     namespace fs = std::filesystem;
     std::vector<fleet::ExportTable> tables;
     std::error_code error;
-    if (options.sources.size() == 1 && fs::is_directory(options.sources.front(), error)) {
-        const fs::path folder = options.sources.front();
+    if (options.sources.size() == 1 && fs::is_directory(options.sources.front().path, error)) {
+        const fs::path folder = options.sources.front().path;
         const fleet::PlanLoad load = fleet::LoadPlanFolder(folder);
         if (!load.manifest) throw CommandFailure(load.error);
         const fleet::PlanManifest& plan = *load.manifest;
-        if (options.templateFile.empty()) {
-            options.templateFile = plan.templateFile.string();
+        if (options.templateFile.path.empty()) {
+            options.templateFile = ShellPath(plan.templateFile.string());
             const std::optional<std::string> bytes = fleet::ReadWholeFile(plan.templateFile);
             if (!bytes || fleet::Sha256Hex(*bytes) != plan.templateSha256)
                 throw CommandFailure(plan.templateFile.string() +
@@ -49,23 +51,23 @@ void Run(FleetExportOptions options) {
         for (const fleet::PlanEntry& pager : plan.pagers)
             tables.push_back({pager.label, folder / pager.file, pager.asset, pager.note});
     } else {
-        if (options.templateFile.empty())
+        if (options.templateFile.path.empty())
             throw CommandFailure("give --template: the table every pager of the roster starts from",
                                  ExitCode::Usage);
-        for (const std::string& source : options.sources)
-            tables.push_back({fs::path(source).stem().string(), source, "", ""});
+        for (const ShellPath& source : options.sources)
+            tables.push_back({source.path.stem().string(), source.path, "", ""});
     }
 
     const fleet::RosterExport roster =
-        fleet::ExportRoster(options.templateFile, tables, options.plan);
+        fleet::ExportRoster(options.templateFile.path, tables, options.plan);
     for (const std::string& note : roster.notes) std::cerr << "note: " << note << '\n';
     if (!roster.errors.empty())
         throw CommandFailure(Joined(roster.errors) + "\nnothing was written");
-    if (!fleet::WriteFileAtomically(options.out, roster.csv))
-        throw CommandFailure("Save Error! " + options.out);
+    if (!WriteFileAtomically(options.out.path, roster.csv))
+        throw CommandFailure("Save Error! " + options.out.typed);
 
     std::cout << "Exported " << tables.size() << (tables.size() == 1 ? " pager" : " pagers")
-              << " to " << options.out << " (";
+              << " to " << options.out.typed << " (";
     if (roster.fields.empty()) std::cout << "no field differs from the template";
     for (std::size_t i = 0; i < roster.fields.size(); ++i)
         std::cout << (i == 0 ? "" : ", ") << roster.fields[i];

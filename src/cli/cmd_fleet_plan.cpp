@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/shell_path.h"
 #include "files/table_io.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
@@ -14,9 +15,9 @@ namespace mk843nb::cli {
 namespace {
 
 struct FleetPlanOptions {
-    std::string templateFile;
-    std::string rosterFile;
-    std::string out;
+    ShellPath templateFile;
+    ShellPath rosterFile;
+    ShellPath out;
     fleet::PlanOptions plan;
     std::vector<std::string> keep;
 };
@@ -27,19 +28,20 @@ void Run(FleetPlanOptions options) {
         if (!keep.error.empty()) throw CommandFailure(keep.error, ExitCode::Usage);
         options.plan.keep = keep.fields;
     }
-    const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile);
-    if (!roster) throw CommandFailure(options.rosterFile + " cannot be read");
+    const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile.path);
+    if (!roster) throw CommandFailure(options.rosterFile.typed + " cannot be read");
     std::string why;
     // Looked at as a table file first: a named pipe there would keep the whole read waiting.
-    if (!ReadTableBytes(options.templateFile, why))
-        throw CommandFailure("Open Error!\n" + options.templateFile + ": " + why);
-    const std::optional<std::string> templateBytes = fleet::ReadWholeFile(options.templateFile);
+    if (!ReadTableBytes(options.templateFile.path, why))
+        throw CommandFailure("Open Error!\n" + options.templateFile.typed + ": " + why);
+    const std::optional<std::string> templateBytes =
+        fleet::ReadWholeFile(options.templateFile.path);
     if (!templateBytes) throw CommandFailure("Open Error!");
 
     const fleet::FleetPlan plan =
-        fleet::BuildFleetPlan(options.templateFile, fleet::ParseRoster(*roster), options.plan);
+        fleet::BuildFleetPlan(options.templateFile.path, fleet::ParseRoster(*roster), options.plan);
     for (const std::string& message : plan.templateMessages)
-        std::cerr << options.templateFile << ": " << message << '\n';
+        std::cerr << options.templateFile.typed << ": " << message << '\n';
     for (const fleet::FleetProblem& warning : plan.warnings)
         std::cerr << "warning: " << fleet::Describe(warning) << '\n';
     for (const fleet::FleetProblem& error : plan.errors)
@@ -50,12 +52,12 @@ void Run(FleetPlanOptions options) {
                              "; nothing was written");
     }
 
-    const fleet::PlanSources sources{options.templateFile, *templateBytes, options.rosterFile,
-                                     *roster, options.plan.strict};
-    if (auto error = fleet::WritePlanFolder(options.out, plan, sources))
+    const fleet::PlanSources sources{options.templateFile.path, *templateBytes,
+                                     options.rosterFile.path, *roster, options.plan.strict};
+    if (auto error = fleet::WritePlanFolder(options.out.path, plan, sources))
         throw CommandFailure(*error);
     std::cout << "Planned " << plan.pagers.size()
-              << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out;
+              << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out.typed;
     if (!plan.warnings.empty())
         std::cout << " (" << plan.warnings.size()
                   << (plan.warnings.size() == 1 ? " warning" : " warnings") << ")";

@@ -18,6 +18,7 @@
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/terminal_width.h"
+#include "cli/shell_path.h"
 #include "fleet/fleet_runner.h"
 #include "fleet/progress_line.h"
 
@@ -184,7 +185,7 @@ ExitCode CodeOf(fleet::PagerResult result) {
 }
 
 struct FleetRunOptions {
-    std::string folder;
+    ShellPath folder;
     std::vector<std::string> ports;
     bool yes = false;
     bool again = false;
@@ -193,10 +194,10 @@ struct FleetRunOptions {
 
 void Run(const FleetRunOptions& options) {
     RefuseRepeatedPorts(options.ports);
-    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder);
+    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder.path);
     if (!load.manifest) throw CommandFailure(load.error);
     const fleet::PlanManifest& plan = *load.manifest;
-    fleet::FleetReport report(options.folder);
+    fleet::FleetReport report(options.folder.path);
     if (auto error = report.Load())
         throw CommandFailure(*error + "; move it away to start the report anew");
 
@@ -219,8 +220,8 @@ void Run(const FleetRunOptions& options) {
     fleet::RunSummary summary;
     {
         InterruptGuard guard;
-        summary =
-            fleet::RunFleet(options.folder, plan, run, report, backups, observer, gInterrupted);
+        summary = fleet::RunFleet(options.folder.path, plan, run, report, backups, observer,
+                                  gInterrupted);
     }
     observer.ClearProgress();
 
@@ -237,7 +238,8 @@ void Run(const FleetRunOptions& options) {
         std::cout << " (" << summary.writtenBefore << " before this run)";
     if (summary.notReached > 0) std::cout << "; not started: " << summary.notReached;
     std::cout << ". Report: "
-              << (std::filesystem::path(options.folder) / fleet::kReportCsvName).string() << '\n';
+              << (std::filesystem::path(options.folder.typed) / fleet::kReportCsvName).string()
+              << '\n';
     if (!summary.reportError.empty()) throw CommandFailure(summary.reportError);
     if (written == total) return;
     if (worst == ExitCode::Success) worst = ExitCode::Refused;  // stopped before every pager
@@ -260,7 +262,8 @@ void AddFleetRunCommand(CLI::App& fleet) {
         ->add_option("--port", options->ports,
                      "a board's serial port; repeat it for boards that work in parallel")
         ->required()
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->transform(ShellPort());
     command->add_flag("--yes", options->yes, "go on without asking before each pager");
     command->add_flag("--hands-free", options->handsFree,
                       "no prompts: each board programs a pager as soon as it is placed, then "

@@ -4,6 +4,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 
 namespace mk843nb::cli {
 
@@ -11,7 +12,7 @@ namespace mk843nb::cli {
 void RegisterNewCommand(CLI::App& app) {
     auto* command =
         app.add_subcommand("new", "Write the image of a fresh start to a table file (256 bytes)");
-    auto file = std::make_shared<std::string>();
+    auto file = std::make_shared<ShellPath>();
     command->add_option("FILE", *file, "the table file to write")->required();
     command->callback([file] {
         CliSession session(*file);

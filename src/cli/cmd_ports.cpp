@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 #include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
 
@@ -48,7 +49,8 @@ void RegisterPortsCommand(CLI::App& app) {
         app.add_subcommand("ports", "List the serial ports the program would offer, one a line");
     auto userPorts = std::make_shared<std::vector<std::string>>();
     auto json = std::make_shared<bool>(false);
-    command->add_option("--port", *userPorts, "a port path to add and select (repeatable)");
+    command->add_option("--port", *userPorts, "a port path to add and select (repeatable)")
+        ->transform(ShellPort());
     command->add_flag("--json", *json,
                       "a JSON list of objects: path, by_id, description, manufacturer, "
                       "serial_number, vendor_id, product_id (null where unknown)");

@@ -6,6 +6,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 #include "editor/field_assignment.h"
 
 namespace mk843nb::cli {
@@ -18,7 +19,7 @@ std::string Joined(const std::vector<Message>& messages) {
 }
 
 struct SetOptions {
-    std::string file;
+    ShellPath file;
     std::vector<std::string> assignments;
     bool userMode = false;
     std::string accessCode;

@@ -6,6 +6,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 #include "editor/field_assignment.h"
 
 namespace mk843nb::cli {
@@ -53,7 +54,7 @@ void PrintJson(const FormModel& model) {
 void RegisterShowCommand(CLI::App& app) {
     auto* command =
         app.add_subcommand("show", "List every value of a table file as the window shows it");
-    auto file = std::make_shared<std::string>();
+    auto file = std::make_shared<ShellPath>();
     auto json = std::make_shared<bool>(false);
     command->add_flag("--json", *json, "one JSON object: field name -> what its control shows");
     command->add_option("FILE", *file, "the table file to show")->required();

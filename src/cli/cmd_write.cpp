@@ -45,7 +45,7 @@ void RegisterWriteCommand(CLI::App& app) {
             session.SaveFileAs(image);
         } catch (const CommandFailure& failure) {
             // The pager is right; only the file lags behind. Say so, so nobody writes again.
-            throw CommandFailure("The pager was written and verified, but " + options->file +
+            throw CommandFailure("The pager was written and verified, but " + options->file.typed +
                                      " could not be rewritten with the image as written (" +
                                      failure.what() +
                                      "). The pager holds the new image; the file still holds "

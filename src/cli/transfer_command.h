@@ -5,13 +5,14 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/shell_path.h"
 #include "link/link_outcome.h"
 
 namespace mk843nb::cli {
 
 struct TransferOptions {
     std::string port;
-    std::string file;
+    ShellPath file;
     bool trace = false;
 };
 
@@ -22,7 +23,8 @@ inline std::shared_ptr<TransferOptions> AddTransferOptions(CLI::App& command,
     command
         .add_option("--port", options->port,
                     "the serial port of the board (a name such as ttyUSB0, or a path)")
-        ->required();
+        ->required()
+        ->transform(ShellPort());
     command.add_flag("--trace", options->trace, "print every frame sent and received on stderr");
     command.add_option("FILE", options->file, fileHelp)->required();
     return options;

@@ -193,7 +193,7 @@ void FormModel::NumericExit(const NumericField& field) {
         case NumericKind::Voltage: {
             const auto value = ParseNumber(text);
             if (!value) return refuse(messages::NotANumber(text));
-            if (!(*value >= 0 && *value <= 1))
+            if (!(*value >= field.low && *value <= field.high))
                 return refuse(messages::Range(field.lowText, field.highText));
             // The code is taken from the text shown, so a pasted 0.999 shows 1.00 and stores 85.
             const std::string shown = FormatFixed(*value, 1, 2);

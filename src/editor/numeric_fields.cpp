@@ -1,6 +1,9 @@
 #include "editor/numeric_fields.h"
 
 #include <array>
+#include <charconv>
+#include <cstdint>
+#include <vector>
 
 #include "editor/control_catalog.h"
 #include "image/fields.h"
@@ -9,38 +12,77 @@ namespace mk843nb {
 namespace {
 
 using enum ControlId;
-using K = NumericKind;
 using F = KeyFilter;
 
-// GapMax is one byte: it takes 0 to 255, so nothing above can be stored corrupted.
-// Offsets come from the image's field table (0 here).
-constexpr std::array<NumericField, 21> kRows = {{
-    {edtDelay, K::HalfSecond, F::OneDecimal, 0, 1, 127.5, "1", "127.5"},
-    {edtAutoMonitor, K::HalfSecond, F::OneDecimal, 0, 1, 127.5, "1", "127.5"},
-    {edtAudioLock, K::HalfSecond, F::OneDecimal, 0, 1, 127.5, "1", "127.5"},
-    {edtDelayFullTime, K::HalfSecond, F::OneDecimal, 0, 1, 127.5, "1", "127.5"},
-    {edtBS_Period, K::Byte, F::Digits, 0, 0, 255, "0", "255"},
-    {edtBS_Duty, K::Byte, F::Digits, 0, 0, 255, "0", "255"},
-    {edtTone1Len, K::Word, F::Digits, 0, 0, 65535, "0", "65535"},
-    {edtTone2Len, K::Word, F::Digits, 0, 0, 65535, "0", "65535"},
-    {edtRSSI, K::Voltage, F::TwoDecimals, 0, 0, 1, "0", "1"},
-    {edtSSI, K::Voltage, F::TwoDecimals, 0, 0, 1, "0", "1"},
-    {edtRSSI2, K::Voltage, F::TwoDecimals, 0, 0, 1, "0", "1"},
-    {edtRFDelay, K::Byte, F::Digits, 0, 0, 255, "0", "255"},
-    {edtTone1Limit, K::Word, F::Digits, 0, 0, 65535, "0", "65535"},
-    {edtTone2Limit, K::Word, F::Digits, 0, 0, 65535, "0", "65535"},
-    {edtNoiseLimit, K::Byte, F::Digits, 0, 0, 255, "0", "255"},
-    {edtDecorderReset, K::HalfSecond, F::OneDecimal, 0, 0, 127.5, "0", "127.5"},
-    {edtGapMax, K::Byte, F::Digits, 0, 0, 255, "0", "255"},
-    {edtSquelch, K::Byte, F::Digits, 0, 0, 255, "0", "255"},
-    {edtTone3Len, K::Word, F::Digits, 0, 0, 65535, "0", "65535"},
-    {edtNRSSIRpTM, K::Byte, F::Digits, 0, 5, 100, "5", "100"},
-    {edtMiniRecTime, K::Byte, F::Digits, 0, 0, 200, "0", "200"},
+struct Row {
+    ControlId control;
+    KeyFilter filter;
+};
+
+// Only the key filter is the control's own; offset, kind and range are the
+// image field's (GapMax is one byte: it takes 0 to 255, so nothing above can be
+// stored corrupted).
+constexpr std::array<Row, 21> kRows = {{
+    {edtDelay, F::OneDecimal},     {edtAutoMonitor, F::OneDecimal},
+    {edtAudioLock, F::OneDecimal}, {edtDelayFullTime, F::OneDecimal},
+    {edtBS_Period, F::Digits},     {edtBS_Duty, F::Digits},
+    {edtTone1Len, F::Digits},      {edtTone2Len, F::Digits},
+    {edtRSSI, F::TwoDecimals},     {edtSSI, F::TwoDecimals},
+    {edtRSSI2, F::TwoDecimals},    {edtRFDelay, F::Digits},
+    {edtTone1Limit, F::Digits},    {edtTone2Limit, F::Digits},
+    {edtNoiseLimit, F::Digits},    {edtDecorderReset, F::OneDecimal},
+    {edtGapMax, F::Digits},        {edtSquelch, F::Digits},
+    {edtTone3Len, F::Digits},      {edtNRSSIRpTM, F::Digits},
+    {edtMiniRecTime, F::Digits},
 }};
+
+NumericKind KindOf(Codec codec) {
+    switch (codec) {
+        case Codec::Word:
+            return NumericKind::Word;
+        case Codec::HalfSeconds:
+            return NumericKind::HalfSecond;
+        case Codec::Voltage:
+            return NumericKind::Voltage;
+        default:
+            return NumericKind::Byte;
+    }
+}
+
+// A stored code in the units the user types: seconds, volts or the number itself.
+double UserUnits(NumericKind kind, std::int64_t code) {
+    const auto value = static_cast<double>(code);
+    switch (kind) {
+        case NumericKind::HalfSecond:
+            return value / 2;
+        case NumericKind::Voltage:
+            return value * 3 / 255;
+        case NumericKind::Byte:
+        case NumericKind::Word:
+            break;
+    }
+    return value;
+}
+
+// The shortest text that reads back as the value: "1", "127.5", "65535".
+std::string RangeText(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+NumericField FieldOfRow(const Row& row) {
+    const Field& field = *ImageFieldOf(row.control);
+    const NumericKind kind = KindOf(field.codec);
+    const double low = UserUnits(kind, field.low);
+    const double high = UserUnits(kind, field.high);
+    return {row.control, kind, row.filter,     field.offset,
+            low,         high, RangeText(low), RangeText(high)};
+}
 
 // The rows with their offsets, and each control's row number by id (-1 for none).
 struct Rows {
-    std::array<NumericField, 21> rows = kRows;
+    std::vector<NumericField> rows;
     std::array<int, kControlCount> byId{};
 };
 
@@ -48,9 +90,9 @@ const Rows& Table() {
     static const Rows table = [] {
         Rows t;
         t.byId.fill(-1);
-        for (std::size_t i = 0; i < t.rows.size(); ++i) {
-            t.rows[i].offset = ImageFieldOf(t.rows[i].control)->offset;
-            t.byId[Index(t.rows[i].control)] = static_cast<int>(i);
+        for (const Row& row : kRows) {
+            t.byId[Index(row.control)] = static_cast<int>(t.rows.size());
+            t.rows.push_back(FieldOfRow(row));
         }
         return t;
     }();

@@ -4,6 +4,7 @@
 // per field instead of one handler per field, and the three key filters.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "editor/control_id.h"
@@ -23,6 +24,8 @@ enum class NumericKind {
     Voltage,     // one byte of volts x 255 / 3, shown "%1.2f"
 };
 
+// A row of the image's field table as its control edits it: the kind and the
+// range come from the field's codec and its valid codes, in user units.
 struct NumericField {
     ControlId control;
     NumericKind kind;
@@ -30,8 +33,8 @@ struct NumericField {
     std::size_t offset;  // of the image field the control edits
     double low;          // user units
     double high;
-    std::string_view lowText;  // as the range message writes them
-    std::string_view highText;
+    std::string lowText;  // as the range message writes them
+    std::string highText;
 };
 
 // nullptr for a control that is not one of them.

@@ -99,4 +99,12 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     return SyncFolder(folder, calls);
 }
 
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text,
+                         FileSystemCalls& calls) {
+    return WriteFileAtomically(path,
+                               std::span<const std::uint8_t>(
+                                   reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                               calls);
+}
+
 }  // namespace mk843nb

@@ -15,7 +15,9 @@
 #include <utility>
 
 #include "files/regular_file.h"
+#include "files/safe_file_name.h"
 #include "files/table_io.h"
+#include "files/utc_time.h"
 #include "image/fields.h"
 
 namespace mk843nb {
@@ -26,86 +28,19 @@ constexpr std::string_view kSidecarExtension = ".json";
 // "20261210-142233": the time stamp every backup name starts with.
 constexpr std::size_t kStampLength = 15;
 
-std::string SafeNamePart(std::string_view text) {
-    std::string safe;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        safe += (std::isalnum(u) || c == '.' || c == '_') ? c : '_';
-    }
-    return safe.empty() ? "unknown" : safe;
-}
-
-std::tm UtcOf(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm utc{};
-    ::gmtime_r(&seconds, &utc);
-    return utc;
-}
-
-std::string FormatTime(std::chrono::system_clock::time_point time, const char* format) {
-    const std::tm utc = UtcOf(time);
-    char text[64] = {};
-    std::strftime(text, sizeof text, format, &utc);
-    return text;
-}
-
-// "2026-12-10T14:22:33.123Z": sortable, and exact enough to order two
-// backups of the same second.
-std::string IsoTime(std::chrono::system_clock::time_point time) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch());
-    const long fraction = static_cast<long>(((ms.count() % 1000) + 1000) % 1000);
-    char tail[8] = {};
-    std::snprintf(tail, sizeof tail, ".%03ldZ", fraction);
-    return FormatTime(time, "%Y-%m-%dT%H:%M:%S") + tail;
-}
-
-// A time a backup can carry: no name or sidecar can make the clock overflow.
-std::optional<std::chrono::system_clock::time_point> FromUtc(std::tm utc, int milliseconds = 0) {
-    if (utc.tm_year < 1970 || utc.tm_year > 9999 || utc.tm_mon < 1 || utc.tm_mon > 12 ||
-        utc.tm_mday < 1 || utc.tm_mday > 31 || utc.tm_hour < 0 || utc.tm_hour > 23 ||
-        utc.tm_min < 0 || utc.tm_min > 59 || utc.tm_sec < 0 || utc.tm_sec > 60 ||
-        milliseconds < 0 || milliseconds > 999)
-        return std::nullopt;
-    utc.tm_year -= 1900;
-    utc.tm_mon -= 1;
-    // The system clock counts nanoseconds and ends in the year 2262: a later
-    // year in a name would overflow it.
-    const std::time_t seconds = ::timegm(&utc);
-    constexpr auto kLastSecond =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::duration::max())
-            .count() -
-        1;
-    if (seconds < 0 || seconds > kLastSecond) return std::nullopt;
-    return std::chrono::system_clock::from_time_t(seconds) +
-           std::chrono::milliseconds(milliseconds);
-}
-
-std::optional<std::chrono::system_clock::time_point> ParseIsoTime(const std::string& text) {
-    std::tm utc{};
-    int milliseconds = 0;
-    int consumed = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%n", &utc.tm_year, &utc.tm_mon,
-                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &consumed) != 6)
-        return std::nullopt;
-    const auto end = static_cast<std::size_t>(consumed);
-    if (text.size() > end && text[end] == '.')
-        std::sscanf(text.c_str() + consumed, ".%3d", &milliseconds);
-    return FromUtc(utc, milliseconds);
-}
-
 std::optional<std::chrono::system_clock::time_point> ParseStamp(std::string_view stem) {
     if (stem.size() < kStampLength || stem[8] != '-') return std::nullopt;
-    std::tm utc{};
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     const std::string stamp(stem.substr(0, kStampLength));
-    if (std::sscanf(stamp.c_str(), "%4d%2d%2d-%2d%2d%2d", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
-                    &utc.tm_hour, &utc.tm_min, &utc.tm_sec) != 6)
+    if (std::sscanf(stamp.c_str(), "%4d%2d%2d-%2d%2d%2d", &year, &month, &day, &hour, &minute,
+                    &second) != 6)
         return std::nullopt;
-    return FromUtc(utc);
+    return UtcTimePoint(year, month, day, hour, minute, second);
 }
 
 nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
     nlohmann::ordered_json json{
-        {"time", IsoTime(info.time)},
+        {"time", UtcTimeTextMs(info.time)},
         {"kind", BackupKindText(info.kind)},
         {"port", info.port},
         {"portById", info.portById},
@@ -156,7 +91,7 @@ std::optional<BackupInfo> ParseBackupSidecar(std::string_view text) {
     const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
     if (!json.is_object()) return std::nullopt;
     const auto kind = BackupKindFromText(Text(json, "kind"));
-    const auto time = ParseIsoTime(Text(json, "time"));
+    const auto time = ParseUtcTimeText(Text(json, "time"));
     if (!kind || !time) return std::nullopt;
     BackupInfo info;
     info.time = *time;
@@ -229,7 +164,7 @@ std::optional<BackupKind> BackupKindFromText(std::string_view text) {
 }
 
 std::string BackupFileStem(const BackupInfo& info) {
-    return FormatTime(info.time, "%Y%m%d-%H%M%S") + "-" + std::string(BackupKindText(info.kind)) +
+    return UtcTimeText(info.time, "%Y%m%d-%H%M%S") + "-" + std::string(BackupKindText(info.kind)) +
            "-" + SafeNamePart(info.modelText) + "-v" +
            SafeNamePart(info.firmwareVersion.empty() ? "unknown" : info.firmwareVersion);
 }

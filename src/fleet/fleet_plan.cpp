@@ -8,8 +8,8 @@
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
 #include "files/named_table_file_ui.h"
+#include "files/safe_file_name.h"
 #include "files/table_file.h"
-#include "fleet/safe_file_name.h"
 
 namespace mk843nb::fleet {
 namespace {

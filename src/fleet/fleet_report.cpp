@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "files/atomic_write.h"
 #include "fleet/text_file.h"
 
 namespace mk843nb::fleet {

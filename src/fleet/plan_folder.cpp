@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
+#include "files/atomic_write.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
 #include "fleet/text_file.h"

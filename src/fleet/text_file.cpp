@@ -22,15 +22,6 @@ bool WriteAll(int fd, std::string_view text) {
     return true;
 }
 
-void SyncFolderOf(const std::filesystem::path& path) {
-    const std::filesystem::path folder =
-        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
@@ -42,22 +33,8 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return bytes.str();
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text) {
-    std::string temporary = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    const bool written = WriteAll(fd, text) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    SyncFolderOf(path);
-    return true;
-}
-
 bool AppendToFile(const std::filesystem::path& path, std::string_view text) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
     return ::close(fd) == 0 && written;

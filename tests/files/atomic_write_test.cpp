@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -10,7 +11,9 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/table_file.h"
@@ -231,6 +234,47 @@ TEST_F(AtomicWriteTest, SaveMovesTheFileToTheBackupWhenItCannotTakeASecondName) 
     EXPECT_EQ(calls.log[1], "rename pager.tbl pager.BAK");
     EXPECT_EQ(Bytes(target), ImageBytes(Filled(0x55)));
     EXPECT_EQ(Bytes(folder / "pager.BAK"), ImageBytes(Filled(0x44)));
+}
+
+// The one writer of table files and of the fleet's text files: an existing
+// file keeps its mode, a new one gets what the umask leaves of 0666.
+TEST_F(AtomicWriteTest, AnExistingFileKeepsItsModeAndANewOneFollowsTheUmask) {
+    struct Case {
+        const char* what;
+        std::optional<mode_t> existing;  // nullopt: no file yet
+        mode_t umask;
+        mode_t expected;
+    };
+    const Case cases[] = {
+        {"a private file stays private", 0600, 022, 0600},
+        {"a group-readable file stays so", 0640, 077, 0640},
+        {"a shared file stays shared", 0664, 022, 0664},
+        {"a new file under umask 022", std::nullopt, 022, 0644},
+        {"a new file under umask 077", std::nullopt, 077, 0600},
+        {"a new file under umask 002", std::nullopt, 002, 0664},
+    };
+    const auto ModeOf = [](const fs::path& path) {
+        struct stat status {};
+        ::stat(path.c_str(), &status);
+        return status.st_mode & 07777;
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        for (const bool text : {false, true}) {
+            const fs::path target = folder / ("file" + std::to_string(++number));
+            if (c.existing) {
+                WriteBytes(target, {1, 2, 3});
+                ASSERT_EQ(::chmod(target.c_str(), *c.existing), 0);
+            }
+            const mode_t previous = ::umask(c.umask);
+            const bool written = text ? WriteFileAtomically(target, std::string_view("{}\n"))
+                                      : WriteFileAtomically(target, ImageBytes(Filled(7)));
+            ::umask(previous);
+            ASSERT_TRUE(written) << c.what;
+            EXPECT_EQ(ModeOf(target), c.expected) << c.what << (text ? " (text)" : " (bytes)");
+            EXPECT_EQ(Bytes(target).size(), text ? 3u : 256u);
+        }
+    }
 }
 
 }  // namespace

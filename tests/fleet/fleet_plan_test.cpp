@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "files/safe_file_name.h"
 #include "fleet/roster.h"
-#include "fleet/safe_file_name.h"
 #include "fleet_test_support.h"
 #include "image/fields.h"
 

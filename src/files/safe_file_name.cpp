@@ -1,23 +1,31 @@
-#include "fleet/safe_file_name.h"
+#include "files/safe_file_name.h"
 
 #include <cctype>
 
-namespace mk843nb::fleet {
+namespace mk843nb {
 namespace {
 
 constexpr std::size_t kMaxBaseBytes = 100;
 
-bool Kept(unsigned char c) {
+template <typename Kept>
+std::string Replaced(std::string_view text, Kept kept) {
+    std::string safe(text);
+    for (char& c : safe)
+        if (!kept(static_cast<unsigned char>(c))) c = '_';
+    return safe;
+}
+
+bool KeptInBase(unsigned char c) {
     return c >= 0x80 || std::isalnum(c) || c == ' ' || c == '-' || c == '_' || c == '.' ||
            c == '+' || c == '(' || c == ')';
 }
 
+bool KeptInPart(unsigned char c) { return std::isalnum(c) || c == '.' || c == '_'; }
+
 }  // namespace
 
 std::string SafeFileBase(std::string_view label) {
-    std::string base(label);
-    for (char& c : base)
-        if (!Kept(static_cast<unsigned char>(c))) c = '_';
+    std::string base = Replaced(label, KeptInBase);
     if (base.size() > kMaxBaseBytes) {
         std::size_t cut = kMaxBaseBytes;
         // Back to the first byte of a UTF-8 character.
@@ -29,4 +37,9 @@ std::string SafeFileBase(std::string_view label) {
     return base.empty() ? std::string("_") : base;
 }
 
-}  // namespace mk843nb::fleet
+std::string SafeNamePart(std::string_view text) {
+    const std::string safe = Replaced(text, KeptInPart);
+    return safe.empty() ? "unknown" : safe;
+}
+
+}  // namespace mk843nb
