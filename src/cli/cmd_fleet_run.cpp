@@ -17,8 +17,8 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
-#include "cli/terminal_width.h"
 #include "cli/shell_path.h"
+#include "cli/terminal_width.h"
 #include "fleet/fleet_runner.h"
 #include "fleet/progress_line.h"
 
