@@ -9,7 +9,9 @@
 #include "editor/form_model.h"
 #include "files/named_table_file_ui.h"
 #include "files/table_file.h"
+#include "files/table_io.h"
 #include "fleet/safe_file_name.h"
+#include "tones/tone_names.h"
 
 namespace mk843nb::fleet {
 namespace {
@@ -24,6 +26,7 @@ struct RowResult {
     std::optional<FleetProblem> refusal;
     PagerImage image{};
     std::vector<std::string> openMessages;
+    std::vector<FleetProblem> snaps;
 };
 
 // What `set` does with one invocation: a fresh start, Open the template, the
@@ -55,6 +58,12 @@ RowResult ApplyRow(const std::filesystem::path& templatePath, const Roster& rost
         if (row.cells[c].empty()) continue;
         const std::vector<Message> refused = AssignField(user, roster.fields[c], row.cells[c]);
         if (!refused.empty()) return refuse(roster.fields[c], Joined(refused));
+        for (const ToneSnap& snap : model.TakeToneSnaps()) {
+            if (options.exact)
+                return refuse(snap.field, tones::SnapRefusalText(snap.typed, snap.stored));
+            result.snaps.push_back(
+                {row.line, row.label, snap.field, tones::SnapNoticeText(snap.typed, snap.stored)});
+        }
     }
     result.image = model.Image();
     return result;
@@ -86,8 +95,12 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
             continue;
         }
         plan.pagers.push_back(std::move(pager));
+        plan.notices.insert(plan.notices.end(), applied.snaps.begin(), applied.snaps.end());
     }
-    std::vector<FleetProblem> findings = FleetWideFindings(plan.pagers);
+    if (const auto templateBytes = ReadTableBytes(templatePath);
+        templateBytes && !plan.pagers.empty())
+        plan.shared = AddressesEveryRowKeeps(templateBytes->bytes, plan.pagers);
+    std::vector<FleetProblem> findings = FleetWideFindings(plan.pagers, plan.shared);
     auto& into = options.strict ? plan.errors : plan.warnings;
     into.insert(into.end(), findings.begin(), findings.end());
     // In the order the user reads the roster.

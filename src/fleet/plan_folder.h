@@ -32,6 +32,8 @@ struct PlanManifest {
     bool strict = false;
     std::vector<PlanEntry> pagers;
     std::vector<FleetProblem> warnings;
+    // Addresses shared on purpose, "669.9/707.3" (kept from the template by every row).
+    std::vector<std::string> shared;
 };
 
 struct PlanSources {

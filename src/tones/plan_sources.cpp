@@ -26,10 +26,19 @@ std::string AddTable(TonePlan& plan, const fs::path& file, std::string label) {
     return "";
 }
 
-std::string AddFolder(TonePlan& plan, const fs::path& folder) {
+std::string AddFolder(PlanSourcesRead& read, const fs::path& folder) {
+    TonePlan& plan = read.plan;
     if (fs::exists(folder / fleet::kPlanFileName)) {
         const fleet::PlanLoad load = fleet::LoadPlanFolder(folder);
         if (!load.manifest) return load.error;
+        for (const std::string& text : load.manifest->shared) {
+            const auto pair = ParsePair(text);
+            if (!pair)
+                return (folder / fleet::kPlanFileName).string() + ": shared address '" + text +
+                       "' is not TONE1/TONE2";
+            if (std::find(read.shared.begin(), read.shared.end(), *pair) == read.shared.end())
+                read.shared.push_back(*pair);
+        }
         for (const fleet::PlanEntry& entry : load.manifest->pagers)
             if (std::string error = AddTable(plan, folder / entry.file, entry.label);
                 !error.empty())
@@ -65,7 +74,7 @@ PlanSourcesRead ReadTonePlan(const std::vector<fs::path>& paths) {
             read.error = path.string() + ": no such file or folder";
             return read;
         }
-        read.error = fs::is_directory(status) ? AddFolder(read.plan, path)
+        read.error = fs::is_directory(status) ? AddFolder(read, path)
                                               : AddTable(read.plan, path, path.filename().string());
         if (!read.error.empty()) return read;
     }

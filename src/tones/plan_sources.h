@@ -13,6 +13,8 @@ namespace mk843nb::tones {
 
 struct PlanSourcesRead {
     TonePlan plan;
+    // The addresses a fleet plan shares on purpose (every row keeps them from its template).
+    std::vector<CallPair> shared;
     std::string error;  // the first path that cannot be used, and why; "" when all could
 };
 

@@ -78,15 +78,21 @@ std::optional<std::uint16_t> ParseHertz(std::string_view text) {
     return static_cast<std::uint16_t>(tenths);
 }
 
+std::string SnapNoticeText(std::int64_t typed, std::uint16_t stored) {
+    return TypedText(typed) + " is not a standard tone; " + ToneName(stored) + " stored";
+}
+
 std::string SnapNotice(std::string_view field, std::int64_t typed, std::uint16_t stored) {
-    return std::string(field) + ": " + TypedText(typed) + " is not a standard tone; " +
-           ToneName(stored) + " stored";
+    return std::string(field) + ": " + SnapNoticeText(typed, stored);
+}
+
+std::string SnapRefusalText(std::int64_t typed, std::uint16_t stored) {
+    return TypedText(typed) + " is not a standard tone (the nearest is " + ToneName(stored) +
+           "); with --exact nothing is snapped";
 }
 
 std::string SnapRefusal(std::string_view field, std::int64_t typed, std::uint16_t stored) {
-    return std::string(field) + ": " + TypedText(typed) +
-           " is not a standard tone (the nearest is " + ToneName(stored) +
-           "); with --exact nothing is snapped";
+    return std::string(field) + ": " + SnapRefusalText(typed, stored);
 }
 
 }  // namespace mk843nb::tones

@@ -38,9 +38,11 @@ std::string ToneName(std::uint16_t tone);
 std::optional<std::uint16_t> ParseHertz(std::string_view text);
 
 // What Standard Mode did to a typed tone, said aloud: "T11: 600.0 is not a
-// standard tone; 600.9 (Mot 2, 1) stored".
+// standard tone; 600.9 (Mot 2, 1) stored"; the Text forms leave out the field.
 std::string SnapNotice(std::string_view field, std::int64_t typed, std::uint16_t stored);
+std::string SnapNoticeText(std::int64_t typed, std::uint16_t stored);
 // The same snap refused (--exact): nothing is stored.
 std::string SnapRefusal(std::string_view field, std::int64_t typed, std::uint16_t stored);
+std::string SnapRefusalText(std::int64_t typed, std::uint16_t stored);
 
 }  // namespace mk843nb::tones
