@@ -131,6 +131,11 @@ double Clearance(std::uint16_t tone, const std::vector<std::uint16_t>& inUse) {
 
 }  // namespace
 
+bool IsFreePair(const TonePlan& plan, const CallPair& pair, int bandwidth) {
+    const PlanIndex index(plan);
+    return Candidate(index, pair, bandwidth).Passes();
+}
+
 Suggestions SuggestPairs(const TonePlan& plan, const SuggestOptions& options) {
     Suggestions result;
     result.bandwidth = options.bandwidth;

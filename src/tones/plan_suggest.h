@@ -32,6 +32,10 @@ struct Suggestions {
     int bandwidth = 0;              // the one they were checked with
 };
 
+// Whether a new pager holding only `pair` as call 1, with `bandwidth`, adds
+// no problem to the plan (what every suggestion passes).
+bool IsFreePair(const TonePlan& plan, const CallPair& pair, int bandwidth);
+
 // The pairs whose tones are farthest from every tone in use come first; each
 // pair is added to the plan as a pager of its own before the next is chosen.
 Suggestions SuggestPairs(const TonePlan& plan, const SuggestOptions& options);
