@@ -10,6 +10,7 @@
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
 #include "fleet/text_file.h"
+#include "tones/tone_plan.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -42,6 +43,12 @@ void Run(FleetPlanOptions options) {
         fleet::BuildFleetPlan(options.templateFile.path, fleet::ParseRoster(*roster), options.plan);
     for (const std::string& message : plan.templateMessages)
         std::cerr << options.templateFile.typed << ": " << message << '\n';
+    for (const fleet::FleetProblem& notice : plan.notices)
+        std::cerr << fleet::Describe(notice) << '\n';
+    if (plan.errors.empty())
+        for (const tones::CallPair& pair : plan.shared)
+            std::cerr << "shared on purpose (every row keeps it from the template): "
+                      << tones::PairName(pair) << '\n';
     for (const fleet::FleetProblem& warning : plan.warnings)
         std::cerr << "warning: " << fleet::Describe(warning) << '\n';
     for (const fleet::FleetProblem& error : plan.errors)
@@ -81,8 +88,12 @@ void AddFleetPlanCommand(CLI::App& fleet) {
     command->add_option("--out", options->out, "the folder for the tables, plan.json and reports")
         ->required();
     command->add_flag("--strict", options->plan.strict,
-                      "refuse the plan for fleet-wide findings (shared call addresses, group "
-                      "tones equal to another pager's TONE1)");
+                      "refuse the plan for fleet-wide findings (the tone-plan check: same "
+                      "address, within bandwidth, stacked page, group tone; addresses every "
+                      "row keeps from the template are shared on purpose)");
+    command->add_flag("--exact", options->plan.exact,
+                      "refuse a row whose tone Standard Mode would move to the nearest standard "
+                      "tone");
     command->add_flag("--user-mode", options->plan.userMode,
                       "start in User Mode instead of Standard Mode");
     command->add_option("--access-code", options->plan.accessCode,

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/shell_path.h"
 #include "editor/field_assignment.h"
+#include "tones/tone_names.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -22,6 +23,7 @@ struct SetOptions {
     ShellPath file;
     std::vector<std::string> assignments;
     bool userMode = false;
+    bool exact = false;
     std::string accessCode;
 };
 
@@ -39,6 +41,8 @@ void RegisterSetCommand(CLI::App& app) {
                       "start in User Mode instead of Standard Mode");
     command->add_option("--access-code", options->accessCode,
                         "the Advance Setting access code, to reach the Advance Setting page");
+    command->add_flag("--exact", options->exact,
+                      "refuse a tone that Standard Mode would move to the nearest standard tone");
     command->add_option("FILE", options->file, "the table file to change")->required();
     command->add_option("ASSIGNMENTS", options->assignments, "NAME=VALUE, NAME as in show --json")
         ->required();
@@ -61,6 +65,11 @@ void RegisterSetCommand(CLI::App& app) {
             const std::vector<Message> refused =
                 AssignField(user, name, assignment.substr(equals + 1));
             if (!refused.empty()) throw CommandFailure(RefusalText(name, refused));
+            for (const ToneSnap& snap : model.TakeToneSnaps()) {
+                if (options->exact)
+                    throw CommandFailure(tones::SnapRefusal(snap.field, snap.typed, snap.stored));
+                std::cerr << tones::SnapNotice(snap.field, snap.typed, snap.stored) << '\n';
+            }
         }
         session.SaveFileAs(model.Image());
     });

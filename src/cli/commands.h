@@ -40,5 +40,6 @@ void RegisterDiffCommand(CLI::App& app);
 void RegisterBackupsCommand(CLI::App& app);
 void RegisterFleetCommand(CLI::App& app);
 void RegisterHistoryCommand(CLI::App& app);
+void RegisterTonesCommand(CLI::App& app);
 
 }  // namespace mk843nb::cli

@@ -15,5 +15,6 @@ int main(int argc, char** argv) {
                       RegisterBackupsCommand,
                       RegisterFleetCommand,
                       RegisterHistoryCommand,
+                      RegisterTonesCommand,
                   });
 }

@@ -37,6 +37,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/control_id.h"
@@ -46,6 +47,14 @@
 namespace mk843nb {
 
 struct NumericField;
+
+// A typed tone that Standard Mode stored as the nearest standard tone.
+struct ToneSnap {
+    std::string field;     // "T11"
+    std::int64_t typed;    // tenths of a hertz, as typed
+    std::uint16_t stored;  // the standard tone stored instead
+    bool operator==(const ToneSnap&) const = default;
+};
 
 class FormModel {
 public:
@@ -141,6 +150,9 @@ public:
     std::uint32_t LastToneCode(int tone) const {
         return lastTone_.at(static_cast<std::size_t>(tone));
     }
+    // The snaps since the last call, oldest first. The window stores snapped
+    // tones silently; the command-line tool says them, or refuses them.
+    std::vector<ToneSnap> TakeToneSnaps() { return std::exchange(toneSnaps_, {}); }
 
 private:
     // --- controls ---
@@ -234,6 +246,7 @@ private:
     std::uint8_t toneSpacing_ = 15;
     std::array<int, 3> curTone_{};
     std::array<std::uint32_t, 11> lastTone_{};  // index 0 unused
+    std::vector<ToneSnap> toneSnaps_;
 
     std::array<std::string, 2> bandMemory_{"1590000", "4620000"};
     int channelSpacing_ = 12500;

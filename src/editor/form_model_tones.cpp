@@ -156,6 +156,7 @@ void FormModel::ToneExit(Family family, int tag) {
         if (!ToneSpacingOk(q)) return refuseSpacing();
     }
     const auto code = static_cast<std::uint16_t>(stored);
+    if (stored != q) toneSnaps_.push_back({std::string(ImageFieldOf(control)->name), q, code});
     SetWord(image_, ToneOffset(family, tag), code);
     SetWord(image_, WordOffset(family, tag), ToneDecoderWord(code));
     RefreshFamily(family);

@@ -10,6 +10,8 @@
 #include "files/named_table_file_ui.h"
 #include "files/safe_file_name.h"
 #include "files/table_file.h"
+#include "files/table_io.h"
+#include "tones/tone_names.h"
 
 namespace mk843nb::fleet {
 namespace {
@@ -37,6 +39,7 @@ struct RowResult {
     std::optional<FleetProblem> refusal;
     PagerImage image{};
     std::vector<std::string> openMessages;
+    std::vector<FleetProblem> snaps;
 };
 
 // What `set` does with one invocation: a fresh start, Open the template, the
@@ -67,15 +70,22 @@ RowResult ApplyRow(const std::filesystem::path& templatePath, const Roster& rost
     for (const std::size_t c : CellsInFieldOrder(roster)) {
         if (row.cells[c].empty()) continue;
         const std::vector<Message> refused = AssignField(user, roster.fields[c], row.cells[c]);
-        if (refused.empty()) continue;
-        std::string message = Joined(refused);
-        // A spreadsheet set to decimal commas, saved with commas between cells.
-        if (roster.delimiter == ',' && row.cells[c].find(',') != std::string::npos &&
-            Control(FindListedField(roster.fields[c])->id).kind == ControlKind::Edit)
-            message +=
-                "; write the number with a decimal point (330.5), or save the roster with "
-                "semicolons between cells, where a decimal comma is taken";
-        return refuse(roster.fields[c], message);
+        if (!refused.empty()) {
+            std::string message = Joined(refused);
+            // A spreadsheet set to decimal commas, saved with commas between cells.
+            if (roster.delimiter == ',' && row.cells[c].find(',') != std::string::npos &&
+                Control(FindListedField(roster.fields[c])->id).kind == ControlKind::Edit)
+                message +=
+                    "; write the number with a decimal point (330.5), or save the roster with "
+                    "semicolons between cells, where a decimal comma is taken";
+            return refuse(roster.fields[c], message);
+        }
+        for (const ToneSnap& snap : model.TakeToneSnaps()) {
+            if (options.exact)
+                return refuse(snap.field, tones::SnapRefusalText(snap.typed, snap.stored));
+            result.snaps.push_back(
+                {row.line, row.label, snap.field, tones::SnapNoticeText(snap.typed, snap.stored)});
+        }
     }
     result.image = model.Image();
     // A field to keep must be one the run can set on this pager's table: the
@@ -123,8 +133,12 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
             continue;
         }
         plan.pagers.push_back(std::move(pager));
+        plan.notices.insert(plan.notices.end(), applied.snaps.begin(), applied.snaps.end());
     }
-    std::vector<FleetProblem> findings = FleetWideFindings(plan.pagers);
+    if (const auto templateBytes = ReadTableBytes(templatePath);
+        templateBytes && !plan.pagers.empty())
+        plan.shared = AddressesEveryRowKeeps(templateBytes->bytes, plan.pagers);
+    std::vector<FleetProblem> findings = FleetWideFindings(plan.pagers, plan.shared);
     auto& into = options.strict ? plan.errors : plan.warnings;
     into.insert(into.end(), findings.begin(), findings.end());
     // In the order the user reads the roster.

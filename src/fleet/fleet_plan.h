@@ -11,6 +11,7 @@
 #include "fleet/fleet_problem.h"
 #include "fleet/roster.h"
 #include "image/pager_image.h"
+#include "tones/tone_plan.h"
 
 namespace mk843nb::fleet {
 
@@ -24,6 +25,7 @@ struct PlanOptions {
     // The fields each pager keeps from its own memory when it is written,
     // unless its row gives the field a value.
     std::vector<std::string> keep = kDefaultKeptFields;
+    bool exact = false;      // a tone Standard Mode would snap refuses the row, as set --exact
 };
 
 struct PlannedPager {
@@ -44,6 +46,11 @@ struct FleetPlan {
     std::vector<FleetProblem> errors;
     // Fleet-wide findings (errors instead under strict).
     std::vector<FleetProblem> warnings;
+    // Typed tones that Standard Mode stored as the nearest standard tone.
+    std::vector<FleetProblem> notices;
+    // The call addresses every row keeps from the template (a station call),
+    // shared on purpose: said once, never a finding among their holders.
+    std::vector<tones::CallPair> shared;
     // What opening the template said (the window's refresh warnings), once for all rows.
     std::vector<std::string> templateMessages;
     // The options the tables were made with, recorded in plan.json.
@@ -58,10 +65,15 @@ struct FleetPlan {
 FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const RosterParse& roster,
                          const PlanOptions& options);
 
-// Two rows with a switched-on call of the same address (equal TONE1 and
-// TONE2), and a switched-on group call's tone equal to a switched-on
-// individual call's TONE1 of another row.
-std::vector<FleetProblem> FleetWideFindings(const std::vector<PlannedPager>& pagers);
+// The tone-plan check of the planned pagers (same address, within bandwidth,
+// stacked page, group tone), each problem said on the last row it involves;
+// the shared addresses are no problem among their holders.
+std::vector<FleetProblem> FleetWideFindings(const std::vector<PlannedPager>& pagers,
+                                            const std::vector<tones::CallPair>& shared = {});
+
+// The switched-on call addresses of the template that every pager still holds.
+std::vector<tones::CallPair> AddressesEveryRowKeeps(const PagerImage& templateImage,
+                                                    const std::vector<PlannedPager>& pagers);
 
 // The --keep list: field names as `set` takes them, "none" for an empty list.
 // The error text for a name that is no field a user can set.

@@ -71,6 +71,7 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
         {"keep", plan.keep},
         {"pagers", json::array()},
         {"warnings", json::array()},
+        {"shared", json::array()},
     };
     for (const PlannedPager& pager : plan.pagers) {
         if (!WriteTableFile(folder / pager.fileName, pager.image))
@@ -87,6 +88,8 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
     }
     for (const FleetProblem& warning : plan.warnings)
         manifest["warnings"].push_back(ProblemJson(warning));
+    for (const tones::CallPair& pair : plan.shared)
+        manifest["shared"].push_back(tones::PairText(pair));
     if (!WriteFileAtomically(folder / kPlanFileName, manifest.dump(2) + "\n"))
         return "Save Error! " + (folder / kPlanFileName).string();
     return std::nullopt;
@@ -144,6 +147,8 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
         for (const json& warning : manifest.value("warnings", json::array()))
             plan.warnings.push_back({warning.value("line", 0), warning.value("label", ""),
                                      warning.value("field", ""), warning.value("message", "")});
+        for (const json& shared : manifest.value("shared", json::array()))
+            plan.shared.push_back(shared.get<std::string>());
         load.manifest = std::move(plan);
     } catch (const std::exception& problem) {
         load.error = path.string() + " is not a usable plan: " + problem.what();

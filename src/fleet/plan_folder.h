@@ -40,6 +40,8 @@ struct PlanManifest {
     std::vector<std::string> keep = kDefaultKeptFields;
     std::vector<PlanEntry> pagers;
     std::vector<FleetProblem> warnings;
+    // Addresses shared on purpose, "669.9/707.3" (kept from the template by every row).
+    std::vector<std::string> shared;
 
     const std::vector<std::string>& KeptBy(const PlanEntry& pager) const {
         return pager.keep ? *pager.keep : keep;

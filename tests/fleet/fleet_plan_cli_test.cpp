@@ -117,8 +117,8 @@ TEST_F(FleetPlanCliTest, EachTableIsWhatSetMakesOfTheTemplateWithTheRowsValues) 
 TEST_F(FleetPlanCliTest, SharedCallAddressesWarnAndStrictRefuses) {
     WriteRoster("label,T11,T21\nA,600.9,832.5\nB,600.9,832.5\n");
     const std::string finding =
-        "line 3, 'B', T11: call 1 (600.9 Hz / 832.5 Hz) has the same address as call 1 of 'A' "
-        "(line 2): both pagers would ring\n";
+        "line 3, 'B', T11: same address: 'A' (call 1) and 'B' (call 1) have the same address "
+        "600.9 (Mot 2, 1) / 832.5 (Mot 2, 7 or GE B', 3): both ring on one page.\n";
 
     const CliRun strict = Plan({"--strict"});
     EXPECT_EQ(strict.status, 1);

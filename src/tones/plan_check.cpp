@@ -1,0 +1,325 @@
+#include "tones/plan_check.h"
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+#include <unordered_map>
+
+#include "tones/plan_index.h"
+#include "tones/tone_names.h"
+
+namespace mk843nb::tones {
+namespace {
+
+// How much of a pager's decoder DescribeParts says.
+enum class Decoder { None, Bandwidth, BandwidthAndGap };
+
+std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& parts,
+                         Decoder decoder) {
+    // Parts grouped by pager, in the order the pagers first appear.
+    std::vector<std::pair<std::size_t, std::vector<std::size_t>>> byPager;
+    std::unordered_map<std::size_t, std::size_t> slot;
+    for (const ProblemPart& part : parts) {
+        const auto [found, added] = slot.emplace(part.pager, byPager.size());
+        if (added) byPager.push_back({part.pager, {}});
+        auto& addresses = byPager[found->second].second;
+        if (std::find(addresses.begin(), addresses.end(), part.address) == addresses.end())
+            addresses.push_back(part.address);
+    }
+    constexpr std::size_t kNamed = 5;
+    const std::size_t named = byPager.size() > kNamed + 1 ? kNamed : byPager.size();
+    std::string text;
+    for (std::size_t i = 0; i < named; ++i) {
+        const PlanPager& pager = plan.pagers[byPager[i].first];
+        std::string what;
+        for (std::size_t a = 0; a < byPager[i].second.size(); ++a)
+            what += (a == 0                              ? ""
+                     : a + 1 == byPager[i].second.size() ? " and "
+                                                         : ", ") +
+                    pager.addresses[byPager[i].second[a]].Name();
+        if (decoder != Decoder::None) what += ", " + BandwidthText(pager.bandwidth);
+        if (decoder == Decoder::BandwidthAndGap)
+            what += ", gap limit " + std::to_string(pager.gapMax * 100) + " ms";
+        const bool last = i + 1 == named && named == byPager.size();
+        text += (i == 0 ? "" : last ? " and " : ", ") + ("'" + pager.label + "' (" + what + ")");
+    }
+    if (named < byPager.size())
+        text += " and " + std::to_string(byPager.size() - named) + " more pagers";
+    return text;
+}
+
+std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
+    std::set<std::size_t> pagers;
+    for (const ProblemPart& part : parts) pagers.insert(part.pager);
+    return pagers.size();
+}
+
+std::string_view Pick(std::size_t count, std::string_view one, std::string_view many) {
+    return count == 1 ? one : many;
+}
+
+std::vector<std::uint16_t> Tones(std::initializer_list<std::uint16_t> tones) {
+    std::vector<std::uint16_t> sorted(tones);
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    return sorted;
+}
+
+class Checker {
+public:
+    Checker(const TonePlan& plan, const std::vector<CallPair>& shared)
+        : plan_(plan), index_(plan), shared_(shared.begin(), shared.end()) {}
+
+    void SameAddress() {
+        for (const auto& [pair, holders] : index_.ByPair()) {
+            if (shared_.contains(pair)) continue;
+            std::vector<ProblemPart> parts = Parts(holders, Role::Holder);
+            const std::size_t pagers = PagerCount(parts);
+            if (pagers < 2) continue;  // two calls of one pager: it rings either way
+            std::string detail = DescribeWith(plan_, parts, Decoder::None) +
+                                 " have the same address " + PairName(pair) + ": " +
+                                 (pagers == 2 ? "both" : "all " + std::to_string(pagers)) +
+                                 " ring on one page.";
+            Add(ProblemKind::SameAddress, std::move(parts), Tones({pair.tone1, pair.tone2}),
+                std::move(detail));
+        }
+    }
+
+    // The holders of a nearby address Q that take the page of P for their own.
+    void WithinBandwidth() {
+        const auto& byPair = index_.ByPair();
+        for (const auto& [paged, pagedUses] : byPair) {
+            const auto [low1, high1] = OwnTonesNear(paged.tone1);
+            const auto [low2, high2] = OwnTonesNear(paged.tone2);
+            for (auto q = byPair.lower_bound({low1, 0}); q != byPair.end(); ++q) {
+                const CallPair& own = q->first;
+                if (own.tone1 > high1) break;
+                if (own == paged || own.tone2 < low2 || own.tone2 > high2) continue;
+                std::vector<ProblemPart> ringers;
+                for (std::size_t use : q->second) {
+                    const AddressUse& holder = index_.Uses()[use];
+                    if (Decodes(paged.tone1, own.tone1, holder.bandwidth) &&
+                        Decodes(paged.tone2, own.tone2, holder.bandwidth) &&
+                        !HoldsAny(holder.pager, pagedUses))
+                        ringers.push_back(Part(use, Role::Rings));
+                }
+                if (ringers.empty()) continue;
+                const std::size_t n = PagerCount(ringers);
+                std::vector<ProblemPart> parts = Parts(pagedUses, Role::Paged);
+                std::string detail =
+                    DescribeWith(plan_, ringers, Decoder::Bandwidth) + " " +
+                    std::string(Pick(n, "rings", "ring")) + " on the page of " +
+                    DescribeWith(plan_, parts, Decoder::None) + ": " + PairName(paged) + " is " +
+                    PercentApart(paged.tone1, own.tone1) + " and " +
+                    PercentApart(paged.tone2, own.tone2) + " from " +
+                    std::string(Pick(n, "its", "their")) + " own " + PairName(own) + ", within " +
+                    std::string(Pick(n, "its", "their")) + " bandwidth.";
+                parts.insert(parts.end(), ringers.begin(), ringers.end());
+                Add(ProblemKind::WithinBandwidth, std::move(parts),
+                    Tones({paged.tone1, paged.tone2, own.tone1, own.tone2}), std::move(detail));
+            }
+        }
+    }
+
+    // Z rings when a page ending in a (X's TONE2) is followed by one starting with b (Y's TONE1).
+    void StackedPage() {
+        const auto& byTone1 = index_.ByTone1();
+        const auto& byTone2 = index_.ByTone2();
+        for (const auto& [z, zUses] : index_.ByPair()) {
+            const auto [lowA, highA] = HeardTonesNear(z.tone1);
+            const auto [lowB, highB] = HeardTonesNear(z.tone2);
+            for (auto a = byTone2.lower_bound(lowA); a != byTone2.end() && a->first <= highA; ++a) {
+                if (!AnyDecodes(zUses, a->first, z.tone1)) continue;
+                for (auto b = byTone1.lower_bound(lowB); b != byTone1.end() && b->first <= highB;
+                     ++b)
+                    Stacked(z, zUses, a->first, a->second, b->first, b->second);
+            }
+        }
+    }
+
+    void GroupTone() {
+        const auto& byTone1 = index_.ByTone1();
+        for (const auto& [g, gUses] : index_.ByGroupTone()) {
+            const auto [low, high] = HeardTonesNear(g);
+            for (auto a = byTone1.lower_bound(low); a != byTone1.end() && a->first <= high; ++a) {
+                std::vector<ProblemPart> ringers;
+                for (std::size_t use : gUses) {
+                    const AddressUse& holder = index_.Uses()[use];
+                    if (Decodes(a->first, g, holder.bandwidth) && HasOther(a->second, holder.pager))
+                        ringers.push_back(Part(use, Role::Rings));
+                }
+                if (ringers.empty()) continue;
+                std::vector<ProblemPart> paged;
+                for (std::size_t use : a->second)
+                    if (HasOtherPart(ringers, index_.Uses()[use].pager))
+                        paged.push_back(Part(use, Role::Paged));
+                const std::size_t n = PagerCount(ringers);
+                std::string detail =
+                    DescribeWith(plan_, ringers, Decoder::Bandwidth) + " " +
+                    std::string(Pick(n, "takes", "take")) + " the TONE1 of a page of " +
+                    DescribeWith(plan_, paged, Decoder::None) + ", " + ToneName(a->first) +
+                    ", for " + std::string(Pick(n, "its", "their")) + " group tone " + ToneName(g) +
+                    " (" + PercentApart(a->first, g) + " apart, within " +
+                    std::string(Pick(n, "its", "their")) + " bandwidth).";
+                paged.insert(paged.end(), ringers.begin(), ringers.end());
+                Add(ProblemKind::GroupTone, std::move(paged), Tones({a->first, g}),
+                    std::move(detail));
+            }
+        }
+    }
+
+    CheckResult Result(const std::vector<CallPair>& shared) {
+        CheckResult result;
+        for (const CallPair& pair : shared) {
+            SharedAddress entry{pair, {}};
+            if (const auto found = index_.ByPair().find(pair); found != index_.ByPair().end())
+                entry.holders = Parts(found->second, Role::Holder);
+            result.shared.push_back(std::move(entry));
+        }
+        // The most serious kind first; within a kind, in the order the pagers were given.
+        std::vector<std::tuple<ProblemKind, std::size_t, std::vector<std::uint16_t>, std::size_t>>
+            keys;
+        for (std::size_t i = 0; i < problems_.size(); ++i) {
+            std::size_t first = plan_.pagers.size();
+            for (const ProblemPart& part : problems_[i].parts) first = std::min(first, part.pager);
+            keys.emplace_back(problems_[i].kind, first, problems_[i].tones, i);
+        }
+        std::sort(keys.begin(), keys.end());
+        for (const auto& key : keys)
+            result.problems.push_back(std::move(problems_[std::get<3>(key)]));
+        return result;
+    }
+
+private:
+    ProblemPart Part(std::size_t use, Role role) const {
+        return {index_.Uses()[use].pager, index_.Uses()[use].address, role};
+    }
+    std::vector<ProblemPart> Parts(const std::vector<std::size_t>& uses, Role role) const {
+        std::vector<ProblemPart> parts;
+        for (std::size_t use : uses) parts.push_back(Part(use, role));
+        return parts;
+    }
+    bool HoldsAny(std::size_t pager, const std::vector<std::size_t>& uses) const {
+        return std::any_of(uses.begin(), uses.end(),
+                           [&](std::size_t use) { return index_.Uses()[use].pager == pager; });
+    }
+    // Some use belongs to a pager other than `pager`.
+    bool HasOther(const std::vector<std::size_t>& uses, std::size_t pager) const {
+        return std::any_of(uses.begin(), uses.end(),
+                           [&](std::size_t use) { return index_.Uses()[use].pager != pager; });
+    }
+    static bool HasOtherPart(const std::vector<ProblemPart>& parts, std::size_t pager) {
+        return std::any_of(parts.begin(), parts.end(),
+                           [&](const ProblemPart& part) { return part.pager != pager; });
+    }
+    bool AnyDecodes(const std::vector<std::size_t>& uses, std::uint16_t heard,
+                    std::uint16_t own) const {
+        return std::any_of(uses.begin(), uses.end(), [&](std::size_t use) {
+            return Decodes(heard, own, index_.Uses()[use].bandwidth);
+        });
+    }
+
+    void Stacked(const CallPair& z, const std::vector<std::size_t>& zUses, std::uint16_t a,
+                 const std::vector<std::size_t>& xUses, std::uint16_t b,
+                 const std::vector<std::size_t>& yUses) {
+        // A third pager: it rings although neither page is for it.
+        std::vector<ProblemPart> ringers;
+        for (std::size_t use : zUses) {
+            const AddressUse& holder = index_.Uses()[use];
+            if (Decodes(a, z.tone1, holder.bandwidth) && Decodes(b, z.tone2, holder.bandwidth) &&
+                HasOther(xUses, holder.pager) && HasOther(yUses, holder.pager))
+                ringers.push_back(Part(use, Role::Rings));
+        }
+        if (ringers.empty()) return;
+        std::vector<ProblemPart> first;
+        std::vector<ProblemPart> second;
+        for (std::size_t use : xUses)
+            if (HasOtherPart(ringers, index_.Uses()[use].pager))
+                first.push_back(Part(use, Role::FirstPage));
+        for (std::size_t use : yUses)
+            if (HasOtherPart(ringers, index_.Uses()[use].pager))
+                second.push_back(Part(use, Role::SecondPage));
+        const std::size_t n = PagerCount(ringers);
+        const std::string its(Pick(n, "its", "their"));
+        std::string detail =
+            DescribeWith(plan_, ringers, Decoder::BandwidthAndGap) + " " +
+            std::string(Pick(n, "rings", "ring")) + " when a page of " +
+            DescribeWith(plan_, first, Decoder::None) + " is followed by a page of " +
+            DescribeWith(plan_, second, Decoder::None) + ": the first ends with " + ToneName(a) +
+            ", the second starts with " + ToneName(b) + ", and that is " + its + " address " +
+            PairName(z) + " (" + PercentApart(a, z.tone1) + " and " + PercentApart(b, z.tone2) +
+            " apart, within " + its +
+            " bandwidth) when the second page starts "
+            "within " +
+            its + " gap limit.";
+        std::vector<ProblemPart> parts = std::move(first);
+        parts.insert(parts.end(), second.begin(), second.end());
+        parts.insert(parts.end(), ringers.begin(), ringers.end());
+        Add(ProblemKind::StackedPage, std::move(parts), Tones({a, b, z.tone1, z.tone2}),
+            std::move(detail));
+    }
+
+    void Add(ProblemKind kind, std::vector<ProblemPart> parts, std::vector<std::uint16_t> tones,
+             std::string detail) {
+        problems_.push_back({kind, std::move(parts), std::move(tones), std::move(detail)});
+    }
+
+    const TonePlan& plan_;
+    PlanIndex index_;
+    std::set<CallPair> shared_;
+    std::vector<Problem> problems_;
+};
+
+}  // namespace
+
+std::string_view KindKey(ProblemKind kind) {
+    switch (kind) {
+        case ProblemKind::SameAddress:
+            return "same-address";
+        case ProblemKind::WithinBandwidth:
+            return "within-bandwidth";
+        case ProblemKind::StackedPage:
+            return "stacked-page";
+        case ProblemKind::GroupTone:
+            return "group-tone";
+    }
+    return "";
+}
+
+std::string_view KindTitle(ProblemKind kind) {
+    switch (kind) {
+        case ProblemKind::SameAddress:
+            return "same address";
+        case ProblemKind::WithinBandwidth:
+            return "within bandwidth";
+        case ProblemKind::StackedPage:
+            return "stacked page";
+        case ProblemKind::GroupTone:
+            return "group tone";
+    }
+    return "";
+}
+
+std::vector<std::size_t> Problem::Pagers() const {
+    std::vector<std::size_t> pagers;
+    for (const ProblemPart& part : parts)
+        if (std::find(pagers.begin(), pagers.end(), part.pager) == pagers.end())
+            pagers.push_back(part.pager);
+    return pagers;
+}
+
+CheckResult CheckPlan(const TonePlan& plan, const std::vector<CallPair>& shared) {
+    Checker checker(plan, shared);
+    checker.SameAddress();
+    checker.WithinBandwidth();
+    checker.StackedPage();
+    checker.GroupTone();
+    return checker.Result(shared);
+}
+
+std::string DescribeParts(const TonePlan& plan, const std::vector<ProblemPart>& parts,
+                          bool withDecoder) {
+    return DescribeWith(plan, parts, withDecoder ? Decoder::Bandwidth : Decoder::None);
+}
+
+}  // namespace mk843nb::tones
