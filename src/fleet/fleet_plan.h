@@ -25,7 +25,7 @@ struct PlanOptions {
     // The fields each pager keeps from its own memory when it is written,
     // unless its row gives the field a value.
     std::vector<std::string> keep = kDefaultKeptFields;
-    bool exact = false;      // a tone Standard Mode would snap refuses the row, as set --exact
+    bool exact = false;  // a tone Standard Mode would snap refuses the row, as set --exact
 };
 
 struct PlannedPager {
