@@ -39,5 +39,6 @@ void RegisterVerifyCommand(CLI::App& app);
 void RegisterDiffCommand(CLI::App& app);
 void RegisterBackupsCommand(CLI::App& app);
 void RegisterFleetCommand(CLI::App& app);
+void RegisterPageCommand(CLI::App& app);
 
 }  // namespace mk843nb::cli

@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
                       RegisterDiffCommand,
                       RegisterBackupsCommand,
                       RegisterFleetCommand,
+                      RegisterPageCommand,
                   });
 }
