@@ -9,6 +9,7 @@ namespace {
 
 // Beyond the buffer's own time, for the server's hand-over to the device.
 constexpr int kDrainMarginMs = 250;
+constexpr qint64 kBufferUs = 1'000'000;
 
 }  // namespace
 
@@ -86,6 +87,10 @@ bool PagePlayer::Start(std::span<const std::int16_t> samples, int sampleRate,
     source_.open(QIODevice::ReadOnly);
     sink_ = std::make_unique<QAudioSink>(output_, format);
     connect(sink_.get(), &QAudioSink::stateChanged, this, &PagePlayer::OnStateChanged);
+    // The sink is fed from this thread's event loop; a deep buffer rides out a
+    // busy machine that leaves the loop unserved for a while, where a shallow
+    // one would break the tone with silence (a pager then misses its call).
+    sink_->setBufferSize(format.bytesForDuration(kBufferUs));
     sink_->start(&source_);
     if (sink_->error() != QAudio::NoError) {
         error_ =

@@ -2,11 +2,15 @@
 
 #include <optional>
 
-#include "image/codecs.h"
 #include "image/fields.h"
 
 namespace mk843nb {
 namespace {
+
+// Tenths of a hertz as hertz with one decimal, however small.
+std::string Hertz(std::uint32_t tenths) {
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
 
 struct ToneSlot {
     std::string role;  // "TONE1", "TONE2", "the group tone"
@@ -28,9 +32,9 @@ std::optional<std::uint16_t> SlotTone(const PagerImage& image, std::size_t bytes
     const std::uint32_t code = GetFieldCode(image, field);
     if (code < field.low || code > field.high) {
         refusal = label + " cannot be paged: its " + slot.role + " (" + slot.field + ") is " +
-                  FormatTone(static_cast<std::uint16_t>(code)) + " Hz, not a tone from " +
-                  FormatTone(static_cast<std::uint16_t>(field.low)) + " to " +
-                  FormatTone(static_cast<std::uint16_t>(field.high)) + " Hz";
+                  (code == 0 ? "not set (0.0 Hz)" : Hertz(code) + " Hz") + ", not a tone from " +
+                  Hertz(static_cast<std::uint32_t>(field.low)) + " to " +
+                  Hertz(static_cast<std::uint32_t>(field.high)) + " Hz";
         return std::nullopt;
     }
     return static_cast<std::uint16_t>(code);

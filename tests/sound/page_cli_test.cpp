@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,8 @@ struct RefusedCase {
     std::string message;  // the start of stderr
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
 class PageCliRefusalTest : public PageCliTest, public ::testing::WithParamInterface<RefusedCase> {};
 
 // A refused page writes nothing: an earlier WAV file under the same name stays as it was.
@@ -105,11 +108,12 @@ TEST_P(PageCliRefusalTest, IsRefusedWithAClearMessageAndLeavesTheWaveFileAlone) 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, PageCliRefusalTest,
     ::testing::Values(
-        RefusedCase{"ToneNotSet",
-                    {"tables/pager.tbl", "--call", "1", "--call", "3", "--wav", "out/page.wav"},
-                    1,
-                    "tables/pager.tbl: CALL #3 cannot be paged: its TONE1 (T13) is 0.0 Hz, not a "
-                    "tone from 280.0 to 3500.0 Hz\n"},
+        RefusedCase{
+            "ToneNotSet",
+            {"tables/pager.tbl", "--call", "1", "--call", "3", "--wav", "out/page.wav"},
+            1,
+            "tables/pager.tbl: CALL #3 cannot be paged: its TONE1 (T13) is not set (0.0 Hz), not a "
+            "tone from 280.0 to 3500.0 Hz\n"},
         RefusedCase{"MissingTable",
                     {"tables/none.tbl", "--call", "1", "--wav", "out/page.wav"},
                     1,

@@ -144,7 +144,7 @@ Recorder::Recorder(const SoundServer& server, const NullOutput& output)
     : file_(folder_.File("recorded.raw")) {
     pid_ = Spawn(FindProgram("parec"),
                  {"--device=" + output.name + ".monitor", "--raw", "--format=s16le",
-                  "--rate=" + std::to_string(kServerRate), "--channels=1", "--latency-msec=20"},
+                  "--rate=" + std::to_string(kServerRate), "--channels=1"},
                  server.ClientEnvironment(), file_, folder_.File("recorder.log"));
 }
 
@@ -160,13 +160,36 @@ bool Recorder::WaitStarted(std::chrono::milliseconds timeout) const {
     return false;
 }
 
-std::vector<std::int16_t> Recorder::Stop() {
-    EndProcess(pid_, SIGINT);
+std::vector<std::int16_t> Recorder::Samples() const {
     const std::vector<std::uint8_t> bytes = ReadFileBytes(file_);
     std::vector<std::int16_t> samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     return samples;
+}
+
+std::vector<std::int16_t> Recorder::Stop() {
+    EndProcess(pid_, SIGINT);
+    return Samples();
+}
+
+std::vector<std::int16_t> Recorder::StopAfterSilence(std::chrono::milliseconds silence,
+                                                     std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto quiet = static_cast<std::size_t>(silence.count() * kServerRate / 1000);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::vector<std::int16_t> samples = Samples();
+        std::size_t lastSound = samples.size();
+        for (std::size_t i = samples.size(); i-- > 0;) {
+            if (std::abs(static_cast<int>(samples[i])) > 100) {
+                lastSound = i;
+                break;
+            }
+        }
+        if (lastSound < samples.size() && samples.size() - lastSound > quiet) break;
+        std::this_thread::sleep_for(50ms);
+    }
+    return Stop();
 }
 
 }  // namespace mk843nb::test

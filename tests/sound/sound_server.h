@@ -65,8 +65,14 @@ public:
     // True once sound (or the server's silence) is coming in.
     bool WaitStarted(std::chrono::milliseconds timeout) const;
     std::vector<std::int16_t> Stop();
+    // Stops once the recording holds sound followed by this much silence, so
+    // the end of what was played has surely come through (or after timeout).
+    std::vector<std::int16_t> StopAfterSilence(std::chrono::milliseconds silence,
+                                               std::chrono::milliseconds timeout);
 
 private:
+    std::vector<std::int16_t> Samples() const;
+
     TempDir folder_;
     std::string file_;
     pid_t pid_ = -1;

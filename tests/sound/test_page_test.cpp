@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ struct PageCase {
     int rate;
     std::vector<Heard> heard;
 };
+
+void PrintTo(const PageCase& c, std::ostream* os) { *os << c.name; }
 
 // A tone is heard from where its run rises to half level: the ramps of a run
 // cost a few milliseconds at its ends, far less than these tolerances.
@@ -162,6 +165,8 @@ struct RefusalCase {
     std::string refusal;
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
 class PageRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(PageRefusalTest, ACallThatCannotBePagedIsRefusedWithItsReason) {
@@ -181,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     256,
                     {{"T12", 0}},
-                    "CALL #2 cannot be paged: its TONE1 (T12) is 0.0 Hz, not a tone from 280.0 to "
+                    "CALL #2 cannot be paged: its TONE1 (T12) is not set (0.0 Hz), not a tone from "
+                    "280.0 to "
                     "3500.0 Hz"},
         RefusalCase{"ErasedTone",
                     {4},
