@@ -122,8 +122,16 @@ void PagePlayer::OnStateChanged() {
         case QAudio::OpenError:
         case QAudio::IOError:
         case QAudio::FatalError:
-            Finish(false, QStringLiteral("The sound output \"%1\" failed while playing")
-                              .arg(output_.description()));
+            // Later, from the event loop: this runs inside the sink's own
+            // signal, and finishing deletes the sink.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (sink_)
+                        Finish(false, QStringLiteral("The sound output \"%1\" failed while playing")
+                                          .arg(output_.description()));
+                },
+                Qt::QueuedConnection);
             return;
     }
     // Idle with the page all handed over: the sound server still holds up to
