@@ -41,5 +41,6 @@ void RegisterBackupsCommand(CLI::App& app);
 void RegisterFleetCommand(CLI::App& app);
 void RegisterHistoryCommand(CLI::App& app);
 void RegisterTonesCommand(CLI::App& app);
+void RegisterPageCommand(CLI::App& app);
 
 }  // namespace mk843nb::cli

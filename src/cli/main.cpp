@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
                       RegisterFleetCommand,
                       RegisterHistoryCommand,
                       RegisterTonesCommand,
+                      RegisterPageCommand,
                   });
 }
