@@ -157,6 +157,16 @@ TEST_P(CliRelativePaths, TransferCommandsReadAndWriteTheFilesTheShellNames) {
     EXPECT_TRUE(fs::exists(shop / "plans/ward/report.csv"));
     EXPECT_EQ(ShownJson(shop, "pager-memory.tbl").value("T11", ""), "539.0")
         << "the pager holds the plan's image";
+
+    // Its roster exported again from the plan folder, and from a table with its template.
+    const CliRun exported = shop.Run({"fleet", "export", "plans/ward", "--out", "shop/again.csv"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.out.find(" to shop/again.csv "), std::string::npos) << exported.out;
+    EXPECT_TRUE(fs::exists(shop / "shop/again.csv"));
+    const CliRun fromTable = shop.Run({"fleet", "export", "plans/ward/Ward 1.tbl", "--template",
+                                       "shop/r.tbl", "--out", "shop/table.csv"});
+    EXPECT_EQ(fromTable.status, 0) << fromTable.err;
+    EXPECT_TRUE(fs::exists(shop / "shop/table.csv"));
     EXPECT_TRUE(shop.NothingInTrap());
 }
 
