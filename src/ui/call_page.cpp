@@ -5,8 +5,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 
 #include "editor/control_groups.h"
+#include "ui/call_page_player.h"
 #include "ui/design_builder.h"
 #include "ui/page_builders.h"
 
@@ -56,6 +58,18 @@ QLineEdit* ToneField(DesignBuilder& b, QGroupBox* box, ControlId tone, int left,
     return edit;
 }
 
+// The button that sounds a call's test page: the view's own, no control of the form.
+void PlayButton(DesignBuilder& b, QGroupBox* box, const QString& name, int left, int top,
+                const QString& hint) {
+    auto* button = new QToolButton(box);
+    button->setObjectName(name);
+    button->setProperty("viewOnly", true);
+    button->setText(PlayButtonText(false));
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    b.Add(button, {left, top + 2, 26, 24});
+}
+
 }  // namespace
 
 void BuildCallPage(DesignBuilder& b, QWidget* page) {
@@ -82,6 +96,10 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         CallRowFrame(b, calls, row.duty, row.panel, row.priority, n, top);
         ToneField(b, calls, row.tone1, kTone1Left, top, QStringLiteral("CALL #%1 TONE1").arg(n));
         ToneField(b, calls, row.tone2, kTone2Left, top, QStringLiteral("CALL #%1 TONE2").arg(n));
+        PlayButton(b, calls, QStringLiteral("btnPlayCall%1").arg(n), kTone2Left + 106, top,
+                   QStringLiteral("Play the test page of CALL #%1: TONE1 for 1 s, then TONE2 for "
+                                  "3 s")
+                       .arg(n));
         HiddenAlertControls(b, calls, row.alertType, row.alertTime, top);
     }
 
@@ -98,6 +116,8 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         CallRowFrame(b, groups, row.duty, row.panel, row.priority, k, top);
         ToneField(b, groups, row.tone, kTone1Left, top,
                   QStringLiteral("Group CALL #%1 TONE").arg(k));
+        PlayButton(b, groups, QStringLiteral("btnPlayGroup%1").arg(k), kTone1Left + 106, top,
+                   QStringLiteral("Play the test page of Group CALL #%1: its tone for 8 s").arg(k));
         HiddenAlertControls(b, groups, row.alertType, row.alertTime, top);
     }
 }

@@ -25,6 +25,8 @@ namespace {
 // tab bar's scroll buttons) are not.
 bool IsInput(const QObject* o) {
     if (qobject_cast<const QTabBar*>(o->parent()) != nullptr) return false;
+    // A button of the view's own (a call's play button) edits nothing.
+    if (o->property("viewOnly").toBool()) return false;
     return qobject_cast<const QLineEdit*>(o) != nullptr ||
            qobject_cast<const QComboBox*>(o) != nullptr ||
            qobject_cast<const QAbstractButton*>(o) != nullptr;

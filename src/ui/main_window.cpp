@@ -35,6 +35,7 @@
 #include "ui/about_box.h"
 #include "ui/app_settings.h"
 #include "ui/board_test_splash.h"
+#include "ui/call_page_player.h"
 #include "ui/compare_and_backups.h"
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
@@ -120,6 +121,7 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     binding_->closeWindow = [this](const std::string& name) { CloseWindow(name); };
     if (auto* help = qobject_cast<QLabel*>(binding_->Widget(ControlId::lblHelp)))
         help->installEventFilter(this);
+    callPlayer_ = new CallPagePlayer(form_, model_, dialogs_, this);
     history_ = new UndoHistory(
         [this](const PagerImage& image) {
             binding_->Show(model_.ReplaceImage(image));

@@ -32,6 +32,7 @@ class BackupsWindow;
 class BoardTestSplash;
 class CompareWindow;
 class UndoHistory;
+class CallPagePlayer;
 class DialogService;
 class FormBinding;
 class HelpWindow;
@@ -98,6 +99,7 @@ public:
     QProgressBar* ProgressBar() const { return pb1_; }
     TableFile& Tables() { return *tables_; }
     QTabWidget* Pages() const { return pages_; }
+    CallPagePlayer* CallPlayer() const { return callPlayer_; }
     FormBinding& Binding() { return *binding_; }
     BoardTestSplash* Splash() const { return splash_; }
     ToneTableWindow* ToneTable() const { return toneTable_; }
@@ -183,6 +185,7 @@ private:
     PasswordWindow* password_ = nullptr;
     LogWindow* log_ = nullptr;
     UndoHistory* history_ = nullptr;
+    CallPagePlayer* callPlayer_ = nullptr;
     QAction* backupFirst_ = nullptr;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

@@ -93,10 +93,11 @@ TEST_F(KeyboardTest, TabFollowsTheVisualOrderOnEveryPage) {
         const char* page;
         std::vector<std::string> inOrder;  // consecutive stops
     } cases[] = {
-        {"TabSheet1",
-         {"chkDuty1", "edtT11", "edtT21", "chkPriority1", "chkDuty2", "edtT12", "edtT22",
-          "chkPriority2", "chkDuty3", "edtT13", "edtT23", "chkPriority3", "chkDuty4", "edtT14",
-          "edtT24", "chkPriority4", "chkGDuty1"}},
+        {"TabSheet1", {"chkDuty1",  "edtT11",       "edtT21", "btnPlayCall1", "chkPriority1",
+                       "chkDuty2",  "edtT12",       "edtT22", "btnPlayCall2", "chkPriority2",
+                       "chkDuty3",  "edtT13",       "edtT23", "btnPlayCall3", "chkPriority3",
+                       "chkDuty4",  "edtT14",       "edtT24", "btnPlayCall4", "chkPriority4",
+                       "chkGDuty1", "btnPlayGroup1"}},
         // Setting and Config: down each column of a box, then down the next, box by box.
         {"TabSheet3",
          {"chkSYSPow", "chkSYSVib", "chkSYSPowSave", "chkSYSFIX", "chkVolumeLevel", "cboResetCon",

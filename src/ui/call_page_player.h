@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "playback/page_player.h"
+
+class QWidget;
+
+namespace mk843nb {
+
+class DialogService;
+class FormModel;
+
+// The play buttons of the CALL page: each sounds the test page of its call
+// (TONE1 for 1 s, then TONE2 for 3 s; a group call's tone for 8 s) on the
+// default sound output, from the tones the window holds. A click while a page
+// plays stops it; a page that cannot be made or played says why in a box.
+class CallPagePlayer : public QObject {
+public:
+    // The buttons are the form's "btnPlayCall1".."btnPlayCall4" and
+    // "btnPlayGroup1".."btnPlayGroup2".
+    CallPagePlayer(QWidget* form, const FormModel& model, DialogService& dialogs,
+                   QObject* parent = nullptr);
+
+    bool IsPlaying() const { return playing_ != nullptr; }
+
+private:
+    void Toggle(QAbstractButton* button, int call, int group);
+    void Ended(const QString& failure);
+
+    const FormModel& model_;
+    DialogService& dialogs_;
+    PagePlayer player_;
+    QPointer<QAbstractButton> playing_;
+};
+
+// The play button's face while its page plays, and while it does not.
+QString PlayButtonText(bool playing);
+
+}  // namespace mk843nb
