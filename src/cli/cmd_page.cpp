@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -118,6 +119,11 @@ void Run(const PageOptions& options) {
             const std::string absolute = options.wav.path.string();
             if (const auto at = error->find(absolute); at != std::string::npos)
                 error->replace(at, absolute.size(), options.wav.typed);
+            std::error_code missing;
+            if (!std::filesystem::is_directory(options.wav.path.parent_path(), missing))
+                *error += ": the folder " +
+                          std::filesystem::path(options.wav.typed).parent_path().string() +
+                          " does not exist";
             throw CommandFailure(*error);
         }
         std::cout << "Wrote " << options.wav.typed << " (" << Seconds(PageSeconds(plan.page))

@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"FolderMissing",
                     {"tables/pager.tbl", "--call", "1", "--wav", "none/page.wav"},
                     1,
-                    "cannot write none/page.wav\n"}),
+                    "cannot write none/page.wav: the folder none does not exist\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
