@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -41,6 +42,7 @@
 #include "test_application.h"
 #include "test_files.h"
 #include "ui/folder_path_box.h"
+#include "ui/main_window.h"
 
 namespace mk843nb {
 namespace {
@@ -82,18 +84,23 @@ protected:
             lines_[port]->Plug(port, sim::MakePagerMemory({}), faults);
         }
         FleetWindowOptions options;
-        options.ports = [ports] {
-            PortTable table;
-            for (const std::string& port : ports) table.entries.push_back({port, "Board " + port});
-            return table;
-        };
-        options.windowImage = [] { return ReadTableBytes(kTemplate)->bytes; };
         options.channels = [this](const std::string& port) {
             return lines_.at(port)->MakeChannel();
         };
         options.clock = [this](const std::string& port) -> LinkClock* {
             return &lines_.at(port)->clock;
         };
+        return Show(ports, std::move(options));
+    }
+    // The same on real ports (emulators on pseudo-terminals), through the serial port.
+    FleetWindow& Show(const std::vector<std::string>& ports, FleetWindowOptions options = {}) {
+        options.ports = [ports] {
+            PortTable table;
+            for (const std::string& port : ports)
+                table.entries.push_back({port, "Board " + fs::path(port).filename().string()});
+            return table;
+        };
+        options.windowImage = [] { return ReadTableBytes(kTemplate)->bytes; };
         window_ = std::make_unique<FleetWindow>(dialogs_, options);
         window_->openUrl = [this](const QUrl& url) {
             opened_.push_back(url.toLocalFile().toStdString());
@@ -407,6 +414,72 @@ TEST_F(FleetWindowTest, StopEndsTheRunAtItsPrompt) {
     ASSERT_NE(Asking(), nullptr);
     window_->close();
     EXPECT_FALSE(window_->Running());
+}
+
+// Hands-free on an emulator whose pager comes and goes with a file: no prompt,
+// each lane names the label its board waits for, a pager left on the board is
+// not programmed again, and Stop ends the waiting.
+TEST_F(FleetWindowTest, HandsFreeLanesNameTheLabelEachBoardWaitsFor) {
+    const std::string cradle = dir_.File("cradle");
+    test::SimProcess board({"--baud", "0", "--cradle", cradle});
+    Show({board.DevicePath()});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("hands-free");
+    CheckBoard(0);
+    Click("FleetHandsFree");
+    Click("FleetRun");
+    ASSERT_EQ(window_->Lanes().size(), 1u);
+    FleetLane* lane = window_->Lanes().front();
+    const auto says = [&](const std::string& text) {
+        return WaitFor([&] { return lane->State()->text().toStdString() == text; });
+    };
+    EXPECT_TRUE(says("waiting for 'Engine 1' to be placed")) << lane->State()->text().toStdString();
+
+    std::ofstream(cradle).flush();  // a pager is placed
+    auto* results = W<QTableWidget>("FleetResults");
+    ASSERT_TRUE(WaitFor([&] { return results->rowCount() == 1; }));
+    EXPECT_EQ(Cell("FleetResults", 0, 0), "Engine 1");
+    EXPECT_EQ(Cell("FleetResults", 0, 2), "written") << Cell("FleetResults", 0, 5);
+    EXPECT_TRUE(says("waiting for the pager to be taken off"))
+        << lane->State()->text().toStdString();
+    QTest::qWait(2200);  // two looks at the board: the pager is still on it
+    EXPECT_EQ(results->rowCount(), 1);
+
+    fs::remove(cradle);
+    EXPECT_TRUE(says("waiting for 'Engine 2' to be placed")) << lane->State()->text().toStdString();
+    EXPECT_FALSE(lane->Go()->isVisible());
+    Click("FleetStop");
+    ASSERT_TRUE(WaitFor([&] { return !window_->Running(); }));
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].written());
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 3");
+}
+
+// File > "Fleet…" opens the window on the ports the main window lists.
+TEST_F(FleetWindowTest, FileFleetOpensTheWindowOnTheMainWindowsPorts) {
+    sim::InProcessLine line;
+    line.Plug("ttyS0", sim::MakePagerMemory({}));
+    MainWindowOptions options;
+    options.channels = [&] { return line.MakeChannel(); };
+    options.clock = &line.clock;
+    MainWindow main(dialogs_, options);
+    PortTable table;
+    table.entries = {{"ttyS0", "Board A"}, {"ttyS1", ""}};
+    main.StartWith(table);
+    auto* item = main.findChild<QAction*>(QStringLiteral("Fleet1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("Fleet…"));
+    item->trigger();
+    auto* fleet = main.findChild<FleetWindow*>();
+    ASSERT_NE(fleet, nullptr);
+    EXPECT_TRUE(fleet->isVisible());
+    auto* boards = fleet->findChild<QListWidget*>(QStringLiteral("FleetBoards"));
+    ASSERT_EQ(boards->count(), 2);
+    EXPECT_EQ(boards->item(0)->text(), QStringLiteral("Board A (ttyS0)"));
+    EXPECT_EQ(boards->item(1)->text(), QStringLiteral("ttyS1"));
+    item->trigger();  // once made, the same window comes back
+    EXPECT_EQ(main.findChildren<FleetWindow*>().size(), 1);
 }
 
 }  // namespace
