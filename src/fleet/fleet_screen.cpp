@@ -93,10 +93,12 @@ std::vector<PlanRow> PlanRowsOf(const std::filesystem::path& folder, const PlanM
     return rows;
 }
 
-std::vector<std::string> GeneralProblems(const FleetPlan& plan) {
+std::vector<std::string> GeneralProblems(const RosterParse& roster, const FleetPlan& plan) {
     std::vector<std::string> problems;
     for (const FleetProblem& error : plan.errors)
-        if (error.line == 0) problems.push_back(Describe(error));
+        if (std::none_of(roster.roster.rows.begin(), roster.roster.rows.end(),
+                         [&](const RosterRow& row) { return row.line == error.line; }))
+            problems.push_back(Describe(error));
     for (const std::string& message : plan.templateMessages) problems.push_back(message);
     return problems;
 }

@@ -34,8 +34,10 @@ std::vector<PlanRow> PlanRowsOf(const RosterParse& roster, const FleetPlan& plan
 // The rows of a plan folder: each table against the template when the
 // template file still holds what was planned from, and the warnings recorded.
 std::vector<PlanRow> PlanRowsOf(const std::filesystem::path& folder, const PlanManifest& plan);
-// The problems about the roster as a whole (no row to put them on).
-std::vector<std::string> GeneralProblems(const FleetPlan& plan);
+// The problems no row of the table can show: about the roster as a whole,
+// about rows the roster could not take (a repeated label, too many cells), and
+// what opening the template said.
+std::vector<std::string> GeneralProblems(const RosterParse& roster, const FleetPlan& plan);
 
 // A line of the report as the results table shows it.
 struct ResultRow {

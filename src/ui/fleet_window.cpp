@@ -421,7 +421,7 @@ void FleetWindow::BuildPlan() {
         rosterParse_ = fleet::ParseRoster(*roster);
         built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, fleet::PlanOptions{});
         rows_ = fleet::PlanRowsOf(*rosterParse_, *built_, ReadTableBytes(*templatePath)->bytes);
-        for (const std::string& problem : fleet::GeneralProblems(*built_))
+        for (const std::string& problem : fleet::GeneralProblems(*rosterParse_, *built_))
             note += (note.empty() ? "" : "\n") + problem;
         const std::size_t refused = built_->errors.size();
         note += (note.empty() ? "" : "\n") + std::to_string(built_->pagers.size()) +
@@ -632,7 +632,8 @@ void FleetWindow::RunEnded() {
 }
 
 void FleetWindow::ShowPrompt(std::size_t board, const std::string& label) {
-    if (board >= lanes_.size() || observer_ == nullptr) return;
+    // A prompt that reaches the window after Stop has already been answered Stop.
+    if (board >= lanes_.size() || observer_ == nullptr || stopRequested_) return;
     promptLane_ = board;
     lanes_[board]->Ask(Q(fleet::PromptText(label, static_cast<int>(board) + 1,
                                            PortLabel(ports_.entries[laneBoards_[board]]))));

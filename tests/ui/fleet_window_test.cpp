@@ -206,29 +206,40 @@ protected:
 };
 
 // A roster's problems show on their rows, with the tone-plan check's words;
-// a refusal keeps the plan from being made, a warning does not.
+// a row the roster cannot take at all is said below the table. A refusal
+// keeps the plan from being made, a warning does not.
 TEST_F(FleetWindowTest, ThePlanShowsEachRowsChangesAndProblemsInline) {
     const struct {
         const char* roster;
-        int problemRow;
+        int rows;
+        int problemRow;  // -1: below the table
         const char* problem;
         bool makeable;
     } cases[] = {
-        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,330.5,1153.4\n", 1, "same address", true},
-        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,abc,1321.2\n", 1, "T11: ", false},
+        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,330.5,1153.4\n", 2, 1, "same address",
+         true},
+        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,abc,1321.2\n", 2, 1, "T11: ", false},
+        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,330,5,1321.2\n", 1, -1,
+         "line 3, 'Engine 2': the row has more cells than the header has columns", false},
     };
     Open({"ttyS0"});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.roster);
         PickRoster(c.roster);
-        ASSERT_EQ(W<QTableWidget>("FleetPlanTable")->rowCount(), 2);
+        ASSERT_EQ(W<QTableWidget>("FleetPlanTable")->rowCount(), c.rows);
         EXPECT_EQ(Cell("FleetPlanTable", 0, 0), "Engine 1");
         EXPECT_NE(Cell("FleetPlanTable", 0, 1).find("T11=330.5"), std::string::npos)
             << Cell("FleetPlanTable", 0, 1);
-        EXPECT_EQ(Cell("FleetPlanTable", 1 - c.problemRow, 2), "");
-        EXPECT_NE(Cell("FleetPlanTable", c.problemRow, 2).find(c.problem), std::string::npos)
-            << Cell("FleetPlanTable", c.problemRow, 2);
-        EXPECT_EQ(W("FleetMakePlan")->isEnabled(), c.makeable);
+        const std::string note = W<QLabel>("FleetPlanNote")->text().toStdString();
+        if (c.problemRow < 0) {
+            EXPECT_EQ(Cell("FleetPlanTable", 0, 2), "");
+            EXPECT_NE(note.find(c.problem), std::string::npos) << note;
+        } else {
+            EXPECT_EQ(Cell("FleetPlanTable", 1 - c.problemRow, 2), "");
+            EXPECT_NE(Cell("FleetPlanTable", c.problemRow, 2).find(c.problem), std::string::npos)
+                << Cell("FleetPlanTable", c.problemRow, 2);
+        }
+        EXPECT_EQ(W("FleetMakePlan")->isEnabled(), c.makeable) << note;
     }
 }
 
