@@ -12,11 +12,12 @@
 namespace mk843nb::fleet {
 namespace {
 
-// The shown fields the table changes; bytes no control shows (the checksum) are left out.
+// The fields the table changes that a user sets; what follows from them (the
+// synthesizer words, the checksum) and bytes no control shows are left out.
 std::string ChangesOf(const PagerImage& templateImage, const PagerImage& table) {
     std::string text;
     for (const FieldDifference& difference : CompareImages(templateImage, table)) {
-        if (difference.page.empty()) continue;
+        if (difference.page.empty() || difference.derived || difference.bookkeeping) continue;
         text += (text.empty() ? "" : ", ") + difference.field + "=" + difference.b;
     }
     return text;

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -127,23 +128,30 @@ private:
     bool cancelled_ = false;
 };
 
-FleetLane::FleetLane(int number, const QString& port, QWidget* parent) : QWidget(parent) {
+FleetLane::FleetLane(int number, const QString& port, QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Lane%1").arg(number));
-    auto* box = new QGroupBox(QStringLiteral("Board %1: %2").arg(number).arg(port), this);
-    state_ = new QLabel(QStringLiteral("idle"), box);
+    setFrameShape(QFrame::StyledPanel);
+    auto* title = new QLabel(
+        QStringLiteral("<b>Board %1</b>: %2").arg(number).arg(port.toHtmlEscaped()), this);
+    state_ = new QLabel(QStringLiteral("idle"), this);
     state_->setObjectName(QStringLiteral("LaneState"));
-    progress_ = new QProgressBar(box);
+    progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("LaneProgress"));
     progress_->setRange(0, fleet::kLaneSteps);
     progress_->setTextVisible(false);
-    prompt_ = new QLabel(box);
+    progress_->setMaximumWidth(120);
+    prompt_ = new QLabel(this);
     prompt_->setObjectName(QStringLiteral("LanePrompt"));
     prompt_->setWordWrap(true);
-    go_ = Button(box, "LaneGo", QStringLiteral("Go"));
-    skip_ = Button(box, "LaneSkip", QStringLiteral("Skip"));
-    stop_ = Button(box, "LaneStop", QStringLiteral("Stop"));
+    QFont bold = prompt_->font();
+    bold.setBold(true);
+    prompt_->setFont(bold);
+    go_ = Button(this, "LaneGo", QStringLiteral("Go"));
+    skip_ = Button(this, "LaneSkip", QStringLiteral("Skip"));
+    stop_ = Button(this, "LaneStop", QStringLiteral("Stop"));
 
     auto* top = new QHBoxLayout;
+    top->addWidget(title);
     top->addWidget(state_, 1);
     top->addWidget(progress_);
     auto* asking = new QHBoxLayout;
@@ -151,12 +159,10 @@ FleetLane::FleetLane(int number, const QString& port, QWidget* parent) : QWidget
     asking->addWidget(go_);
     asking->addWidget(skip_);
     asking->addWidget(stop_);
-    auto* inner = new QVBoxLayout(box);
-    inner->addLayout(top);
-    inner->addLayout(asking);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(box);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->addLayout(top);
+    layout->addLayout(asking);
     EndAsking();
 }
 
@@ -241,7 +247,7 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     auto* runBox = new QGroupBox(QStringLiteral("Run"), this);
     boards_ = new QListWidget(runBox);
     boards_->setObjectName(QStringLiteral("FleetBoards"));
-    boards_->setMaximumHeight(100);
+    boards_->setMaximumHeight(80);
     handsFree_ = new QCheckBox(QStringLiteral("&Hands-free"), runBox);
     handsFree_->setObjectName(QStringLiteral("FleetHandsFree"));
     handsFree_->setToolTip(QStringLiteral(
@@ -251,9 +257,16 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     again_->setObjectName(QStringLiteral("FleetAgain"));
     run_ = Button(runBox, "FleetRun", QStringLiteral("R&un"));
     stop_ = Button(runBox, "FleetStop", QStringLiteral("&Stop"));
-    auto* lanes = new QWidget(runBox);
+    auto* lanes = new QWidget;
     laneBox_ = new QVBoxLayout(lanes);
     laneBox_->setContentsMargins(0, 0, 0, 0);
+    laneBox_->addStretch();
+    auto* laneScroll = new QScrollArea(runBox);
+    laneScroll->setObjectName(QStringLiteral("FleetLanes"));
+    laneScroll->setWidgetResizable(true);
+    laneScroll->setFrameShape(QFrame::NoFrame);
+    laneScroll->setWidget(lanes);
+    laneScroll->setMinimumHeight(140);
     auto* switches = new QHBoxLayout;
     switches->addWidget(handsFree_);
     switches->addWidget(again_);
@@ -264,7 +277,7 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     runLayout->addWidget(new QLabel(QStringLiteral("Boards:"), runBox));
     runLayout->addWidget(boards_);
     runLayout->addLayout(switches);
-    runLayout->addWidget(lanes);
+    runLayout->addWidget(laneScroll, 1);
 
     // The results.
     auto* resultBox = new QGroupBox(QStringLiteral("Results"), this);
@@ -288,10 +301,18 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     resultLayout->addWidget(results_, 1);
     resultLayout->addLayout(resultButtons);
 
+    // The user gives the plan, the lanes or the results more room as the day goes.
+    auto* parts = new QSplitter(Qt::Vertical, this);
+    parts->setObjectName(QStringLiteral("FleetParts"));
+    parts->setChildrenCollapsible(false);
+    parts->addWidget(planBox);
+    parts->addWidget(runBox);
+    parts->addWidget(resultBox);
+    parts->setStretchFactor(0, 2);
+    parts->setStretchFactor(1, 3);
+    parts->setStretchFactor(2, 2);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(planBox, 3);
-    layout->addWidget(runBox, 2);
-    layout->addWidget(resultBox, 2);
+    layout->addWidget(parts);
 
     connect(rosterButton_, &QPushButton::clicked, this, &FleetWindow::ChooseRoster);
     connect(templateButton_, &QPushButton::clicked, this, &FleetWindow::ChooseTemplateFile);
@@ -312,7 +333,7 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
         if (folder_) Open(*folder_);
     });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
-    resize(900, 760);
+    resize(960, 900);
     UpdateControls();
 }
 
@@ -529,9 +550,10 @@ void FleetWindow::ShowResults() {
     results_->setRowCount(static_cast<int>(lines_.size()));
     for (int row = 0; row < static_cast<int>(lines_.size()); ++row) {
         const fleet::ResultRow shown = fleet::ResultRowOf(lines_[static_cast<std::size_t>(row)]);
-        FillRow(
-            results_, row,
-            {shown.label, shown.board, shown.result, shown.seconds, shown.backup, shown.message});
+        FillRow(results_, row,
+                {shown.label, shown.board, shown.result, shown.seconds,
+                 std::filesystem::path(shown.backup).filename().string(), shown.message});
+        results_->item(row, 4)->setToolTip(Q(shown.backup));
     }
     results_->resizeColumnsToContents();
     standing_->setText(manifest_ ? Q(fleet::PlanStanding(*manifest_, lines_)) : QString());
@@ -564,7 +586,7 @@ void FleetWindow::Run(const fleet::PlanManifest& plan) {
     for (std::size_t i = 0; i < laneBoards_.size(); ++i) {
         auto* lane =
             new FleetLane(static_cast<int>(i) + 1, Q(PortLabel(ports_.entries[laneBoards_[i]])));
-        laneBox_->addWidget(lane);
+        laneBox_->insertWidget(laneBox_->count() - 1, lane);  // above the stretch
         lanes_.push_back(lane);
         connect(lane->Go(), &QPushButton::clicked, this,
                 [this] { Answer(fleet::PromptAnswer::Go); });
@@ -635,6 +657,8 @@ void FleetWindow::ShowPrompt(std::size_t board, const std::string& label) {
     // A prompt that reaches the window after Stop has already been answered Stop.
     if (board >= lanes_.size() || observer_ == nullptr || stopRequested_) return;
     promptLane_ = board;
+    lanes_[board]->Show(
+        fleet::LaneText({ports_.entries[laneBoards_[board]].name, label, "waiting"}, false), 0);
     lanes_[board]->Ask(Q(fleet::PromptText(label, static_cast<int>(board) + 1,
                                            PortLabel(ports_.entries[laneBoards_[board]]))));
 }

@@ -9,6 +9,7 @@
 // fleet::ControlsFor and the rest of fleet/fleet_screen.h; this is their view.
 
 #include <QDialog>
+#include <QFrame>
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -152,7 +153,7 @@ private:
 };
 
 // One board of a run: the pager it programs, its state and progress, and its prompt.
-class FleetLane : public QWidget {
+class FleetLane : public QFrame {
     Q_OBJECT
 public:
     FleetLane(int number, const QString& port, QWidget* parent = nullptr);
