@@ -166,6 +166,8 @@ protected:
             FleetLane* lane = Asking();
             if (lane == nullptr) break;
             prompts.push_back(lane->Prompt()->text().toStdString());
+            EXPECT_TRUE(lane->State()->text().endsWith(QStringLiteral(": waiting for Go")))
+                << lane->State()->text().toStdString();
             const char* answer = next < answers.size() ? answers[next++] : "LaneGo";
             QTest::mouseClick(lane->findChild<QPushButton*>(QString::fromLatin1(answer)),
                               Qt::LeftButton);
