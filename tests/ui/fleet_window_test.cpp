@@ -263,6 +263,18 @@ TEST_F(FleetWindowTest, MakePlanWritesThePlanFolderFromTheWindowsTable) {
     CheckBoard(0);
     EXPECT_TRUE(W("FleetRun")->isEnabled());
 
+    // A table changed after planning is shown as such when the folder is opened again.
+    {
+        PagerImage changed = ReadTableBytes(folder / load.manifest->pagers[2].file)->bytes;
+        changed[100] ^= 0xFF;
+        ASSERT_TRUE(WriteTableFile(folder / load.manifest->pagers[2].file, changed));
+    }
+    dialogs_.openAnswers.push_back((folder / "plan.json").string());
+    Click("FleetOpenPlan");
+    EXPECT_EQ(Cell("FleetPlanTable", 0, 2), "");
+    EXPECT_NE(Cell("FleetPlanTable", 2, 2).find("was changed after planning"), std::string::npos)
+        << Cell("FleetPlanTable", 2, 2);
+
     Click("FleetOpenReport");
     Click("FleetOpenFolder");
     EXPECT_EQ(opened_,
