@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "commands/command_messages.h"
 #include "commands/pager_commands.h"
@@ -300,12 +301,15 @@ bool WaitForCradle(LinkSession& link, LinkClock& clock, Coordinator& coordinator
 
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
               const BackupKeeper& backups, RunSummary& summary) {
-    EventLoopClock clock;
-    BoardEvents events(coordinator, board);
-    LinkSession link(&TCommPort::Create, clock, events);
-    link.SetPortTable({{{options.ports[board], ""}}, 0});
-    PagerCommands commands(link, backups);
     const std::string& port = options.ports[board];
+    EventLoopClock eventLoopClock;
+    LinkClock& clock = options.clock ? *options.clock(port) : eventLoopClock;
+    BoardEvents events(coordinator, board);
+    LinkSession::ChannelFactory channels = &TCommPort::Create;
+    if (options.channels) channels = [&] { return options.channels(port); };
+    LinkSession link(std::move(channels), clock, events);
+    link.SetPortTable({{{port, ""}}, 0});
+    PagerCommands commands(link, backups);
     std::int64_t nextProbeMs = 0;
     auto waitFor = [&](bool present, const char* doing) {
         return WaitForCradle(link, clock, coordinator, board, present, doing, nextProbeMs);

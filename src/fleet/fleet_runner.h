@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,8 @@
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
 #include "fleet/run_snapshot.h"
+#include "link/byte_channel.h"
+#include "link/link_clock.h"
 #include "link/link_outcome.h"
 
 namespace mk843nb::fleet {
@@ -24,6 +28,12 @@ struct RunOptions {
     // Nobody presses a key: each board waits until a pager is placed on it,
     // programs it, and waits until it is taken off before the next one.
     bool handsFree = false;
+    // Where each board's link takes its byte channels and the clock it waits
+    // on: the serial port and the event loop's clock unless replaced (tests
+    // give each board an in-process line of its own; one board's channels and
+    // clock are used only by that board's thread).
+    std::function<std::unique_ptr<ByteChannel>(const std::string& port)> channels{};
+    std::function<LinkClock*(const std::string& port)> clock{};
 };
 
 // While a board waits hands-free: a board test and a pager query at most this often.

@@ -64,10 +64,11 @@ void PlayButton(DesignBuilder& b, QGroupBox* box, const QString& name, int left,
     auto* button = new QToolButton(box);
     button->setObjectName(name);
     button->setProperty("viewOnly", true);
-    button->setText(PlayButtonText(false));
+    button->setCheckable(true);
+    ShowPlaying(button, false);
     button->setToolTip(hint);
     button->setAccessibleName(hint);
-    b.Add(button, {left, top + 2, 26, 24});
+    b.Add(button, {left, top + 2, 35, 24});
 }
 
 }  // namespace
@@ -96,7 +97,7 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         CallRowFrame(b, calls, row.duty, row.panel, row.priority, n, top);
         ToneField(b, calls, row.tone1, kTone1Left, top, QStringLiteral("CALL #%1 TONE1").arg(n));
         ToneField(b, calls, row.tone2, kTone2Left, top, QStringLiteral("CALL #%1 TONE2").arg(n));
-        PlayButton(b, calls, QStringLiteral("btnPlayCall%1").arg(n), kTone2Left + 106, top,
+        PlayButton(b, calls, QStringLiteral("btnPlayCall%1").arg(n), kTone2Left + 103, top,
                    QStringLiteral("Play the test page of CALL #%1: TONE1 for 1 s, then TONE2 for "
                                   "3 s")
                        .arg(n));

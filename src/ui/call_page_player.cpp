@@ -1,6 +1,7 @@
 #include "ui/call_page_player.h"
 
 #include <QAbstractButton>
+#include <QStyle>
 #include <QWidget>
 
 #include "editor/form_model.h"
@@ -15,8 +16,10 @@ constexpr int kSampleRate = 48000;
 
 }  // namespace
 
-QString PlayButtonText(bool playing) {
-    return playing ? QStringLiteral("\u25A0") : QStringLiteral("\u25B6");
+void ShowPlaying(QAbstractButton* button, bool playing) {
+    button->setChecked(playing);
+    button->setIcon(
+        button->style()->standardIcon(playing ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
 }
 
 CallPagePlayer::CallPagePlayer(QWidget* form, const FormModel& model, DialogService& dialogs,
@@ -40,7 +43,8 @@ void CallPagePlayer::Toggle(QAbstractButton* button, int call, int group) {
         player_.Stop();
         Ended({});
     }
-    if (again) return;  // the click stopped its own page
+    if (again) return;           // the click stopped its own page
+    ShowPlaying(button, false);  // until the page plays
 
     PageRequest request;
     if (call > 0) request.calls = {call};
@@ -57,11 +61,11 @@ void CallPagePlayer::Toggle(QAbstractButton* button, int call, int group) {
         return;
     }
     playing_ = button;
-    button->setText(PlayButtonText(true));
+    ShowPlaying(button, true);
 }
 
 void CallPagePlayer::Ended(const QString& failure) {
-    if (playing_ != nullptr) playing_->setText(PlayButtonText(false));
+    if (playing_ != nullptr) ShowPlaying(playing_, false);
     playing_ = nullptr;
     if (!failure.isEmpty()) dialogs_.Show({MessageKind::Exclamation, failure.toStdString()});
 }

@@ -37,7 +37,7 @@ private:
     QPointer<QAbstractButton> playing_;
 };
 
-// The play button's face while its page plays, and while it does not.
-QString PlayButtonText(bool playing);
+// A play button as its page plays (checked, a stop sign) or not (a play sign).
+void ShowPlaying(QAbstractButton* button, bool playing);
 
 }  // namespace mk843nb

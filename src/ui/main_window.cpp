@@ -40,6 +40,7 @@
 #include "ui/design_builder.h"
 #include "ui/dialog_service.h"
 #include "ui/elided_text.h"
+#include "ui/fleet_window.h"
 #include "ui/form_binding.h"
 #include "ui/help_window.h"
 #include "ui/keyboard_access.h"
@@ -253,6 +254,18 @@ void MainWindow::BuildMenu() {
             &QAction::triggered, this, &MainWindow::CompareFile1Click);
     connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
             &MainWindow::Backups1Click);
+    connect(MenuItem(file, "Fleet1", QStringLiteral("Fleet…")), &QAction::triggered, this, [this] {
+        auto* fleet = findChild<FleetWindow*>();
+        if (fleet == nullptr)
+            fleet = new FleetWindow(dialogs_,
+                                    {[this] { return link_->Ports(); },
+                                     [this] { return model_.Image(); },
+                                     [this] { link_->ClosePort(); },
+                                     {},
+                                     {}},
+                                    this);
+        fleet->ShowFleet();
+    });
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
                              s->standardIcon(QStyle::SP_DialogCloseButton));

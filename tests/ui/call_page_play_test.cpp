@@ -82,9 +82,9 @@ TEST_F(CallPagePlayTest, ACallsButtonSoundsItsTonesFromTheWindowAndShowsItPlays)
     ASSERT_TRUE(play->isVisible());
     QTest::mouseClick(play, Qt::LeftButton);
     EXPECT_TRUE(window_->CallPlayer()->IsPlaying());
-    EXPECT_EQ(play->text(), PlayButtonText(true));
+    EXPECT_TRUE(play->isChecked());
     ASSERT_TRUE(WaitUntilQuiet(10s));
-    EXPECT_EQ(play->text(), PlayButtonText(false));
+    EXPECT_FALSE(play->isChecked());
     EXPECT_TRUE(dialogs_.shown.empty()) << dialogs_.Texts().at(0);
 
     const auto heard = test::MeasureTones(recorder.StopAfterSilence(300ms, 10s), test::kServerRate);
@@ -107,12 +107,12 @@ TEST_F(CallPagePlayTest, ASecondClickStopsThePageAndAnotherButtonTakesOver) {
     QTest::mouseClick(first, Qt::LeftButton);
     QTest::qWait(3000);
     QTest::mouseClick(second, Qt::LeftButton);  // CALL #1 stops, CALL #2 starts
-    EXPECT_EQ(first->text(), PlayButtonText(false));
-    EXPECT_EQ(second->text(), PlayButtonText(true));
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_TRUE(second->isChecked());
     QTest::qWait(3000);
     QTest::mouseClick(second, Qt::LeftButton);  // and stops
     EXPECT_FALSE(window_->CallPlayer()->IsPlaying());
-    EXPECT_EQ(second->text(), PlayButtonText(false));
+    EXPECT_FALSE(second->isChecked());
 
     const auto heard = test::MeasureTones(recorder.StopAfterSilence(300ms, 5s), test::kServerRate);
     const std::string described = test::Describe(heard);
@@ -142,7 +142,7 @@ TEST_F(CallPagePlayTest, ACallWithoutTonesSaysWhyAndPlaysNothing) {
     ASSERT_NE(play, nullptr);
     QTest::mouseClick(play, Qt::LeftButton);
     EXPECT_FALSE(window_->CallPlayer()->IsPlaying());
-    EXPECT_EQ(play->text(), PlayButtonText(false));
+    EXPECT_FALSE(play->isChecked());
     EXPECT_EQ(dialogs_.Texts(),
               std::vector<std::string>{"CALL #3 cannot be paged: its TONE2 (T23) is not set "
                                        "(0.0 Hz), not a tone from 280.0 to 3500.0 Hz"});

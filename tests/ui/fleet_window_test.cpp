@@ -1,0 +1,514 @@
+// The Fleet window with real widgets, real clicks and keys and real files: the
+// plan shown with its problems, plan folders made and resumed (one made and
+// half run by mk843nb-cli), lanes with their prompts, Skip, Retry. The boards
+// are the emulator's, in process (one line and clock per board, each used only
+// by its board's thread), so no test waits out real silences.
+
+#include "ui/fleet_window.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QUrl>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "cli_process.h"
+#include "editor/image_compare.h"
+#include "faults.h"
+#include "files/table_io.h"
+#include "fleet/fleet_report.h"
+#include "fleet/plan_folder.h"
+#include "in_process_line.h"
+#include "pager_memory.h"
+#include "recording_dialogs.h"
+#include "sim_process.h"
+#include "test_application.h"
+#include "test_files.h"
+#include "ui/folder_path_box.h"
+#include "ui/main_window.h"
+
+namespace mk843nb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingDialogs;
+
+constexpr const char* kTemplate = MK843NB_FIXTURES "/shipped_default.tbl";
+// Three pagers, each with an address of its own (standard tones, well apart).
+constexpr const char* kThreeEngines =
+    "label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,433.7,1321.2\nEngine 3,569.1,1513.5\n";
+
+// Waits for cond while the window's events run; false when it never came.
+bool WaitFor(const std::function<bool()>& cond,
+             std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+class FleetWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApplication();
+        ::setenv("MK843NB_BACKUP_DIR", dir_.File("backups").c_str(), 1);
+    }
+    void TearDown() override {
+        window_.reset();
+        ::unsetenv("MK843NB_BACKUP_DIR");
+    }
+
+    // Boards behind the named ports, each "Board <port>" in the list.
+    FleetWindow& Open(const std::vector<std::string>& ports, sim::FaultPlan faults = {}) {
+        for (const std::string& port : ports) {
+            lines_[port] = std::make_unique<sim::InProcessLine>();
+            lines_[port]->Plug(port, sim::MakePagerMemory({}), faults);
+        }
+        FleetWindowOptions options;
+        options.channels = [this](const std::string& port) {
+            return lines_.at(port)->MakeChannel();
+        };
+        options.clock = [this](const std::string& port) -> LinkClock* {
+            return &lines_.at(port)->clock;
+        };
+        return Show(ports, std::move(options));
+    }
+    // The same on real ports (emulators on pseudo-terminals), through the serial port.
+    FleetWindow& Show(const std::vector<std::string>& ports, FleetWindowOptions options = {}) {
+        options.ports = [ports] {
+            PortTable table;
+            for (const std::string& port : ports)
+                table.entries.push_back({port, "Board " + fs::path(port).filename().string()});
+            return table;
+        };
+        options.windowImage = [] { return ReadTableBytes(kTemplate)->bytes; };
+        window_ = std::make_unique<FleetWindow>(dialogs_, options);
+        window_->openUrl = [this](const QUrl& url) {
+            opened_.push_back(url.toLocalFile().toStdString());
+            return openSucceeds_;
+        };
+        window_->ShowFleet();
+        window_->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        return *window_;
+    }
+
+    template <typename T = QWidget>
+    T* W(const char* name) {
+        T* w = window_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void Click(QWidget* button) {
+        ASSERT_TRUE(button->isVisible() && button->isEnabled())
+            << button->objectName().toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void Click(const char* name) { Click(W(name)); }
+    std::string Cell(const char* table, int row, int column) {
+        QTableWidgetItem* item = W<QTableWidget>(table)->item(row, column);
+        return item ? item->text().toStdString() : "";
+    }
+    // The roster typed into a file and picked with "Roster…".
+    void PickRoster(const std::string& csv) {
+        std::ofstream(dir_.File("roster.csv")) << csv;
+        dialogs_.openAnswers.push_back(dir_.File("roster.csv"));
+        Click("FleetRosterButton");
+    }
+    // "Make plan…" into a folder of the temporary one.
+    fs::path MakePlan(const std::string& folder) {
+        dialogs_.saveAnswers.push_back(dir_.File(folder + "/plan.json"));
+        Click("FleetMakePlan");
+        return dir_.File(folder);
+    }
+    // Ticks a board in the list from the keyboard.
+    void CheckBoard(int row) {
+        auto* boards = W<QListWidget>("FleetBoards");
+        boards->setFocus();
+        boards->setCurrentRow(row);
+        QTest::keyClick(boards, Qt::Key_Space);
+        ASSERT_EQ(boards->item(row)->checkState(), Qt::Checked);
+    }
+    // The lane asking now, once one asks (nullptr when none did).
+    FleetLane* Asking() {
+        FleetLane* asking = nullptr;
+        WaitFor([&] {
+            for (FleetLane* lane : window_->Lanes())
+                if (lane->Go()->isVisible()) asking = lane;
+            return asking != nullptr || !window_->Running();
+        });
+        return asking;
+    }
+    // Answers every prompt with the next of answers (Go when they run out); the prompts' texts.
+    std::vector<std::string> Answer(std::vector<const char*> answers = {}) {
+        std::vector<std::string> prompts;
+        std::size_t next = 0;
+        while (window_->Running()) {
+            FleetLane* lane = Asking();
+            if (lane == nullptr) break;
+            prompts.push_back(lane->Prompt()->text().toStdString());
+            EXPECT_TRUE(lane->State()->text().endsWith(QStringLiteral(": waiting for Go")))
+                << lane->State()->text().toStdString();
+            const char* answer = next < answers.size() ? answers[next++] : "LaneGo";
+            QTest::mouseClick(lane->findChild<QPushButton*>(QString::fromLatin1(answer)),
+                              Qt::LeftButton);
+            WaitFor([&] { return !lane->Go()->isVisible(); });
+        }
+        EXPECT_TRUE(WaitFor([&] { return !window_->Running(); }));
+        return prompts;
+    }
+    std::vector<fleet::ReportLine> Report(const fs::path& folder) {
+        fleet::FleetReport report(folder);
+        EXPECT_FALSE(report.Load().has_value());
+        return report.Lines();
+    }
+    // The board holds the pager's planned table but for the levels it keeps of
+    // its own and its firmware's version (the write keeps the pager's).
+    void ExpectHolds(const std::string& port, const fs::path& folder, const std::string& label) {
+        const fleet::PlanLoad load = fleet::LoadPlanFolder(folder);
+        ASSERT_TRUE(load.manifest);
+        const auto pager =
+            std::find_if(load.manifest->pagers.begin(), load.manifest->pagers.end(),
+                         [&](const fleet::PlanEntry& p) { return p.label == label; });
+        ASSERT_NE(pager, load.manifest->pagers.end()) << label;
+        const auto planned = ReadTableBytes(folder / pager->file);
+        ASSERT_TRUE(planned) << pager->file;
+        for (const FieldDifference& d :
+             CompareImages(planned->bytes, lines_.at(port)->Board(port).Memory()))
+            EXPECT_TRUE(d.page.empty() || d.field == "RSSI" || d.field == "SSI" ||
+                        d.field == "RSSI2" || d.field == "Version")
+                << port << " " << d.field << ": " << d.a << " | " << d.b;
+    }
+
+    test::TempDir dir_;
+    RecordingDialogs dialogs_;
+    std::map<std::string, std::unique_ptr<sim::InProcessLine>> lines_;
+    std::unique_ptr<FleetWindow> window_;
+    std::vector<std::string> opened_;
+    bool openSucceeds_ = true;
+};
+
+// A roster's problems show on their rows, with the tone-plan check's words;
+// a row the roster cannot take at all is said below the table. A refusal
+// keeps the plan from being made, a warning does not.
+TEST_F(FleetWindowTest, ThePlanShowsEachRowsChangesAndProblemsInline) {
+    const struct {
+        const char* roster;
+        int rows;
+        int problemRow;  // -1: below the table
+        const char* problem;
+        bool makeable;
+    } cases[] = {
+        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,330.5,1153.4\n", 2, 1, "same address",
+         true},
+        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,abc,1321.2\n", 2, 1, "T11: ", false},
+        {"label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,330,5,1321.2\n", 1, -1,
+         "line 3, 'Engine 2': the row has more cells than the header has columns", false},
+    };
+    Open({"ttyS0"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.roster);
+        PickRoster(c.roster);
+        ASSERT_EQ(W<QTableWidget>("FleetPlanTable")->rowCount(), c.rows);
+        EXPECT_EQ(Cell("FleetPlanTable", 0, 0), "Engine 1");
+        EXPECT_NE(Cell("FleetPlanTable", 0, 1).find("T11=330.5"), std::string::npos)
+            << Cell("FleetPlanTable", 0, 1);
+        const std::string note = W<QLabel>("FleetPlanNote")->text().toStdString();
+        if (c.problemRow < 0) {
+            EXPECT_EQ(Cell("FleetPlanTable", 0, 2), "");
+            EXPECT_NE(note.find(c.problem), std::string::npos) << note;
+        } else {
+            EXPECT_EQ(Cell("FleetPlanTable", 1 - c.problemRow, 2), "");
+            EXPECT_NE(Cell("FleetPlanTable", c.problemRow, 2).find(c.problem), std::string::npos)
+                << Cell("FleetPlanTable", c.problemRow, 2);
+        }
+        EXPECT_EQ(W("FleetMakePlan")->isEnabled(), c.makeable) << note;
+    }
+}
+
+// "Make plan…" writes what `fleet plan --out` writes, the window's table kept
+// as the template; the folder is open at once and nothing is run yet.
+TEST_F(FleetWindowTest, MakePlanWritesThePlanFolderFromTheWindowsTable) {
+    Open({"ttyS0"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("engines");
+    const fleet::PlanLoad load = fleet::LoadPlanFolder(folder);
+    ASSERT_TRUE(load.manifest) << load.error;
+    ASSERT_EQ(load.manifest->pagers.size(), 3u);
+    EXPECT_EQ(load.manifest->templateFile, folder / "template" / "window.tbl");
+    EXPECT_EQ(ReadTableBytes(folder / "template" / "window.tbl")->bytes,
+              ReadTableBytes(kTemplate)->bytes);
+    EXPECT_EQ(window_->PlanFolder(), folder);
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 0 of 3");
+    EXPECT_FALSE(W("FleetRun")->isEnabled());  // no board ticked yet
+    CheckBoard(0);
+    EXPECT_TRUE(W("FleetRun")->isEnabled());
+
+    // A table changed after planning is shown as such when the folder is opened again.
+    {
+        PagerImage changed = ReadTableBytes(folder / load.manifest->pagers[2].file)->bytes;
+        changed[100] ^= 0xFF;
+        ASSERT_TRUE(WriteTableFile(folder / load.manifest->pagers[2].file, changed));
+    }
+    dialogs_.openAnswers.push_back((folder / "plan.json").string());
+    Click("FleetOpenPlan");
+    EXPECT_EQ(Cell("FleetPlanTable", 0, 2), "");
+    EXPECT_NE(Cell("FleetPlanTable", 2, 2).find("was changed after planning"), std::string::npos)
+        << Cell("FleetPlanTable", 2, 2);
+
+    Click("FleetOpenReport");
+    Click("FleetOpenFolder");
+    EXPECT_EQ(opened_,
+              (std::vector<std::string>{(folder / "report.csv").string(), folder.string()}));
+    // No file manager: a box says where the folder is.
+    openSucceeds_ = false;
+    Click("FleetOpenFolder");
+    EXPECT_TRUE(window_->PathBox()->isVisible());
+    EXPECT_EQ(window_->PathBox()->Path()->text().toStdString(), folder.string());
+}
+
+// Two boards, two lanes; each prompt sits in the lane of its board and names
+// it; Go programs the pager on that board, Skip records it skipped.
+TEST_F(FleetWindowTest, TwoBoardsRunInTwoLanesWithTheirOwnPrompts) {
+    Open({"ttyS0", "ttyS1"});
+    dialogs_.openAnswers.push_back(kTemplate);
+    Click("FleetTemplateButton");
+    EXPECT_TRUE(W<QRadioButton>("FleetFileTemplate")->isChecked());
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("run");
+    CheckBoard(0);
+    CheckBoard(1);
+    Click("FleetRun");
+    ASSERT_EQ(window_->Lanes().size(), 2u);
+    EXPECT_FALSE(W("FleetRun")->isEnabled());
+    EXPECT_TRUE(W("FleetStop")->isEnabled());
+
+    const std::vector<std::string> prompts = Answer({"LaneGo", "LaneSkip", "LaneGo"});
+    ASSERT_EQ(prompts.size(), 3u);
+    std::set<std::string> asked;
+    for (const std::string& prompt : prompts) {
+        EXPECT_TRUE(prompt.rfind("Place 'Engine ", 0) == 0) << prompt;
+        const bool board1 = prompt.find("' on board 1 (Board ttyS0 (ttyS0))") != std::string::npos;
+        const bool board2 = prompt.find("' on board 2 (Board ttyS1 (ttyS1))") != std::string::npos;
+        EXPECT_TRUE(board1 || board2) << prompt;
+        asked.insert(prompt.substr(7, 8));
+    }
+    EXPECT_EQ(asked, (std::set<std::string>{"Engine 1", "Engine 2", "Engine 3"}));
+
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 3u);
+    int written = 0;
+    // A board that took two pagers holds the one written last.
+    std::map<std::string, std::string> lastOn;
+    for (const fleet::ReportLine& line : lines) {
+        if (line.label == prompts[1].substr(7, 8)) {
+            EXPECT_EQ(line.result, fleet::PagerResult::Skipped);
+            continue;
+        }
+        ASSERT_EQ(line.result, fleet::PagerResult::Written) << line.message;
+        ++written;
+        EXPECT_FALSE(line.backup.empty());
+        lastOn[line.port] = line.label;
+    }
+    EXPECT_EQ(written, 2);
+    for (const auto& [port, label] : lastOn) ExpectHolds(port, folder, label);
+    ASSERT_EQ(W<QTableWidget>("FleetResults")->rowCount(), 3);
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 2 of 3");
+    EXPECT_TRUE(W("FleetRun")->isEnabled());
+}
+
+// A pager whose write failed is offered again: Retry programs that one pager
+// (and only it); a written pager is not offered.
+TEST_F(FleetWindowTest, RetryProgramsAFailedPagerAgain) {
+    Open({"ttyS0"}, {sim::ParseFault("bad-ack:12")});
+    PickRoster("label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,433.7,1321.2\n");
+    const fs::path folder = MakePlan("retry");
+    CheckBoard(0);
+    Click("FleetRun");
+    Answer({"LaneGo", "LaneStop"});
+    std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].label, "Engine 1");
+    EXPECT_NE(lines[0].result, fleet::PagerResult::Written);
+    auto* results = W<QTableWidget>("FleetResults");
+    ASSERT_EQ(results->rowCount(), 1);
+    EXPECT_EQ(Cell("FleetResults", 0, 2), std::string(fleet::ResultName(lines[0].result)));
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 0 of 2");
+
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualItemRect(results->item(0, 0)).center());
+    Click("FleetRetry");
+    const std::vector<std::string> prompts = Answer();
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0], "Place 'Engine 1' on board 1 (Board ttyS0 (ttyS0))");
+    lines = Report(folder);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].label, "Engine 1");
+    EXPECT_EQ(lines[1].result, fleet::PagerResult::Written) << lines[1].message;
+    ExpectHolds("ttyS0", folder, "Engine 1");
+
+    ASSERT_EQ(results->rowCount(), 2);
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualItemRect(results->item(1, 0)).center());
+    EXPECT_FALSE(W("FleetRetry")->isEnabled());
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 2");
+}
+
+// A folder planned and half run by the command line: the window shows its
+// results and programs only the rest; the command line then finds nothing left.
+TEST_F(FleetWindowTest, ResumesAPlanFolderTheCommandLineStarted) {
+    const std::string roster = dir_.File("roster.csv");
+    std::ofstream(roster) << kThreeEngines;
+    const fs::path folder = dir_.File("cli plan");
+    const test::CliRun plan =
+        test::RunCli({"fleet", "plan", kTemplate, roster, "--out", folder.string()});
+    ASSERT_EQ(plan.status, 0) << plan.err;
+    {
+        // The board goes away during the second pager: the run stops there.
+        test::SimProcess board({"--baud", "0", "--fault", "hangup:60"});
+        const test::CliRun run =
+            test::RunCli({"fleet", "run", folder.string(), "--port", board.DevicePath(), "--yes"});
+        ASSERT_NE(run.status, 0) << run.out << run.err;
+    }
+    const std::vector<fleet::ReportLine> before = Report(folder);
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_TRUE(before[0].written());
+    ASSERT_FALSE(before[1].written());
+
+    Open({"ttyS0"});
+    dialogs_.openAnswers.push_back((folder / "plan.json").string());
+    Click("FleetOpenPlan");
+    ASSERT_EQ(window_->PlanFolder(), folder);
+    EXPECT_EQ(W<QTableWidget>("FleetPlanTable")->rowCount(), 3);
+    ASSERT_EQ(W<QTableWidget>("FleetResults")->rowCount(), 2);
+    EXPECT_EQ(Cell("FleetResults", 0, 0), "Engine 1");
+    EXPECT_EQ(Cell("FleetResults", 0, 2), "written");
+    EXPECT_EQ(Cell("FleetResults", 1, 0), "Engine 2");
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 3");
+
+    CheckBoard(0);
+    Click("FleetRun");
+    const std::vector<std::string> prompts = Answer();
+    EXPECT_EQ(prompts,
+              (std::vector<std::string>{"Place 'Engine 2' on board 1 (Board ttyS0 (ttyS0))",
+                                        "Place 'Engine 3' on board 1 (Board ttyS0 (ttyS0))"}));
+    EXPECT_EQ(Report(folder).size(), 4u);
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 3 of 3");
+
+    test::SimProcess board({"--baud", "0"});
+    const test::CliRun again =
+        test::RunCli({"fleet", "run", folder.string(), "--port", board.DevicePath(), "--yes"});
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_NE(again.out.find("Written and verified: 3 of 3 (3 before this run)"), std::string::npos)
+        << again.out;
+}
+
+// Stop while a lane asks: the prompt goes, nothing more is programmed, and
+// closing the window during a run leaves no thread behind.
+TEST_F(FleetWindowTest, StopEndsTheRunAtItsPrompt) {
+    Open({"ttyS0"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("stop");
+    CheckBoard(0);
+    Click("FleetRun");
+    FleetLane* lane = Asking();
+    ASSERT_NE(lane, nullptr);
+    Click("FleetStop");
+    ASSERT_TRUE(WaitFor([&] { return !window_->Running(); }));
+    EXPECT_FALSE(lane->Go()->isVisible());
+    EXPECT_TRUE(Report(folder).empty());
+    EXPECT_EQ(lines_.at("ttyS0")->Board("ttyS0").Requests().size(), 0u);
+
+    Click("FleetRun");
+    ASSERT_NE(Asking(), nullptr);
+    window_->close();
+    EXPECT_FALSE(window_->Running());
+}
+
+// Hands-free on an emulator whose pager comes and goes with a file: no prompt,
+// each lane names the label its board waits for, a pager left on the board is
+// not programmed again, and Stop ends the waiting.
+TEST_F(FleetWindowTest, HandsFreeLanesNameTheLabelEachBoardWaitsFor) {
+    const std::string cradle = dir_.File("cradle");
+    test::SimProcess board({"--baud", "0", "--cradle", cradle});
+    Show({board.DevicePath()});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("hands-free");
+    CheckBoard(0);
+    Click("FleetHandsFree");
+    Click("FleetRun");
+    ASSERT_EQ(window_->Lanes().size(), 1u);
+    FleetLane* lane = window_->Lanes().front();
+    const auto says = [&](const std::string& text) {
+        return WaitFor([&] { return lane->State()->text().toStdString() == text; });
+    };
+    EXPECT_TRUE(says("waiting for 'Engine 1' to be placed")) << lane->State()->text().toStdString();
+
+    std::ofstream(cradle).flush();  // a pager is placed
+    auto* results = W<QTableWidget>("FleetResults");
+    ASSERT_TRUE(WaitFor([&] { return results->rowCount() == 1; }));
+    EXPECT_EQ(Cell("FleetResults", 0, 0), "Engine 1");
+    EXPECT_EQ(Cell("FleetResults", 0, 2), "written") << Cell("FleetResults", 0, 5);
+    EXPECT_TRUE(says("waiting for the pager to be taken off"))
+        << lane->State()->text().toStdString();
+    QTest::qWait(2200);  // two looks at the board: the pager is still on it
+    EXPECT_EQ(results->rowCount(), 1);
+
+    fs::remove(cradle);
+    EXPECT_TRUE(says("waiting for 'Engine 2' to be placed")) << lane->State()->text().toStdString();
+    EXPECT_FALSE(lane->Go()->isVisible());
+    Click("FleetStop");
+    ASSERT_TRUE(WaitFor([&] { return !window_->Running(); }));
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].written());
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 3");
+}
+
+// File > "Fleet…" opens the window on the ports the main window lists.
+TEST_F(FleetWindowTest, FileFleetOpensTheWindowOnTheMainWindowsPorts) {
+    sim::InProcessLine line;
+    line.Plug("ttyS0", sim::MakePagerMemory({}));
+    MainWindowOptions options;
+    options.channels = [&] { return line.MakeChannel(); };
+    options.clock = &line.clock;
+    MainWindow main(dialogs_, options);
+    PortTable table;
+    table.entries = {{"ttyS0", "Board A"}, {"ttyS1", ""}};
+    main.StartWith(table);
+    auto* item = main.findChild<QAction*>(QStringLiteral("Fleet1"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("Fleet…"));
+    item->trigger();
+    auto* fleet = main.findChild<FleetWindow*>();
+    ASSERT_NE(fleet, nullptr);
+    EXPECT_TRUE(fleet->isVisible());
+    auto* boards = fleet->findChild<QListWidget*>(QStringLiteral("FleetBoards"));
+    ASSERT_EQ(boards->count(), 2);
+    EXPECT_EQ(boards->item(0)->text(), QStringLiteral("Board A (ttyS0)"));
+    EXPECT_EQ(boards->item(1)->text(), QStringLiteral("ttyS1"));
+    item->trigger();  // once made, the same window comes back
+    EXPECT_EQ(main.findChildren<FleetWindow*>().size(), 1);
+}
+
+}  // namespace
+}  // namespace mk843nb
