@@ -19,7 +19,7 @@ constexpr double kGroupStripTop = 34;  // under the plot: tick labels first
 constexpr double kGroupStripHeight = 26;
 constexpr double kTickLabelGap = 44;  // pixels between two labelled ticks
 constexpr double kPointRadius = 3;
-constexpr double kLabelGap = 4;
+constexpr double kLabelGap = 6;
 constexpr double kEdge = 1.04;  // the axes reach this far past the outermost tones
 
 // Rectangles in cells of a grid, so placing a label looks only at its neighbours.
@@ -226,6 +226,22 @@ ChartLayout LayoutChart(const TonePlan& plan, const CheckResult& check, ChartSiz
         layout.stacks.push_back(std::move(stack));
     }
 
+    std::size_t stackLines = 0;
+    for (const ChartStack& stack : layout.stacks)
+        stackLines += stack.first.size() + stack.second.size();
+    if (stackLines > kChartMaxStackLines) {
+        for (ChartStack& stack : layout.stacks) {
+            stack.first.clear();
+            stack.second.clear();
+        }
+        layout.stackLinesLeftOut = true;
+        const bool one = layout.stacks.size() == 1;
+        layout.note = std::to_string(layout.stacks.size()) +
+                      (one ? " stacked page, a cross" : " stacked pages, each a cross") +
+                      " where the first page's TONE2 and the second's TONE1 meet (too many "
+                      "lines to draw)";
+    }
+
     // Greedy placement: the red ones first, then the rest in plan order; each
     // takes the first place around its point that covers no point and no label.
     const double charWidth = layout.CharWidth();
@@ -255,8 +271,10 @@ ChartLayout LayoutChart(const TonePlan& plan, const CheckResult& check, ChartSiz
             if (rect.left < wish.within.left || rect.Right() > wish.within.Right() ||
                 rect.top < wish.within.top || rect.Bottom() > wish.within.Bottom())
                 continue;
-            if (taken.Hits(rect)) continue;
-            taken.Add(rect);
+            // A little air around each label, so two never read as one.
+            const ChartRect padded{rect.left - 2, rect.top - 1, rect.width + 4, rect.height + 2};
+            if (taken.Hits(padded)) continue;
+            taken.Add(padded);
             layout.labels.push_back({wish.text, rect, wish.red});
             placed = true;
             break;

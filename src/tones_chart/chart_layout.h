@@ -89,9 +89,14 @@ struct ChartLayout {
     std::vector<ChartPoint> points;         // every individual call
     std::vector<ChartGroupMark> groups;     // every group call
     std::vector<ChartStack> stacks;         // every stacked-page problem
-    std::vector<ChartLabel> labels;         // placed without overlapping where they can be
-    std::size_t unlabelled = 0;             // addresses with no room for a label
-    double labelPixels = 11;                // the label font's pixel size
+    // More lines than kChartMaxStackLines would only paint the chart red: then
+    // each stacked page is its cross alone, first and second left empty, and
+    // the note says so.
+    bool stackLinesLeftOut = false;
+    std::string note;
+    std::vector<ChartLabel> labels;  // placed without overlapping where they can be
+    std::size_t unlabelled = 0;      // addresses with no room for a label
+    double labelPixels = 11;         // the label font's pixel size
     // The width one character of a label takes: the labels are drawn in a
     // monospaced font, so the layout can measure them without the toolkit.
     double CharWidth() const { return labelPixels * 0.6; }
@@ -101,6 +106,7 @@ struct ChartLayout {
 inline constexpr int kChartMinWidth = 320;
 inline constexpr int kChartMinHeight = 240;
 inline constexpr int kChartMaxSide = 20000;
+inline constexpr std::size_t kChartMaxStackLines = 2000;
 
 ChartLayout LayoutChart(const TonePlan& plan, const CheckResult& check, ChartSize size = {});
 

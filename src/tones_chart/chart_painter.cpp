@@ -6,6 +6,10 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QString>
+#include <cmath>
+#include <set>
+#include <tuple>
+#include <vector>
 
 namespace mk843nb::tones {
 namespace {
@@ -22,12 +26,32 @@ QRectF Rect(const ChartRect& rect) { return {rect.left, rect.top, rect.width, re
 QPointF Point(const ChartSpot& spot) { return {spot.x, spot.y}; }
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+// What has been drawn already, to the half pixel.
+class Seen {
+public:
+    bool First(int kind, const ChartRect& at) {
+        const auto half = [](double v) { return static_cast<long long>(std::lround(v * 2)); };
+        return seen_.insert({kind, half(at.left), half(at.top), half(at.width), half(at.height)})
+            .second;
+    }
+
+private:
+    std::set<std::tuple<int, long long, long long, long long, long long>> seen_;
+};
+
 QFont LabelFont(const ChartLayout& layout) {
     // Monospaced, so each character takes the width the layout measured with.
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(static_cast<int>(layout.labelPixels));
     return font;
+}
+
+// Lines one pixel wide whatever the scale: the fast way to draw thousands of them.
+QPen Thin(const QColor& color, double width = 1) {
+    QPen pen(color, width);
+    pen.setCosmetic(true);
+    return pen;
 }
 
 QColor Faded(QColor color, int alpha) {
@@ -79,6 +103,12 @@ void PaintAxes(QPainter& painter, const ChartLayout& layout) {
     painter.setFont(title);
     painter.drawText(QRectF(plot.left(), 6, plot.width(), 22), Qt::AlignLeft | Qt::AlignVCenter,
                      Text(layout.title));
+    if (!layout.note.empty()) {
+        painter.setFont(font);
+        painter.setPen(kProblem);
+        painter.drawText(QRectF(plot.left(), strip.bottom() + 22, plot.width(), 14),
+                         Qt::AlignLeft | Qt::AlignVCenter, Text(layout.note));
+    }
 }
 
 }  // namespace
@@ -89,58 +119,76 @@ void PaintChart(QPainter& painter, const ChartLayout& layout) {
     painter.fillRect(QRectF(0, 0, layout.size.width, layout.size.height), Qt::white);
     PaintAxes(painter, layout);
 
-    // Boxes under everything, the red ones last so they stay visible.
-    painter.setClipRect(Rect(layout.plot));
-    for (bool red : {false, true})
-        for (const ChartPoint& point : layout.points) {
-            if (point.red != red) continue;
-            const QColor color = red ? kProblem : point.shared ? kShared : kCall;
-            painter.setPen(QPen(Faded(color, 140), 1));
-            painter.setBrush(Faded(color, red ? 40 : 22));
-            painter.drawRect(Rect(point.box));
-        }
-    painter.setClipping(false);
+    // Each kind of item is drawn in one go with one pen and brush, and an item
+    // that lands where another of its kind already is (the holders of a
+    // station call) is drawn once: a big plan stays quick to draw and its SVG small.
+    enum Style { Plain, Shared, Red };
+    const QColor colors[] = {kCall, kShared, kProblem};
+    std::vector<QRectF> boxes[3], groupBoxes[3];
+    std::vector<QPointF> dots[3], marks[3];
+    Seen seenBoxes, seenDots;
+    for (const ChartPoint& point : layout.points) {
+        const Style style = point.red ? Red : point.shared ? Shared : Plain;
+        if (seenBoxes.First(style, point.box)) boxes[style].push_back(Rect(point.box));
+        if (seenDots.First(style, {point.at.x, point.at.y, 0, 0}))
+            dots[style].push_back(Point(point.at));
+    }
     for (const ChartGroupMark& mark : layout.groups) {
-        const QColor color = mark.red ? kProblem : kCall;
-        painter.setPen(QPen(Faded(color, 140), 1));
-        painter.setBrush(Faded(color, mark.red ? 40 : 22));
-        painter.drawRect(Rect(mark.box));
+        const Style style = mark.red ? Red : Plain;
+        if (seenBoxes.First(style + 3, mark.box)) groupBoxes[style].push_back(Rect(mark.box));
+        if (seenDots.First(style + 3, {mark.at.x, mark.at.y, 0, 0}))
+            marks[style].push_back(Point(mark.at));
     }
-
+    std::vector<QLineF> stackLines, crosses;
+    Seen seenLines, seenCrosses;
     for (const ChartStack& stack : layout.stacks) {
-        painter.setPen(QPen(kProblem, 1.2, Qt::DashLine));
-        for (const ChartSpot& from : stack.first)
-            painter.drawLine(Point(from), Point(stack.formed));
-        for (const ChartSpot& to : stack.second) painter.drawLine(Point(stack.formed), Point(to));
-        painter.setPen(QPen(kProblem, 1.6));
         const QPointF at = Point(stack.formed);
-        painter.drawLine(at + QPointF(-4, -4), at + QPointF(4, 4));
-        painter.drawLine(at + QPointF(-4, 4), at + QPointF(4, -4));
+        for (const ChartSpot& from : stack.first)
+            if (seenLines.First(0, {from.x, from.y, at.x(), at.y()}))
+                stackLines.emplace_back(Point(from), at);
+        for (const ChartSpot& to : stack.second)
+            if (seenLines.First(0, {at.x(), at.y(), to.x, to.y}))
+                stackLines.emplace_back(at, Point(to));
+        if (seenCrosses.First(0, {at.x(), at.y(), 0, 0})) {
+            crosses.emplace_back(at + QPointF(-4, -4), at + QPointF(4, 4));
+            crosses.emplace_back(at + QPointF(-4, 4), at + QPointF(4, -4));
+        }
     }
 
-    for (bool red : {false, true}) {
-        for (const ChartPoint& point : layout.points) {
-            if (point.red != red) continue;
-            const QColor color = red ? kProblem : point.shared ? kShared : kCall;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(color);
-            painter.drawEllipse(Point(point.at), kPointRadius, kPointRadius);
-        }
-        for (const ChartGroupMark& mark : layout.groups) {
-            if (mark.red != red) continue;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(red ? kProblem : kCall);
-            const QPointF at = Point(mark.at);
+    // Boxes under everything, the red ones last so they stay visible.
+    for (int style : {Plain, Shared, Red}) {
+        painter.setPen(Thin(Faded(colors[style], 140)));
+        painter.setBrush(Faded(colors[style], style == Red ? 40 : 22));
+        painter.setClipRect(Rect(layout.plot));
+        if (!boxes[style].empty())
+            painter.drawRects(boxes[style].data(), static_cast<int>(boxes[style].size()));
+        painter.setClipping(false);
+        if (!groupBoxes[style].empty())
+            painter.drawRects(groupBoxes[style].data(), static_cast<int>(groupBoxes[style].size()));
+    }
+    if (!stackLines.empty()) {
+        painter.setPen(Thin(Faded(kProblem, 150)));
+        painter.drawLines(stackLines.data(), static_cast<int>(stackLines.size()));
+        painter.setPen(Thin(kProblem, 1.6));
+        painter.drawLines(crosses.data(), static_cast<int>(crosses.size()));
+    }
+    painter.setPen(Qt::NoPen);
+    for (int style : {Plain, Shared, Red}) {
+        painter.setBrush(colors[style]);
+        for (const QPointF& at : dots[style]) painter.drawEllipse(at, kPointRadius, kPointRadius);
+        for (const QPointF& at : marks[style])
             painter.drawPolygon(QPolygonF({at + QPointF(0, -kPointRadius - 1),
                                            at + QPointF(kPointRadius + 1, kPointRadius + 1),
                                            at + QPointF(-kPointRadius - 1, kPointRadius + 1)}));
-        }
     }
 
     painter.setFont(LabelFont(layout));
-    for (const ChartLabel& label : layout.labels) {
-        painter.setPen(label.red ? kProblem : kInk);
-        painter.drawText(Rect(label.rect), Qt::AlignLeft | Qt::AlignVCenter, Text(label.text));
+    for (bool red : {false, true}) {
+        painter.setPen(red ? kProblem : kInk);
+        for (const ChartLabel& label : layout.labels)
+            if (label.red == red)
+                painter.drawText(Rect(label.rect), Qt::AlignLeft | Qt::AlignVCenter,
+                                 Text(label.text));
     }
     painter.restore();
 }

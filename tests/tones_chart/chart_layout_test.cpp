@@ -141,6 +141,44 @@ TEST(ChartLayout, ACrowdedPlanLeavesLabelsOutRatherThanOverlapThem) {
     ExpectLabelsClear(layout);
 }
 
+TEST(ChartLayout, TooManyStackedPageLinesLeaveTheCrossesAndSaySo) {
+    // 1,100 pagers end with 1500.0 Hz and 1,000 start with 2000.0 Hz: any of the
+    // first followed by any of the second pages the pager at 1500.0 / 2000.0,
+    // 2,100 lines into one cross.
+    TonePlan plan;
+    Problem stacked{ProblemKind::StackedPage, {}, {15000, 20000}, "stacked"};
+    for (std::uint16_t i = 0; i < 1100; ++i) {
+        plan.pagers.push_back(test::ChartPager("x" + std::to_string(i),
+                                               static_cast<std::uint16_t>(4000 + 10 * i), 15000));
+        stacked.parts.push_back({plan.pagers.size() - 1, 0, Role::FirstPage});
+    }
+    for (std::uint16_t i = 0; i < 1000; ++i) {
+        plan.pagers.push_back(test::ChartPager("y" + std::to_string(i), 20000,
+                                               static_cast<std::uint16_t>(4000 + 10 * i)));
+        stacked.parts.push_back({plan.pagers.size() - 1, 0, Role::SecondPage});
+    }
+    plan.pagers.push_back(test::ChartPager("z", 15000, 20000));
+    stacked.parts.push_back({plan.pagers.size() - 1, 0, Role::Rings});
+    CheckResult check;
+    check.problems.push_back(stacked);
+    const ChartLayout layout = LayoutChart(plan, check);
+    ASSERT_EQ(layout.stacks.size(), 1u);
+    EXPECT_TRUE(layout.stackLinesLeftOut);
+    EXPECT_TRUE(layout.stacks[0].first.empty());
+    EXPECT_TRUE(layout.stacks[0].second.empty());
+    EXPECT_TRUE(
+        layout.points.back().box.Contains(layout.stacks[0].formed.x, layout.stacks[0].formed.y));
+    EXPECT_EQ(layout.note,
+              "1 stacked page, a cross where the first page's TONE2 and the second's TONE1 meet "
+              "(too many lines to draw)");
+
+    // A plan with few keeps its lines and says nothing.
+    const TonePlan small = test::ChartPlan();
+    const ChartLayout few = LayoutChart(small, CheckPlan(small));
+    EXPECT_FALSE(few.stackLinesLeftOut);
+    EXPECT_EQ(few.note, "");
+}
+
 TEST(ChartLayout, TheCanvasKeepsRoomForTheAxesAndTheAxesReachEveryTone) {
     TonePlan plan;
     plan.pagers.push_back(test::ChartPager("low", 1000, 60000));  // outside the standard table
