@@ -48,6 +48,7 @@
 #include "ui/password_window.h"
 #include "ui/port_list_controller.h"
 #include "ui/recent_files_menu.h"
+#include "ui/tone_plan_window.h"
 #include "ui/tone_table_window.h"
 #include "ui/undo_history.h"
 #include "ui/window_link_events.h"
@@ -251,6 +252,12 @@ void MainWindow::BuildMenu() {
             &QAction::triggered, this, &MainWindow::CompareFile1Click);
     connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
             &MainWindow::Backups1Click);
+    connect(MenuItem(file, "TonePlan1", QStringLiteral("Tone plan…")), &QAction::triggered, this,
+            [this] {
+                if (tonePlan_ == nullptr) tonePlan_ = new TonePlanWindow(dialogs_, this);
+                tonePlan_->show();
+                tonePlan_->raise();
+            });
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
                              s->standardIcon(QStyle::SP_DialogCloseButton));

@@ -38,6 +38,7 @@ class HelpWindow;
 class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
+class TonePlanWindow;
 class LinkSession;
 class CompareAndBackups;
 class PagerMenu;
@@ -107,6 +108,8 @@ public:
     HelpWindow* Help() const { return help_; }
     CompareWindow* Comparison() const;
     BackupsWindow* Backups() const;
+    // File > "Tone plan…"; nullptr until first opened.
+    TonePlanWindow* TonePlan() const { return tonePlan_; }
     UndoHistory& History() { return *history_; }
 
     // The menu commands, as the menu runs them.
@@ -156,6 +159,7 @@ private:
     std::unique_ptr<LinkSession> link_;
     std::unique_ptr<PagerMenu> pagerMenu_;
     std::unique_ptr<CompareAndBackups> comparisons_;
+    TonePlanWindow* tonePlan_ = nullptr;
     FormBinding* binding_ = nullptr;
 
     std::vector<QWidget*> components_;
