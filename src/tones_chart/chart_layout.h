@@ -105,7 +105,7 @@ struct ChartLayout {
 // The smallest canvas that still has room for the axes.
 inline constexpr int kChartMinWidth = 320;
 inline constexpr int kChartMinHeight = 240;
-inline constexpr int kChartMaxSide = 20000;
+inline constexpr int kChartMaxSide = 8000;  // a PNG of 8000 x 8000 takes 256 MB to draw
 inline constexpr std::size_t kChartMaxStackLines = 2000;
 
 ChartLayout LayoutChart(const TonePlan& plan, const CheckResult& check, ChartSize size = {});

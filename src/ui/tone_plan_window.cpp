@@ -116,6 +116,7 @@ TonePlanWindow::TonePlanWindow(DialogService& dialogs, QWidget* parent)
     split->addWidget(left);
     split->addWidget(chart_);
     split->setStretchFactor(1, 1);
+    split->setSizes({460, 740});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -9,6 +9,8 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,34 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CliRun;
+
+// The SVG as a viewer reads it: its text elements and its dots by colour.
+struct Svg {
+    std::vector<std::string> texts;
+    std::map<QString, int> pointsByFill;
+    int points = 0;
+};
+
+Svg ReadSvg(const std::string& path) {
+    const auto bytes = test::ReadFileBytes(path);
+    QXmlStreamReader xml(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                    static_cast<qsizetype>(bytes.size())));
+    Svg svg;
+    QString fill;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.attributes().hasAttribute(QStringLiteral("fill")))
+            fill = xml.attributes().value(QStringLiteral("fill")).toString();
+        if (xml.name() == QStringLiteral("text"))
+            svg.texts.push_back(xml.readElementText().trimmed().toStdString());
+        if (xml.name() == QStringLiteral("ellipse") || xml.name() == QStringLiteral("circle")) {
+            ++svg.points;
+            ++svg.pointsByFill[fill];
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return svg;
+}
 
 class ChartCliTest : public ::testing::Test {
 protected:
@@ -59,24 +89,8 @@ TEST_F(ChartCliTest, AnSvgChartOfFoldersAndFilesNamesThePagersAndShowsTheConflic
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Wrote charts/plan.svg (1200 x 900): 3 pagers, 1 problem in red\n");
 
-    const auto bytes = test::ReadFileBytes(temp.File("charts/plan.svg"));
-    QXmlStreamReader xml(QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                    static_cast<qsizetype>(bytes.size())));
-    std::vector<std::string> texts;
-    int redPoints = 0, points = 0;
-    QString fill;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (xml.attributes().hasAttribute(QStringLiteral("fill")))
-            fill = xml.attributes().value(QStringLiteral("fill")).toString();
-        if (xml.name() == QStringLiteral("text"))
-            texts.push_back(xml.readElementText().trimmed().toStdString());
-        if (xml.name() == QStringLiteral("ellipse") || xml.name() == QStringLiteral("circle")) {
-            ++points;
-            if (fill == QStringLiteral("#d21414")) ++redPoints;
-        }
-    }
-    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    const Svg svg = ReadSvg(temp.File("charts/plan.svg"));
+    const std::vector<std::string>& texts = svg.texts;
     const auto has = [&](const std::string& text) {
         return std::find(texts.begin(), texts.end(), text) != texts.end();
     };
@@ -84,14 +98,34 @@ TEST_F(ChartCliTest, AnSvgChartOfFoldersAndFilesNamesThePagersAndShowsTheConflic
     EXPECT_TRUE(has("m3.tbl"));
     EXPECT_TRUE(has("Tone plan: 3 pagers, 1 problem (red)"));
     // One dot a place: e1 and e2 share theirs.
-    EXPECT_EQ(points, 2);
-    EXPECT_EQ(redPoints, 1);
+    EXPECT_EQ(svg.points, 2);
+    EXPECT_EQ(svg.pointsByFill.at("#d21414"), 1);
 
     // Shared on purpose: no longer red.
     const CliRun shared = Run({"tones", "chart", "county", "county/north", "--shared",
                                "600.9/634.5", "--out", "charts/shared.svg"});
     ASSERT_EQ(shared.status, 0) << shared.err;
     EXPECT_EQ(shared.out, "Wrote charts/shared.svg (1200 x 900): 3 pagers, no problems\n");
+}
+
+TEST_F(ChartCliTest, AFleetPlanIsDrawnWithItsLabelsAndItsStationCallShared) {
+    Table("t/template.tbl", {"T11=600.9", "T21=634.5", "Duty2=1", "T12=707.3", "T22=746.8"});
+    std::ofstream(temp.File("t/roster.csv")) << "label,T12,T22\n"
+                                                "Engine 1,1006.9,1513.5\n"
+                                                "Engine 2,1122.5,1185.2\n";
+    const CliRun plan = Run({"fleet", "plan", "t/template.tbl", "t/roster.csv", "--out", "shop"});
+    ASSERT_EQ(plan.status, 0) << plan.err;
+
+    const CliRun run = Run({"tones", "chart", "shop", "--out", "shop.svg"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Wrote shop.svg (1200 x 900): 2 pagers, no problems\n");
+    const Svg svg = ReadSvg(temp.File("shop.svg"));
+    for (const char* label : {"Engine 1 +1", "Engine 1 (call 2)", "Engine 2 (call 2)"})
+        EXPECT_NE(std::find(svg.texts.begin(), svg.texts.end(), label), svg.texts.end()) << label;
+    // The station call in green, the own calls in blue, nothing red.
+    EXPECT_EQ(svg.points, 3);
+    EXPECT_EQ(svg.pointsByFill.count("#d21414"), 0u);
+    EXPECT_EQ(svg.pointsByFill.at("#14823c"), 1);
 }
 
 TEST_F(ChartCliTest, APngChartHasTheAskedSizeAndRedPixels) {
