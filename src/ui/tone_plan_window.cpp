@@ -130,6 +130,7 @@ void TonePlanWindow::OpenFolder() {
     FileDialogRequest request;
     request.folder = true;
     request.fileMustExist = true;
+    request.defaultExt.clear();  // a folder's name gets no ".tbl"
     QWidget* previous = dialogs_.Parent();
     dialogs_.SetParent(this);
     const auto chosen = dialogs_.ChooseOpenFile(request);

@@ -93,6 +93,7 @@ TEST_F(TonePlanWindowTest, AFolderOpenedThroughTheDialogShowsItsAddressesProblem
     Click("TonePlanAddFile");
     ASSERT_EQ(dialogs_.requests.size(), 2u);
     EXPECT_TRUE(dialogs_.requests[0].folder);
+    EXPECT_EQ(dialogs_.requests[0].defaultExt, "");
     EXPECT_FALSE(dialogs_.requests[1].folder);
     EXPECT_TRUE(dialogs_.requests[1].fileMustExist);
     ASSERT_TRUE(dialogs_.shown.empty()) << dialogs_.shown[0].text;
