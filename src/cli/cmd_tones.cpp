@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -9,11 +10,14 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/shell_path.h"
+#include "files/atomic_write.h"
 #include "image/codecs.h"
 #include "tones/plan_check.h"
 #include "tones/plan_sources.h"
 #include "tones/plan_suggest.h"
 #include "tones/tone_names.h"
+#include "tones_chart/chart_files.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -173,6 +177,81 @@ void Suggest(const SuggestOptions& options) {
                              " free addresses are left in the standard tone table");
 }
 
+struct ChartOptions {
+    std::vector<std::string> paths;
+    std::vector<std::string> shared;
+    ShellPath out;
+    tones::ChartSize size;
+};
+
+// Qt's note that it made itself a runtime folder (no XDG_RUNTIME_DIR, as under
+// sudo or cron) says nothing about the chart; everything else it says passes on.
+QtMessageHandler previousHandler = nullptr;
+void QuietAboutRuntimeFolder(QtMsgType type, const QMessageLogContext& context,
+                             const QString& message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    if (previousHandler != nullptr) previousHandler(type, context, message);
+}
+
+// Fonts and painting need a GUI application; the command line draws off screen.
+std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr) return nullptr;
+    previousHandler = qInstallMessageHandler(QuietAboutRuntimeFolder);
+    static int argc = 3;
+    static char name[] = "mk843nb-cli";
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* argv[] = {name, platformOption, platform, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+void Chart(const ChartOptions& options) {
+    const auto format = tones::ChartFormatOf(options.out.path);
+    if (!format)
+        throw CommandFailure(
+            options.out.typed + ": the chart is written as SVG (name.svg) or PNG (name.png)",
+            ExitCode::Usage);
+    std::vector<tones::CallPair> shared = SharedPairs(options.shared);
+    const tones::PlanSourcesRead read = ReadPlan(options.paths);
+    for (const tones::CallPair& pair : read.shared)
+        if (std::find(shared.begin(), shared.end(), pair) == shared.end()) shared.push_back(pair);
+    const tones::CheckResult result = tones::CheckPlan(read.plan, shared);
+    const tones::ChartLayout layout = tones::LayoutChart(read.plan, result, options.size);
+
+    const auto app = EnsureGuiApplication();
+    const std::string bytes = tones::ChartFileBytes(layout, *format);
+    if (bytes.empty())
+        throw CommandFailure("the chart could not be drawn; nothing was written to " +
+                             options.out.typed);
+    if (!WriteFileAtomically(options.out.path, bytes))
+        throw CommandFailure("Save Error! " + options.out.typed);
+    std::cout << "Wrote " << options.out.typed << " (" << layout.size.width << " x "
+              << layout.size.height << "): " << Plural(read.plan.pagers.size(), "pager", "pagers")
+              << ", "
+              << (result.problems.empty()
+                      ? "no problems"
+                      : Plural(result.problems.size(), "problem", "problems") + " in red")
+              << "\n";
+}
+
+void AddChart(CLI::App& tonesCommand) {
+    auto* command = tonesCommand.add_subcommand(
+        "chart", "Draw a tone plan: every address a point, bandwidths as boxes, problems in red");
+    auto options = std::make_shared<ChartOptions>();
+    command
+        ->add_option("PATH", options->paths,
+                     "table files, folders of them, or a fleet plan folder (labels from plan.json)")
+        ->required();
+    command->add_option("--out", options->out, "the chart file: name.svg or name.png")->required();
+    command->add_option("--shared", options->shared,
+                        "TONE1/TONE2: an address shared on purpose (a station or all call)");
+    command->add_option("--width", options->size.width, "in pixels")
+        ->check(CLI::Range(tones::kChartMinWidth, tones::kChartMaxSide));
+    command->add_option("--height", options->size.height, "in pixels")
+        ->check(CLI::Range(tones::kChartMinHeight, tones::kChartMaxSide));
+    command->callback([options] { Chart(*options); });
+}
+
 void AddCheck(CLI::App& tonesCommand) {
     auto* command = tonesCommand.add_subcommand(
         "check", "Check a tone plan: pagers that ring on pages that are not theirs");
@@ -215,7 +294,8 @@ void AddSuggest(CLI::App& tonesCommand) {
 void RegisterTonesCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
         "tones",
-        "List the standard tones; check a tone plan (check) or suggest free pairs (suggest)");
+        "List the standard tones; check a tone plan (check), suggest free pairs (suggest) or "
+        "draw it (chart)");
     command->require_subcommand(0, 1);
     auto json = std::make_shared<bool>(false);
     command->add_flag("--json", *json, "a JSON list of objects: group, index, hz");
@@ -224,6 +304,7 @@ void RegisterTonesCommand(CLI::App& app) {
     });
     AddCheck(*command);
     AddSuggest(*command);
+    AddChart(*command);
 }
 
 }  // namespace mk843nb::cli

@@ -25,6 +25,8 @@ struct FileDialogRequest {
     // in and move it; a dialog for another kind of file (the log) opens in
     // initialDir and leaves that folder alone.
     bool tableFolder = true;
+    // Open: a folder is chosen, not a file (a folder of table files, a fleet plan).
+    bool folder = false;
 };
 
 class TableFileUi {

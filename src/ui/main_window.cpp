@@ -50,6 +50,7 @@
 #include "ui/password_window.h"
 #include "ui/port_list_controller.h"
 #include "ui/recent_files_menu.h"
+#include "ui/tone_plan_window.h"
 #include "ui/tone_table_window.h"
 #include "ui/undo_history.h"
 #include "ui/window_link_events.h"
@@ -254,6 +255,12 @@ void MainWindow::BuildMenu() {
             &QAction::triggered, this, &MainWindow::CompareFile1Click);
     connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
             &MainWindow::Backups1Click);
+    connect(MenuItem(file, "TonePlan1", QStringLiteral("Tone plan…")), &QAction::triggered, this,
+            [this] {
+                if (tonePlan_ == nullptr) tonePlan_ = new TonePlanWindow(dialogs_, this);
+                tonePlan_->show();
+                tonePlan_->raise();
+            });
     connect(MenuItem(file, "Fleet1", QStringLiteral("Fleet…")), &QAction::triggered, this, [this] {
         auto* fleet = findChild<FleetWindow*>();
         if (fleet == nullptr)

@@ -39,6 +39,7 @@ class HelpWindow;
 class LogWindow;
 class PasswordWindow;
 class ToneTableWindow;
+class TonePlanWindow;
 class LinkSession;
 class CompareAndBackups;
 class PagerMenu;
@@ -109,6 +110,8 @@ public:
     HelpWindow* Help() const { return help_; }
     CompareWindow* Comparison() const;
     BackupsWindow* Backups() const;
+    // File > "Tone plan…"; nullptr until first opened.
+    TonePlanWindow* TonePlan() const { return tonePlan_; }
     UndoHistory& History() { return *history_; }
 
     // The menu commands, as the menu runs them.
@@ -158,6 +161,7 @@ private:
     std::unique_ptr<LinkSession> link_;
     std::unique_ptr<PagerMenu> pagerMenu_;
     std::unique_ptr<CompareAndBackups> comparisons_;
+    TonePlanWindow* tonePlan_ = nullptr;
     FormBinding* binding_ = nullptr;
 
     std::vector<QWidget*> components_;
