@@ -503,15 +503,33 @@ void MainWindow::AfterPagerCommand(const LinkOutcome& outcome) {
     UpdateUndoActions();
 }
 
-void MainWindow::Read1Click() { pagerMenu_->Read1Click(); }
-void MainWindow::Write1Click() { pagerMenu_->Write1Click(backupFirst_->isChecked()); }
-void MainWindow::Verify1Click() { pagerMenu_->Verify1Click(); }
+// A fleet run has the boards: a command of this window on one of them would
+// share its line with a lane's session.
+bool MainWindow::FleetHasTheBoards() {
+    const auto* fleet = findChild<FleetWindow*>();
+    if (fleet == nullptr || !fleet->Running()) return false;
+    dialogs_.Show({MessageKind::Exclamation,
+                   "The Fleet window is programming pagers: Read, Write, Verify and Compare "
+                   "with pager wait until its run ends."});
+    return true;
+}
+
+void MainWindow::Read1Click() {
+    if (!FleetHasTheBoards()) pagerMenu_->Read1Click();
+}
+void MainWindow::Write1Click() {
+    if (!FleetHasTheBoards()) pagerMenu_->Write1Click(backupFirst_->isChecked());
+}
+void MainWindow::Verify1Click() {
+    if (!FleetHasTheBoards()) pagerMenu_->Verify1Click();
+}
 
 void MainWindow::CompareFile1Click() {
     comparisons_->CompareFile(tables_->CurrentDirectory().string());
 }
 
 void MainWindow::ComparePager1Click() {
+    if (FleetHasTheBoards()) return;
     if (const auto pager = pagerMenu_->ReadForComparison()) comparisons_->ComparePager(*pager);
 }
 

@@ -135,6 +135,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // True, after saying so, while the Fleet window runs on the boards.
+    bool FleetHasTheBoards();
     void BuildMenu();
     void BuildStatusBar();
     void KeepStatusBarReadable();

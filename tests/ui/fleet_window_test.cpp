@@ -78,7 +78,8 @@ protected:
     }
 
     // Boards behind the named ports, each "Board <port>" in the list.
-    FleetWindow& Open(const std::vector<std::string>& ports, sim::FaultPlan faults = {}) {
+    FleetWindow& Open(const std::vector<std::string>& ports, sim::FaultPlan faults = {},
+                      QWidget* parent = nullptr) {
         for (const std::string& port : ports) {
             lines_[port] = std::make_unique<sim::InProcessLine>();
             lines_[port]->Plug(port, sim::MakePagerMemory({}), faults);
@@ -90,10 +91,11 @@ protected:
         options.clock = [this](const std::string& port) -> LinkClock* {
             return &lines_.at(port)->clock;
         };
-        return Show(ports, std::move(options));
+        return Show(ports, std::move(options), parent);
     }
     // The same on real ports (emulators on pseudo-terminals), through the serial port.
-    FleetWindow& Show(const std::vector<std::string>& ports, FleetWindowOptions options = {}) {
+    FleetWindow& Show(const std::vector<std::string>& ports, FleetWindowOptions options = {},
+                      QWidget* parent = nullptr) {
         options.ports = [ports] {
             PortTable table;
             for (const std::string& port : ports)
@@ -101,7 +103,7 @@ protected:
             return table;
         };
         options.windowImage = [] { return ReadTableBytes(kTemplate)->bytes; };
-        window_ = std::make_unique<FleetWindow>(dialogs_, options);
+        window_ = std::make_unique<FleetWindow>(dialogs_, options, parent);
         window_->openUrl = [this](const QUrl& url) {
             opened_.push_back(url.toLocalFile().toStdString());
             return openSucceeds_;
@@ -202,6 +204,8 @@ protected:
     test::TempDir dir_;
     RecordingDialogs dialogs_;
     std::map<std::string, std::unique_ptr<sim::InProcessLine>> lines_;
+    sim::InProcessLine mainLine_;       // the main window's own board, when there is one
+    std::unique_ptr<MainWindow> main_;  // outlives window_, which it may parent
     std::unique_ptr<FleetWindow> window_;
     std::vector<std::string> opened_;
     bool openSucceeds_ = true;
@@ -508,6 +512,46 @@ TEST_F(FleetWindowTest, FileFleetOpensTheWindowOnTheMainWindowsPorts) {
     EXPECT_EQ(boards->item(1)->text(), QStringLiteral("ttyS1"));
     item->trigger();  // once made, the same window comes back
     EXPECT_EQ(main.findChildren<FleetWindow*>().size(), 1);
+}
+
+// While a fleet runs, the main window's Pager menu leaves the boards to it
+// (its own session would share a lane's line) and says so; after the run its
+// commands work again.
+TEST_F(FleetWindowTest, TheMainWindowsPagerCommandsWaitWhileAFleetRuns) {
+    mainLine_.Plug("ttyS0", sim::MakePagerMemory({}));
+    MainWindowOptions options;
+    options.channels = [this] { return mainLine_.MakeChannel(); };
+    options.clock = &mainLine_.clock;
+    main_ = std::make_unique<MainWindow>(dialogs_, options);
+    PortTable table;
+    table.entries = {{"ttyS0", "Board A"}};
+    main_->StartWith(table);
+    dialogs_.shown.clear();
+
+    Open({"ttyS0"}, {}, main_.get());
+    PickRoster(kThreeEngines);
+    MakePlan("busy");
+    CheckBoard(0);
+    Click("FleetRun");
+    ASSERT_NE(Asking(), nullptr);
+    const int opensBefore = mainLine_.Board("ttyS0").Opens();
+    // (Write is on the same guard; its item is off in Modify Mode.)
+    for (const char* command : {"Read1", "Verify1", "ComparePager1"}) {
+        SCOPED_TRACE(command);
+        dialogs_.shown.clear();
+        main_->findChild<QAction*>(QString::fromLatin1(command))->trigger();
+        EXPECT_EQ(dialogs_.Texts(),
+                  std::vector<std::string>{"The Fleet window is programming pagers: Read, Write, "
+                                           "Verify and Compare with pager wait until its run "
+                                           "ends."});
+    }
+    EXPECT_EQ(mainLine_.Board("ttyS0").Opens(), opensBefore) << "the main window kept off";
+
+    Click("FleetStop");
+    ASSERT_TRUE(WaitFor([&] { return !window_->Running(); }));
+    dialogs_.shown.clear();
+    main_->findChild<QAction*>(QStringLiteral("Read1"))->trigger();
+    EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Success !"});
 }
 
 }  // namespace
