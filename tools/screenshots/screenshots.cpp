@@ -1,10 +1,10 @@
 // Shows each window as a user meets it and saves it as a PNG in the given
 // folder: the main window on each of its pages, busy in a transfer and at its
 // smallest size, the tone table, the password window, the About box, the reset
-// help, the board-test splash, the log, the backup folder's box and the verify
-// details. With --dark every window is shown in a dark
-// palette. No board is searched for and no file is read or written besides the
-// pictures.
+// help, the board-test splash, the log, the backup folder's box, the verify
+// details, the Tone plan window and the Fleet window on a small plan. With
+// --dark every window is shown in a dark palette. No board is searched for;
+// the plan's tables and roster live in a temporary folder removed at the end.
 #include <QApplication>
 #include <QColor>
 #include <QDir>
@@ -15,25 +15,32 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "editor/form_model.h"
+#include "files/table_io.h"
+#include "image/fields.h"
 #include "link/link_messages.h"
 #include "ui/about_box.h"
 #include "ui/board_test_splash.h"
 #include "ui/dialog_service.h"
+#include "ui/fleet_window.h"
 #include "ui/folder_path_box.h"
 #include "ui/help_window.h"
 #include "ui/log_window.h"
 #include "ui/main_window.h"
 #include "ui/password_window.h"
+#include "ui/tone_plan_window.h"
 #include "ui/tone_table_window.h"
 
 namespace {
@@ -90,6 +97,44 @@ private:
     QString folder_;
     int failures_ = 0;
 };
+
+// The real dialogs, but a file dialog is answered with the next of the answers given.
+class AnsweringDialogs : public QtDialogService {
+public:
+    std::deque<std::string> answers;
+    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return Next(); }
+    std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return Next(); }
+
+private:
+    std::optional<std::string> Next() {
+        if (answers.empty()) return std::nullopt;
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// Four pagers, two of them on one address, in folder; the roster that plans them.
+void WriteSmallPlan(const QString& folder) {
+    const struct {
+        const char* label;
+        std::uint32_t tone1, tone2;
+    } pagers[] = {{"Engine 1", 6009, 8325},
+                  {"Engine 2", 6009, 8325},
+                  {"Ladder 3", 5105, 7885},
+                  {"Medic 4", 11534, 13212}};
+    std::ofstream roster(QDir(folder).filePath(QStringLiteral("roster.csv")).toStdString());
+    roster << "label,T11,T21\n";
+    for (const auto& pager : pagers) {
+        PagerImage image = DefaultImage();
+        SetFieldCode(image, FieldNamed("T11"), pager.tone1);
+        SetFieldCode(image, FieldNamed("T21"), pager.tone2);
+        const QString file = QDir(folder).filePath(QString::fromLatin1(pager.label) + ".tbl");
+        WriteTableFile(file.toStdString(), image);
+        roster << pager.label << ',' << pager.tone1 / 10 << '.' << pager.tone1 % 10 << ','
+               << pager.tone2 / 10 << '.' << pager.tone2 % 10 << '\n';
+    }
+}
 
 // A dark desktop theme, to see that no text or frame relies on a light background.
 QPalette DarkPalette() {
@@ -200,6 +245,33 @@ int main(int argc, char* argv[]) {
                                 "CALL  CALL #1 TONE1: 669.9 | 700.0\n"
                                 "(not shown)  W12: 4D07 | 8D07  (derived)");
     });
+
+    QTemporaryDir plans;
+    const QString tables = plans.filePath(QStringLiteral("tables"));
+    QDir().mkpath(tables);
+    WriteSmallPlan(tables);
+    TonePlanWindow tonePlan(dialogs);
+    tonePlan.resize(1000, 640);
+    if (tonePlan.OpenPaths({tables.toStdString()}))
+        pictures.Save(tonePlan, QStringLiteral("tone_plan"));
+    tonePlan.hide();
+
+    AnsweringDialogs fleetDialogs;
+    FleetWindowOptions fleetOptions;
+    fleetOptions.ports = [] {
+        PortTable table;
+        table.entries = {{"/dev/ttyUSB0", "FT232R USB UART"}, {"/dev/ttyUSB1", "FT232R USB UART"}};
+        return table;
+    };
+    fleetOptions.windowImage = [] { return DefaultImage(); };
+    FleetWindow fleet(fleetDialogs, fleetOptions);
+    fleetDialogs.answers.push_back(
+        QDir(tables).filePath(QStringLiteral("roster.csv")).toStdString());
+    fleet.ShowFleet();
+    if (auto* roster = fleet.findChild<QPushButton*>(QStringLiteral("FleetRosterButton")))
+        roster->click();
+    pictures.Save(fleet, QStringLiteral("fleet"));
+    fleet.hide();
 
     return pictures.AllSaved() ? 0 : 1;
 }
