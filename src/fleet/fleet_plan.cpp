@@ -147,18 +147,19 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
     return plan;
 }
 
-KeepListParse ParseKeepList(const std::vector<std::string>& names) {
+KeepListParse ParseKeepList(const std::vector<std::string>& names, std::string_view optionName) {
     KeepListParse parse;
     if (names.size() == 1 && names.front() == "none") return parse;
     for (const std::string& name : names) {
         const ListedField* field = FindListedField(name);
         if (field == nullptr) {
-            parse.error = "--keep: Unknown field '" + name + "'";
+            parse.error = std::string(optionName) + ": Unknown field '" + name + "'";
             return parse;
         }
         const ControlKind kind = Control(field->id).kind;
         if (kind == ControlKind::Label || field->id == ControlId::edtVersion) {
-            parse.error = "--keep: " + name + " is shown only and cannot be set";
+            parse.error =
+                std::string(optionName) + ": " + name + " is shown only and cannot be set";
             return parse;
         }
         if (std::find(parse.fields.begin(), parse.fields.end(), name) == parse.fields.end())

@@ -81,6 +81,8 @@ struct KeepListParse {
     std::vector<std::string> fields;
     std::string error;
 };
-KeepListParse ParseKeepList(const std::vector<std::string>& names);
+// optionName begins each error: the command line's option, or the window's box.
+KeepListParse ParseKeepList(const std::vector<std::string>& names,
+                            std::string_view optionName = "--keep");
 
 }  // namespace mk843nb::fleet

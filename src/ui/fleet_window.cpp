@@ -217,6 +217,21 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     plan_ =
         MakeTable(planBox, "FleetPlanTable",
                   {QStringLiteral("Label"), QStringLiteral("Changes"), QStringLiteral("Problems")});
+    strict_ = new QCheckBox(QStringLiteral("Stri&ct: warnings refuse the plan"), planBox);
+    strict_->setObjectName(QStringLiteral("FleetStrict"));
+    exact_ = new QCheckBox(QStringLiteral("E&xact tones: a snapped tone refuses its row"), planBox);
+    exact_->setObjectName(QStringLiteral("FleetExact"));
+    keep_ = new QLineEdit(QString::fromStdString([] {
+                              std::string fields;
+                              for (const std::string& f : fleet::kDefaultKeptFields)
+                                  fields += (fields.empty() ? "" : ", ") + f;
+                              return fields;
+                          }()),
+                          planBox);
+    keep_->setObjectName(QStringLiteral("FleetKeep"));
+    keep_->setToolTip(QStringLiteral(
+        "The fields each pager keeps from its own memory when its row leaves them empty, "
+        "separated by commas; \"none\" keeps nothing"));
     planNote_ = new QLabel(planBox);
     planNote_->setObjectName(QStringLiteral("FleetPlanNote"));
     planNote_->setWordWrap(true);
@@ -232,6 +247,13 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     templateRow->addWidget(fileTemplate_);
     templateRow->addWidget(templatePath_, 1);
     templateRow->addWidget(templateButton_);
+    auto* optionsRow = new QHBoxLayout;
+    optionsRow->addWidget(strict_);
+    optionsRow->addWidget(exact_);
+    auto* keepLabel = new QLabel(QStringLiteral("&Keep levels:"), planBox);
+    keepLabel->setBuddy(keep_);
+    optionsRow->addWidget(keepLabel);
+    optionsRow->addWidget(keep_, 1);
     auto* planButtons = new QHBoxLayout;
     planButtons->addWidget(makePlan_);
     planButtons->addWidget(openPlan_);
@@ -239,6 +261,7 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     auto* planLayout = new QVBoxLayout(planBox);
     planLayout->addLayout(rosterRow);
     planLayout->addLayout(templateRow);
+    planLayout->addLayout(optionsRow);
     planLayout->addWidget(plan_, 1);
     planLayout->addWidget(planNote_);
     planLayout->addLayout(planButtons);
@@ -317,6 +340,9 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     connect(rosterButton_, &QPushButton::clicked, this, &FleetWindow::ChooseRoster);
     connect(templateButton_, &QPushButton::clicked, this, &FleetWindow::ChooseTemplateFile);
     connect(windowTemplate_, &QRadioButton::toggled, this, [this] { BuildPlan(); });
+    connect(strict_, &QCheckBox::toggled, this, [this] { BuildPlan(); });
+    connect(exact_, &QCheckBox::toggled, this, [this] { BuildPlan(); });
+    connect(keep_, &QLineEdit::editingFinished, this, [this] { BuildPlan(); });
     connect(makePlan_, &QPushButton::clicked, this, &FleetWindow::MakePlan);
     connect(openPlan_, &QPushButton::clicked, this, &FleetWindow::OpenPlan);
     connect(boards_, &QListWidget::itemChanged, this, [this] { UpdateControls(); });
@@ -432,7 +458,10 @@ void FleetWindow::BuildPlan() {
         TemplateFile(std::filesystem::path(scratch.path().toStdString()) / "window.tbl");
     rows_.clear();
     std::string note;
-    if (!roster) {
+    const std::optional<fleet::PlanOptions> options = ChosenOptions(note);
+    if (!options) {
+        // note says why
+    } else if (!roster) {
         note = rosterFile_ + " cannot be read";
     } else if (!templatePath) {
         note = "Choose the template's table file";
@@ -440,7 +469,7 @@ void FleetWindow::BuildPlan() {
         note = "Open Error! " + templatePath->string() + ": " + why;
     } else {
         rosterParse_ = fleet::ParseRoster(*roster);
-        built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, fleet::PlanOptions{});
+        built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, *options);
         rows_ = fleet::PlanRowsOf(*rosterParse_, *built_, ReadTableBytes(*templatePath)->bytes);
         for (const std::string& problem : fleet::GeneralProblems(*rosterParse_, *built_))
             note += (note.empty() ? "" : "\n") + problem;
@@ -494,16 +523,23 @@ void FleetWindow::MakePlan() {
             this, Refusal((!roster ? rosterFile_ : templatePath->string()) + " cannot be read"));
         return;
     }
+    std::string why;
+    const std::optional<fleet::PlanOptions> options = ChosenOptions(why);
+    if (!options) {
+        dialogs_.ShowOver(this, Refusal(why));
+        return;
+    }
     // Planned again from the files as they are now: they may have changed since shown.
     rosterParse_ = fleet::ParseRoster(*roster);
-    built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, fleet::PlanOptions{});
+    built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, *options);
     if (!built_->errors.empty()) {
         BuildPlan();
         dialogs_.ShowOver(this, Refusal("The roster or the template changed and the plan has "
                                         "refusals now; nothing was written"));
         return;
     }
-    const fleet::PlanSources sources{*templatePath, *templateBytes, rosterFile_, *roster, false};
+    const fleet::PlanSources sources{*templatePath, *templateBytes, rosterFile_, *roster,
+                                     options->strict};
     if (auto error = fleet::WritePlanFolder(folder, *built_, sources)) {
         dialogs_.ShowOver(this, Refusal(*error));
         return;
@@ -682,6 +718,22 @@ void FleetWindow::PagerEnded(const fleet::ReportLine& line, const fleet::RunSnap
     ShowSnapshot(snapshot);
 }
 
+std::optional<fleet::PlanOptions> FleetWindow::ChosenOptions(std::string& why) const {
+    fleet::PlanOptions options;
+    options.strict = strict_->isChecked();
+    options.exact = exact_->isChecked();
+    std::vector<std::string> names;
+    for (const QString& name : keep_->text().split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (!name.trimmed().isEmpty()) names.push_back(name.trimmed().toStdString());
+    const fleet::KeepListParse keep = fleet::ParseKeepList(names, "Keep levels");
+    if (!keep.error.empty()) {
+        why = keep.error;
+        return std::nullopt;
+    }
+    options.keep = keep.fields;
+    return options;
+}
+
 void FleetWindow::UpdateControls() {
     fleet::ScreenState state;
     state.planReady = built_ && built_->errors.empty() && !built_->pagers.empty();
@@ -696,7 +748,9 @@ void FleetWindow::UpdateControls() {
     for (QWidget* w : {static_cast<QWidget*>(rosterButton_), static_cast<QWidget*>(templateButton_),
                        static_cast<QWidget*>(windowTemplate_), static_cast<QWidget*>(fileTemplate_),
                        static_cast<QWidget*>(openPlan_), static_cast<QWidget*>(boards_),
-                       static_cast<QWidget*>(handsFree_), static_cast<QWidget*>(again_)})
+                       static_cast<QWidget*>(handsFree_), static_cast<QWidget*>(again_),
+                       static_cast<QWidget*>(strict_), static_cast<QWidget*>(exact_),
+                       static_cast<QWidget*>(keep_)})
         w->setEnabled(controls.choose);
     makePlan_->setEnabled(controls.makePlan);
     run_->setEnabled(controls.run);

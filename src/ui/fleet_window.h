@@ -100,6 +100,8 @@ private:
     void ShowSnapshot(const fleet::RunSnapshot& snapshot);
     void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot);
     void UpdateControls();
+    // fleet plan's options as the window's boxes give them; nullopt, with why, for a bad keep list.
+    std::optional<fleet::PlanOptions> ChosenOptions(std::string& why) const;
     void Open(const std::filesystem::path& path);
     // The template file: the one chosen, or the window's table written to path.
     std::optional<std::filesystem::path> TemplateFile(const std::filesystem::path& windowCopy);
@@ -122,6 +124,9 @@ private:
     QListWidget* boards_;
     QCheckBox* handsFree_;
     QCheckBox* again_;
+    QCheckBox* strict_;
+    QCheckBox* exact_;
+    QLineEdit* keep_;
     QPushButton* run_;
     QPushButton* stop_;
     QVBoxLayout* laneBox_;

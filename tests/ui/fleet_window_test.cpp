@@ -249,6 +249,46 @@ TEST_F(FleetWindowTest, ThePlanShowsEachRowsChangesAndProblemsInline) {
     }
 }
 
+// The plan's options are fleet plan's: --strict makes a warning a refusal,
+// --exact refuses a snapped tone, and the keep list is checked and recorded.
+TEST_F(FleetWindowTest, StrictExactAndKeptLevelsPlanAsTheCommandLineDoes) {
+    Open({"ttyS0"});
+    const auto problemsOf = [&](int row) { return Cell("FleetPlanTable", row, 2); };
+    PickRoster("label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,330.5,1153.4\n");
+    EXPECT_TRUE(W("FleetMakePlan")->isEnabled()) << "a warning only";
+    Click("FleetStrict");
+    EXPECT_NE(problemsOf(1).find("same address"), std::string::npos) << problemsOf(1);
+    EXPECT_FALSE(W("FleetMakePlan")->isEnabled()) << "strict: the finding refuses the plan";
+    Click("FleetStrict");
+    EXPECT_TRUE(W("FleetMakePlan")->isEnabled());
+
+    PickRoster("label,T11\nEngine 1,600\n");
+    EXPECT_TRUE(W("FleetMakePlan")->isEnabled()) << "600.0 snaps to 600.9";
+    Click("FleetExact");
+    EXPECT_NE(problemsOf(0).find("600.0 is not a standard tone"), std::string::npos)
+        << problemsOf(0) << " / " << W<QLabel>("FleetPlanNote")->text().toStdString();
+    EXPECT_FALSE(W("FleetMakePlan")->isEnabled());
+    Click("FleetExact");
+
+    auto* keep = W<QLineEdit>("FleetKeep");
+    EXPECT_EQ(keep->text(), QStringLiteral("RSSI, SSI, RSSI2"));
+    const auto typeKeep = [&](const char* text) {
+        keep->setFocus();
+        keep->selectAll();
+        QTest::keyClicks(keep, text);
+        QTest::keyClick(keep, Qt::Key_Return);
+    };
+    typeKeep("RSSI, Loudness");
+    EXPECT_EQ(W<QLabel>("FleetPlanNote")->text().toStdString(),
+              "Keep levels: Unknown field 'Loudness'");
+    EXPECT_FALSE(W("FleetMakePlan")->isEnabled());
+    typeKeep("SSI");
+    const fs::path folder = MakePlan("kept");
+    const fleet::PlanLoad load = fleet::LoadPlanFolder(folder);
+    ASSERT_TRUE(load.manifest) << load.error;
+    EXPECT_EQ(load.manifest->keep, std::vector<std::string>{"SSI"});
+}
+
 // "Make plan…" writes what `fleet plan --out` writes, the window's table kept
 // as the template; the folder is open at once and nothing is run yet.
 TEST_F(FleetWindowTest, MakePlanWritesThePlanFolderFromTheWindowsTable) {
