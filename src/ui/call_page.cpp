@@ -65,6 +65,8 @@ void PlayButton(DesignBuilder& b, QGroupBox* box, const QString& name, int left,
     button->setObjectName(name);
     button->setProperty("viewOnly", true);
     button->setCheckable(true);
+    // A click takes the focus, so a tone typed but not yet left is checked and kept first.
+    button->setFocusPolicy(Qt::StrongFocus);
     ShowPlaying(button, false);
     button->setToolTip(hint);
     button->setAccessibleName(hint);

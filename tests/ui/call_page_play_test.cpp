@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 #include <chrono>
@@ -49,6 +50,8 @@ protected:
         test::TestApplication();
         window_ = std::make_unique<MainWindow>(dialogs_);
         window_->show();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
         window_->Pages()->setCurrentIndex(0);
     }
 
@@ -70,10 +73,11 @@ protected:
 test::SoundServer* CallPagePlayTest::server_ = nullptr;
 
 TEST_F(CallPagePlayTest, ACallsButtonSoundsItsTonesFromTheWindowAndShowsItPlays) {
-    // The tones the window holds, not the file's: CALL #1 edited before the click.
-    PagerImage image = window_->Model().Image();
-    SetFieldCode(image, FieldNamed("T11"), 6009);
-    window_->Model().ReplaceImage(image);
+    // The tones the window holds: CALL #1's TONE1 typed and not yet left when Play is clicked.
+    auto* tone1 = window_->findChild<QLineEdit*>(QStringLiteral("edtT11"));
+    ASSERT_NE(tone1, nullptr);
+    QTest::mouseClick(tone1, Qt::LeftButton);
+    QTest::keyClicks(tone1, "600.9");
 
     test::Recorder recorder(*server_, test::kPagesOutput);
     ASSERT_TRUE(recorder.WaitStarted(5s));
@@ -83,6 +87,8 @@ TEST_F(CallPagePlayTest, ACallsButtonSoundsItsTonesFromTheWindowAndShowsItPlays)
     QTest::mouseClick(play, Qt::LeftButton);
     EXPECT_TRUE(window_->CallPlayer()->IsPlaying());
     EXPECT_TRUE(play->isChecked());
+    EXPECT_EQ(GetFieldCode(window_->Model().Image(), FieldNamed("T11")), 6009u)
+        << "the typed tone was kept as the click took the focus";
     ASSERT_TRUE(WaitUntilQuiet(10s));
     EXPECT_FALSE(play->isChecked());
     EXPECT_TRUE(dialogs_.shown.empty()) << dialogs_.Texts().at(0);
