@@ -10,22 +10,23 @@
 namespace mk843nb::tones {
 namespace {
 
-struct PagerSpec {
+// A pager of a test plan: its label, its calls' tone pairs, its bandwidth, its group tones.
+struct PagerOnPlan {
     std::string label;
     std::vector<CallPair> calls;
     int bandwidth = 15;
     std::vector<std::uint16_t> groups = {};
 };
 
-TonePlan Plan(const std::vector<PagerSpec>& specs) {
+TonePlan Plan(const std::vector<PagerOnPlan>& pagers) {
     TonePlan plan;
-    for (const PagerSpec& spec : specs) {
-        PlanPager pager{spec.label, "", {}, spec.bandwidth, 5};
+    for (const PagerOnPlan& given : pagers) {
+        PlanPager pager{given.label, "", {}, given.bandwidth, 5};
         int number = 0;
-        for (const CallPair& call : spec.calls)
+        for (const CallPair& call : given.calls)
             pager.addresses.push_back({AddressKind::Call, ++number, call.tone1, call.tone2});
         number = 0;
-        for (std::uint16_t group : spec.groups)
+        for (std::uint16_t group : given.groups)
             pager.addresses.push_back({AddressKind::Group, ++number, group, 0});
         plan.pagers.push_back(std::move(pager));
     }
@@ -62,9 +63,9 @@ std::vector<std::string> Summary(const TonePlan& plan, const CheckResult& result
     return lines;
 }
 
-std::vector<std::string> Check(const std::vector<PagerSpec>& specs,
+std::vector<std::string> Check(const std::vector<PagerOnPlan>& pagers,
                                const std::vector<CallPair>& shared = {}) {
-    const TonePlan plan = Plan(specs);
+    const TonePlan plan = Plan(pagers);
     return Summary(plan, CheckPlan(plan, shared));
 }
 
@@ -92,7 +93,7 @@ TEST(DecodesTest, InsideTheBandwidthButNotOnItsEdge) {
 TEST(SameAddressTest, OneProblemPerAddressNamingEveryHolder) {
     struct Case {
         std::string name;
-        std::vector<PagerSpec> pagers;
+        std::vector<PagerOnPlan> pagers;
         std::vector<CallPair> shared;
         Lines problems;
     };
@@ -179,10 +180,10 @@ TEST(WithinBandwidthTest, TheTablesNearTwinsCollideEvenAtTheNarrowestBandwidth) 
 
 TEST(StackedPageTest, OnePagesTone2AndTheNextPagesTone1FormAThirdAddress) {
     // Z listens at 1000.0 / 1500.0 with 1.5 %.
-    const PagerSpec z{"Z", {{10000, 15000}}, 15};
+    const PagerOnPlan z{"Z", {{10000, 15000}}, 15};
     struct Case {
         std::string name;
-        std::vector<PagerSpec> pagers;
+        std::vector<PagerOnPlan> pagers;
         Lines problems;
     };
     const std::vector<Case> cases{
@@ -228,7 +229,7 @@ TEST(StackedPageTest, TheParagraphNamesBothPagesAndThePagerThatRings) {
 TEST(GroupToneTest, AGroupToneWithinItsBandwidthOfAnotherPagersTone1) {
     struct Case {
         std::string name;
-        std::vector<PagerSpec> pagers;
+        std::vector<PagerOnPlan> pagers;
         Lines problems;
     };
     // G's group tone 1000.0 Hz with 1.5 %.
