@@ -9,16 +9,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <random>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "cli_process.h"
-#include "editor/form_model.h"
-#include "files/table_io.h"
-#include "image/codecs.h"
-#include "image/fields.h"
+#include "county_plan.h"
 #include "test_files.h"
 #include "tones/plan_check.h"
 #include "tones/plan_sources.h"
@@ -31,16 +26,10 @@ namespace {
 using namespace mk843nb;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kDepartments = 200;
-constexpr int kPerDepartment = 10;
+using bench::kDepartments;
+using bench::kPerDepartment;
 constexpr int kRuns = 3;
 constexpr double kGoalMs = 2000.0;
-
-void SetTone(PagerImage& image, const std::string& tone, const std::string& word,
-             std::uint16_t code) {
-    SetFieldCode(image, FieldNamed(tone), code);
-    SetFieldCode(image, FieldNamed(word), ToneDecoderWord(code));
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -58,58 +47,18 @@ const char* Verdict(double ms) { return ms < kGoalMs ? "met" : "NOT met"; }
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     test::TempDir temp;
-    std::mt19937 random(843);
-    const std::vector<std::uint16_t>& values = tones::StandardValues();
-    std::uniform_int_distribution<std::size_t> pick(0, values.size() - 1);
-    const auto pair = [&] {
-        tones::CallPair p{values[pick(random)], values[pick(random)]};
-        while (p.tone2 == p.tone1) p.tone2 = values[pick(random)];
-        return p;
-    };
-    std::set<tones::CallPair> used;
-    const auto fresh = [&] {
-        tones::CallPair p = pair();
-        while (!used.insert(p).second) p = pair();
-        return p;
-    };
-
-    const PagerImage blank = FormModel().Image();
-    std::vector<tones::CallPair> shared;
-    for (int d = 0; d < kDepartments; ++d) {
-        const tones::CallPair station = fresh();
-        shared.push_back(station);
-        for (int p = 0; p < kPerDepartment; ++p) {
-            PagerImage image = blank;
-            const tones::CallPair own = fresh();
-            SetFieldCode(image, FieldNamed("Duty1"), 1);
-            SetTone(image, "T11", "W11", own.tone1);
-            SetTone(image, "T21", "W21", own.tone2);
-            SetFieldCode(image, FieldNamed("Duty2"), 1);
-            SetTone(image, "T12", "W12", station.tone1);
-            SetTone(image, "T22", "W22", station.tone2);
-            if (p == 0) {
-                SetFieldCode(image, FieldNamed("GDuty1"), 1);
-                SetTone(image, "T31", "W31", values[pick(random)]);
-            }
-            SetFieldCode(image, FieldNamed("BandWidth"), p % 3 == 0 ? 10 : 7);
-            char name[32];
-            std::snprintf(name, sizeof name, "/d%03d-p%02d.tbl", d, p);
-            if (!WriteTableFile(temp.Path() + name, image)) {
-                std::fprintf(stderr, "cannot write %s\n", name);
-                return 1;
-            }
-        }
-    }
+    const auto shared = bench::WriteCountyPlan(temp.Path());
+    if (!shared) return 1;
 
     const tones::PlanSourcesRead read = tones::ReadTonePlan({temp.Path()});
     if (read.plan.pagers.size() != kDepartments * kPerDepartment) {
         std::fprintf(stderr, "read %zu pagers\n", read.plan.pagers.size());
         return 1;
     }
-    const tones::CheckResult check = tones::CheckPlan(read.plan, shared);
+    const tones::CheckResult check = tones::CheckPlan(read.plan, *shared);
 
     std::vector<std::string> svgArgs{"tones", "chart", temp.Path(), "--out", temp.File("plan.svg")};
-    for (const tones::CallPair& station : shared) {
+    for (const tones::CallPair& station : *shared) {
         svgArgs.push_back("--shared");
         svgArgs.push_back(tones::PairText(station));
     }

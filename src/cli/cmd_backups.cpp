@@ -6,22 +6,10 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/listing_text.h"
 #include "files/backup_store.h"
 
 namespace mk843nb::cli {
-namespace {
-
-std::string LocalTime(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
-    char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
-}  // namespace
-
 // backups [--kind KIND] [--label L] [--asset A] [--json]: the pager backups of
 // the store, newest first.
 void RegisterBackupsCommand(CLI::App& app) {
@@ -51,7 +39,7 @@ void RegisterBackupsCommand(CLI::App& app) {
             if (!asset->empty() && info.tags.asset != *asset) continue;
             if (*json) {
                 nlohmann::ordered_json entry = {{"file", backup.table.string()},
-                                                {"time", LocalTime(info.time)},
+                                                {"time", LocalTimeText(info.time)},
                                                 {"kind", BackupKindText(info.kind)},
                                                 {"model", info.modelText},
                                                 {"firmwareVersion", info.firmwareVersion},
@@ -65,7 +53,7 @@ void RegisterBackupsCommand(CLI::App& app) {
                 list.push_back(std::move(entry));
                 continue;
             }
-            std::cout << LocalTime(info.time) << "  " << BackupKindText(info.kind) << "  "
+            std::cout << LocalTimeText(info.time) << "  " << BackupKindText(info.kind) << "  "
                       << info.modelText << "  v" << info.firmwareVersion << "  "
                       << (info.portById.empty() ? info.port : info.portById) << "  "
                       << backup.table.string();

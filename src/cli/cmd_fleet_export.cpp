@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/listing_text.h"
 #include "cli/shell_path.h"
 #include "files/atomic_write.h"
 #include "fleet/digest.h"
@@ -23,12 +24,6 @@ struct FleetExportOptions {
     ShellPath templateFile;
     fleet::PlanOptions plan;
 };
-
-std::string Joined(const std::vector<std::string>& parts, const char* between = "\n") {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
-    return text;
-}
 
 void Run(FleetExportOptions options) {
     namespace fs = std::filesystem;
@@ -62,7 +57,7 @@ void Run(FleetExportOptions options) {
         fleet::ExportRoster(options.templateFile.path, tables, options.plan);
     for (const std::string& note : roster.notes) std::cerr << "note: " << note << '\n';
     if (!roster.errors.empty())
-        throw CommandFailure(Joined(roster.errors) + "\nnothing was written");
+        throw CommandFailure(Joined(roster.errors, "\n") + "\nnothing was written");
     if (!WriteFileAtomically(options.out.path, roster.csv))
         throw CommandFailure("Save Error! " + options.out.typed);
 

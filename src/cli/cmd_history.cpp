@@ -6,29 +6,11 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/listing_text.h"
 #include "files/backup_store.h"
 #include "fleet/pager_history.h"
 
 namespace mk843nb::cli {
-namespace {
-
-std::string LocalTime(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
-    char text[32] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
-std::string Joined(const std::vector<std::string>& parts, const char* between) {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
-    return text;
-}
-
-}  // namespace
-
 // history LABEL|ASSET [--json]: every programming of one pager of a fleet, oldest first.
 void RegisterHistoryCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
@@ -44,7 +26,7 @@ void RegisterHistoryCommand(CLI::App& app) {
         if (*json) {
             nlohmann::ordered_json list = nlohmann::ordered_json::array();
             for (const fleet::Programming& p : history)
-                list.push_back({{"time", LocalTime(p.time)},
+                list.push_back({{"time", LocalTimeText(p.time)},
                                 {"label", p.tags.label},
                                 {"asset", p.tags.asset},
                                 {"note", p.tags.note},
@@ -60,7 +42,7 @@ void RegisterHistoryCommand(CLI::App& app) {
             throw CommandFailure("no programming of '" + *key + "' in the backups of " +
                                  store.Folder().string());
         for (const fleet::Programming& p : history) {
-            std::cout << LocalTime(p.time) << "  " << p.tags.label;
+            std::cout << LocalTimeText(p.time) << "  " << p.tags.label;
             if (!p.tags.asset.empty()) std::cout << " [" << p.tags.asset << "]";
             std::cout << "  " << p.port << "  " << p.result << "  "
                       << (p.tones.empty() ? "-" : Joined(p.tones, ", ")) << "  "

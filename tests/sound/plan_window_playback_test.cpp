@@ -35,10 +35,7 @@ protected:
         // The window's sound goes to this server: its environment comes before
         // the application and Qt Multimedia look for outputs.
         server_ = new test::SoundServer;
-        for (const std::string& entry : server_->ClientEnvironment()) {
-            const auto equals = entry.find('=');
-            ::setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
-        }
+        test::BecomeClientOf(*server_);
         test::TestApplication();
     }
     static void TearDownTestSuite() {

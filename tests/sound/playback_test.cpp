@@ -115,10 +115,7 @@ TEST_F(PlaybackTest, AnOutputThatDoesNotExistIsRefused) {
 
 TEST_F(PlaybackTest, AServerThatGoesAwayMidPageEndsThePlayWithAFailure) {
     // The child takes this process's environment: make it the server's client.
-    for (const std::string& entry : server.ClientEnvironment()) {
-        const auto equals = entry.find('=');
-        setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
-    }
+    test::BecomeClientOf(server);
     test::CliChild play({"page", temp.File("pager.tbl"), "--group", "1", "--play"});
     ASSERT_TRUE(play.WaitForOut("Playing on Test pages", 10s)) << play.Out();
     std::this_thread::sleep_for(500ms);

@@ -192,4 +192,11 @@ std::vector<std::int16_t> Recorder::StopAfterSilence(std::chrono::milliseconds s
     return Stop();
 }
 
+void BecomeClientOf(const SoundServer& server) {
+    for (const std::string& entry : server.ClientEnvironment()) {
+        const auto equals = entry.find('=');
+        ::setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+    }
+}
+
 }  // namespace mk843nb::test

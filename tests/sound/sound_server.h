@@ -54,6 +54,11 @@ private:
     std::vector<std::string> environment_;
 };
 
+// Makes this process (and the programs it starts) a client of server. Qt
+// Multimedia reaches its sound server once, through the environment it finds
+// at its first use: call this before then.
+void BecomeClientOf(const SoundServer& server);
+
 // Records an output's monitor (16-bit mono at kServerRate) from construction until Stop.
 class Recorder {
 public:

@@ -35,10 +35,7 @@ protected:
     // once, through the environment it finds at its first use.
     static void SetUpTestSuite() {
         server_ = new test::SoundServer;
-        for (const std::string& entry : server_->ClientEnvironment()) {
-            const auto equals = entry.find('=');
-            ::setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
-        }
+        test::BecomeClientOf(*server_);
     }
     static void TearDownTestSuite() {
         delete server_;
