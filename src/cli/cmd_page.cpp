@@ -30,17 +30,19 @@ struct PageOptions {
     int rate = 48000;
 };
 
-// Qt Multimedia needs an application object; the command line has none of its own.
-std::unique_ptr<QCoreApplication> EnsureApplication() {
-    if (QCoreApplication::instance() != nullptr) return nullptr;
+// Qt Multimedia needs an application object; the command line has none of its
+// own. It stays until the program ends, made before the sound server's
+// connection, so it is gone after that connection is torn down at exit.
+void EnsureApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
     static int argc = 1;
     static char name[] = "mk843nb-cli";
     static char* argv[] = {name, nullptr};
-    return std::make_unique<QCoreApplication>(argc, argv);
+    static QCoreApplication app(argc, argv);
 }
 
 void ListDevices() {
-    const auto app = EnsureApplication();
+    EnsureApplication();
     const std::vector<SoundOutput> outputs = SoundOutputs();
     if (outputs.empty()) throw CommandFailure(NoSoundOutputText().toStdString());
     for (const SoundOutput& output : outputs) {
@@ -73,7 +75,7 @@ void Describe(const CallPagePlan& plan, const PageTiming& timing) {
 }
 
 void Play(const std::vector<std::int16_t>& samples, const PageOptions& options) {
-    const auto app = EnsureApplication();
+    EnsureApplication();
     PagePlayer player;
     if (!player.Start(samples, options.rate, QString::fromStdString(options.device))) {
         std::string message = player.ErrorText().toStdString();
