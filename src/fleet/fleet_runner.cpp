@@ -49,7 +49,8 @@ public:
     Coordinator(const PlanManifest& plan, const RunOptions& options, FleetReport& report,
                 RunObserver& observer, const std::atomic<bool>& stop)
         : plan_(plan), options_(options), report_(report), observer_(observer), stop_(stop) {
-        for (const std::string& port : options.ports) boards_.push_back({port, "", "idle"});
+        for (const std::string& port : options.ports)
+            boards_.push_back({port, "", BoardDoing::Idle});
         snapshotTotal_ = static_cast<int>(plan.pagers.size());
     }
 
@@ -72,12 +73,13 @@ public:
     std::optional<Job> Next(std::size_t board) {
         std::lock_guard lock(mutex_);
         if (Stopping() || next_ >= queue_.size()) {
-            boards_[board].doing = Stopping() && next_ < queue_.size() ? "stopped" : "idle";
+            boards_[board].doing =
+                Stopping() && next_ < queue_.size() ? BoardDoing::Stopped : BoardDoing::Idle;
             return std::nullopt;
         }
         const Job job = queue_[next_++];
         boards_[board].label = job.pager->label;
-        boards_[board].doing = "waiting";
+        boards_[board].doing = BoardDoing::Waiting;
         return job;
     }
 
@@ -102,9 +104,9 @@ public:
         boards_[board].label.clear();
     }
 
-    void Doing(std::size_t board, std::string doing) {
+    void Doing(std::size_t board, BoardDoing doing) {
         std::lock_guard lock(mutex_);
-        boards_[board].doing = std::move(doing);
+        boards_[board].doing = doing;
     }
 
     void Ended(std::size_t board, const ReportLine& line, RunSummary& summary) {
@@ -116,14 +118,15 @@ public:
             stopped_ = true;
         }
         boards_[board].label.clear();
-        boards_[board].doing = "idle";
+        boards_[board].doing = BoardDoing::Idle;
         observer_.PagerEnded(line, SnapshotLocked());
     }
 
-    void Retire(std::size_t board, std::string why) {
+    // Unattended, a board that no longer answers takes no further pager.
+    void Retire(std::size_t board) {
         std::lock_guard lock(mutex_);
         boards_[board].label.clear();
-        boards_[board].doing = "stopped: " + why;
+        boards_[board].doing = BoardDoing::StoppedNotAnswering;
     }
 
     RunSnapshot Snapshot() {
@@ -174,19 +177,18 @@ private:
     std::vector<std::pair<PagerImage, std::string>> written_;
 };
 
-// What a board is doing, in the run's progress lines.
-const char* ActivityOf(LinkStage stage) {
+BoardDoing ActivityOf(LinkStage stage) {
     switch (stage) {
         case LinkStage::BoardTesting:
-            return "testing the board";
+            return BoardDoing::TestingBoard;
         case LinkStage::Reading:
-            return "reading";
+            return BoardDoing::Reading;
         case LinkStage::Writing:
-            return "writing";
+            return BoardDoing::Writing;
         case LinkStage::Verifying:
-            return "verifying";
+            return BoardDoing::Verifying;
     }
-    return "";
+    return BoardDoing::TestingBoard;
 }
 
 // The link's stages as a board's activity.
@@ -282,7 +284,7 @@ bool BoardGone(const ReportLine& line, LinkSession& link) {
 // (!present). Probes keep a second apart, across waits too (nextProbeMs is the
 // earliest time of the next). False when the run stopped meanwhile.
 bool WaitForCradle(LinkSession& link, LinkClock& clock, Coordinator& coordinator, std::size_t board,
-                   bool present, const char* doing, std::int64_t& nextProbeMs) {
+                   bool present, BoardDoing doing, std::int64_t& nextProbeMs) {
     coordinator.Doing(board, doing);
     for (;;) {
         if (coordinator.Stopped()) return false;
@@ -311,17 +313,17 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     link.SetPortTable({{{port, ""}}, 0});
     PagerCommands commands(link, backups);
     std::int64_t nextProbeMs = 0;
-    auto waitFor = [&](bool present, const char* doing) {
+    auto waitFor = [&](bool present, BoardDoing doing) {
         return WaitForCradle(link, clock, coordinator, board, present, doing, nextProbeMs);
     };
     while (const std::optional<Job> job = coordinator.Next(board)) {
         std::optional<ReportLine> line;
         if (options.handsFree) {
             while (!line) {
-                if (!waitFor(true, "waiting for a pager")) break;
+                if (!waitFor(true, BoardDoing::WaitingForPager)) break;
                 line = ProgramPager(*job, port, commands, coordinator, true);
                 // Left on, or put back: it holds what this run wrote. Off with it first.
-                if (!line && !waitFor(false, "waiting: the pager on the board is done")) break;
+                if (!line && !waitFor(false, BoardDoing::WaitingPagerDone)) break;
             }
             if (!line) {
                 coordinator.Untake(board);
@@ -356,13 +358,13 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
             // quarter of a second later, and the looks for the next pager keep
             // that step.
             nextProbeMs = clock.NowMs() + kCradlePollMs / 4;
-            if (!waitFor(false, "waiting for the pager to be taken off")) break;
+            if (!waitFor(false, BoardDoing::WaitingForTakeOff)) break;
             continue;
         }
         // Unattended, a board that has gone away would only fail every pager
         // left; the other boards take them. With prompting the user decides.
         if (!options.prompt && !line->written() && BoardGone(*line, link)) {
-            coordinator.Retire(board, "the board does not answer");
+            coordinator.Retire(board);
             break;
         }
     }

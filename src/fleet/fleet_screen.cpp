@@ -143,20 +143,28 @@ std::string PromptText(const std::string& label, int board, const std::string& p
 }
 
 std::string LaneText(const BoardActivity& board, bool handsFree) {
-    if (board.label.empty()) return board.doing;
+    if (board.label.empty()) return DoingText(board.doing);
     const std::string quoted = "'" + board.label + "'";
-    if (board.doing == "waiting for a pager") return "waiting for " + quoted + " to be placed";
-    if (board.doing == "waiting")
+    if (board.doing == BoardDoing::WaitingForPager)
+        return "waiting for " + quoted + " to be placed";
+    if (board.doing == BoardDoing::Waiting)
         return handsFree ? "waiting for " + quoted + " to be placed" : quoted + ": waiting for Go";
-    return quoted + ": " + board.doing;
+    return quoted + ": " + DoingText(board.doing);
 }
 
 int LaneStep(const BoardActivity& board) {
-    if (board.doing == "testing the board") return 1;
-    if (board.doing == "reading") return 2;
-    if (board.doing == "writing") return 3;
-    if (board.doing == "verifying") return 4;
-    return 0;
+    switch (board.doing) {
+        case BoardDoing::TestingBoard:
+            return 1;
+        case BoardDoing::Reading:
+            return 2;
+        case BoardDoing::Writing:
+            return 3;
+        case BoardDoing::Verifying:
+            return 4;
+        default:
+            return 0;
+    }
 }
 
 ScreenControls ControlsFor(const ScreenState& state) {

@@ -41,10 +41,6 @@ struct Shortening {
     std::size_t labelColumns = std::numeric_limits<std::size_t>::max();
 };
 
-std::string FirstWord(const std::string& doing) {
-    return doing.substr(0, std::min(doing.find(':'), doing.find(' ')));
-}
-
 // The last `columns` characters of text.
 std::string LastColumns(const std::string& text, std::size_t columns) {
     const std::size_t total = Columns(text);
@@ -68,10 +64,10 @@ std::vector<std::string> Compose(const RunSnapshot& snapshot, const std::string&
                                     std::to_string(snapshot.total) + " done"};
     std::map<std::string, int> free;  // boards without a pager, by what they do
     for (const BoardActivity& board : snapshot.boards) {
-        const std::string doing = how.firstWordOfDoing ? FirstWord(board.doing) : board.doing;
+        const std::string doing = DoingText(board.doing, how.firstWordOfDoing);
         if (board.label.empty()) {
             if (how.countFreeBoards)
-                ++free[FirstWord(board.doing)];
+                ++free[DoingText(board.doing, true)];
             else
                 pieces.push_back(ShortPortName(board.port) + ": " + doing);
             continue;

@@ -694,7 +694,9 @@ void FleetWindow::ShowPrompt(std::size_t board, const std::string& label) {
     if (board >= lanes_.size() || observer_ == nullptr || stopRequested_) return;
     promptLane_ = board;
     lanes_[board]->Show(
-        fleet::LaneText({ports_.entries[laneBoards_[board]].name, label, "waiting"}, false), 0);
+        fleet::LaneText(
+            {ports_.entries[laneBoards_[board]].name, label, fleet::BoardDoing::Waiting}, false),
+        0);
     lanes_[board]->Ask(Q(fleet::PromptText(label, static_cast<int>(board) + 1,
                                            PortLabel(ports_.entries[laneBoards_[board]]))));
 }

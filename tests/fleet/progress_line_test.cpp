@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include "fleet/fleet_screen.h"
+
 namespace mk843nb::fleet {
 namespace {
 
 TEST(ProgressLineTest, DoneOfTotalEachBoardElapsedAndTimeLeft) {
-    const RunSnapshot twoBoards{
-        7, 24, {{"/dev/ttyUSB0", "Engine 8", "writing"}, {"/dev/ttyUSB1", "", "idle"}}};
+    const RunSnapshot twoBoards{7,
+                                24,
+                                {{"/dev/ttyUSB0", "Engine 8", BoardDoing::Writing},
+                                 {"/dev/ttyUSB1", "", BoardDoing::Idle}}};
     struct Case {
         RunSnapshot snapshot;
         double elapsed;
@@ -26,23 +30,23 @@ TEST(ProgressLineTest, DoneOfTotalEachBoardElapsedAndTimeLeft) {
         {twoBoards, 3.4, 0, 0,
          "7/24 done | 'Engine 8' on ttyUSB0: writing | ttyUSB1: idle | 0:03 elapsed"},
         // Pagers written before the run count as done, but the pace is this run's.
-        {{5, 6, {{"/tmp/board", "P 6", "reading"}}},
+        {{5, 6, {{"/tmp/board", "P 6", BoardDoing::Reading}}},
          10,
          1,
          10,
          "5/6 done | 'P 6' on /tmp/board: reading | 0:10 elapsed, about 0:10 left"},
         // A pager that takes longer than the pace so far: never a negative estimate.
-        {{5, 6, {{"/tmp/board", "P 6", "writing"}}},
+        {{5, 6, {{"/tmp/board", "P 6", BoardDoing::Writing}}},
          25,
          1,
          10,
          "5/6 done | 'P 6' on /tmp/board: writing | 0:25 elapsed, about 0:00 left"},
-        {{6, 6, {{"pts/3", "", "idle"}}},
+        {{6, 6, {{"pts/3", "", BoardDoing::Idle}}},
          3725,
          6,
          3725,
          "6/6 done | pts/3: idle | 1:02:05 elapsed"},
-        {{3, 9, {{"/dev/pts/4", "", "stopped: the board does not answer"}}},
+        {{3, 9, {{"/dev/pts/4", "", BoardDoing::StoppedNotAnswering}}},
          30,
          3,
          30,
@@ -53,15 +57,17 @@ TEST(ProgressLineTest, DoneOfTotalEachBoardElapsedAndTimeLeft) {
 }
 
 TEST(ProgressLineTest, FitsTheTerminalAndKeepsSayingWhichPagerIsOnWhichBoard) {
-    const RunSnapshot two{
-        7, 24, {{"/dev/ttyUSB0", "Engine 8", "writing"}, {"/dev/ttyUSB1", "", "idle"}}};
+    const RunSnapshot two{7,
+                          24,
+                          {{"/dev/ttyUSB0", "Engine 8", BoardDoing::Writing},
+                           {"/dev/ttyUSB1", "", BoardDoing::Idle}}};
     const RunSnapshot four{12,
                            45,
-                           {{"/dev/ttyUSB0", "Station 12 north", "writing"},
-                            {"/dev/ttyUSB1", "Station 13 south", "testing the board"},
-                            {"/dev/ttyUSB2", "", "idle"},
-                            {"/dev/ttyUSB3", "", "stopped: the board does not answer"}}};
-    const RunSnapshot wide{1, 3, {{"/dev/ttyUSB0", "Früh 1 – Süd", "reading"}}};
+                           {{"/dev/ttyUSB0", "Station 12 north", BoardDoing::Writing},
+                            {"/dev/ttyUSB1", "Station 13 south", BoardDoing::TestingBoard},
+                            {"/dev/ttyUSB2", "", BoardDoing::Idle},
+                            {"/dev/ttyUSB3", "", BoardDoing::StoppedNotAnswering}}};
+    const RunSnapshot wide{1, 3, {{"/dev/ttyUSB0", "Früh 1 – Süd", BoardDoing::Reading}}};
     struct Case {
         const RunSnapshot& snapshot;
         int columns;
@@ -97,6 +103,96 @@ TEST(ProgressLineTest, FitsTheTerminalAndKeepsSayingWhichPagerIsOnWhichBoard) {
         if (c.columns > 0) {
             EXPECT_LT(Columns(line), static_cast<std::size_t>(c.columns)) << line;
         }
+    }
+}
+
+// The same board state in a lane of the window and in the terminal's line.
+TEST(ProgressLineTest, EachBoardStateSaysTheSameInALaneAndInTheLine) {
+    struct Case {
+        BoardActivity board;
+        bool handsFree;
+        std::string lane;
+        int step;
+        std::string inLine;  // the board's piece of the progress line, full and brief
+        std::string brief;
+    };
+    const std::string p = "/dev/ttyUSB0";
+    const std::vector<Case> cases{
+        {{p, "", BoardDoing::Idle}, false, "idle", 0, "ttyUSB0: idle", "ttyUSB0: idle"},
+        {{p, "E 1", BoardDoing::Waiting},
+         false,
+         "'E 1': waiting for Go",
+         0,
+         "'E 1' on ttyUSB0: waiting",
+         "'E 1' on ttyUSB0: waiting"},
+        {{p, "E 1", BoardDoing::Waiting},
+         true,
+         "waiting for 'E 1' to be placed",
+         0,
+         "'E 1' on ttyUSB0: waiting",
+         "'E 1' on ttyUSB0: waiting"},
+        {{p, "E 1", BoardDoing::WaitingForPager},
+         true,
+         "waiting for 'E 1' to be placed",
+         0,
+         "'E 1' on ttyUSB0: waiting for a pager",
+         "'E 1' on ttyUSB0: waiting"},
+        {{p, "E 1", BoardDoing::WaitingPagerDone},
+         true,
+         "'E 1': waiting: the pager on the board is done",
+         0,
+         "'E 1' on ttyUSB0: waiting: the pager on the board is done",
+         "'E 1' on ttyUSB0: waiting"},
+        {{p, "", BoardDoing::WaitingForTakeOff},
+         true,
+         "waiting for the pager to be taken off",
+         0,
+         "ttyUSB0: waiting for the pager to be taken off",
+         "ttyUSB0: waiting"},
+        {{p, "E 1", BoardDoing::TestingBoard},
+         false,
+         "'E 1': testing the board",
+         1,
+         "'E 1' on ttyUSB0: testing the board",
+         "'E 1' on ttyUSB0: testing"},
+        {{p, "E 1", BoardDoing::Reading},
+         false,
+         "'E 1': reading",
+         2,
+         "'E 1' on ttyUSB0: reading",
+         "'E 1' on ttyUSB0: reading"},
+        {{p, "E 1", BoardDoing::Writing},
+         true,
+         "'E 1': writing",
+         3,
+         "'E 1' on ttyUSB0: writing",
+         "'E 1' on ttyUSB0: writing"},
+        {{p, "E 1", BoardDoing::Verifying},
+         false,
+         "'E 1': verifying",
+         kLaneSteps,
+         "'E 1' on ttyUSB0: verifying",
+         "'E 1' on ttyUSB0: verifying"},
+        {{p, "", BoardDoing::Stopped}, false, "stopped", 0, "ttyUSB0: stopped", "ttyUSB0: stopped"},
+        {{p, "", BoardDoing::StoppedNotAnswering},
+         false,
+         "stopped: the board does not answer",
+         0,
+         "ttyUSB0: stopped: the board does not answer",
+         "ttyUSB0: stopped"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = c.lane + (c.handsFree ? " (hands-free)" : "");
+        EXPECT_EQ(LaneText(c.board, c.handsFree), c.lane) << what;
+        EXPECT_EQ(LaneStep(c.board), c.step) << what;
+        const RunSnapshot one{0, 1, {c.board}};
+        EXPECT_EQ(ProgressLine(one, 0, 0, 0), "0/1 done | " + c.inLine + " | 0:00 elapsed") << what;
+        // Short of room: boards without a pager counted by their first word, and
+        // then what a board with a pager does said in its first word.
+        const std::string brief =
+            "0/1 done | " +
+            (c.board.label.empty() ? "1 " + DoingText(c.board.doing, true) : c.brief) + " | 0:00";
+        EXPECT_EQ(ProgressLine(one, 0, 0, 0, static_cast<int>(Columns(brief)) + 1), brief) << what;
     }
 }
 
