@@ -9,18 +9,26 @@
 
 namespace mk843nb {
 
+namespace {
+
+// The store names backups by the second and prunes old ones: boards take turns.
+BackupKeeper TakingTurns(std::shared_ptr<BackupStore> store) {
+    auto mutex = std::make_shared<std::mutex>();
+    return [store, mutex](const PagerImage& image, const BackupInfo& info) {
+        std::lock_guard lock(*mutex);
+        return store->Store(image, info);
+    };
+}
+
+}  // namespace
+
 BackupKeeper KeepInStore(std::filesystem::path folder, std::size_t keep) {
-    struct Shared {
-        Shared(std::filesystem::path f, std::size_t k) : store(std::move(f), k) {}
-        BackupStore store;
-        std::mutex mutex;
-    };
-    // The store names backups by the second and prunes old ones: boards take turns.
-    auto shared = std::make_shared<Shared>(std::move(folder), keep);
-    return [shared](const PagerImage& image, const BackupInfo& info) {
-        std::lock_guard lock(shared->mutex);
-        return shared->store.Store(image, info);
-    };
+    return TakingTurns(std::make_shared<BackupStore>(std::move(folder), keep));
+}
+
+BackupKeeper KeepInStore(BackupStore& store) {
+    // Not owned: the caller's store outlives the keeper.
+    return TakingTurns(std::shared_ptr<BackupStore>(std::shared_ptr<void>(), &store));
 }
 
 namespace {

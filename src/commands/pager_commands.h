@@ -34,6 +34,8 @@ using BackupKeeper = std::function<BackupResult(const PagerImage&, const BackupI
 // A keeper over the store in folder, keeping keep backups; safe to share between threads.
 BackupKeeper KeepInStore(std::filesystem::path folder,
                          std::size_t keep = BackupStore::DefaultKeep());
+// A keeper over the caller's store, which outlives it; safe to share between threads.
+BackupKeeper KeepInStore(BackupStore& store);
 
 // How a command ended, with what the layer added to the link's outcome.
 struct CommandOutcome {

@@ -397,12 +397,7 @@ RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& pla
     RunSummary summary;
     Coordinator coordinator(plan, options, report, observer, stop);
     coordinator.Queue(folder, summary);
-    // The store picks names by the second and prunes old backups; boards take turns.
-    std::mutex backupsMutex;
-    const BackupKeeper shared = [&](const PagerImage& image, const BackupInfo& info) {
-        std::lock_guard lock(backupsMutex);
-        return backups.Store(image, info);
-    };
+    const BackupKeeper shared = KeepInStore(backups);
 
     std::vector<std::unique_ptr<QThread>> threads;
     for (std::size_t board = 0; board < options.ports.size(); ++board) {
