@@ -19,6 +19,7 @@
 #include "cli/fleet_commands.h"
 #include "cli/shell_path.h"
 #include "cli/terminal_width.h"
+#include "cli/transfer_command.h"
 #include "fleet/fleet_runner.h"
 #include "fleet/progress_line.h"
 
@@ -165,25 +166,6 @@ void RefuseRepeatedPorts(const std::vector<std::string>& ports) {
     }
 }
 
-// The exit status a result stands for: the table of exit_codes.h.
-ExitCode CodeOf(fleet::PagerResult result) {
-    switch (result) {
-        case fleet::PagerResult::Written:
-            return ExitCode::Success;
-        case fleet::PagerResult::VerifyFailed:
-            return ExitCode::VerifyDiffers;
-        case fleet::PagerResult::WriteFailed:
-        case fleet::PagerResult::ReadFailed:
-            return ExitCode::TransferFailed;
-        case fleet::PagerResult::NoBoard:
-            return ExitCode::PortOrBoard;
-        case fleet::PagerResult::Refused:
-        case fleet::PagerResult::Skipped:
-            return ExitCode::Refused;
-    }
-    return ExitCode::Refused;
-}
-
 struct FleetRunOptions {
     ShellPath folder;
     std::vector<std::string> ports;
@@ -229,7 +211,7 @@ void Run(const FleetRunOptions& options) {
     ExitCode worst = ExitCode::Success;
     for (const fleet::ReportLine& line : summary.lines) {
         if (line.result == fleet::PagerResult::Written) ++written;
-        worst = std::max(worst, CodeOf(line.result),
+        worst = std::max(worst, ExitCodeOf(fleet::FailureOf(line.result)),
                          [](ExitCode a, ExitCode b) { return ToInt(a) < ToInt(b); });
     }
     const int total = static_cast<int>(plan.pagers.size());

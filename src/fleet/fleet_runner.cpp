@@ -391,6 +391,24 @@ PagerResult ResultOf(const LinkOutcome& outcome, LinkCommand command) {
     return read ? PagerResult::ReadFailed : PagerResult::WriteFailed;
 }
 
+LinkFailure FailureOf(PagerResult result) {
+    switch (result) {
+        case PagerResult::Written:
+            return LinkFailure::None;
+        case PagerResult::VerifyFailed:
+            return LinkFailure::VerifyDiffers;
+        case PagerResult::WriteFailed:
+        case PagerResult::ReadFailed:
+            return LinkFailure::Transfer;
+        case PagerResult::NoBoard:
+            return LinkFailure::PortOrBoard;
+        case PagerResult::Refused:
+        case PagerResult::Skipped:
+            return LinkFailure::Refused;
+    }
+    return LinkFailure::Refused;
+}
+
 RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& plan,
                     const RunOptions& options, FleetReport& report, BackupStore& backups,
                     RunObserver& observer, const std::atomic<bool>& stop) {

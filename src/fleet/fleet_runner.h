@@ -68,6 +68,9 @@ struct RunSummary {
 
 // The result a link outcome of the pre-write read or the write means for the pager.
 PagerResult ResultOf(const LinkOutcome& outcome, LinkCommand command);
+// The kind of link failure a result stands for (LinkFailure::None for a written
+// pager): a result is classed as the transfer that ended it; a skipped pager as refused.
+LinkFailure FailureOf(PagerResult result);
 
 // Programs the pagers of the plan in folder. Every table is read and checked
 // against the plan before a board starts, and the bytes checked are the bytes
