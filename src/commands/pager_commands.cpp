@@ -6,6 +6,7 @@
 
 #include "commands/command_messages.h"
 #include "editor/image_compare.h"
+#include "link/port_diagnosis.h"
 
 namespace mk843nb {
 
@@ -47,7 +48,8 @@ PagerCommands::PagerCommands(LinkSession& link, BackupKeeper keep)
 
 BackupInfo PagerCommands::InfoFor(BackupKind kind, const PagerImage& image, const PagerTags& tags) {
     const PortEntry* port = link_.Ports().Selected();
-    BackupInfo info = PagerBackupInfo(kind, image, port ? port->name : std::string());
+    const std::string name = port ? port->name : std::string();
+    BackupInfo info = PagerBackupInfo(kind, image, name, ByIdNameOf(name));
     info.tags = tags;
     return info;
 }

@@ -179,31 +179,13 @@ std::string ImageModelText(const PagerImage& image) {
     return text;
 }
 
-std::string SerialByIdPath(const std::string& port, const std::filesystem::path& byIdFolder) {
-    std::error_code error;
-    if (port.empty()) return {};
-    const std::filesystem::path device = std::filesystem::canonical(port, error);
-    if (error) return {};
-    if (std::filesystem::path(port).parent_path() == byIdFolder) return port;
-    std::filesystem::directory_iterator entries(byIdFolder, error);
-    if (error) return {};
-    std::vector<std::filesystem::path> matches;
-    for (const auto& entry : entries) {
-        std::error_code ignored;
-        if (std::filesystem::canonical(entry.path(), ignored) == device && !ignored)
-            matches.push_back(entry.path());
-    }
-    if (matches.empty()) return {};
-    std::sort(matches.begin(), matches.end());
-    return matches.front().string();
-}
-
-BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port) {
+BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port,
+                           const std::string& portById) {
     BackupInfo info;
     info.kind = kind;
     // A bare port name ("ttyUSB0") is a device under /dev.
     info.port = port.empty() || port.find('/') != std::string::npos ? port : "/dev/" + port;
-    info.portById = SerialByIdPath(info.port);
+    info.portById = portById;
     info.firmwareVersion = FieldText(image, FieldNamed("Version"));
     info.modelText = ImageModelText(image);
     info.checksumOk = ImageChecksum(image) == StoredChecksum(image);

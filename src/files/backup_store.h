@@ -114,8 +114,9 @@ private:
 
 // What a backup of image, taken from or sent to the pager on port, says of
 // itself now: the version of bytes 1 and 2, the model text, the checksum state,
-// the port (a bare name is taken under /dev) and its by-id alias.
-BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port);
+// the port (a bare name is taken under /dev) and the by-id alias its caller found.
+BackupInfo PagerBackupInfo(BackupKind kind, const PagerImage& image, const std::string& port,
+                           const std::string& portById = "");
 
 // The file name a backup gets (without a uniqueness suffix): time (UTC), kind,
 // model text and firmware version, unsafe characters as '_'.
@@ -129,9 +130,5 @@ std::optional<BackupInfo> ParseBackupSidecar(std::string_view text);
 
 // The model text of an image (bytes 240 to 253 up to the first zero), printable characters only.
 std::string ImageModelText(const PagerImage& image);
-
-// The /dev/serial/by-id link that names the same device as port, or "" when none does.
-std::string SerialByIdPath(const std::string& port,
-                           const std::filesystem::path& byIdFolder = "/dev/serial/by-id");
 
 }  // namespace mk843nb

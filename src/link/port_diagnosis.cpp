@@ -1,6 +1,5 @@
 #include "link/port_diagnosis.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -10,22 +9,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+
+#include "link/directory_entries.h"
 
 namespace mk843nb {
 namespace {
-
-std::vector<std::string> DirectoryEntries(const std::string& dir) {
-    std::vector<std::string> names;
-    std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
-    if (!handle) return names;
-    while (const dirent* entry = ::readdir(handle.get())) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string BaseName(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -138,6 +128,18 @@ std::map<std::string, std::string> ByIdAliases(const SystemPaths& paths) {
         if (real) aliases.emplace(real.get(), alias);  // the first name of a device in sort order
     }
     return aliases;
+}
+
+std::string ByIdNameOf(const std::string& port, const SystemPaths& paths) {
+    if (port.empty()) return {};
+    const std::string device = DevicePathOf(port);
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(device.c_str(), nullptr), std::free);
+    if (!real) return {};
+    if (std::filesystem::path(device).parent_path() == std::filesystem::path(paths.byId))
+        return device;
+    const auto aliases = ByIdAliases(paths);
+    const auto alias = aliases.find(real.get());
+    return alias != aliases.end() ? alias->second : std::string();
 }
 
 PortDiagnosis DiagnosePort(const std::string& name, const SystemPaths& paths) {

@@ -38,6 +38,9 @@ std::vector<PortHolder> FindHolders(const std::string& devicePath, const SystemP
 
 // The /dev/serial/by-id names, keyed by the device each one leads to ("/dev/ttyUSB0").
 std::map<std::string, std::string> ByIdAliases(const SystemPaths& paths = {});
+// The by-id name of the device behind port ("ttyUSB0" is a device under /dev),
+// the first in sort order; a by-id name is its own; "" when it has none.
+std::string ByIdNameOf(const std::string& port, const SystemPaths& paths = {});
 
 // Looks at the device behind a port name and says what keeps it from being used.
 PortDiagnosis DiagnosePort(const std::string& name, const SystemPaths& paths = {});

@@ -1,6 +1,5 @@
 #include "link/port_users.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -12,6 +11,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "link/directory_entries.h"
+
 namespace mk843nb {
 namespace {
 
@@ -22,17 +23,6 @@ constexpr unsigned kPtmxMinor = 2;
 constexpr unsigned kPtySlaveMajor = 136;
 
 thread_local SharedPortUsersScan* activeScan = nullptr;
-
-std::vector<std::string> DirectoryEntries(const std::string& dir) {
-    std::vector<std::string> names;
-    std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
-    if (!handle) return names;
-    while (const dirent* entry = ::readdir(handle.get())) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    return names;
-}
 
 bool IsNumber(const std::string& text) {
     return !text.empty() &&

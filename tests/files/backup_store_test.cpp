@@ -294,21 +294,6 @@ TEST(BackupStore, HowManyToKeepFollowsTheEnvironment) {
         ::unsetenv("MK843NB_BACKUP_KEEP");
 }
 
-TEST(BackupStore, FindsTheByIdNameOfAPort) {
-    TempDir temp;
-    const fs::path byId = fs::path(temp.Path()) / "by-id";
-    fs::create_directory(byId);
-    test::WriteFileBytes(temp.File("ttyUSB3"), Pattern(0));
-    test::WriteFileBytes(temp.File("ttyUSB4"), Pattern(0));
-    fs::create_symlink("../ttyUSB3", byId / "usb-FTDI_FT232R_A1-if00-port0");
-
-    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB3"), byId),
-              (byId / "usb-FTDI_FT232R_A1-if00-port0").string());
-    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB4"), byId), "");
-    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB9"), byId), "");
-    EXPECT_EQ(SerialByIdPath(temp.File("ttyUSB3"), fs::path(temp.Path()) / "none"), "");
-}
-
 TEST(BackupStore, APagerImageSaysWhatItIs) {
     PagerImage image = DefaultImage();
     image[1] = 1;
@@ -320,10 +305,13 @@ TEST(BackupStore, APagerImageSaysWhatItIs) {
     EXPECT_EQ(read.firmwareVersion, "1.86");
     EXPECT_EQ(read.modelText, "MK842 V3.8.5");
     EXPECT_TRUE(read.checksumOk);
+    EXPECT_EQ(read.portById, "");
 
     image[100] ^= 1;
-    const BackupInfo sent = PagerBackupInfo(BackupKind::Write, image, "/dev/pts/3");
+    const BackupInfo sent =
+        PagerBackupInfo(BackupKind::Write, image, "/dev/pts/3", "/dev/serial/by-id/usb-A-if00");
     EXPECT_EQ(sent.port, "/dev/pts/3");
+    EXPECT_EQ(sent.portById, "/dev/serial/by-id/usb-A-if00");
     EXPECT_FALSE(sent.checksumOk);
 }
 

@@ -230,6 +230,27 @@ TEST_F(PortDiagnosisTest, ByIdAliasesLeadToTheirDevices) {
         << "a dangling link names no device";
 }
 
+TEST_F(PortDiagnosisTest, APortsByIdNameIsTheFirstThatLeadsToItsDevice) {
+    Pty pty;
+    Pty other;
+    ASSERT_EQ(::symlink(pty.Path().c_str(), (byId + "/usb-B-if00").c_str()), 0);
+    ASSERT_EQ(::symlink(pty.Path().c_str(), (byId + "/usb-A-if00").c_str()), 0);
+    struct Case {
+        std::string port;
+        std::string byIdName;
+    };
+    const std::vector<Case> cases{
+        {pty.Path(), byId + "/usb-A-if00"},
+        // A by-id name is its own, not the first of its device's.
+        {byId + "/usb-B-if00", byId + "/usb-B-if00"},
+        {other.Path(), ""},
+        {dir.File("ttyUSB9"), ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ByIdNameOf(c.port, paths), c.byIdName) << c.port;
+    EXPECT_EQ(ByIdNameOf(pty.Path(), {.byId = dir.File("none")}), "");
+}
+
 TEST(DevicePathOf, NamesLiveUnderDevPathsStay) {
     EXPECT_EQ(DevicePathOf("ttyUSB0"), "/dev/ttyUSB0");
     EXPECT_EQ(DevicePathOf("/dev/serial/by-id/usb-x"), "/dev/serial/by-id/usb-x");
