@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/shell_path.h"
+#include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
@@ -34,10 +35,10 @@ void Run(FleetPlanOptions options) {
     std::string why;
     // Looked at as a table file first: a named pipe there would keep the whole read waiting.
     if (!ReadTableBytes(options.templateFile.path, why))
-        throw CommandFailure("Open Error!\n" + options.templateFile.typed + ": " + why);
+        throw CommandFailure(OpenErrorText(options.templateFile.typed, why));
     const std::optional<std::string> templateBytes =
         fleet::ReadWholeFile(options.templateFile.path);
-    if (!templateBytes) throw CommandFailure("Open Error!");
+    if (!templateBytes) throw CommandFailure(OpenErrorText(options.templateFile.typed, ""));
 
     const fleet::FleetPlan plan =
         fleet::BuildFleetPlan(options.templateFile.path, fleet::ParseRoster(*roster), options.plan);

@@ -180,8 +180,7 @@ void Run(const FleetRunOptions& options) {
     if (!load.manifest) throw CommandFailure(load.error);
     const fleet::PlanManifest& plan = *load.manifest;
     fleet::FleetReport report(options.folder.path);
-    if (auto error = report.Load())
-        throw CommandFailure(*error + "; move it away to start the report anew");
+    if (auto error = report.Load()) throw CommandFailure(fleet::FleetReport::Unusable(*error));
 
     std::unique_ptr<QCoreApplication> app;
     if (QCoreApplication::instance() == nullptr) {

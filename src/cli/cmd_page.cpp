@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/shell_path.h"
+#include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "image/codecs.h"
 #include "playback/page_player.h"
@@ -107,7 +108,7 @@ void Run(const PageOptions& options) {
 
     std::string why;
     const std::optional<TableBytes> table = ReadTableBytes(options.file.path, why);
-    if (!table) throw CommandFailure("Open Error!\n" + options.file.typed + ": " + why);
+    if (!table) throw CommandFailure(OpenErrorText(options.file.typed, why));
     const CallPagePlan plan = PlanCallPage(table->bytes, table->count, options.request);
     if (!plan.refusal.empty()) throw CommandFailure(options.file.typed + ": " + plan.refusal);
     for (const std::string& note : plan.notes)

@@ -2,11 +2,18 @@
 
 // Every message the table-file operations show, with its exact text and kind.
 
+#include <string>
+
 #include "image/message.h"
 
 namespace mk843nb {
 
 inline const Message kOpenErrorMessage{MessageKind::Exclamation, "Open Error!"};
+// "Open Error!" said of a named file, and why it could not be read when known:
+// "Open Error!\nnone.tbl: No such file or directory".
+inline std::string OpenErrorText(const std::string& file, const std::string& why) {
+    return kOpenErrorMessage.text + (why.empty() ? "" : "\n" + file + ": " + why);
+}
 inline const Message kSaveErrorMessage{MessageKind::Exclamation, "Save Error!"};
 inline const Message kOpenDefaultErrorMessage{MessageKind::Exclamation, "Open default.tbl error!"};
 inline const Message kNotMk842DefaultMessage{MessageKind::Plain,

@@ -110,6 +110,10 @@ std::optional<PagerResult> ResultNamed(std::string_view name) {
 
 FleetReport::FleetReport(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
+std::string FleetReport::Unusable(const std::string& error) {
+    return error + "; move it away to start the report anew";
+}
+
 std::optional<std::string> FleetReport::Load() {
     lines_.clear();
     const std::filesystem::path path = folder_ / kReportJsonName;

@@ -60,6 +60,8 @@ public:
     // Reads report.json; a folder without one has an empty history. The error
     // text when it exists but cannot be used (then nothing is appended to it).
     std::optional<std::string> Load();
+    // What a run says of a report Load could not use: the error and the way out.
+    static std::string Unusable(const std::string& error);
     const std::vector<ReportLine>& Lines() const { return lines_; }
 
     // A pager whose last line says its table (by content) was written and verified.

@@ -10,6 +10,7 @@
 #include "editor/field_assignment.h"
 #include "editor/form_driver.h"
 #include "editor/form_model.h"
+#include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "image/codecs.h"
 #include "image/fields.h"
@@ -114,12 +115,15 @@ RosterExport ExportRoster(const std::filesystem::path& templatePath,
     std::vector<PagerImage> images;
     std::vector<std::vector<std::string>> values;
     for (const ExportTable& table : tables) {
-        const std::optional<TableBytes> bytes = ReadTableBytes(table.file);
-        if (!bytes || bytes->count != kImageSize) {
-            result.errors.push_back(
-                table.file.string() + ": " +
-                (bytes ? "not a table of 256 bytes (" + std::to_string(bytes->count) + ")"
-                       : std::string("Open Error!")));
+        std::string why;
+        const std::optional<TableBytes> bytes = ReadTableBytes(table.file, why);
+        if (!bytes) {
+            result.errors.push_back(OpenErrorText(table.file.string(), why));
+            continue;
+        }
+        if (bytes->count != kImageSize) {
+            result.errors.push_back(table.file.string() + ": not a table of 256 bytes (" +
+                                    std::to_string(bytes->count) + ")");
             continue;
         }
         Opened table_ = OpenAsTheWindowDoes(bytes->bytes, options.userMode, fields);

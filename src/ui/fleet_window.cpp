@@ -26,6 +26,7 @@
 #include <mutex>
 
 #include "files/backup_store.h"
+#include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "fleet/fleet_screen.h"
 #include "fleet/text_file.h"
@@ -165,8 +166,6 @@ FleetLane::FleetLane(int number, const QString& port, QWidget* parent) : QFrame(
     layout->addLayout(asking);
     EndAsking();
 }
-
-int FleetLane::Step() const { return progress_->value(); }
 
 void FleetLane::Show(const std::string& text, int step) {
     state_->setText(Q(text));
@@ -458,16 +457,15 @@ void FleetWindow::BuildPlan() {
         TemplateFile(std::filesystem::path(scratch.path().toStdString()) / "window.tbl");
     rows_.clear();
     std::string note;
+    // Without options the note already says why.
     const std::optional<fleet::PlanOptions> options = ChosenOptions(note);
-    if (!options) {
-        // note says why
-    } else if (!roster) {
+    if (options && !roster) {
         note = rosterFile_ + " cannot be read";
-    } else if (!templatePath) {
+    } else if (options && !templatePath) {
         note = "Choose the template's table file";
-    } else if (std::string why; !ReadTableBytes(*templatePath, why)) {
-        note = "Open Error! " + templatePath->string() + ": " + why;
-    } else {
+    } else if (std::string why; options && !ReadTableBytes(*templatePath, why)) {
+        note = OpenErrorText(templatePath->string(), why);
+    } else if (options) {
         rosterParse_ = fleet::ParseRoster(*roster);
         built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, *options);
         rows_ = fleet::PlanRowsOf(*rosterParse_, *built_, ReadTableBytes(*templatePath)->bytes);
@@ -567,7 +565,7 @@ bool FleetWindow::LoadFolder(const std::filesystem::path& folder) {
     }
     fleet::FleetReport report(folder);
     if (auto error = report.Load()) {
-        dialogs_.ShowOver(this, Refusal(*error + "; move it away to start the report anew"));
+        dialogs_.ShowOver(this, Refusal(fleet::FleetReport::Unusable(*error)));
         return false;
     }
     folder_ = folder;
@@ -641,7 +639,7 @@ void FleetWindow::Run(const fleet::PlanManifest& plan) {
     thread_ = QThread::create([this, folder = *folder_, shared, run] {
         fleet::FleetReport report(folder);
         if (auto error = report.Load()) {
-            summary_.reportError = *error + "; move it away to start the report anew";
+            summary_.reportError = fleet::FleetReport::Unusable(*error);
             return;
         }
         BackupStore backups(BackupStore::DefaultFolder());

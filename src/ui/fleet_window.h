@@ -168,7 +168,6 @@ public:
     QPushButton* Go() const { return go_; }
     QPushButton* Skip() const { return skip_; }
     QPushButton* StopButton() const { return stop_; }
-    int Step() const;
 
     void Show(const std::string& text, int step);
     void Ask(const QString& text);

@@ -152,6 +152,9 @@ TEST_F(FleetExportTest, WhatNoRosterCanMakeIsRefusedAndNothingWritten) {
         {"a short table",
          {MK843NB_FIXTURES "/mk842_short_250.tbl", "--template", shipped},
          "mk842_short_250.tbl: not a table of 256 bytes (250)"},
+        {"a table that cannot be read",
+         {temp.File("none.tbl"), "--template", shipped},
+         "Open Error!\n" + temp.File("none.tbl") + ": No such file or directory"},
         {"tables without a template", {shipped}, "give --template"},
         {"a folder that is no plan", {temp.Path()}, "is it a folder made by fleet plan?"},
     };
