@@ -16,6 +16,7 @@
 #include "tones/plan_check.h"
 #include "tones/plan_sources.h"
 #include "tones/plan_suggest.h"
+#include "tones/plan_summary.h"
 #include "tones/tone_names.h"
 #include "tones_chart/chart_files.h"
 
@@ -29,10 +30,6 @@ double Hertz(std::uint16_t tone) { return tone / 10.0; }
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
-}
-
-std::string Plural(std::size_t count, const std::string& one, const std::string& many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 tones::PlanSourcesRead ReadPlan(const std::vector<std::string>& paths) {
@@ -115,21 +112,12 @@ void Check(const CheckOptions& options) {
         }
         std::cout << out.dump(2) << '\n';
     } else {
-        std::cout << Plural(plan.pagers.size(), "pager", "pagers") << ": "
-                  << (result.problems.empty()
-                          ? "no problems"
-                          : Plural(result.problems.size(), "problem", "problems"))
-                  << "\n";
-        for (const tones::Problem& problem : result.problems)
-            std::cout << "\n" << tones::KindTitle(problem.kind) << ": " << problem.detail << "\n";
-        for (const tones::SharedAddress& entry : result.shared)
-            std::cout << "\nshared on purpose: " << tones::PairName(entry.pair) << ", held by "
-                      << (entry.holders.empty() ? std::string("no pager")
-                                                : tones::DescribeParts(plan, entry.holders))
-                      << ".\n";
+        std::cout << tones::PlanSummary(plan.pagers.size(), result, ": ") << "\n";
+        for (const std::string& text : tones::ProblemTexts(plan, result))
+            std::cout << "\n" << text << "\n";
     }
     if (!result.problems.empty())
-        throw CommandFailure(Plural(result.problems.size(), "problem", "problems") +
+        throw CommandFailure(tones::Plural(result.problems.size(), "problem", "problems") +
                              " in the tone plan");
 }
 
@@ -160,9 +148,9 @@ void Suggest(const SuggestOptions& options) {
                                           {"clearance", suggestion.clearance}});
         std::cout << out.dump(2) << '\n';
     } else {
-        std::cout << Plural(found.pairs.size(), "free address", "free addresses")
+        std::cout << tones::Plural(found.pairs.size(), "free address", "free addresses")
                   << " for pagers of " << tones::BandwidthText(found.bandwidth)
-                  << ", checked against " << Plural(plan.pagers.size(), "pager", "pagers")
+                  << ", checked against " << tones::Plural(plan.pagers.size(), "pager", "pagers")
                   << " and each other:\n";
         for (const tones::Suggestion& suggestion : found.pairs) {
             char clearance[32];
@@ -226,11 +214,8 @@ void Chart(const ChartOptions& options) {
     if (!WriteFileAtomically(options.out.path, bytes))
         throw CommandFailure("Save Error! " + options.out.typed);
     std::cout << "Wrote " << options.out.typed << " (" << layout.size.width << " x "
-              << layout.size.height << "): " << Plural(read.plan.pagers.size(), "pager", "pagers")
-              << ", "
-              << (result.problems.empty()
-                      ? "no problems"
-                      : Plural(result.problems.size(), "problem", "problems") + " in red")
+              << layout.size.height
+              << "): " << tones::PlanSummary(read.plan.pagers.size(), result, ", ", " in red")
               << "\n";
 }
 

@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "tones/plan_summary.h"
 #include "tones/tone_names.h"
 
 namespace mk843nb::tones {
@@ -145,9 +146,7 @@ ChartLayout LayoutChart(const TonePlan& plan, const CheckResult& check, ChartSiz
     layout.xTicks = Ticks(layout, true);
     layout.yTicks = Ticks(layout, false);
 
-    std::set<std::pair<std::size_t, std::size_t>> red;
-    for (const Problem& problem : check.problems)
-        for (const ProblemPart& part : problem.parts) red.insert({part.pager, part.address});
+    const std::set<std::pair<std::size_t, std::size_t>> red = AddressesInProblems(check);
     std::set<CallPair> shared;
     for (const SharedAddress& entry : check.shared) shared.insert(entry.pair);
 
@@ -282,13 +281,7 @@ ChartLayout LayoutChart(const TonePlan& plan, const CheckResult& check, ChartSiz
         if (!placed) ++layout.unlabelled;
     }
 
-    const std::size_t pagers = plan.pagers.size();
-    layout.title = "Tone plan: " + std::to_string(pagers) +
-                   (pagers == 1 ? " pager, " : " pagers, ") +
-                   (check.problems.empty()
-                        ? std::string("no problems")
-                        : std::to_string(check.problems.size()) +
-                              (check.problems.size() == 1 ? " problem (red)" : " problems (red)"));
+    layout.title = "Tone plan: " + PlanSummary(plan.pagers.size(), check, ", ", " (red)");
     return layout;
 }
 

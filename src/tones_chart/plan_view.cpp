@@ -5,17 +5,10 @@
 #include <set>
 
 #include "tones/plan_sources.h"
+#include "tones/plan_summary.h"
 #include "tones/tone_names.h"
 
 namespace mk843nb::tones {
-namespace {
-
-std::string Plural(std::size_t count, const std::string& one, const std::string& many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-}  // namespace
-
 std::string PlanView::Open(const std::vector<std::filesystem::path>& paths) {
     PlanSourcesRead read = ReadTonePlan(paths);
     if (!read.error.empty()) return read.error;
@@ -27,9 +20,7 @@ std::string PlanView::Open(const std::vector<std::filesystem::path>& paths) {
 }
 
 std::vector<PlanViewRow> PlanView::Rows() const {
-    std::set<std::pair<std::size_t, std::size_t>> red;
-    for (const Problem& problem : check_.problems)
-        for (const ProblemPart& part : problem.parts) red.insert({part.pager, part.address});
+    const std::set<std::pair<std::size_t, std::size_t>> red = AddressesInProblems(check_);
     std::vector<PlanViewRow> rows;
     for (std::size_t p = 0; p < plan_.pagers.size(); ++p) {
         const PlanPager& pager = plan_.pagers[p];
@@ -45,22 +36,10 @@ std::vector<PlanViewRow> PlanView::Rows() const {
     return rows;
 }
 
-std::string PlanView::Summary() const {
-    return Plural(plan_.pagers.size(), "pager", "pagers") + ": " +
-           (check_.problems.empty() ? std::string("no problems")
-                                    : Plural(check_.problems.size(), "problem", "problems"));
-}
+std::string PlanView::Summary() const { return PlanSummary(plan_.pagers.size(), check_, ": "); }
 
 std::vector<std::string> PlanView::ProblemTexts() const {
-    std::vector<std::string> texts;
-    for (const Problem& problem : check_.problems)
-        texts.push_back(std::string(KindTitle(problem.kind)) + ": " + problem.detail);
-    for (const SharedAddress& entry : check_.shared)
-        texts.push_back("shared on purpose: " + PairName(entry.pair) + ", held by " +
-                        (entry.holders.empty() ? std::string("no pager")
-                                               : DescribeParts(plan_, entry.holders)) +
-                        ".");
-    return texts;
+    return tones::ProblemTexts(plan_, check_);
 }
 
 std::vector<std::string> PlanView::Suggest(int count) const {
