@@ -134,7 +134,7 @@ void Suggest(const SuggestOptions& options) {
     suggest.count = options.count;
     for (std::size_t i = 0; i < kBandWidthItems.size(); ++i)
         if (kBandWidthItems[i] == options.bandwidth)
-            suggest.bandwidth = static_cast<int>(2 * i + 1);
+            suggest.bandwidth = ToneSpacingOfBandWidthIndex(static_cast<int>(i));
     const tones::Suggestions found = tones::SuggestPairs(plan, suggest);
     if (options.json) {
         ordered_json out{{"pagers", plan.pagers.size()},

@@ -229,10 +229,6 @@ std::optional<int> BatteryLowIndexOfCode(std::uint8_t code) {
     }
 }
 
-std::uint8_t ToneSpacingOfBandWidthIndex(int index) {
-    return static_cast<std::uint8_t>(2 * index + 1);
-}
-
 int AlertTypeIndexOfByte(std::uint8_t byte) { return byte & 0x7F; }
 
 }  // namespace mk843nb

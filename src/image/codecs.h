@@ -108,7 +108,12 @@ inline constexpr std::array<std::string_view, 16> kBandWidthItems = {
     "0.1", "0.3", "0.5", "0.7", "0.9", "1.1", "1.3", "1.5",
     "1.7", "1.9", "2.1", "2.3", "2.5", "2.7", "2.9", "3.1"};
 // ToneSpacing (tenths of a percent) for a picked bandwidth item: 1, 3, ... 31.
-std::uint8_t ToneSpacingOfBandWidthIndex(int index);
+constexpr std::uint8_t ToneSpacingOfBandWidthIndex(int index) {
+    return static_cast<std::uint8_t>(2 * index + 1);
+}
+// The widest decoder bandwidth there is, in tenths of a percent (list item "3.1").
+inline constexpr int kWidestBandwidth =
+    ToneSpacingOfBandWidthIndex(static_cast<int>(kBandWidthItems.size()) - 1);
 
 inline constexpr std::array<std::string_view, 9> kAlertTypeItems = {"0", "1", "2", "3", "4",
                                                                     "5", "6", "7", "8"};

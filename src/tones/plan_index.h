@@ -8,12 +8,10 @@
 #include <map>
 #include <vector>
 
+#include "image/codecs.h"
 #include "tones/tone_plan.h"
 
 namespace mk843nb::tones {
-
-// The widest decoder bandwidth there is, in tenths of a percent (list item "3.1").
-inline constexpr int kWidestBandwidth = 31;
 
 // An address of a pager in the plan: plan.pagers[pager].addresses[address].
 struct AddressUse {

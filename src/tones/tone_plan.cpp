@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "image/codecs.h"
 #include "image/fields.h"
 #include "tones/tone_names.h"
 
@@ -43,13 +44,14 @@ std::optional<CallPair> ParsePair(std::string_view text) {
 PagerRead PagerOfImage(std::string label, const PagerImage& image) {
     PagerRead read;
     const std::uint32_t item = Code(image, "BandWidth");
-    if (item > 15) {
-        read.error = "BandWidth " + std::to_string(item) + " is outside the list (0 to 15)";
+    if (item >= kBandWidthItems.size()) {
+        read.error = "BandWidth " + std::to_string(item) + " is outside the list (0 to " +
+                     std::to_string(kBandWidthItems.size() - 1) + ")";
         return read;
     }
     PlanPager pager;
     pager.label = std::move(label);
-    pager.bandwidth = static_cast<int>(2 * item + 1);
+    pager.bandwidth = ToneSpacingOfBandWidthIndex(static_cast<int>(item));
     pager.gapMax = static_cast<int>(Code(image, "GapMax"));
     for (int k = 1; k <= 4; ++k) {
         const std::string n = std::to_string(k);
