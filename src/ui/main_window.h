@@ -16,6 +16,7 @@
 #include "link/link_clock.h"
 #include "link/link_outcome.h"
 #include "link/port_table.h"
+#include "ui/port_watcher.h"
 #include "ui/proportional_layout.h"
 
 class QLabel;
@@ -56,7 +57,7 @@ struct MainWindowOptions {
     // While the window is idle its port list follows devices coming and going
     // in these folders (after Start, or with listPorts given).
     QStringList watchedFolders = {QStringLiteral("/dev"), QStringLiteral("/dev/serial/by-id")};
-    int portSettleMs = 300;
+    int portSettleMs = PortWatcher::kSettleMs;
     // The byte channels of the link (the serial port unless replaced: tests
     // give the emulator's in-process board) and the clock it waits on (the
     // event loop's unless replaced).

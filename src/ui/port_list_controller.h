@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/port_table.h"
+#include "ui/port_watcher.h"
 
 class QWidget;
 
@@ -25,7 +26,7 @@ struct PortListOptions {
     std::function<PortTable(const std::vector<std::string>&)> listPorts;
     // The folders watched for devices coming and going, beside those of the listed paths.
     QStringList watchedFolders;
-    int portSettleMs = 300;
+    int portSettleMs = PortWatcher::kSettleMs;
 };
 
 // The main window's port box (cboPort) and the board search: what the box
