@@ -1,3 +1,5 @@
+#include "sound/call_page.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -93,6 +95,7 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
     DesignBuilder::Bold(f9);
     for (QLabel* l : {open, f9, text}) l->hide();
 
+    const PageTiming timing;  // what a play button sounds
     for (int n = 1; n <= 4; ++n) {
         const CallRow& row = kCallRows[static_cast<std::size_t>(n - 1)];
         const int top = 48 + (n - 1) * kRowHeight;
@@ -100,9 +103,11 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         ToneField(b, calls, row.tone1, kTone1Left, top, QStringLiteral("CALL #%1 TONE1").arg(n));
         ToneField(b, calls, row.tone2, kTone2Left, top, QStringLiteral("CALL #%1 TONE2").arg(n));
         PlayButton(b, calls, QStringLiteral("btnPlayCall%1").arg(n), kTone2Left + 103, top,
-                   QStringLiteral("Play the test page of CALL #%1: TONE1 for 1 s, then TONE2 for "
-                                  "3 s")
-                       .arg(n));
+                   QStringLiteral("Play the test page of CALL #%1: TONE1 for %2 s, then TONE2 "
+                                  "for %3 s")
+                       .arg(n)
+                       .arg(timing.aSeconds)
+                       .arg(timing.bSeconds));
         HiddenAlertControls(b, calls, row.alertType, row.alertTime, top);
     }
 
@@ -120,7 +125,9 @@ void BuildCallPage(DesignBuilder& b, QWidget* page) {
         ToneField(b, groups, row.tone, kTone1Left, top,
                   QStringLiteral("Group CALL #%1 TONE").arg(k));
         PlayButton(b, groups, QStringLiteral("btnPlayGroup%1").arg(k), kTone1Left + 106, top,
-                   QStringLiteral("Play the test page of Group CALL #%1: its tone for 8 s").arg(k));
+                   QStringLiteral("Play the test page of Group CALL #%1: its tone for %2 s")
+                       .arg(k)
+                       .arg(timing.groupSeconds));
         HiddenAlertControls(b, groups, row.alertType, row.alertTime, top);
     }
 }

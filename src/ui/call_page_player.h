@@ -15,9 +15,8 @@ class DialogService;
 class FormModel;
 
 // The play buttons of the CALL page: each sounds the test page of its call
-// (TONE1 for 1 s, then TONE2 for 3 s; a group call's tone for 8 s) on the
-// default sound output, from the tones the window holds. A click while a page
-// plays stops it; a page that cannot be made or played says why in a box.
+// (timed as PageTiming says) on the default sound output, from the tones the window holds. A click
+// while a page plays stops it; a page that cannot be made or played says why in a box.
 class CallPagePlayer : public QObject {
 public:
     // The buttons are the form's "btnPlayCall1".."btnPlayCall4" and
