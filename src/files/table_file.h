@@ -48,7 +48,6 @@ public:
     // (zeros after a short file) when its bytes 240 to 244 are "MK842".
     TableFileOutcome LoadDefaultTable(PagerImage& image);
 
-    const std::filesystem::path& StartDirectory() const { return startDirectory_; }
     const std::filesystem::path& CurrentDirectory() const { return currentDirectory_; }
     // The file name of the save dialog: what Save writes to.
     const std::string& SaveFileName() const { return saveFileName_; }

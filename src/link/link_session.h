@@ -47,8 +47,6 @@ public:
     ByteChannel& Port() { return *port_; }
     // Exit and closing the window close the port if it is open.
     void ClosePort();
-    // The model text of the last pager that had another one (empty after Read starts).
-    const std::string& ModelText() const { return modelText_; }
 
     // Opens the selected port and pings the board; the port stays open. A serial
     // error closes the port and gives false.
