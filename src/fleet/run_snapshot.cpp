@@ -29,6 +29,8 @@ std::string DoingText(BoardDoing doing, bool brief) {
             return "stopped";
         case BoardDoing::StoppedNotAnswering:
             return said("stopped: the board does not answer", "stopped");
+        case BoardDoing::Done:
+            return "done";
     }
     return "";
 }

@@ -18,6 +18,7 @@ enum class BoardDoing {
     Verifying,
     Stopped,              // the run stopped before this board's next pager
     StoppedNotAnswering,  // unattended, the board gave up: it no longer answers
+    Done,                 // the run is over
 };
 
 struct BoardActivity {

@@ -134,7 +134,7 @@ FleetLane::FleetLane(int number, const QString& port, QWidget* parent) : QFrame(
     setFrameShape(QFrame::StyledPanel);
     auto* title = new QLabel(
         QStringLiteral("<b>Board %1</b>: %2").arg(number).arg(port.toHtmlEscaped()), this);
-    state_ = new QLabel(QStringLiteral("idle"), this);
+    state_ = new QLabel(Q(fleet::DoingText(fleet::BoardDoing::Idle)), this);
     state_->setObjectName(QStringLiteral("LaneState"));
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("LaneProgress"));
@@ -628,7 +628,9 @@ void FleetWindow::Run(const fleet::PlanManifest& plan) {
                 [this] { Answer(fleet::PromptAnswer::Skip); });
         connect(lane->StopButton(), &QPushButton::clicked, this,
                 [this] { Answer(fleet::PromptAnswer::Stop); });
-        lane->Show(runHandsFree_ ? "waiting for a pager" : "idle", 0);
+        lane->Show(fleet::DoingText(runHandsFree_ ? fleet::BoardDoing::WaitingForPager
+                                                  : fleet::BoardDoing::Idle),
+                   0);
     }
 
     // The main window lets go of its port: a board's session opens it on its own.
@@ -675,7 +677,9 @@ void FleetWindow::RunEnded() {
     observer_.reset();
     for (FleetLane* lane : lanes_) {
         lane->EndAsking();
-        lane->Show(stopRequested_ ? "stopped" : "done", 0);
+        lane->Show(
+            fleet::DoingText(stopRequested_ ? fleet::BoardDoing::Stopped : fleet::BoardDoing::Done),
+            0);
     }
     // The report as the run left it on disk: what the command line would read.
     if (folder_) {

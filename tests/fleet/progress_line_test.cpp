@@ -180,6 +180,7 @@ TEST(ProgressLineTest, EachBoardStateSaysTheSameInALaneAndInTheLine) {
          0,
          "ttyUSB0: stopped: the board does not answer",
          "ttyUSB0: stopped"},
+        {{p, "", BoardDoing::Done}, false, "done", 0, "ttyUSB0: done", "ttyUSB0: done"},
     };
     for (const Case& c : cases) {
         const std::string what = c.lane + (c.handsFree ? " (hands-free)" : "");
