@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -29,13 +30,17 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 
 extern "C" void OnInterrupt(int) {
-    gInterrupted.store(true);
+    // Said once: on a closed stderr the note itself raises SIGPIPE again.
+    if (gInterrupted.exchange(true)) return;
     static constexpr char kNote[] =
         "\nStopping: the pagers being programmed are finished and recorded first.\n";
     [[maybe_unused]] const auto ignored = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
 }
 
-// Ctrl+C asks the run to stop instead of killing it in the middle of a pager.
+// Ctrl+C, SIGTERM, a closed terminal (SIGHUP) and a reader that went away
+// (SIGPIPE: `fleet run ... | head -1`) ask the run to stop instead of killing
+// it in the middle of a pager: each board finishes and records the one it has.
+// Output that can no longer be written is dropped, then and after the run.
 class InterruptGuard {
 public:
     InterruptGuard() {
@@ -44,17 +49,23 @@ public:
         action.sa_handler = OnInterrupt;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &previousInt_);
-        sigaction(SIGTERM, &action, &previousTerm_);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &action, &previous_[i]);
     }
     ~InterruptGuard() {
-        sigaction(SIGINT, &previousInt_, nullptr);
-        sigaction(SIGTERM, &previousTerm_, nullptr);
+        for (std::size_t i = 0; i < kSignals.size(); ++i) {
+            if (kSignals[i] == SIGPIPE) {
+                // The summary still goes to the closed output: it must not end the program.
+                std::signal(SIGPIPE, SIG_IGN);
+                continue;
+            }
+            sigaction(kSignals[i], &previous_[i], nullptr);
+        }
     }
 
 private:
-    struct sigaction previousInt_ {};
-    struct sigaction previousTerm_ {};
+    static constexpr std::array kSignals{SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+    std::array<struct sigaction, kSignals.size()> previous_{};
 };
 
 // The terminal side of a run: the prompt, a line per pager on stdout and,

@@ -20,6 +20,10 @@ void ThrowUnlessSucceeded(const CommandOutcome& outcome) {
         link.failure == LinkFailure::None ? ExitCode::TransferFailed : ExitCodeOf(link.failure);
     std::string text = link.message ? link.message->text : "The transfer failed.";
     if (!link.details.empty()) text += "\n" + link.details;
+    // A Write backup lost after a failed verify is still said; a failed
+    // pre-write backup is already the message's reason.
+    if (!outcome.backupError.empty() && text.find(outcome.backupError) == std::string::npos)
+        text += "\n" + outcome.backupError;
     throw CommandFailure(text, code);
 }
 

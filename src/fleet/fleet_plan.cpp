@@ -11,6 +11,7 @@
 #include "files/safe_file_name.h"
 #include "files/table_file.h"
 #include "files/table_io.h"
+#include "fleet/pager_keys.h"
 #include "tones/tone_names.h"
 
 namespace mk843nb::fleet {
@@ -108,7 +109,7 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
     plan.userMode = options.userMode;
     plan.keep = options.keep;
     plan.errors = roster.errors;
-    std::map<std::string, const RosterRow*> byFileName;
+    PagerKeys keys;
     for (const RosterRow& row : roster.roster.rows) {
         RowResult applied = ApplyRow(templatePath, roster.roster, row, options);
         if (&row == &roster.roster.rows.front()) plan.templateMessages = applied.openMessages;
@@ -123,13 +124,8 @@ FleetPlan BuildFleetPlan(const std::filesystem::path& templatePath, const Roster
                            row.asset,
                            row.note,
                            KeptFieldsOf(roster.roster, row, options.keep)};
-        // Different labels may be made safe into the same name ("A/B", "A_B").
-        const auto [earlier, added] = byFileName.emplace(pager.fileName, &row);
-        if (!added) {
-            plan.errors.push_back({row.line, row.label, "label",
-                                   "the label makes the same file name '" + pager.fileName +
-                                       "' as '" + earlier->second->label + "' (line " +
-                                       std::to_string(earlier->second->line) + ")"});
+        if (auto repeated = keys.Add(pager.line, pager.label, pager.asset, pager.fileName)) {
+            plan.errors.push_back(std::move(*repeated));
             continue;
         }
         plan.pagers.push_back(std::move(pager));

@@ -262,6 +262,10 @@ std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
     if (!outcome.link.details.empty()) message += "\n" + outcome.link.details;
     if (outcome.damagedMemory && outcome.before)
         message += "\n" + DamagedMemoryNote(*outcome.before);
+    // The image as sent could not be kept (a full disk): said as write says it.
+    // A failed pre-write backup is already the message's reason.
+    if (outcome.command == LinkCommand::Write && !outcome.backupError.empty())
+        message += "\n" + outcome.backupError;
     for (const KeptValue& value : line.kept)
         if (!value.kept)
             message += "\n" + value.field + ": the pager's " + value.pagerValue + " was refused (" +

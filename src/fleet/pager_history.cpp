@@ -10,6 +10,11 @@
 namespace mk843nb::fleet {
 namespace {
 
+// A pre-write backup with no Write backup after it: nothing may have been sent,
+// or the Write backup could not be kept (a full disk), or the program ended
+// mid-write. The store cannot tell, so it never claims "not written".
+constexpr const char* kNoWriteRecorded = "no write recorded";
+
 std::string ResultOfWrite(const std::string& result) {
     if (result == "verified") return "written";
     if (result == "verify failed") return "verify failed";
@@ -57,7 +62,7 @@ std::vector<Programming> PagerHistory(const std::vector<StoredBackup>& backups,
         if (info.kind == BackupKind::PreWrite || info.kind == BackupKind::Damaged) {
             open[info.port] = history.size();
             history.push_back(
-                {info.time, info.tags, info.port, "not written", {}, backup->table, {}});
+                {info.time, info.tags, info.port, kNoWriteRecorded, {}, backup->table, {}});
         } else if (info.kind == BackupKind::Write) {
             const auto waiting = open.find(info.port);
             if (waiting == open.end())  // its pre-write backup was pruned

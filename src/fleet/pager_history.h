@@ -22,8 +22,10 @@ struct Programming {
     PagerTags tags;
     std::string port;
     // "written" (verified), "verify failed", "write failed" (frames went out,
-    // the verify did not end), "not written" (backed up, nothing sent),
-    // "unknown" (a Write backup from before results were recorded).
+    // the verify did not end), "no write recorded" (backed up, and no Write
+    // backup follows: nothing sent, or the image sent could not be kept; the
+    // plan's report tells which), "unknown" (a Write backup from before results
+    // were recorded).
     std::string result;
     std::vector<std::string> tones;  // of the image sent: "1: 669.9/707.3", "G1: 1000.0"
     std::filesystem::path before;    // the pre-write or damaged backup; empty when pruned

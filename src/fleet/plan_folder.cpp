@@ -1,12 +1,18 @@
 #include "fleet/plan_folder.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <system_error>
 
 #include "files/atomic_write.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
+#include "fleet/pager_keys.h"
 #include "fleet/text_file.h"
 
 namespace mk843nb::fleet {
@@ -35,21 +41,61 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+// An empty folder of a name nobody uses, in where: the plan is made there and
+// moved into place whole. Made with the umask's mode, as the folder it becomes.
+std::optional<std::filesystem::path> MakeStagingFolder(const std::filesystem::path& where,
+                                                       const std::string& stem) {
+    const auto seed = static_cast<unsigned>(
+        std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid());
+    for (unsigned n = 0; n < 100; ++n) {
+        const std::filesystem::path path =
+            where / ("." + stem + ".planning-" + std::to_string(seed + n * 7919U));
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error) && !error) return path;
+        if (error && error != std::errc::file_exists) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
-                                           const FleetPlan& plan, const PlanSources& sources) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) return "cannot create the folder " + folder.string() + ": " + error.message();
+                                           const FleetPlan& plan, const PlanSources& sources,
+                                           FileSystemCalls& calls) {
+    std::filesystem::path target = folder.lexically_normal();
+    if (!target.has_filename() && target.has_parent_path()) target = target.parent_path();
 
-    std::vector<std::filesystem::path> outputs{folder / kPlanFileName};
-    for (const PlannedPager& pager : plan.pagers) outputs.push_back(folder / pager.fileName);
+    std::vector<std::filesystem::path> outputs{target / kPlanFileName};
+    for (const PlannedPager& pager : plan.pagers) outputs.push_back(target / pager.fileName);
     for (const auto& output : outputs) {
         if (SameFile(output, sources.templateFile) || SameFile(output, sources.rosterFile))
             return output.string() +
                    " would replace the template or the roster; choose another --out folder";
     }
+
+    // A new folder is made beside its place and renamed into it, so a failure
+    // (a full disk) leaves no folder of tables without plan.json. An existing
+    // one (planned again, a report in it) takes the new files once they are all
+    // written, plan.json last: until then it holds its old plan.
+    std::error_code error;
+    const bool exists = std::filesystem::exists(target, error);
+    if (exists && !std::filesystem::is_directory(target, error))
+        return "cannot create the folder " + folder.string() + ": it is a file";
+    const std::filesystem::path parent =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    if (!exists) {
+        std::filesystem::create_directories(parent, error);
+        if (error) return "cannot create the folder " + folder.string() + ": " + error.message();
+    }
+    const std::optional<std::filesystem::path> staging =
+        MakeStagingFolder(exists ? target : parent, exists ? "plan" : target.filename().string());
+    if (!staging)
+        return "cannot create the folder " + folder.string() +
+               ": no folder can be made beside it to build the plan in";
+    const auto failed = [&](std::string why) {
+        std::filesystem::remove_all(*staging, error);
+        return std::optional<std::string>(std::move(why));
+    };
 
     PagerImage templateImage{};
     std::copy_n(sources.templateBytes.begin(),
@@ -74,8 +120,8 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
         {"shared", json::array()},
     };
     for (const PlannedPager& pager : plan.pagers) {
-        if (!WriteTableFile(folder / pager.fileName, pager.image))
-            return "Save Error! " + (folder / pager.fileName).string();
+        if (!WriteTableFile(*staging / pager.fileName, pager.image, calls))
+            return failed("Save Error! " + (target / pager.fileName).string());
         json entry = {{"line", pager.line},
                       {"label", pager.label},
                       {"file", pager.fileName},
@@ -90,8 +136,27 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
         manifest["warnings"].push_back(ProblemJson(warning));
     for (const tones::CallPair& pair : plan.shared)
         manifest["shared"].push_back(tones::PairText(pair));
-    if (!WriteFileAtomically(folder / kPlanFileName, manifest.dump(2) + "\n"))
-        return "Save Error! " + (folder / kPlanFileName).string();
+    if (!WriteFileAtomically(*staging / kPlanFileName, manifest.dump(2) + "\n", calls))
+        return failed("Save Error! " + (target / kPlanFileName).string());
+
+    if (!exists) {
+        if (calls.Rename(staging->c_str(), target.c_str()) != 0)
+            return failed("cannot create the folder " + folder.string() + ": " +
+                          std::strerror(errno));
+        SyncFolder(parent, calls);
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (const PlannedPager& pager : plan.pagers) names.push_back(pager.fileName);
+    names.push_back(kPlanFileName);
+    for (const std::string& name : names) {
+        // A table moved in before a failure differs from the old plan.json,
+        // which a run then refuses as changed after planning: never half a plan.
+        if (calls.Rename((*staging / name).c_str(), (target / name).c_str()) != 0)
+            return failed("Save Error! " + (target / name).string() + ": " + std::strerror(errno));
+    }
+    SyncFolder(target, calls);
+    std::filesystem::remove_all(*staging, error);
     return std::nullopt;
 }
 
@@ -144,6 +209,11 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
                 throw std::runtime_error("the file name of '" + entry.label + "' is not plain");
             plan.pagers.push_back(std::move(entry));
         }
+        // Checked again as planning checked them: a copied entry would program two pagers alike.
+        PagerKeys keys;
+        for (const PlanEntry& entry : plan.pagers)
+            if (const auto repeated = keys.Add(entry.line, entry.label, entry.asset, entry.file))
+                throw std::runtime_error(Describe(*repeated));
         for (const json& warning : manifest.value("warnings", json::array()))
             plan.warnings.push_back({warning.value("line", 0), warning.value("label", ""),
                                      warning.value("field", ""), warning.value("message", "")});

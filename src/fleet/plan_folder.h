@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_system_calls.h"
 #include "fleet/fleet_plan.h"
 
 namespace mk843nb::fleet {
@@ -56,11 +57,15 @@ struct PlanSources {
     bool strict = false;
 };
 
-// Writes every table file and then plan.json into folder (created when
-// missing). Refuses, writing nothing, when an output file would be the
-// template or the roster itself. The error text, or nullopt on success.
+// Writes every table file and then plan.json into folder. A missing folder is
+// made whole beside its place and renamed into it; an existing one takes the
+// new files only once all are written, plan.json last. A failure leaves no
+// folder, or the existing one with its old plan.json. Refuses, writing
+// nothing, when an output file would be the template or the roster itself.
+// The error text, or nullopt on success.
 std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
-                                           const FleetPlan& plan, const PlanSources& sources);
+                                           const FleetPlan& plan, const PlanSources& sources,
+                                           FileSystemCalls& calls = SystemFileCalls());
 
 // plan.json of a folder; the error text in the second member when it is
 // missing or not a plan.

@@ -39,6 +39,17 @@ Message NotThisModelMessage(std::string_view modelText) {
             "This model is not MK842. This model is " + std::string(modelText) + "."};
 }
 
+std::string PagerSilentNote() {
+    return "The pager did not answer (no good reply to its model query). Is a pager on the "
+           "board?";
+}
+
+Message WriteVersionUnknownMessage() {
+    return {MessageKind::Stop,
+            "The pager did not answer (no good reply to its version query): nothing was "
+            "written. Is a pager on the board?"};
+}
+
 Message ReminderVersionMessage() {
     return {MessageKind::Exclamation,
             "The version before 1.83, Reminder function cannot be disabled. \nPlease select "

@@ -32,6 +32,11 @@ Message StartupBoardNotRespondingMessage();
 Message CommPortOpenMessage(int errorCode);
 // "This model is not MK842. This model is " + model text + "."
 Message NotThisModelMessage(std::string_view modelText);
+// Added to that message when the model query got no good reply at all.
+std::string PagerSilentNote();
+// A Write whose version query got no good reply (silence, a late or damaged
+// reply): the version bytes it would write are unknown, so nothing is sent.
+Message WriteVersionUnknownMessage();
 Message ReminderVersionMessage();
 Message ReadErrorMessage();
 Message ChecksumErrorMessage();

@@ -326,6 +326,8 @@ void LinkSession::ReadBody(PagerImage& image, LinkOutcome& outcome) {
     const ModelAnswer model = link.QueryModel(modelText_);
     if (model == ModelAnswer::OtherOrNone) {
         outcome.message = NotThisModelMessage(modelText_);
+        // Another model always has a text; none means nothing answered.
+        if (modelText_.empty()) outcome.message->text += "\n" + PagerSilentNote();
         return;
     }
     // Older firmware without a model text keeps no checksum.
@@ -377,6 +379,13 @@ void LinkSession::WriteBody(PagerImage& image, LinkOutcome& outcome) {
     ProgrammerLink link(*port_, clock_, events_);
     const FirmwareVersion version = link.QueryFirmwareVersion(image);
     modelText_.clear();
+    // Without the pager's version the image would go out with the table's
+    // version bytes, and the pager would be taken for another firmware ever after.
+    if (!version.answered) {
+        outcome.message = WriteVersionUnknownMessage();
+        outcome.failure = LinkFailure::Transfer;
+        return;
+    }
     if (version.Hundredths() < kVersion183 && image[FieldNamed("Reminder").offset] == 0) {
         outcome.message = ReminderVersionMessage();
         outcome.failure = LinkFailure::Refused;

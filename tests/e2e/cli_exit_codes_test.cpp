@@ -53,6 +53,8 @@ TEST_P(CliExitCode, StatusAndMessageLeaveTheFileAlone) {
             bad[255] ^= 1;
             option = dir.File("bad-sum.tbl");
             WriteFileBytes(option, Image(bad));
+        } else if (option == "EMPTY-CRADLE") {
+            option = dir.File("no-pager-here");
         }
     }
     std::optional<SimProcess> sim;
@@ -119,6 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
                  WithReminderOff(),
                  1,
                  "Reminder function cannot be disabled"},
+        ExitCase{"write with no pager on the board sends nothing",
+                 {"--baud", "0", "--cradle", "EMPTY-CRADLE"},
+                 "write",
+                 kDefault,
+                 4,
+                 "Is a pager on the board?"},
         ExitCase{"a write frame is refused",
                  {"--baud", "0", "--fault", "bad-ack:9"},
                  "write",

@@ -8,11 +8,14 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -111,6 +114,54 @@ protected:
     std::vector<std::unique_ptr<SimProcess>> boards;
     std::map<std::string, std::string> saved;  // device -> the board's --save file
 };
+
+// mk843nb-cli with its stdout read as `| head -1` reads it: the first line,
+// then the pipe closed. The exit status (128 + the signal when one ended it)
+// and stderr.
+CliRun RunIntoHeadOne(std::vector<std::string> args, const std::string& errFile) {
+    int pipeEnds[2];
+    EXPECT_EQ(::pipe(pipeEnds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    args.insert(args.begin(), MK843NB_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const bool started = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    EXPECT_TRUE(started);
+    CliRun run;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    for (char c = 0; started && c != '\n' && std::chrono::steady_clock::now() < deadline;) {
+        pollfd ready{pipeEnds[0], POLLIN, 0};
+        if (::poll(&ready, 1, 100) <= 0) continue;
+        if (::read(pipeEnds[0], &c, 1) != 1) break;
+        run.out += c;
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    bool ended = !started;
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
+        ended = ::waitpid(pid, &status, WNOHANG) == pid;
+        if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the run did not end";
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.err = Slurp(errFile);
+    return run;
+}
 
 // mk843nb-cli with its stderr on a pseudo-terminal of the given width: what
 // the terminal received, once the run has ended.
@@ -358,6 +409,8 @@ TEST_F(FleetRunTest, EachWayAPagerCanFailHasItsResultAndExitStatus) {
         {{"--fault", "bad-checksum:41"}, "", "write failed", 4},  // the verify's reply is bad
         {{"--fault", "bad-ack:20"}, "", "write failed", 4, "of 32 frames were sent)"},
         {{"--fault", "bad-checksum:4"}, "", "read failed", 4},
+        // The Write's version query: nothing is sent without the pager's own version.
+        {{"--fault", "bad-checksum:7"}, "", "write failed", 4, "Is a pager on the board?"},
         {{"--model", "XY V1"}, "", "read failed", 4},
         {{"--version", "1.82"}, "label,Reminder\nOld 1,Disable\n", "refused", 1},
     };
@@ -599,6 +652,86 @@ TEST_F(FleetRunTest, BackupsAndHistoryFindAPagerByItsLabelAndAsset) {
     const CliRun unknown = RunCli({"history", "Engine 9"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("no programming of 'Engine 9'"), std::string::npos);
+}
+
+// A closed terminal, or a reader of the output that went away, stops the run
+// as Ctrl+C does: the pager in progress is finished and recorded, and the
+// program ends by itself rather than by the signal.
+TEST_F(FleetRunTest, AHangUpOrAClosedOutputFinishesAndRecordsThePagerInProgress) {
+    for (const bool pipe : {false, true}) {
+        SCOPED_TRACE(pipe ? "fleet run | head -1" : "SIGHUP");
+        fs::remove(fs::path(dir) / "report.json");
+        fs::remove(fs::path(dir) / "report.csv");
+        // Paced at 9600 baud, a pager takes about three seconds.
+        const std::string port = Board({"--baud", "9600"}).DevicePath();
+        CliRun stopped;
+        if (pipe) {
+            stopped = RunIntoHeadOne(RunArgs({port}), temp.File("head-err.txt"));
+            EXPECT_EQ(stopped.out.rfind("[1/6] Pager 1 on ", 0), 0u) << stopped.out;
+        } else {
+            test::CliChild run(RunArgs({port}));
+            ASSERT_TRUE(run.WaitForOut("[1/6]", std::chrono::seconds(30))) << run.Out();
+            run.Signal(SIGHUP);
+            stopped = run.Wait();
+        }
+        EXPECT_EQ(stopped.status, 1) << stopped.out << stopped.err;
+        EXPECT_NE(stopped.err.find("Stopping"), std::string::npos) << stopped.err;
+        const nlohmann::json report = Report();
+        ASSERT_GE(report.size(), 1u);
+        EXPECT_LT(report.size(), 6u);
+        for (const auto& line : report) EXPECT_EQ(line["result"], "written") << line.dump();
+        // The board's pager holds the last recorded table in full, nothing after it.
+        EXPECT_EQ(Slurp(saved.at(port)), Prepared(report.back()["label"]));
+    }
+}
+
+TEST_F(FleetRunTest, APlanJsonWhosePagersRepeatIsRefusedBeforeAnyBoardStarts) {
+    const fs::path planFile = fs::path(dir) / "plan.json";
+    nlohmann::json manifest = nlohmann::json::parse(Slurp(planFile));
+    nlohmann::json& pagers = manifest["pagers"];
+    pagers = nlohmann::json::array({pagers[0], pagers[0], pagers[0]});
+    std::ofstream(planFile) << manifest.dump(2);
+    const std::string port = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({port}));
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.err.find("line 2, 'Pager 1', label: the label appears on an earlier row"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(fs::path(dir) / "report.json"));
+    EXPECT_NE(Slurp(saved.at(port)), Prepared("Pager 1")) << "the pager was never written";
+}
+
+// The backups on a tiny file system: the pre-write backup fits, the Write
+// backup of the image as sent does not.
+TEST_F(FleetRunTest, AWriteBackupLostToAFullDiskIsSaidAndHistoryNeverCallsThePagerUnwritten) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a full disk is a small tmpfs, and mounting needs root";
+    const std::string full = temp.File("full");
+    fs::create_directory(full);
+    // Three pages: a pre-write backup takes two (table and sidecar), the Write
+    // backup's table the third, and its sidecar finds the disk full.
+    if (::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=12k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{full};
+    ::setenv("MK843NB_BACKUP_DIR", full.c_str(), 1);
+
+    const std::string port = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({port}));
+    const nlohmann::json first = Report().at(0);
+    EXPECT_EQ(first["label"], "Pager 1");
+    EXPECT_EQ(first["result"], "written") << run.out << run.err;
+    const std::string message = first["message"];
+    EXPECT_NE(message.find("Cannot write the backup " + full + "/"), std::string::npos) << message;
+    EXPECT_NE(message.find("No space left on device"), std::string::npos) << message;
+    EXPECT_NE(run.out.find("Cannot write the backup"), std::string::npos) << run.out;
+
+    const CliRun history = RunCli({"history", "Pager 1", "--json"});
+    ASSERT_EQ(history.status, 0) << history.err;
+    const auto programmings = nlohmann::json::parse(history.out);
+    ASSERT_EQ(programmings.size(), 1u) << history.out;
+    EXPECT_EQ(programmings[0]["result"], "no write recorded");
 }
 
 TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {

@@ -208,7 +208,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "MK842",
                     false,
                     {"no-answer:3"},
-                    {MessageKind::Plain, "This model is not MK842. This model is ."},
+                    {MessageKind::Plain,
+                     "This model is not MK842. This model is .\nThe pager did not answer (no "
+                     "good reply to its model query). Is a pager on the board?"},
                     false},
         ReadFailure{
             "first block silent", 1, 86, "MK842", false, {"no-answer:4"}, kReadError, false},
@@ -436,6 +438,57 @@ TEST_F(SessionFixture, WriteToFirmwareBefore183WithReminderOffSendsNothingMore) 
     EXPECT_EQ(board->Requests().size(), 2u) << "ping and version only";
     EXPECT_EQ(image, Unchanged(before));
     EXPECT_EQ(events.statuses.back(), "  Ready .....");
+}
+
+// Without the pager's own version a Write would send the table's version
+// bytes; it stops after the query instead, whatever kept the answer away.
+TEST_F(SessionFixture, WriteWithoutThePagersVersionSendsNothingAfterTheQuery) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> faults;
+        bool pagerOnBoard;
+    };
+    const Case cases[] = {
+        {"bad sum on the version reply", {"bad-checksum:2"}, true},
+        {"version reply later than 3 s", {"gap:2:3100"}, true},
+        {"no pager on the board", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Plug(PagerMemory(1, 86, "MK842 V3.8.5"), c.faults);
+        if (!c.pagerOnBoard)
+            board->SetCradle([] { return sim::Responder::Cradle{false, std::nullopt}; });
+        const PagerImage memory = board->Memory();
+        PagerImage target = image;
+        events = {};
+        const std::int64_t started = line.clock.NowMs();
+        const LinkOutcome out = session.Write(target);
+        EXPECT_FALSE(out.success);
+        EXPECT_EQ(out.failure, LinkFailure::Transfer);
+        EXPECT_EQ(out.message, (Message{MessageKind::Stop,
+                                        "The pager did not answer (no good reply to its version "
+                                        "query): nothing was written. Is a pager on the board?"}));
+        EXPECT_EQ(out.writeFramesSent, 0);
+        EXPECT_FALSE(out.imageSent);
+        EXPECT_EQ(board->Requests().size(), 2u) << "the board test and the version query only";
+        EXPECT_EQ(board->Memory(), memory);
+        EXPECT_EQ(target, image) << "no version bytes came in";
+        EXPECT_LT(line.clock.NowMs() - started, 3500) << "one silence, not three";
+        EXPECT_EQ(events.statuses.back(), "  Ready .....");
+        EXPECT_EQ(events.menus.back(), Menu::Restored);
+        EXPECT_FALSE(session.Port().IsOpen());
+    }
+
+    // A Read of an empty board says why there is no model text.
+    Plug(PagerMemory(1, 86, "MK842 V3.8.5"));
+    board->SetCradle([] { return sim::Responder::Cradle{false, std::nullopt}; });
+    PagerImage target = image;
+    const LinkOutcome read = session.Read(target);
+    EXPECT_EQ(read.failure, LinkFailure::Transfer);
+    EXPECT_EQ(read.message->text,
+              "This model is not MK842. This model is .\nThe pager did not answer (no good reply "
+              "to its model query). Is a pager on the board?");
+    EXPECT_EQ(target, image);
 }
 
 TEST_F(SessionFixture, PriorityBitsFollowTheGroupsOnlyOn186) {

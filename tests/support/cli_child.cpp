@@ -66,6 +66,8 @@ bool CliChild::WaitForOut(const std::string& text, std::chrono::milliseconds tim
 
 void CliChild::Interrupt() const { ::kill(pid_, SIGINT); }
 
+void CliChild::Signal(int signal) const { ::kill(pid_, signal); }
+
 CliRun CliChild::Wait(std::chrono::milliseconds timeout) {
     CliRun run;
     const auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -33,6 +33,8 @@ public:
     bool WaitForOut(const std::string& text, std::chrono::milliseconds timeout) const;
     // SIGINT, as Ctrl+C on a terminal sends it.
     void Interrupt() const;
+    // Any other signal (SIGHUP: its terminal was closed).
+    void Signal(int signal) const;
     // Waits for the end; the status is -1 when it did not end within timeout (it is then killed).
     CliRun Wait(std::chrono::milliseconds timeout = std::chrono::seconds(120));
 
