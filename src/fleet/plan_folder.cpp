@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "files/atomic_write.h"
+#include "files/shown_text.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
 #include "fleet/text_file.h"
@@ -141,7 +142,8 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
             // A plan names files inside its own folder only.
             if (entry.file.empty() || entry.file.find('/') != std::string::npos ||
                 entry.file == "." || entry.file == "..")
-                throw std::runtime_error("the file name of '" + entry.label + "' is not plain");
+                throw std::runtime_error("the file name of '" + ShownText(entry.label) +
+                                         "' is not plain");
             plan.pagers.push_back(std::move(entry));
         }
         for (const json& warning : manifest.value("warnings", json::array()))
