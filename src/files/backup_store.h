@@ -126,8 +126,9 @@ std::string BackupFileStem(const BackupInfo& info);
 std::optional<BackupInfo> BackupInfoFromName(std::string_view stem);
 // The longest sidecar, in bytes: the store writes none longer (a note too
 // long for it is cut short) and reads every one up to it; a longer file is no
-// sidecar. Earlier versions wrote notes of any length, so it leaves room.
-inline constexpr std::size_t kSidecarLimit = 16 * 1024 * 1024;
+// sidecar. Earlier versions wrote notes of any length; a spreadsheet cell holds
+// at most 32,767 characters, which even as JSON escapes stay well within it.
+inline constexpr std::size_t kSidecarLimit = 1024 * 1024;
 
 // A sidecar's content; nullopt when it is no JSON object with a known kind and a time.
 std::optional<BackupInfo> ParseBackupSidecar(std::string_view text);

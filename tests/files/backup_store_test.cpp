@@ -210,7 +210,7 @@ TEST(BackupStore, ReadsALongSidecarAnEarlierVersionWrote) {
                                     {"kind", "pre-write"},
                                     {"port", "/dev/ttyUSB0"},
                                     {"label", "Ward 3"},
-                                    {"note", std::string(3 * 1024 * 1024, 'n')}};
+                                    {"note", std::string(600 * 1024, 'n')}};
     std::ofstream(temp.File("20261208-080000-pre-write-MK842_V3.8.5-v1.86.json"))
         << sidecar.dump(2);
     const auto listed = BackupStore(temp.Path()).List();

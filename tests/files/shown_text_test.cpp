@@ -18,7 +18,11 @@ TEST(ShownText, ControlCharactersAreWrittenOutAndTheRestIsLeftAlone) {
     };
     const std::vector<Case> cases{
         {"Ward 3", "Ward 3", ""},
-        {"Feuerwache S\xC3\xBCd \xE2\x82\xAC", "Feuerwache S\xC3\xBCd \xE2\x82\xAC", ""},
+        {"Feuerwache S\xC3\xBC"
+         "d \xE2\x82\xAC",
+         "Feuerwache S\xC3\xBC"
+         "d \xE2\x82\xAC",
+         ""},
         {"a\\x1b stays", "a\\x1b stays", ""},  // text that only looks like an escape
         {"\x1b[2J\x1b]0;owned\x07", "\\x1b[2J\\x1b]0;owned\\x07", "\\x1b"},
         {"tab\tline\nreturn\r", "tab\\x09line\\x0areturn\\x0d", "\\x09"},

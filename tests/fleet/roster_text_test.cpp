@@ -123,10 +123,11 @@ TEST(CsvCellTest, FormulaCellsAreWrittenAfterAnApostropheAndReadBackAsTheyWere) 
             const std::string_view content =
                 cell.starts_with('"') ? std::string_view(cell).substr(1) : cell;
             const bool negativeNumber = text == "-5" || text == "-0.25";
-            if (!negativeNumber && !content.empty())
+            if (!negativeNumber && !content.empty()) {
                 EXPECT_EQ(std::string_view("=+-@\t\r").find(content.front()),
                           std::string_view::npos)
                     << text;
+            }
             // Through the roster reader, as a note (the one column that keeps tabs).
             const RosterParse parse = ParseRoster("label,note\r\nA," + cell + "\r\n");
             ASSERT_EQ(Described(parse.errors), std::vector<std::string>{}) << text;
