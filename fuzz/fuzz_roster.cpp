@@ -1,6 +1,8 @@
 // Rosters as a user's spreadsheet might save them: any bytes. Parsing must
 // never crash, and what it accepts must be well formed: one cell per field
-// column, labels present and unique, rows in file order.
+// column, labels present and unique, rows in file order, no control character
+// in a label or an asset, no note over the limit, and no problem printed with
+// a control character a terminal would act on.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <set>
 #include <string_view>
 
+#include "files/shown_text.h"
 #include "fleet/roster.h"
 
 using namespace mk843nb::fleet;
@@ -21,8 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (row.cells.size() != parse.roster.fields.size()) std::abort();
         if (row.label.empty() || !labels.insert(row.label).second) std::abort();
         if (row.line <= lastLine) std::abort();
+        if (!mk843nb::FirstControlCharacter(row.label).empty()) std::abort();
+        if (!mk843nb::FirstControlCharacter(row.asset).empty()) std::abort();
+        if (row.note.size() > kNoteLimit) std::abort();
         lastLine = row.line;
     }
-    for (const FleetProblem& problem : parse.errors) (void)Describe(problem);
+    for (const FleetProblem& problem : parse.errors)
+        if (!mk843nb::FirstControlCharacter(Describe(problem)).empty()) std::abort();
     return 0;
 }

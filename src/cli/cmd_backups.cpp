@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/listing_text.h"
 #include "files/backup_store.h"
+#include "files/shown_text.h"
 
 namespace mk843nb::cli {
 // backups [--kind KIND] [--label L] [--asset A] [--json]: the pager backups of
@@ -53,12 +54,13 @@ void RegisterBackupsCommand(CLI::App& app) {
                 list.push_back(std::move(entry));
                 continue;
             }
+            // All but the kind come from sidecars and names anyone may have written.
             std::cout << LocalTimeText(info.time) << "  " << BackupKindText(info.kind) << "  "
-                      << info.modelText << "  v" << info.firmwareVersion << "  "
-                      << (info.portById.empty() ? info.port : info.portById) << "  "
-                      << backup.table.string();
-            if (!info.tags.label.empty()) std::cout << "  '" << info.tags.label << "'";
-            if (!info.tags.asset.empty()) std::cout << " [" << info.tags.asset << "]";
+                      << ShownText(info.modelText) << "  v" << ShownText(info.firmwareVersion)
+                      << "  " << ShownText(info.portById.empty() ? info.port : info.portById)
+                      << "  " << ShownText(backup.table.string());
+            if (!info.tags.label.empty()) std::cout << "  '" << ShownText(info.tags.label) << "'";
+            if (!info.tags.asset.empty()) std::cout << " [" << ShownText(info.tags.asset) << "]";
             std::cout << '\n';
         }
         if (*json) std::cout << list.dump(2) << '\n';

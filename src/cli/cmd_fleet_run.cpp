@@ -21,6 +21,7 @@
 #include "cli/shell_path.h"
 #include "cli/terminal_width.h"
 #include "cli/transfer_command.h"
+#include "files/shown_text.h"
 #include "fleet/fleet_runner.h"
 #include "fleet/progress_line.h"
 
@@ -80,8 +81,8 @@ public:
                 std::lock_guard lock(mutex_);
                 ClearProgressLocked();
                 prompting_ = true;
-                std::cerr << "Place pager '" << pager.label << "' (" << number << " of " << total
-                          << ") on " << fleet::ShortPortName(port)
+                std::cerr << "Place pager '" << ShownText(pager.label) << "' (" << number << " of "
+                          << total << ") on " << fleet::ShortPortName(port)
                           << ", then press Enter; s skips, q stops: " << std::flush;
             }
             const std::optional<std::string> answer = ReadAnswer();
@@ -98,7 +99,7 @@ public:
 
     void AlreadyWritten(const fleet::PlanEntry& pager) override {
         std::lock_guard lock(mutex_);
-        std::cout << pager.label
+        std::cout << ShownText(pager.label)
                   << ": already written and verified, skipped (--again writes it again)\n"
                   << std::flush;
     }
@@ -108,9 +109,11 @@ public:
         ClearProgressLocked();
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f s", line.seconds);
-        std::cout << "[" << snapshot.done << "/" << snapshot.total << "] " << line.label << " on "
-                  << fleet::ShortPortName(line.port) << ": " << fleet::ResultName(line.result)
-                  << " (" << seconds << ") " << fleet::OneLine(line.message) << '\n'
+        // The label comes from the plan; a message may quote the plan's texts.
+        std::cout << "[" << snapshot.done << "/" << snapshot.total << "] " << ShownText(line.label)
+                  << " on " << fleet::ShortPortName(line.port) << ": "
+                  << fleet::ResultName(line.result) << " (" << seconds << ") "
+                  << ShownText(fleet::OneLine(line.message)) << '\n'
                   << std::flush;
         ++endedThisRun_;
         lastEnded_ = std::chrono::steady_clock::now();

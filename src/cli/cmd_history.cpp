@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/listing_text.h"
 #include "files/backup_store.h"
+#include "files/shown_text.h"
 #include "fleet/pager_history.h"
 
 namespace mk843nb::cli {
@@ -42,11 +43,12 @@ void RegisterHistoryCommand(CLI::App& app) {
             throw CommandFailure("no programming of '" + *key + "' in the backups of " +
                                  store.Folder().string());
         for (const fleet::Programming& p : history) {
-            std::cout << LocalTimeText(p.time) << "  " << p.tags.label;
-            if (!p.tags.asset.empty()) std::cout << " [" << p.tags.asset << "]";
-            std::cout << "  " << p.port << "  " << p.result << "  "
+            // Labels, assets and ports come from sidecars anyone may have written.
+            std::cout << LocalTimeText(p.time) << "  " << ShownText(p.tags.label);
+            if (!p.tags.asset.empty()) std::cout << " [" << ShownText(p.tags.asset) << "]";
+            std::cout << "  " << ShownText(p.port) << "  " << p.result << "  "
                       << (p.tones.empty() ? "-" : Joined(p.tones, ", ")) << "  "
-                      << (p.before.empty() ? "-" : p.before.string()) << '\n';
+                      << (p.before.empty() ? "-" : ShownText(p.before.string())) << '\n';
         }
     });
 }

@@ -58,6 +58,22 @@ nlohmann::ordered_json SidecarJson(const BackupInfo& info) {
     return json;
 }
 
+// The sidecar's text, never longer than kSidecarLimit, so every sidecar the
+// program writes is one it reads back: a note too long for it loses its end
+// (at a character's start) and ends in "...".
+std::string SidecarText(BackupInfo info) {
+    static constexpr std::string_view kCut = "...";
+    for (;;) {
+        std::string text = SidecarJson(info).dump(2) + "\n";
+        std::string& note = info.tags.note;
+        if (text.size() <= kSidecarLimit || note.empty()) return text;
+        const std::size_t excess = text.size() - kSidecarLimit + kCut.size();
+        std::size_t keep = note.size() > excess ? note.size() - excess : 0;
+        while (keep > 0 && (static_cast<unsigned char>(note[keep]) & 0xC0) == 0x80) --keep;
+        note = keep == 0 ? std::string() : note.substr(0, keep) + std::string(kCut);
+    }
+}
+
 std::string Text(const nlohmann::json& json, const char* key) {
     const auto found = json.find(key);
     return found != json.end() && found->is_string() ? found->get<std::string>() : std::string();
@@ -109,9 +125,6 @@ std::optional<BackupInfo> ParseBackupSidecar(std::string_view text) {
 }
 
 namespace {
-
-// A sidecar is small; anything much longer is not one.
-constexpr std::size_t kSidecarLimit = 65536;
 
 std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) {
     std::string why;
@@ -249,8 +262,14 @@ BackupResult BackupStore::Store(const PagerImage& image, const BackupInfo& info)
         result.error = ErrorText(backup.table, errno ? errno : EIO);
         return result;
     }
-    const std::string sidecar = SidecarJson(info).dump(2) + "\n";
+    const std::string sidecar = SidecarText(info);
     errno = 0;
+    if (sidecar.size() > kSidecarLimit) {
+        result.error = "Cannot write the backup " + backup.sidecar.string() +
+                       ": its port, label and asset are too long to record";
+        std::filesystem::remove(backup.table, error);
+        return result;
+    }
     if (!WriteFileAtomically(
             backup.sidecar,
             std::span(reinterpret_cast<const std::uint8_t*>(sidecar.data()), sidecar.size()))) {

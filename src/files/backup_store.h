@@ -125,6 +125,12 @@ std::string BackupFileStem(const BackupInfo& info);
 // What a backup's name says (time to the second, kind, model, version), for a
 // table whose sidecar is missing or unreadable; nullopt for other names.
 std::optional<BackupInfo> BackupInfoFromName(std::string_view stem);
+// The longest sidecar, in bytes: the store writes none longer (a note too
+// long for it is cut short) and reads every one up to it; a longer file is no
+// sidecar. Earlier versions wrote notes of any length; a spreadsheet cell holds
+// at most 32,767 characters, which even as JSON escapes stay well within it.
+inline constexpr std::size_t kSidecarLimit = 1024 * 1024;
+
 // A sidecar's content; nullopt when it is no JSON object with a known kind and a time.
 std::optional<BackupInfo> ParseBackupSidecar(std::string_view text);
 

@@ -1,5 +1,7 @@
 #include "fleet/fleet_problem.h"
 
+#include "files/shown_text.h"
+
 namespace mk843nb::fleet {
 
 std::string Describe(const FleetProblem& problem) {
@@ -10,7 +12,8 @@ std::string Describe(const FleetProblem& problem) {
     if (!text.empty()) text += ": ";
     // Messages of the window may span lines; a report line keeps them on one.
     for (char c : problem.message) text += (c == '\n' || c == '\r') ? ' ' : c;
-    return text;
+    // Labels and cells come from the roster.
+    return ShownText(text);
 }
 
 }  // namespace mk843nb::fleet

@@ -16,7 +16,8 @@ struct FleetProblem {
     bool operator==(const FleetProblem&) const = default;
 };
 
-// "line 4, 'Station 3', T11: Please insert a number between ..."
+// "line 4, 'Station 3', T11: Please insert a number between ..."; control
+// characters shown as ShownText (files/shown_text.h) shows them.
 std::string Describe(const FleetProblem& problem);
 
 }  // namespace mk843nb::fleet

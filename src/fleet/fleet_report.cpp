@@ -1,12 +1,11 @@
 #include "fleet/fleet_report.h"
 
-#include <csv.h>
-
 #include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "files/atomic_write.h"
+#include "fleet/csv_cell.h"
 #include "fleet/text_file.h"
 
 namespace mk843nb::fleet {
@@ -27,12 +26,8 @@ constexpr std::array kResultNames{
 constexpr std::string_view kCsvHeader =
     "label,port,start,seconds,result,message,backup,sha256,asset,note,kept\r\n";
 
-// A cell quoted by libcsv, so commas, quotes and line breaks in messages survive.
-std::string CsvCell(std::string_view text) {
-    std::string cell(text.size() * 2 + 2, '\0');
-    cell.resize(csv_write(cell.data(), cell.size(), text.data(), text.size()));
-    return cell;
-}
+// Every cell quoted, so commas, quotes and line breaks in messages survive.
+std::string Cell(std::string_view text) { return CsvCell(text, CsvQuoting::Always); }
 
 std::string Seconds(double seconds) {
     char text[32];
@@ -71,11 +66,10 @@ KeptValue KeptFromJson(const json& entry) {
 }
 
 std::string CsvRow(const ReportLine& line) {
-    return CsvCell(line.label) + "," + CsvCell(line.port) + "," + CsvCell(line.start) + "," +
-           Seconds(line.seconds) + "," + CsvCell(ResultName(line.result)) + "," +
-           CsvCell(line.message) + "," + CsvCell(line.backup) + "," + CsvCell(line.sha256) + "," +
-           CsvCell(line.asset) + "," + CsvCell(line.note) + "," +
-           CsvCell(KeptValuesText(line.kept)) + "\r\n";
+    return Cell(line.label) + "," + Cell(line.port) + "," + Cell(line.start) + "," +
+           Seconds(line.seconds) + "," + Cell(ResultName(line.result)) + "," + Cell(line.message) +
+           "," + Cell(line.backup) + "," + Cell(line.sha256) + "," + Cell(line.asset) + "," +
+           Cell(line.note) + "," + Cell(KeptValuesText(line.kept)) + "\r\n";
 }
 
 json LineJson(const ReportLine& line) {

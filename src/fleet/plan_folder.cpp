@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "files/atomic_write.h"
+#include "files/shown_text.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
 #include "fleet/pager_keys.h"
@@ -206,7 +207,8 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
             // A plan names files inside its own folder only.
             if (entry.file.empty() || entry.file.find('/') != std::string::npos ||
                 entry.file == "." || entry.file == "..")
-                throw std::runtime_error("the file name of '" + entry.label + "' is not plain");
+                throw std::runtime_error("the file name of '" + ShownText(entry.label) +
+                                         "' is not plain");
             plan.pagers.push_back(std::move(entry));
         }
         // Checked again as planning checked them: a copied entry would program two pagers alike.

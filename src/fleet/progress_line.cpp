@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include "files/shown_text.h"
+
 namespace mk843nb::fleet {
 namespace {
 
@@ -100,8 +102,11 @@ std::size_t Columns(const std::string& text) {
         std::count_if(text.begin(), text.end(), [](char c) { return !Continuation(c); }));
 }
 
-std::string ProgressLine(const RunSnapshot& snapshot, double elapsedSeconds, int endedThisRun,
+std::string ProgressLine(const RunSnapshot& given, double elapsedSeconds, int endedThisRun,
                          double lastEndedSeconds, int columns) {
+    // Labels come from the plan: their control characters are shown, and counted as shown.
+    RunSnapshot snapshot = given;
+    for (BoardActivity& board : snapshot.boards) board.label = ShownText(board.label);
     const std::string elapsed = Clock(elapsedSeconds);
     std::string left;
     const int pagersLeft = snapshot.total - snapshot.done;

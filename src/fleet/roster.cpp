@@ -7,6 +7,8 @@
 #include <set>
 
 #include "editor/control_catalog.h"
+#include "files/shown_text.h"
+#include "fleet/csv_cell.h"
 
 namespace mk843nb::fleet {
 namespace {
@@ -75,6 +77,29 @@ char DetectDelimiter(std::string_view text) {
         if (c == ';') ++semicolons;
     }
     return semicolons > commas ? ';' : ',';
+}
+
+// Ctrl-Z, an old end-of-file mark, and NUL bytes a file was padded with end
+// the roster wherever they start a run that reaches its end.
+std::string_view WithoutEndOfFileMarks(std::string_view text) {
+    std::size_t end = text.size();
+    bool marked = false;
+    while (end > 0 &&
+           std::string_view("\x1a\0\r\n", 4).find(text[end - 1]) != std::string_view::npos) {
+        marked |= text[end - 1] == '\x1a' || text[end - 1] == '\0';
+        --end;
+    }
+    return marked ? text.substr(0, end) : text;
+}
+
+// A cell of blanks only (NUL and Ctrl-Z count as blanks): a row of them is no row.
+bool IsBlank(std::string_view cell) {
+    return cell.find_first_not_of(std::string_view(" \t\0\x1a", 4)) == std::string_view::npos;
+}
+
+std::string ControlCharacterText(std::string_view column, const std::string& shown) {
+    return "the " + std::string(column) + " holds a control character (" + shown +
+           "), which a terminal would act on; take it out of the cell";
 }
 
 std::string Trimmed(std::string text) {
@@ -171,6 +196,7 @@ RosterParse ParseRoster(std::string_view bytes) {
         result.errors.push_back({line, std::move(label), std::move(field), std::move(message)});
     };
     if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    bytes = WithoutEndOfFileMarks(bytes);
     if (const int line = FirstLineNotUtf8(bytes); line != 0) {
         refuse(line, "", "", "the roster is not UTF-8 text");
         return result;
@@ -265,11 +291,15 @@ RosterParse ParseRoster(std::string_view bytes) {
         Collector::Record& record = collector.records[r];
         // Rows of nothing but separators, as spreadsheets leave at the end.
         if (std::all_of(record.cells.begin(), record.cells.end(),
-                        [](const std::string& cell) { return Trimmed(cell).empty(); }))
+                        [](const std::string& cell) { return IsBlank(cell); }))
             continue;
-        RosterRow row{record.line, Trimmed(record.cells.front()), {}};
+        RosterRow row{record.line, CsvCellText(Trimmed(record.cells.front())), {}};
         if (row.label.empty()) {
             refuse(row.line, "", "label", "the label is empty");
+            continue;
+        }
+        if (const std::string control = FirstControlCharacter(row.label); !control.empty()) {
+            refuse(row.line, row.label, "label", ControlCharacterText(kLabelColumn, control));
             continue;
         }
         if (!seenLabels.insert(row.label).second) {
@@ -299,15 +329,26 @@ RosterParse ParseRoster(std::string_view bytes) {
         row.cells.resize(result.roster.fields.size());
         for (std::size_t c = 0; c < columnTo.size(); ++c) {
             if (columnTo[c] == kAsset) {
-                row.asset = Trimmed(cells[c]);
+                row.asset = CsvCellText(Trimmed(cells[c]));
             } else if (columnTo[c] == kNote) {
-                row.note = Trimmed(cells[c]);
+                row.note = CsvCellText(Trimmed(cells[c]));
             } else {
                 std::string& cell = row.cells[columnTo[c]];
-                cell = std::move(cells[c]);
+                cell = CsvCellText(cells[c]);
                 if (decimalCommas && IsNumberField(result.roster.fields[columnTo[c]]))
                     cell = WithDecimalPoint(std::move(cell));
             }
+        }
+        if (const std::string control = FirstControlCharacter(row.asset); !control.empty()) {
+            refuse(row.line, row.label, std::string(kAssetColumn),
+                   ControlCharacterText(kAssetColumn, control));
+            continue;
+        }
+        if (row.note.size() > kNoteLimit) {
+            refuse(row.line, row.label, std::string(kNoteColumn),
+                   "the note is " + std::to_string(row.note.size()) +
+                       " bytes long; a note may have at most " + std::to_string(kNoteLimit));
+            continue;
         }
         result.roster.rows.push_back(std::move(row));
     }

@@ -7,6 +7,7 @@
 // (whichever the header uses, or a spreadsheet's "sep=;" first line), quoted
 // cells allowed. In a semicolon roster a number may have a decimal comma.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ struct RosterRow {
 // The record columns a roster may have besides the fields.
 inline constexpr std::string_view kAssetColumn = "asset";
 inline constexpr std::string_view kNoteColumn = "note";
+// The longest note, in bytes: a note travels with every backup of its pager.
+inline constexpr std::size_t kNoteLimit = 4096;
 
 struct Roster {
     char delimiter = ',';
@@ -44,8 +47,11 @@ struct RosterParse {
 };
 
 // Parses the whole file's bytes. Checks the roster's own shape: the header,
-// unknown or repeated field names, empty and repeated labels, rows with more
-// cells than the header, text that is not UTF-8. Values are not checked here,
+// unknown or repeated field names, empty and repeated labels, control
+// characters in labels and assets, notes over kNoteLimit, rows with more
+// cells than the header, text that is not UTF-8. Ctrl-Z and NUL bytes at the
+// end of the file are no part of it. A cell written after an apostrophe
+// against spreadsheet formulas reads as written (fleet/csv_cell.h). Values are not checked here,
 // but a semicolon roster's decimal commas in number cells become points.
 RosterParse ParseRoster(std::string_view bytes);
 

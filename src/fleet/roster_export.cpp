@@ -1,7 +1,5 @@
 #include "fleet/roster_export.h"
 
-#include <csv.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -12,20 +10,12 @@
 #include "editor/form_model.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
+#include "fleet/csv_cell.h"
 #include "image/codecs.h"
 #include "image/fields.h"
 
 namespace mk843nb::fleet {
 namespace {
-
-std::string CsvCell(std::string_view text) {
-    std::string cell(text.size() * 2 + 2, '\0');
-    cell.resize(csv_write(cell.data(), cell.size(), text.data(), text.size()));
-    // Plain cells stay plain, as a user would type them.
-    const bool plain = text.find_first_of(",;\"\r\n") == std::string_view::npos &&
-                       text.find_first_of(" \t") != 0 && !text.ends_with(' ');
-    return plain ? std::string(text) : cell;
-}
 
 // The fields a roster can set, in the order the plan applies them.
 std::vector<const ListedField*> SettableFields() {
@@ -162,11 +152,13 @@ RosterExport ExportRoster(const std::filesystem::path& templatePath,
     if (anyNote) csv += "," + std::string(kNoteColumn);
     csv += "\r\n";
     for (std::size_t t = 0; t < tables.size(); ++t) {
-        csv += CsvCell(tables[t].label);
+        csv += CsvCell(tables[t].label, CsvQuoting::AsNeeded);
         for (std::size_t f : columns)
-            csv += "," + (values[t][f] == templateValues[f] ? "" : CsvCell(values[t][f]));
-        if (anyAsset) csv += "," + CsvCell(tables[t].asset);
-        if (anyNote) csv += "," + CsvCell(tables[t].note);
+            csv += "," + (values[t][f] == templateValues[f]
+                              ? ""
+                              : CsvCell(values[t][f], CsvQuoting::AsNeeded));
+        if (anyAsset) csv += "," + CsvCell(tables[t].asset, CsvQuoting::AsNeeded);
+        if (anyNote) csv += "," + CsvCell(tables[t].note, CsvQuoting::AsNeeded);
         csv += "\r\n";
     }
 

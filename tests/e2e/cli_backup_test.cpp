@@ -124,6 +124,38 @@ TEST_F(CliBackup, WriteBackupFirstKeepsWhatThePagerHeldAndWhatWasSent) {
     EXPECT_EQ(nlohmann::json::parse(show.out)["T12"], "1153.4") << show.out;
 }
 
+// A backup whose sidecar someone else wrote, or an earlier version did from a
+// roster with an escape sequence in its label and a note of 100 KiB.
+TEST_F(CliBackup, HistoryAndBackupsShowTheTextsOfSidecarsWithTheirControlCharactersWrittenOut) {
+    fs::create_directories(store);
+    const std::string stem = store + "/20261208-080000-pre-write-MK842_V3.8.5-v1.86";
+    WriteFileBytes(stem + ".tbl", Image(SimPager()));
+    const nlohmann::json sidecar = {{"time", "2026-12-08T08:00:00.000Z"},
+                                    {"kind", "pre-write"},
+                                    {"port", "/dev/ttyUSB0\x1b]0;owned\x07"},
+                                    {"label", "Ward\x1b[2J 3"},
+                                    {"asset", "SN-3"},
+                                    {"note", std::string(100 * 1024, 'n')}};
+    std::ofstream(stem + ".json") << sidecar.dump(2);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases{
+        {{"history", "SN-3"}, {"Ward\\x1b[2J 3 [SN-3]", "/dev/ttyUSB0\\x1b]0;owned\\x07"}},
+        {{"backups", "--label", "Ward\x1b[2J 3"},
+         {"'Ward\\x1b[2J 3' [SN-3]", "/dev/ttyUSB0\\x1b]0;owned\\x07"}},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.args);
+        EXPECT_EQ(run.status, 0) << c.args[0] << ": " << run.err;
+        for (const std::string& shown : c.shown)
+            EXPECT_NE(run.out.find(shown), std::string::npos) << c.args[0] << ": " << run.out;
+        EXPECT_EQ(run.out.find_first_of("\x1b\x07"), std::string::npos) << c.args[0];
+    }
+}
+
 TEST_F(CliBackup, WriteWithoutBackupFirstSendsOnlyTheWritesFrames) {
     SimProcess sim({"--baud", "0"});
     const std::string file = dir.File("new.tbl");

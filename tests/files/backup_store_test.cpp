@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "test_files.h"
 
@@ -155,6 +156,66 @@ TEST(BackupStore, ListsTablesWithoutSidecarByTheirNameAndIgnoresOtherFiles) {
     EXPECT_EQ(listed[1].info.kind, BackupKind::Read);
     EXPECT_EQ(listed[2].info.time, system_clock::from_time_t(1796630400));
     EXPECT_EQ(listed[0].info.time, system_clock::from_time_t(1796803200));
+}
+
+// Fleet runs tag backups with the roster's texts; a pager must not drop out
+// of its history because its note was long.
+TEST(BackupStore, ListsTheTagsOfEverySidecarItWrites) {
+    struct Case {
+        std::string name;
+        std::string note;
+        bool cut;
+    };
+    const std::vector<Case> cases{
+        {"a note of 100 KiB", std::string(100 * 1024, 'n'), false},
+        // ESC becomes six bytes (\u001b) in the JSON.
+        {"a note of control characters", std::string(20000, '\x1b'), false},
+        {"a note longer than any sidecar", std::string(kSidecarLimit, 'n'), true},
+        {"a long note of two-byte characters",
+         [] {
+             std::string note;
+             while (note.size() < kSidecarLimit) note += "\xC3\xBC";
+             return note;
+         }(),
+         true},
+    };
+    for (const Case& c : cases) {
+        TempDir temp;
+        BackupInfo info = Info(BackupKind::PreWrite, "MK842 V3.8.5", "/dev/ttyUSB0");
+        info.tags = {"Ward 3", "SN-3", c.note};
+        const BackupResult stored = BackupStore(temp.Path()).Store(Pattern(1), info);
+        ASSERT_TRUE(stored.stored) << c.name << ": " << stored.error;
+        EXPECT_LE(fs::file_size(stored.backup->sidecar), kSidecarLimit) << c.name;
+        const auto listed = BackupStore(temp.Path()).List();
+        ASSERT_EQ(listed.size(), 1u) << c.name;
+        EXPECT_EQ(listed[0].info.tags.label, "Ward 3") << c.name;
+        EXPECT_EQ(listed[0].info.tags.asset, "SN-3") << c.name;
+        const std::string& note = listed[0].info.tags.note;
+        if (!c.cut) {
+            EXPECT_EQ(note, c.note) << c.name;
+            continue;
+        }
+        ASSERT_TRUE(note.ends_with("...")) << c.name;
+        const std::string kept = note.substr(0, note.size() - 3);
+        EXPECT_GT(kept.size(), kSidecarLimit / 2) << c.name;
+        EXPECT_EQ(kept, c.note.substr(0, kept.size())) << c.name << ": cut inside a character";
+    }
+}
+
+// Earlier versions wrote notes of any length into the sidecar.
+TEST(BackupStore, ReadsALongSidecarAnEarlierVersionWrote) {
+    TempDir temp;
+    test::WriteFileBytes(temp.File("20261208-080000-pre-write-MK842_V3.8.5-v1.86.tbl"), Pattern(0));
+    const nlohmann::json sidecar = {{"time", "2026-12-08T08:00:00.000Z"},
+                                    {"kind", "pre-write"},
+                                    {"port", "/dev/ttyUSB0"},
+                                    {"label", "Ward 3"},
+                                    {"note", std::string(600 * 1024, 'n')}};
+    std::ofstream(temp.File("20261208-080000-pre-write-MK842_V3.8.5-v1.86.json"))
+        << sidecar.dump(2);
+    const auto listed = BackupStore(temp.Path()).List();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].info.tags.label, "Ward 3");
 }
 
 TEST(BackupNames, OnlyRealTimesAndKindsAreRead) {

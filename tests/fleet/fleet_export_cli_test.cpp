@@ -134,6 +134,43 @@ TEST_F(FleetExportTest, APlanFolderExportsItsRosterWithAssetsAndNotes) {
     }
 }
 
+// Texts a spreadsheet would run as formulas leave as text and come back as they were.
+TEST_F(FleetExportTest, FormulaCellsAreExportedAsTextAndPlanTheSameFolderAgain) {
+    const std::string roster = temp.File("roster.csv");
+    std::ofstream(roster, std::ios::binary)
+        << "label,T11,asset,note\n"
+           "\"=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",600.9,@SN-1,+night\n"
+           "Ward 2,539.0,-SN-2,'\t-1+1\n";
+    const std::string first = temp.File("first");
+    const CliRun plan =
+        RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl", roster, "--out", first});
+    ASSERT_EQ(plan.status, 0) << plan.err;
+    const std::string exported = temp.File("exported.csv");
+    const CliRun run = RunCli({"fleet", "export", first, "--out", exported});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(exported),
+              "label,T11,asset,note\r\n"
+              "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",600.9,'@SN-1,'+night\r\n"
+              "Ward 2,539.0,'-SN-2,'\t-1+1\r\n");
+
+    const std::string second = temp.File("second");
+    ASSERT_EQ(RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl", exported, "--out",
+                      second})
+                  .status,
+              0);
+    const auto firstPlan = nlohmann::json::parse(Slurp(fs::path(first) / "plan.json"));
+    const auto secondPlan = nlohmann::json::parse(Slurp(fs::path(second) / "plan.json"));
+    EXPECT_EQ(firstPlan["pagers"][0]["label"], "=HYPERLINK(\"http://x\",\"y\")");
+    EXPECT_EQ(firstPlan["pagers"][1]["note"], "\t-1+1");
+    ASSERT_EQ(secondPlan["pagers"].size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i)
+        for (const char* key : {"label", "asset", "note", "sha256"})
+            EXPECT_EQ(secondPlan["pagers"][i][key], firstPlan["pagers"][i][key]) << key;
+    const std::string again = temp.File("again.csv");
+    ASSERT_EQ(RunCli({"fleet", "export", second, "--out", again}).status, 0);
+    EXPECT_EQ(Slurp(again), Slurp(exported));
+}
+
 struct RefusedExport {
     std::string name;
     std::vector<std::string> args;  // after "fleet export"

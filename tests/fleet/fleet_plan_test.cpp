@@ -159,10 +159,10 @@ TEST(FleetPlanTest, RosterShapesSpreadsheetsWrite) {
          {"A", "B"},
          {"600.9", "539.0"}},
         {"quoted cells: delimiters, doubled quotes, a line break, blanks around",
-         "label,T11,T21\n\"Ward 3, east\",\"600.9\",832.5\n\"Bed \"\"7\"\"\",539.0,1122.5\n"
-         "\"Night\nshift\",510.5,788.5\n  Porter  , 433.7 ,  \n",
+         "label,T11,T21,note\n\"Ward 3, east\",\"600.9\",832.5\n\"Bed \"\"7\"\"\",539.0,1122.5\n"
+         "Night,510.5,788.5,\"first\nsecond\"\n  Porter  , 433.7 ,  \n",
          ',',
-         {"Ward 3, east", "Bed \"7\"", "Night\nshift", "Porter"},
+         {"Ward 3, east", "Bed \"7\"", "Night", "Porter"},
          {"600.9", "539.0", "510.5", "433.7"}},
         {"a semicolon inside quotes does not make a semicolon file",
          "label,T11\n\"A;B;C\",600.9\n",
@@ -196,7 +196,7 @@ TEST(FleetPlanTest, RosterShapesSpreadsheetsWrite) {
 }
 
 TEST(FleetPlanTest, ALineNumberIsWhereTheRowStartsEvenAfterAQuotedLineBreak) {
-    const FleetPlan plan = Plan("label,T11\n\"Two\nlines\",600.9\nB,100\n");
+    const FleetPlan plan = Plan("label,T11,note\nA,600.9,\"Two\nlines\"\nB,100\n");
     EXPECT_EQ(Described(plan.errors),
               std::vector<std::string>{
                   "line 4, 'B', T11: Please insert a number between 288.5 to 2468.2"});
