@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <tuple>
-#include <unordered_map>
 
 #include "tones/plan_index.h"
 #include "tones/tone_names.h"
@@ -14,20 +13,36 @@ namespace {
 // How much of a pager's decoder DescribeParts says.
 enum class Decoder { None, Bandwidth, BandwidthAndGap };
 
+std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
+    std::vector<std::size_t> pagers;
+    pagers.reserve(parts.size());
+    for (const ProblemPart& part : parts) pagers.push_back(part.pager);
+    std::sort(pagers.begin(), pagers.end());
+    return static_cast<std::size_t>(std::unique(pagers.begin(), pagers.end()) - pagers.begin());
+}
+
 std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& parts,
                          Decoder decoder) {
-    // Parts grouped by pager, in the order the pagers first appear.
+    // Five pagers are named, or six when naming them costs no more than "and 1
+    // more pagers" would; only those are grouped, in the order they first
+    // appear: a problem of a large fleet can involve thousands.
+    constexpr std::size_t kNamed = 5;
     std::vector<std::pair<std::size_t, std::vector<std::size_t>>> byPager;
-    std::unordered_map<std::size_t, std::size_t> slot;
     for (const ProblemPart& part : parts) {
-        const auto [found, added] = slot.emplace(part.pager, byPager.size());
-        if (added) byPager.push_back({part.pager, {}});
-        auto& addresses = byPager[found->second].second;
+        auto found = std::find_if(byPager.begin(), byPager.end(),
+                                  [&](const auto& each) { return each.first == part.pager; });
+        if (found == byPager.end()) {
+            if (byPager.size() == kNamed + 2) continue;
+            byPager.push_back({part.pager, {}});
+            found = byPager.end() - 1;
+        }
+        auto& addresses = found->second;
         if (std::find(addresses.begin(), addresses.end(), part.address) == addresses.end())
             addresses.push_back(part.address);
     }
-    constexpr std::size_t kNamed = 5;
-    const std::size_t named = byPager.size() > kNamed + 1 ? kNamed : byPager.size();
+    const std::size_t pagerCount =
+        byPager.size() <= kNamed + 1 ? byPager.size() : PagerCount(parts);
+    const std::size_t named = pagerCount > kNamed + 1 ? kNamed : pagerCount;
     std::string text;
     for (std::size_t i = 0; i < named; ++i) {
         const PlanPager& pager = plan.pagers[byPager[i].first];
@@ -40,18 +55,11 @@ std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& p
         if (decoder != Decoder::None) what += ", " + BandwidthText(pager.bandwidth);
         if (decoder == Decoder::BandwidthAndGap)
             what += ", gap limit " + std::to_string(pager.gapMax * 100) + " ms";
-        const bool last = i + 1 == named && named == byPager.size();
+        const bool last = i + 1 == named && named == pagerCount;
         text += (i == 0 ? "" : last ? " and " : ", ") + ("'" + pager.label + "' (" + what + ")");
     }
-    if (named < byPager.size())
-        text += " and " + std::to_string(byPager.size() - named) + " more pagers";
+    if (named < pagerCount) text += " and " + std::to_string(pagerCount - named) + " more pagers";
     return text;
-}
-
-std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
-    std::set<std::size_t> pagers;
-    for (const ProblemPart& part : parts) pagers.insert(part.pager);
-    return pagers.size();
 }
 
 std::string_view Pick(std::size_t count, std::string_view one, std::string_view many) {

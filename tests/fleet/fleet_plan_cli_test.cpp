@@ -2,7 +2,9 @@
 // refuses, and that the template and roster stay as they were.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_child.h"
 #include "cli_process.h"
 #include "fleet/digest.h"
 #include "fleet_test_support.h"
@@ -156,6 +159,60 @@ TEST_F(FleetPlanCliTest, MissingInputsAreRefusedWithTheirNames) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Open Error!"), std::string::npos) << run.err;
     EXPECT_EQ(RunCli({"fleet", "plan", templateFile}).status, 2);
+}
+
+// A roster that never ends (a named pipe with no writer, the endless device)
+// is refused at once, naming the roster and why, and nothing is planned.
+TEST_F(FleetPlanCliTest, ARosterThatIsNoRegularFileIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(temp.File("pipe.csv").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", temp.File("zero.csv"));
+    struct Case {
+        std::string roster;
+        std::string why;
+    };
+    for (const Case& c : {
+             Case{temp.File("pipe.csv"), "a named pipe, not a regular file"},
+             Case{temp.File("zero.csv"), "a device, not a regular file"},
+             Case{"/dev/zero", "a device, not a regular file"},
+         }) {
+        test::CliChild child({"fleet", "plan", templateFile, c.roster, "--out", out});
+        const CliRun run = child.Wait(std::chrono::seconds(10));
+        EXPECT_EQ(run.status, 1) << c.roster << " (-1: it did not return)";
+        EXPECT_EQ(run.err, c.roster + " cannot be read: " + c.why + "\n");
+        EXPECT_FALSE(fs::exists(fs::path(out) / "plan.json"));
+    }
+}
+
+// Thousands of rows sharing tones give thousands of findings of a few kinds:
+// the terminal gets the first few of each kind and a count of the rest, and
+// plan.json keeps every one.
+TEST_F(FleetPlanCliTest, RepeatedFindingsAreSummarisedWithCountsAndAllKeptInThePlan) {
+    std::string roster = "label,T11,T21\n";
+    constexpr int kRows = 12;
+    // Every row the same address: a same-address finding for the last eleven;
+    // every typed tone snapped: one notice per row.
+    for (int i = 0; i < kRows; ++i) roster += "Unit " + std::to_string(i) + ",601,833\n";
+    WriteRoster(roster);
+    const CliRun run = Plan();
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (auto at = run.err.find(text); at != std::string::npos; at = run.err.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("is not a standard tone"), 5u) << run.err;
+    // Two snapped fields on each of twelve rows, five of them said.
+    EXPECT_EQ(count("\u2026 and 19 more like this\n"), 1u) << run.err;
+    EXPECT_EQ(count("warning: line"), 5u) << run.err;
+    const nlohmann::json plan = nlohmann::json::parse(Slurp(fs::path(out) / "plan.json"));
+    const std::size_t warnings = plan["warnings"].size();
+    ASSERT_GT(warnings, 5u);
+    EXPECT_EQ(count("warning: \u2026 and " + std::to_string(warnings - 5) + " more like this\n"),
+              1u)
+        << run.err;
+    EXPECT_NE(run.out.find("(" + std::to_string(warnings) + " warnings)"), std::string::npos)
+        << run.out;
 }
 
 }  // namespace
