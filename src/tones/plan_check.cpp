@@ -1,8 +1,9 @@
 #include "tones/plan_check.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
-#include <tuple>
+#include <utility>
 
 #include "tones/plan_index.h"
 #include "tones/tone_names.h"
@@ -75,8 +76,12 @@ std::vector<std::uint16_t> Tones(std::initializer_list<std::uint16_t> tones) {
 
 class Checker {
 public:
-    Checker(const TonePlan& plan, const std::vector<CallPair>& shared)
-        : plan_(plan), index_(plan), shared_(shared.begin(), shared.end()) {}
+    using Sink = std::function<void(Problem&&, std::size_t)>;
+    Checker(const TonePlan& plan, const std::vector<CallPair>& shared, Sink sink = {})
+        : plan_(plan),
+          index_(plan),
+          shared_(shared.begin(), shared.end()),
+          sink_(std::move(sink)) {}
 
     void SameAddress() {
         for (const auto& [pair, holders] : index_.ByPair()) {
@@ -185,16 +190,11 @@ public:
             result.shared.push_back(std::move(entry));
         }
         // The most serious kind first; within a kind, in the order the pagers were given.
-        std::vector<std::tuple<ProblemKind, std::size_t, std::vector<std::uint16_t>, std::size_t>>
-            keys;
-        for (std::size_t i = 0; i < problems_.size(); ++i) {
-            std::size_t first = plan_.pagers.size();
-            for (const ProblemPart& part : problems_[i].parts) first = std::min(first, part.pager);
-            keys.emplace_back(problems_[i].kind, first, problems_[i].tones, i);
-        }
+        std::vector<std::pair<ProblemRank, std::size_t>> keys;
+        for (std::size_t i = 0; i < problems_.size(); ++i)
+            keys.emplace_back(RankOf(problems_[i]), i);
         std::sort(keys.begin(), keys.end());
-        for (const auto& key : keys)
-            result.problems.push_back(std::move(problems_[std::get<3>(key)]));
+        for (const auto& key : keys) result.problems.push_back(std::move(problems_[key.second]));
         return result;
     }
 
@@ -269,12 +269,18 @@ private:
 
     void Add(ProblemKind kind, std::vector<ProblemPart> parts, std::vector<std::uint16_t> tones,
              std::string detail) {
-        problems_.push_back({kind, std::move(parts), std::move(tones), std::move(detail)});
+        Problem problem{kind, std::move(parts), std::move(tones), std::move(detail)};
+        if (sink_)
+            sink_(std::move(problem), found_++);
+        else
+            problems_.push_back(std::move(problem));
     }
 
     const TonePlan& plan_;
     PlanIndex index_;
     std::set<CallPair> shared_;
+    Sink sink_;
+    std::size_t found_ = 0;
     std::vector<Problem> problems_;
 };
 
@@ -316,13 +322,34 @@ std::vector<std::size_t> Problem::Pagers() const {
     return pagers;
 }
 
-CheckResult CheckPlan(const TonePlan& plan, const std::vector<CallPair>& shared) {
-    Checker checker(plan, shared);
+ProblemRank RankOf(const Problem& problem) {
+    ProblemRank rank{problem.kind, std::numeric_limits<std::size_t>::max(), problem.tones};
+    for (const ProblemPart& part : problem.parts)
+        rank.firstPager = std::min(rank.firstPager, part.pager);
+    return rank;
+}
+
+namespace {
+
+void RunChecks(Checker& checker) {
     checker.SameAddress();
     checker.WithinBandwidth();
     checker.StackedPage();
     checker.GroupTone();
+}
+
+}  // namespace
+
+CheckResult CheckPlan(const TonePlan& plan, const std::vector<CallPair>& shared) {
+    Checker checker(plan, shared);
+    RunChecks(checker);
     return checker.Result(shared);
+}
+
+void CheckPlanEach(const TonePlan& plan, const std::vector<CallPair>& shared,
+                   const std::function<void(Problem&& problem, std::size_t found)>& take) {
+    Checker checker(plan, shared, take);
+    RunChecks(checker);
 }
 
 std::string DescribeParts(const TonePlan& plan, const std::vector<ProblemPart>& parts,
