@@ -26,7 +26,7 @@ constexpr int kRows = 10000;
 constexpr double kWallGoalSeconds = 3.0;
 constexpr double kMemoryGoalMb = 200.0;
 
-// Pairs of standard tones, TONE1 from the lower half and TONE2 from the upper
+// Pairs of standard tones, every second one, TONE1 from the lower half and TONE2 from the upper
 // (so every pair keeps the spacing rule), drawn by a fixed generator.
 std::string CountyRoster(int rows) {
     std::vector<int> tones;
@@ -42,8 +42,8 @@ std::string CountyRoster(int rows) {
     };
     std::string csv = "label,T11,T21\n";
     for (int i = 0; i < rows; ++i) {
-        const int first = tones[(2 * next()) % half];
-        const int second = tones[half + (2 * next()) % half];
+        const int first = tones[2 * (next() % (half / 2))];
+        const int second = tones[half + 2 * (next() % (half / 2))];
         char row[96];
         std::snprintf(row, sizeof row, "Unit %d,%d.%d,%d.%d\n", i + 1, first / 10, first % 10,
                       second / 10, second % 10);
