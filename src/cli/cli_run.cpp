@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "program_version.h"
@@ -37,6 +38,10 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
         // A failure with nothing to add has said everything on stdout already.
         if (*failure.what() != '\0') std::cerr << failure.what() << '\n';
         return ToInt(failure.code());
+    } catch (const std::bad_alloc&) {
+        // Commands that can run out say what they were doing; this is the last word for the rest.
+        std::cerr << "Not enough memory to finish the command\n";
+        return ToInt(ExitCode::Refused);
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return ToInt(ExitCode::Refused);

@@ -36,8 +36,13 @@ void Run(FleetExportOptions options) {
         const fleet::PlanManifest& plan = *load.manifest;
         if (options.templateFile.path.empty()) {
             options.templateFile = ShellPath(plan.templateFile.string());
-            const std::optional<std::string> bytes = fleet::ReadWholeFile(plan.templateFile);
-            if (!bytes || fleet::Sha256Hex(*bytes) != plan.templateSha256)
+            std::string why;
+            const std::optional<std::string> bytes =
+                fleet::ReadWholeFile(plan.templateFile, fleet::kTemplateFileLimit, why);
+            if (!bytes)
+                throw CommandFailure(plan.templateFile.string() + " cannot be read (" + why +
+                                     "); give the template with --template");
+            if (fleet::Sha256Hex(*bytes) != plan.templateSha256)
                 throw CommandFailure(plan.templateFile.string() +
                                      " is missing or was changed after planning; give the "
                                      "template with --template");

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "cli/commands.h"
@@ -10,6 +11,7 @@
 #include "files/table_io.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
+#include "fleet/problem_summary.h"
 #include "fleet/text_file.h"
 #include "tones/tone_plan.h"
 
@@ -24,34 +26,44 @@ struct FleetPlanOptions {
     std::vector<std::string> keep;
 };
 
-void Run(FleetPlanOptions options) {
+void Plan(FleetPlanOptions& options, std::string& doing) {
     if (!options.keep.empty()) {
         const fleet::KeepListParse keep = fleet::ParseKeepList(options.keep);
         if (!keep.error.empty()) throw CommandFailure(keep.error, ExitCode::Usage);
         options.plan.keep = keep.fields;
     }
-    const std::optional<std::string> roster = fleet::ReadWholeFile(options.rosterFile.path);
-    if (!roster) throw CommandFailure(options.rosterFile.typed + " cannot be read");
     std::string why;
+    doing = "reading " + options.rosterFile.typed;
+    const std::optional<std::string> roster =
+        fleet::ReadWholeFile(options.rosterFile.path, fleet::kFleetTextLimit, why);
+    if (!roster) throw CommandFailure(options.rosterFile.typed + " cannot be read: " + why);
     // Looked at as a table file first: a named pipe there would keep the whole read waiting.
     if (!ReadTableBytes(options.templateFile.path, why))
         throw CommandFailure(OpenErrorText(options.templateFile.typed, why));
     const std::optional<std::string> templateBytes =
-        fleet::ReadWholeFile(options.templateFile.path);
-    if (!templateBytes) throw CommandFailure(OpenErrorText(options.templateFile.typed, ""));
+        fleet::ReadWholeFile(options.templateFile.path, fleet::kTemplateFileLimit, why);
+    if (!templateBytes) throw CommandFailure(OpenErrorText(options.templateFile.typed, why));
 
+    doing = "reading the rows of " + options.rosterFile.typed;
+    const fleet::RosterParse parse = fleet::ParseRoster(*roster);
+    doing = "planning the " + std::to_string(parse.roster.rows.size()) + " rows of " +
+            options.rosterFile.typed;
     const fleet::FleetPlan plan =
-        fleet::BuildFleetPlan(options.templateFile.path, fleet::ParseRoster(*roster), options.plan);
+        fleet::BuildFleetPlan(options.templateFile.path, parse, options.plan);
     for (const std::string& message : plan.templateMessages)
         std::cerr << options.templateFile.typed << ": " << message << '\n';
-    for (const fleet::FleetProblem& notice : plan.notices)
-        std::cerr << fleet::Describe(notice) << '\n';
+    // Every snapped tone is the same notice: a few show what happened.
+    for (const std::string& line : fleet::SummarisedLines(
+             plan.notices, [](const fleet::FleetProblem&) { return std::string(); }, ""))
+        std::cerr << line << '\n';
     if (plan.errors.empty())
         for (const tones::CallPair& pair : plan.shared)
             std::cerr << "shared on purpose (every row keeps it from the template): "
                       << tones::PairName(pair) << '\n';
-    for (const fleet::FleetProblem& warning : plan.warnings)
-        std::cerr << "warning: " << fleet::Describe(warning) << '\n';
+    // All of them are in plan.json; the terminal gets a few of each kind.
+    for (const std::string& line :
+         fleet::SummarisedLines(plan.warnings, fleet::FindingKind, "warning: "))
+        std::cerr << line << '\n';
     for (const fleet::FleetProblem& error : plan.errors)
         std::cerr << fleet::Describe(error) << '\n';
     if (!plan.errors.empty()) {
@@ -60,6 +72,7 @@ void Run(FleetPlanOptions options) {
                              "; nothing was written");
     }
 
+    doing = "writing the plan folder " + options.out.typed;
     const fleet::PlanSources sources{options.templateFile.path, *templateBytes,
                                      options.rosterFile.path, *roster, options.plan.strict};
     if (auto error = fleet::WritePlanFolder(options.out.path, plan, sources))
@@ -70,6 +83,15 @@ void Run(FleetPlanOptions options) {
         std::cout << " (" << plan.warnings.size()
                   << (plan.warnings.size() == 1 ? " warning" : " warnings") << ")";
     std::cout << '\n';
+}
+
+void Run(FleetPlanOptions options) {
+    std::string doing = "starting";
+    try {
+        Plan(options, doing);
+    } catch (const std::bad_alloc&) {
+        throw CommandFailure("Not enough memory while " + doing);
+    }
 }
 
 }  // namespace

@@ -128,21 +128,9 @@ namespace {
 
 std::optional<BackupInfo> InfoFromSidecar(const std::filesystem::path& sidecar) {
     std::string why;
-    const int fd = OpenRegularFile(sidecar, why);
-    if (fd < 0) return std::nullopt;
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string text;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() <= kSidecarLimit)
-        text.append(buffer, got);
-    std::fclose(file);
-    if (text.size() > kSidecarLimit) return std::nullopt;
-    return ParseBackupSidecar(text);
+    const std::optional<std::string> text = ReadRegularFile(sidecar, kSidecarLimit, why);
+    if (!text) return std::nullopt;
+    return ParseBackupSidecar(*text);
 }
 
 std::string ErrorText(const std::filesystem::path& path, int error) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -44,6 +45,44 @@ int OpenRegularFile(const std::filesystem::path& path, std::string& why) {
         return -1;
     }
     return fd;
+}
+
+std::string SizeText(std::size_t bytes) {
+    constexpr std::size_t kKiB = 1024;
+    if (bytes >= kKiB * kKiB && bytes % (kKiB * kKiB) == 0)
+        return std::to_string(bytes / (kKiB * kKiB)) + " MiB";
+    if (bytes >= kKiB && bytes % kKiB == 0) return std::to_string(bytes / kKiB) + " KiB";
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit,
+                                           std::string& why) {
+    const int fd = OpenRegularFile(path, why);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0)
+        text.reserve(std::min(static_cast<std::size_t>(status.st_size), limit) + 1);
+    char buffer[65536];
+    // One byte past the limit is asked for, to tell a file of exactly the limit from a longer one.
+    while (text.size() <= limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit + 1 - text.size());
+        const ssize_t got = ::read(fd, buffer, wanted);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            why = std::strerror(errno);
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (text.size() > limit) {
+        why = "larger than " + SizeText(limit);
+        return std::nullopt;
+    }
+    return text;
 }
 
 }  // namespace mk843nb

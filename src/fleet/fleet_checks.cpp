@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <tuple>
 
 #include "fleet/fleet_plan.h"
 #include "tones/plan_check.h"
@@ -19,16 +20,32 @@ std::vector<FleetProblem> FleetWideFindings(const std::vector<PlannedPager>& pag
         plan.pagers.push_back(std::move(*read.pager));
         rowOf.push_back(p);
     }
-    for (const tones::Problem& problem : tones::CheckPlan(plan, shared).problems) {
+    // Each problem is made a finding as it is found and its parts let go: a
+    // large fleet's problems would not fit in memory all at once.
+    struct Found {
+        tones::ProblemRank rank;
+        std::size_t order = 0;
+        FleetProblem finding;
+    };
+    std::vector<Found> found;
+    tones::CheckPlanEach(plan, shared, [&](tones::Problem&& problem, std::size_t order) {
         // Said on the last row it involves, at that row's first address in it.
         const tones::ProblemPart* last = &problem.parts.front();
         for (const tones::ProblemPart& part : problem.parts)
             if (part.pager > last->pager) last = &part;
         const PlannedPager& row = pagers[rowOf[last->pager]];
-        findings.push_back({row.line, row.label,
-                            plan.pagers[last->pager].addresses[last->address].Field(),
-                            std::string(tones::KindTitle(problem.kind)) + ": " + problem.detail});
-    }
+        found.push_back(
+            {tones::RankOf(problem),
+             order,
+             {row.line, row.label, plan.pagers[last->pager].addresses[last->address].Field(),
+              std::string(tones::KindTitle(problem.kind)) + ": " + problem.detail}});
+    });
+    // In the order CheckPlan gives its problems.
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return std::tie(a.rank, a.order) < std::tie(b.rank, b.order);
+    });
+    findings.reserve(findings.size() + found.size());
+    for (Found& each : found) findings.push_back(std::move(each.finding));
     return findings;
 }
 

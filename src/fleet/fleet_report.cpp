@@ -112,8 +112,9 @@ std::optional<std::string> FleetReport::Load() {
     lines_.clear();
     const std::filesystem::path path = folder_ / kReportJsonName;
     if (!std::filesystem::exists(path)) return std::nullopt;
-    const std::optional<std::string> text = ReadWholeFile(path);
-    if (!text) return path.string() + " cannot be read";
+    std::string why;
+    const std::optional<std::string> text = ReadWholeFile(path, kFleetTextLimit, why);
+    if (!text) return path.string() + " cannot be read: " + why;
     try {
         const json report = json::parse(*text);
         for (const json& entry : report.at("pagers")) {
@@ -153,8 +154,10 @@ bool FleetReport::Append(const ReportLine& added) {
     lines_.push_back(line);
     const std::filesystem::path csvPath = folder_ / kReportCsvName;
     bool csvWritten = false;
-    const std::optional<std::string> csv =
-        std::filesystem::exists(csvPath) ? ReadWholeFile(csvPath) : std::optional<std::string>("");
+    std::string why;
+    const std::optional<std::string> csv = std::filesystem::exists(csvPath)
+                                               ? ReadWholeFile(csvPath, kFleetTextLimit, why)
+                                               : std::optional<std::string>("");
     if (csv && (csv->empty() || csv->starts_with(kCsvHeader))) {
         csvWritten =
             AppendToFile(csvPath, (csv->empty() ? std::string(kCsvHeader) : "") + CsvRow(line));

@@ -164,9 +164,11 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
 PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
     PlanLoad load;
     const std::filesystem::path path = folder / kPlanFileName;
-    const std::optional<std::string> text = ReadWholeFile(path);
+    std::string why;
+    const std::optional<std::string> text = ReadWholeFile(path, kFleetTextLimit, why);
     if (!text) {
-        load.error = path.string() + " cannot be read: is it a folder made by fleet plan?";
+        load.error =
+            path.string() + " cannot be read (" + why + "): is it a folder made by fleet plan?";
         return load;
     }
     try {

@@ -5,9 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "files/regular_file.h"
 
 namespace mk843nb::fleet {
 namespace {
@@ -24,13 +23,9 @@ bool WriteAll(int fd, std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return bytes.str();
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, std::size_t limit,
+                                         std::string& why) {
+    return ReadRegularFile(path, limit, why);
 }
 
 bool AppendToFile(const std::filesystem::path& path, std::string_view text) {

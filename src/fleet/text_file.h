@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,8 +8,16 @@
 
 namespace mk843nb::fleet {
 
-// The whole file's bytes; nullopt when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+// A roster, a plan.json or a run's report: far more than 100,000 pagers need.
+inline constexpr std::size_t kFleetTextLimit = std::size_t{64} << 20;
+// A template read whole, to be hashed: a table file is 256 bytes, and a file
+// this long is no table file.
+inline constexpr std::size_t kTemplateFileLimit = std::size_t{1} << 20;
+
+// The whole file's bytes; nullopt with why set when it cannot be read, is no
+// regular file (a named pipe or a device would never end) or is over the limit.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, std::size_t limit,
+                                         std::string& why);
 
 // Files replaced whole go through WriteFileAtomically (files/atomic_write.h).
 

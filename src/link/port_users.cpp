@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string_view>
 
 #include "link/directory_entries.h"
+#include "files/regular_file.h"
 
 namespace mk843nb {
 namespace {
@@ -24,13 +24,24 @@ constexpr unsigned kPtySlaveMajor = 136;
 
 thread_local SharedPortUsersScan* activeScan = nullptr;
 
+// Lock folders are writable by everyone: a named pipe planted under a lock
+// file's name must not keep the port list waiting, nor a huge file fill memory.
+constexpr std::size_t kSmallFileLimit = 64 * 1024;
+
+// The file's text, empty when it is no regular file or cannot be read; a
+// stream over it so the readers below parse it as they parsed the file.
+std::istringstream SmallFile(const std::string& path) {
+    std::string why;
+    return std::istringstream(ReadRegularFile(path, kSmallFileLimit, why).value_or(""));
+}
+
 bool IsNumber(const std::string& text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string ProgramOf(pid_t pid, const SystemPaths& paths) {
-    std::ifstream in(paths.proc + "/" + std::to_string(pid) + "/comm");
+    std::istringstream in = SmallFile(paths.proc + "/" + std::to_string(pid) + "/comm");
     std::string name;
     std::getline(in, name);
     return name;
@@ -43,7 +54,7 @@ std::string BaseName(const std::string& path) {
 
 // The pseudo-terminal a master descriptor leads to ("tty-index:" in its fdinfo).
 std::optional<unsigned> PtyIndexOf(const std::string& fdInfo) {
-    std::ifstream in(fdInfo);
+    std::istringstream in = SmallFile(fdInfo);
     for (std::string line; std::getline(in, line);) {
         if (!line.starts_with("tty-index:")) continue;
         std::istringstream value(line.substr(10));
@@ -67,7 +78,7 @@ std::vector<PortHolder> LockFileHolders(const std::string& devicePath, const Sys
     for (const std::string& dir : paths.lockDirs) {
         for (const std::string& name : {"LCK.." + BaseName(devicePath), "LCK.." + flat(underDev),
                                         "LCK.." + flat(devicePath)}) {
-            std::ifstream in(dir + "/" + name);
+            std::istringstream in = SmallFile(dir + "/" + name);
             long pid = 0;
             if (!(in >> pid) || pid <= 0 || pid == ::getpid()) continue;
             struct stat st {};
@@ -89,8 +100,11 @@ struct TtyDriver {
 };
 
 std::optional<std::vector<TtyDriver>> TtyDrivers(const SystemPaths& paths) {
-    std::ifstream in(paths.proc + "/tty/drivers");
-    if (!in) return std::nullopt;
+    std::string why;
+    const std::optional<std::string> text =
+        ReadRegularFile(paths.proc + "/tty/drivers", kSmallFileLimit, why);
+    if (!text) return std::nullopt;
+    std::istringstream in(*text);
     std::vector<TtyDriver> drivers;
     // "serial  /dev/ttyS  4 64-95 serial": name, node, major, minors, type.
     for (std::string line; std::getline(in, line);) {

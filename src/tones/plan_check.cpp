@@ -1,9 +1,9 @@
 #include "tones/plan_check.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
-#include <tuple>
-#include <unordered_map>
+#include <utility>
 
 #include "tones/plan_index.h"
 #include "tones/tone_names.h"
@@ -14,20 +14,36 @@ namespace {
 // How much of a pager's decoder DescribeParts says.
 enum class Decoder { None, Bandwidth, BandwidthAndGap };
 
+std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
+    std::vector<std::size_t> pagers;
+    pagers.reserve(parts.size());
+    for (const ProblemPart& part : parts) pagers.push_back(part.pager);
+    std::sort(pagers.begin(), pagers.end());
+    return static_cast<std::size_t>(std::unique(pagers.begin(), pagers.end()) - pagers.begin());
+}
+
 std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& parts,
                          Decoder decoder) {
-    // Parts grouped by pager, in the order the pagers first appear.
+    // Five pagers are named, or six when naming them costs no more than "and 1
+    // more pagers" would; only those are grouped, in the order they first
+    // appear: a problem of a large fleet can involve thousands.
+    constexpr std::size_t kNamed = 5;
     std::vector<std::pair<std::size_t, std::vector<std::size_t>>> byPager;
-    std::unordered_map<std::size_t, std::size_t> slot;
     for (const ProblemPart& part : parts) {
-        const auto [found, added] = slot.emplace(part.pager, byPager.size());
-        if (added) byPager.push_back({part.pager, {}});
-        auto& addresses = byPager[found->second].second;
+        auto found = std::find_if(byPager.begin(), byPager.end(),
+                                  [&](const auto& each) { return each.first == part.pager; });
+        if (found == byPager.end()) {
+            if (byPager.size() == kNamed + 2) continue;
+            byPager.push_back({part.pager, {}});
+            found = byPager.end() - 1;
+        }
+        auto& addresses = found->second;
         if (std::find(addresses.begin(), addresses.end(), part.address) == addresses.end())
             addresses.push_back(part.address);
     }
-    constexpr std::size_t kNamed = 5;
-    const std::size_t named = byPager.size() > kNamed + 1 ? kNamed : byPager.size();
+    const std::size_t pagerCount =
+        byPager.size() <= kNamed + 1 ? byPager.size() : PagerCount(parts);
+    const std::size_t named = pagerCount > kNamed + 1 ? kNamed : pagerCount;
     std::string text;
     for (std::size_t i = 0; i < named; ++i) {
         const PlanPager& pager = plan.pagers[byPager[i].first];
@@ -40,18 +56,11 @@ std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& p
         if (decoder != Decoder::None) what += ", " + BandwidthText(pager.bandwidth);
         if (decoder == Decoder::BandwidthAndGap)
             what += ", gap limit " + std::to_string(pager.gapMax * 100) + " ms";
-        const bool last = i + 1 == named && named == byPager.size();
+        const bool last = i + 1 == named && named == pagerCount;
         text += (i == 0 ? "" : last ? " and " : ", ") + ("'" + pager.label + "' (" + what + ")");
     }
-    if (named < byPager.size())
-        text += " and " + std::to_string(byPager.size() - named) + " more pagers";
+    if (named < pagerCount) text += " and " + std::to_string(pagerCount - named) + " more pagers";
     return text;
-}
-
-std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
-    std::set<std::size_t> pagers;
-    for (const ProblemPart& part : parts) pagers.insert(part.pager);
-    return pagers.size();
 }
 
 std::string_view Pick(std::size_t count, std::string_view one, std::string_view many) {
@@ -67,8 +76,12 @@ std::vector<std::uint16_t> Tones(std::initializer_list<std::uint16_t> tones) {
 
 class Checker {
 public:
-    Checker(const TonePlan& plan, const std::vector<CallPair>& shared)
-        : plan_(plan), index_(plan), shared_(shared.begin(), shared.end()) {}
+    using Sink = std::function<void(Problem&&, std::size_t)>;
+    Checker(const TonePlan& plan, const std::vector<CallPair>& shared, Sink sink = {})
+        : plan_(plan),
+          index_(plan),
+          shared_(shared.begin(), shared.end()),
+          sink_(std::move(sink)) {}
 
     void SameAddress() {
         for (const auto& [pair, holders] : index_.ByPair()) {
@@ -177,16 +190,11 @@ public:
             result.shared.push_back(std::move(entry));
         }
         // The most serious kind first; within a kind, in the order the pagers were given.
-        std::vector<std::tuple<ProblemKind, std::size_t, std::vector<std::uint16_t>, std::size_t>>
-            keys;
-        for (std::size_t i = 0; i < problems_.size(); ++i) {
-            std::size_t first = plan_.pagers.size();
-            for (const ProblemPart& part : problems_[i].parts) first = std::min(first, part.pager);
-            keys.emplace_back(problems_[i].kind, first, problems_[i].tones, i);
-        }
+        std::vector<std::pair<ProblemRank, std::size_t>> keys;
+        for (std::size_t i = 0; i < problems_.size(); ++i)
+            keys.emplace_back(RankOf(problems_[i]), i);
         std::sort(keys.begin(), keys.end());
-        for (const auto& key : keys)
-            result.problems.push_back(std::move(problems_[std::get<3>(key)]));
+        for (const auto& key : keys) result.problems.push_back(std::move(problems_[key.second]));
         return result;
     }
 
@@ -261,12 +269,18 @@ private:
 
     void Add(ProblemKind kind, std::vector<ProblemPart> parts, std::vector<std::uint16_t> tones,
              std::string detail) {
-        problems_.push_back({kind, std::move(parts), std::move(tones), std::move(detail)});
+        Problem problem{kind, std::move(parts), std::move(tones), std::move(detail)};
+        if (sink_)
+            sink_(std::move(problem), found_++);
+        else
+            problems_.push_back(std::move(problem));
     }
 
     const TonePlan& plan_;
     PlanIndex index_;
     std::set<CallPair> shared_;
+    Sink sink_;
+    std::size_t found_ = 0;
     std::vector<Problem> problems_;
 };
 
@@ -308,13 +322,34 @@ std::vector<std::size_t> Problem::Pagers() const {
     return pagers;
 }
 
-CheckResult CheckPlan(const TonePlan& plan, const std::vector<CallPair>& shared) {
-    Checker checker(plan, shared);
+ProblemRank RankOf(const Problem& problem) {
+    ProblemRank rank{problem.kind, std::numeric_limits<std::size_t>::max(), problem.tones};
+    for (const ProblemPart& part : problem.parts)
+        rank.firstPager = std::min(rank.firstPager, part.pager);
+    return rank;
+}
+
+namespace {
+
+void RunChecks(Checker& checker) {
     checker.SameAddress();
     checker.WithinBandwidth();
     checker.StackedPage();
     checker.GroupTone();
+}
+
+}  // namespace
+
+CheckResult CheckPlan(const TonePlan& plan, const std::vector<CallPair>& shared) {
+    Checker checker(plan, shared);
+    RunChecks(checker);
     return checker.Result(shared);
+}
+
+void CheckPlanEach(const TonePlan& plan, const std::vector<CallPair>& shared,
+                   const std::function<void(Problem&& problem, std::size_t found)>& take) {
+    Checker checker(plan, shared, take);
+    RunChecks(checker);
 }
 
 std::string DescribeParts(const TonePlan& plan, const std::vector<ProblemPart>& parts,

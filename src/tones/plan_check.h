@@ -14,8 +14,10 @@
 // Addresses shared on purpose (a station call, an all call) are no fault
 // among their holders; anything else that collides with them still is.
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +76,25 @@ struct CheckResult {
 };
 
 CheckResult CheckPlan(const TonePlan& plan, const std::vector<CallPair>& shared = {});
+
+// Where a problem goes in CheckResult::problems: the most serious kind first,
+// then by the first pager it involves, then by its tones; problems of equal
+// rank keep the order they were found in.
+struct ProblemRank {
+    ProblemKind kind = ProblemKind::SameAddress;
+    std::size_t firstPager = 0;
+    std::vector<std::uint16_t> tones;
+    auto operator<=>(const ProblemRank&) const = default;
+};
+ProblemRank RankOf(const Problem& problem);
+
+// The same check, each problem handed over as it is found (with its rank's
+// tie-break, the order found) and then let go: a fleet of thousands can have
+// tens of thousands of problems, each naming hundreds of pages, and a caller
+// that keeps only a line of each need not hold them all at once. The shared
+// addresses are as CheckResult::shared says them; they are not handed over.
+void CheckPlanEach(const TonePlan& plan, const std::vector<CallPair>& shared,
+                   const std::function<void(Problem&& problem, std::size_t found)>& take);
 
 // Helpers for the front ends.
 // "'Station 1' (call 1), 'Station 2' (calls 1 and 3) and 4 more".

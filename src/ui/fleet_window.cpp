@@ -451,7 +451,9 @@ void FleetWindow::BuildPlan() {
     manifest_.reset();
     lines_.clear();
     ShowResults();
-    const std::optional<std::string> roster = fleet::ReadWholeFile(rosterFile_);
+    std::string rosterWhy;
+    const std::optional<std::string> roster =
+        fleet::ReadWholeFile(rosterFile_, fleet::kFleetTextLimit, rosterWhy);
     QTemporaryDir scratch;
     const auto templatePath =
         TemplateFile(std::filesystem::path(scratch.path().toStdString()) / "window.tbl");
@@ -460,7 +462,7 @@ void FleetWindow::BuildPlan() {
     // Without options the note already says why.
     const std::optional<fleet::PlanOptions> options = ChosenOptions(note);
     if (options && !roster) {
-        note = rosterFile_ + " cannot be read";
+        note = rosterFile_ + " cannot be read: " + rosterWhy;
     } else if (options && !templatePath) {
         note = "Choose the template's table file";
     } else if (std::string why; options && !ReadTableBytes(*templatePath, why)) {
@@ -514,14 +516,15 @@ void FleetWindow::MakePlan() {
     // The window's table is kept with the plan, as the template it was made from.
     const auto templatePath = TemplateFile(folder / "template" / "window.tbl");
     if (!templatePath) return;
-    const auto roster = fleet::ReadWholeFile(rosterFile_);
-    const auto templateBytes = fleet::ReadWholeFile(*templatePath);
+    std::string why;
+    const auto roster = fleet::ReadWholeFile(rosterFile_, fleet::kFleetTextLimit, why);
+    const auto templateBytes =
+        roster ? fleet::ReadWholeFile(*templatePath, fleet::kTemplateFileLimit, why) : std::nullopt;
     if (!roster || !templateBytes) {
-        dialogs_.ShowOver(
-            this, Refusal((!roster ? rosterFile_ : templatePath->string()) + " cannot be read"));
+        dialogs_.ShowOver(this, Refusal((!roster ? rosterFile_ : templatePath->string()) +
+                                        " cannot be read: " + why));
         return;
     }
-    std::string why;
     const std::optional<fleet::PlanOptions> options = ChosenOptions(why);
     if (!options) {
         dialogs_.ShowOver(this, Refusal(why));

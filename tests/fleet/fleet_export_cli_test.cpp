@@ -2,13 +2,16 @@
 // tables again, byte for byte, and a table no roster can make is refused.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "cli_child.h"
 #include "cli_process.h"
 #include "fleet_test_support.h"
 #include "test_files.h"
@@ -214,6 +217,47 @@ TEST_F(FleetExportTest, ATableNeverSavedByThisProgramIsMadeAsTheWindowOpensItAnd
                            ": opening it changes byte 121 (PLLR); the roster makes the table as "
                            "the window opens it\n");
     EXPECT_EQ(Slurp(temp.File("r.csv")), "label\r\nshipped_default\r\n");
+}
+
+// A plan.json whose template names something that never ends (the endless
+// device, a named pipe with no writer) is refused at once, naming the file and
+// why, and no roster is written; a plan.json that is itself a pipe too.
+TEST_F(FleetExportTest, ATemplateOrPlanThatIsNoRegularFileIsRefusedAtOnce) {
+    const std::string roster = temp.File("roster.csv");
+    std::ofstream(roster) << "label,T11\nEngine 1,600.9\n";
+    const std::string folder = temp.File("plan");
+    ASSERT_EQ(
+        RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl", roster, "--out", folder})
+            .status,
+        0);
+    const fs::path manifest = fs::path(folder) / "plan.json";
+    const std::string planned = Slurp(manifest);
+    ASSERT_EQ(::mkfifo(temp.File("pipe.tbl").c_str(), 0600), 0);
+    struct Case {
+        std::string templateFile;  // "" for plan.json itself a named pipe
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{"/dev/zero", "/dev/zero cannot be read (a device, not a regular file)"},
+             Case{temp.File("pipe.tbl"),
+                  temp.File("pipe.tbl") + " cannot be read (a named pipe, not a regular file)"},
+             Case{"", manifest.string() + " cannot be read (a named pipe, not a regular file)"},
+         }) {
+        fs::remove(manifest);
+        if (c.templateFile.empty()) {
+            ASSERT_EQ(::mkfifo(manifest.c_str(), 0600), 0);
+        } else {
+            nlohmann::json plan = nlohmann::json::parse(planned);
+            plan["template"]["file"] = c.templateFile;
+            std::ofstream(manifest) << plan.dump(2);
+        }
+        const std::string out = temp.File("exported.csv");
+        test::CliChild child({"fleet", "export", folder, "--out", out});
+        const CliRun run = child.Wait(std::chrono::seconds(10));
+        EXPECT_EQ(run.status, 1) << c.message << " (-1: it did not return)";
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
 }
 
 }  // namespace

@@ -1,15 +1,23 @@
 // mk843nb-cli fleet plan as a process on real files: what it writes, what it
 // refuses, and that the template and roster stay as they were.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "cli_child.h"
 #include "cli_process.h"
 #include "fleet/digest.h"
 #include "fleet_test_support.h"
@@ -157,6 +165,104 @@ TEST_F(FleetPlanCliTest, MissingInputsAreRefusedWithTheirNames) {
     EXPECT_NE(run.err.find("Open Error!"), std::string::npos) << run.err;
     EXPECT_EQ(RunCli({"fleet", "plan", templateFile}).status, 2);
 }
+
+// A roster that never ends (a named pipe with no writer, the endless device)
+// is refused at once, naming the roster and why, and nothing is planned.
+TEST_F(FleetPlanCliTest, ARosterThatIsNoRegularFileIsRefusedAtOnce) {
+    ASSERT_EQ(::mkfifo(temp.File("pipe.csv").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", temp.File("zero.csv"));
+    struct Case {
+        std::string roster;
+        std::string why;
+    };
+    for (const Case& c : {
+             Case{temp.File("pipe.csv"), "a named pipe, not a regular file"},
+             Case{temp.File("zero.csv"), "a device, not a regular file"},
+             Case{"/dev/zero", "a device, not a regular file"},
+         }) {
+        test::CliChild child({"fleet", "plan", templateFile, c.roster, "--out", out});
+        const CliRun run = child.Wait(std::chrono::seconds(10));
+        EXPECT_EQ(run.status, 1) << c.roster << " (-1: it did not return)";
+        EXPECT_EQ(run.err, c.roster + " cannot be read: " + c.why + "\n");
+        EXPECT_FALSE(fs::exists(fs::path(out) / "plan.json"));
+    }
+}
+
+// Rows sharing addresses give many findings of a kind: the terminal gets the
+// first five of each kind and a count of the rest; plan.json keeps every one.
+TEST_F(FleetPlanCliTest, RepeatedFindingsAreSummarisedByKindAndAllKeptInThePlan) {
+    // Seven addresses, each held by an A and a B pager: seven same-address findings.
+    const std::string b = test::DistinctRoster(7, "B");
+    WriteRoster(test::DistinctRoster(7, "A") + b.substr(b.find('\n') + 1));
+    const CliRun run = Plan();
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json plan = nlohmann::json::parse(Slurp(fs::path(out) / "plan.json"));
+    std::map<std::string, std::size_t> perKind;
+    for (const auto& warning : plan["warnings"]) {
+        const std::string message = warning["message"];
+        ++perKind[message.substr(0, message.find(": "))];
+    }
+    ASSERT_EQ(perKind["same address"], 7u) << plan["warnings"].dump(1);
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (auto at = run.err.find(text); at != std::string::npos; at = run.err.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("warning: line"), std::min<std::size_t>(perKind["same address"], 5) +
+                                          (plan["warnings"].size() - perKind["same address"]))
+        << run.err;
+    EXPECT_EQ(count("warning: \u2026 and 2 more like this\n"), 1u) << run.err;
+    // The summary line follows the last one shown of its kind.
+    EXPECT_NE(run.err.find("same address: 'A 5' (call 1) and 'B 5' (call 1)"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("'A 6' (call 1) and 'B 6'"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("(" + std::to_string(plan["warnings"].size()) + " warnings)"),
+              std::string::npos)
+        << run.out;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define MK843NB_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MK843NB_UNDER_ASAN 1
+#endif
+#endif
+
+#ifndef MK843NB_UNDER_ASAN
+// Memory running out says what was being done, not a bare "std::bad_alloc",
+// and leaves no plan behind. (Not under the address sanitizer: its shadow
+// memory cannot live under an address-space limit.)
+TEST_F(FleetPlanCliTest, RunningOutOfMemorySaysWhatWasBeingDone) {
+    std::string roster = "label,T11,T21\n";
+    for (int i = 0; i < 100000; ++i)
+        roster += "Unit " + std::to_string(i) + "," + (i % 2 ? "600.9,832.5\n" : "539.0,1122.5\n");
+    WriteRoster(roster);
+    const std::string err = temp.File("err.txt");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{100u << 20, 100u << 20};
+        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0 || ::setrlimit(RLIMIT_AS, &limit) != 0)
+            ::_exit(99);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execl(MK843NB_CLI_PATH, MK843NB_CLI_PATH, "fleet", "plan", templateFile.c_str(),
+                rosterFile.c_str(), "--out", out.c_str(), static_cast<char*>(nullptr));
+        ::_exit(98);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::string said = Slurp(err);
+    EXPECT_EQ(WEXITSTATUS(status), 1) << said;
+    EXPECT_EQ(said.rfind("Not enough memory while ", 0), 0u) << said;
+    EXPECT_EQ(said.find("bad_alloc"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(fs::path(out) / "plan.json"));
+}
+#endif
 
 }  // namespace
 }  // namespace mk843nb

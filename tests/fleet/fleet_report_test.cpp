@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
+#include "fleet/plan_folder.h"
 #include "test_files.h"
 
 namespace mk843nb::fleet {
@@ -54,6 +57,38 @@ TEST(FleetReportFiles, KeepTheirModeAndNewOnesFollowTheUmask) {
     FleetReport again(folder.Path());
     ASSERT_FALSE(again.Load());
     EXPECT_EQ(again.Lines().size(), 2u);
+}
+
+// The run's report.json and the plan's plan.json, when they are a named pipe
+// with no writer or a link to the endless device, are refused at once with
+// the file's name and why, instead of waiting or reading without end.
+TEST(FleetFolderFiles, ThatAreNoRegularFileAreRefusedAtOnceWithTheirNameAndWhy) {
+    struct Case {
+        std::string name;
+        bool pipe;  // else a link to /dev/zero
+        std::string why;
+    };
+    for (const Case& c : {
+             Case{"a named pipe", true, "a named pipe, not a regular file"},
+             Case{"the endless device", false, "a device, not a regular file"},
+         }) {
+        const test::TempDir folder;
+        const fs::path report = fs::path(folder.Path()) / kReportJsonName;
+        const fs::path plan = fs::path(folder.Path()) / kPlanFileName;
+        for (const fs::path& path : {report, plan}) {
+            if (c.pipe)
+                ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            else
+                fs::create_symlink("/dev/zero", path);
+        }
+        FleetReport reader(folder.Path());
+        EXPECT_EQ(reader.Load(), report.string() + " cannot be read: " + c.why) << c.name;
+        const PlanLoad load = LoadPlanFolder(folder.Path());
+        EXPECT_FALSE(load.manifest) << c.name;
+        EXPECT_EQ(load.error, plan.string() + " cannot be read (" + c.why +
+                                  "): is it a folder made by fleet plan?")
+            << c.name;
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 
@@ -178,6 +179,26 @@ TEST_F(PortDiagnosisTest, LockFileNamesAHolderWhoseDescriptorsCannotBeSeen) {
     for (const long pid : {long{::getpid()}, 999999999L}) {
         std::ofstream(lockDir + "/LCK.." + flat, std::ios::trunc) << pid << "\n";
         EXPECT_EQ(DiagnosePort(pty.Path(), paths).fault, PortFault::None) << pid;
+    }
+}
+
+// Lock folders are writable by everyone: a named pipe or a link to the endless
+// device planted under a lock file's name neither keeps the diagnosis waiting
+// nor fills memory, and names no holder.
+TEST_F(PortDiagnosisTest, ALockFileThatIsNoRegularFileHoldsNothingAndIsNotWaitedOn) {
+    Pty pty;
+    std::string flat = pty.Path().substr(5);
+    std::replace(flat.begin(), flat.end(), '/', '_');
+    const std::string lock = lockDir + "/LCK.." + flat;
+    for (const bool pipe : {true, false}) {
+        std::remove(lock.c_str());
+        if (pipe)
+            ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0);
+        else
+            ASSERT_EQ(::symlink("/dev/zero", lock.c_str()), 0);
+        const PortDiagnosis d = DiagnosePort(pty.Path(), paths);
+        EXPECT_EQ(d.fault, PortFault::None) << (pipe ? "pipe: " : "device: ") << d.text;
+        EXPECT_TRUE(d.holders.empty());
     }
 }
 
