@@ -8,12 +8,31 @@
 
 namespace mk843nb::cli {
 
-std::string ExitCodesHelp() {
+std::string ExitCodesHelp(unsigned codes) {
     std::string text = "Exit status:";
     for (const ExitCodeInfo& info : kExitCodes)
-        text += "\n  " + std::to_string(ToInt(info.code)) + "  " + std::string(info.meaning);
+        if ((codes >> ToInt(info.code) & 1u) != 0)
+            text += "\n  " + std::to_string(ToInt(info.code)) + "  " + std::string(info.meaning);
     return text;
 }
+
+namespace {
+
+// Each command's --help ends with the statuses that command can give; a
+// command missing from the table shows them all rather than none.
+void ListCommandExitCodes(CLI::App& parent, const std::string& path) {
+    for (CLI::App* command : parent.get_subcommands({})) {
+        const std::string name =
+            path.empty() ? command->get_name() : path + " " + command->get_name();
+        unsigned codes = ~0u;
+        for (const CommandExitCodes& entry : kCommandExitCodes)
+            if (entry.command == name) codes = entry.codes;
+        command->footer(ExitCodesHelp(codes));
+        ListCommandExitCodes(*command, name);
+    }
+}
+
+}  // namespace
 
 int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands) {
     CLI::App app("Programs two-tone sequential voice pagers: table files and the programmer board.",
@@ -22,6 +41,7 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
     app.require_subcommand(1);
     app.footer(ExitCodesHelp());
     for (CommandRegistrar add : commands) add(app);
+    ListCommandExitCodes(app, "");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {

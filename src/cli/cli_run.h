@@ -7,8 +7,9 @@
 
 namespace mk843nb::cli {
 
-// The exit-status table as --help prints it, one status a line.
-std::string ExitCodesHelp();
+// The exit-status table as --help prints it, one status a line: those in
+// codes (a set from ExitCodeSet), all of them by default.
+std::string ExitCodesHelp(unsigned codes = ~0u);
 
 // Builds the application with --help, --version and the given commands,
 // parses the arguments and runs the chosen command. Returns the exit status

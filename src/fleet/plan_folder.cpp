@@ -1,5 +1,6 @@
 #include "fleet/plan_folder.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <system_error>
@@ -7,6 +8,7 @@
 #include "files/atomic_write.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
+#include "fleet/json_problem.h"
 #include "fleet/text_file.h"
 
 namespace mk843nb::fleet {
@@ -75,7 +77,8 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
     };
     for (const PlannedPager& pager : plan.pagers) {
         if (!WriteTableFile(folder / pager.fileName, pager.image))
-            return "Save Error! " + (folder / pager.fileName).string();
+            return "Save Error! " + (folder / pager.fileName).string() + ": " +
+                   SaveFailureReason(folder / pager.fileName, folder / pager.fileName, errno);
         json entry = {{"line", pager.line},
                       {"label", pager.label},
                       {"file", pager.fileName},
@@ -91,7 +94,8 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
     for (const tones::CallPair& pair : plan.shared)
         manifest["shared"].push_back(tones::PairText(pair));
     if (!WriteFileAtomically(folder / kPlanFileName, manifest.dump(2) + "\n"))
-        return "Save Error! " + (folder / kPlanFileName).string();
+        return "Save Error! " + (folder / kPlanFileName).string() + ": " +
+               SaveFailureReason(folder / kPlanFileName, folder / kPlanFileName, errno);
     return std::nullopt;
 }
 
@@ -151,7 +155,7 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
             plan.shared.push_back(shared.get<std::string>());
         load.manifest = std::move(plan);
     } catch (const std::exception& problem) {
-        load.error = path.string() + " is not a usable plan: " + problem.what();
+        load.error = path.string() + " is not a usable plan: " + JsonProblemText(problem);
     }
     return load;
 }
