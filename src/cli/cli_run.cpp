@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -13,6 +14,13 @@ std::string ExitCodesHelp(unsigned codes) {
     for (const ExitCodeInfo& info : kExitCodes)
         if ((codes >> ToInt(info.code) & 1u) != 0)
             text += "\n  " + std::to_string(ToInt(info.code)) + "  " + std::string(info.meaning);
+    return text;
+}
+
+std::string FileSystemErrorText(const std::filesystem::filesystem_error& error) {
+    std::string text = error.path1().empty() ? std::string("a file") : error.path1().string();
+    text += ": " + error.code().message();
+    if (!error.path2().empty()) text += " (" + error.path2().string() + ")";
     return text;
 }
 
@@ -57,6 +65,11 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
         // A failure with nothing to add has said everything on stdout already.
         if (*failure.what() != '\0') std::cerr << failure.what() << '\n';
         return ToInt(failure.code());
+    } catch (const std::filesystem::filesystem_error& error) {
+        // The library's text ("filesystem error: status: Permission denied [x]")
+        // names its own call; the user needs the file and the reason.
+        std::cerr << FileSystemErrorText(error) << '\n';
+        return ToInt(ExitCode::Refused);
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return ToInt(ExitCode::Refused);

@@ -157,8 +157,11 @@ bool FleetReport::Append(const ReportLine& added) {
     lines_.push_back(line);
     const std::filesystem::path csvPath = folder_ / kReportCsvName;
     bool csvWritten = false;
-    const std::optional<std::string> csv =
-        std::filesystem::exists(csvPath) ? ReadWholeFile(csvPath) : std::optional<std::string>("");
+    // Called from the boards' threads: nothing here may throw.
+    std::error_code unknown;
+    const std::optional<std::string> csv = std::filesystem::exists(csvPath, unknown)
+                                               ? ReadWholeFile(csvPath)
+                                               : std::optional<std::string>("");
     writeFailure_.clear();
     const auto failed = [this](const std::filesystem::path& path) {
         if (writeFailure_.empty())

@@ -76,9 +76,9 @@ QString OwnFolder(const QString& folder, QString* why = nullptr) {
 // The place used when the one in the shared temporary folder is taken: under
 // the user's own cache folder, which other users cannot reach.
 QString HomeRuntimeFolder() {
-    QByteArray cache = qgetenv("XDG_CACHE_HOME");
-    QString base = cache.startsWith('/') ? QFile::decodeName(cache)
-                                         : QDir::homePath() + QStringLiteral("/.cache");
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    const QString base = cache.startsWith('/') ? QFile::decodeName(cache)
+                                               : QDir::homePath() + QStringLiteral("/.cache");
     if (!QDir().mkpath(base)) return {};
     return OwnFolder(base + QStringLiteral("/mk843nb-run-%1").arg(::geteuid()));
 }
@@ -107,6 +107,7 @@ QString SingleInstance::PrivateRuntimeFolder(QString* notice) {
 }
 
 QString SingleInstance::SocketPath() const {
+    notice_.clear();
     const QString folder = PrivateRuntimeFolder(&notice_);
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + key_;
 }

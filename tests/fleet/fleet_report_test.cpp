@@ -69,7 +69,7 @@ TEST(FleetFilesDamaged, SayWhatIsWrongWithoutTheLibrarysTags) {
         {"[1, 2]", "found an array where an object belongs"},
         {"{\"version\": 1, \"pagers\": \"x\"}", ""},  // any plain reason
         {"{\"pagers\": 5}", ""},
-        {"{", "parse error at line 1, column 2"},
+        {"{", "parse error at line 1"},
     };
     for (const Case& c : plans) {
         const test::TempDir folder;
