@@ -30,6 +30,7 @@ namespace {
 // command missing from the table shows them all rather than none.
 void ListCommandExitCodes(CLI::App& parent, const std::string& path) {
     for (CLI::App* command : parent.get_subcommands({})) {
+        if (command->get_name().empty()) continue;  // an option group, not a command
         const std::string name =
             path.empty() ? command->get_name() : path + " " + command->get_name();
         unsigned codes = ~0u;
