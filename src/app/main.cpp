@@ -38,7 +38,10 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     mk843nb::SingleInstance instance(mk843nb::SingleInstance::DefaultKey());
-    if (!instance.Acquire()) return 0;  // the running copy comes to the front instead
+    const bool first = instance.Acquire();
+    if (!instance.Notice().isEmpty())
+        std::cerr << "mk843nb: " << instance.Notice().toStdString() << '\n';
+    if (!first) return 0;  // the running copy comes to the front instead
 
     QApplication::setApplicationName(QStringLiteral("MK843_NB"));
     QApplication::setApplicationVersion(QString::fromLatin1(mk843nb::kProgramVersion));

@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <string>
@@ -9,12 +10,39 @@
 
 namespace mk843nb::cli {
 
-std::string ExitCodesHelp() {
+std::string ExitCodesHelp(unsigned codes) {
     std::string text = "Exit status:";
     for (const ExitCodeInfo& info : kExitCodes)
-        text += "\n  " + std::to_string(ToInt(info.code)) + "  " + std::string(info.meaning);
+        if ((codes >> ToInt(info.code) & 1u) != 0)
+            text += "\n  " + std::to_string(ToInt(info.code)) + "  " + std::string(info.meaning);
     return text;
 }
+
+std::string FileSystemErrorText(const std::filesystem::filesystem_error& error) {
+    std::string text = error.path1().empty() ? std::string("a file") : error.path1().string();
+    text += ": " + error.code().message();
+    if (!error.path2().empty()) text += " (" + error.path2().string() + ")";
+    return text;
+}
+
+namespace {
+
+// Each command's --help ends with the statuses that command can give; a
+// command missing from the table shows them all rather than none.
+void ListCommandExitCodes(CLI::App& parent, const std::string& path) {
+    for (CLI::App* command : parent.get_subcommands({})) {
+        if (command->get_name().empty()) continue;  // an option group, not a command
+        const std::string name =
+            path.empty() ? command->get_name() : path + " " + command->get_name();
+        unsigned codes = ~0u;
+        for (const CommandExitCodes& entry : kCommandExitCodes)
+            if (entry.command == name) codes = entry.codes;
+        command->footer(ExitCodesHelp(codes));
+        ListCommandExitCodes(*command, name);
+    }
+}
+
+}  // namespace
 
 int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands) {
     CLI::App app("Programs two-tone sequential voice pagers: table files and the programmer board.",
@@ -23,6 +51,7 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
     app.require_subcommand(1);
     app.footer(ExitCodesHelp());
     for (CommandRegistrar add : commands) add(app);
+    ListCommandExitCodes(app, "");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -41,6 +70,11 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
     } catch (const std::bad_alloc&) {
         // Commands that can run out say what they were doing; this is the last word for the rest.
         std::cerr << "Not enough memory to finish the command\n";
+        return ToInt(ExitCode::Refused);
+    } catch (const std::filesystem::filesystem_error& error) {
+        // The library's text ("filesystem error: status: Permission denied [x]")
+        // names its own call; the user needs the file and the reason.
+        std::cerr << FileSystemErrorText(error) << '\n';
         return ToInt(ExitCode::Refused);
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 
@@ -7,8 +8,13 @@
 
 namespace mk843nb::cli {
 
-// The exit-status table as --help prints it, one status a line.
-std::string ExitCodesHelp();
+// The exit-status table as --help prints it, one status a line: those in
+// codes (a set from ExitCodeSet), all of them by default.
+std::string ExitCodesHelp(unsigned codes = ~0u);
+
+// A file-system failure as the user reads it: the file, then the reason
+// ("/x/y: Permission denied"), without the library's call name.
+std::string FileSystemErrorText(const std::filesystem::filesystem_error& error);
 
 // Builds the application with --help, --version and the given commands,
 // parses the arguments and runs the chosen command. Returns the exit status

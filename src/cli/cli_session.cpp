@@ -26,7 +26,10 @@ void CliSession::OpenFile() {
 
 void CliSession::SaveFileAs(const PagerImage& image) {
     tables_.SaveTableAs(image);
-    if (!ui_.Shown().empty()) throw CommandFailure(ui_.Shown().front().text);
+    if (ui_.Shown().empty()) return;
+    std::string text = ui_.Shown().front().text;
+    if (!tables_.SaveFailure().empty()) text += " " + file_ + ": " + tables_.SaveFailure();
+    throw CommandFailure(text);
 }
 
 }  // namespace mk843nb::cli

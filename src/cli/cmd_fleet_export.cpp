@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -64,7 +65,8 @@ void Run(FleetExportOptions options) {
     if (!roster.errors.empty())
         throw CommandFailure(Joined(roster.errors, "\n") + "\nnothing was written");
     if (!WriteFileAtomically(options.out.path, roster.csv))
-        throw CommandFailure("Save Error! " + options.out.typed);
+        throw CommandFailure("Save Error! " + options.out.typed + ": " +
+                             SaveFailureReason(options.out.path, options.out.typed, errno));
 
     std::cout << "Exported " << tables.size() << (tables.size() == 1 ? " pager" : " pagers")
               << " to " << options.out.typed << " (";

@@ -18,6 +18,7 @@
 
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
+#include "cli/prompt_line.h"
 #include "cli/shell_path.h"
 #include "cli/terminal_width.h"
 #include "cli/transfer_command.h"
@@ -80,16 +81,13 @@ public:
             {
                 std::lock_guard lock(mutex_);
                 ClearProgressLocked();
-                prompting_ = true;
-                std::cerr << "Place pager '" << ShownText(pager.label) << "' (" << number << " of "
-                          << total << ") on " << fleet::ShortPortName(port)
-                          << ", then press Enter; s skips, q stops: " << std::flush;
+                prompt_.Ask("Place pager '" + ShownText(pager.label) + "' (" +
+                            std::to_string(number) + " of " + std::to_string(total) + ") on " +
+                            fleet::ShortPortName(port) + ", then press Enter; s skips, q stops: ");
             }
             const std::optional<std::string> answer = ReadAnswer();
             std::lock_guard lock(mutex_);
-            prompting_ = false;
-            // A terminal has echoed the answer and its Enter; a pipe has not.
-            if (!answer || !::isatty(STDIN_FILENO)) std::cerr << '\n';
+            prompt_.Answered(answer && ::isatty(STDIN_FILENO));
             if (!answer) return fleet::PromptAnswer::Stop;
             if (answer->empty()) return fleet::PromptAnswer::Go;
             if (*answer == "s" || *answer == "S") return fleet::PromptAnswer::Skip;
@@ -99,9 +97,8 @@ public:
 
     void AlreadyWritten(const fleet::PlanEntry& pager) override {
         std::lock_guard lock(mutex_);
-        std::cout << ShownText(pager.label)
-                  << ": already written and verified, skipped (--again writes it again)\n"
-                  << std::flush;
+        prompt_.Result(ShownText(pager.label) +
+                       ": already written and verified, skipped (--again writes it again)");
     }
 
     void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override {
@@ -110,18 +107,17 @@ public:
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f s", line.seconds);
         // The label comes from the plan; a message may quote the plan's texts.
-        std::cout << "[" << snapshot.done << "/" << snapshot.total << "] " << ShownText(line.label)
-                  << " on " << fleet::ShortPortName(line.port) << ": "
-                  << fleet::ResultName(line.result) << " (" << seconds << ") "
-                  << ShownText(fleet::OneLine(line.message)) << '\n'
-                  << std::flush;
+        prompt_.Result("[" + std::to_string(snapshot.done) + "/" + std::to_string(snapshot.total) +
+                       "] " + ShownText(line.label) + " on " + fleet::ShortPortName(line.port) +
+                       ": " + std::string(fleet::ResultName(line.result)) + " (" + seconds + ") " +
+                       ShownText(fleet::OneLine(line.message)));
         ++endedThisRun_;
         lastEnded_ = std::chrono::steady_clock::now();
     }
 
     void Progress(const fleet::RunSnapshot& snapshot) override {
         std::lock_guard lock(mutex_);
-        if (prompting_ || !::isatty(STDERR_FILENO)) return;
+        if (prompt_.Open() || !::isatty(STDERR_FILENO)) return;
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         const double lastEnded = std::chrono::duration<double>(lastEnded_ - started_).count();
@@ -165,7 +161,7 @@ private:
     std::chrono::steady_clock::time_point lastEnded_ = started_;
     int endedThisRun_ = 0;
     bool progressShown_ = false;
-    bool prompting_ = false;
+    PromptLine prompt_{std::cout, std::cerr};
 };
 
 // Two threads on one device would mix their frames on the line.

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/number_option.h"
 #include "cli/shell_path.h"
+#include "files/atomic_write.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "image/codecs.h"
@@ -118,15 +120,16 @@ void Run(const PageOptions& options) {
     const std::vector<std::int16_t> samples = RenderPage(plan.page, options.rate);
     if (!options.wav.path.empty()) {
         if (auto error = WriteWaveFile(options.wav.path, samples, options.rate)) {
-            // The writer names the absolute path; the user reads the name typed.
-            const std::string absolute = options.wav.path.string();
-            if (const auto at = error->find(absolute); at != std::string::npos)
-                error->replace(at, absolute.size(), options.wav.typed);
-            std::error_code missing;
-            if (!std::filesystem::is_directory(options.wav.path.parent_path(), missing))
-                *error += ": the folder " +
-                          std::filesystem::path(options.wav.typed).parent_path().string() +
-                          " does not exist";
+            // The writer names absolute paths (the file, then its folder in the
+            // reason); the user reads the names typed.
+            const auto shown = [&](const std::string& absolute, const std::string& typed) {
+                for (auto at = error->find(absolute); at != std::string::npos;
+                     at = error->find(absolute, at + typed.size()))
+                    error->replace(at, absolute.size(), typed);
+            };
+            shown(options.wav.path.string(), options.wav.typed);
+            shown(options.wav.path.parent_path().string(),
+                  FolderOf(std::filesystem::path(options.wav.typed)).string());
             throw CommandFailure(*error);
         }
         std::cout << "Wrote " << options.wav.typed << " (" << Seconds(PageSeconds(plan.page))
@@ -147,10 +150,10 @@ void RegisterPageCommand(CLI::App& app) {
     auto* calls = command->add_option("--call", options->request.calls,
                                       "a call to page (1-4): TONE1, then TONE2; repeat for "
                                       "several calls, paged back to back with 1 s gaps");
-    calls->check(CLI::Range(1, 4))->allow_extra_args(false);
+    calls->check(NumberFrom(1, 4, true))->allow_extra_args(false);
     auto* groups = command->add_option("--group", options->request.groups,
                                        "a group call to page (1-2): its tone; may be repeated");
-    groups->check(CLI::Range(1, 2))->allow_extra_args(false)->excludes(calls);
+    groups->check(NumberFrom(1, 2, true))->allow_extra_args(false)->excludes(calls);
     command->add_option("--wav", options->wav, "write the page to this WAV file (16-bit mono)");
     auto* play = command->add_flag("--play", options->play, "play the page on a sound output");
     command
@@ -159,7 +162,7 @@ void RegisterPageCommand(CLI::App& app) {
                      "(default: the system's default output)")
         ->needs(play);
     command->add_flag("--list-devices", options->listDevices, "list the sound outputs and stop");
-    const auto seconds = CLI::Range(0.05, 600.0);
+    const CLI::Validator seconds = NumberFrom(0.05, 600.0);
     command->add_option("--a-seconds", options->request.timing.aSeconds, "TONE1's length")
         ->check(seconds)
         ->capture_default_str();
@@ -172,7 +175,7 @@ void RegisterPageCommand(CLI::App& app) {
         ->check(seconds)
         ->capture_default_str();
     command->add_option("--rate", options->rate, "samples per second")
-        ->check(CLI::Range(kPageRateLowest, kPageRateHighest))
+        ->check(NumberFrom(kPageRateLowest, kPageRateHighest, true))
         ->capture_default_str();
     command->callback([options] { Run(*options); });
 }

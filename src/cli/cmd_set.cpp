@@ -62,9 +62,9 @@ void RegisterSetCommand(CLI::App& app) {
             if (equals == std::string::npos)
                 throw CommandFailure("'" + assignment + "' is not NAME=VALUE");
             const std::string name = assignment.substr(0, equals);
-            const std::vector<Message> refused =
-                AssignField(user, name, assignment.substr(equals + 1));
-            if (!refused.empty()) throw CommandFailure(RefusalText(name, refused));
+            const std::string value = assignment.substr(equals + 1);
+            const std::vector<Message> refused = AssignField(user, name, value);
+            if (!refused.empty()) throw CommandFailure(RefusalText(name, value, refused));
             for (const ToneSnap& snap : model.TakeToneSnaps()) {
                 if (options->exact)
                     throw CommandFailure(tones::SnapRefusal(snap.field, snap.typed, snap.stored));

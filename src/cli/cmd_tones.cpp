@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <QGuiApplication>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/number_option.h"
 #include "cli/shell_path.h"
 #include "files/atomic_write.h"
 #include "image/codecs.h"
@@ -212,7 +214,8 @@ void Chart(const ChartOptions& options) {
         throw CommandFailure("the chart could not be drawn; nothing was written to " +
                              options.out.typed);
     if (!WriteFileAtomically(options.out.path, bytes))
-        throw CommandFailure("Save Error! " + options.out.typed);
+        throw CommandFailure("Save Error! " + options.out.typed + ": " +
+                             SaveFailureReason(options.out.path, options.out.typed, errno));
     std::cout << "Wrote " << options.out.typed << " (" << layout.size.width << " x "
               << layout.size.height
               << "): " << tones::PlanSummary(read.plan.pagers.size(), result, ", ", " in red")
@@ -231,9 +234,9 @@ void AddChart(CLI::App& tonesCommand) {
     command->add_option("--shared", options->shared,
                         "TONE1/TONE2: an address shared on purpose (a station or all call)");
     command->add_option("--width", options->size.width, "in pixels")
-        ->check(CLI::Range(tones::kChartMinWidth, tones::kChartMaxSide));
+        ->check(NumberFrom(tones::kChartMinWidth, tones::kChartMaxSide, true));
     command->add_option("--height", options->size.height, "in pixels")
-        ->check(CLI::Range(tones::kChartMinHeight, tones::kChartMaxSide));
+        ->check(NumberFrom(tones::kChartMinHeight, tones::kChartMaxSide, true));
     command->callback([options] { Chart(*options); });
 }
 
@@ -262,7 +265,7 @@ void AddSuggest(CLI::App& tonesCommand) {
         ->required();
     command->add_option("--count", options->count, "how many pairs")
         ->required()
-        ->check(CLI::Range(1, 1000));
+        ->check(NumberFrom(1, 1000, true));
     command
         ->add_option("--bandwidth", options->bandwidth,
                      "the new pagers' decoder bandwidth in percent (0.1 to 3.1); the widest of "

@@ -4,6 +4,7 @@
 // the manual, so a script can tell "no board" from "verify found a difference".
 
 #include <array>
+#include <initializer_list>
 #include <string_view>
 
 namespace mk843nb::cli {
@@ -36,5 +37,48 @@ inline constexpr std::array kExitCodes{
 };
 
 constexpr int ToInt(ExitCode code) { return static_cast<int>(code); }
+
+// A set of exit statuses, one bit each.
+constexpr unsigned ExitCodeSet(std::initializer_list<ExitCode> codes) {
+    unsigned set = 0;
+    for (ExitCode code : codes) set |= 1u << ToInt(code);
+    return set;
+}
+
+// The statuses each command can end with, so its --help lists no status a
+// script will never see from it. Every command refuses a bad file or value (1)
+// and a wrong command line (2); only those that talk to a board go further.
+struct CommandExitCodes {
+    std::string_view command;  // as typed: "fleet run"
+    unsigned codes;
+};
+
+inline constexpr unsigned kFileCommandCodes =
+    ExitCodeSet({ExitCode::Success, ExitCode::Refused, ExitCode::Usage});
+inline constexpr unsigned kBoardCommandCodes =
+    kFileCommandCodes | ExitCodeSet({ExitCode::PortOrBoard, ExitCode::TransferFailed});
+
+inline constexpr std::array kCommandExitCodes{
+    CommandExitCodes{"new", kFileCommandCodes},
+    CommandExitCodes{"show", kFileCommandCodes},
+    CommandExitCodes{"set", kFileCommandCodes},
+    CommandExitCodes{"ports", kFileCommandCodes},
+    CommandExitCodes{"read", kBoardCommandCodes},
+    CommandExitCodes{"write", kBoardCommandCodes | ExitCodeSet({ExitCode::VerifyDiffers,
+                                                                ExitCode::WrittenNotSaved})},
+    CommandExitCodes{"verify", kBoardCommandCodes | ExitCodeSet({ExitCode::VerifyDiffers})},
+    CommandExitCodes{"diff", kBoardCommandCodes | ExitCodeSet({ExitCode::VerifyDiffers})},
+    CommandExitCodes{"backups", kFileCommandCodes},
+    CommandExitCodes{"fleet", kBoardCommandCodes | ExitCodeSet({ExitCode::VerifyDiffers})},
+    CommandExitCodes{"fleet plan", kFileCommandCodes},
+    CommandExitCodes{"fleet run", kBoardCommandCodes | ExitCodeSet({ExitCode::VerifyDiffers})},
+    CommandExitCodes{"fleet export", kFileCommandCodes},
+    CommandExitCodes{"history", kFileCommandCodes},
+    CommandExitCodes{"tones", kFileCommandCodes},
+    CommandExitCodes{"tones check", kFileCommandCodes},
+    CommandExitCodes{"tones suggest", kFileCommandCodes},
+    CommandExitCodes{"tones chart", kFileCommandCodes},
+    CommandExitCodes{"page", kFileCommandCodes},
+};
 
 }  // namespace mk843nb::cli

@@ -123,4 +123,16 @@ std::string RefusalText(std::string_view name, const std::vector<Message>& refus
     return text;
 }
 
+std::string RefusalText(std::string_view name, std::string_view value,
+                        const std::vector<Message>& refusal) {
+    const std::string quoted = messages::Concat({"'", value, "'"});
+    const bool named = refusal.empty() || FindListedField(name) == nullptr ||
+                       refusal.front().text.find(quoted) != std::string::npos;
+    std::vector<Message> echoed = refusal;
+    if (!named)
+        echoed.front().text = messages::Concat(
+            {value.empty() ? std::string_view(quoted) : value, ": ", echoed.front().text});
+    return RefusalText(name, echoed);
+}
+
 }  // namespace mk843nb

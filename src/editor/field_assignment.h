@@ -31,4 +31,11 @@ std::vector<Message> AssignField(FormDriver& user, std::string_view field, std::
 // "BS_Period (Battery Save): Please insert a number between 0 to 255".
 std::string RefusalText(std::string_view field, const std::vector<Message>& refusal);
 
+// The same, naming the value refused after the field, so a user sees which of
+// several assignments was turned away and what was typed:
+// "T11 (CALL#1 TONE1): 7073: Please insert a number between 288.5 to 2468.2".
+// A refusal that already quotes the value ('15x' is not ...) is not told it twice.
+std::string RefusalText(std::string_view field, std::string_view value,
+                        const std::vector<Message>& refusal);
+
 }  // namespace mk843nb

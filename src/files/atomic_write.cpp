@@ -12,11 +12,31 @@
 namespace mk843nb {
 namespace {
 
+// Keeps errno through the clean-up after a failed step, so the caller learns
+// why the save failed and not why the clean-up did.
+class ErrnoKept {
+public:
+    ErrnoKept() : saved_(errno) {}
+    ~ErrnoKept() { errno = saved_; }
+    ErrnoKept(const ErrnoKept&) = delete;
+    ErrnoKept& operator=(const ErrnoKept&) = delete;
+
+private:
+    int saved_;
+};
+
+bool Failed(int error) {
+    errno = error;
+    return false;
+}
+
 class FileDescriptor {
 public:
     FileDescriptor(FileSystemCalls& calls, int fd) : calls_(calls), fd_(fd) {}
     ~FileDescriptor() {
-        if (fd_ >= 0) calls_.Close(fd_);
+        if (fd_ < 0) return;
+        const ErrnoKept kept;
+        calls_.Close(fd_);
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -69,11 +89,13 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     std::filesystem::path target = path;
     if (std::filesystem::is_symlink(path, error)) {
         target = std::filesystem::weakly_canonical(path, error);
-        if (error) return false;
+        if (error) return Failed(error.value());
     }
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
+    if (exists && S_ISDIR(existing.st_mode)) return Failed(EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) return Failed(EINVAL);
+    if (exists && ::access(target.c_str(), W_OK) != 0) return false;
 
     // Created with 0666 so that the umask applies as it does to any new file.
     const std::filesystem::path folder = FolderOf(target);
@@ -93,6 +115,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     const bool written = (!exists || calls.ChangeMode(file.get(), existing.st_mode & 07777) == 0) &&
                          WriteAll(calls, file.get(), bytes) && calls.FileSync(file.get()) == 0;
     if (!file.Close() || !written || calls.Rename(temporary.c_str(), target.c_str()) != 0) {
+        const ErrnoKept kept;
         calls.Unlink(temporary.c_str());
         return false;
     }
@@ -105,6 +128,35 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view tex
                                std::span<const std::uint8_t>(
                                    reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
                                calls);
+}
+
+std::string SaveFailureReason(const std::filesystem::path& path, const std::filesystem::path& typed,
+                              int error) {
+    const std::filesystem::path folder = FolderOf(typed);
+    switch (error) {
+        case ENOENT: {
+            std::error_code missing;
+            if (!std::filesystem::exists(FolderOf(path), missing))
+                return "the folder " + folder.string() + " does not exist";
+            return "the place it would go cannot be reached";
+        }
+        case ENOTDIR:
+            return folder.string() + " is not a folder";
+        case EISDIR:
+            return "a folder of that name is in the way";
+        case EINVAL:
+            return "it is not a plain file (a device, a pipe or a socket)";
+        case EACCES:
+        case EPERM:
+            return "permission denied";
+        case EROFS:
+            return "the place is read-only";
+        case ENOSPC:
+        case EDQUOT:
+            return "the disk is full";
+        default:
+            return std::generic_category().message(error);
+    }
 }
 
 }  // namespace mk843nb

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "files/file_system_calls.h"
@@ -22,6 +23,8 @@ namespace mk843nb {
 // target untouched and no temporary left, when any step before the rename fails
 // (including a target that exists but may not be written); false also when the
 // folder cannot be synced after it.
+// After a false, errno says why (EISDIR for a folder in the way, EINVAL for a
+// target that is not a plain file); SaveFailureReason puts it in words.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          FileSystemCalls& calls = SystemFileCalls());
 // The same for text, written as it is.
@@ -31,6 +34,12 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view tex
 // Syncs a folder, so that names created, renamed or removed in it last across a
 // power cut. A file system that cannot sync folders counts as synced.
 bool SyncFolder(const std::filesystem::path& folder, FileSystemCalls& calls = SystemFileCalls());
+
+// Why a save to path failed, in the user's words, from the errno the writer
+// left; a folder is named as in typed, the path as the user gave it: "the
+// folder out does not exist".
+std::string SaveFailureReason(const std::filesystem::path& path, const std::filesystem::path& typed,
+                              int error);
 
 // The folder a file's name lives in ("." for a bare name).
 std::filesystem::path FolderOf(const std::filesystem::path& path);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string_view>
 #include <system_error>
 
@@ -72,7 +73,11 @@ void TableFile::SaveTable(const PagerImage& image) {
         if (!std::filesystem::exists(backup, error) && !std::filesystem::is_symlink(backup, error))
             KeepBackup(target, backup);
     }
-    if (!WriteTableFile(target, image, calls_)) ui_.Show(kSaveErrorMessage);
+    saveFailure_.clear();
+    if (!WriteTableFile(target, image, calls_)) {
+        saveFailure_ = SaveFailureReason(target, saveFileName_, errno);
+        ui_.Show(kSaveErrorMessage);
+    }
 }
 
 // The old file gets the backup name as a second name first, so the target
@@ -99,7 +104,9 @@ TableFileOutcome TableFile::SaveTableAs(const PagerImage& image) {
     // Save writes to the same file later, wherever the current directory has moved since.
     saveFileName_ = path.string();
     ChangeDirectoryTo(path);
+    saveFailure_.clear();
     if (!WriteTableFile(path, image, calls_)) {
+        saveFailure_ = SaveFailureReason(path, *chosen, errno);
         ui_.Show(kSaveErrorMessage);
         return {};
     }

@@ -56,6 +56,9 @@ public:
     // Why the last Open or default-table load could not read its file ("a named
     // pipe, not a regular file"), for a front end that can say more than "Open Error!".
     const std::string& OpenFailure() const { return openFailure_; }
+    // Why the last Save or Save As could not write its file ("the folder out
+    // does not exist"), for a front end that can say more than "Save Error!".
+    const std::string& SaveFailure() const { return saveFailure_; }
     // The backup name Save uses for a file: its base name + ".BAK" in the current directory.
     std::filesystem::path BackupPathOf(const std::string& fileName) const;
 
@@ -75,6 +78,7 @@ private:
     std::string saveFileName_ = kDefaultTableName;
     std::string openFileName_;
     std::string openFailure_;
+    std::string saveFailure_;
 };
 
 }  // namespace mk843nb

@@ -1,11 +1,13 @@
 #include "fleet/fleet_report.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "files/atomic_write.h"
 #include "fleet/csv_cell.h"
+#include "fleet/json_problem.h"
 #include "fleet/text_file.h"
 
 namespace mk843nb::fleet {
@@ -136,7 +138,7 @@ std::optional<std::string> FleetReport::Load() {
         }
     } catch (const std::exception& problem) {
         lines_.clear();
-        return path.string() + " is not a usable report: " + problem.what();
+        return path.string() + " is not a usable report: " + JsonProblemText(problem);
     }
     return std::nullopt;
 }
@@ -154,10 +156,17 @@ bool FleetReport::Append(const ReportLine& added) {
     lines_.push_back(line);
     const std::filesystem::path csvPath = folder_ / kReportCsvName;
     bool csvWritten = false;
+    // Called from the boards' threads: nothing here may throw.
+    std::error_code unknown;
     std::string why;
-    const std::optional<std::string> csv = std::filesystem::exists(csvPath)
+    const std::optional<std::string> csv = std::filesystem::exists(csvPath, unknown)
                                                ? ReadWholeFile(csvPath, kFleetTextLimit, why)
                                                : std::optional<std::string>("");
+    writeFailure_.clear();
+    const auto failed = [this](const std::filesystem::path& path) {
+        if (writeFailure_.empty())
+            writeFailure_ = path.string() + ": " + SaveFailureReason(path, path, errno);
+    };
     if (csv && (csv->empty() || csv->starts_with(kCsvHeader))) {
         csvWritten =
             AppendToFile(csvPath, (csv->empty() ? std::string(kCsvHeader) : "") + CsvRow(line));
@@ -168,10 +177,12 @@ bool FleetReport::Append(const ReportLine& added) {
         for (const ReportLine& each : lines_) whole += CsvRow(each);
         csvWritten = WriteFileAtomically(csvPath, whole);
     }
+    if (!csvWritten) failed(csvPath);
 
     json report = {{"pagers", json::array()}};
     for (const ReportLine& each : lines_) report["pagers"].push_back(LineJson(each));
     const bool jsonWritten = WriteFileAtomically(folder_ / kReportJsonName, report.dump(2) + "\n");
+    if (!jsonWritten) failed(folder_ / kReportJsonName);
     return csvWritten && jsonWritten;
 }
 

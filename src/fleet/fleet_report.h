@@ -69,10 +69,13 @@ public:
 
     // Adds the line to both files (each synced); false when either could not be written.
     bool Append(const ReportLine& line);
+    // Why the last Append failed: the file and the reason.
+    const std::string& WriteFailure() const { return writeFailure_; }
 
 private:
     std::filesystem::path folder_;
     std::vector<ReportLine> lines_;
+    std::string writeFailure_;
 };
 
 }  // namespace mk843nb::fleet

@@ -113,8 +113,22 @@ public:
         std::lock_guard lock(mutex_);
         ++done_;
         summary.lines.push_back(line);
-        if (!report_.Append(line) && summary.reportError.empty()) {
-            summary.reportError = "the report in the plan's folder cannot be written";
+        if (!report_.Append(line)) {
+            if (reportFailure_.empty()) reportFailure_ = report_.WriteFailure();
+            // A pager that was written to holds what no record says: the user
+            // must learn which ones, or the next run and history are wrong.
+            if (line.result == PagerResult::Written || line.result == PagerResult::VerifyFailed ||
+                line.result == PagerResult::WriteFailed)
+                unrecorded_.push_back(line.label + " (" + std::string(ResultName(line.result)) +
+                                      ")");
+            summary.reportError =
+                "the report in the plan's folder cannot be written (" + reportFailure_ + ")";
+            if (!unrecorded_.empty()) {
+                summary.reportError += "; programmed and not recorded:";
+                for (const std::string& pager : unrecorded_)
+                    summary.reportError += " " + pager + ",";
+                summary.reportError.pop_back();
+            }
             stopped_ = true;
         }
         boards_[board].label.clear();
@@ -173,6 +187,8 @@ private:
     int done_ = 0;
     int snapshotTotal_ = 0;
     bool stopped_ = false;
+    std::string reportFailure_;            // the first reason the report could not be written
+    std::vector<std::string> unrecorded_;  // pagers written to whose line is not in the report
     std::vector<BoardActivity> boards_;
     std::vector<std::pair<PagerImage, std::string>> written_;
 };

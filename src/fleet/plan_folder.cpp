@@ -13,11 +13,19 @@
 #include "files/shown_text.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
+#include "fleet/json_problem.h"
 #include "fleet/pager_keys.h"
 #include "fleet/text_file.h"
 
 namespace mk843nb::fleet {
 namespace {
+
+// Said at once, before the staging folder is cleared away (which may change errno):
+// the file the user will look for, and why it could not be written.
+std::string SaveErrorText(const std::filesystem::path& written,
+                          const std::filesystem::path& shown) {
+    return "Save Error! " + shown.string() + ": " + SaveFailureReason(written, shown, errno);
+}
 
 using json = nlohmann::ordered_json;
 
@@ -122,7 +130,7 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
     };
     for (const PlannedPager& pager : plan.pagers) {
         if (!WriteTableFile(*staging / pager.fileName, pager.image, calls))
-            return failed("Save Error! " + (target / pager.fileName).string());
+            return failed(SaveErrorText(*staging / pager.fileName, target / pager.fileName));
         json entry = {{"line", pager.line},
                       {"label", pager.label},
                       {"file", pager.fileName},
@@ -138,7 +146,7 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
     for (const tones::CallPair& pair : plan.shared)
         manifest["shared"].push_back(tones::PairText(pair));
     if (!WriteFileAtomically(*staging / kPlanFileName, manifest.dump(2) + "\n", calls))
-        return failed("Save Error! " + (target / kPlanFileName).string());
+        return failed(SaveErrorText(*staging / kPlanFileName, target / kPlanFileName));
 
     if (!exists) {
         if (calls.Rename(staging->c_str(), target.c_str()) != 0)
@@ -225,7 +233,7 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
             plan.shared.push_back(shared.get<std::string>());
         load.manifest = std::move(plan);
     } catch (const std::exception& problem) {
-        load.error = path.string() + " is not a usable plan: " + problem.what();
+        load.error = path.string() + " is not a usable plan: " + JsonProblemText(problem);
     }
     return load;
 }

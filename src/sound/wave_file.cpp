@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -88,7 +89,8 @@ std::optional<std::string> WriteWaveFile(const std::filesystem::path& path,
     if (!bytes) return "the sound library cannot make the WAV file: " + error;
     const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes->data()),
                                              bytes->size());
-    if (!WriteFileAtomically(path, data, calls)) return "cannot write " + path.string();
+    if (!WriteFileAtomically(path, data, calls))
+        return "cannot write " + path.string() + ": " + SaveFailureReason(path, path, errno);
     return std::nullopt;
 }
 

@@ -46,17 +46,69 @@ QString SingleInstance::DefaultKey() {
     return caption + QStringLiteral("-%1").arg(getuid());
 }
 
-QString SingleInstance::PrivateRuntimeFolder() {
+namespace {
+
+// Why a folder that should be this user's alone is not, for the notice; empty
+// when it is.
+QString WhyNotPrivate(const QByteArray& path) {
+    struct stat status {};
+    if (::lstat(path.constData(), &status) != 0) return QStringLiteral("cannot be made");
+    if (S_ISLNK(status.st_mode)) return QStringLiteral("is a link");
+    if (!S_ISDIR(status.st_mode)) return QStringLiteral("is not a folder");
+    if (status.st_uid != ::geteuid())
+        return QStringLiteral("belongs to another user (uid %1)").arg(status.st_uid);
+    if ((status.st_mode & 077) != 0)
+        return QStringLiteral("may be entered by other users (mode %1)")
+            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return {};
+}
+
+// A folder of this user's made with mode 0700 (an existing one is checked like
+// a new one); empty when it cannot be had or is not private.
+QString OwnFolder(const QString& folder, QString* why = nullptr) {
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    if (IsPrivateFolder(path)) return folder;
+    if (why != nullptr) *why = WhyNotPrivate(path);
+    return {};
+}
+
+// The place used when the one in the shared temporary folder is taken: under
+// the user's own cache folder, which other users cannot reach.
+QString HomeRuntimeFolder() {
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    const QString base = cache.startsWith('/') ? QFile::decodeName(cache)
+                                               : QDir::homePath() + QStringLiteral("/.cache");
+    if (!QDir().mkpath(base)) return {};
+    return OwnFolder(base + QStringLiteral("/mk843nb-run-%1").arg(::geteuid()));
+}
+
+}  // namespace
+
+QString SingleInstance::PrivateRuntimeFolder(QString* notice) {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (IsPrivateFolder(runtime)) return QString::fromLocal8Bit(runtime);
-    const QString own = QDir::tempPath() + QStringLiteral("/mk843nb-%1").arg(::geteuid());
-    const QByteArray path = QFile::encodeName(own);
-    ::mkdir(path.constData(), 0700);  // an existing one is checked like a new one
-    return IsPrivateFolder(path) ? own : QString();
+    const QString shared = QDir::tempPath() + QStringLiteral("/mk843nb-%1").arg(::geteuid());
+    QString why;
+    if (QString own = OwnFolder(shared, &why); !own.isEmpty()) return own;
+    // Someone else holds the usual place: running unguarded there would let two
+    // windows of this user write to one board, so the user's own place is used
+    // and the user is told, as a folder of another user in /tmp is no accident.
+    const QString fallback = HomeRuntimeFolder();
+    if (notice != nullptr)
+        *notice =
+            fallback.isEmpty()
+                ? QStringLiteral(
+                      "The folder %1 %2, and no private folder could be made; "
+                      "a second copy of the program will not be noticed.")
+                      .arg(shared, why)
+                : QStringLiteral("The folder %1 %2; using %3 instead.").arg(shared, why, fallback);
+    return fallback;
 }
 
 QString SingleInstance::SocketPath() const {
-    const QString folder = PrivateRuntimeFolder();
+    notice_.clear();
+    const QString folder = PrivateRuntimeFolder(&notice_);
     return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + key_;
 }
 
@@ -77,7 +129,13 @@ bool SingleInstance::Acquire() {
     QLocalServer::removeServer(path);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(path)) return true;  // cannot guard, but the program still runs
+    if (!server_->listen(path)) {
+        notice_ = QStringLiteral(
+                      "%1 cannot be listened on (%2); a second copy of the program "
+                      "will not be noticed.")
+                      .arg(path, server_->errorString());
+        return true;  // cannot guard, but the program still runs
+    }
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_->nextPendingConnection()) {
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);

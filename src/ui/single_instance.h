@@ -28,8 +28,13 @@ public:
     QString SocketPath() const;
     // $XDG_RUNTIME_DIR when it is a folder of this user's that nobody else may
     // enter; otherwise <temporary folder>/mk843nb-<uid>, made with mode 0700 and
-    // checked the same way. Empty when neither is safe.
-    static QString PrivateRuntimeFolder();
+    // checked the same way; when that one is another user's (or open to
+    // others), <cache folder>/mk843nb-run-<uid>, and notice says why. Empty
+    // when none is safe.
+    static QString PrivateRuntimeFolder(QString* notice = nullptr);
+    // Why the guard's folder is not the usual one, or why there is no guard;
+    // empty when all is as usual. Set by Acquire() and SocketPath().
+    QString Notice() const { return notice_; }
 
 signals:
     void activationRequested();
@@ -37,6 +42,7 @@ signals:
 private:
     QString key_;
     QLocalServer* server_ = nullptr;
+    mutable QString notice_;
 };
 
 }  // namespace mk843nb

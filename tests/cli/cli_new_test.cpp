@@ -75,13 +75,30 @@ TEST_F(CliNewTest, ReplacesALongerFileWithExactly256Bytes) {
     EXPECT_EQ(Slurp(file), ExpectedFreshStart());
 }
 
-TEST_F(CliNewTest, AFileThatCannotBeWrittenIsASaveError) {
-    const fs::path file = dir / "missing" / "x.tbl";
-    const CliRun run = RunCli({"new", file.string()});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Save Error!\n");
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_TRUE(fs::is_empty(dir));
+// "Save Error!" stays the first words; the file and the reason follow, so a
+// user knows what to fix.
+TEST_F(CliNewTest, AFileThatCannotBeWrittenIsASaveErrorWithItsReason) {
+    fs::create_directory(dir / "taken.tbl");
+    std::ofstream(dir / "plain") << "a file, not a folder";
+    struct Case {
+        std::string file;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {(dir / "missing" / "x.tbl").string(),
+         "the folder " + (dir / "missing").string() + " does not exist"},
+        {(dir / "taken.tbl").string(), "a folder of that name is in the way"},
+        {(dir / "plain" / "x.tbl").string(), (dir / "plain").string() + " is not a folder"},
+        // Not even root may make files here.
+        {"/sys/mk843nb-test.tbl", "permission denied"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli({"new", c.file});
+        EXPECT_EQ(run.status, 1) << c.file;
+        EXPECT_EQ(run.err, "Save Error! " + c.file + ": " + c.reason + "\n");
+    }
+    EXPECT_TRUE(fs::is_empty(dir / "taken.tbl"));
+    EXPECT_EQ(Listing(dir).size(), 2u) << "nothing left beside the files";
 }
 
 TEST_F(CliNewTest, UsageErrorsHelpAndVersion) {

@@ -117,6 +117,45 @@ TEST(RefusalText, NamesTheFieldAndCaptionBeforeTheMessage) {
               "Unknown field 'Nothing'");
 }
 
+TEST(RefusalText, NamesTheValueTypedUnlessTheRefusalQuotesIt) {
+    const Message range{MessageKind::Exclamation, "Please insert a number between 288.5 to 2468.2"};
+    struct Case {
+        const char* field;
+        const char* value;
+        std::vector<Message> refusal;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"T11",
+         "7073",
+         {range},
+         "T11 (CALL #1 TONE1): 7073: Please insert a number between 288.5 to 2468.2"},
+        {"T11",
+         "6.25 K",
+         {range},
+         "T11 (CALL #1 TONE1): 6.25 K: Please insert a number between 288.5 to 2468.2"},
+        {"T11",
+         "",
+         {range},
+         "T11 (CALL #1 TONE1): '': Please insert a number between 288.5 to 2468.2"},
+        // Only the first line gets the value; the rest follow as they were.
+        {"T11",
+         "1",
+         {range, {MessageKind::Plain, "b"}},
+         "T11 (CALL #1 TONE1): 1: Please insert a number between 288.5 to 2468.2\nb"},
+        {"Freq",
+         "15x",
+         {{MessageKind::Exclamation, "'15x' is not a valid number"}},
+         "Freq (Frequency): '15x' is not a valid number"},
+        {"Nothing",
+         "3",
+         {{MessageKind::Exclamation, "Unknown field 'Nothing'"}},
+         "Unknown field 'Nothing'"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RefusalText(c.field, c.value, c.refusal), c.expected) << c.value;
+}
+
 TEST_F(ModelTest, AFrequencyOutsideItsBandHoldsTheFocusUntilItIsSet) {
     PagerImage image{};  // all zero: band 400-499 MHz, frequency 0
     Load(image);

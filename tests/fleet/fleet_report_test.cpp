@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -89,6 +90,62 @@ TEST(FleetFolderFiles, ThatAreNoRegularFileAreRefusedAtOnceWithTheirNameAndWhy) 
                                   "): is it a folder made by fleet plan?")
             << c.name;
     }
+}
+
+// A plan or report damaged by hand is named with what is wrong in plain words,
+// never with the JSON library's own tags, and nothing is taken from it.
+TEST(FleetFilesDamaged, SayWhatIsWrongWithoutTheLibrarysTags) {
+    struct Case {
+        const char* text;
+        const char* reason;
+    };
+    const Case plans[] = {
+        {"[1, 2]", "found an array where an object belongs"},
+        {"{\"version\": 1, \"pagers\": \"x\"}", ""},  // any plain reason
+        {"{\"pagers\": 5}", ""},
+        {"{", "parse error at line 1"},
+    };
+    for (const Case& c : plans) {
+        const test::TempDir folder;
+        std::ofstream(fs::path(folder.Path()) / kPlanFileName) << c.text;
+        const PlanLoad load = LoadPlanFolder(folder.Path());
+        EXPECT_FALSE(load.manifest) << c.text;
+        const std::string prefix =
+            (fs::path(folder.Path()) / kPlanFileName).string() + " is not a usable plan: ";
+        EXPECT_EQ(load.error.substr(0, prefix.size()), prefix) << load.error;
+        EXPECT_EQ(load.error.find("json.exception"), std::string::npos) << load.error;
+        EXPECT_GT(load.error.size(), prefix.size() + 8) << load.error;
+        if (*c.reason != '\0') {
+            EXPECT_EQ(load.error.substr(prefix.size(), std::string(c.reason).size()), c.reason)
+                << load.error;
+        }
+    }
+    const Case reports[] = {
+        {"{\"pagers\": [{\"label\": 7, \"result\": \"written\"}]}",
+         "a value's type must be string, but is number"},
+        {"{\"pagers\": [\"Ward 1\"]}", "found a string where an object belongs"},
+        {"{}", "key 'pagers' not found"},
+    };
+    for (const Case& c : reports) {
+        const test::TempDir folder;
+        std::ofstream(fs::path(folder.Path()) / kReportJsonName) << c.text;
+        FleetReport report(folder.Path());
+        const auto error = report.Load();
+        ASSERT_TRUE(error) << c.text;
+        EXPECT_EQ(*error, (fs::path(folder.Path()) / kReportJsonName).string() +
+                              " is not a usable report: " + c.reason);
+        EXPECT_TRUE(report.Lines().empty());
+    }
+}
+
+// Every reason a line cannot be added names the file and why, for the run's message.
+TEST(FleetReportFiles, AFailedAppendSaysWhichFileAndWhy) {
+    const test::TempDir folder;
+    fs::create_directory(fs::path(folder.Path()) / kReportJsonName);
+    FleetReport report(folder.Path());
+    EXPECT_FALSE(report.Append(Line("Ward 1")));
+    EXPECT_EQ(report.WriteFailure(), (fs::path(folder.Path()) / kReportJsonName).string() +
+                                         ": a folder of that name is in the way");
 }
 
 }  // namespace

@@ -367,6 +367,20 @@ TEST_F(FleetRunTest, WithOnePortItAsksBeforeEachPager) {
     EXPECT_NE(ended.out.find("not started: 4"), std::string::npos) << ended.out;
 }
 
+// A report that cannot be written stops the run, and the user learns which
+// pagers hold a table no record speaks of, and why the record failed.
+TEST_F(FleetRunTest, AReportThatCannotBeWrittenNamesThePagersProgrammedAndNotRecorded) {
+    fs::create_directory(fs::path(dir) / "report.csv");
+    const std::string port = Board().DevicePath();
+    const CliRun run = RunCli(RunArgs({port}));
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("Written and verified: 1 of 6"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "the report in the plan's folder cannot be written (" + dir +
+                           "/report.csv: a folder of that name is in the way); programmed and "
+                           "not recorded: Pager 1 (written)\n");
+    EXPECT_EQ(Slurp(saved.at(port)), Prepared("Pager 1")) << "the pager was written all the same";
+}
+
 TEST_F(FleetRunTest, ATableChangedAfterPlanningIsRefusedAndNoBoardIsSaidSo) {
     {
         std::fstream table(fs::path(dir) / "Pager 2.tbl",

@@ -253,7 +253,7 @@ TEST(PageWaveFile, AFailedWriteKeepsTheOldFileAndLeavesNoPart) {
     const std::vector<std::int16_t> page = RenderPage({{900.0, 2.0}}, 48000);
     const auto error = WriteWaveFile(path, page, 48000, failing);
     ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(*error, "cannot write " + path);
+    EXPECT_EQ(*error, "cannot write " + path + ": Input/output error");
     EXPECT_EQ(test::ReadFileBytes(path), before);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(temp.Path()))

@@ -145,6 +145,7 @@ TEST_F(ChartCliTest, APngChartHasTheAskedSizeAndRedPixels) {
 }
 
 TEST_F(ChartCliTest, ABadNameOrPlaceIsRefusedWithNothingWritten) {
+    std::filesystem::create_directories(temp.File("charts/taken.svg"));
     const std::vector<std::string> before = Files();
     struct Case {
         std::vector<std::string> args;
@@ -158,7 +159,13 @@ TEST_F(ChartCliTest, ABadNameOrPlaceIsRefusedWithNothingWritten) {
         {{"--out", "charts/plan"},
          2,
          "charts/plan: the chart is written as SVG (name.svg) or PNG (name.png)\n"},
-        {{"--out", "nowhere/plan.svg"}, 1, "Save Error! nowhere/plan.svg\n"},
+        {{"--out", "nowhere/plan.svg"},
+         1,
+         "Save Error! nowhere/plan.svg: the folder nowhere does not exist\n"},
+        {{"--out", "charts/taken.svg"},
+         1,
+         "Save Error! charts/taken.svg: a folder of that name is in the way\n"},
+        {{"--out", "charts/plan.svg", "--height", "nan"}, 2, ""},
         {{"--out", "charts/plan.svg", "--width", "10"}, 2, ""},
         {{"--out", "charts/plan.svg", "--shared", "600.9"}, 2, ""},
     };

@@ -118,12 +118,14 @@ TEST(SingleInstanceFolder, OnlyAFolderNobodyElseMayEnter) {
     const test::TempDir dir;
     const std::string tmp = Folder(dir, "tmp", 0777);
     const ScopedEnv tmpdir("TMPDIR", tmp);
+    const ScopedEnv cache("XDG_CACHE_HOME", dir.File("cache"));
     const std::string own = tmp + "/mk843nb-" + std::to_string(::geteuid());
+    const std::string fallback = dir.File("cache") + "/mk843nb-run-" + std::to_string(::geteuid());
     struct Case {
         const char* what;
         std::string runtime;
         std::optional<mode_t> ownFolderBefore;  // the fallback folder as found
-        std::string expected;                   // empty: no guard at all
+        std::string expected;                   // the folder the guard uses
     };
     const std::string privateRuntime = Folder(dir, "run-private", 0700);
     const std::string openRuntime = Folder(dir, "run-open", 0755);
@@ -135,7 +137,7 @@ TEST(SingleInstanceFolder, OnlyAFolderNobodyElseMayEnter) {
         {"a runtime folder behind a link", linked, std::nullopt, own},
         {"no runtime folder", dir.File("missing"), std::nullopt, own},
         {"an own folder already there", openRuntime, 0700, own},
-        {"an own folder others may enter", openRuntime, 0777, ""},
+        {"an own folder others may enter", openRuntime, 0777, fallback},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -145,11 +147,45 @@ TEST(SingleInstanceFolder, OnlyAFolderNobodyElseMayEnter) {
             ::chmod(own.c_str(), *c.ownFolderBefore);
         }
         const ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime);
-        EXPECT_EQ(SingleInstance::PrivateRuntimeFolder().toStdString(), c.expected);
-        if (c.expected == own) {
-            EXPECT_EQ(ModeOf(own), 0700u);
-        }
+        QString notice;
+        EXPECT_EQ(SingleInstance::PrivateRuntimeFolder(&notice).toStdString(), c.expected);
+        EXPECT_EQ(ModeOf(c.expected), 0700u);
+        // Only a move away from the usual place is worth telling.
+        EXPECT_EQ(notice.isEmpty(), c.expected != fallback) << notice.toStdString();
+        fs::remove_all(fallback);
     }
+}
+
+// Another user made the program's folder in the shared temporary folder (a
+// squatter, or a copy run once under another account): the guard says so and
+// moves to the user's own cache folder, and still keeps a second copy out.
+TEST(SingleInstanceGuard, AFolderOfAnotherUserInTmpIsSaidAndAvoided) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a folder to another user";
+    App();
+    const test::TempDir dir;
+    const std::string tmp = Folder(dir, "tmp", 01777);
+    const ScopedEnv tmpdir("TMPDIR", tmp);
+    const ScopedEnv cache("XDG_CACHE_HOME", dir.File("cache"));
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", "");
+    const std::string taken = tmp + "/mk843nb-" + std::to_string(::geteuid());
+    fs::create_directory(taken);
+    ASSERT_EQ(::chmod(taken.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(taken.c_str(), 65534, 65534), 0);  // nobody
+    const std::string fallback = dir.File("cache") + "/mk843nb-run-" + std::to_string(::geteuid());
+    const QString key = QStringLiteral("mk843nb-taken-%1").arg(::getpid());
+
+    SingleInstance first(key);
+    ASSERT_TRUE(first.Acquire());
+    EXPECT_EQ(first.SocketPath().toStdString(), fallback + "/" + key.toStdString());
+    EXPECT_EQ(ModeOf(fallback), 0700u);
+    EXPECT_EQ(first.Notice().toStdString(), "The folder " + taken +
+                                                " belongs to another user (uid 65534); using " +
+                                                fallback + " instead.");
+    QSignalSpy raised(&first, &SingleInstance::activationRequested);
+    SingleInstance second(key);
+    EXPECT_FALSE(second.Acquire()) << "two copies ran side by side";
+    EXPECT_TRUE(raised.count() > 0 || raised.wait(2000));
+    EXPECT_TRUE(fs::is_empty(taken)) << "nothing is put in the other user's folder";
 }
 
 TEST(SingleInstanceGuard, AnotherUsersSocketOrAStaleFileDoesNotStopTheStart) {
