@@ -251,17 +251,17 @@ void MainWindow::BuildMenu() {
     recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
     recentMenu_->setObjectName(QStringLiteral("RecentFilesMenu"));
     recentMenu_->menuAction()->setVisible(false);  // until there are settings to keep it in
-    connect(MenuItem(file, "CompareFile1", QStringLiteral("Compare with file…")),
+    connect(MenuItem(file, "CompareFile1", QStringLiteral("&Compare with file…")),
             &QAction::triggered, this, &MainWindow::CompareFile1Click);
-    connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
+    connect(MenuItem(file, "Backups1", QStringLiteral("&Backups…")), &QAction::triggered, this,
             &MainWindow::Backups1Click);
-    connect(MenuItem(file, "TonePlan1", QStringLiteral("Tone plan…")), &QAction::triggered, this,
+    connect(MenuItem(file, "TonePlan1", QStringLiteral("&Tone plan…")), &QAction::triggered, this,
             [this] {
                 if (tonePlan_ == nullptr) tonePlan_ = new TonePlanWindow(dialogs_, this);
                 tonePlan_->show();
                 tonePlan_->raise();
             });
-    connect(MenuItem(file, "Fleet1", QStringLiteral("Fleet…")), &QAction::triggered, this, [this] {
+    connect(MenuItem(file, "Fleet1", QStringLiteral("F&leet…")), &QAction::triggered, this, [this] {
         auto* fleet = findChild<FleetWindow*>();
         if (fleet == nullptr)
             fleet = new FleetWindow(dialogs_,
@@ -298,9 +298,9 @@ void MainWindow::BuildMenu() {
         MenuItem(pager, ControlId::Verify1, QStringLiteral("&Verify"), QKeySequence(Qt::Key_F2)),
         &QAction::triggered, this, &MainWindow::Verify1Click);
     pager->addSeparator();
-    connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with pager…")),
+    connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with &pager…")),
             &QAction::triggered, this, &MainWindow::ComparePager1Click);
-    backupFirst_ = MenuItem(pager, "BackupFirst1", QStringLiteral("Back up pager before Write"));
+    backupFirst_ = MenuItem(pager, "BackupFirst1", QStringLiteral("&Back up pager before Write"));
     backupFirst_->setCheckable(true);
     backupFirst_->setChecked(AppSettings().BackupBeforeWrite());
     connect(backupFirst_, &QAction::toggled, this,
