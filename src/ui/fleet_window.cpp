@@ -30,6 +30,7 @@
 #include "files/table_io.h"
 #include "fleet/fleet_screen.h"
 #include "fleet/text_file.h"
+#include "ui/app_settings.h"
 #include "ui/dialog_service.h"
 #include "ui/folder_path_box.h"
 
@@ -558,7 +559,10 @@ void FleetWindow::OpenPlan() {
     request.defaultExt = "json";
     request.fileMustExist = true;
     request.tableFolder = false;
-    request.initialDir = QDir::currentPath().toStdString();
+    // A plan is most often opened again where the last one was, the next day.
+    const QString last = AppSettings().LastPlanFolder();
+    request.initialDir =
+        (!last.isEmpty() && QDir(last).exists() ? last : QDir::currentPath()).toStdString();
     const auto chosen = dialogs_.ChooseOpenFile(request);
     if (!chosen) return;
     LoadFolder(std::filesystem::path(*chosen).parent_path());
@@ -576,6 +580,8 @@ bool FleetWindow::LoadFolder(const std::filesystem::path& folder) {
         return false;
     }
     folder_ = folder;
+    AppSettings().SetLastPlanFolder(
+        Q(std::filesystem::absolute(folder).lexically_normal().string()));
     manifest_ = load.manifest;
     lines_ = report.Lines();
     rows_ = fleet::PlanRowsOf(folder, *manifest_);

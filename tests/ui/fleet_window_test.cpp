@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -41,6 +42,7 @@
 #include "sim_process.h"
 #include "test_application.h"
 #include "test_files.h"
+#include "ui/app_settings.h"
 #include "ui/folder_path_box.h"
 #include "ui/main_window.h"
 
@@ -372,6 +374,29 @@ TEST_F(FleetWindowTest, OpenReportWaitsForARunAndEachPathBoxSaysWhatItShows) {
     Click("FleetOpenReport");
     EXPECT_TRUE(opened_.empty());
     EXPECT_FALSE(W("FleetOpenReport")->isEnabled());
+}
+
+// "Open plan…" starts in the folder of the plan last made or opened, after a
+// restart too; a folder removed since is no place to start.
+TEST_F(FleetWindowTest, OpenPlanStartsWhereTheLastPlanWas) {
+    AppSettings().SetLastPlanFolder({});
+    Open({"ttyS0"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("yesterday");
+    window_.reset();  // the program closed and started again
+
+    Open({"ttyS0"});
+    dialogs_.requests.clear();
+    Click("FleetOpenPlan");  // cancelled
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].initialDir, folder.string());
+
+    fs::remove_all(folder);
+    dialogs_.requests.clear();
+    Click("FleetOpenPlan");
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].initialDir, QDir::currentPath().toStdString());
+    AppSettings().SetLastPlanFolder({});
 }
 
 // Two boards, two lanes; each prompt sits in the lane of its board and names

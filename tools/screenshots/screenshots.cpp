@@ -243,7 +243,7 @@ int main(int argc, char* argv[]) {
                                 "Page  Field: This window | Pager\n"
                                 "CALL  CALL #2 ON: 1 | 0\n"
                                 "CALL  CALL #1 TONE1: 669.9 | 700.0\n"
-                                "(not shown)  W12: 4D07 | 8D07  (derived)");
+                                "CALL  CALL #2 TONE1 decoder word (W12): 4D07 | 8D07  (derived)");
     });
 
     QTemporaryDir plans;
