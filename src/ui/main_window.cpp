@@ -29,6 +29,7 @@
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "link/comm_port.h"
+#include "link/link_messages.h"
 #include "link/link_session.h"
 #include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
@@ -63,6 +64,9 @@ constexpr int kDesignWidth = 833;
 constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
+// PB1 and the status text panel at the design size; narrower windows narrow them alike.
+constexpr int kProgressWidth = 320;
+constexpr int kStatusTextWidth = 330;
 // The value columns of the verify details: what went out, what came back.
 QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
                   const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
@@ -340,12 +344,12 @@ void MainWindow::BuildStatusBar() {
     pb1_->setTextVisible(false);
     pb1_->setRange(0, 0);
     pb1_->setValue(0);
-    pb1_->setFixedWidth(320);
+    pb1_->setFixedWidth(kProgressWidth);
     // A range of 0 to 0 would make Qt animate a busy bar; nothing runs yet.
     pb1_->setMaximum(1);
     panel1_ = new QLabel(QStringLiteral("  Ready ......"), bar);
     panel1_->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    panel1_->setFixedWidth(330);
+    panel1_->setFixedWidth(kStatusTextWidth);
     panel2_ = new ElidedLabel(bar);
     panel2_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     panel2_->setMinimumWidth(50);
@@ -453,6 +457,19 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     if (statusDesignHeight_ > 0)
         statusBar()->setFixedHeight(
             std::max(int(statusDesignHeight_ * ry), panel1_->fontMetrics().height() + 8));
+    // Below the design width the two fixed panels no longer fit the bar at their design
+    // widths: the bar would squeeze them and PB1, which cannot shrink, would run over the
+    // start of the status text. Both narrow with the window; the text panel never below
+    // its longest text.
+    const double rx = std::min(1.0, double(width()) / layout_.DesignSize().width());
+    pb1_->setFixedWidth(int(kProgressWidth * rx));
+    int longest = 0;
+    for (const std::string_view text :
+         {status_text::kBoardTesting, status_text::kReading, status_text::kWriting,
+          status_text::kVerifying, status_text::kStartup})
+        longest = std::max(longest, panel1_->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(text.data(), qsizetype(text.size()))));
+    panel1_->setFixedWidth(std::max(int(kStatusTextWidth * rx), longest + 8));
 }
 
 void MainWindow::UseSettings(AppSettings& settings) {
