@@ -426,8 +426,10 @@ void MainWindow::StartWith(const PortTable& table) {
     splash_->hide();  // the warning never opens over the splash
     if (!found) {
         link_->ClosePort();
-        log_->AddMessage(QString::fromStdString(link_->StartupWarning().text));
-        dialogs_.Show(link_->StartupWarning());
+        Message warning = link_->StartupWarning();
+        warning.text += PortsNotThereNote(ports_->MissingUserPorts());
+        log_->AddMessage(QString::fromStdString(warning.text));
+        dialogs_.Show(warning);
     }
     PagerImage image = model_.Image();
     Finish(tables_->LoadDefaultTable(image), image);
