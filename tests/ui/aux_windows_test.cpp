@@ -704,9 +704,10 @@ TEST_F(FromTheMainWindowTest, PlaySignsAndLinksTakeTheirColoursFromThePalette) {
             const QRgb linkColour = c.palette.color(QPalette::Link).rgb();
             EXPECT_GT(colours.count(linkColour) ? colours.at(linkColour) : 0, 20)
                 << link->objectName().toStdString();
-            if (linkColour != QColor(Qt::blue).rgb())
+            if (linkColour != QColor(Qt::blue).rgb()) {
                 EXPECT_EQ(colours.count(QColor(Qt::blue).rgb()), 0u)
                     << "dark blue on dark grey: " << link->objectName().toStdString();
+            }
         }
     }
     window.setPalette(QPalette());
