@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "editor/control_catalog.h"
 #include "editor/field_assignment.h"
@@ -40,6 +42,24 @@ private:
     std::size_t compared_;
     std::array<bool, kImageSize> covered_{};
 };
+
+// A decoder word means nothing to a user; the tone it is computed from does:
+// W11 holds the word of T11 ("CALL #1 TONE1"), W31 that of group tone T31.
+// The page and caption of that tone, or of the field itself for any other.
+std::pair<std::string, std::string> PlaceOf(const Field& field) {
+    if (field.codec == Codec::DecoderWord && field.name.size() > 1) {
+        const std::string tone = "T" + std::string(field.name.substr(1));
+        if (FindField(tone) != nullptr) {
+            const ListedField* listed = FindListedField(tone);
+            return {listed ? std::string(PageCaption(listed->page)) : "",
+                    (listed ? std::string(listed->label) : tone) + " decoder word (" +
+                        std::string(field.name) + ")"};
+        }
+    }
+    const ListedField* listed = FindListedField(field.name);
+    return {listed ? std::string(PageCaption(listed->page)) : "",
+            listed ? std::string(listed->label) : std::string(field.name)};
+}
 
 std::string HexByte(std::uint8_t value) {
     char text[8];
@@ -88,11 +108,10 @@ std::vector<FieldDifference> CompareImages(const PagerImage& a, const PagerImage
         std::string textA = FieldText(a, field);
         std::string textB = FieldText(b, field);
         if (textA == textB) continue;
-        const ListedField* listed = FindListedField(field.name);
-        differences.push_back(
-            {std::string(field.name), listed ? std::string(PageCaption(listed->page)) : "",
-             listed ? std::string(listed->label) : std::string(field.name), std::move(textA),
-             std::move(textB), IsDerived(field), IsWriteBookkeeping(field)});
+        auto [page, caption] = PlaceOf(field);
+        differences.push_back({std::string(field.name), std::move(page), std::move(caption),
+                               std::move(textA), std::move(textB), IsDerived(field),
+                               IsWriteBookkeeping(field)});
         coverage.Mark(field);
     }
 

@@ -83,7 +83,8 @@ RowResult ApplyRow(const std::filesystem::path& templatePath, const Roster& rost
         }
         for (const ToneSnap& snap : model.TakeToneSnaps()) {
             if (options.exact)
-                return refuse(snap.field, tones::SnapRefusalText(snap.typed, snap.stored));
+                return refuse(snap.field,
+                              tones::SnapRefusalText(snap.typed, snap.stored, options.exactName));
             result.snaps.push_back(
                 {row.line, row.label, snap.field, tones::SnapNoticeText(snap.typed, snap.stored)});
         }

@@ -26,6 +26,7 @@ struct PlanOptions {
     // unless its row gives the field a value.
     std::vector<std::string> keep = kDefaultKeptFields;
     bool exact = false;  // a tone Standard Mode would snap refuses the row, as set --exact
+    std::string exactName = "--exact";  // how the refusal names that choice
 };
 
 struct PlannedPager {

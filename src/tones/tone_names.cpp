@@ -86,9 +86,9 @@ std::string SnapNotice(std::string_view field, std::int64_t typed, std::uint16_t
     return std::string(field) + ": " + SnapNoticeText(typed, stored);
 }
 
-std::string SnapRefusalText(std::int64_t typed, std::uint16_t stored) {
+std::string SnapRefusalText(std::int64_t typed, std::uint16_t stored, std::string_view optionName) {
     return TypedText(typed) + " is not a standard tone (the nearest is " + ToneName(stored) +
-           "); with --exact nothing is snapped";
+           "); with " + std::string(optionName) + " nothing is snapped";
 }
 
 std::string SnapRefusal(std::string_view field, std::int64_t typed, std::uint16_t stored) {

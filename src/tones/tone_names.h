@@ -41,8 +41,10 @@ std::optional<std::uint16_t> ParseHertz(std::string_view text);
 // standard tone; 600.9 (Mot 2, 1) stored"; the Text forms leave out the field.
 std::string SnapNotice(std::string_view field, std::int64_t typed, std::uint16_t stored);
 std::string SnapNoticeText(std::int64_t typed, std::uint16_t stored);
-// The same snap refused (--exact): nothing is stored.
+// The same snap refused (--exact): nothing is stored. optionName is what the
+// user turned on, in the words of the front end ("--exact", the window's box).
 std::string SnapRefusal(std::string_view field, std::int64_t typed, std::uint16_t stored);
-std::string SnapRefusalText(std::int64_t typed, std::uint16_t stored);
+std::string SnapRefusalText(std::int64_t typed, std::uint16_t stored,
+                            std::string_view optionName = "--exact");
 
 }  // namespace mk843nb::tones

@@ -33,9 +33,8 @@ QLabel* MakeLink(const QString& text, const char* name, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setCursor(Qt::PointingHandCursor);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::blue);
-    label->setPalette(palette);
+    // The palette's link colour: blue on a light desktop, a light blue on a dark one.
+    label->setForegroundRole(QPalette::Link);
     QFont font = label->font();
     font.setUnderline(true);
     label->setFont(font);

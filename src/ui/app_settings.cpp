@@ -10,6 +10,7 @@ constexpr auto kLastFolder = "files/lastFolder";
 constexpr auto kRecentFiles = "files/recent";
 constexpr auto kLastPort = "link/lastPort";
 constexpr auto kBackupBeforeWrite = "link/backupBeforeWrite";
+constexpr auto kLastPlanFolder = "fleet/lastPlanFolder";
 }  // namespace
 
 void SetUpSettingsIdentity() {
@@ -46,5 +47,10 @@ bool AppSettings::BackupBeforeWrite() const {
     return settings_.value(kBackupBeforeWrite, true).toBool();
 }
 void AppSettings::SetBackupBeforeWrite(bool on) { settings_.setValue(kBackupBeforeWrite, on); }
+
+QString AppSettings::LastPlanFolder() const { return settings_.value(kLastPlanFolder).toString(); }
+void AppSettings::SetLastPlanFolder(const QString& folder) {
+    settings_.setValue(kLastPlanFolder, folder);
+}
 
 }  // namespace mk843nb

@@ -36,6 +36,10 @@ public:
     bool BackupBeforeWrite() const;  // on unless the user turned it off
     void SetBackupBeforeWrite(bool on);
 
+    // The fleet plan folder last made or opened: "Open plan…" starts there.
+    QString LastPlanFolder() const;
+    void SetLastPlanFolder(const QString& folder);
+
 private:
     QSettings settings_;
 };

@@ -1,13 +1,14 @@
 #include "ui/call_page_player.h"
 
 #include <QAbstractButton>
-#include <QStyle>
+#include <QEvent>
 #include <QWidget>
 
 #include "editor/form_model.h"
 #include "sound/call_page.h"
 #include "sound/test_page.h"
 #include "ui/dialog_service.h"
+#include "ui/play_icons.h"
 
 namespace mk843nb {
 namespace {
@@ -16,10 +17,33 @@ constexpr int kSampleRate = 48000;
 
 }  // namespace
 
+namespace {
+
+// Draws a play button's sign again when its palette changes (a dark desktop theme chosen
+// while the program runs).
+class SignFollowsPalette : public QObject {
+public:
+    explicit SignFollowsPalette(QAbstractButton* button) : QObject(button) {
+        button->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange) {
+            auto* button = static_cast<QAbstractButton*>(watched);
+            button->setIcon(PlayStopIcon(button->isChecked(), button->palette()));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
 void ShowPlaying(QAbstractButton* button, bool playing) {
     button->setChecked(playing);
-    button->setIcon(
-        button->style()->standardIcon(playing ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
+    button->setIcon(PlayStopIcon(playing, button->palette()));
+    if (!button->property("signFollowsPalette").toBool()) {
+        button->setProperty("signFollowsPalette", true);
+        new SignFollowsPalette(button);
+    }
 }
 
 CallPagePlayer::CallPagePlayer(QWidget* form, const FormModel& model, DialogService& dialogs,

@@ -24,12 +24,14 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 
 #include "files/backup_store.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "fleet/fleet_screen.h"
 #include "fleet/text_file.h"
+#include "ui/app_settings.h"
 #include "ui/dialog_service.h"
 #include "ui/folder_path_box.h"
 
@@ -352,10 +354,14 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
     connect(retry_, &QPushButton::clicked, this, &FleetWindow::Retry);
     connect(results_, &QTableWidget::itemSelectionChanged, this, [this] { UpdateControls(); });
     connect(openReport_, &QPushButton::clicked, this, [this] {
-        if (folder_) Open(*folder_ / fleet::kReportCsvName);
+        // A report deleted since the button was enabled is no file to open.
+        if (HasReport())
+            Open(*folder_ / fleet::kReportCsvName, FolderPathBox::Kind::Report);
+        else
+            UpdateControls();
     });
     connect(openFolder_, &QPushButton::clicked, this, [this] {
-        if (folder_) Open(*folder_);
+        if (folder_) Open(*folder_, FolderPathBox::Kind::PlanFolder);
     });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     resize(960, 900);
@@ -554,7 +560,10 @@ void FleetWindow::OpenPlan() {
     request.defaultExt = "json";
     request.fileMustExist = true;
     request.tableFolder = false;
-    request.initialDir = QDir::currentPath().toStdString();
+    // A plan is most often opened again where the last one was, the next day.
+    const QString last = AppSettings().LastPlanFolder();
+    request.initialDir =
+        (!last.isEmpty() && QDir(last).exists() ? last : QDir::currentPath()).toStdString();
     const auto chosen = dialogs_.ChooseOpenFile(request);
     if (!chosen) return;
     LoadFolder(std::filesystem::path(*chosen).parent_path());
@@ -572,6 +581,8 @@ bool FleetWindow::LoadFolder(const std::filesystem::path& folder) {
         return false;
     }
     folder_ = folder;
+    AppSettings().SetLastPlanFolder(
+        Q(std::filesystem::absolute(folder).lexically_normal().string()));
     manifest_ = load.manifest;
     lines_ = report.Lines();
     rows_ = fleet::PlanRowsOf(folder, *manifest_);
@@ -729,6 +740,7 @@ std::optional<fleet::PlanOptions> FleetWindow::ChosenOptions(std::string& why) c
     fleet::PlanOptions options;
     options.strict = strict_->isChecked();
     options.exact = exact_->isChecked();
+    options.exactName = "Exact tones ticked";  // the box, not the command line's option
     std::vector<std::string> names;
     for (const QString& name : keep_->text().split(QLatin1Char(','), Qt::SkipEmptyParts))
         if (!name.trimmed().isEmpty()) names.push_back(name.trimmed().toStdString());
@@ -763,13 +775,19 @@ void FleetWindow::UpdateControls() {
     run_->setEnabled(controls.run);
     stop_->setEnabled(controls.stop && !stopRequested_);
     retry_->setEnabled(controls.retry);
-    openReport_->setEnabled(controls.openFolder);
+    // Until a run has recorded a pager the plan folder holds no report.
+    openReport_->setEnabled(controls.openFolder && HasReport());
     openFolder_->setEnabled(controls.openFolder);
 }
 
-void FleetWindow::Open(const std::filesystem::path& path) {
+bool FleetWindow::HasReport() const {
+    std::error_code error;
+    return folder_ && std::filesystem::is_regular_file(*folder_ / fleet::kReportCsvName, error);
+}
+
+void FleetWindow::Open(const std::filesystem::path& path, FolderPathBox::Kind kind) {
     const QString text = Q(std::filesystem::absolute(path).lexically_normal().string());
-    if (!openUrl || !openUrl(QUrl::fromLocalFile(text))) pathBox_->ShowFolder(text);
+    if (!openUrl || !openUrl(QUrl::fromLocalFile(text))) pathBox_->ShowPath(kind, text);
 }
 
 }  // namespace mk843nb

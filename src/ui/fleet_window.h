@@ -25,6 +25,7 @@
 #include "fleet/plan_folder.h"
 #include "image/pager_image.h"
 #include "link/port_table.h"
+#include "ui/folder_path_box.h"
 
 class QCheckBox;
 class QLabel;
@@ -42,7 +43,6 @@ namespace mk843nb {
 
 class DialogService;
 class FleetLane;
-class FolderPathBox;
 class WindowRunObserver;
 
 struct FleetWindowOptions {
@@ -102,7 +102,8 @@ private:
     void UpdateControls();
     // fleet plan's options as the window's boxes give them; nullopt, with why, for a bad keep list.
     std::optional<fleet::PlanOptions> ChosenOptions(std::string& why) const;
-    void Open(const std::filesystem::path& path);
+    void Open(const std::filesystem::path& path, FolderPathBox::Kind kind);
+    bool HasReport() const;
     // The template file: the one chosen, or the window's table written to path.
     std::optional<std::filesystem::path> TemplateFile(const std::filesystem::path& windowCopy);
     std::vector<std::size_t> CheckedBoards() const;

@@ -8,12 +8,30 @@
 #include <QVBoxLayout>
 
 namespace mk843nb {
+namespace {
+
+struct Wording {
+    const char* caption;
+    const char* why;
+};
+
+Wording WordingOf(FolderPathBox::Kind kind) {
+    switch (kind) {
+        case FolderPathBox::Kind::PlanFolder:
+            return {"Plan folder", "No file manager could be opened. The plan is in this folder:"};
+        case FolderPathBox::Kind::Report:
+            return {"Fleet report", "No program could open the report. It is this file:"};
+        case FolderPathBox::Kind::Backups:
+            break;
+    }
+    return {"Backup folder", "No file manager could be opened. The backups are in this folder:"};
+}
+
+}  // namespace
 
 FolderPathBox::FolderPathBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FolderPathBox"));
-    setWindowTitle(QStringLiteral("Backup folder"));
-    auto* why = new QLabel(
-        QStringLiteral("No file manager could be opened. The backups are in this folder:"), this);
+    why_ = new QLabel(this);
     path_ = new QLabel(this);
     path_->setObjectName(QStringLiteral("FolderPath"));
     path_->setTextFormat(Qt::PlainText);
@@ -33,13 +51,16 @@ FolderPathBox::FolderPathBox(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(why);
+    layout->addWidget(why_);
     layout->addWidget(path_);
     layout->addWidget(buttons);
 }
 
-void FolderPathBox::ShowFolder(const QString& folder) {
-    path_->setText(folder);
+void FolderPathBox::ShowPath(Kind kind, const QString& path) {
+    const Wording wording = WordingOf(kind);
+    setWindowTitle(QString::fromUtf8(wording.caption));
+    why_->setText(QString::fromUtf8(wording.why));
+    path_->setText(path);
     adjustSize();
     copy_->setDefault(true);
     copy_->setFocus();

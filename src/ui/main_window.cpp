@@ -29,6 +29,7 @@
 #include "files/table_file_messages.h"
 #include "files/table_io.h"
 #include "link/comm_port.h"
+#include "link/link_messages.h"
 #include "link/link_session.h"
 #include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
@@ -63,6 +64,9 @@ constexpr int kDesignWidth = 833;
 constexpr int kDesignHeight = 700;
 constexpr int kDesignFontPoints = 9;
 constexpr int kStatusHeight = 20;
+// PB1 and the status text panel at the design size; narrower windows narrow them alike.
+constexpr int kProgressWidth = 320;
+constexpr int kStatusTextWidth = 330;
 // The value columns of the verify details: what went out, what came back.
 QAction* MenuItem(QMenu* menu, const ObjectName& name, const QString& caption,
                   const QKeySequence& shortcut = {}, const QIcon& icon = {}) {
@@ -251,17 +255,17 @@ void MainWindow::BuildMenu() {
     recentMenu_ = file->addMenu(QStringLiteral("Recent &Files"));
     recentMenu_->setObjectName(QStringLiteral("RecentFilesMenu"));
     recentMenu_->menuAction()->setVisible(false);  // until there are settings to keep it in
-    connect(MenuItem(file, "CompareFile1", QStringLiteral("Compare with file…")),
+    connect(MenuItem(file, "CompareFile1", QStringLiteral("&Compare with file…")),
             &QAction::triggered, this, &MainWindow::CompareFile1Click);
-    connect(MenuItem(file, "Backups1", QStringLiteral("Backups…")), &QAction::triggered, this,
+    connect(MenuItem(file, "Backups1", QStringLiteral("&Backups…")), &QAction::triggered, this,
             &MainWindow::Backups1Click);
-    connect(MenuItem(file, "TonePlan1", QStringLiteral("Tone plan…")), &QAction::triggered, this,
+    connect(MenuItem(file, "TonePlan1", QStringLiteral("&Tone plan…")), &QAction::triggered, this,
             [this] {
                 if (tonePlan_ == nullptr) tonePlan_ = new TonePlanWindow(dialogs_, this);
                 tonePlan_->show();
                 tonePlan_->raise();
             });
-    connect(MenuItem(file, "Fleet1", QStringLiteral("Fleet…")), &QAction::triggered, this, [this] {
+    connect(MenuItem(file, "Fleet1", QStringLiteral("F&leet…")), &QAction::triggered, this, [this] {
         auto* fleet = findChild<FleetWindow*>();
         if (fleet == nullptr)
             fleet = new FleetWindow(dialogs_,
@@ -298,9 +302,9 @@ void MainWindow::BuildMenu() {
         MenuItem(pager, ControlId::Verify1, QStringLiteral("&Verify"), QKeySequence(Qt::Key_F2)),
         &QAction::triggered, this, &MainWindow::Verify1Click);
     pager->addSeparator();
-    connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with pager…")),
+    connect(MenuItem(pager, "ComparePager1", QStringLiteral("Compare with &pager…")),
             &QAction::triggered, this, &MainWindow::ComparePager1Click);
-    backupFirst_ = MenuItem(pager, "BackupFirst1", QStringLiteral("Back up pager before Write"));
+    backupFirst_ = MenuItem(pager, "BackupFirst1", QStringLiteral("&Back up pager before Write"));
     backupFirst_->setCheckable(true);
     backupFirst_->setChecked(AppSettings().BackupBeforeWrite());
     connect(backupFirst_, &QAction::toggled, this,
@@ -340,12 +344,12 @@ void MainWindow::BuildStatusBar() {
     pb1_->setTextVisible(false);
     pb1_->setRange(0, 0);
     pb1_->setValue(0);
-    pb1_->setFixedWidth(320);
+    pb1_->setFixedWidth(kProgressWidth);
     // A range of 0 to 0 would make Qt animate a busy bar; nothing runs yet.
     pb1_->setMaximum(1);
     panel1_ = new QLabel(QStringLiteral("  Ready ......"), bar);
     panel1_->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    panel1_->setFixedWidth(330);
+    panel1_->setFixedWidth(kStatusTextWidth);
     panel2_ = new ElidedLabel(bar);
     panel2_->setObjectName(QStringLiteral("StatusBar1Panel2"));
     panel2_->setMinimumWidth(50);
@@ -422,8 +426,10 @@ void MainWindow::StartWith(const PortTable& table) {
     splash_->hide();  // the warning never opens over the splash
     if (!found) {
         link_->ClosePort();
-        log_->AddMessage(QString::fromStdString(link_->StartupWarning().text));
-        dialogs_.Show(link_->StartupWarning());
+        Message warning = link_->StartupWarning();
+        warning.text += PortsNotThereNote(ports_->MissingUserPorts());
+        log_->AddMessage(QString::fromStdString(warning.text));
+        dialogs_.Show(warning);
     }
     PagerImage image = model_.Image();
     Finish(tables_->LoadDefaultTable(image), image);
@@ -453,6 +459,19 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     if (statusDesignHeight_ > 0)
         statusBar()->setFixedHeight(
             std::max(int(statusDesignHeight_ * ry), panel1_->fontMetrics().height() + 8));
+    // Below the design width the two fixed panels no longer fit the bar at their design
+    // widths: the bar would squeeze them and PB1, which cannot shrink, would run over the
+    // start of the status text. Both narrow with the window; the text panel never below
+    // its longest text.
+    const double rx = std::min(1.0, double(width()) / layout_.DesignSize().width());
+    pb1_->setFixedWidth(int(kProgressWidth * rx));
+    int longest = 0;
+    for (const std::string_view text :
+         {status_text::kBoardTesting, status_text::kReading, status_text::kWriting,
+          status_text::kVerifying, status_text::kStartup})
+        longest = std::max(longest, panel1_->fontMetrics().horizontalAdvance(
+                                        QString::fromUtf8(text.data(), qsizetype(text.size()))));
+    panel1_->setFixedWidth(std::max(int(kStatusTextWidth * rx), longest + 8));
 }
 
 void MainWindow::UseSettings(AppSettings& settings) {

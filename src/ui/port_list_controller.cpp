@@ -25,7 +25,38 @@ bool PathExists(const std::string& port) {
     return std::filesystem::exists(DevicePathOf(port), error);  // a dangling link is gone
 }
 
+// A path given as "links/ttyPAGER" is taken from the folder the program started in,
+// once: the watcher and the list then speak of the same place whatever happens later.
+std::vector<std::string> Resolved(std::vector<std::string> ports) {
+    for (std::string& port : ports) {
+        if (port.empty() || port.front() == '/' || port.find('/') == std::string::npos) continue;
+        std::error_code error;
+        const std::filesystem::path whole = std::filesystem::absolute(port, error);
+        if (!error) port = whole.lexically_normal().string();
+    }
+    return ports;
+}
+
+// The folder a path will appear in, or, while that folder does not exist either
+// (an emulator makes it with its link), the nearest one above it that does.
+QString FolderToWatchFor(const QString& path) {
+    QString folder = QFileInfo(path).absolutePath();
+    while (!QFileInfo(folder).isDir()) {
+        const QString above = QFileInfo(folder).absolutePath();
+        if (above == folder) break;
+        folder = above;
+    }
+    return folder;
+}
+
 }  // namespace
+
+std::string PortsNotThereNote(const std::vector<std::string>& paths) {
+    std::string note;
+    for (const std::string& path : paths)
+        note += "\n" + path + " does not exist yet; it is listed as soon as it appears.";
+    return note;
+}
 
 PortListController::PortListController(QWidget& window, LinkSession& link, LinkEvents& events,
                                        FormModel& model, FormBinding& binding,
@@ -37,6 +68,7 @@ PortListController::PortListController(QWidget& window, LinkSession& link, LinkE
       model_(model),
       binding_(binding),
       options_(std::move(options)) {
+    options_.userPorts = Resolved(std::move(options_.userPorts));
     if (auto* box = qobject_cast<QComboBox*>(binding_.Widget(ControlId::cboPort)))
         connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowTips(); });
 }
@@ -98,7 +130,7 @@ QStringList PortListController::FoldersToWatch() const {
     for (const std::string& path : paths) {
         if (path.empty() || path.front() != '/') continue;  // a name under /dev
         const QFileInfo info(QString::fromStdString(path));
-        add(info.absolutePath());
+        add(FolderToWatchFor(info.absoluteFilePath()));
         const QString target = info.canonicalFilePath();
         if (!target.isEmpty()) add(QFileInfo(target).absolutePath());
     }
@@ -120,11 +152,18 @@ void PortListController::Refresh() {
     PortTable fresh = List();
     const PortTable& old = link_.Ports();
     const int current = model_.State(ControlId::cboPort).itemIndex;
-    if (current >= 0 && current < static_cast<int>(old.entries.size())) {
-        const int kept =
-            FindPort(fresh, DevicePathOf(old.entries[static_cast<std::size_t>(current)].name));
-        fresh.selected = kept >= 0 ? kept : 0;
-    }
+    int kept = -1;
+    if (current >= 0 && current < static_cast<int>(old.entries.size()))
+        kept = FindPort(fresh, DevicePathOf(old.entries[static_cast<std::size_t>(current)].name));
+    // The board's own port coming back (an emulator restarted on the same link) is
+    // selected again, so the next Read goes to it and not to whatever stood in.
+    const std::string preferred = PreferredPort();
+    const int back = preferred.empty() ? -1 : FindPort(fresh, preferred);
+    const bool returned = back >= 0 && FindPort(old, preferred) < 0;
+    if (returned)
+        fresh.selected = back;
+    else if (current >= 0)
+        fresh.selected = kept >= 0 ? kept : (back >= 0 ? back : 0);
     if (fresh.entries == old.entries && fresh.selected == current) {
         // A folder that has just appeared is watched from now on.
         watcher_->SetFolders(FoldersToWatch());
@@ -140,12 +179,22 @@ void PortListController::Remember(int index) {
         QString::fromStdString(PortToRemember(ports.entries[static_cast<std::size_t>(index)])));
 }
 
+std::string PortListController::PreferredPort() const {
+    return options_.userPorts.empty() ? AppSettings().LastPort().toStdString()
+                                      : options_.userPorts.front();
+}
+
+std::vector<std::string> PortListController::MissingUserPorts() const {
+    std::vector<std::string> missing;
+    for (const std::string& path : options_.userPorts)
+        if (!PathExists(path)) missing.push_back(path);
+    return missing;
+}
+
 bool PortListController::SearchBoard() {
     const PortTable& ports = link_.Ports();
     const int listed = ports.selected;
-    const std::string preferred = options_.userPorts.empty()
-                                      ? AppSettings().LastPort().toStdString()
-                                      : options_.userPorts.front();
+    const std::string preferred = PreferredPort();
     const int index = FindPort(ports, preferred);
     if (index >= 0) {
         link_.SelectPort(index);

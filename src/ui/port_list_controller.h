@@ -37,6 +37,10 @@ struct PortListOptions {
 // --port and the one the board answered on last time (an emulator's link, a
 // by-id name), each while its path exists; the folders of those paths and of
 // the devices they lead to are watched with the system's device folders.
+// The start-up box's line for each --port path that is not there: why no board
+// answered on it ("" when every path exists).
+std::string PortsNotThereNote(const std::vector<std::string>& paths);
+
 class PortListController : public QObject {
     Q_OBJECT
 public:
@@ -55,10 +59,16 @@ public:
     void Remember(int index);
     // From now on, while the window is idle, the box follows devices coming and going.
     void WatchDevices();
-    // Re-lists the ports, keeping the selected port where it still exists.
+    // Re-lists the ports, keeping the selected port where it still exists; the
+    // port tried first at start (the first --port, else the remembered one) is
+    // selected again when it comes back.
     void Refresh();
+    // The --port paths that do not exist now.
+    std::vector<std::string> MissingUserPorts() const;
 
 private:
+    // The first --port, else the port the board answered on last time.
+    std::string PreferredPort() const;
     // The user's and the remembered paths that exist now.
     std::vector<std::string> ExtraPaths() const;
     // The items' by-id tooltips.

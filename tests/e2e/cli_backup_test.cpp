@@ -245,18 +245,18 @@ TEST_F(CliBackup, DiffOfTwoFiles) {
 
     const CliRun json = RunCli({"diff", "--json", a, b});
     EXPECT_EQ(json.status, 5) << json.err;
-    const nlohmann::json expected = nlohmann::json::parse(R"([
+    const nlohmann::json expected = nlohmann::json::parse(R"json([
         {"field": "Duty2", "page": "CALL", "caption": "CALL #2 ON", "a": "0", "b": "1",
          "derived": false, "bookkeeping": false},
-        {"field": "W22", "page": "", "caption": "W22", "a": "4D07", "b": "8D07",
-         "derived": true, "bookkeeping": false}])");
+        {"field": "W22", "page": "CALL", "caption": "CALL #2 TONE2 decoder word (W22)",
+         "a": "4D07", "b": "8D07", "derived": true, "bookkeeping": false}])json");
     EXPECT_EQ(nlohmann::json::parse(json.out), expected);
 
     const CliRun text = RunCli({"diff", a, b});
     EXPECT_EQ(text.status, 5);
     EXPECT_EQ(text.out,
-              "CALL  CALL #2 ON: 0 | 1\n(not shown)  W22: 4D07 | 8D07  (derived)\n2 fields "
-              "differ\n");
+              "CALL  CALL #2 ON: 0 | 1\nCALL  CALL #2 TONE2 decoder word (W22): 4D07 | 8D07  "
+              "(derived)\n2 fields differ\n");
     EXPECT_EQ(text.err, "");
     EXPECT_EQ(RunCli({"diff", a, a}).out, "No field differs\n");
 

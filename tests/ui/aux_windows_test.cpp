@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -497,7 +499,7 @@ TEST(AboutBoxTest, HoveringALinkMakesItBold) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
     for (QLabel* link : {box.LblUrl(), box.LblEmail()}) {
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        EXPECT_EQ(link->palette().color(link->foregroundRole()), QColor(Qt::blue));
         EXPECT_TRUE(link->font().underline());
         EXPECT_FALSE(link->font().bold());
         const QSize before = box.size();
@@ -638,6 +640,78 @@ protected:
     test::RecordingDialogs dialogs;
     MainWindow window{dialogs};
 };
+
+// The colours a picture of a widget or an icon holds, counted.
+std::map<QRgb, int> ColoursIn(const QImage& picture) {
+    std::map<QRgb, int> colours;
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) ++colours[image.pixel(x, y)];
+    return colours;
+}
+
+// A dark desktop theme as users set one: light text on dark grey.
+QPalette DarkTheme() {
+    QPalette dark;
+    const QColor text(0xdc, 0xdc, 0xdc);
+    dark.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x30));
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(0x3c, 0x3c, 0x40));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    dark.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+    return dark;
+}
+
+// The play signs are drawn in the buttons' text colour and the About box's links in the
+// link colour, of whatever palette the desktop gives, changed while the window is open too.
+TEST_F(FromTheMainWindowTest, PlaySignsAndLinksTakeTheirColoursFromThePalette) {
+    const struct {
+        const char* name;
+        QPalette palette;
+    } cases[] = {{"light", QApplication::palette()}, {"dark", DarkTheme()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.setPalette(c.palette);
+        for (const char* name : {"btnPlayCall1", "btnPlayGroup2"}) {
+            auto* button = W<QAbstractButton>(name);
+            for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+                const QRgb expected =
+                    c.palette
+                        .color(mode == QIcon::Normal ? QPalette::Active : QPalette::Disabled,
+                               QPalette::ButtonText)
+                        .rgb();
+                int opaque = 0;
+                for (const auto& [colour, count] :
+                     ColoursIn(button->icon().pixmap(QSize(16, 16), mode).toImage())) {
+                    if (qAlpha(colour) != 255) continue;
+                    opaque += count;
+                    EXPECT_EQ(colour, expected) << name << " mode " << mode;
+                }
+                EXPECT_GT(opaque, 20) << name << ": no sign drawn";
+            }
+        }
+
+        AboutBox box(nullptr, [](const QUrl&) {});
+        box.setPalette(c.palette);
+        box.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+        for (QLabel* link : {box.LblUrl(), box.LblEmail()}) {
+            // The underline is drawn solid in the text's colour.
+            const std::map<QRgb, int> colours = ColoursIn(link->grab().toImage());
+            const QRgb linkColour = c.palette.color(QPalette::Link).rgb();
+            EXPECT_GT(colours.count(linkColour) ? colours.at(linkColour) : 0, 20)
+                << link->objectName().toStdString();
+            if (linkColour != QColor(Qt::blue).rgb()) {
+                EXPECT_EQ(colours.count(QColor(Qt::blue).rgb()), 0u)
+                    << "dark blue on dark grey: " << link->objectName().toStdString();
+            }
+        }
+    }
+    window.setPalette(QPalette());
+}
 
 TEST_F(FromTheMainWindowTest, F9InAToneFieldOpensTheTableAndThePickFillsTheField) {
     QTest::mouseClick(W<QCheckBox>("chkDuty3"), Qt::LeftButton);

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -41,6 +42,7 @@
 #include "sim_process.h"
 #include "test_application.h"
 #include "test_files.h"
+#include "ui/app_settings.h"
 #include "ui/folder_path_box.h"
 #include "ui/main_window.h"
 
@@ -267,6 +269,10 @@ TEST_F(FleetWindowTest, StrictExactAndKeptLevelsPlanAsTheCommandLineDoes) {
     Click("FleetExact");
     EXPECT_NE(problemsOf(0).find("600.0 is not a standard tone"), std::string::npos)
         << problemsOf(0) << " / " << W<QLabel>("FleetPlanNote")->text().toStdString();
+    // Said in the window's words: the box the user ticked, not the command line's option.
+    EXPECT_NE(problemsOf(0).find("with Exact tones ticked nothing is snapped"), std::string::npos)
+        << problemsOf(0);
+    EXPECT_EQ(problemsOf(0).find("--exact"), std::string::npos) << problemsOf(0);
     EXPECT_FALSE(W("FleetMakePlan")->isEnabled());
     Click("FleetExact");
 
@@ -319,15 +325,78 @@ TEST_F(FleetWindowTest, MakePlanWritesThePlanFolderFromTheWindowsTable) {
     EXPECT_NE(Cell("FleetPlanTable", 2, 2).find("was changed after planning"), std::string::npos)
         << Cell("FleetPlanTable", 2, 2);
 
-    Click("FleetOpenReport");
+    EXPECT_FALSE(W("FleetOpenReport")->isEnabled()) << "nothing run: no report";
     Click("FleetOpenFolder");
-    EXPECT_EQ(opened_,
-              (std::vector<std::string>{(folder / "report.csv").string(), folder.string()}));
-    // No file manager: a box says where the folder is.
+    EXPECT_EQ(opened_, std::vector<std::string>{folder.string()});
+}
+
+// The plan folder and the report each open in the desktop's program; where
+// none opens them, a box captioned for what it shows says where it is. Before
+// a run has recorded a pager there is no report to open.
+TEST_F(FleetWindowTest, OpenReportWaitsForARunAndEachPathBoxSaysWhatItShows) {
+    Open({"ttyS0"});
+    PickRoster("label,T11,T21\nEngine 1,330.5,1153.4\n");
+    const fs::path folder = MakePlan("boxes");
+    EXPECT_TRUE(W("FleetOpenFolder")->isEnabled());
+    EXPECT_FALSE(W("FleetOpenReport")->isEnabled());
+    CheckBoard(0);
+    Click("FleetRun");
+    Answer();
+    ASSERT_TRUE(fs::exists(folder / "report.csv"));
+    EXPECT_TRUE(W("FleetOpenReport")->isEnabled());
+
     openSucceeds_ = false;
-    Click("FleetOpenFolder");
-    EXPECT_TRUE(window_->PathBox()->isVisible());
-    EXPECT_EQ(window_->PathBox()->Path()->text().toStdString(), folder.string());
+    const struct {
+        const char* button;
+        fs::path path;
+        const char* caption;
+        const char* why;
+    } cases[] = {
+        {"FleetOpenFolder", folder, "Plan folder",
+         "No file manager could be opened. The plan is in this folder:"},
+        {"FleetOpenReport", folder / "report.csv", "Fleet report",
+         "No program could open the report. It is this file:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        Click(c.button);
+        FolderPathBox* box = window_->PathBox();
+        ASSERT_TRUE(box->isVisible());
+        EXPECT_EQ(box->windowTitle().toStdString(), c.caption);
+        EXPECT_EQ(box->Why()->text().toStdString(), c.why);
+        EXPECT_EQ(box->Path()->text().toStdString(), c.path.string());
+        box->reject();
+    }
+
+    // A report moved away meanwhile is not offered.
+    fs::rename(folder / "report.csv", dir_.File("moved.csv"));
+    opened_.clear();
+    Click("FleetOpenReport");
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_FALSE(W("FleetOpenReport")->isEnabled());
+}
+
+// "Open plan…" starts in the folder of the plan last made or opened, after a
+// restart too; a folder removed since is no place to start.
+TEST_F(FleetWindowTest, OpenPlanStartsWhereTheLastPlanWas) {
+    AppSettings().SetLastPlanFolder({});
+    Open({"ttyS0"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("yesterday");
+    window_.reset();  // the program closed and started again
+
+    Open({"ttyS0"});
+    dialogs_.requests.clear();
+    Click("FleetOpenPlan");  // cancelled
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].initialDir, folder.string());
+
+    fs::remove_all(folder);
+    dialogs_.requests.clear();
+    Click("FleetOpenPlan");
+    ASSERT_EQ(dialogs_.requests.size(), 1u);
+    EXPECT_EQ(dialogs_.requests[0].initialDir, QDir::currentPath().toStdString());
+    AppSettings().SetLastPlanFolder({});
 }
 
 // Two boards, two lanes; each prompt sits in the lane of its board and names
@@ -541,8 +610,12 @@ TEST_F(FleetWindowTest, FileFleetOpensTheWindowOnTheMainWindowsPorts) {
     main.StartWith(table);
     auto* item = main.findChild<QAction*>(QStringLiteral("Fleet1"));
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text(), QStringLiteral("Fleet…"));
-    item->trigger();
+    // From the keyboard: Alt+F, then the item's own letter.
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_L);
     auto* fleet = main.findChild<FleetWindow*>();
     ASSERT_NE(fleet, nullptr);
     EXPECT_TRUE(fleet->isVisible());

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "recording_dialogs.h"
@@ -232,6 +233,35 @@ TEST_F(KeyboardTest, MenusOpenByAltLetterAndF10) {
         QTest::keyClick(window_->menuBar(), Qt::Key_Escape);
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
     }
+}
+
+// Each item of a menu has a letter of its own, so Alt+menu letter and then the
+// item's letter reach every item; a letter used twice would only move between them.
+TEST_F(KeyboardTest, EveryMenuItemHasALetterOfItsOwn) {
+    for (QAction* top : window_->menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        ASSERT_NE(menu, nullptr);
+        std::map<int, QString> letters;
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator()) continue;
+            const QKeySequence letter = QKeySequence::mnemonic(item->text());
+            EXPECT_FALSE(letter.isEmpty()) << item->text().toStdString() << " has no letter";
+            if (letter.isEmpty()) continue;
+            const auto [where, fresh] = letters.emplace(letter[0].toCombined(), item->text());
+            EXPECT_TRUE(fresh) << item->text().toStdString() << " and "
+                               << where->second.toStdString() << " share a letter";
+        }
+    }
+
+    // Typed: the menu's letter, then the item's.
+    QAction* backupFirst = W<QAction>("BackupFirst1");
+    const bool wasOn = backupFirst->isChecked();
+    QTest::keyClick(window_.get(), Qt::Key_P, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_B);
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    EXPECT_NE(backupFirst->isChecked(), wasOn);
+    backupFirst->setChecked(wasOn);
 }
 
 // Exit answers Ctrl+E, as it always has, and Ctrl+Q.

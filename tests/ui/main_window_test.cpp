@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -423,6 +424,36 @@ TEST_F(MainWindowTest, ResizingScalesEveryControlsBoundsAndFont) {
             if (font > 0) {
                 EXPECT_EQ(control->font().pointSize(), font) << control->objectName().toStdString();
             }
+        }
+    }
+}
+
+// The status bar from the smallest window to a large one: PB1, the status text and the
+// third panel side by side, none over another, each status text whole.
+TEST_F(MainWindowTest, TheProgressBarNeverRunsIntoTheStatusText) {
+    MainWindow& w = ShownWindow();
+    auto* bar = w.findChild<QProgressBar*>(QStringLiteral("PB1"));
+    auto* text = w.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"));
+    auto* third = w.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"));
+    ASSERT_TRUE(bar && text && third);
+    const QSize design = w.Layout().DesignSize();
+    const QSize sizes[] = {
+        w.minimumSize(), {design.width() * 9 / 10, design.height()}, design, design * 2};
+    for (const QSize size : sizes) {
+        for (const std::string_view status :
+             {status_text::kStartup, status_text::kReading, status_text::kBoardTesting}) {
+            SCOPED_TRACE(testing::Message()
+                         << size.width() << " x " << size.height() << " " << status);
+            w.resize(size);
+            text->setText(QString::fromUtf8(status.data(), qsizetype(status.size())));
+            QCoreApplication::processEvents();
+            EXPECT_LE(bar->geometry().right(), text->geometry().left())
+                << "PB1 " << bar->geometry().right() << " runs into the text at "
+                << text->geometry().left();
+            EXPECT_LE(text->geometry().right(), third->geometry().left());
+            EXPECT_LE(third->geometry().right(), w.statusBar()->width());
+            EXPECT_LE(text->fontMetrics().horizontalAdvance(text->text()),
+                      text->contentsRect().width());
         }
     }
 }

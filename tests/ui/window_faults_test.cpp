@@ -659,6 +659,11 @@ TEST_F(WindowFaultsTest, TheVerifyDetailsNameTheirColumnsAndKeepTheStopIcon) {
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines[0], QStringLiteral("Page  Field: This window | Pager"));
     EXPECT_TRUE(lines[1].contains(QStringLiteral(" | "))) << lines[1].toStdString();
+    // A decoder word is named after its tone ("CALL  CALL #1 TONE1 decoder word (W11): ..."),
+    // never as a bare word no control shows.
+    const QRegularExpression bareWord(QStringLiteral("^\\(not shown\\)  W[1-3][1-8]:"));
+    for (const QString& line : lines)
+        EXPECT_FALSE(bareWord.match(line).hasMatch()) << line.toStdString();
 }
 
 // The log opens at its newest line and follows the new ones; a user who scrolled back to read

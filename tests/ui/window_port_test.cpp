@@ -223,7 +223,30 @@ TEST_F(WindowPortTest, ListedPathLeavesTheListWhenItGoesAndComesBackWithIt) {
     ASSERT_EQ(::symlink(silent.Paths()[0].c_str(), link.c_str()), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 2; }, 3000)) << "not back";
     EXPECT_EQ(Box()->itemText(1).toStdString(), link);
-    EXPECT_EQ(Box()->currentIndex(), 0) << "the selection stays where the user left it";
+    // The board's port is back: the next Read goes there, not to the port that stood in.
+    EXPECT_EQ(Box()->currentIndex(), 1);
+    EXPECT_EQ(window_->Link().Ports().selected, 1);
+}
+
+// A --port path that is not there at start (the emulator not started yet, even its
+// folder not made) is named in the start-up box, and listed and selected once it appears.
+TEST_F(WindowPortTest, GivenPortThatAppearsLaterIsListedAndSelected) {
+    test::SilentPtys silent(1);
+    listed = {Entry(dir_.File("ttyS0"))};
+    Make({"later/ttyPAGER"}).Start();  // as typed, from the folder the program started in
+    const std::string link = dir_.File("later/ttyPAGER");
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_NE(dialogs_.shown[0].text.find(link + " does not exist yet"), std::string::npos)
+        << dialogs_.shown[0].text;
+    ASSERT_EQ(Items(), QStringList{QString::fromStdString(dir_.File("ttyS0"))});
+
+    QDir().mkpath(QString::fromStdString(dir_.File("later")));
+    QTest::qWait(200);  // the new folder is watched from now on
+    ASSERT_EQ(::symlink(silent.Paths()[0].c_str(), link.c_str()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 2; }, 3000)) << "never listed";
+    EXPECT_EQ(Box()->itemText(1).toStdString(), link);
+    EXPECT_EQ(Box()->currentIndex(), 1);
+    EXPECT_EQ(window_->Link().Ports().selected, 1);
 }
 
 TEST_F(WindowPortTest, PortAnotherProgramHoldsIsNamedAtStartAndGetsNothing) {

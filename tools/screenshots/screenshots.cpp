@@ -1,13 +1,16 @@
 // Shows each window as a user meets it and saves it as a PNG in the given
 // folder: the main window on each of its pages, busy in a transfer and at its
-// smallest size, the tone table, the password window, the About box, the reset
-// help, the board-test splash, the log, the backup folder's box, the verify
+// smallest size, its play buttons close up, the tone table, the password
+// window, the About box and its links close up, the reset help, the board-test
+// splash, the log, the backup folder's and the report's boxes, the verify
 // details, the Tone plan window and the Fleet window on a small plan. With
 // --dark every window is shown in a dark palette. No board is searched for;
 // the plan's tables and roster live in a temporary folder removed at the end.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColor>
 #include <QDir>
+#include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -33,6 +36,7 @@
 #include "link/link_messages.h"
 #include "ui/about_box.h"
 #include "ui/board_test_splash.h"
+#include "ui/call_page_player.h"
 #include "ui/dialog_service.h"
 #include "ui/fleet_window.h"
 #include "ui/folder_path_box.h"
@@ -58,6 +62,19 @@ public:
         QTest::qWait(100);
         const QString path = QDir(folder_).filePath(name + QStringLiteral(".png"));
         if (!window.grab().save(path)) return Fail(name, "the picture could not be written");
+        std::printf("%s\n", qPrintable(path));
+        return true;
+    }
+    // Shows the window and saves part of it, twice as large, to see its details.
+    bool SavePart(QWidget& window, QWidget& part, const QString& name) {
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) return Fail(name, "the window was not shown");
+        QTest::qWait(100);
+        const QPixmap picture = part.grab();
+        const QString path = QDir(folder_).filePath(name + QStringLiteral(".png"));
+        if (!picture.scaled(picture.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                 .save(path))
+            return Fail(name, "the picture could not be written");
         std::printf("%s\n", qPrintable(path));
         return true;
     }
@@ -150,6 +167,8 @@ QPalette DarkPalette() {
     dark.setColor(QPalette::ButtonText, text);
     dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd6));
     dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+    dark.setColor(QPalette::LinkVisited, QColor(0xc0, 0x9c, 0xff));
     dark.setColor(QPalette::Disabled, QPalette::Text, grey);
     dark.setColor(QPalette::Disabled, QPalette::WindowText, grey);
     dark.setColor(QPalette::Disabled, QPalette::ButtonText, grey);
@@ -183,6 +202,14 @@ int main(int argc, char* argv[]) {
         pictures.Save(window,
                       QStringLiteral("main_window_%1").arg(pages->widget(page)->objectName()));
     }
+    // The play buttons close up, the first one playing: their signs on the buttons' colours.
+    pages->setCurrentIndex(0);
+    if (auto* playing = window.findChild<QAbstractButton*>(QStringLiteral("btnPlayCall1")))
+        ShowPlaying(playing, true);
+    if (auto* calls = window.findChild<QWidget*>(QStringLiteral("GroupBox2")))
+        pictures.SavePart(window, *calls, QStringLiteral("play_buttons"));
+    if (auto* playing = window.findChild<QAbstractButton*>(QStringLiteral("btnPlayCall1")))
+        ShowPlaying(playing, false);
     // Half-way through a read: the window is locked, the bar and the status text show progress.
     pages->setCurrentIndex(0);
     window.ProgressBar()->setRange(0, 256);
@@ -215,6 +242,16 @@ int main(int argc, char* argv[]) {
 
     AboutBox about(nullptr, [](const QUrl&) {});
     pictures.Save(about, QStringLiteral("about"));
+    // The links close up, the first as the mouse over it shows it.
+    if (auto* link = about.findChild<QWidget*>(QStringLiteral("lblUrl"))) {
+        QEnterEvent enter(QPointF(2, 2), link->mapToGlobal(QPointF(2, 2)),
+                          link->mapToGlobal(QPointF(2, 2)));
+        QApplication::sendEvent(link, &enter);
+        if (auto* panel = about.findChild<QWidget*>(QStringLiteral("Panel1")))
+            pictures.SavePart(about, *panel, QStringLiteral("about_links"));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+    }
     HelpWindow help;
     pictures.Save(help, QStringLiteral("reset_help"));
     BoardTestSplash splash;
@@ -237,13 +274,17 @@ int main(int argc, char* argv[]) {
     folderBox.ShowFolder(QDir::home().filePath(QStringLiteral(".local/share/mk843nb/backups")));
     pictures.Save(folderBox, QStringLiteral("backup_folder"));
     folderBox.hide();
+    folderBox.ShowPath(FolderPathBox::Kind::Report,
+                       QDir::home().filePath(QStringLiteral("fleet/engines/report.csv")));
+    pictures.Save(folderBox, QStringLiteral("report_path"));
+    folderBox.hide();
 
     pictures.SaveBox(QStringLiteral("verify_details"), true, [&dialogs] {
         dialogs.ShowWithDetails({MessageKind::Stop, "Verify Error !"},
                                 "Page  Field: This window | Pager\n"
                                 "CALL  CALL #2 ON: 1 | 0\n"
                                 "CALL  CALL #1 TONE1: 669.9 | 700.0\n"
-                                "(not shown)  W12: 4D07 | 8D07  (derived)");
+                                "CALL  CALL #2 TONE1 decoder word (W12): 4D07 | 8D07  (derived)");
     });
 
     QTemporaryDir plans;
