@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <QCoreApplication>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -15,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/shell_path.h"
@@ -201,13 +201,7 @@ void Run(const FleetRunOptions& options) {
     if (auto error = report.Load())
         throw CommandFailure(*error + "; move it away to start the report anew");
 
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "mk843nb-cli";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    EnsureApplication();
     BackupStore backups(BackupStore::DefaultFolder());
     fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
     run.handsFree = options.handsFree;

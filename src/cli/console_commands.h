@@ -2,6 +2,8 @@
 
 #include <string>
 
+class QCoreApplication;
+
 #include "commands/pager_commands.h"
 #include "link/console_link.h"
 
@@ -16,6 +18,7 @@ public:
     PagerCommands& Commands() { return commands_; }
 
 private:
+    QCoreApplication& app_;  // made before the link, whose waits need it
     ConsoleLink link_;
     PagerCommands commands_;
 };
