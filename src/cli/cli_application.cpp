@@ -3,6 +3,12 @@
 #include <QCoreApplication>
 
 namespace mk843nb::cli {
+namespace {
+
+// Constant-initialised, so it is destroyed after every object made at run time.
+std::unique_ptr<QCoreApplication> application;
+
+}  // namespace
 
 QCoreApplication& EnsureApplication(ApplicationMaker make, bool offscreen) {
     if (QCoreApplication* existing = QCoreApplication::instance()) return *existing;
@@ -13,13 +19,16 @@ QCoreApplication& EnsureApplication(ApplicationMaker make, bool offscreen) {
     static char platform[] = "offscreen";
     static char* argv[] = {name, nullptr, nullptr, nullptr};
     argc = 1;
+    argv[1] = argv[2] = nullptr;
     if (offscreen) {
         argv[argc++] = platformOption;
         argv[argc++] = platform;
     }
-    static std::unique_ptr<QCoreApplication> app =
+    application =
         make != nullptr ? make(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-    return *app;
+    return *application;
 }
+
+void EndApplication() { application.reset(); }
 
 }  // namespace mk843nb::cli

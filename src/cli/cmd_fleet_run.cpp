@@ -201,7 +201,7 @@ void Run(const FleetRunOptions& options) {
     if (auto error = report.Load())
         throw CommandFailure(*error + "; move it away to start the report anew");
 
-    EnsureApplication();
+    const ScopedApplication app;
     BackupStore backups(BackupStore::DefaultFolder());
     fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
     run.handsFree = options.handsFree;

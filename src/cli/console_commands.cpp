@@ -2,15 +2,13 @@
 
 #include <iostream>
 
-#include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/transfer_command.h"
 
 namespace mk843nb::cli {
 
 ConsoleCommands::ConsoleCommands(const std::string& port, bool trace)
-    : app_(EnsureApplication()),
-      link_(port, trace, std::cerr),
+    : link_(port, trace, std::cerr),
       commands_(link_.Session(),
                 KeepInStore(BackupStore::DefaultFolder(), BackupStore::DefaultKeep())) {}
 

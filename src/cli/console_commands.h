@@ -2,8 +2,7 @@
 
 #include <string>
 
-class QCoreApplication;
-
+#include "cli/cli_application.h"
 #include "commands/pager_commands.h"
 #include "link/console_link.h"
 
@@ -18,7 +17,7 @@ public:
     PagerCommands& Commands() { return commands_; }
 
 private:
-    QCoreApplication& app_;  // made before the link, whose waits need it
+    ScopedApplication app_;  // made before the link, whose waits need it; ended after it
     ConsoleLink link_;
     PagerCommands commands_;
 };

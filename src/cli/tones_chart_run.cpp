@@ -46,7 +46,7 @@ void RunToneChart(const ChartOptions& options) {
     // Fonts and painting need a GUI application; the command line draws off screen.
     if (QCoreApplication::instance() == nullptr)
         previousHandler = qInstallMessageHandler(QuietAboutRuntimeFolder);
-    EnsureApplication(MakeGuiApplication, true);
+    const ScopedApplication app(MakeGuiApplication, true);
     const std::string bytes = tones::ChartFileBytes(layout, *format);
     if (bytes.empty())
         throw CommandFailure("the chart could not be drawn; nothing was written to " +
