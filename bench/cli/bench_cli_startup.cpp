@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     const std::vector<Case> cases = {
         {"--version", {cli, "--version"}, false},
         {"show", {cli, "show", table.string()}, true},
-        {"set", {cli, "set", table.string(), "GapMax=8"}, true},
+        {"set", {cli, "set", table.string(), "T11=330.5"}, true},
     };
     bool met = true;
     std::printf("mk843nb-cli start-up, whole process, %d runs each:\n", runs);
