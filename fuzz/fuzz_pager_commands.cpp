@@ -85,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int i = 0; i < count; ++i) {
         board.Restart();
+        fuzz::PlayedChannel::waits = 0;
         const std::uint8_t choice = script.Next();
         const int kind = choice & 3;
         keeperFails = (choice & 4) != 0;
