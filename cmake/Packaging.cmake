@@ -52,6 +52,7 @@ add_custom_command(
 add_custom_target(mk843nb_packaging_files ALL DEPENDS ${compressed} ${generated}/changelog.gz)
 
 install(TARGETS mk843nb mk843nb-cli mk843nb-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS mk843nb-cli-media RUNTIME DESTINATION ${MK843NB_MEDIA_DIR})
 install(FILES ${packaging}/mk843nb.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${MK843NB_ICON_SVG}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

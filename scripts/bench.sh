@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target bench_image bench_cli_new bench_editor bench_link_transfer bench_fleet_run bench_fleet_hands_free bench_fleet_plan bench_tones_check bench_tones_chart bench_startup \
+cmake --build build -j "$(nproc)" --target bench_image bench_cli_new bench_editor bench_link_transfer bench_fleet_run bench_fleet_hands_free bench_fleet_plan bench_tones_check bench_tones_chart bench_startup bench_cli_startup \
   mk843nb-cli mk843nb-sim
 run() { echo; echo "== $*"; "$@"; }
 run build/bench/image/bench_image
@@ -18,3 +18,4 @@ run build/bench/fleet/bench_fleet_plan
 run build/bench/tones/bench_tones_check
 QT_QPA_PLATFORM=offscreen run build/bench/tones/bench_tones_chart
 QT_QPA_PLATFORM=offscreen run build/bench/app/bench_startup
+run build/bench/cli/bench_cli_startup

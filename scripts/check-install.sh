@@ -20,7 +20,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 share=$prefix/share
 expected=(
-  bin/mk843nb bin/mk843nb-cli bin/mk843nb-sim
+  bin/mk843nb bin/mk843nb-cli bin/mk843nb-sim lib/mk843nb/mk843nb-cli-media
   share/applications/mk843nb.desktop
   share/icons/hicolor/scalable/apps/mk843nb.svg
   share/icons/hicolor/48x48/apps/mk843nb.png
@@ -61,6 +61,18 @@ for program in mk843nb mk843nb-cli mk843nb-sim; do
     || fail "$program --version failed"
   [ "$out" = "$program $version" ] || fail "$program --version printed '$out', not '$program $version'"
 done
+
+echo "-- installed mk843nb-cli's page and tones chart (run by lib/mk843nb/mk843nb-cli-media)"
+out=$root/out
+mkdir -p "$out"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/mk843nb-cli" page \
+  tests/fixtures/shipped_default.tbl --call 1 --wav "$out/page.wav" >/dev/null \
+  || fail "the installed mk843nb-cli page failed"
+[ -s "$out/page.wav" ] || fail "the installed mk843nb-cli page wrote no WAV file"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/mk843nb-cli" tones chart \
+  tests/fixtures/shipped_default.tbl --out "$out/plan.svg" >/dev/null \
+  || fail "the installed mk843nb-cli tones chart failed"
+grep -q "<svg" "$out/plan.svg" || fail "the installed mk843nb-cli tones chart wrote no SVG"
 
 echo "-- cpack -G DEB"
 rm -f "$build"/mk843nb_*.deb

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "cli/media_handover.h"
 #include "program_version.h"
 
 namespace mk843nb::cli {
@@ -45,6 +46,7 @@ void ListCommandExitCodes(CLI::App& parent, const std::string& path) {
 }  // namespace
 
 int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> commands) {
+    KeepProgramArguments(argc, argv);
     CLI::App app("Programs two-tone sequential voice pagers: table files and the programmer board.",
                  "mk843nb-cli");
     app.set_version_flag("--version", "mk843nb-cli " + std::string(kProgramVersion));

@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <QCoreApplication>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -16,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/prompt_line.h"
@@ -192,13 +192,7 @@ void Run(const FleetRunOptions& options) {
     fleet::FleetReport report(options.folder.path);
     if (auto error = report.Load()) throw CommandFailure(fleet::FleetReport::Unusable(*error));
 
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "mk843nb-cli";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const ScopedApplication app;
     BackupStore backups(BackupStore::DefaultFolder());
     fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
     run.handsFree = options.handsFree;

@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <QGuiApplication>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +12,8 @@
 #include "cli/commands.h"
 #include "cli/number_option.h"
 #include "cli/shell_path.h"
+#include "cli/tone_plan_args.h"
+#include "cli/tones_chart_run.h"
 #include "files/atomic_write.h"
 #include "image/codecs.h"
 #include "tones/plan_check.h"
@@ -20,7 +21,7 @@
 #include "tones/plan_suggest.h"
 #include "tones/plan_summary.h"
 #include "tones/tone_names.h"
-#include "tones_chart/chart_files.h"
+#include "tones_chart/chart_layout.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -32,27 +33,6 @@ double Hertz(std::uint16_t tone) { return tone / 10.0; }
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
-}
-
-tones::PlanSourcesRead ReadPlan(const std::vector<std::string>& paths) {
-    tones::PlanSourcesRead read =
-        tones::ReadTonePlan(std::vector<std::filesystem::path>(paths.begin(), paths.end()));
-    if (!read.error.empty()) throw CommandFailure(read.error);
-    return read;
-}
-
-std::vector<tones::CallPair> SharedPairs(const std::vector<std::string>& texts) {
-    std::vector<tones::CallPair> pairs;
-    for (const std::string& text : texts) {
-        const auto pair = tones::ParsePair(text);
-        if (!pair)
-            throw CommandFailure("--shared " + text +
-                                     ": give the address as TONE1/TONE2 in hertz, such as "
-                                     "600.9/634.5",
-                                 ExitCode::Usage);
-        pairs.push_back(*pair);
-    }
-    return pairs;
 }
 
 ordered_json Labels(const tones::TonePlan& plan, const std::vector<std::size_t>& pagers) {
@@ -167,61 +147,6 @@ void Suggest(const SuggestOptions& options) {
                              " free addresses are left in the standard tone table");
 }
 
-struct ChartOptions {
-    std::vector<std::string> paths;
-    std::vector<std::string> shared;
-    ShellPath out;
-    tones::ChartSize size;
-};
-
-// Qt's note that it made itself a runtime folder (no XDG_RUNTIME_DIR, as under
-// sudo or cron) says nothing about the chart; everything else it says passes on.
-QtMessageHandler previousHandler = nullptr;
-void QuietAboutRuntimeFolder(QtMsgType type, const QMessageLogContext& context,
-                             const QString& message) {
-    if (message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
-    if (previousHandler != nullptr) previousHandler(type, context, message);
-}
-
-// Fonts and painting need a GUI application; the command line draws off screen.
-std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
-    if (QCoreApplication::instance() != nullptr) return nullptr;
-    previousHandler = qInstallMessageHandler(QuietAboutRuntimeFolder);
-    static int argc = 3;
-    static char name[] = "mk843nb-cli";
-    static char platformOption[] = "-platform";
-    static char platform[] = "offscreen";
-    static char* argv[] = {name, platformOption, platform, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
-void Chart(const ChartOptions& options) {
-    const auto format = tones::ChartFormatOf(options.out.path);
-    if (!format)
-        throw CommandFailure(
-            options.out.typed + ": the chart is written as SVG (name.svg) or PNG (name.png)",
-            ExitCode::Usage);
-    std::vector<tones::CallPair> shared = SharedPairs(options.shared);
-    const tones::PlanSourcesRead read = ReadPlan(options.paths);
-    for (const tones::CallPair& pair : read.shared)
-        if (std::find(shared.begin(), shared.end(), pair) == shared.end()) shared.push_back(pair);
-    const tones::CheckResult result = tones::CheckPlan(read.plan, shared);
-    const tones::ChartLayout layout = tones::LayoutChart(read.plan, result, options.size);
-
-    const auto app = EnsureGuiApplication();
-    const std::string bytes = tones::ChartFileBytes(layout, *format);
-    if (bytes.empty())
-        throw CommandFailure("the chart could not be drawn; nothing was written to " +
-                             options.out.typed);
-    if (!WriteFileAtomically(options.out.path, bytes))
-        throw CommandFailure("Save Error! " + options.out.typed + ": " +
-                             SaveFailureReason(options.out.path, options.out.typed, errno));
-    std::cout << "Wrote " << options.out.typed << " (" << layout.size.width << " x "
-              << layout.size.height
-              << "): " << tones::PlanSummary(read.plan.pagers.size(), result, ", ", " in red")
-              << "\n";
-}
-
 void AddChart(CLI::App& tonesCommand) {
     auto* command = tonesCommand.add_subcommand(
         "chart", "Draw a tone plan: every address a point, bandwidths as boxes, problems in red");
@@ -237,7 +162,7 @@ void AddChart(CLI::App& tonesCommand) {
         ->check(NumberFrom(tones::kChartMinWidth, tones::kChartMaxSide, true));
     command->add_option("--height", options->size.height, "in pixels")
         ->check(NumberFrom(tones::kChartMinHeight, tones::kChartMaxSide, true));
-    command->callback([options] { Chart(*options); });
+    command->callback([options] { RunToneChart(*options); });
 }
 
 void AddCheck(CLI::App& tonesCommand) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/cli_application.h"
 #include "commands/pager_commands.h"
 #include "link/console_link.h"
 
@@ -16,6 +17,7 @@ public:
     PagerCommands& Commands() { return commands_; }
 
 private:
+    ScopedApplication app_;  // made before the link, whose waits need it; ended after it
     ConsoleLink link_;
     PagerCommands commands_;
 };

@@ -1,6 +1,5 @@
 #include "link/console_link.h"
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <ostream>
 
@@ -25,20 +24,8 @@ void ConsoleLinkEvents::Frame(FrameDirection direction, std::span<const std::uin
     trace_ << line << '\n' << std::flush;
 }
 
-namespace {
-
-std::unique_ptr<QCoreApplication> MakeApplicationIfNone() {
-    if (QCoreApplication::instance() != nullptr) return nullptr;
-    static int argc = 1;
-    static char name[] = "mk843nb";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QCoreApplication>(argc, argv);
-}
-
-}  // namespace
-
 ConsoleLink::ConsoleLink(const std::string& port, bool trace, std::ostream& traceStream)
-    : app_(MakeApplicationIfNone()), events_(traceStream, trace) {
+    : events_(traceStream, trace) {
     session_ = std::make_unique<LinkSession>(&TCommPort::Create, clock_, events_);
     session_->SetPortTable({{{port, ""}}, 0});
 }

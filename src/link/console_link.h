@@ -8,8 +8,6 @@
 #include "link/link_events.h"
 #include "link/link_session.h"
 
-class QCoreApplication;
-
 namespace mk843nb {
 
 // Prints every frame as "  0.123 s  sent      42 72 ..." (seconds since the
@@ -25,8 +23,9 @@ private:
     bool tracing_;
 };
 
-// The link for a program without a window: makes the Qt application object the
-// waits need when there is none, and one session on the one given port.
+// The link for a program without a window: one session on the one given port.
+// Its waits run Qt's event loop, so the program makes its application object
+// first and keeps it while the link lives.
 class ConsoleLink {
 public:
     ConsoleLink(const std::string& port, bool trace, std::ostream& traceStream);
@@ -37,7 +36,6 @@ public:
     LinkSession& Session() { return *session_; }
 
 private:
-    std::unique_ptr<QCoreApplication> app_;
     EventLoopClock clock_;
     ConsoleLinkEvents events_;
     std::unique_ptr<LinkSession> session_;
