@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,6 +62,10 @@ public:
     // A hang-up fault closed the terminal: the device is gone.
     bool HungUp() const { return hungUp_; }
     int Opens() const { return opens_; }
+    // Whether a pager sits on the board, asked at each request (see Responder::SetCradle).
+    void SetCradle(std::function<Responder::Cradle()> cradle) {
+        responder_.SetCradle(std::move(cradle));
+    }
 
 private:
     friend class InProcessChannel;
