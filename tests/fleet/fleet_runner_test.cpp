@@ -312,7 +312,7 @@ TEST_F(FleetRunnerTest, EachWayAPagerCanFailHasItsResultMessageAndBackup) {
          good,
          "",
          PagerResult::ReadFailed,
-         "CheckSum error !",
+         "Read Error !\nThe pager could not be backed up",
          false},
         {"another model", {}, OtherModel(), "", PagerResult::ReadFailed, "", false},
         {"old firmware and a Reminder",
