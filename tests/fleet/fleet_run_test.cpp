@@ -166,6 +166,13 @@ std::string RunOnTerminal(std::vector<std::string> args, unsigned short columns)
 }
 
 TEST_F(FleetRunTest, OnATerminalTheProgressLineFitsItsWidthAndNamesEachBoardsPager) {
+    // A pager a board, each about three seconds at 9600 baud: long enough for the line.
+    fs::remove_all(dir);
+    std::ofstream(temp.File("two.csv")) << test::DistinctRoster(2);
+    ASSERT_EQ(RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
+                      temp.File("two.csv"), "--out", dir})
+                  .status,
+              0);
     const std::string a = Board({"--baud", "9600"}).DevicePath();
     const std::string b = Board({"--baud", "9600"}).DevicePath();
     const std::string received = RunOnTerminal(RunArgs({a, b}), 50);
