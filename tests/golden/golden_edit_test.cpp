@@ -70,35 +70,37 @@ const std::vector<Edit>& Edits() {
     return edits;
 }
 
+// Every show and set is a run of its own on a file of its own: they run side by side.
 TEST(GoldenOutputs, ShowAndSetMatchTheRecord) {
-    TempDir dir;
-    GoldenRecord record;
-    record.Replace(dir.Path(), "<dir>");
+    const auto images = GoldenImages();
+    GoldenRecord record = RecordInParallel(
+        images.size(), [&](std::size_t i, GoldenRecord& part, const std::string& dir) {
+            const auto& [name, image] = images[i];
+            const std::string file = dir + "/" + name + ".tbl";
+            WriteFileBytes(file, image);
+            part.Section("show " + name);
+            part.Line("image", Hex(image));
+            part.Run(RunCli({"show", "--json", file}));
+            part.Run(RunCli({"show", file}));
+        });
 
-    for (const auto& [name, image] : GoldenImages()) {
-        const std::string file = dir.File(name + ".tbl");
-        WriteFileBytes(file, image);
-        record.Section("show " + name);
-        record.Line("image", Hex(image));
-        record.Run(RunCli({"show", "--json", file}));
-        record.Run(RunCli({"show", file}));
-    }
-
-    int number = 0;
-    for (const Edit& edit : Edits()) {
-        const std::string file = dir.File("edit.tbl");
-        WriteFileBytes(file, GoldenImage(edit.image));
-        std::vector<std::string> args{"set"};
-        args.insert(args.end(), edit.options.begin(), edit.options.end());
-        args.push_back(file);
-        args.insert(args.end(), edit.assignments.begin(), edit.assignments.end());
-        std::string title = "set " + std::to_string(++number) + " " + edit.image;
-        for (std::size_t i = 1; i < args.size(); ++i)
-            title += " " + (args[i] == file ? std::string("FILE") : args[i]);
-        record.Section(title);
-        record.Run(RunCli(args));
-        record.File("file", file);
-    }
+    const std::vector<Edit>& edits = Edits();
+    record.Append(RecordInParallel(
+        edits.size(), [&](std::size_t number, GoldenRecord& part, const std::string& dir) {
+            const Edit& edit = edits[number];
+            const std::string file = dir + "/edit.tbl";
+            WriteFileBytes(file, GoldenImage(edit.image));
+            std::vector<std::string> args{"set"};
+            args.insert(args.end(), edit.options.begin(), edit.options.end());
+            args.push_back(file);
+            args.insert(args.end(), edit.assignments.begin(), edit.assignments.end());
+            std::string title = "set " + std::to_string(number + 1) + " " + edit.image;
+            for (std::size_t a = 1; a < args.size(); ++a)
+                title += " " + (args[a] == file ? std::string("FILE") : args[a]);
+            part.Section(title);
+            part.Run(RunCli(args));
+            part.File("file", file);
+        }));
 
     const std::string difference = record.Check("show_set.golden");
     EXPECT_EQ(difference, "");

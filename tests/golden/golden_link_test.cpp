@@ -33,49 +33,46 @@ const std::vector<Transfer>& Transfers() {
     return transfers;
 }
 
+// Each transfer has an emulator and a folder of its own, so they run side by side.
 TEST(GoldenOutputs, ReadWriteVerifyMatchTheRecord) {
-    TempDir dir;
-    GoldenRecord record;
-    record.Replace(dir.Path(), "<dir>");
+    const std::vector<Transfer>& transfers = Transfers();
+    const GoldenRecord record = RecordInParallel(
+        transfers.size(), [&](std::size_t number, GoldenRecord& part, const std::string& dir) {
+            const Transfer& transfer = transfers[number];
+            const std::string pager = dir + "/pager.tbl";
+            const std::string saved = dir + "/saved.tbl";
+            WriteFileBytes(pager, GoldenImage(transfer.image));
+            std::vector<std::string> options{"--baud",  "0",   "--firmware", transfer.version,
+                                             "--image", pager, "--save",     saved};
+            for (const std::string& fault : transfer.faults) {
+                options.push_back("--fault");
+                options.push_back(fault);
+            }
+            SimProcess sim(options);
+            part.Replace(sim.DevicePath(), "<dev>");
+            std::string title = "transfer " + std::to_string(number + 1) + " " + transfer.image +
+                                " " + transfer.version;
+            for (const std::string& fault : transfer.faults) title += " " + fault;
+            part.Section(title);
 
-    int number = 0;
-    for (const Transfer& transfer : Transfers()) {
-        const std::string pager = dir.File("pager.tbl");
-        const std::string saved = dir.File("saved.tbl");
-        WriteFileBytes(pager, GoldenImage(transfer.image));
-        std::remove(saved.c_str());
-        std::vector<std::string> options{"--baud",  "0",   "--firmware", transfer.version,
-                                         "--image", pager, "--save",     saved};
-        for (const std::string& fault : transfer.faults) {
-            options.push_back("--fault");
-            options.push_back(fault);
-        }
-        SimProcess sim(options);
-        record.Replace(sim.DevicePath(), "<dev>");
-        std::string title =
-            "transfer " + std::to_string(++number) + " " + transfer.image + " " + transfer.version;
-        for (const std::string& fault : transfer.faults) title += " " + fault;
-        record.Section(title);
+            const std::string read = dir + "/read.tbl";
+            part.Line("command", "read");
+            part.Run(RunCli({"read", "--port", sim.DevicePath(), read}));
+            part.File("file", read);
 
-        const std::string read = dir.File("read.tbl");
-        std::remove(read.c_str());
-        record.Line("command", "read");
-        record.Run(RunCli({"read", "--port", sim.DevicePath(), read}));
-        record.File("file", read);
+            const std::string written = dir + "/written.tbl";
+            WriteFileBytes(written, GoldenImage(transfer.image));
+            part.Line("command", "write");
+            part.Run(RunCli({"write", "--port", sim.DevicePath(), written}));
+            part.File("file", written);
+            part.File("pager", saved);
 
-        const std::string written = dir.File("written.tbl");
-        WriteFileBytes(written, GoldenImage(transfer.image));
-        record.Line("command", "write");
-        record.Run(RunCli({"write", "--port", sim.DevicePath(), written}));
-        record.File("file", written);
-        record.File("pager", saved);
-
-        record.Line("command", "verify");
-        record.Run(RunCli({"verify", "--port", sim.DevicePath(), written}));
-        record.Line("command", "verify other");
-        record.Run(RunCli({"verify", "--port", sim.DevicePath(), pager}));
-        sim.Stop();
-    }
+            part.Line("command", "verify");
+            part.Run(RunCli({"verify", "--port", sim.DevicePath(), written}));
+            part.Line("command", "verify other");
+            part.Run(RunCli({"verify", "--port", sim.DevicePath(), pager}));
+            sim.Stop();
+        });
 
     const std::string difference = record.Check("read_write_verify.golden");
     EXPECT_EQ(difference, "");

@@ -1,12 +1,15 @@
 #include "golden_record.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "test_files.h"
 
@@ -174,6 +177,35 @@ std::string GoldenRecord::Check(const std::string& name) const {
                    "\n  now:      " + (moreB ? lineB : "(end)");
     }
     return name + " differs";
+}
+
+GoldenRecord RecordInParallel(
+    std::size_t count,
+    const std::function<void(std::size_t, GoldenRecord&, const std::string& dir)>& recordCase) {
+    constexpr std::size_t kWorkers = 6;
+    std::vector<GoldenRecord> parts(count);
+    std::atomic<std::size_t> next = 0;
+    std::mutex failures;
+    std::string failure;
+    auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) {
+            try {
+                const TempDir dir;
+                parts[i].Replace(dir.Path(), "<dir>");
+                recordCase(i, parts[i], dir.Path());
+            } catch (const std::exception& error) {
+                std::lock_guard lock(failures);
+                failure += "case " + std::to_string(i + 1) + ": " + error.what() + "\n";
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t w = 0; w < std::min(kWorkers, count); ++w) workers.emplace_back(work);
+    for (std::thread& worker : workers) worker.join();
+    if (!failure.empty()) throw std::runtime_error(failure);
+    GoldenRecord whole;
+    for (const GoldenRecord& part : parts) whole.Append(part);
+    return whole;
 }
 
 }  // namespace mk843nb::test

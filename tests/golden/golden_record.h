@@ -7,7 +7,9 @@
 // MK843NB_GOLDEN_RECORD=1 rewrites the stored record from the current build
 // instead of comparing; commit the new record only for an intended change.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <utility>
@@ -37,6 +39,8 @@ public:
     void File(const std::string& key, const std::string& path);
 
     void Replace(const std::string& text, const std::string& placeholder);
+    // Adds what part collected (each part cleans its own text).
+    void Append(const GoldenRecord& part) { text_ += part.text_; }
 
     // Compares with tests/golden/<name> (or rewrites it when recording); an
     // empty string when they agree, else where they first differ.
@@ -48,5 +52,12 @@ private:
     std::string text_;
     std::vector<std::pair<std::string, std::string>> replacements_;
 };
+
+// Builds the record of each of count cases (each in a temporary folder of its
+// own, shown as "<dir>") a few at a time, and joins them in case order: the
+// cases wait on processes and terminals far more than they compute.
+GoldenRecord RecordInParallel(
+    std::size_t count,
+    const std::function<void(std::size_t, GoldenRecord&, const std::string& dir)>& recordCase);
 
 }  // namespace mk843nb::test

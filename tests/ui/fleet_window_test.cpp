@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QUrl>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +40,7 @@
 #include "in_process_line.h"
 #include "pager_memory.h"
 #include "recording_dialogs.h"
+#include "responder.h"
 #include "sim_process.h"
 #include "test_application.h"
 #include "test_files.h"
@@ -557,13 +559,17 @@ TEST_F(FleetWindowTest, StopEndsTheRunAtItsPrompt) {
     EXPECT_FALSE(window_->Running());
 }
 
-// Hands-free on an emulator whose pager comes and goes with a file: no prompt,
-// each lane names the label its board waits for, a pager left on the board is
-// not programmed again, and Stop ends the waiting.
+// Hands-free on an in-process board whose pager the test places and lifts: no
+// prompt, each lane names the label its board waits for, a pager left on the
+// board is not programmed again, and Stop ends the waiting.
 TEST_F(FleetWindowTest, HandsFreeLanesNameTheLabelEachBoardWaitsFor) {
-    const std::string cradle = dir_.File("cradle");
-    test::SimProcess board({"--baud", "0", "--cradle", cradle});
-    Show({board.DevicePath()});
+    Open({"ttyS0"});
+    std::atomic<bool> placed = false;
+    std::atomic<int> looks = 0;  // requests the board had while its pager stayed on it
+    lines_.at("ttyS0")->Board("ttyS0").SetCradle([&]() -> sim::Responder::Cradle {
+        if (placed) ++looks;
+        return {placed.load(), {}};
+    });
     PickRoster(kThreeEngines);
     const fs::path folder = MakePlan("hands-free");
     CheckBoard(0);
@@ -576,17 +582,20 @@ TEST_F(FleetWindowTest, HandsFreeLanesNameTheLabelEachBoardWaitsFor) {
     };
     EXPECT_TRUE(says("waiting for 'Engine 1' to be placed")) << lane->State()->text().toStdString();
 
-    std::ofstream(cradle).flush();  // a pager is placed
+    placed = true;
     auto* results = W<QTableWidget>("FleetResults");
     ASSERT_TRUE(WaitFor([&] { return results->rowCount() == 1; }));
     EXPECT_EQ(Cell("FleetResults", 0, 0), "Engine 1");
     EXPECT_EQ(Cell("FleetResults", 0, 2), "written") << Cell("FleetResults", 0, 5);
     EXPECT_TRUE(says("waiting for the pager to be taken off"))
         << lane->State()->text().toStdString();
-    QTest::qWait(2200);  // two looks at the board: the pager is still on it
+    // More looks at the board (on its own clock): the pager is still on it.
+    const int after = looks;
+    ASSERT_TRUE(WaitFor([&] { return looks > after + 4; }));
+    QTest::qWait(20);
     EXPECT_EQ(results->rowCount(), 1);
 
-    fs::remove(cradle);
+    placed = false;
     EXPECT_TRUE(says("waiting for 'Engine 2' to be placed")) << lane->State()->text().toStdString();
     EXPECT_FALSE(lane->Go()->isVisible());
     Click("FleetStop");
@@ -597,7 +606,6 @@ TEST_F(FleetWindowTest, HandsFreeLanesNameTheLabelEachBoardWaitsFor) {
     EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 3");
 }
 
-// File > "Fleet…" opens the window on the ports the main window lists.
 TEST_F(FleetWindowTest, FileFleetOpensTheWindowOnTheMainWindowsPorts) {
     sim::InProcessLine line;
     line.Plug("ttyS0", sim::MakePagerMemory({}));

@@ -62,7 +62,7 @@ public:
     // A hang-up fault closed the terminal: the device is gone.
     bool HungUp() const { return hungUp_; }
     int Opens() const { return opens_; }
-    // Whether a pager sits on the board (see Responder::SetCradle).
+    // Whether a pager sits on the board, asked at each request (see Responder::SetCradle).
     void SetCradle(std::function<Responder::Cradle()> cradle) {
         responder_.SetCradle(std::move(cradle));
     }

@@ -1,0 +1,539 @@
+// RunFleet over the emulator's boards in process, one line and clock per
+// board: boards sharing a roster, a stop request, prompts, hands-free
+// placing and lifting, each way a pager can fail and the levels each pager
+// keeps. No port, no process, and no silence waited out for real.
+
+#include "fleet/fleet_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "faults.h"
+#include "files/table_io.h"
+#include "fleet/fleet_plan.h"
+#include "fleet/roster.h"
+#include "fleet_test_support.h"
+#include "image/fields.h"
+#include "image/write_preparation.h"
+#include "in_process_line.h"
+#include "pager_memory.h"
+#include "qt_application.h"
+#include "test_files.h"
+
+namespace mk843nb::fleet {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Slurp;
+
+constexpr const char* kTemplate = MK843NB_FIXTURES "/shipped_default.tbl";
+
+PagerImage TemplateImage() { return ReadTableBytes(kTemplate)->bytes; }
+
+// Records what the run told; answers prompts from a script (Go once it runs out).
+class Recorder : public RunObserver {
+public:
+    PromptAnswer Prompt(const PlanEntry& pager, int number, int total,
+                        const std::string&) override {
+        std::lock_guard lock(mutex);
+        prompts.push_back(pager.label + " " + std::to_string(number) + "/" + std::to_string(total));
+        if (answers.empty()) return PromptAnswer::Go;
+        const PromptAnswer answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    std::size_t Ended() {
+        std::lock_guard lock(mutex);
+        return ended.size();
+    }
+    void AlreadyWritten(const PlanEntry& pager) override {
+        std::lock_guard lock(mutex);
+        skipped.push_back(pager.label);
+    }
+    void PagerEnded(const ReportLine& line, const RunSnapshot& snapshot) override {
+        std::lock_guard lock(mutex);
+        ended.push_back(line);
+        last = snapshot;
+        if (stopAfter > 0 && static_cast<int>(ended.size()) >= stopAfter) stop = true;
+    }
+
+    std::mutex mutex;
+    std::vector<PromptAnswer> answers;
+    std::vector<std::string> prompts;
+    std::vector<std::string> skipped;
+    std::vector<ReportLine> ended;
+    RunSnapshot last;
+    int stopAfter = 0;  // sets stop once this many pagers ended, as Ctrl+C would
+    std::atomic<bool> stop = false;
+};
+
+class FleetRunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::EnsureCoreApplication(); }
+
+    // The plan of roster made from the template into the plan folder.
+    void Plan(const std::string& roster, PlanOptions options = {}) {
+        fs::remove_all(dir);
+        const FleetPlan plan = BuildFleetPlan(kTemplate, ParseRoster(roster), options);
+        ASSERT_TRUE(plan.errors.empty());
+        const PlanSources sources{kTemplate, Slurp(kTemplate), "roster.csv", roster, false};
+        ASSERT_EQ(WritePlanFolder(dir, plan, sources), std::nullopt);
+        PlanLoad load = LoadPlanFolder(dir);
+        ASSERT_TRUE(load.manifest) << load.error;
+        manifest = *load.manifest;
+    }
+
+    // A board behind port, answering at once, with the pager memory given.
+    sim::InProcessBoard& Board(const std::string& port,
+                               PagerImage memory = sim::MakePagerMemory({}),
+                               const std::vector<std::string>& faults = {}) {
+        sim::FaultPlan plan;
+        for (const std::string& fault : faults) plan.push_back(sim::ParseFault(fault));
+        lines[port] = std::make_unique<sim::InProcessLine>();
+        ports.push_back(port);
+        return lines[port]->Plug(port, memory, plan, {0, {}});
+    }
+
+    RunSummary Run(Recorder& recorder, bool prompt = false, bool handsFree = false,
+                   bool again = false) {
+        RunOptions options;
+        options.ports = ports;
+        options.prompt = prompt;
+        options.handsFree = handsFree;
+        options.again = again;
+        options.channels = [this](const std::string& port) {
+            return lines.at(port)->MakeChannel();
+        };
+        options.clock = [this](const std::string& port) -> LinkClock* {
+            return &lines.at(port)->clock;
+        };
+        FleetReport report(dir);
+        EXPECT_EQ(report.Load(), std::nullopt);
+        return RunFleet(dir, manifest, options, report, backups, recorder, recorder.stop);
+    }
+
+    std::vector<ReportLine> Report() const {
+        FleetReport report(dir);
+        EXPECT_EQ(report.Load(), std::nullopt);
+        return report.Lines();
+    }
+
+    // The planned table as a board holds it after a Write to firmware 1.86.
+    PagerImage Prepared(const std::string& label) const {
+        PagerImage image = ReadTableBytes(fs::path(dir) / (label + ".tbl"))->bytes;
+        image[1] = 1;
+        image[2] = 86;
+        PrepareImageForWrite(image, 1, 86);
+        return image;
+    }
+
+    test::TempDir temp;
+    fs::path dir = temp.File("plan");
+    BackupStore backups{temp.File("backups")};
+    PlanManifest manifest;
+    std::map<std::string, std::unique_ptr<sim::InProcessLine>> lines;
+    std::vector<std::string> ports;
+};
+
+TEST_F(FleetRunnerTest, BoardsShareTheRosterAndEachPagerIsBackedUpWrittenAndVerified) {
+    Plan(test::DistinctRoster(6));
+    for (const char* port : {"ttyA", "ttyB", "ttyC"}) Board(port);
+    Recorder recorder;
+    const RunSummary summary = Run(recorder);
+
+    EXPECT_FALSE(summary.stopped);
+    EXPECT_EQ(summary.notReached, 0);
+    ASSERT_EQ(summary.lines.size(), 6u);
+    std::set<std::string> labels;
+    std::map<std::string, std::string> lastOnPort;
+    for (const ReportLine& line : summary.lines) {
+        EXPECT_TRUE(line.written()) << line.message;
+        EXPECT_EQ(line.message, "Write Sucess !");
+        labels.insert(line.label);
+        lastOnPort[line.port] = line.label;
+        // What the pager held before, kept first.
+        ASSERT_TRUE(fs::exists(line.backup)) << line.label;
+        EXPECT_NE(line.backup.find("-pre-write-"), std::string::npos) << line.backup;
+    }
+    EXPECT_EQ(labels.size(), 6u);
+    EXPECT_EQ(lastOnPort.size(), 3u) << "every board took pagers";
+    for (const auto& [port, label] : lastOnPort)
+        EXPECT_EQ(lines.at(port)->Board(port).Memory(), Prepared(label)) << port;
+    EXPECT_EQ(Report().size(), 6u);
+    EXPECT_EQ(recorder.last.done, 6);
+    EXPECT_TRUE(recorder.prompts.empty());
+}
+
+TEST_F(FleetRunnerTest, ABoardThatStopsAnsweringLosesOnePagerAndTheOthersFinishTheRest) {
+    Plan(test::DistinctRoster(6));
+    // Its thread starts first, so it takes a pager; frame 20 is a write frame of
+    // that first pager (47 frames each: read 5, write 42): it hangs up after answering it.
+    Board("ttyFailing", sim::MakePagerMemory({}), {"hangup:20"});
+    Board("ttyGood");
+    Recorder recorder;
+    const RunSummary summary = Run(recorder);
+    ASSERT_EQ(summary.lines.size(), 6u);
+    int failed = 0;
+    for (const ReportLine& line : summary.lines) {
+        if (line.written()) continue;
+        ++failed;
+        EXPECT_EQ(line.port, "ttyFailing");
+        EXPECT_EQ(line.result, PagerResult::WriteFailed);
+        EXPECT_NE(line.message.find("Write"), std::string::npos) << line.message;
+        EXPECT_NE(line.backup, "") << "the backup was taken before the write began";
+    }
+    EXPECT_EQ(failed, 1);
+    const auto& boards = recorder.last.boards;
+    const auto failing = std::find_if(boards.begin(), boards.end(), [](const BoardActivity& b) {
+        return b.port == "ttyFailing";
+    });
+    ASSERT_NE(failing, boards.end());
+    EXPECT_EQ(failing->doing, "stopped: the board does not answer");
+
+    // Again with a board that answers: only the failed pager is programmed.
+    lines.clear();
+    ports.clear();
+    Board("ttyFresh");
+    Recorder resumed;
+    const RunSummary again = Run(resumed);
+    EXPECT_EQ(again.writtenBefore, 5);
+    EXPECT_EQ(resumed.skipped.size(), 5u);
+    ASSERT_EQ(again.lines.size(), 1u);
+    EXPECT_TRUE(again.lines[0].written());
+    EXPECT_EQ(Report().size(), 7u);
+}
+
+TEST_F(FleetRunnerTest, AStopFinishesThePagersInProgressRecordsThemAndAResumeDoesTheRest) {
+    Plan(test::DistinctRoster(6));
+    Board("ttyA");
+    Board("ttyB");
+    Recorder recorder;
+    recorder.stopAfter = 1;
+    const RunSummary summary = Run(recorder);
+    EXPECT_TRUE(summary.stopped);
+    // Each board finishes the pager it has and takes no other.
+    ASSERT_GE(summary.lines.size(), 1u);
+    ASSERT_LE(summary.lines.size(), 2u);
+    for (const ReportLine& line : summary.lines) {
+        EXPECT_TRUE(line.written()) << line.message;
+        EXPECT_EQ(lines.at(line.port)->Board(line.port).Memory(), Prepared(line.label));
+    }
+    EXPECT_EQ(summary.notReached, 6 - static_cast<int>(summary.lines.size()));
+    EXPECT_EQ(Report().size(), summary.lines.size());
+
+    Recorder resumed;
+    const RunSummary rest = Run(resumed);
+    EXPECT_EQ(rest.writtenBefore, static_cast<int>(summary.lines.size()));
+    EXPECT_EQ(Report().size(), 6u) << "each pager written once";
+
+    // again: every pager once more.
+    Recorder all;
+    const RunSummary again = Run(all, false, false, true);
+    EXPECT_EQ(again.writtenBefore, 0);
+    EXPECT_EQ(again.lines.size(), 6u);
+    EXPECT_EQ(Report().size(), 12u);
+}
+
+TEST_F(FleetRunnerTest, PromptsSkipGoAndStop) {
+    Plan(test::DistinctRoster(6));
+    Board("ttyA");
+    Recorder recorder;
+    recorder.answers = {PromptAnswer::Skip, PromptAnswer::Go, PromptAnswer::Stop};
+    const RunSummary summary = Run(recorder, true);
+    EXPECT_EQ(recorder.prompts,
+              (std::vector<std::string>{"Pager 1 1/6", "Pager 2 2/6", "Pager 3 3/6"}));
+    ASSERT_EQ(summary.lines.size(), 2u);
+    EXPECT_EQ(summary.lines[0].label, "Pager 1");
+    EXPECT_EQ(summary.lines[0].result, PagerResult::Skipped);
+    EXPECT_EQ(summary.lines[0].message, "skipped at the prompt");
+    EXPECT_EQ(summary.lines[1].label, "Pager 2");
+    EXPECT_TRUE(summary.lines[1].written());
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(summary.notReached, 4);
+}
+
+// The pager's memory for a case: the emulator's, or one of another version,
+// model, or with the given levels and perhaps a broken checksum.
+struct FailCase {
+    std::string what;
+    std::vector<std::string> faults;
+    PagerImage memory;
+    std::string roster;        // "" keeps six distinct pagers
+    PagerResult result;        // of the first pager
+    std::string says;          // part of its message
+    bool backedUp;             // its line names a backup
+    bool changeTable = false;  // Pager 1's table is changed after planning
+    bool noBoard = false;      // nothing behind the port
+};
+
+PagerImage OtherModel() {
+    PagerImage memory = sim::MakePagerMemory({});
+    sim::SetModelText(memory, "XY V1");
+    return memory;
+}
+
+TEST_F(FleetRunnerTest, EachWayAPagerCanFailHasItsResultMessageAndBackup) {
+    // A pager is frames 1-5 (the pre-write read) and 6-42 (ping, version,
+    // model, writes 9-40, verify 41-42).
+    const PagerImage good = sim::MakePagerMemory({});
+    const std::vector<FailCase> cases{
+        {"a write frame lost: the fields that differ",
+         {"lost-write:40"},
+         good,
+         "",
+         PagerResult::VerifyFailed,
+         "Checksum: ",
+         true},
+        {"the verify's reply is bad",
+         {"bad-checksum:41"},
+         good,
+         "",
+         PagerResult::WriteFailed,
+         "Verify",
+         true},
+        {"a write frame refused",
+         {"bad-ack:20"},
+         good,
+         "",
+         PagerResult::WriteFailed,
+         "of 32 frames were sent)",
+         true},
+        {"the Write's version query gets a bad reply: nothing is sent without the pager's own "
+         "version",
+         {"bad-checksum:7"},
+         good,
+         "",
+         PagerResult::WriteFailed,
+         "Is a pager on the board?",
+         true},
+        {"the pre-write read fails",
+         {"bad-checksum:4"},
+         good,
+         "",
+         PagerResult::ReadFailed,
+         "Read Error !\nThe pager could not be backed up",
+         false},
+        {"another model", {}, OtherModel(), "", PagerResult::ReadFailed, "", false},
+        {"old firmware and a Reminder",
+         {},
+         sim::MakePagerMemory({"", {1, 82}, std::nullopt}),
+         "label,Reminder\nOld 1,Disable\n",
+         PagerResult::Refused,
+         "",
+         true},
+        {"no board", {"no-answer"}, good, "", PagerResult::NoBoard, "", false},
+        {"a table changed after planning",
+         {},
+         good,
+         "",
+         PagerResult::Refused,
+         "Pager 1.tbl is missing or was changed after planning; plan again",
+         false,
+         true},
+        {"a port that cannot be opened",
+         {},
+         good,
+         "",
+         PagerResult::NoBoard,
+         "",
+         false,
+         false,
+         true},
+    };
+    for (const FailCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Plan(c.roster.empty() ? test::DistinctRoster(1) : c.roster);
+        if (c.changeTable) {
+            std::fstream table(dir / "Pager 1.tbl",
+                               std::ios::binary | std::ios::in | std::ios::out);
+            table.seekp(100);
+            table.put('\x5A');
+        }
+        lines.clear();
+        ports.clear();
+        Board("ttyS0", c.memory, c.faults);
+        if (c.noBoard)
+            lines.at("ttyS0")->RefuseOpen("ttyS0", ECommError{CommErrorCode::CannotOpen, 2,
+                                                              "No such file or directory", false});
+        Recorder recorder;
+        const RunSummary summary = Run(recorder);
+        ASSERT_FALSE(summary.lines.empty());
+        const ReportLine& first = summary.lines.front();
+        EXPECT_EQ(first.result, c.result) << first.message;
+        EXPECT_EQ(first.port, "ttyS0");
+        EXPECT_NE(first.message.find(c.says), std::string::npos) << first.message;
+        EXPECT_EQ(!first.backup.empty(), c.backedUp) << first.backup;
+        if (c.result == PagerResult::ReadFailed || c.result == PagerResult::NoBoard ||
+            c.changeTable || c.says == "Is a pager on the board?") {
+            EXPECT_EQ(lines.at("ttyS0")->Board("ttyS0").Memory(), c.memory) << "nothing written";
+        }
+    }
+}
+
+TEST_F(FleetRunnerTest, APagerLeftHalfWrittenIsKeptAsDamagedAndProgrammed) {
+    Plan(test::DistinctRoster(6));
+    PagerImage half = sim::MakePagerMemory({});
+    half[100] ^= 0x5A;  // good frames, a wrong checksum
+    Board("ttyS0", half);
+    Recorder recorder;
+    const RunSummary summary = Run(recorder);
+    ASSERT_EQ(summary.lines.size(), 6u);
+    const ReportLine& first = summary.lines.front();
+    EXPECT_TRUE(first.written()) << first.message;
+    EXPECT_NE(first.backup.find("-damaged-"), std::string::npos) << first.backup;
+    EXPECT_NE(first.message.find("failed its checksum"), std::string::npos) << first.message;
+    EXPECT_EQ(ReadTableBytes(first.backup)->bytes, half) << "what the pager held, kept";
+    const std::string sidecar = Slurp(fs::path(first.backup).replace_extension(".json"));
+    EXPECT_NE(sidecar.find("\"damaged\""), std::string::npos) << sidecar;
+    EXPECT_NE(sidecar.find("checksum"), std::string::npos) << sidecar;
+    for (const ReportLine& line : summary.lines) EXPECT_TRUE(line.written()) << line.message;
+    EXPECT_EQ(lines.at("ttyS0")->Board("ttyS0").Memory(), Prepared(summary.lines.back().label));
+}
+
+// Hands-free: the pager on the board comes and goes as the board's clock
+// moves (only when its thread waits), so the script below is the same on any
+// machine however loaded.
+TEST_F(FleetRunnerTest, HandsFreeProgramsEachPlacedPagerOnceNeverOneLeftOnOrPutBack) {
+    Plan(test::DistinctRoster(6));
+    sim::InProcessBoard& board = Board("ttyS0");
+    sim::ManualClock& clock = lines.at("ttyS0")->clock;
+    const PagerImage fresh = board.Memory();
+    using std::chrono::milliseconds;
+    using Cradle = sim::Responder::Cradle;
+    // Times from the start of the run's clock.
+    const auto start = clock.Now();
+    const auto at = [&](int ms) { return start + milliseconds(ms); };
+    // Empty for 3 s, then a pager; once written it stays 3 s, is off 1.5 s, is
+    // put back (holding what was written) 3 s, off 1.5 s, then a new pager.
+    std::vector<std::chrono::nanoseconds> writtenAt;
+    std::size_t emptyRequests = 0;
+    PagerImage firstWritten{};
+    Recorder recorder;
+    recorder.stopAfter = 2;
+    board.SetCradle([&]() -> Cradle {
+        const auto now = clock.Now();
+        if (now < at(3000)) {
+            ++emptyRequests;
+            return {false, {}};
+        }
+        if (writtenAt.empty() && recorder.Ended() == 1) {
+            writtenAt.push_back(now);
+            firstWritten = board.Memory();
+        }
+        if (writtenAt.empty()) return {true, {}};
+        const auto since = now - writtenAt.front();
+        if (since < milliseconds(3000)) return {true, {}};
+        if (since < milliseconds(4500)) return {false, {}};
+        if (since < milliseconds(7500)) return {true, firstWritten};
+        if (since < milliseconds(9000)) return {false, {}};
+        return {true, fresh};
+    });
+    const RunSummary summary = Run(recorder, false, true);
+
+    // An empty board is asked at most a board test and a pager query a second.
+    EXPECT_LE(emptyRequests, 8u);
+    EXPECT_GE(emptyRequests, 4u);
+    ASSERT_EQ(summary.lines.size(), 2u) << "neither the pager left on nor the one put back";
+    EXPECT_TRUE(summary.lines[0].written()) << summary.lines[0].message;
+    EXPECT_TRUE(summary.lines[1].written()) << summary.lines[1].message;
+    EXPECT_NE(summary.lines[0].label, summary.lines[1].label);
+    EXPECT_EQ(firstWritten, Prepared(summary.lines[0].label));
+    EXPECT_EQ(board.Memory(), Prepared(summary.lines[1].label));
+    // The second pager came on only after the first was lifted, put back and lifted again.
+    EXPECT_GE(clock.Now() - writtenAt.front(), milliseconds(9000));
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(summary.notReached, 4);
+    EXPECT_EQ(Report().size(), 2u);
+}
+
+// A pager whose receiver was aligned: its levels, as its own memory holds them.
+PagerImage AlignedPager(std::uint8_t rssi, std::uint8_t ssi, std::uint8_t rssi2, bool damaged) {
+    PagerImage image = TemplateImage();
+    image[1] = 1;
+    image[2] = 86;
+    SetFieldCode(image, FieldNamed("RSSI"), rssi);
+    SetFieldCode(image, FieldNamed("SSI"), ssi);
+    SetFieldCode(image, FieldNamed("RSSI2"), rssi2);
+    if (!damaged) StoreChecksum(image);
+    return image;
+}
+
+struct KeptCase {
+    std::string name;
+    std::vector<std::string> keep;  // the plan's list
+    PagerImage pager;
+    std::array<std::uint8_t, 3> written;  // RSSI, SSI, RSSI2 the pager holds at the end
+    std::string keptText;                 // the first report line's kept values
+    std::string message;                  // part of the first report line's message
+};
+
+TEST_F(FleetRunnerTest, EachPagerKeepsItsOwnLevelsAndTheVerifyPasses) {
+    // Code 70 shows 0.82, which typed would enter as 69: the pager's own code stays.
+    const std::vector<KeptCase> cases{
+        {"the default list",
+         kDefaultKeptFields,
+         AlignedPager(70, 40, 84, false),
+         {70, 40, 84},
+         "RSSI=0.82 SSI=0.47 RSSI2=0.99",
+         "Write Sucess !"},
+        {"none: the template's levels",
+         {},
+         AlignedPager(70, 40, 84, false),
+         {60, 68, 82},
+         "",
+         "Write Sucess !"},
+        {"a level the entry rules refuse, in a damaged memory",
+         {"SSI", "RSSI"},
+         AlignedPager(70, 0xFF, 84, true),
+         {70, 68, 82},
+         "SSI=0.80 (the pager's 3.00 refused) RSSI=0.82",
+         "SSI: the pager's 3.00 was refused (Please insert a number between 0 to 1); the planned "
+         "0.80 was written"},
+    };
+    for (const KeptCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlanOptions options;
+        options.keep = c.keep;
+        Plan(test::DistinctRoster(2), options);
+        lines.clear();
+        ports.clear();
+        sim::InProcessBoard& board = Board("ttyS0", c.pager);
+        Recorder recorder;
+        const RunSummary summary = Run(recorder);
+        ASSERT_EQ(summary.lines.size(), 2u);
+        for (const ReportLine& line : summary.lines) EXPECT_TRUE(line.written()) << line.message;
+        const ReportLine& first = summary.lines.front();
+        std::string kept;
+        for (const KeptValue& value : first.kept) {
+            kept += (kept.empty() ? "" : " ") + value.field + "=" + value.value;
+            if (!value.kept) kept += " (the pager's " + value.pagerValue + " refused)";
+        }
+        EXPECT_EQ(kept, c.keptText);
+        EXPECT_NE(first.message.find(c.message), std::string::npos) << first.message;
+        // The report names the planned table, not the image with the kept levels.
+        EXPECT_EQ(first.sha256, manifest.pagers[0].sha256);
+
+        // The board's pager: the last planned table with the levels, whole and verified.
+        PagerImage expected = ReadTableBytes(dir / (summary.lines.back().label + ".tbl"))->bytes;
+        SetFieldCode(expected, FieldNamed("RSSI"), c.written[0]);
+        SetFieldCode(expected, FieldNamed("SSI"), c.written[1]);
+        SetFieldCode(expected, FieldNamed("RSSI2"), c.written[2]);
+        expected[1] = 1;
+        expected[2] = 86;
+        PrepareImageForWrite(expected, 1, 86);
+        EXPECT_EQ(board.Memory(), expected);
+    }
+}
+
+}  // namespace
+}  // namespace mk843nb::fleet
