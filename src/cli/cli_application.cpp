@@ -5,8 +5,16 @@
 namespace mk843nb::cli {
 namespace {
 
-// Constant-initialised, so it is destroyed after every object made at run time.
-std::unique_ptr<QCoreApplication> application;
+// The object is held by a static that starts with it: its destruction is
+// registered once the object (and the globals Qt makes for it) stand, so at exit
+// it goes before those globals and after everything made later (a sound
+// server's connection). A static that stood from the start would go last, after
+// Qt's globals, and crash.
+std::unique_ptr<QCoreApplication>& Held(std::unique_ptr<QCoreApplication> first) {
+    static std::unique_ptr<QCoreApplication> held = std::move(first);
+    if (!held && first) held = std::move(first);
+    return held;
+}
 
 }  // namespace
 
@@ -24,11 +32,12 @@ QCoreApplication& EnsureApplication(ApplicationMaker make, bool offscreen) {
         argv[argc++] = platformOption;
         argv[argc++] = platform;
     }
-    application =
-        make != nullptr ? make(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-    return *application;
+    return *Held(make != nullptr ? make(argc, argv)
+                                 : std::make_unique<QCoreApplication>(argc, argv));
 }
 
-void EndApplication() { application.reset(); }
+void EndApplication() {
+    if (QCoreApplication::instance() != nullptr) Held(nullptr).reset();
+}
 
 }  // namespace mk843nb::cli

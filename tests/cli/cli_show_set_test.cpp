@@ -160,35 +160,36 @@ TEST_F(ShowSetTest, TheFirstRefusalLeavesTheFileUntouched) {
     };
     const std::string before = Slurp(file);
     for (const Case& c : {
-             // Which of several assignments was refused, and what it is.
+             // Which of several assignments was refused, the value typed, and what is wrong.
              Case{{"SYSPow=1", "BS_Period=256"},
-                  "BS_Period (Battery Save): Please insert a number between 0 to 255\n"},
-             Case{{"BS_Period=1.5"}, "BS_Period (Battery Save): Please insert a numeric!\n"},
-             Case{{"Delay=3"}, "Delay (Delay Time): hidden and cannot be set\n"},
-             Case{{"T12=500"}, "T12 (CALL #2 TONE1): disabled and cannot be set\n"},
-             Case{{"PLLR=1"}, "PLLR (PLLR): shown only and cannot be set\n"},
+                  "BS_Period (Battery Save): 256: Please insert a number between 0 to 255\n"},
+             Case{{"BS_Period=1.5"}, "BS_Period (Battery Save): 1.5: Please insert a numeric!\n"},
+             Case{{"Delay=3"}, "Delay (Delay Time): 3: hidden and cannot be set\n"},
+             Case{{"T12=500"}, "T12 (CALL #2 TONE1): 500: disabled and cannot be set\n"},
+             Case{{"PLLR=1"}, "PLLR (PLLR): 1: shown only and cannot be set\n"},
              Case{{"Nothing=1"}, "Unknown field 'Nothing'\n"},
              Case{{"Reminder=90 Second"},
                   "Reminder (Reminder): '90 Second' is not an item; the items are \"Disable\", "
                   "\"30  Second\", \"60  Second\", \"120 Second\"\n"},
-             Case{{"Freq=1590010"}, "Freq (Frequency): Channel Spacing Error!\n"},
+             Case{{"Freq=1590010"}, "Freq (Frequency): 1590010: Channel Spacing Error!\n"},
              Case{{"Freq=154.4300"},
                   "Freq (Frequency): '154.4300' cannot be typed: the field takes hundreds of "
                   "hertz, 1350000 to 1740000 (135-174 MHz) or 4000000 to 4990000 (400-499 MHz), "
                   "on the channel spacing: 154.43 MHz is 1544300, also written 154.43MHz\n"},
              Case{{"T11=100"},
-                  "T11 (CALL #1 TONE1): Please insert a number between 288.5 to 2468.2\n"},
+                  "T11 (CALL #1 TONE1): 100: Please insert a number between 288.5 to 2468.2\n"},
              Case{{"T11=707.3"},
-                  "T11 (CALL #1 TONE1): Tone Frequency Error!\n\nPlease check the tone spacing "
+                  "T11 (CALL #1 TONE1): 707.3: Tone Frequency Error!\n\nPlease check the tone "
+                  "spacing "
                   "rule. \n[1]Two tones in the same call address should not be the same.\n[2]Any "
                   "two tones should be separated by minimum of 1.5%. \n\nThe original tone "
                   "frequency is restored.\n"},
              Case{{"AutoMonitor=3.3"},
-                  "AutoMonitor (Auto Monitor key time): The interval is 0.5 second.\n"},
+                  "AutoMonitor (Auto Monitor key time): 3.3: The interval is 0.5 second.\n"},
              Case{{"GapMax=3"},
-                  "GapMax (Gap MAX.): on the Advance Setting page, which is hidden until the "
+                  "GapMax (Gap MAX.): 3: on the Advance Setting page, which is hidden until the "
                   "access code is given\n"},
-             Case{{"SYSSV=2"}, "SYSSV (Save voice): takes 0 or 1\n"},
+             Case{{"SYSSV=2"}, "SYSSV (Save voice): 2: takes 0 or 1\n"},
          }) {
         std::vector<std::string> args = {"set", file};
         args.insert(args.end(), c.assignments.begin(), c.assignments.end());
@@ -209,7 +210,7 @@ TEST_F(ShowSetTest, TheAccessCodeOpensTheAdvanceSettingPage) {
     EXPECT_EQ(bytes[49], 10);
     EXPECT_EQ(static_cast<unsigned char>(bytes[78]), 255);
     EXPECT_EQ(RunCli({"set", "--access-code", "HW527", file, "GapMax=256"}).err,
-              "GapMax (Gap MAX.): Please insert a number between 0 to 255\n");
+              "GapMax (Gap MAX.): 256: Please insert a number between 0 to 255\n");
 }
 
 // Each fixture opened as it is: what show --json lists was checked by hand once

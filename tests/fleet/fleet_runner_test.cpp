@@ -198,7 +198,7 @@ TEST_F(FleetRunnerTest, ABoardThatStopsAnsweringLosesOnePagerAndTheOthersFinishT
         return b.port == "ttyFailing";
     });
     ASSERT_NE(failing, boards.end());
-    EXPECT_EQ(failing->doing, "stopped: the board does not answer");
+    EXPECT_EQ(failing->doing, BoardDoing::StoppedNotAnswering);
 
     // Again with a board that answers: only the failed pager is programmed.
     lines.clear();
