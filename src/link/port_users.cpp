@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string_view>
 
-#include "link/directory_entries.h"
 #include "files/regular_file.h"
+#include "link/directory_entries.h"
 
 namespace mk843nb {
 namespace {
