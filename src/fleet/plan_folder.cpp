@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "files/atomic_write.h"
+#include "files/deferred_sync_calls.h"
 #include "files/shown_text.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
@@ -128,8 +129,10 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
         {"warnings", json::array()},
         {"shared", json::array()},
     };
+    // Nothing in the staging folder is seen before it is whole: one sync for all.
+    DeferredSyncCalls staged(calls);
     for (const PlannedPager& pager : plan.pagers) {
-        if (!WriteTableFile(*staging / pager.fileName, pager.image, calls))
+        if (!WriteTableFile(*staging / pager.fileName, pager.image, staged))
             return failed(SaveErrorText(*staging / pager.fileName, target / pager.fileName));
         json entry = {{"line", pager.line},
                       {"label", pager.label},
@@ -145,8 +148,10 @@ std::optional<std::string> WritePlanFolder(const std::filesystem::path& folder,
         manifest["warnings"].push_back(ProblemJson(warning));
     for (const tones::CallPair& pair : plan.shared)
         manifest["shared"].push_back(tones::PairText(pair));
-    if (!WriteFileAtomically(*staging / kPlanFileName, manifest.dump(2) + "\n", calls))
+    if (!WriteFileAtomically(*staging / kPlanFileName, manifest.dump(2) + "\n", staged))
         return failed(SaveErrorText(*staging / kPlanFileName, target / kPlanFileName));
+    if (!staged.SyncAll(*staging))
+        return failed("cannot create the folder " + folder.string() + ": " + std::strerror(errno));
 
     if (!exists) {
         if (calls.Rename(staging->c_str(), target.c_str()) != 0)
