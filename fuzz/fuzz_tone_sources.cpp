@@ -14,7 +14,7 @@
 
 #include "fuzz_folder.h"
 #include "image/pager_image.h"
-#include "tones/plan_sources.h"
+#include "tone_sources/plan_sources.h"
 
 namespace {
 

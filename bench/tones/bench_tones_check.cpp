@@ -13,8 +13,8 @@
 #include "cli_process.h"
 #include "county_plan.h"
 #include "test_files.h"
+#include "tone_sources/plan_sources.h"
 #include "tones/plan_check.h"
-#include "tones/plan_sources.h"
 #include "tones/tone_names.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include "cli/terminal_width.h"
 #include "cli/transfer_command.h"
 #include "files/shown_text.h"
-#include "fleet/fleet_runner.h"
-#include "fleet/progress_line.h"
+#include "fleet_run/fleet_runner.h"
+#include "fleet_run/progress_line.h"
 
 namespace mk843nb::cli {
 namespace {

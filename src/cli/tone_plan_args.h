@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tones/plan_sources.h"
+#include "tone_sources/plan_sources.h"
 #include "tones/tone_plan.h"
 
 namespace mk843nb::cli {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <set>
 
-#include "tones/plan_sources.h"
+#include "tone_sources/plan_sources.h"
 #include "tones/plan_summary.h"
 #include "tones/tone_names.h"
 

@@ -20,9 +20,9 @@
 
 #include "fleet/fleet_plan.h"
 #include "fleet/fleet_report.h"
-#include "fleet/fleet_runner.h"
-#include "fleet/fleet_screen.h"
 #include "fleet/plan_folder.h"
+#include "fleet_run/fleet_runner.h"
+#include "fleet_run/fleet_screen.h"
 #include "image/pager_image.h"
 #include "link/port_table.h"
 #include "ui/folder_path_box.h"

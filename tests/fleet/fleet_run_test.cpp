@@ -32,7 +32,7 @@
 #include "cli_child.h"
 #include "cli_process.h"
 #include "fleet/digest.h"
-#include "fleet/progress_line.h"
+#include "fleet_run/progress_line.h"
 #include "fleet_test_support.h"
 #include "image/fields.h"
 #include "image/pager_image.h"

@@ -3,7 +3,7 @@
 // placing and lifting, each way a pager can fail and the levels each pager
 // keeps. No port, no process, and no silence waited out for real.
 
-#include "fleet/fleet_runner.h"
+#include "fleet_run/fleet_runner.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fleet/fleet_runner.h"
+#include "fleet_run/fleet_runner.h"
 
 namespace mk843nb::fleet {
 namespace {

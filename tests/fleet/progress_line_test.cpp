@@ -1,10 +1,10 @@
 // The progress line of a fleet run.
 
-#include "fleet/progress_line.h"
+#include "fleet_run/progress_line.h"
 
 #include <gtest/gtest.h>
 
-#include "fleet/fleet_screen.h"
+#include "fleet_run/fleet_screen.h"
 
 namespace mk843nb::fleet {
 namespace {

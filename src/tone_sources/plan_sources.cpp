@@ -1,4 +1,4 @@
-#include "tones/plan_sources.h"
+#include "tone_sources/plan_sources.h"
 
 #include <algorithm>
 #include <map>

@@ -1,4 +1,4 @@
-#include "fleet/run_snapshot.h"
+#include "fleet_run/run_snapshot.h"
 
 namespace mk843nb::fleet {
 

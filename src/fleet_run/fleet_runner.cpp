@@ -1,4 +1,4 @@
-#include "fleet/fleet_runner.h"
+#include "fleet_run/fleet_runner.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "fleet/progress_line.h"
+#include "fleet_run/progress_line.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,7 +12,7 @@
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
 #include "fleet/roster.h"
-#include "fleet/run_snapshot.h"
+#include "fleet_run/run_snapshot.h"
 #include "image/pager_image.h"
 
 namespace mk843nb::fleet {

@@ -1,4 +1,4 @@
-#include "fleet/fleet_screen.h"
+#include "fleet_run/fleet_screen.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include "editor/image_compare.h"
 #include "files/table_io.h"
 #include "fleet/digest.h"
-#include "fleet/progress_line.h"
+#include "fleet_run/progress_line.h"
 
 namespace mk843nb::fleet {
 namespace {

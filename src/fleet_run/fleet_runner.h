@@ -14,7 +14,7 @@
 #include "files/backup_store.h"
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
-#include "fleet/run_snapshot.h"
+#include "fleet_run/run_snapshot.h"
 #include "link/byte_channel.h"
 #include "link/link_clock.h"
 #include "link/link_outcome.h"

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "fleet/run_snapshot.h"
+#include "fleet_run/run_snapshot.h"
 
 namespace mk843nb::fleet {
 
