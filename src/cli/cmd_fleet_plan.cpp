@@ -7,12 +7,10 @@
 #include "cli/commands.h"
 #include "cli/fleet_commands.h"
 #include "cli/shell_path.h"
-#include "files/table_file_messages.h"
-#include "files/table_io.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
+#include "fleet/plan_sources_read.h"
 #include "fleet/problem_summary.h"
-#include "fleet/text_file.h"
 #include "tones/tone_plan.h"
 
 namespace mk843nb::cli {
@@ -32,20 +30,15 @@ void Plan(FleetPlanOptions& options, std::string& doing) {
         if (!keep.error.empty()) throw CommandFailure(keep.error, ExitCode::Usage);
         options.plan.keep = keep.fields;
     }
-    std::string why;
     doing = "reading " + options.rosterFile.typed;
-    const std::optional<std::string> roster =
-        fleet::ReadWholeFile(options.rosterFile.path, fleet::kFleetTextLimit, why);
-    if (!roster) throw CommandFailure(options.rosterFile.typed + " cannot be read: " + why);
-    // Looked at as a table file first: a named pipe there would keep the whole read waiting.
-    if (!ReadTableBytes(options.templateFile.path, why))
-        throw CommandFailure(OpenErrorText(options.templateFile.typed, why));
-    const std::optional<std::string> templateBytes =
-        fleet::ReadWholeFile(options.templateFile.path, fleet::kTemplateFileLimit, why);
-    if (!templateBytes) throw CommandFailure(OpenErrorText(options.templateFile.typed, why));
+    std::string unread;
+    const std::optional<fleet::PlanSources> sources = fleet::ReadPlanSources(
+        {options.templateFile.path, options.templateFile.typed},
+        {options.rosterFile.path, options.rosterFile.typed}, options.plan.strict, unread);
+    if (!sources) throw CommandFailure(unread);
 
     doing = "reading the rows of " + options.rosterFile.typed;
-    const fleet::RosterParse parse = fleet::ParseRoster(*roster);
+    const fleet::RosterParse parse = fleet::ParseRoster(sources->rosterBytes);
     doing = "planning the " + std::to_string(parse.roster.rows.size()) + " rows of " +
             options.rosterFile.typed;
     const fleet::FleetPlan plan =
@@ -73,9 +66,7 @@ void Plan(FleetPlanOptions& options, std::string& doing) {
     }
 
     doing = "writing the plan folder " + options.out.typed;
-    const fleet::PlanSources sources{options.templateFile.path, *templateBytes,
-                                     options.rosterFile.path, *roster, options.plan.strict};
-    if (auto error = fleet::WritePlanFolder(options.out.path, plan, sources))
+    if (auto error = fleet::WritePlanFolder(options.out.path, plan, *sources))
         throw CommandFailure(*error);
     std::cout << "Planned " << plan.pagers.size()
               << (plan.pagers.size() == 1 ? " pager" : " pagers") << " in " << options.out.typed;

@@ -27,9 +27,8 @@
 #include <system_error>
 
 #include "files/backup_store.h"
-#include "files/table_file_messages.h"
 #include "files/table_io.h"
-#include "fleet/text_file.h"
+#include "fleet/plan_sources_read.h"
 #include "fleet_run/fleet_screen.h"
 #include "ui/app_settings.h"
 #include "ui/dialog_service.h"
@@ -457,9 +456,6 @@ void FleetWindow::BuildPlan() {
     manifest_.reset();
     lines_.clear();
     ShowResults();
-    std::string rosterWhy;
-    const std::optional<std::string> roster =
-        fleet::ReadWholeFile(rosterFile_, fleet::kFleetTextLimit, rosterWhy);
     QTemporaryDir scratch;
     const auto templatePath =
         TemplateFile(std::filesystem::path(scratch.path().toStdString()) / "window.tbl");
@@ -467,14 +463,18 @@ void FleetWindow::BuildPlan() {
     std::string note;
     // Without options the note already says why.
     const std::optional<fleet::PlanOptions> options = ChosenOptions(note);
-    if (options && !roster) {
-        note = rosterFile_ + " cannot be read: " + rosterWhy;
-    } else if (options && !templatePath) {
+    std::string why;
+    const std::optional<fleet::PlanSources> sources =
+        options && templatePath
+            ? fleet::ReadPlanSources({*templatePath, templatePath->string()},
+                                     {rosterFile_, rosterFile_}, options->strict, why)
+            : std::nullopt;
+    if (options && !templatePath) {
         note = "Choose the template's table file";
-    } else if (std::string why; options && !ReadTableBytes(*templatePath, why)) {
-        note = OpenErrorText(templatePath->string(), why);
+    } else if (options && !sources) {
+        note = why;
     } else if (options) {
-        rosterParse_ = fleet::ParseRoster(*roster);
+        rosterParse_ = fleet::ParseRoster(sources->rosterBytes);
         built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, *options);
         rows_ = fleet::PlanRowsOf(*rosterParse_, *built_, ReadTableBytes(*templatePath)->bytes);
         for (const std::string& problem : fleet::GeneralProblems(*rosterParse_, *built_))
@@ -523,21 +523,19 @@ void FleetWindow::MakePlan() {
     const auto templatePath = TemplateFile(folder / "template" / "window.tbl");
     if (!templatePath) return;
     std::string why;
-    const auto roster = fleet::ReadWholeFile(rosterFile_, fleet::kFleetTextLimit, why);
-    const auto templateBytes =
-        roster ? fleet::ReadWholeFile(*templatePath, fleet::kTemplateFileLimit, why) : std::nullopt;
-    if (!roster || !templateBytes) {
-        dialogs_.ShowOver(this, Refusal((!roster ? rosterFile_ : templatePath->string()) +
-                                        " cannot be read: " + why));
-        return;
-    }
     const std::optional<fleet::PlanOptions> options = ChosenOptions(why);
     if (!options) {
         dialogs_.ShowOver(this, Refusal(why));
         return;
     }
+    const std::optional<fleet::PlanSources> sources = fleet::ReadPlanSources(
+        {*templatePath, templatePath->string()}, {rosterFile_, rosterFile_}, options->strict, why);
+    if (!sources) {
+        dialogs_.ShowOver(this, Refusal(why));
+        return;
+    }
     // Planned again from the files as they are now: they may have changed since shown.
-    rosterParse_ = fleet::ParseRoster(*roster);
+    rosterParse_ = fleet::ParseRoster(sources->rosterBytes);
     built_ = fleet::BuildFleetPlan(*templatePath, *rosterParse_, *options);
     if (!built_->errors.empty()) {
         BuildPlan();
@@ -545,9 +543,7 @@ void FleetWindow::MakePlan() {
                                         "refusals now; nothing was written"));
         return;
     }
-    const fleet::PlanSources sources{*templatePath, *templateBytes, rosterFile_, *roster,
-                                     options->strict};
-    if (auto error = fleet::WritePlanFolder(folder, *built_, sources)) {
+    if (auto error = fleet::WritePlanFolder(folder, *built_, *sources)) {
         dialogs_.ShowOver(this, Refusal(*error));
         return;
     }
