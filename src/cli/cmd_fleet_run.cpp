@@ -23,6 +23,7 @@
 #include "cli/terminal_width.h"
 #include "cli/transfer_command.h"
 #include "files/shown_text.h"
+#include "fleet/plan_to_run.h"
 #include "fleet_run/fleet_runner.h"
 #include "fleet_run/progress_line.h"
 
@@ -186,11 +187,10 @@ struct FleetRunOptions {
 
 void Run(const FleetRunOptions& options) {
     RefuseRepeatedPorts(options.ports);
-    const fleet::PlanLoad load = fleet::LoadPlanFolder(options.folder.path);
-    if (!load.manifest) throw CommandFailure(load.error);
-    const fleet::PlanManifest& plan = *load.manifest;
-    fleet::FleetReport report(options.folder.path);
-    if (auto error = report.Load()) throw CommandFailure(fleet::FleetReport::Unusable(*error));
+    fleet::PlanToRun opened = fleet::OpenPlanToRun(options.folder.path);
+    if (!opened.manifest) throw CommandFailure(opened.error);
+    const fleet::PlanManifest& plan = *opened.manifest;
+    fleet::FleetReport& report = *opened.report;
 
     const ScopedApplication app;
     BackupStore backups(BackupStore::DefaultFolder());

@@ -29,6 +29,7 @@
 #include "files/backup_store.h"
 #include "files/table_io.h"
 #include "fleet/plan_sources_read.h"
+#include "fleet/plan_to_run.h"
 #include "fleet_run/fleet_screen.h"
 #include "ui/app_settings.h"
 #include "ui/dialog_service.h"
@@ -566,21 +567,16 @@ void FleetWindow::OpenPlan() {
 }
 
 bool FleetWindow::LoadFolder(const std::filesystem::path& folder) {
-    const fleet::PlanLoad load = fleet::LoadPlanFolder(folder);
-    if (!load.manifest) {
-        dialogs_.ShowOver(this, Refusal(load.error));
-        return false;
-    }
-    fleet::FleetReport report(folder);
-    if (auto error = report.Load()) {
-        dialogs_.ShowOver(this, Refusal(fleet::FleetReport::Unusable(*error)));
+    const fleet::PlanToRun opened = fleet::OpenPlanToRun(folder);
+    if (!opened.manifest) {
+        dialogs_.ShowOver(this, Refusal(opened.error));
         return false;
     }
     folder_ = folder;
     AppSettings().SetLastPlanFolder(
         Q(std::filesystem::absolute(folder).lexically_normal().string()));
-    manifest_ = load.manifest;
-    lines_ = report.Lines();
+    manifest_ = opened.manifest;
+    lines_ = opened.report->Lines();
     rows_ = fleet::PlanRowsOf(folder, *manifest_);
     planNote_->setText(Q("Plan folder: " + std::filesystem::absolute(folder).string()));
     ShowPlanRows();
