@@ -39,6 +39,15 @@ std::string Hex4(std::uint16_t value) {
     return text;
 }
 
+// A line number as the plan keeps it: a whole number a roster can have. A float
+// or a huge number (an edited or damaged plan) is refused, never converted.
+int LineNumberOf(const json& entry) {
+    const json& line = entry.at("line");
+    if (!line.is_number_integer() || line < 0 || line > json(1'000'000'000))
+        throw std::runtime_error("a line number is not a whole number of a roster");
+    return line.get<int>();
+}
+
 json ProblemJson(const FleetProblem& problem) {
     return {{"line", problem.line},
             {"label", problem.label},
@@ -205,7 +214,7 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
         }
         for (const json& pager : manifest.at("pagers")) {
             PlanEntry entry;
-            entry.line = pager.at("line").get<int>();
+            entry.line = LineNumberOf(pager);
             entry.label = pager.at("label").get<std::string>();
             entry.file = pager.at("file").get<std::string>();
             entry.sha256 = pager.at("sha256").get<std::string>();
@@ -232,8 +241,9 @@ PlanLoad LoadPlanFolder(const std::filesystem::path& folder) {
             if (const auto repeated = keys.Add(entry.line, entry.label, entry.asset, entry.file))
                 throw std::runtime_error(Describe(*repeated));
         for (const json& warning : manifest.value("warnings", json::array()))
-            plan.warnings.push_back({warning.value("line", 0), warning.value("label", ""),
-                                     warning.value("field", ""), warning.value("message", "")});
+            plan.warnings.push_back({warning.contains("line") ? LineNumberOf(warning) : 0,
+                                     warning.value("label", ""), warning.value("field", ""),
+                                     warning.value("message", "")});
         for (const json& shared : manifest.value("shared", json::array()))
             plan.shared.push_back(shared.get<std::string>());
         load.manifest = std::move(plan);

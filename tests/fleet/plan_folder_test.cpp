@@ -114,7 +114,7 @@ TEST_F(PlanFolderTest, PlanningAgainIntoAFolderReplacesThePlanAndKeepsTheReport)
     EXPECT_EQ(Names(temp.Path()), std::set<std::string>{"plan"});
 }
 
-TEST_F(PlanFolderTest, APlanWhosePagersRepeatIsRefusedOnLoading) {
+TEST_F(PlanFolderTest, APlanWhosePagersRepeatOrLieIsRefusedOnLoading) {
     using Edit = void (*)(nlohmann::json & pagers);
     struct Case {
         const char* what;
@@ -137,6 +137,14 @@ TEST_F(PlanFolderTest, APlanWhosePagersRepeatIsRefusedOnLoading) {
              pagers[1]["asset"] = "SN-7";
          },
          "line 3, 'Pager 2', asset: the asset tag 'SN-7' is already 'Pager 1' (line 2)"},
+        // Once converted to int without a look, which no build may do with a float this large.
+        {"a line number far beyond any int",
+         [](nlohmann::json& pagers) { pagers[1]["line"] = 2.11111e21; },
+         "a line number is not a whole number of a roster"},
+        {"a negative line number", [](nlohmann::json& pagers) { pagers[1]["line"] = -3; },
+         "a line number is not a whole number of a roster"},
+        {"a line number given as text", [](nlohmann::json& pagers) { pagers[1]["line"] = "3"; },
+         "a line number is not a whole number of a roster"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
