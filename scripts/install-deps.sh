@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev libqt6sql6-sqlite
   qt6-multimedia-dev libsndfile1-dev pulseaudio pulseaudio-utils
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libcsv-dev libssl-dev
   clang libclang-rt-14-dev clang-format
