@@ -45,6 +45,7 @@
 #include "test_application.h"
 #include "test_files.h"
 #include "ui/app_settings.h"
+#include "ui/fleet_lane.h"
 #include "ui/folder_path_box.h"
 #include "ui/main_window.h"
 
