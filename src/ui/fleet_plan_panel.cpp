@@ -180,36 +180,36 @@ void FleetPlanPanel::BuildPlan() {
     rows_.clear();
     std::string note;
     // Without options the note already says why.
-    const std::optional<fleet::PlanOptions> options = ChosenOptions(note);
-    std::string why;
-    const std::optional<fleet::PlanSources> sources =
-        options && templatePath
-            ? fleet::ReadPlanSources({*templatePath, templatePath->string()},
-                                     {rosterFile_, rosterFile_}, options->strict, why)
-            : std::nullopt;
-    if (options && !templatePath) {
-        note = "Choose the template's table file";
-    } else if (options && !sources) {
-        note = why;
-    } else if (options) {
-        const fleet::RosterParse roster = fleet::ParseRoster(sources->rosterBytes);
-        built_ = fleet::BuildFleetPlan(*templatePath, roster, *options);
-        rows_ = fleet::PlanRowsOf(roster, *built_, ReadTableBytes(*templatePath)->bytes);
-        for (const std::string& problem : fleet::GeneralProblems(roster, *built_))
-            note += (note.empty() ? "" : "\n") + problem;
-        const std::size_t refused = built_->errors.size();
-        note += (note.empty() ? "" : "\n") + std::to_string(built_->pagers.size()) +
-                (built_->pagers.size() == 1 ? " pager" : " pagers");
-        if (refused > 0)
-            note += "; " + std::to_string(refused) + (refused == 1 ? " refusal" : " refusals") +
-                    ": no plan can be made until the roster is corrected";
-        if (!built_->warnings.empty())
-            note += "; " + std::to_string(built_->warnings.size()) +
-                    (built_->warnings.size() == 1 ? " warning" : " warnings");
-    }
+    if (const std::optional<fleet::PlanOptions> options = ChosenOptions(note))
+        note = Build(templatePath, *options);
     note_->setText(Q(note));
     ShowRows();
     emit Changed();
+}
+
+std::string FleetPlanPanel::Build(const std::optional<std::filesystem::path>& templatePath,
+                                  const fleet::PlanOptions& options) {
+    if (!templatePath) return "Choose the template's table file";
+    std::string why;
+    const std::optional<fleet::PlanSources> sources = fleet::ReadPlanSources(
+        {*templatePath, templatePath->string()}, {rosterFile_, rosterFile_}, options.strict, why);
+    if (!sources) return why;
+    const fleet::RosterParse roster = fleet::ParseRoster(sources->rosterBytes);
+    built_ = fleet::BuildFleetPlan(*templatePath, roster, options);
+    rows_ = fleet::PlanRowsOf(roster, *built_, ReadTableBytes(*templatePath)->bytes);
+    std::string note;
+    for (const std::string& problem : fleet::GeneralProblems(roster, *built_))
+        note += (note.empty() ? "" : "\n") + problem;
+    const std::size_t refused = built_->errors.size();
+    note += (note.empty() ? "" : "\n") + std::to_string(built_->pagers.size()) +
+            (built_->pagers.size() == 1 ? " pager" : " pagers");
+    if (refused > 0)
+        note += "; " + std::to_string(refused) + (refused == 1 ? " refusal" : " refusals") +
+                ": no plan can be made until the roster is corrected";
+    if (!built_->warnings.empty())
+        note += "; " + std::to_string(built_->warnings.size()) +
+                (built_->warnings.size() == 1 ? " warning" : " warnings");
+    return note;
 }
 
 void FleetPlanPanel::ShowRows() {

@@ -55,6 +55,9 @@ private:
     void ChooseTemplateFile();
     // The plan from the roster and template chosen, shown; nothing written.
     void BuildPlan();
+    // Builds the plan and its rows; the note below the table.
+    std::string Build(const std::optional<std::filesystem::path>& templatePath,
+                      const fleet::PlanOptions& options);
     void MakePlan();
     void ShowRows();
     // fleet plan's options as the boxes give them; nullopt, with why, for a bad keep list.
