@@ -26,10 +26,11 @@ namespace mk843nb {
 class FleetLane;
 class WindowRunObserver;
 
-// How a run reaches the boards (fleet::RunOptions): the serial ports unless replaced.
+// How a run reaches the boards.
 struct FleetRunHooks {
     // Closes the main window's port before a run.
     std::function<void()> releasePorts;
+    // The boards' channels and clocks (fleet::RunOptions): the serial ports unless replaced.
     std::function<std::unique_ptr<ByteChannel>(const std::string& port)> channels;
     std::function<LinkClock*(const std::string& port)> clock;
 };

@@ -22,7 +22,7 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
       dialogs_(dialogs),
       options_(std::move(options)),
       plan_(new FleetPlanPanel(dialogs, options_.windowImage, this)),
-      run_(new FleetRunPanel({options_.releasePorts, options_.channels, options_.clock}, this)),
+      run_(new FleetRunPanel(options_, this)),
       results_(new FleetResultsPanel(this)),
       pathBox_(new FolderPathBox(this)) {
     setObjectName(QStringLiteral("FleetWindow"));

@@ -22,10 +22,9 @@
 #include "fleet/plan_folder.h"
 #include "fleet_run/fleet_runner.h"
 #include "image/pager_image.h"
-#include "link/byte_channel.h"
-#include "link/link_clock.h"
 #include "link/port_table.h"
 #include "ui/fleet_folder.h"
+#include "ui/fleet_run_panel.h"
 #include "ui/folder_path_box.h"
 
 class QUrl;
@@ -36,17 +35,11 @@ class DialogService;
 class FleetLane;
 class FleetPlanPanel;
 class FleetResultsPanel;
-class FleetRunPanel;
 
-struct FleetWindowOptions {
+struct FleetWindowOptions : FleetRunHooks {
     // The ports the main window lists now, and its table (a template the user may pick).
     std::function<PortTable()> ports;
     std::function<PagerImage()> windowImage;
-    // Closes the main window's port before a run.
-    std::function<void()> releasePorts;
-    // The boards' channels and clocks (fleet::RunOptions): the serial ports unless replaced.
-    std::function<std::unique_ptr<ByteChannel>(const std::string& port)> channels;
-    std::function<LinkClock*(const std::string& port)> clock;
 };
 
 class FleetWindow : public QDialog {
