@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 
 namespace mk843nb::cli {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 
 namespace mk843nb::cli {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "cli/cli_session.h"
-#include "cli/commands.h"
-#include "cli/console_commands.h"
+#include "cli/console_pager_commands.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "cli/transfer_command.h"
 #include "editor/form_model.h"
 #include "editor/image_compare.h"
@@ -112,7 +112,7 @@ void RegisterDiffCommand(CLI::App& app) {
             PagerImage pager = b;
             CommandOutcome outcome;
             {
-                ConsoleCommands link(options->port, options->trace);
+                ConsolePagerCommands link(options->port, options->trace);
                 outcome = link.Commands().ReadForComparison(pager);
             }
             ThrowUnlessSucceeded(outcome);

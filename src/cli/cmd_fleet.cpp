@@ -1,7 +1,7 @@
 #include <CLI/CLI.hpp>
 
-#include "cli/commands.h"
-#include "cli/fleet_commands.h"
+#include "cli/fleet_subcommands.h"
+#include "cli/subcommands.h"
 
 namespace mk843nb::cli {
 

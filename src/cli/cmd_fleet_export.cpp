@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "cli/fleet_commands.h"
+#include "cli/fleet_subcommands.h"
 #include "cli/listing_text.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "files/atomic_write.h"
 #include "fleet/digest.h"
 #include "fleet/plan_folder.h"

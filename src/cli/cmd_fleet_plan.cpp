@@ -4,9 +4,9 @@
 #include <new>
 #include <string>
 
-#include "cli/commands.h"
-#include "cli/fleet_commands.h"
+#include "cli/fleet_subcommands.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "fleet/fleet_plan.h"
 #include "fleet/plan_folder.h"
 #include "fleet/plan_sources_read.h"

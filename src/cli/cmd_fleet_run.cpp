@@ -16,10 +16,10 @@
 #include <string>
 
 #include "cli/cli_application.h"
-#include "cli/commands.h"
-#include "cli/fleet_commands.h"
+#include "cli/fleet_subcommands.h"
 #include "cli/prompt_line.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "cli/terminal_width.h"
 #include "cli/transfer_command.h"
 #include "files/shown_text.h"

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/commands.h"
 #include "cli/listing_text.h"
+#include "cli/subcommands.h"
 #include "files/backup_store.h"
 #include "files/shown_text.h"
 #include "fleet/pager_history.h"

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "cli/cli_session.h"
-#include "cli/commands.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 
 namespace mk843nb::cli {
 

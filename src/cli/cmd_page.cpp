@@ -1,10 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
-#include "cli/commands.h"
 #include "cli/number_option.h"
 #include "cli/page_run.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "sound/test_page.h"
 
 namespace mk843nb::cli {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "link/port_diagnosis.h"
 #include "link/port_discovery.h"
 

@@ -2,8 +2,8 @@
 #include <iostream>
 
 #include "cli/cli_session.h"
-#include "cli/commands.h"
-#include "cli/console_commands.h"
+#include "cli/console_pager_commands.h"
+#include "cli/subcommands.h"
 #include "cli/transfer_command.h"
 
 namespace mk843nb::cli {
@@ -20,7 +20,7 @@ void RegisterReadCommand(CLI::App& app) {
         PagerImage image = session.Model().Image();
         CommandOutcome outcome;
         {
-            ConsoleCommands pager(options->port, options->trace);
+            ConsolePagerCommands pager(options->port, options->trace);
             outcome = pager.Commands().Read(image);
         }
         ThrowUnlessSucceeded(outcome);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/cli_session.h"
-#include "cli/commands.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "editor/field_assignment.h"
 
 namespace mk843nb::cli {

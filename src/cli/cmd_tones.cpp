@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
 #include "cli/number_option.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "cli/tone_plan_args.h"
 #include "cli/tones_chart_run.h"
 #include "files/atomic_write.h"

@@ -2,8 +2,8 @@
 #include <iostream>
 
 #include "cli/cli_session.h"
-#include "cli/commands.h"
-#include "cli/console_commands.h"
+#include "cli/console_pager_commands.h"
+#include "cli/subcommands.h"
 #include "cli/transfer_command.h"
 
 namespace mk843nb::cli {
@@ -19,7 +19,7 @@ void RegisterVerifyCommand(CLI::App& app) {
         session.OpenFile();
         CommandOutcome outcome;
         {
-            ConsoleCommands pager(options->port, options->trace);
+            ConsolePagerCommands pager(options->port, options->trace);
             outcome = pager.Commands().Verify(session.Model().Image());
         }
         ThrowUnlessSucceeded(outcome);

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "cli/cli_session.h"
-#include "cli/commands.h"
-#include "cli/console_commands.h"
+#include "cli/console_pager_commands.h"
+#include "cli/subcommands.h"
 #include "cli/transfer_command.h"
 #include "commands/command_messages.h"
 
@@ -31,7 +31,7 @@ void RegisterWriteCommand(CLI::App& app) {
         PagerImage image = session.Model().Image();
         CommandOutcome outcome;
         {
-            ConsoleCommands pager(options->port, options->trace);
+            ConsolePagerCommands pager(options->port, options->trace);
             WriteRequest request;
             request.backupFirst = *backupFirst;
             outcome = pager.Commands().Write(image, request);

@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 
 namespace mk843nb::cli {
 namespace {

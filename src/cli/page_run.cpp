@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/cli_application.h"
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "files/atomic_write.h"
 #include "files/table_file_messages.h"
 #include "files/table_io.h"

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "tones/tone_names.h"
 
 namespace mk843nb::cli {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "cli/cli_application.h"
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "cli/tone_plan_args.h"
 #include "files/atomic_write.h"
 #include "tones/plan_check.h"

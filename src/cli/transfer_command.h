@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "cli/commands.h"
 #include "cli/shell_path.h"
+#include "cli/subcommands.h"
 #include "link/link_outcome.h"
 
 namespace mk843nb::cli {

@@ -267,14 +267,13 @@ void MainWindow::BuildMenu() {
             });
     connect(MenuItem(file, "Fleet1", QStringLiteral("F&leet…")), &QAction::triggered, this, [this] {
         auto* fleet = findChild<FleetWindow*>();
-        if (fleet == nullptr)
-            fleet = new FleetWindow(dialogs_,
-                                    {[this] { return link_->Ports(); },
-                                     [this] { return model_.Image(); },
-                                     [this] { link_->ClosePort(); },
-                                     {},
-                                     {}},
-                                    this);
+        if (fleet == nullptr) {
+            FleetWindowOptions options;
+            options.ports = [this] { return link_->Ports(); };
+            options.windowImage = [this] { return model_.Image(); };
+            options.releasePorts = [this] { link_->ClosePort(); };
+            fleet = new FleetWindow(dialogs_, std::move(options), this);
+        }
         fleet->ShowFleet();
     });
     file->addSeparator()->setObjectName(QStringLiteral("N1"));

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "tones_chart/plan_view.h"
+#include "ui/plan_view.h"
 
 class QLabel;
 class QListWidget;

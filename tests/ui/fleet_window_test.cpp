@@ -45,6 +45,7 @@
 #include "test_application.h"
 #include "test_files.h"
 #include "ui/app_settings.h"
+#include "ui/fleet_lane.h"
 #include "ui/folder_path_box.h"
 #include "ui/main_window.h"
 
@@ -498,8 +499,10 @@ TEST_F(FleetWindowTest, ResumesAPlanFolderTheCommandLineStarted) {
         test::RunCli({"fleet", "plan", kTemplate, roster, "--out", folder.string()});
     ASSERT_EQ(plan.status, 0) << plan.err;
     {
-        // The board goes away during the second pager: the run stops there.
-        test::SimProcess board({"--baud", "0", "--fault", "hangup:60"});
+        // The board goes away while the second pager is read, before its write
+        // (frame 45; the first pager took 42): the run stops there. The
+        // write's paced frames cost real time, so only the first pager's are spent.
+        test::SimProcess board({"--baud", "0", "--fault", "hangup:45"});
         const test::CliRun run =
             test::RunCli({"fleet", "run", folder.string(), "--port", board.DevicePath(), "--yes"});
         ASSERT_NE(run.status, 0) << run.out << run.err;

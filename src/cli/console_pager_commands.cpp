@@ -1,13 +1,13 @@
-#include "cli/console_commands.h"
+#include "cli/console_pager_commands.h"
 
 #include <iostream>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "cli/transfer_command.h"
 
 namespace mk843nb::cli {
 
-ConsoleCommands::ConsoleCommands(const std::string& port, bool trace)
+ConsolePagerCommands::ConsolePagerCommands(const std::string& port, bool trace)
     : link_(port, trace, std::cerr),
       commands_(link_.Session(),
                 KeepInStore(BackupStore::DefaultFolder(), BackupStore::DefaultKeep())) {}

@@ -37,9 +37,7 @@ public:
     std::string Open(const std::vector<std::filesystem::path>& paths);
     // The paths it was last opened from.
     const std::vector<std::filesystem::path>& Sources() const { return sources_; }
-
     const TonePlan& Plan() const { return plan_; }
-    const CheckResult& Check() const { return check_; }
 
     std::vector<PlanViewRow> Rows() const;
     // "3 pagers: 1 problem", as tones check starts.

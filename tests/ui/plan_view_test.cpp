@@ -1,7 +1,7 @@
 // What the tone plan window shows, without the window: a group call's row and
 // page, and a source that cannot be read leaving the plan shown as it was.
 
-#include "tones_chart/plan_view.h"
+#include "ui/plan_view.h"
 
 #include <gtest/gtest.h>
 

@@ -8,11 +8,12 @@
 
 namespace mk843nb::cli {
 
-// The Pager commands of one command-line command: the console link on the one
-// port given, backups stored silently in the backup store (`backups` lists them).
-class ConsoleCommands {
+// The pager commands (src/commands) of one subcommand on the console: the
+// console link on the one port given, backups stored silently in the backup
+// store (`backups` lists them).
+class ConsolePagerCommands {
 public:
-    ConsoleCommands(const std::string& port, bool trace);
+    ConsolePagerCommands(const std::string& port, bool trace);
 
     PagerCommands& Commands() { return commands_; }
 

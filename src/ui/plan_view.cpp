@@ -1,4 +1,4 @@
-#include "tones_chart/plan_view.h"
+#include "ui/plan_view.h"
 
 #include <algorithm>
 #include <cstdio>

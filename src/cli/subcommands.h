@@ -1,8 +1,9 @@
 #pragma once
 
-// The commands of mk843nb-cli. Each command lives in its own cmd_<name>.cpp
-// and adds itself to the application through its Register function, which
-// main.cpp passes to RunCli.
+// The subcommands of mk843nb-cli (new, show, set, read, ...). Each lives in its
+// own cmd_<name>.cpp and adds itself to the application through its Register
+// function, which main.cpp passes to RunCli; each refuses or fails by throwing
+// CommandFailure. (The pager commands they run are src/commands.)
 
 #include <stdexcept>
 #include <string>

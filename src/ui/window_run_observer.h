@@ -1,0 +1,54 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fleet_run/fleet_runner.h"
+
+class QObject;
+
+namespace mk843nb {
+
+// The run's side of the Fleet window: called from the boards' threads and the
+// run's own, it hands everything to the thread of its receiver; a prompt waits
+// there for the answer of the lane's buttons (or for the run to be stopped).
+class WindowRunObserver : public fleet::RunObserver {
+public:
+    // Each called on the receiver's thread, and only while the receiver exists
+    // (a call still on its way when the observer is gone is made all the same).
+    struct Hooks {
+        std::function<void(std::size_t lane, const std::string& label)> prompt;
+        std::function<void(const fleet::ReportLine&, const fleet::RunSnapshot&)> pagerEnded;
+        std::function<void(const fleet::RunSnapshot&)> progress;
+    };
+
+    // ports: the run's, lane by lane.
+    WindowRunObserver(QObject* receiver, std::vector<std::string> ports, Hooks hooks);
+
+    fleet::PromptAnswer Prompt(const fleet::PlanEntry& pager, int number, int total,
+                               const std::string& port) override;
+    void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override;
+    void Progress(const fleet::RunSnapshot& snapshot) override;
+
+    void Answer(fleet::PromptAnswer answer);
+    // Every prompt open now or later answers Stop.
+    void Cancel();
+
+private:
+    void Post(std::function<void()> call);
+
+    QObject* receiver_;
+    std::vector<std::string> ports_;
+    Hooks hooks_;
+    std::mutex mutex_;
+    std::condition_variable answered_;
+    std::optional<fleet::PromptAnswer> answer_;
+    bool cancelled_ = false;
+};
+
+}  // namespace mk843nb
