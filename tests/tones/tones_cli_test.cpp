@@ -99,6 +99,16 @@ TEST_F(TonesCliTest, CheckSaysWhoRingsOnWhosePageAcrossTheNearTwins) {
         << run.out;
 }
 
+TEST_F(TonesCliTest, ATableNamedTwiceIsOnePagerWithANote) {
+    Table("t/e1.tbl", {"T11=600.9", "T21=634.5"});
+    const CliRun run = Run({"tones", "check", "t/e1.tbl", "t", "t/e1.tbl"});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, "1 pager: no problems\n");
+    EXPECT_EQ(run.err,
+              "note: t is already in the plan: counted once\n"
+              "note: t/e1.tbl is already in the plan: counted once\n");
+}
+
 TEST_F(TonesCliTest, BadInputIsAUsageErrorOrARefusal) {
     Table("t/a.tbl", {});
     EXPECT_EQ(Run({"tones", "check", "t", "--shared", "600.9"}).status, 2);
