@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "tones/plan_index.h"
@@ -10,6 +11,9 @@
 
 namespace mk843nb::tones {
 namespace {
+
+// How many pagers a list names before "and N more pagers".
+constexpr std::size_t kNamed = 5;
 
 // How much of a pager's decoder DescribeParts says.
 enum class Decoder { None, Bandwidth, BandwidthAndGap };
@@ -22,12 +26,12 @@ std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
     return static_cast<std::size_t>(std::unique(pagers.begin(), pagers.end()) - pagers.begin());
 }
 
+// knownCount: how many pagers there are when parts were cut short; 0 to count them.
 std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& parts,
-                         Decoder decoder) {
+                         Decoder decoder, std::size_t knownCount = 0) {
     // Five pagers are named, or six when naming them costs no more than "and 1
     // more pagers" would; only those are grouped, in the order they first
     // appear: a problem of a large fleet can involve thousands.
-    constexpr std::size_t kNamed = 5;
     std::vector<std::pair<std::size_t, std::vector<std::size_t>>> byPager;
     for (const ProblemPart& part : parts) {
         auto found = std::find_if(byPager.begin(), byPager.end(),
@@ -41,8 +45,9 @@ std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& p
         if (std::find(addresses.begin(), addresses.end(), part.address) == addresses.end())
             addresses.push_back(part.address);
     }
-    const std::size_t pagerCount =
-        byPager.size() <= kNamed + 1 ? byPager.size() : PagerCount(parts);
+    const std::size_t pagerCount = knownCount != 0                ? knownCount
+                                   : byPager.size() <= kNamed + 1 ? byPager.size()
+                                                                  : PagerCount(parts);
     const std::size_t named = pagerCount > kNamed + 1 ? kNamed : pagerCount;
     std::string text;
     for (std::size_t i = 0; i < named; ++i) {
@@ -350,6 +355,39 @@ void CheckPlanEach(const TonePlan& plan, const std::vector<CallPair>& shared,
                    const std::function<void(Problem&& problem, std::size_t found)>& take) {
     Checker checker(plan, shared, take);
     RunChecks(checker);
+}
+
+std::vector<std::string> SameAddressByHolder(const TonePlan& plan, const Problem& problem) {
+    // The parts of each pager, in the order the pagers first appear; a holder
+    // names at most a few others, so thousands of holders cost no more than
+    // thousands of short lists.
+    std::vector<std::vector<ProblemPart>> byPager;
+    std::unordered_map<std::size_t, std::size_t> slot;
+    for (const ProblemPart& part : problem.parts) {
+        const auto [at, added] = slot.emplace(part.pager, byPager.size());
+        if (added) byPager.emplace_back();
+        byPager[at->second].push_back(part);
+    }
+    std::vector<std::string> texts;
+    if (byPager.empty()) return texts;
+    const std::size_t pagers = byPager.size();
+    const ProblemPart& first = problem.parts.front();
+    const Address& held = plan.pagers[first.pager].addresses[first.address];
+    const std::string address = PairName({held.tone1, held.tone2});
+    const std::string ring = (pagers == 2 ? std::string("both") : "all " + std::to_string(pagers)) +
+                             " ring on one page.";
+    for (std::size_t i = 0; i < pagers; ++i) {
+        std::vector<ProblemPart> others;
+        for (std::size_t j = 0, named = 0; j < pagers && named < kNamed + 2; ++j) {
+            if (j == i) continue;
+            others.insert(others.end(), byPager[j].begin(), byPager[j].end());
+            ++named;
+        }
+        texts.push_back(DescribeWith(plan, byPager[i], Decoder::None) + " has the same address " +
+                        address + " as " + DescribeWith(plan, others, Decoder::None, pagers - 1) +
+                        ": " + ring);
+    }
+    return texts;
 }
 
 std::string DescribeParts(const TonePlan& plan, const std::vector<ProblemPart>& parts,

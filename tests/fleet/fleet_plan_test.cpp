@@ -212,25 +212,33 @@ TEST(FleetPlanTest, FleetWideFindingsAreWarningsAndErrorsWhenStrict) {
     const std::vector<FleetCase> cases{
         {"two rows with the same call address",
          "label,T11,T21\nA,600.9,832.5\nB,600.9,832.5\n",
-         {"line 3, 'B', T11: same address: 'A' (call 1) and 'B' (call 1) have the same address "
-          "600.9 (Mot 2, 1) / 832.5 (Mot 2, 7 or GE B', 3): both ring on one page."}},
+         {"line 2, 'A', T11: same address: 'A' (call 1) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'B' (call 1): both ring on one page.",
+          "line 3, 'B', T11: same address: 'B' (call 1) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'A' (call 1): both ring on one page."}},
         // A station call every row keeps from the template is shared on purpose.
         {"the template's call left unchanged on every row", "label,Reminder\nA,\nB,\nC,\n", {}},
         {"the template's call kept by two rows of three",
          "label,T11\nA,\nB,600.9\nC,\n",
-         {"line 4, 'C', T11: same address: 'A' (call 1) and 'C' (call 1) have the same address "
-          "669.9 (Mot 2, 3) / 707.3 (Mot 2, 4): both ring on one page."}},
+         {"line 2, 'A', T11: same address: 'A' (call 1) has the same address 669.9 (Mot 2, 3) / "
+          "707.3 (Mot 2, 4) as 'C' (call 1): both ring on one page.",
+          "line 4, 'C', T11: same address: 'C' (call 1) has the same address 669.9 (Mot 2, 3) / "
+          "707.3 (Mot 2, 4) as 'A' (call 1): both ring on one page."}},
         {"the second call slot switched on in both rows",
          "label,T11,T21,Duty2,T12,T22\nA,600.9,832.5,1,1006.9,1513.5\n"
          "B,539.0,1122.5,1,1006.9,1513.5\n",
-         {"line 3, 'B', T12: same address: 'A' (call 2) and 'B' (call 2) have the same address "
-          "1006.9 (Mot 3, 7) / 1513.5 (Mot 10, 1): both ring on one page."}},
+         {"line 2, 'A', T12: same address: 'A' (call 2) has the same address 1006.9 (Mot 3, 7) / "
+          "1513.5 (Mot 10, 1) as 'B' (call 2): both ring on one page.",
+          "line 3, 'B', T12: same address: 'B' (call 2) has the same address 1006.9 (Mot 3, 7) / "
+          "1513.5 (Mot 10, 1) as 'A' (call 2): both ring on one page."}},
         {"a call that is switched off shares no address", "label,Duty1\nA,0\nB,0\n", {}},
         {"the same address on another call slot",
          "label,T11,T21,Duty3,T13,T23\n"
          "A,600.9,832.5,,,\nB,539.0,1122.5,1,600.9,832.5\n",
-         {"line 3, 'B', T13: same address: 'A' (call 1) and 'B' (call 3) have the same address "
-          "600.9 (Mot 2, 1) / 832.5 (Mot 2, 7 or GE B', 3): both ring on one page."}},
+         {"line 2, 'A', T11: same address: 'A' (call 1) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'B' (call 3): both ring on one page.",
+          "line 3, 'B', T13: same address: 'B' (call 3) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'A' (call 1): both ring on one page."}},
         {"a group tone equal to another row's TONE1",
          "label,T11,T21,GDuty1,T31\nA,600.9,832.5,,\nB,539.0,1122.5,1,600.9\n",
          {"line 3, 'B', T31: group tone: 'B' (group call 1, ±1.5%) takes the TONE1 of a page of "

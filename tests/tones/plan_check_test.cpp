@@ -129,6 +129,37 @@ TEST(SameAddressTest, OneProblemPerAddressNamingEveryHolder) {
     for (const Case& c : cases) EXPECT_EQ(Check(c.pagers, c.shared), c.problems) << c.name;
 }
 
+TEST(SameAddressTest, EachHolderSaysItNamingTheOthers) {
+    const TonePlan three = Plan({{"A", {{6009, 6345}}},
+                                 {"B", {{6009, 6345}, {7073, 7468}, {6009, 6345}}},
+                                 {"C", {{6009, 6345}}}});
+    const CheckResult result = CheckPlan(three);
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_EQ(
+        SameAddressByHolder(three, result.problems[0]),
+        (Lines{"'A' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'B' "
+               "(call 1 and call 3) and 'C' (call 1): all 3 ring on one page.",
+               "'B' (call 1 and call 3) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) "
+               "as 'A' (call 1) and 'C' (call 1): all 3 ring on one page.",
+               "'C' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'A' "
+               "(call 1) and 'B' (call 1 and call 3): all 3 ring on one page."}));
+
+    // Nine holders: each names five of the other eight and counts the rest.
+    std::vector<PagerOnPlan> nine;
+    for (char label = 'A'; label <= 'I'; ++label) nine.push_back({{label}, {{6009, 6345}}});
+    const TonePlan many = Plan(nine);
+    const Lines texts = SameAddressByHolder(many, CheckPlan(many).problems.at(0));
+    ASSERT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts[0],
+              "'A' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'B' (call "
+              "1), 'C' (call 1), 'D' (call 1), 'E' (call 1), 'F' (call 1) and 3 more pagers: all 9 "
+              "ring on one page.");
+    EXPECT_EQ(texts[8],
+              "'I' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'A' (call "
+              "1), 'B' (call 1), 'C' (call 1), 'D' (call 1), 'E' (call 1) and 3 more pagers: all 9 "
+              "ring on one page.");
+}
+
 TEST(SharedAddressTest, HoldersAreListedOnceInTheSummary) {
     const TonePlan plan =
         Plan({{"A", {{6009, 6345}}}, {"B", {{7073, 7468}}}, {"C", {{6009, 6345}}}});
