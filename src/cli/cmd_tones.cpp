@@ -41,8 +41,20 @@ ordered_json Labels(const tones::TonePlan& plan, const std::vector<std::size_t>&
     return labels;
 }
 
-std::vector<std::size_t> PagersOf(const std::vector<tones::ProblemPart>& parts) {
-    return tones::Problem{tones::ProblemKind::SameAddress, parts, {}, {}}.Pagers();
+// The roles a problem's kind has, with their keys: who pages, who rings.
+std::vector<std::pair<std::string_view, tones::Role>> RoleKeys(tones::ProblemKind kind) {
+    using tones::Role;
+    switch (kind) {
+        case tones::ProblemKind::SameAddress:
+            return {};  // every holder alike: "pagers" says them
+        case tones::ProblemKind::WithinBandwidth:
+        case tones::ProblemKind::GroupTone:
+            return {{"paged", Role::Paged}, {"rings", Role::Rings}};
+        case tones::ProblemKind::StackedPage:
+            return {
+                {"first", Role::FirstPage}, {"second", Role::SecondPage}, {"rings", Role::Rings}};
+    }
+    return {};
 }
 
 void ListTones(bool json) {
@@ -83,14 +95,19 @@ void Check(const CheckOptions& options) {
             out["shared"].push_back({{"address", tones::PairText(entry.pair)},
                                      {"tone1", Hertz(entry.pair.tone1)},
                                      {"tone2", Hertz(entry.pair.tone2)},
-                                     {"pagers", Labels(plan, PagersOf(entry.holders))}});
+                                     {"pagers", Labels(plan, tones::PagersOf(entry.holders))}});
         for (const tones::Problem& problem : result.problems) {
             ordered_json tonesHz = ordered_json::array();
             for (std::uint16_t tone : problem.tones) tonesHz.push_back(Hertz(tone));
-            out["problems"].push_back({{"kind", tones::KindKey(problem.kind)},
-                                       {"pagers", Labels(plan, problem.Pagers())},
-                                       {"detail", problem.detail},
-                                       {"tones", tonesHz}});
+            ordered_json each{{"kind", tones::KindKey(problem.kind)},
+                              {"pagers", Labels(plan, problem.Pagers())},
+                              {"detail", problem.detail},
+                              {"tones", tonesHz}};
+            // Who pages and who rings, each list whole: a pager that is both
+            // a first and a second page is in both.
+            for (const auto& [key, role] : RoleKeys(problem.kind))
+                each[key] = Labels(plan, tones::PagersOf(problem.parts, role));
+            out["problems"].push_back(std::move(each));
         }
         std::cout << out.dump(2) << '\n';
     } else {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "tones/plan_index.h"
@@ -319,10 +320,13 @@ std::string_view KindTitle(ProblemKind kind) {
     return "";
 }
 
-std::vector<std::size_t> Problem::Pagers() const {
+std::vector<std::size_t> Problem::Pagers() const { return PagersOf(parts); }
+
+std::vector<std::size_t> PagersOf(const std::vector<ProblemPart>& parts, std::optional<Role> role) {
     std::vector<std::size_t> pagers;
+    std::unordered_set<std::size_t> seen;
     for (const ProblemPart& part : parts)
-        if (std::find(pagers.begin(), pagers.end(), part.pager) == pagers.end())
+        if ((!role || part.role == *role) && seen.insert(part.pager).second)
             pagers.push_back(part.pager);
     return pagers;
 }

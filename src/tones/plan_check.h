@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,10 @@ struct Problem {
     // The pagers involved, each once, in the order of parts.
     std::vector<std::size_t> Pagers() const;
 };
+
+// The pagers of parts (those in role only, when given), each once, in the order of parts.
+std::vector<std::size_t> PagersOf(const std::vector<ProblemPart>& parts,
+                                  std::optional<Role> role = std::nullopt);
 
 // An address shared on purpose and the calls that hold it.
 struct SharedAddress {

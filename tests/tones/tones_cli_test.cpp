@@ -109,6 +109,36 @@ TEST_F(TonesCliTest, ATableNamedTwiceIsOnePagerWithANote) {
               "note: t/e1.tbl is already in the plan: counted once\n");
 }
 
+// Each finding's roles in full, for scripts: who pages, who rings. X's two
+// calls back to back make Z's address, so X is both the first and the second page.
+TEST_F(TonesCliTest, JsonFindingsGiveEachRoleItsFullList) {
+    Table("p/x.tbl", {"T11=600.9", "T21=634.5", "Duty2=1", "T12=707.3", "T22=746.8"});
+    Table("p/z.tbl", {"T11=634.5", "T21=707.3"});
+    Table("p/e4.tbl", {"T11=358.6", "T21=1006.9"});
+    Table("p/m9.tbl", {"T11=358.9", "T21=1006.9"});
+    Table("p/g.tbl", {"T11=1513.5", "T21=1555.2", "GDuty1=1", "T31=600.9"});
+    const CliRun run = Run({"tones", "check", "p", "--json"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const auto report = nlohmann::ordered_json::parse(run.out);
+    std::vector<std::string> got;
+    for (const auto& problem : report["problems"]) {
+        nlohmann::ordered_json roles = problem;
+        roles.erase("detail");
+        roles.erase("tones");
+        got.push_back(roles.dump());
+    }
+    EXPECT_EQ(got,
+              (std::vector<std::string>{
+                  R"({"kind":"within-bandwidth","pagers":["e4.tbl","m9.tbl"],"paged":["e4.tbl"],)"
+                  R"("rings":["m9.tbl"]})",
+                  R"({"kind":"within-bandwidth","pagers":["m9.tbl","e4.tbl"],"paged":["m9.tbl"],)"
+                  R"("rings":["e4.tbl"]})",
+                  R"({"kind":"stacked-page","pagers":["x.tbl","z.tbl"],"first":["x.tbl"],)"
+                  R"("second":["x.tbl"],"rings":["z.tbl"]})",
+                  R"({"kind":"group-tone","pagers":["x.tbl","g.tbl"],"paged":["x.tbl"],)"
+                  R"("rings":["g.tbl"]})"}));
+}
+
 TEST_F(TonesCliTest, BadInputIsAUsageErrorOrARefusal) {
     Table("t/a.tbl", {});
     EXPECT_EQ(Run({"tones", "check", "t", "--shared", "600.9"}).status, 2);
