@@ -80,6 +80,26 @@ std::vector<std::uint16_t> Tones(std::initializer_list<std::uint16_t> tones) {
     return sorted;
 }
 
+// The longest of what the pagers of parts may take as the shortest tone.
+int LongestShortest(const TonePlan& plan, const std::vector<ProblemPart>& parts, PageTone tone) {
+    int longest = 0;
+    for (const ProblemPart& part : parts)
+        longest = std::max(longest, ShortestMs(plan.pagers[part.pager].times, tone));
+    return longest;
+}
+
+// " The page's 1 s TONE1 and 3 s TONE2 are long enough for it: its Tone1 and
+// Tone2 durations, less their limits, are 0.2 s and 0.2 s." tones names them.
+std::string CallTonesLongEnough(const TonePlan& plan, const std::vector<ProblemPart>& ringers,
+                                const std::string& tones) {
+    const bool one = PagerCount(ringers) == 1;
+    return " " + tones + " are long enough for " + (one ? "it" : "them") + ": " +
+           (one ? "its" : "their") + " Tone1 and Tone2 durations, less their limits, are " +
+           (one ? "" : "at most ") +
+           MillisecondsText(LongestShortest(plan, ringers, PageTone::Tone1)) + " and " +
+           MillisecondsText(LongestShortest(plan, ringers, PageTone::Tone2)) + ".";
+}
+
 class Checker {
 public:
     using Sink = std::function<void(Problem&&, std::size_t)>;
@@ -108,6 +128,9 @@ public:
     void WithinBandwidth() {
         const auto& byPair = index_.ByPair();
         for (const auto& [paged, pagedUses] : byPair) {
+            // The page of the address lasts as long as its longest-needing holder wants it.
+            const int firstMs = LongestPage(pagedUses, PageTone::Tone1);
+            const int secondMs = LongestPage(pagedUses, PageTone::Tone2);
             const auto [low1, high1] = OwnTonesNear(paged.tone1);
             const auto [low2, high2] = OwnTonesNear(paged.tone2);
             for (auto q = byPair.lower_bound({low1, 0}); q != byPair.end(); ++q) {
@@ -119,6 +142,8 @@ public:
                     const AddressUse& holder = index_.Uses()[use];
                     if (Decodes(paged.tone1, own.tone1, holder.bandwidth) &&
                         Decodes(paged.tone2, own.tone2, holder.bandwidth) &&
+                        Takes(holder.pager, PageTone::Tone1, firstMs) &&
+                        Takes(holder.pager, PageTone::Tone2, secondMs) &&
                         !HoldsAny(holder.pager, pagedUses))
                         ringers.push_back(Part(use, Role::Rings));
                 }
@@ -132,7 +157,10 @@ public:
                     PercentApart(paged.tone1, own.tone1) + " and " +
                     PercentApart(paged.tone2, own.tone2) + " from " +
                     std::string(Pick(n, "its", "their")) + " own " + PairName(own) + ", within " +
-                    std::string(Pick(n, "its", "their")) + " bandwidth.";
+                    std::string(Pick(n, "its", "their")) + " bandwidth." +
+                    CallTonesLongEnough(plan_, ringers,
+                                        "The page's " + MillisecondsText(firstMs) + " TONE1 and " +
+                                            MillisecondsText(secondMs) + " TONE2");
                 parts.insert(parts.end(), ringers.begin(), ringers.end());
                 Add(ProblemKind::WithinBandwidth, std::move(parts),
                     Tones({paged.tone1, paged.tone2, own.tone1, own.tone2}), std::move(detail));
@@ -161,16 +189,23 @@ public:
         for (const auto& [g, gUses] : index_.ByGroupTone()) {
             const auto [low, high] = HeardTonesNear(g);
             for (auto a = byTone1.lower_bound(low); a != byTone1.end() && a->first <= high; ++a) {
+                // The longest TONE1 a page starting with this tone has.
+                const int firstMs = LongestPage(a->second, PageTone::Tone1);
                 std::vector<ProblemPart> ringers;
                 for (std::size_t use : gUses) {
                     const AddressUse& holder = index_.Uses()[use];
-                    if (Decodes(a->first, g, holder.bandwidth) && HasOther(a->second, holder.pager))
+                    if (Decodes(a->first, g, holder.bandwidth) &&
+                        Takes(holder.pager, PageTone::Group, firstMs) &&
+                        HasOther(a->second, holder.pager))
                         ringers.push_back(Part(use, Role::Rings));
                 }
                 if (ringers.empty()) continue;
+                // The pages whose TONE1 lasts long enough for some pager that rings.
+                const int needed = MinShortest(ringers, PageTone::Group);
                 std::vector<ProblemPart> paged;
                 for (std::size_t use : a->second)
-                    if (HasOtherPart(ringers, index_.Uses()[use].pager))
+                    if (PageMs(plan_.pagers[index_.Uses()[use].pager], PageTone::Tone1) >= needed &&
+                        HasOtherPart(ringers, index_.Uses()[use].pager))
                         paged.push_back(Part(use, Role::Paged));
                 const std::size_t n = PagerCount(ringers);
                 std::string detail =
@@ -179,7 +214,11 @@ public:
                     DescribeWith(plan_, paged, Decoder::None) + ", " + ToneName(a->first) +
                     ", for " + std::string(Pick(n, "its", "their")) + " group tone " + ToneName(g) +
                     " (" + PercentApart(a->first, g) + " apart, within " +
-                    std::string(Pick(n, "its", "their")) + " bandwidth).";
+                    std::string(Pick(n, "its", "their")) + " bandwidth). The page's " +
+                    MillisecondsText(firstMs) + " TONE1 is long enough for " +
+                    std::string(Pick(n, "its", "their")) + " group-call duration of " +
+                    (n == 1 ? "" : "at most ") +
+                    MillisecondsText(LongestShortest(plan_, ringers, PageTone::Group)) + ".";
                 paged.insert(paged.end(), ringers.begin(), ringers.end());
                 Add(ProblemKind::GroupTone, std::move(paged), Tones({a->first, g}),
                     std::move(detail));
@@ -205,6 +244,24 @@ public:
     }
 
 private:
+    // The longest the tone of a page for any of uses lasts, in ms.
+    int LongestPage(const std::vector<std::size_t>& uses, PageTone tone) const {
+        int longest = 0;
+        for (std::size_t use : uses)
+            longest = std::max(longest, PageMs(plan_.pagers[index_.Uses()[use].pager], tone));
+        return longest;
+    }
+    // Whether the pager may take a tone of ms for its own.
+    bool Takes(std::size_t pager, PageTone tone, int ms) const {
+        return ShortestMs(plan_.pagers[pager].times, tone) <= ms;
+    }
+    // The shortest tone any pager of parts may take.
+    int MinShortest(const std::vector<ProblemPart>& parts, PageTone tone) const {
+        int least = std::numeric_limits<int>::max();
+        for (const ProblemPart& part : parts)
+            least = std::min(least, ShortestMs(plan_.pagers[part.pager].times, tone));
+        return least;
+    }
     ProblemPart Part(std::size_t use, Role role) const {
         return {index_.Uses()[use].pager, index_.Uses()[use].address, role};
     }
@@ -236,22 +293,31 @@ private:
     void Stacked(const CallPair& z, const std::vector<std::size_t>& zUses, std::uint16_t a,
                  const std::vector<std::size_t>& xUses, std::uint16_t b,
                  const std::vector<std::size_t>& yUses) {
-        // A third pager: it rings although neither page is for it.
+        // A third pager: it rings although neither page is for it, when the
+        // first page's TONE2 and the second's TONE1 last long enough for it.
+        const int firstMs = LongestPage(xUses, PageTone::Tone2);
+        const int secondMs = LongestPage(yUses, PageTone::Tone1);
         std::vector<ProblemPart> ringers;
         for (std::size_t use : zUses) {
             const AddressUse& holder = index_.Uses()[use];
             if (Decodes(a, z.tone1, holder.bandwidth) && Decodes(b, z.tone2, holder.bandwidth) &&
-                HasOther(xUses, holder.pager) && HasOther(yUses, holder.pager))
+                Takes(holder.pager, PageTone::Tone1, firstMs) &&
+                Takes(holder.pager, PageTone::Tone2, secondMs) && HasOther(xUses, holder.pager) &&
+                HasOther(yUses, holder.pager))
                 ringers.push_back(Part(use, Role::Rings));
         }
         if (ringers.empty()) return;
+        const int neededFirst = MinShortest(ringers, PageTone::Tone1);
+        const int neededSecond = MinShortest(ringers, PageTone::Tone2);
         std::vector<ProblemPart> first;
         std::vector<ProblemPart> second;
         for (std::size_t use : xUses)
-            if (HasOtherPart(ringers, index_.Uses()[use].pager))
+            if (PageMs(plan_.pagers[index_.Uses()[use].pager], PageTone::Tone2) >= neededFirst &&
+                HasOtherPart(ringers, index_.Uses()[use].pager))
                 first.push_back(Part(use, Role::FirstPage));
         for (std::size_t use : yUses)
-            if (HasOtherPart(ringers, index_.Uses()[use].pager))
+            if (PageMs(plan_.pagers[index_.Uses()[use].pager], PageTone::Tone1) >= neededSecond &&
+                HasOtherPart(ringers, index_.Uses()[use].pager))
                 second.push_back(Part(use, Role::SecondPage));
         const std::size_t n = PagerCount(ringers);
         const std::string its(Pick(n, "its", "their"));
@@ -265,7 +331,11 @@ private:
             " apart, within " + its +
             " bandwidth) when the second page starts "
             "within " +
-            its + " gap limit.";
+            its + " gap limit." +
+            CallTonesLongEnough(plan_, ringers,
+                                "The first page's " + MillisecondsText(firstMs) +
+                                    " TONE2 and the second's " + MillisecondsText(secondMs) +
+                                    " TONE1");
         std::vector<ProblemPart> parts = std::move(first);
         parts.insert(parts.end(), second.begin(), second.end());
         parts.insert(parts.end(), ringers.begin(), ringers.end());

@@ -94,7 +94,9 @@ TEST_F(TonesCliTest, CheckSaysWhoRingsOnWhosePageAcrossTheNearTwins) {
     EXPECT_NE(run.out.find("within bandwidth: 'm9.tbl' (call 1, ±1.5%) rings on the page of "
                            "'e4.tbl' (call 1): 358.6 (Mot 4, 2) / 600.9 (Mot 2, 1) is 0.08% and "
                            "0.00% from its own 358.9 (Mot A, 0) / 600.9 (Mot 2, 1), within its "
-                           "bandwidth.\n"),
+                           "bandwidth. The page's 1 s TONE1 and 3 s TONE2 are long enough for it: "
+                           "its Tone1 and Tone2 durations, less their limits, are 0.2 s and 0.2 "
+                           "s.\n"),
               std::string::npos)
         << run.out;
 }
@@ -116,7 +118,11 @@ TEST_F(TonesCliTest, JsonFindingsGiveEachRoleItsFullList) {
     Table("p/z.tbl", {"T11=634.5", "T21=707.3"});
     Table("p/e4.tbl", {"T11=358.6", "T21=1006.9"});
     Table("p/m9.tbl", {"T11=358.9", "T21=1006.9"});
-    Table("p/g.tbl", {"T11=1513.5", "T21=1555.2", "GDuty1=1", "T31=600.9"});
+    // A group call of 1 s: a page's 1 s TONE1 is long enough to set it off.
+    Table("p/g.tbl", {"T11=1513.5", "T21=1555.2", "GDuty1=1", "T31=600.9", "--access-code", "HW527",
+                      "Tone3Len=10"});
+    // A group call of the usual 5 s: no page's TONE1 lasts that long.
+    Table("p/g5.tbl", {"T11=1122.5", "T21=1185.2", "GDuty1=1", "T31=600.9"});
     const CliRun run = Run({"tones", "check", "p", "--json"});
     EXPECT_EQ(run.status, 1) << run.err;
     const auto report = nlohmann::ordered_json::parse(run.out);
