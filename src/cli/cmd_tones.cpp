@@ -18,6 +18,7 @@
 #include "image/codecs.h"
 #include "tone_sources/plan_sources.h"
 #include "tones/plan_check.h"
+#include "tones/plan_harmonics.h"
 #include "tones/plan_suggest.h"
 #include "tones/plan_summary.h"
 #include "tones/tone_names.h"
@@ -77,6 +78,7 @@ struct CheckOptions {
     std::vector<std::string> paths;
     std::vector<std::string> shared;
     bool json = false;
+    bool harmonics = false;
 };
 
 void Check(const CheckOptions& options) {
@@ -87,6 +89,8 @@ void Check(const CheckOptions& options) {
     for (const tones::CallPair& pair : read.shared)
         if (std::find(shared.begin(), shared.end(), pair) == shared.end()) shared.push_back(pair);
     const tones::CheckResult result = tones::CheckPlan(plan, shared);
+    const std::vector<tones::Harmonic> harmonics =
+        options.harmonics ? tones::FindHarmonics(plan) : std::vector<tones::Harmonic>{};
     if (options.json) {
         ordered_json out{{"pagers", plan.pagers.size()},
                          {"shared", ordered_json::array()},
@@ -109,11 +113,25 @@ void Check(const CheckOptions& options) {
                 each[key] = Labels(plan, tones::PagersOf(problem.parts, role));
             out["problems"].push_back(std::move(each));
         }
+        if (options.harmonics) {
+            out["harmonics"] = ordered_json::array();
+            for (const tones::Harmonic& harmonic : harmonics)
+                out["harmonics"].push_back(
+                    {{"tone", Hertz(harmonic.sent)},
+                     {"multiple", harmonic.multiple},
+                     {"heard", harmonic.sent * harmonic.multiple / 10.0},
+                     {"own", Hertz(harmonic.own)},
+                     {"sent", Labels(plan, tones::PagersOf(harmonic.parts, tones::Role::Paged))},
+                     {"rings", Labels(plan, tones::PagersOf(harmonic.parts, tones::Role::Rings))},
+                     {"detail", harmonic.detail}});
+        }
         std::cout << out.dump(2) << '\n';
     } else {
         std::cout << tones::PlanSummary(plan.pagers.size(), result, ": ") << "\n";
         for (const std::string& text : tones::ProblemTexts(plan, result))
             std::cout << "\n" << text << "\n";
+        for (const tones::Harmonic& harmonic : harmonics)
+            std::cout << "\nharmonic (a warning): " << harmonic.detail << "\n";
     }
     if (!result.problems.empty())
         throw CommandFailure(tones::Plural(result.problems.size(), "problem", "problems") +
@@ -194,6 +212,10 @@ void AddCheck(CLI::App& tonesCommand) {
                         "TONE1/TONE2: an address shared on purpose (a station or all call); its "
                         "holders are listed once, not as problems");
     command->add_flag("--json", options->json, "one JSON object: pagers, shared, problems");
+    command->add_flag("--harmonics", options->harmonics,
+                      "also warn of a tone at twice or three times a page's tone within a "
+                      "pager's bandwidth of its own (older reed decoders may respond); never a "
+                      "problem");
     command->callback([options] { Check(*options); });
 }
 

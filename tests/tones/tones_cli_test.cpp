@@ -145,6 +145,36 @@ TEST_F(TonesCliTest, JsonFindingsGiveEachRoleItsFullList) {
                   R"("rings":["g.tbl"]})"}));
 }
 
+// A harmonic is a warning, asked for with --harmonics: the plan stays clean.
+TEST_F(TonesCliTest, HarmonicsAreWarningsOnlyWhenAskedFor) {
+    Table("h/a.tbl", {"T11=384.6", "T21=746.8"});
+    Table("h/b.tbl", {"T11=1153.4", "T21=2468.2"});
+    const CliRun plain = Run({"tones", "check", "h"});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out, "2 pagers: no problems\n");
+
+    const CliRun text = Run({"tones", "check", "h", "--harmonics"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out,
+              "2 pagers: no problems\n"
+              "\n"
+              "harmonic (a warning): 'b.tbl' (call 1, ±1.5%) may take the third harmonic of 384.6 "
+              "(Mot Z, 1), 1153.8 Hz, sent in a page of 'a.tbl' (call 1), for its own 1153.4 (Mot "
+              "6, 1) (0.03% apart, within its bandwidth): a possible fault of older reed "
+              "decoders.\n");
+
+    const CliRun json = Run({"tones", "check", "h", "--harmonics", "--json"});
+    EXPECT_EQ(json.status, 0);
+    auto harmonics = nlohmann::ordered_json::parse(json.out)["harmonics"];
+    ASSERT_EQ(harmonics.size(), 1u);
+    harmonics[0].erase("detail");
+    EXPECT_EQ(harmonics[0].dump(),
+              R"({"tone":384.6,"multiple":3,"heard":1153.8,"own":1153.4,"sent":["a.tbl"],)"
+              R"("rings":["b.tbl"]})");
+    EXPECT_FALSE(
+        nlohmann::json::parse(Run({"tones", "check", "h", "--json"}).out).contains("harmonics"));
+}
+
 TEST_F(TonesCliTest, BadInputIsAUsageErrorOrARefusal) {
     Table("t/a.tbl", {});
     EXPECT_EQ(Run({"tones", "check", "t", "--shared", "600.9"}).status, 2);
