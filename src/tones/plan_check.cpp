@@ -104,10 +104,14 @@ class Checker {
 public:
     using Sink = std::function<void(Problem&&, std::size_t)>;
     Checker(const TonePlan& plan, const std::vector<CallPair>& shared, Sink sink = {})
-        : plan_(plan),
-          index_(plan),
-          shared_(shared.begin(), shared.end()),
-          sink_(std::move(sink)) {}
+        : plan_(plan), index_(plan), shared_(shared.begin(), shared.end()), sink_(std::move(sink)) {
+        // A stacked page weighs the pages ending in a tone against those
+        // starting with another many times over: their longest tones once.
+        for (const auto& [tone, uses] : index_.ByTone1())
+            longestTone1_[tone] = LongestPage(uses, PageTone::Tone1);
+        for (const auto& [tone, uses] : index_.ByTone2())
+            longestTone2_[tone] = LongestPage(uses, PageTone::Tone2);
+    }
 
     void SameAddress() {
         for (const auto& [pair, holders] : index_.ByPair()) {
@@ -190,7 +194,7 @@ public:
             const auto [low, high] = HeardTonesNear(g);
             for (auto a = byTone1.lower_bound(low); a != byTone1.end() && a->first <= high; ++a) {
                 // The longest TONE1 a page starting with this tone has.
-                const int firstMs = LongestPage(a->second, PageTone::Tone1);
+                const int firstMs = longestTone1_.at(a->first);
                 std::vector<ProblemPart> ringers;
                 for (std::size_t use : gUses) {
                     const AddressUse& holder = index_.Uses()[use];
@@ -295,8 +299,8 @@ private:
                  const std::vector<std::size_t>& yUses) {
         // A third pager: it rings although neither page is for it, when the
         // first page's TONE2 and the second's TONE1 last long enough for it.
-        const int firstMs = LongestPage(xUses, PageTone::Tone2);
-        const int secondMs = LongestPage(yUses, PageTone::Tone1);
+        const int firstMs = longestTone2_.at(a);
+        const int secondMs = longestTone1_.at(b);
         std::vector<ProblemPart> ringers;
         for (std::size_t use : zUses) {
             const AddressUse& holder = index_.Uses()[use];
@@ -358,6 +362,10 @@ private:
     Sink sink_;
     std::size_t found_ = 0;
     std::vector<Problem> problems_;
+    // The longest TONE1 of the pages starting with a tone, the longest TONE2
+    // of those ending with one, in ms.
+    std::unordered_map<std::uint16_t, int> longestTone1_;
+    std::unordered_map<std::uint16_t, int> longestTone2_;
 };
 
 }  // namespace
