@@ -18,6 +18,7 @@
 #include "image/codecs.h"
 #include "tone_sources/plan_sources.h"
 #include "tones/plan_check.h"
+#include "tones/plan_harmonics.h"
 #include "tones/plan_suggest.h"
 #include "tones/plan_summary.h"
 #include "tones/tone_names.h"
@@ -41,8 +42,20 @@ ordered_json Labels(const tones::TonePlan& plan, const std::vector<std::size_t>&
     return labels;
 }
 
-std::vector<std::size_t> PagersOf(const std::vector<tones::ProblemPart>& parts) {
-    return tones::Problem{tones::ProblemKind::SameAddress, parts, {}, {}}.Pagers();
+// The roles a problem's kind has, with their keys: who pages, who rings.
+std::vector<std::pair<std::string_view, tones::Role>> RoleKeys(tones::ProblemKind kind) {
+    using tones::Role;
+    switch (kind) {
+        case tones::ProblemKind::SameAddress:
+            return {};  // every holder alike: "pagers" says them
+        case tones::ProblemKind::WithinBandwidth:
+        case tones::ProblemKind::GroupTone:
+            return {{"paged", Role::Paged}, {"rings", Role::Rings}};
+        case tones::ProblemKind::StackedPage:
+            return {
+                {"first", Role::FirstPage}, {"second", Role::SecondPage}, {"rings", Role::Rings}};
+    }
+    return {};
 }
 
 void ListTones(bool json) {
@@ -65,6 +78,7 @@ struct CheckOptions {
     std::vector<std::string> paths;
     std::vector<std::string> shared;
     bool json = false;
+    bool harmonics = false;
 };
 
 void Check(const CheckOptions& options) {
@@ -75,6 +89,8 @@ void Check(const CheckOptions& options) {
     for (const tones::CallPair& pair : read.shared)
         if (std::find(shared.begin(), shared.end(), pair) == shared.end()) shared.push_back(pair);
     const tones::CheckResult result = tones::CheckPlan(plan, shared);
+    const std::vector<tones::Harmonic> harmonics =
+        options.harmonics ? tones::FindHarmonics(plan) : std::vector<tones::Harmonic>{};
     if (options.json) {
         ordered_json out{{"pagers", plan.pagers.size()},
                          {"shared", ordered_json::array()},
@@ -83,20 +99,39 @@ void Check(const CheckOptions& options) {
             out["shared"].push_back({{"address", tones::PairText(entry.pair)},
                                      {"tone1", Hertz(entry.pair.tone1)},
                                      {"tone2", Hertz(entry.pair.tone2)},
-                                     {"pagers", Labels(plan, PagersOf(entry.holders))}});
+                                     {"pagers", Labels(plan, tones::PagersOf(entry.holders))}});
         for (const tones::Problem& problem : result.problems) {
             ordered_json tonesHz = ordered_json::array();
             for (std::uint16_t tone : problem.tones) tonesHz.push_back(Hertz(tone));
-            out["problems"].push_back({{"kind", tones::KindKey(problem.kind)},
-                                       {"pagers", Labels(plan, problem.Pagers())},
-                                       {"detail", problem.detail},
-                                       {"tones", tonesHz}});
+            ordered_json each{{"kind", tones::KindKey(problem.kind)},
+                              {"pagers", Labels(plan, problem.Pagers())},
+                              {"detail", problem.detail},
+                              {"tones", tonesHz}};
+            // Who pages and who rings, each list whole: a pager that is both
+            // a first and a second page is in both.
+            for (const auto& [key, role] : RoleKeys(problem.kind))
+                each[key] = Labels(plan, tones::PagersOf(problem.parts, role));
+            out["problems"].push_back(std::move(each));
+        }
+        if (options.harmonics) {
+            out["harmonics"] = ordered_json::array();
+            for (const tones::Harmonic& harmonic : harmonics)
+                out["harmonics"].push_back(
+                    {{"tone", Hertz(harmonic.sent)},
+                     {"multiple", harmonic.multiple},
+                     {"heard", harmonic.sent * harmonic.multiple / 10.0},
+                     {"own", Hertz(harmonic.own)},
+                     {"sent", Labels(plan, tones::PagersOf(harmonic.parts, tones::Role::Paged))},
+                     {"rings", Labels(plan, tones::PagersOf(harmonic.parts, tones::Role::Rings))},
+                     {"detail", harmonic.detail}});
         }
         std::cout << out.dump(2) << '\n';
     } else {
         std::cout << tones::PlanSummary(plan.pagers.size(), result, ": ") << "\n";
         for (const std::string& text : tones::ProblemTexts(plan, result))
             std::cout << "\n" << text << "\n";
+        for (const tones::Harmonic& harmonic : harmonics)
+            std::cout << "\nharmonic (a warning): " << harmonic.detail << "\n";
     }
     if (!result.problems.empty())
         throw CommandFailure(tones::Plural(result.problems.size(), "problem", "problems") +
@@ -177,6 +212,10 @@ void AddCheck(CLI::App& tonesCommand) {
                         "TONE1/TONE2: an address shared on purpose (a station or all call); its "
                         "holders are listed once, not as problems");
     command->add_flag("--json", options->json, "one JSON object: pagers, shared, problems");
+    command->add_flag("--harmonics", options->harmonics,
+                      "also warn of a tone at twice or three times a page's tone within a "
+                      "pager's bandwidth of its own (older reed decoders may respond); never a "
+                      "problem");
     command->callback([options] { Check(*options); });
 }
 

@@ -1,6 +1,7 @@
 #include "cli/tone_plan_args.h"
 
 #include <filesystem>
+#include <iostream>
 
 #include "cli/subcommands.h"
 #include "tones/tone_names.h"
@@ -11,6 +12,7 @@ tones::PlanSourcesRead ReadPlan(const std::vector<std::string>& paths) {
     tones::PlanSourcesRead read =
         tones::ReadTonePlan(std::vector<std::filesystem::path>(paths.begin(), paths.end()));
     if (!read.error.empty()) throw CommandFailure(read.error);
+    for (const std::string& note : read.notes) std::cerr << "note: " << note << '\n';
     return read;
 }
 

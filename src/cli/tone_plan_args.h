@@ -11,7 +11,8 @@
 
 namespace mk843nb::cli {
 
-// The plan of the paths; a path that cannot be used ends the command.
+// The plan of the paths, its notes said on standard error; a path that cannot
+// be used ends the command.
 tones::PlanSourcesRead ReadPlan(const std::vector<std::string>& paths);
 
 // Each --shared TONE1/TONE2; one that is not an address ends the command as a usage error.

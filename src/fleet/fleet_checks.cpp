@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <tuple>
+#include <unordered_set>
 
 #include "fleet/fleet_plan.h"
 #include "tones/plan_check.h"
@@ -29,19 +30,35 @@ std::vector<FleetProblem> FleetWideFindings(const std::vector<PlannedPager>& pag
     };
     std::vector<Found> found;
     tones::CheckPlanEach(plan, shared, [&](tones::Problem&& problem, std::size_t order) {
-        // Said on the last row it involves, at that row's first address in it.
+        const tones::ProblemRank rank = tones::RankOf(problem);
+        const std::string title = std::string(tones::KindTitle(problem.kind)) + ": ";
+        // Said on a row at that row's first address in the problem.
+        const auto on = [&](const tones::ProblemPart& part, std::string detail) {
+            const PlannedPager& row = pagers[rowOf[part.pager]];
+            found.push_back(
+                {rank,
+                 order,
+                 {row.line, row.label, plan.pagers[part.pager].addresses[part.address].Field(),
+                  title + std::move(detail)}});
+        };
+        if (problem.kind == tones::ProblemKind::SameAddress) {
+            // Every holder is as much at fault as the others: each row says it,
+            // in the order of SameAddressByHolder (the pagers as they first appear).
+            std::vector<std::string> texts = tones::SameAddressByHolder(plan, problem);
+            std::unordered_set<std::size_t> said;
+            std::size_t next = 0;
+            for (const tones::ProblemPart& part : problem.parts)
+                if (said.insert(part.pager).second) on(part, std::move(texts[next++]));
+            return;
+        }
+        // Said on the last row it involves.
         const tones::ProblemPart* last = &problem.parts.front();
         for (const tones::ProblemPart& part : problem.parts)
             if (part.pager > last->pager) last = &part;
-        const PlannedPager& row = pagers[rowOf[last->pager]];
-        found.push_back(
-            {tones::RankOf(problem),
-             order,
-             {row.line, row.label, plan.pagers[last->pager].addresses[last->address].Field(),
-              std::string(tones::KindTitle(problem.kind)) + ": " + problem.detail}});
+        on(*last, std::move(problem.detail));
     });
     // In the order CheckPlan gives its problems.
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return std::tie(a.rank, a.order) < std::tie(b.rank, b.order);
     });
     findings.reserve(findings.size() + found.size());

@@ -1,5 +1,6 @@
 #include "sound/call_page.h"
 
+#include <cmath>
 #include <optional>
 
 #include "image/fields.h"
@@ -43,6 +44,18 @@ std::optional<std::uint16_t> SlotTone(const PagerImage& image, std::size_t bytes
 bool SwitchedOn(const PagerImage& image, std::size_t bytesRead, const std::string& bitField) {
     const Field& field = FieldNamed(bitField);
     return field.offset < bytesRead && GetFieldCode(image, field) == 1;
+}
+
+// A tone of the page that is shorter than the pager's duration for it: the
+// note that says so, or "".
+std::string TooShortNote(const std::string& label, const std::string& role, double seconds,
+                         const ToneTimes& times, PageTone tone, const char* field) {
+    const int needed = SureMs(times, tone);
+    const auto ms = static_cast<int>(std::lround(seconds * 1000.0));
+    if (ms >= needed) return "";
+    return label + ": its " + role + " of " + MillisecondsText(ms) + " is shorter than the " +
+           "pager's " + DurationName(tone) + " (" + field + ") of " + MillisecondsText(needed) +
+           ": the pager may not decode this page";
 }
 
 }  // namespace
@@ -92,6 +105,20 @@ CallPagePlan PlanCallPage(const PagerImage& image, std::size_t bytesRead,
             {timing.groupSeconds});
     }
     if (plan.calls.empty()) return refuse("no call to page: name one with --call or --group");
+    // Every tone paged lies beyond the timing fields, so the file holds them.
+    const ToneTimes times = ToneTimesOf(image);
+    for (const PagedCall& call : plan.calls) {
+        const bool group = call.tones.size() == 1;
+        const std::vector<std::string> notes =
+            group ? std::vector<std::string>{TooShortNote(call.label, "tone", timing.groupSeconds,
+                                                          times, PageTone::Group, "Tone3Len")}
+                  : std::vector<std::string>{TooShortNote(call.label, "TONE1", timing.aSeconds,
+                                                          times, PageTone::Tone1, "Tone1Len"),
+                                             TooShortNote(call.label, "TONE2", timing.bSeconds,
+                                                          times, PageTone::Tone2, "Tone2Len")};
+        for (const std::string& note : notes)
+            if (!note.empty()) plan.notes.push_back(note);
+    }
     return plan;
 }
 

@@ -9,15 +9,16 @@
 #include <vector>
 
 #include "image/pager_image.h"
+#include "image/tone_times.h"
 #include "sound/test_page.h"
 
 namespace mk843nb {
 
 struct PageTiming {
-    double aSeconds = 1.0;      // TONE1 of a call
-    double bSeconds = 3.0;      // TONE2 of a call
-    double groupSeconds = 8.0;  // the tone of a group call
-    double gapSeconds = 1.0;    // silence between two calls
+    double aSeconds = kPageTone1Ms / 1000.0;      // TONE1 of a call
+    double bSeconds = kPageTone2Ms / 1000.0;      // TONE2 of a call
+    double groupSeconds = kPageGroupMs / 1000.0;  // the tone of a group call
+    double gapSeconds = 1.0;                      // silence between two calls
 };
 
 struct PageRequest {
@@ -43,7 +44,9 @@ struct CallPagePlan {
 // bytesRead bytes came from the file. A call whose tones lie outside the
 // file or are not set (outside 280.0 to 3500.0 Hz, which every rate from
 // kPageRateLowest carries) is refused with the reason; a call that is switched off is paged
-// with a note, since a bench test may want to show it stays silent.
+// with a note, since a bench test may want to show it stays silent. A tone
+// shorter than the pager's duration for it (Tone1Len, Tone2Len, Tone3Len) gets
+// a note too: the pager may not decode such a page.
 CallPagePlan PlanCallPage(const PagerImage& image, std::size_t bytesRead,
                           const PageRequest& request);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "tones/plan_index.h"
@@ -10,6 +12,9 @@
 
 namespace mk843nb::tones {
 namespace {
+
+// How many pagers a list names before "and N more pagers".
+constexpr std::size_t kNamed = 5;
 
 // How much of a pager's decoder DescribeParts says.
 enum class Decoder { None, Bandwidth, BandwidthAndGap };
@@ -22,12 +27,12 @@ std::size_t PagerCount(const std::vector<ProblemPart>& parts) {
     return static_cast<std::size_t>(std::unique(pagers.begin(), pagers.end()) - pagers.begin());
 }
 
+// knownCount: how many pagers there are when parts were cut short; 0 to count them.
 std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& parts,
-                         Decoder decoder) {
+                         Decoder decoder, std::size_t knownCount = 0) {
     // Five pagers are named, or six when naming them costs no more than "and 1
     // more pagers" would; only those are grouped, in the order they first
     // appear: a problem of a large fleet can involve thousands.
-    constexpr std::size_t kNamed = 5;
     std::vector<std::pair<std::size_t, std::vector<std::size_t>>> byPager;
     for (const ProblemPart& part : parts) {
         auto found = std::find_if(byPager.begin(), byPager.end(),
@@ -41,8 +46,9 @@ std::string DescribeWith(const TonePlan& plan, const std::vector<ProblemPart>& p
         if (std::find(addresses.begin(), addresses.end(), part.address) == addresses.end())
             addresses.push_back(part.address);
     }
-    const std::size_t pagerCount =
-        byPager.size() <= kNamed + 1 ? byPager.size() : PagerCount(parts);
+    const std::size_t pagerCount = knownCount != 0                ? knownCount
+                                   : byPager.size() <= kNamed + 1 ? byPager.size()
+                                                                  : PagerCount(parts);
     const std::size_t named = pagerCount > kNamed + 1 ? kNamed : pagerCount;
     std::string text;
     for (std::size_t i = 0; i < named; ++i) {
@@ -74,14 +80,38 @@ std::vector<std::uint16_t> Tones(std::initializer_list<std::uint16_t> tones) {
     return sorted;
 }
 
+// The longest of what the pagers of parts may take as the shortest tone.
+int LongestShortest(const TonePlan& plan, const std::vector<ProblemPart>& parts, PageTone tone) {
+    int longest = 0;
+    for (const ProblemPart& part : parts)
+        longest = std::max(longest, ShortestMs(plan.pagers[part.pager].times, tone));
+    return longest;
+}
+
+// " The page's 1 s TONE1 and 3 s TONE2 are long enough for it: its Tone1 and
+// Tone2 durations, less their limits, are 0.2 s and 0.2 s." tones names them.
+std::string CallTonesLongEnough(const TonePlan& plan, const std::vector<ProblemPart>& ringers,
+                                const std::string& tones) {
+    const bool one = PagerCount(ringers) == 1;
+    return " " + tones + " are long enough for " + (one ? "it" : "them") + ": " +
+           (one ? "its" : "their") + " Tone1 and Tone2 durations, less their limits, are " +
+           (one ? "" : "at most ") +
+           MillisecondsText(LongestShortest(plan, ringers, PageTone::Tone1)) + " and " +
+           MillisecondsText(LongestShortest(plan, ringers, PageTone::Tone2)) + ".";
+}
+
 class Checker {
 public:
     using Sink = std::function<void(Problem&&, std::size_t)>;
     Checker(const TonePlan& plan, const std::vector<CallPair>& shared, Sink sink = {})
-        : plan_(plan),
-          index_(plan),
-          shared_(shared.begin(), shared.end()),
-          sink_(std::move(sink)) {}
+        : plan_(plan), index_(plan), shared_(shared.begin(), shared.end()), sink_(std::move(sink)) {
+        // A stacked page weighs the pages ending in a tone against those
+        // starting with another many times over: their longest tones once.
+        for (const auto& [tone, uses] : index_.ByTone1())
+            longestTone1_[tone] = LongestPage(uses, PageTone::Tone1);
+        for (const auto& [tone, uses] : index_.ByTone2())
+            longestTone2_[tone] = LongestPage(uses, PageTone::Tone2);
+    }
 
     void SameAddress() {
         for (const auto& [pair, holders] : index_.ByPair()) {
@@ -102,6 +132,9 @@ public:
     void WithinBandwidth() {
         const auto& byPair = index_.ByPair();
         for (const auto& [paged, pagedUses] : byPair) {
+            // The page of the address lasts as long as its longest-needing holder wants it.
+            const int firstMs = LongestPage(pagedUses, PageTone::Tone1);
+            const int secondMs = LongestPage(pagedUses, PageTone::Tone2);
             const auto [low1, high1] = OwnTonesNear(paged.tone1);
             const auto [low2, high2] = OwnTonesNear(paged.tone2);
             for (auto q = byPair.lower_bound({low1, 0}); q != byPair.end(); ++q) {
@@ -113,6 +146,8 @@ public:
                     const AddressUse& holder = index_.Uses()[use];
                     if (Decodes(paged.tone1, own.tone1, holder.bandwidth) &&
                         Decodes(paged.tone2, own.tone2, holder.bandwidth) &&
+                        Takes(holder.pager, PageTone::Tone1, firstMs) &&
+                        Takes(holder.pager, PageTone::Tone2, secondMs) &&
                         !HoldsAny(holder.pager, pagedUses))
                         ringers.push_back(Part(use, Role::Rings));
                 }
@@ -126,7 +161,10 @@ public:
                     PercentApart(paged.tone1, own.tone1) + " and " +
                     PercentApart(paged.tone2, own.tone2) + " from " +
                     std::string(Pick(n, "its", "their")) + " own " + PairName(own) + ", within " +
-                    std::string(Pick(n, "its", "their")) + " bandwidth.";
+                    std::string(Pick(n, "its", "their")) + " bandwidth." +
+                    CallTonesLongEnough(plan_, ringers,
+                                        "The page's " + MillisecondsText(firstMs) + " TONE1 and " +
+                                            MillisecondsText(secondMs) + " TONE2");
                 parts.insert(parts.end(), ringers.begin(), ringers.end());
                 Add(ProblemKind::WithinBandwidth, std::move(parts),
                     Tones({paged.tone1, paged.tone2, own.tone1, own.tone2}), std::move(detail));
@@ -155,16 +193,23 @@ public:
         for (const auto& [g, gUses] : index_.ByGroupTone()) {
             const auto [low, high] = HeardTonesNear(g);
             for (auto a = byTone1.lower_bound(low); a != byTone1.end() && a->first <= high; ++a) {
+                // The longest TONE1 a page starting with this tone has.
+                const int firstMs = longestTone1_.at(a->first);
                 std::vector<ProblemPart> ringers;
                 for (std::size_t use : gUses) {
                     const AddressUse& holder = index_.Uses()[use];
-                    if (Decodes(a->first, g, holder.bandwidth) && HasOther(a->second, holder.pager))
+                    if (Decodes(a->first, g, holder.bandwidth) &&
+                        Takes(holder.pager, PageTone::Group, firstMs) &&
+                        HasOther(a->second, holder.pager))
                         ringers.push_back(Part(use, Role::Rings));
                 }
                 if (ringers.empty()) continue;
+                // The pages whose TONE1 lasts long enough for some pager that rings.
+                const int needed = MinShortest(ringers, PageTone::Group);
                 std::vector<ProblemPart> paged;
                 for (std::size_t use : a->second)
-                    if (HasOtherPart(ringers, index_.Uses()[use].pager))
+                    if (PageMs(plan_.pagers[index_.Uses()[use].pager], PageTone::Tone1) >= needed &&
+                        HasOtherPart(ringers, index_.Uses()[use].pager))
                         paged.push_back(Part(use, Role::Paged));
                 const std::size_t n = PagerCount(ringers);
                 std::string detail =
@@ -173,7 +218,11 @@ public:
                     DescribeWith(plan_, paged, Decoder::None) + ", " + ToneName(a->first) +
                     ", for " + std::string(Pick(n, "its", "their")) + " group tone " + ToneName(g) +
                     " (" + PercentApart(a->first, g) + " apart, within " +
-                    std::string(Pick(n, "its", "their")) + " bandwidth).";
+                    std::string(Pick(n, "its", "their")) + " bandwidth). The page's " +
+                    MillisecondsText(firstMs) + " TONE1 is long enough for " +
+                    std::string(Pick(n, "its", "their")) + " group-call duration of " +
+                    (n == 1 ? "" : "at most ") +
+                    MillisecondsText(LongestShortest(plan_, ringers, PageTone::Group)) + ".";
                 paged.insert(paged.end(), ringers.begin(), ringers.end());
                 Add(ProblemKind::GroupTone, std::move(paged), Tones({a->first, g}),
                     std::move(detail));
@@ -199,6 +248,24 @@ public:
     }
 
 private:
+    // The longest the tone of a page for any of uses lasts, in ms.
+    int LongestPage(const std::vector<std::size_t>& uses, PageTone tone) const {
+        int longest = 0;
+        for (std::size_t use : uses)
+            longest = std::max(longest, PageMs(plan_.pagers[index_.Uses()[use].pager], tone));
+        return longest;
+    }
+    // Whether the pager may take a tone of ms for its own.
+    bool Takes(std::size_t pager, PageTone tone, int ms) const {
+        return ShortestMs(plan_.pagers[pager].times, tone) <= ms;
+    }
+    // The shortest tone any pager of parts may take.
+    int MinShortest(const std::vector<ProblemPart>& parts, PageTone tone) const {
+        int least = std::numeric_limits<int>::max();
+        for (const ProblemPart& part : parts)
+            least = std::min(least, ShortestMs(plan_.pagers[part.pager].times, tone));
+        return least;
+    }
     ProblemPart Part(std::size_t use, Role role) const {
         return {index_.Uses()[use].pager, index_.Uses()[use].address, role};
     }
@@ -230,22 +297,31 @@ private:
     void Stacked(const CallPair& z, const std::vector<std::size_t>& zUses, std::uint16_t a,
                  const std::vector<std::size_t>& xUses, std::uint16_t b,
                  const std::vector<std::size_t>& yUses) {
-        // A third pager: it rings although neither page is for it.
+        // A third pager: it rings although neither page is for it, when the
+        // first page's TONE2 and the second's TONE1 last long enough for it.
+        const int firstMs = longestTone2_.at(a);
+        const int secondMs = longestTone1_.at(b);
         std::vector<ProblemPart> ringers;
         for (std::size_t use : zUses) {
             const AddressUse& holder = index_.Uses()[use];
             if (Decodes(a, z.tone1, holder.bandwidth) && Decodes(b, z.tone2, holder.bandwidth) &&
-                HasOther(xUses, holder.pager) && HasOther(yUses, holder.pager))
+                Takes(holder.pager, PageTone::Tone1, firstMs) &&
+                Takes(holder.pager, PageTone::Tone2, secondMs) && HasOther(xUses, holder.pager) &&
+                HasOther(yUses, holder.pager))
                 ringers.push_back(Part(use, Role::Rings));
         }
         if (ringers.empty()) return;
+        const int neededFirst = MinShortest(ringers, PageTone::Tone1);
+        const int neededSecond = MinShortest(ringers, PageTone::Tone2);
         std::vector<ProblemPart> first;
         std::vector<ProblemPart> second;
         for (std::size_t use : xUses)
-            if (HasOtherPart(ringers, index_.Uses()[use].pager))
+            if (PageMs(plan_.pagers[index_.Uses()[use].pager], PageTone::Tone2) >= neededFirst &&
+                HasOtherPart(ringers, index_.Uses()[use].pager))
                 first.push_back(Part(use, Role::FirstPage));
         for (std::size_t use : yUses)
-            if (HasOtherPart(ringers, index_.Uses()[use].pager))
+            if (PageMs(plan_.pagers[index_.Uses()[use].pager], PageTone::Tone1) >= neededSecond &&
+                HasOtherPart(ringers, index_.Uses()[use].pager))
                 second.push_back(Part(use, Role::SecondPage));
         const std::size_t n = PagerCount(ringers);
         const std::string its(Pick(n, "its", "their"));
@@ -259,7 +335,11 @@ private:
             " apart, within " + its +
             " bandwidth) when the second page starts "
             "within " +
-            its + " gap limit.";
+            its + " gap limit." +
+            CallTonesLongEnough(plan_, ringers,
+                                "The first page's " + MillisecondsText(firstMs) +
+                                    " TONE2 and the second's " + MillisecondsText(secondMs) +
+                                    " TONE1");
         std::vector<ProblemPart> parts = std::move(first);
         parts.insert(parts.end(), second.begin(), second.end());
         parts.insert(parts.end(), ringers.begin(), ringers.end());
@@ -282,6 +362,10 @@ private:
     Sink sink_;
     std::size_t found_ = 0;
     std::vector<Problem> problems_;
+    // The longest TONE1 of the pages starting with a tone, the longest TONE2
+    // of those ending with one, in ms.
+    std::unordered_map<std::uint16_t, int> longestTone1_;
+    std::unordered_map<std::uint16_t, int> longestTone2_;
 };
 
 }  // namespace
@@ -314,10 +398,13 @@ std::string_view KindTitle(ProblemKind kind) {
     return "";
 }
 
-std::vector<std::size_t> Problem::Pagers() const {
+std::vector<std::size_t> Problem::Pagers() const { return PagersOf(parts); }
+
+std::vector<std::size_t> PagersOf(const std::vector<ProblemPart>& parts, std::optional<Role> role) {
     std::vector<std::size_t> pagers;
+    std::unordered_set<std::size_t> seen;
     for (const ProblemPart& part : parts)
-        if (std::find(pagers.begin(), pagers.end(), part.pager) == pagers.end())
+        if ((!role || part.role == *role) && seen.insert(part.pager).second)
             pagers.push_back(part.pager);
     return pagers;
 }
@@ -350,6 +437,39 @@ void CheckPlanEach(const TonePlan& plan, const std::vector<CallPair>& shared,
                    const std::function<void(Problem&& problem, std::size_t found)>& take) {
     Checker checker(plan, shared, take);
     RunChecks(checker);
+}
+
+std::vector<std::string> SameAddressByHolder(const TonePlan& plan, const Problem& problem) {
+    // The parts of each pager, in the order the pagers first appear; a holder
+    // names at most a few others, so thousands of holders cost no more than
+    // thousands of short lists.
+    std::vector<std::vector<ProblemPart>> byPager;
+    std::unordered_map<std::size_t, std::size_t> slot;
+    for (const ProblemPart& part : problem.parts) {
+        const auto [at, added] = slot.emplace(part.pager, byPager.size());
+        if (added) byPager.emplace_back();
+        byPager[at->second].push_back(part);
+    }
+    std::vector<std::string> texts;
+    if (byPager.empty()) return texts;
+    const std::size_t pagers = byPager.size();
+    const ProblemPart& first = problem.parts.front();
+    const Address& held = plan.pagers[first.pager].addresses[first.address];
+    const std::string address = PairName({held.tone1, held.tone2});
+    const std::string ring = (pagers == 2 ? std::string("both") : "all " + std::to_string(pagers)) +
+                             " ring on one page.";
+    for (std::size_t i = 0; i < pagers; ++i) {
+        std::vector<ProblemPart> others;
+        for (std::size_t j = 0, named = 0; j < pagers && named < kNamed + 2; ++j) {
+            if (j == i) continue;
+            others.insert(others.end(), byPager[j].begin(), byPager[j].end());
+            ++named;
+        }
+        texts.push_back(DescribeWith(plan, byPager[i], Decoder::None) + " has the same address " +
+                        address + " as " + DescribeWith(plan, others, Decoder::None, pagers - 1) +
+                        ": " + ring);
+    }
+    return texts;
 }
 
 std::string DescribeParts(const TonePlan& plan, const std::vector<ProblemPart>& parts,

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,10 @@ struct Problem {
     std::vector<std::size_t> Pagers() const;
 };
 
+// The pagers of parts (those in role only, when given), each once, in the order of parts.
+std::vector<std::size_t> PagersOf(const std::vector<ProblemPart>& parts,
+                                  std::optional<Role> role = std::nullopt);
+
 // An address shared on purpose and the calls that hold it.
 struct SharedAddress {
     CallPair pair;
@@ -95,6 +100,13 @@ ProblemRank RankOf(const Problem& problem);
 // addresses are as CheckResult::shared says them; they are not handed over.
 void CheckPlanEach(const TonePlan& plan, const std::vector<CallPair>& shared,
                    const std::function<void(Problem&& problem, std::size_t found)>& take);
+
+// A same-address problem as each of its holders says it, one paragraph per
+// pager in the order of Pagers(), naming the others: "'B' (call 1) has the
+// same address 600.9 (Mot 2, 1) / 832.5 (Mot 2, 7) as 'A' (call 1): both ring
+// on one page." A fleet plan flags every row of the pair this way, so whichever
+// row a user looks at shows the clash.
+std::vector<std::string> SameAddressByHolder(const TonePlan& plan, const Problem& problem);
 
 // Helpers for the front ends.
 // "'Station 1' (call 1), 'Station 2' (calls 1 and 3) and 4 more".

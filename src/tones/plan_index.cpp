@@ -19,8 +19,12 @@ void PlanIndex::Add(const PlanPager& pager, std::size_t pagerIndex) {
     for (std::size_t a = 0; a < pager.addresses.size(); ++a) {
         const Address& address = pager.addresses[a];
         const std::size_t use = uses_.size();
-        uses_.push_back(
-            {pagerIndex, a, {address.tone1, address.tone2}, pager.bandwidth, pager.gapMax});
+        uses_.push_back({pagerIndex,
+                         a,
+                         {address.tone1, address.tone2},
+                         pager.bandwidth,
+                         pager.gapMax,
+                         pager.times});
         if (address.kind == AddressKind::Group) {
             byGroupTone_[address.tone1].push_back(use);
             continue;

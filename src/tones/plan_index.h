@@ -20,6 +20,7 @@ struct AddressUse {
     CallPair pair;      // group calls: tone1 is the group tone, tone2 is 0
     int bandwidth = 0;  // the pager's
     int gapMax = 0;     // the pager's
+    ToneTimes times{};  // the pager's
 };
 
 class PlanIndex {

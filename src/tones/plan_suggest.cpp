@@ -108,11 +108,14 @@ private:
         return false;
     }
 
+    // Its page's TONE1 (as a console sends it to a new pager) sets off a group call.
     bool HeardAsGroupTone() const {
         const auto [from, to] = Window(index_.ByGroupTone(), OwnTonesNear(c_.tone1));
         for (auto g = from; g != to; ++g)
             for (std::size_t use : g->second)
-                if (Decodes(c_.tone1, g->first, Use(use).bandwidth)) return true;
+                if (Decodes(c_.tone1, g->first, Use(use).bandwidth) &&
+                    ShortestMs(Use(use).times, PageTone::Group) <= kPageTone1Ms)
+                    return true;
         return false;
     }
 
@@ -184,7 +187,8 @@ Suggestions SuggestPairs(const TonePlan& plan, const SuggestOptions& options) {
                         "",
                         {{AddressKind::Call, 1, pair.tone1, pair.tone2}},
                         result.bandwidth,
-                        options.gapMax};
+                        options.gapMax,
+                        {}};
         index.Add(added, pagers++);
         inUse.push_back(pair.tone1);
         inUse.push_back(pair.tone2);

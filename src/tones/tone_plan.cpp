@@ -1,5 +1,6 @@
 #include "tones/tone_plan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,6 +54,7 @@ PagerRead PagerOfImage(std::string label, const PagerImage& image) {
     pager.label = std::move(label);
     pager.bandwidth = ToneSpacingOfBandWidthIndex(static_cast<int>(item));
     pager.gapMax = static_cast<int>(Code(image, "GapMax"));
+    pager.times = ToneTimesOf(image);
     for (int k = 1; k <= 4; ++k) {
         const std::string n = std::to_string(k);
         if (Code(image, "Duty" + n) == 0) continue;
@@ -68,6 +70,13 @@ PagerRead PagerOfImage(std::string label, const PagerImage& image) {
     }
     read.pager = std::move(pager);
     return read;
+}
+
+int PageMs(const PlanPager& paged, PageTone tone) {
+    const int standard = tone == PageTone::Tone1   ? kPageTone1Ms
+                         : tone == PageTone::Tone2 ? kPageTone2Ms
+                                                   : kPageGroupMs;
+    return std::max(standard, SureMs(paged.times, tone));
 }
 
 bool Decodes(std::uint16_t heard, std::uint16_t own, int bandwidth) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/pager_image.h"
+#include "image/tone_times.h"
 
 namespace mk843nb::tones {
 
@@ -38,7 +39,13 @@ struct PlanPager {
     std::vector<Address> addresses;  // switched-on calls 1 to 4, then group calls 1 to 2
     int bandwidth = 15;              // decoder bandwidth in tenths of a percent (1 to 31)
     int gapMax = 5;                  // the longest gap between TONE1 and TONE2, x 100 ms
+    ToneTimes times;                 // how long it needs each tone of a page
 };
+
+// How long a tone of a page for this pager lasts, in ms: as a console sends
+// it (kPageTone1Ms, ...), or longer when the pager needs it longer, since a
+// console pages each pager so that it takes the page.
+int PageMs(const PlanPager& paged, PageTone tone);
 
 struct TonePlan {
     std::vector<PlanPager> pagers;
@@ -59,7 +66,8 @@ std::string PairText(const CallPair& pair);
 std::optional<CallPair> ParsePair(std::string_view text);
 
 // The pager a table file's image describes: calls with Duty on, group calls
-// with GDuty on, BandWidth (list item i is 2i + 1 tenths of a percent), GapMax.
+// with GDuty on, BandWidth (list item i is 2i + 1 tenths of a percent), GapMax,
+// its tone durations and limits.
 // The error names what makes the image unusable (a BandWidth outside the list).
 struct PagerRead {
     std::optional<PlanPager> pager;

@@ -124,22 +124,27 @@ TEST_F(FleetPlanCliTest, EachTableIsWhatSetMakesOfTheTemplateWithTheRowsValues) 
 
 TEST_F(FleetPlanCliTest, SharedCallAddressesWarnAndStrictRefuses) {
     WriteRoster("label,T11,T21\nA,600.9,832.5\nB,600.9,832.5\n");
-    const std::string finding =
-        "line 3, 'B', T11: same address: 'A' (call 1) and 'B' (call 1) have the same address "
-        "600.9 (Mot 2, 1) / 832.5 (Mot 2, 7 or GE B', 3): both ring on one page.\n";
+    // Both rows are flagged, each naming the other.
+    const std::string onA =
+        "line 2, 'A', T11: same address: 'A' (call 1) has the same address 600.9 (Mot 2, 1) / "
+        "832.5 (Mot 2, 7 or GE B', 3) as 'B' (call 1): both ring on one page.\n";
+    const std::string onB =
+        "line 3, 'B', T11: same address: 'B' (call 1) has the same address 600.9 (Mot 2, 1) / "
+        "832.5 (Mot 2, 7 or GE B', 3) as 'A' (call 1): both ring on one page.\n";
 
     const CliRun strict = Plan({"--strict"});
     EXPECT_EQ(strict.status, 1);
-    EXPECT_EQ(strict.err, finding + "1 refusal; nothing was written\n");
+    EXPECT_EQ(strict.err, onA + onB + "2 refusals; nothing was written\n");
     EXPECT_FALSE(fs::exists(out));
 
     const CliRun lenient = Plan();
     EXPECT_EQ(lenient.status, 0);
-    EXPECT_EQ(lenient.err, "warning: " + finding);
-    EXPECT_EQ(lenient.out, "Planned 2 pagers in " + out + " (1 warning)\n");
+    EXPECT_EQ(lenient.err, "warning: " + onA + "warning: " + onB);
+    EXPECT_EQ(lenient.out, "Planned 2 pagers in " + out + " (2 warnings)\n");
     const auto plan = nlohmann::json::parse(Slurp(fs::path(out) / "plan.json"));
-    ASSERT_EQ(plan["warnings"].size(), 1u);
-    EXPECT_EQ(plan["warnings"][0]["label"], "B");
+    ASSERT_EQ(plan["warnings"].size(), 2u);
+    EXPECT_EQ(plan["warnings"][0]["label"], "A");
+    EXPECT_EQ(plan["warnings"][1]["label"], "B");
 }
 
 TEST_F(FleetPlanCliTest, APlanNeverWritesOverItsOwnTemplateOrRoster) {
@@ -191,7 +196,8 @@ TEST_F(FleetPlanCliTest, ARosterThatIsNoRegularFileIsRefusedAtOnce) {
 // Rows sharing addresses give many findings of a kind: the terminal gets the
 // first five of each kind and a count of the rest; plan.json keeps every one.
 TEST_F(FleetPlanCliTest, RepeatedFindingsAreSummarisedByKindAndAllKeptInThePlan) {
-    // Seven addresses, each held by an A and a B pager: seven same-address findings.
+    // Seven addresses, each held by an A and a B pager: fourteen same-address
+    // findings, one on each row.
     const std::string b = test::DistinctRoster(7, "B");
     WriteRoster(test::DistinctRoster(7, "A") + b.substr(b.find('\n') + 1));
     const CliRun run = Plan();
@@ -202,7 +208,7 @@ TEST_F(FleetPlanCliTest, RepeatedFindingsAreSummarisedByKindAndAllKeptInThePlan)
         const std::string message = warning["message"];
         ++perKind[message.substr(0, message.find(": "))];
     }
-    ASSERT_EQ(perKind["same address"], 7u) << plan["warnings"].dump(1);
+    ASSERT_EQ(perKind["same address"], 14u) << plan["warnings"].dump(1);
     const auto count = [&](const std::string& text) {
         std::size_t n = 0;
         for (auto at = run.err.find(text); at != std::string::npos; at = run.err.find(text, at + 1))
@@ -212,11 +218,14 @@ TEST_F(FleetPlanCliTest, RepeatedFindingsAreSummarisedByKindAndAllKeptInThePlan)
     EXPECT_EQ(count("warning: line"), std::min<std::size_t>(perKind["same address"], 5) +
                                           (plan["warnings"].size() - perKind["same address"]))
         << run.err;
-    EXPECT_EQ(count("warning: \u2026 and 2 more like this\n"), 1u) << run.err;
-    // The summary line follows the last one shown of its kind.
-    EXPECT_NE(run.err.find("same address: 'A 5' (call 1) and 'B 5' (call 1)"), std::string::npos)
+    EXPECT_EQ(count("warning: \u2026 and 9 more like this\n"), 1u) << run.err;
+    // The summary line follows the last one shown of its kind; each pair's two
+    // rows come together.
+    EXPECT_NE(run.err.find("same address: 'B 2' (call 1) has the same address"), std::string::npos)
         << run.err;
-    EXPECT_EQ(run.err.find("'A 6' (call 1) and 'B 6'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("same address: 'A 3' (call 1) has the same address"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("'B 3' (call 1) has"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("(" + std::to_string(plan["warnings"].size()) + " warnings)"),
               std::string::npos)
         << run.out;

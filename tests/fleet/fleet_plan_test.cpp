@@ -212,41 +212,56 @@ TEST(FleetPlanTest, FleetWideFindingsAreWarningsAndErrorsWhenStrict) {
     const std::vector<FleetCase> cases{
         {"two rows with the same call address",
          "label,T11,T21\nA,600.9,832.5\nB,600.9,832.5\n",
-         {"line 3, 'B', T11: same address: 'A' (call 1) and 'B' (call 1) have the same address "
-          "600.9 (Mot 2, 1) / 832.5 (Mot 2, 7 or GE B', 3): both ring on one page."}},
+         {"line 2, 'A', T11: same address: 'A' (call 1) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'B' (call 1): both ring on one page.",
+          "line 3, 'B', T11: same address: 'B' (call 1) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'A' (call 1): both ring on one page."}},
         // A station call every row keeps from the template is shared on purpose.
         {"the template's call left unchanged on every row", "label,Reminder\nA,\nB,\nC,\n", {}},
         {"the template's call kept by two rows of three",
          "label,T11\nA,\nB,600.9\nC,\n",
-         {"line 4, 'C', T11: same address: 'A' (call 1) and 'C' (call 1) have the same address "
-          "669.9 (Mot 2, 3) / 707.3 (Mot 2, 4): both ring on one page."}},
+         {"line 2, 'A', T11: same address: 'A' (call 1) has the same address 669.9 (Mot 2, 3) / "
+          "707.3 (Mot 2, 4) as 'C' (call 1): both ring on one page.",
+          "line 4, 'C', T11: same address: 'C' (call 1) has the same address 669.9 (Mot 2, 3) / "
+          "707.3 (Mot 2, 4) as 'A' (call 1): both ring on one page."}},
         {"the second call slot switched on in both rows",
          "label,T11,T21,Duty2,T12,T22\nA,600.9,832.5,1,1006.9,1513.5\n"
          "B,539.0,1122.5,1,1006.9,1513.5\n",
-         {"line 3, 'B', T12: same address: 'A' (call 2) and 'B' (call 2) have the same address "
-          "1006.9 (Mot 3, 7) / 1513.5 (Mot 10, 1): both ring on one page."}},
+         {"line 2, 'A', T12: same address: 'A' (call 2) has the same address 1006.9 (Mot 3, 7) / "
+          "1513.5 (Mot 10, 1) as 'B' (call 2): both ring on one page.",
+          "line 3, 'B', T12: same address: 'B' (call 2) has the same address 1006.9 (Mot 3, 7) / "
+          "1513.5 (Mot 10, 1) as 'A' (call 2): both ring on one page."}},
         {"a call that is switched off shares no address", "label,Duty1\nA,0\nB,0\n", {}},
         {"the same address on another call slot",
          "label,T11,T21,Duty3,T13,T23\n"
          "A,600.9,832.5,,,\nB,539.0,1122.5,1,600.9,832.5\n",
-         {"line 3, 'B', T13: same address: 'A' (call 1) and 'B' (call 3) have the same address "
-          "600.9 (Mot 2, 1) / 832.5 (Mot 2, 7 or GE B', 3): both ring on one page."}},
+         {"line 2, 'A', T11: same address: 'A' (call 1) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'B' (call 3): both ring on one page.",
+          "line 3, 'B', T13: same address: 'B' (call 3) has the same address 600.9 (Mot 2, 1) / "
+          "832.5 (Mot 2, 7 or GE B', 3) as 'A' (call 1): both ring on one page."}},
+        // Group calls of 1 s: a page's 1 s TONE1 is long enough to set them off.
         {"a group tone equal to another row's TONE1",
-         "label,T11,T21,GDuty1,T31\nA,600.9,832.5,,\nB,539.0,1122.5,1,600.9\n",
+         "label,T11,T21,GDuty1,T31,Tone3Len\nA,600.9,832.5,,,\nB,539.0,1122.5,1,600.9,10\n",
          {"line 3, 'B', T31: group tone: 'B' (group call 1, ±1.5%) takes the TONE1 of a page of "
           "'A' (call 1), 600.9 (Mot 2, 1), for its group tone 600.9 (Mot 2, 1) (0.00% apart, "
-          "within its bandwidth)."}},
+          "within its bandwidth). The page's 1 s TONE1 is long enough for its group-call "
+          "duration of 1 s."}},
         {"a TONE1 within the bandwidth of another row's group tone",
-         "label,T11,T21,GDuty1,T31\nA,602.6,832.5,,\nB,539.0,1122.5,1,600.9\n",
+         "label,T11,T21,GDuty1,T31,Tone3Len\nA,602.6,832.5,,,\nB,539.0,1122.5,1,600.9,10\n",
          {"line 3, 'B', T31: group tone: 'B' (group call 1, ±1.5%) takes the TONE1 of a page of "
           "'A' (call 1), 602.6 (Mot A, 5), for its group tone 600.9 (Mot 2, 1) (0.28% apart, "
-          "within its bandwidth)."}},
+          "within its bandwidth). The page's 1 s TONE1 is long enough for its group-call "
+          "duration of 1 s."}},
+        {"a group call of 5 s is not set off by a 1 s TONE1",
+         "label,T11,T21,GDuty1,T31\nA,600.9,832.5,,\nB,539.0,1122.5,1,600.9\n",
+         {}},
         {"a group tone shared by the fleet is what group calls are for",
          "label,T11,T21,GDuty1,T31\nA,600.9,832.5,1,1513.5\nB,539.0,1122.5,1,1513.5\n",
          {}},
     };
     for (const FleetCase& c : cases) {
-        const FleetPlan lenient = Plan(c.csv);
+        // The access code reaches the group-call duration (Tone3Len).
+        const FleetPlan lenient = Plan(c.csv, {.accessCode = "HW527"});
         EXPECT_EQ(Described(lenient.errors), std::vector<std::string>{}) << c.name;
         EXPECT_EQ(Described(lenient.warnings), c.findings) << c.name;
         EXPECT_EQ(lenient.pagers.size(), 2u + (c.name.starts_with("the template's") ? 1 : 0))
@@ -255,7 +270,8 @@ TEST(FleetPlanTest, FleetWideFindingsAreWarningsAndErrorsWhenStrict) {
                   c.name == "the template's call left unchanged on every row" ? 1u : 0u)
             << c.name;
 
-        const FleetPlan strict = Plan(c.csv, {.strict = true, .userMode = false, .accessCode = ""});
+        const FleetPlan strict =
+            Plan(c.csv, {.strict = true, .userMode = false, .accessCode = "HW527"});
         EXPECT_EQ(Described(strict.errors), c.findings) << c.name;
         EXPECT_TRUE(strict.warnings.empty()) << c.name;
     }

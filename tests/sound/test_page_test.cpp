@@ -233,6 +233,56 @@ TEST(PagePlan, ASwitchedOffCallIsPagedWithANote) {
                               "CALL #2 is switched off in this table; its tones are paged anyway"});
 }
 
+// A page whose tone is shorter than the pager's duration for it is made all
+// the same (a bench test may want it), with a note that the pager may not decode it.
+TEST(PagePlan, ATooShortToneForThePagersDurationsIsSaid) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, std::uint32_t>> times;  // x 100 ms
+        std::vector<int> calls, groups;
+        PageTiming timing;
+        std::size_t bytesRead;
+        std::vector<std::string> notes;
+    };
+    const std::vector<Case> cases{
+        {"the default page and table", {}, {1}, {}, {}, kImageSize, {}},
+        {"a 10 s group call against the 8 s group tone",
+         {{"Tone3Len", 100}},
+         {},
+         {1},
+         {},
+         kImageSize,
+         {"Group CALL #1: its tone of 8 s is shorter than the pager's group-call duration "
+          "(Tone3Len) of 10 s: the pager may not decode this page"}},
+        {"exactly the group-call duration", {{"Tone3Len", 80}}, {}, {1}, {}, kImageSize, {}},
+        {"a 1.5 s Tone1 duration against the 1 s TONE1",
+         {{"Tone1Len", 15}},
+         {1},
+         {},
+         {},
+         kImageSize,
+         {"CALL #1: its TONE1 of 1 s is shorter than the pager's Tone1 duration (Tone1Len) of "
+          "1.5 s: the pager may not decode this page"}},
+        {"a shorter TONE2 asked for",
+         {},
+         {1},
+         {},
+         {.aSeconds = 1.0, .bSeconds = 0.25, .groupSeconds = 8.0, .gapSeconds = 1.0},
+         kImageSize,
+         {"CALL #1: its TONE2 of 0.25 s is shorter than the pager's Tone2 duration (Tone2Len) "
+          "of 0.3 s: the pager may not decode this page"}},
+    };
+    for (const Case& c : cases) {
+        PagerImage image = DefaultImage();
+        SetFieldCode(image, FieldNamed("GDuty1"), 1);
+        for (const auto& [field, code] : c.times) SetFieldCode(image, FieldNamed(field), code);
+        const CallPagePlan plan = PlanCallPage(image, c.bytesRead, {c.calls, c.groups, c.timing});
+        EXPECT_EQ(plan.refusal, "") << c.name;
+        EXPECT_FALSE(plan.page.empty()) << c.name;
+        EXPECT_EQ(plan.notes, c.notes) << c.name;
+    }
+}
+
 // The real file system, except that syncing the temporary file fails.
 class FailingSync : public FileSystemCalls {
 public:

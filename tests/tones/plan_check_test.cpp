@@ -16,12 +16,13 @@ struct PagerOnPlan {
     std::vector<CallPair> calls;
     int bandwidth = 15;
     std::vector<std::uint16_t> groups = {};
+    ToneTimes times = {};  // as a new table has them: 0.3 s less 0.1 s, a 5 s group call
 };
 
 TonePlan Plan(const std::vector<PagerOnPlan>& pagers) {
     TonePlan plan;
     for (const PagerOnPlan& given : pagers) {
-        PlanPager pager{given.label, "", {}, given.bandwidth, 5};
+        PlanPager pager{given.label, "", {}, given.bandwidth, 5, given.times};
         int number = 0;
         for (const CallPair& call : given.calls)
             pager.addresses.push_back({AddressKind::Call, ++number, call.tone1, call.tone2});
@@ -129,6 +130,37 @@ TEST(SameAddressTest, OneProblemPerAddressNamingEveryHolder) {
     for (const Case& c : cases) EXPECT_EQ(Check(c.pagers, c.shared), c.problems) << c.name;
 }
 
+TEST(SameAddressTest, EachHolderSaysItNamingTheOthers) {
+    const TonePlan three = Plan({{"A", {{6009, 6345}}},
+                                 {"B", {{6009, 6345}, {7073, 7468}, {6009, 6345}}},
+                                 {"C", {{6009, 6345}}}});
+    const CheckResult result = CheckPlan(three);
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_EQ(
+        SameAddressByHolder(three, result.problems[0]),
+        (Lines{"'A' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'B' "
+               "(call 1 and call 3) and 'C' (call 1): all 3 ring on one page.",
+               "'B' (call 1 and call 3) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) "
+               "as 'A' (call 1) and 'C' (call 1): all 3 ring on one page.",
+               "'C' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'A' "
+               "(call 1) and 'B' (call 1 and call 3): all 3 ring on one page."}));
+
+    // Nine holders: each names five of the other eight and counts the rest.
+    std::vector<PagerOnPlan> nine;
+    for (char label = 'A'; label <= 'I'; ++label) nine.push_back({{label}, {{6009, 6345}}});
+    const TonePlan many = Plan(nine);
+    const Lines texts = SameAddressByHolder(many, CheckPlan(many).problems.at(0));
+    ASSERT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts[0],
+              "'A' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'B' (call "
+              "1), 'C' (call 1), 'D' (call 1), 'E' (call 1), 'F' (call 1) and 3 more pagers: all 9 "
+              "ring on one page.");
+    EXPECT_EQ(texts[8],
+              "'I' (call 1) has the same address 600.9 (Mot 2, 1) / 634.5 (Mot 2, 2) as 'A' (call "
+              "1), 'B' (call 1), 'C' (call 1), 'D' (call 1), 'E' (call 1) and 3 more pagers: all 9 "
+              "ring on one page.");
+}
+
 TEST(SharedAddressTest, HoldersAreListedOnceInTheSummary) {
     const TonePlan plan =
         Plan({{"A", {{6009, 6345}}}, {"B", {{7073, 7468}}}, {"C", {{6009, 6345}}}});
@@ -174,7 +206,9 @@ TEST(WithinBandwidthTest, TheTablesNearTwinsCollideEvenAtTheNarrowestBandwidth) 
     EXPECT_EQ(result.problems[0].detail,
               "'Medic 9' (call 1, ±0.1%) rings on the page of 'Engine 4' (call 1): 358.6 (Mot 4, "
               "2) / 600.9 (Mot 2, 1) is 0.08% and 0.00% from its own 358.9 (Mot A, 0) / 600.9 "
-              "(Mot 2, 1), within its bandwidth.");
+              "(Mot 2, 1), within its bandwidth. The page's 1 s TONE1 and 3 s TONE2 are long "
+              "enough for it: its Tone1 and Tone2 durations, less their limits, are 0.2 s and 0.2 "
+              "s.");
     EXPECT_EQ(result.problems[0].tones, (std::vector<std::uint16_t>{3586, 3589, 6009}));
 }
 
@@ -222,7 +256,9 @@ TEST(StackedPageTest, TheParagraphNamesBothPagesAndThePagerThatRings) {
               "1) is followed by a page of 'Engine 2' (call 1): the first ends with 634.5 (Mot 2, "
               "2), the second starts with 707.3 (Mot 2, 4), and that is its address 634.5 (Mot 2, "
               "2) / 707.3 (Mot 2, 4) (0.00% and 0.00% apart, within its bandwidth) when the "
-              "second page starts within its gap limit.");
+              "second page starts within its gap limit. The first page's 3 s TONE2 and the "
+              "second's 1 s TONE1 are long enough for it: its Tone1 and Tone2 durations, less "
+              "their limits, are 0.2 s and 0.2 s.");
     EXPECT_EQ(result.problems[0].Pagers(), (std::vector<std::size_t>{0, 1, 2}));
 }
 
@@ -232,30 +268,100 @@ TEST(GroupToneTest, AGroupToneWithinItsBandwidthOfAnotherPagersTone1) {
         std::vector<PagerOnPlan> pagers;
         Lines problems;
     };
-    // G's group tone 1000.0 Hz with 1.5 %.
+    // G's group tone 1000.0 Hz with 1.5 %, and a group-call duration of 1 s,
+    // so a page's 1 s TONE1 is long enough for it.
+    const ToneTimes oneSecond{3, 1, 3, 1, 10};
     const std::vector<Case> cases{
         {"equal",
-         {{"X", {{10000, 6009}}}, {"G", {}, 15, {10000}}},
+         {{"X", {{10000, 6009}}}, {"G", {}, 15, {10000}, oneSecond}},
          {"group-tone: X/1 paged, G/1 rings"}},
         {"just inside",
-         {{"X", {{10149, 6009}}}, {"G", {}, 15, {10000}}},
+         {{"X", {{10149, 6009}}}, {"G", {}, 15, {10000}, oneSecond}},
          {"group-tone: X/1 paged, G/1 rings"}},
-        {"on the edge", {{"X", {{10150, 6009}}}, {"G", {}, 15, {10000}}}, {}},
+        {"on the edge", {{"X", {{10150, 6009}}}, {"G", {}, 15, {10000}, oneSecond}}, {}},
         {"just inside below",
-         {{"X", {{9851, 6009}}}, {"G", {}, 15, {10000}}},
+         {{"X", {{9851, 6009}}}, {"G", {}, 15, {10000}, oneSecond}},
          {"group-tone: X/1 paged, G/1 rings"}},
-        {"TONE2 is not checked", {{"X", {{6009, 10000}}}, {"G", {}, 15, {10000}}}, {}},
-        {"its own TONE1", {{"G", {{10000, 6009}}, 15, {10000}}}, {}},
+        {"TONE2 is not checked", {{"X", {{6009, 10000}}}, {"G", {}, 15, {10000}, oneSecond}}, {}},
+        {"its own TONE1", {{"G", {{10000, 6009}}, 15, {10000}, oneSecond}}, {}},
         {"a group tone every pager holds",
-         {{"A", {{6009, 6345}}, 15, {10000}}, {"B", {{7073, 7468}}, 15, {10000}}},
+         {{"A", {{6009, 6345}}, 15, {10000}, oneSecond},
+          {"B", {{7073, 7468}}, 15, {10000}, oneSecond}},
          {}},
     };
     for (const Case& c : cases) EXPECT_EQ(Check(c.pagers), c.problems) << c.name;
 }
 
+// A decoder takes a tone only once it has lasted its duration less its limit
+// (a group call: its duration); a page's tones last 1 s, 3 s and 8 s, or as
+// long as the pager paged needs them.
+TEST(DurationsTest, APageTooShortForADecoderSetsItOffNever) {
+    struct Case {
+        std::string name;
+        std::vector<PagerOnPlan> pagers;
+        Lines problems;
+    };
+    const auto times = [](int len1, int limit1, int len2, int limit2, int group) {
+        return ToneTimes{len1, limit1, len2, limit2, group};
+    };
+    const std::vector<Case> cases{
+        {"a 10 s group call is not set off by a 1 s TONE1",
+         {{"X", {{10000, 6009}}}, {"G", {}, 15, {10000}, times(3, 1, 3, 1, 100)}},
+         {}},
+        {"the default 5 s group call neither",
+         {{"X", {{10000, 6009}}}, {"G", {}, 15, {10000}}},
+         {}},
+        {"a 1.1 s group call neither",
+         {{"X", {{10000, 6009}}}, {"G", {}, 15, {10000}, times(3, 1, 3, 1, 11)}},
+         {}},
+        {"a TONE1 paged for 2 s sets off a 2 s group call",
+         {{"X", {{10000, 6009}}, 15, {}, times(20, 1, 3, 1, 50)},
+          {"G", {}, 15, {10000}, times(3, 1, 3, 1, 20)}},
+         {"group-tone: X/1 paged, G/1 rings"}},
+        {"within bandwidth: a Tone1 of 1.5 s less 0.4 s is longer than the 1 s TONE1",
+         {{"A", {{10100, 15000}}, 1}, {"B", {{10000, 15000}}, 15, {}, times(15, 4, 3, 1, 50)}},
+         {}},
+        {"within bandwidth: 1.5 s less 0.5 s is just long enough",
+         {{"A", {{10100, 15000}}, 1}, {"B", {{10000, 15000}}, 15, {}, times(15, 5, 3, 1, 50)}},
+         {"within-bandwidth: A/1 paged, B/1 rings"}},
+        {"within bandwidth: a Tone2 of 4 s less 0.9 s is longer than the 3 s TONE2",
+         {{"A", {{10100, 15000}}, 1}, {"B", {{10000, 15000}}, 15, {}, times(3, 1, 40, 9, 50)}},
+         {}},
+        {"within bandwidth: A is paged with a 1.5 s TONE1, long enough for B",
+         {{"A", {{10100, 15000}}, 1, {}, times(15, 1, 3, 1, 50)},
+          {"B", {{10000, 15000}}, 15, {}, times(15, 4, 3, 1, 50)}},
+         {"within-bandwidth: A/1 paged, B/1 rings"}},
+        {"stacked: Z's Tone1 of 4 s less 0.5 s outlasts X's 3 s TONE2",
+         {{"X", {{6009, 10000}}},
+          {"Y", {{15000, 6345}}},
+          {"Z", {{10000, 15000}}, 15, {}, times(40, 5, 3, 1, 50)}},
+         {}},
+        {"stacked: X is paged with a 4 s TONE2",
+         {{"X", {{6009, 10000}}, 15, {}, times(3, 1, 40, 1, 50)},
+          {"Y", {{15000, 6345}}},
+          {"Z", {{10000, 15000}}, 15, {}, times(40, 5, 3, 1, 50)}},
+         {"stacked-page: X/1 first, Y/1 second, Z/1 rings"}},
+        {"stacked: Z's Tone2 of 1.2 s less 0.1 s outlasts Y's 1 s TONE1",
+         {{"X", {{6009, 10000}}},
+          {"Y", {{15000, 6345}}},
+          {"Z", {{10000, 15000}}, 15, {}, times(3, 1, 12, 1, 50)}},
+         {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Check(c.pagers), c.problems) << c.name;
+
+    // The paragraph says the lengths weighed.
+    const TonePlan plan = Plan({{"X", {{10000, 6009}}, 15, {}, times(20, 1, 3, 1, 50)},
+                                {"G", {}, 15, {10000}, times(3, 1, 3, 1, 20)}});
+    EXPECT_EQ(
+        CheckPlan(plan).problems.at(0).detail,
+        "'G' (group call 1, ±1.5%) takes the TONE1 of a page of 'X' (call 1), 1000.0 (not "
+        "standard), for its group tone 1000.0 (not standard) (0.00% apart, within its bandwidth). "
+        "The page's 2 s TONE1 is long enough for its group-call duration of 2 s.");
+}
+
 TEST(CheckPlanTest, TheMostSeriousProblemsComeFirst) {
     const TonePlan plan = Plan({
-        {"G", {{3305, 3685}}, 15, {10000}},  // group tone heard in D's TONE1
+        {"G", {{3305, 3685}}, 15, {10000}, {3, 1, 3, 1, 10}},  // group tone heard in D's TONE1
         {"D", {{10000, 6009}}},
         {"A", {{7073, 7468}}},
         {"B", {{7073, 7468}}},      // same address as A

@@ -22,7 +22,7 @@ TonePlan RandomPlan(int count, unsigned seed) {
     std::uniform_int_distribution<int> item(0, 15);
     TonePlan plan;
     for (int p = 0; p < count; ++p) {
-        PlanPager pager{"P" + std::to_string(p), "", {}, 2 * item(random) + 1, 5};
+        PlanPager pager{"P" + std::to_string(p), "", {}, 2 * item(random) + 1, 5, {}};
         const std::uint16_t first = values[tone(random)];
         std::uint16_t second = values[tone(random)];
         while (second == first) second = values[tone(random)];
@@ -43,7 +43,8 @@ std::vector<std::string> ProblemsOfSuggestions(TonePlan plan, const Suggestions&
                                "",
                                {{AddressKind::Call, 1, pair.tone1, pair.tone2}},
                                suggestions.bandwidth,
-                               5});
+                               5,
+                               {}});
     }
     std::vector<std::string> problems;
     for (const Problem& problem : CheckPlan(plan).problems)
@@ -109,8 +110,8 @@ TEST(SuggestPairsTest, AnEmptyPlanGetsPairsThatKeepClearOfEachOther) {
 
 TEST(SuggestPairsTest, TonesFarFromEveryToneInUseComeFirst) {
     TonePlan plan;
-    plan.pagers.push_back({"A", "", {{AddressKind::Call, 1, 6009, 6345}}, 15, 5});
-    plan.pagers.push_back({"B", "", {{AddressKind::Call, 1, 7073, 7468}}, 15, 5});
+    plan.pagers.push_back({"A", "", {{AddressKind::Call, 1, 6009, 6345}}, 15, 5, {}});
+    plan.pagers.push_back({"B", "", {{AddressKind::Call, 1, 7073, 7468}}, 15, 5, {}});
     const Suggestions suggestions = SuggestPairs(plan, {.count = 3});
     ASSERT_EQ(suggestions.pairs.size(), 3u);
     for (const Suggestion& suggestion : suggestions.pairs) {

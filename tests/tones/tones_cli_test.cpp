@@ -94,9 +94,85 @@ TEST_F(TonesCliTest, CheckSaysWhoRingsOnWhosePageAcrossTheNearTwins) {
     EXPECT_NE(run.out.find("within bandwidth: 'm9.tbl' (call 1, ±1.5%) rings on the page of "
                            "'e4.tbl' (call 1): 358.6 (Mot 4, 2) / 600.9 (Mot 2, 1) is 0.08% and "
                            "0.00% from its own 358.9 (Mot A, 0) / 600.9 (Mot 2, 1), within its "
-                           "bandwidth.\n"),
+                           "bandwidth. The page's 1 s TONE1 and 3 s TONE2 are long enough for it: "
+                           "its Tone1 and Tone2 durations, less their limits, are 0.2 s and 0.2 "
+                           "s.\n"),
               std::string::npos)
         << run.out;
+}
+
+TEST_F(TonesCliTest, ATableNamedTwiceIsOnePagerWithANote) {
+    Table("t/e1.tbl", {"T11=600.9", "T21=634.5"});
+    const CliRun run = Run({"tones", "check", "t/e1.tbl", "t", "t/e1.tbl"});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, "1 pager: no problems\n");
+    EXPECT_EQ(run.err,
+              "note: t is already in the plan: counted once\n"
+              "note: t/e1.tbl is already in the plan: counted once\n");
+}
+
+// Each finding's roles in full, for scripts: who pages, who rings. X's two
+// calls back to back make Z's address, so X is both the first and the second page.
+TEST_F(TonesCliTest, JsonFindingsGiveEachRoleItsFullList) {
+    Table("p/x.tbl", {"T11=600.9", "T21=634.5", "Duty2=1", "T12=707.3", "T22=746.8"});
+    Table("p/z.tbl", {"T11=634.5", "T21=707.3"});
+    Table("p/e4.tbl", {"T11=358.6", "T21=1006.9"});
+    Table("p/m9.tbl", {"T11=358.9", "T21=1006.9"});
+    // A group call of 1 s: a page's 1 s TONE1 is long enough to set it off.
+    Table("p/g.tbl", {"T11=1513.5", "T21=1555.2", "GDuty1=1", "T31=600.9", "--access-code", "HW527",
+                      "Tone3Len=10"});
+    // A group call of the usual 5 s: no page's TONE1 lasts that long.
+    Table("p/g5.tbl", {"T11=1122.5", "T21=1185.2", "GDuty1=1", "T31=600.9"});
+    const CliRun run = Run({"tones", "check", "p", "--json"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const auto report = nlohmann::ordered_json::parse(run.out);
+    std::vector<std::string> got;
+    for (const auto& problem : report["problems"]) {
+        nlohmann::ordered_json roles = problem;
+        roles.erase("detail");
+        roles.erase("tones");
+        got.push_back(roles.dump());
+    }
+    EXPECT_EQ(got,
+              (std::vector<std::string>{
+                  R"({"kind":"within-bandwidth","pagers":["e4.tbl","m9.tbl"],"paged":["e4.tbl"],)"
+                  R"("rings":["m9.tbl"]})",
+                  R"({"kind":"within-bandwidth","pagers":["m9.tbl","e4.tbl"],"paged":["m9.tbl"],)"
+                  R"("rings":["e4.tbl"]})",
+                  R"({"kind":"stacked-page","pagers":["x.tbl","z.tbl"],"first":["x.tbl"],)"
+                  R"("second":["x.tbl"],"rings":["z.tbl"]})",
+                  R"({"kind":"group-tone","pagers":["x.tbl","g.tbl"],"paged":["x.tbl"],)"
+                  R"("rings":["g.tbl"]})"}));
+}
+
+// A harmonic is a warning, asked for with --harmonics: the plan stays clean.
+TEST_F(TonesCliTest, HarmonicsAreWarningsOnlyWhenAskedFor) {
+    Table("h/a.tbl", {"T11=384.6", "T21=746.8"});
+    Table("h/b.tbl", {"T11=1153.4", "T21=2468.2"});
+    const CliRun plain = Run({"tones", "check", "h"});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out, "2 pagers: no problems\n");
+
+    const CliRun text = Run({"tones", "check", "h", "--harmonics"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out,
+              "2 pagers: no problems\n"
+              "\n"
+              "harmonic (a warning): 'b.tbl' (call 1, ±1.5%) may take the third harmonic of 384.6 "
+              "(Mot Z, 1), 1153.8 Hz, sent in a page of 'a.tbl' (call 1), for its own 1153.4 (Mot "
+              "6, 1) (0.03% apart, within its bandwidth): a possible fault of older reed "
+              "decoders.\n");
+
+    const CliRun json = Run({"tones", "check", "h", "--harmonics", "--json"});
+    EXPECT_EQ(json.status, 0);
+    auto harmonics = nlohmann::ordered_json::parse(json.out)["harmonics"];
+    ASSERT_EQ(harmonics.size(), 1u);
+    harmonics[0].erase("detail");
+    EXPECT_EQ(harmonics[0].dump(),
+              R"({"tone":384.6,"multiple":3,"heard":1153.8,"own":1153.4,"sent":["a.tbl"],)"
+              R"("rings":["b.tbl"]})");
+    EXPECT_FALSE(
+        nlohmann::json::parse(Run({"tones", "check", "h", "--json"}).out).contains("harmonics"));
 }
 
 TEST_F(TonesCliTest, BadInputIsAUsageErrorOrARefusal) {
