@@ -444,7 +444,7 @@ Result<Pager> Inventory::EnsurePager(const Pager& wanted) {
             const std::string select = std::string("SELECT ") + kPagerColumns + " FROM pagers ";
             std::optional<Pager> found;
             if (!wanted.asset.empty()) {
-                Statement query(db, (select + "WHERE asset = ?"));
+                Statement query(db, (select + "WHERE asset = ? AND asset <> ''"));
                 query.Run({Q(wanted.asset)});
                 if (query.Next()) found = PagerAt(query, 0);
             } else {
@@ -494,6 +494,15 @@ Result<std::optional<Pager>> Inventory::FindPager(const std::string& labelOrAsse
 Result<std::int64_t> Inventory::Record(const ImageRecord& record) {
     return impl_->Call<std::int64_t>(
         "record an image", true, [&](QSqlDatabase& db) { return *impl_->Insert(db, record, ""); });
+}
+
+Result<std::vector<std::int64_t>> Inventory::RecordAll(const std::vector<ImageRecord>& records) {
+    return impl_->Call<std::vector<std::int64_t>>("record images", true, [&](QSqlDatabase& db) {
+        std::vector<std::int64_t> ids;
+        ids.reserve(records.size());
+        for (const ImageRecord& record : records) ids.push_back(*impl_->Insert(db, record, ""));
+        return ids;
+    });
 }
 
 Result<std::optional<std::int64_t>> Inventory::RecordImported(const ImageRecord& record,
@@ -695,7 +704,7 @@ Result<std::vector<PagerSummary>> Inventory::List(const ListFilter& filter) {
             values.push_back(Q(filter.label));
         }
         if (!filter.asset.empty()) {
-            text += " AND p.asset = ?";
+            text += " AND p.asset = ? AND p.asset <> ''";
             values.push_back(Q(filter.asset));
         }
         if (address) {

@@ -162,6 +162,8 @@ public:
     // Stores a record (its sha256 and id filled in); returns its id. A record
     // without an image keeps the sha256 it is given (a report line's planned table).
     Result<std::int64_t> Record(const ImageRecord& record);
+    // Several records in one transaction: all of them stored, or none.
+    Result<std::vector<std::int64_t>> RecordAll(const std::vector<ImageRecord>& records);
     // The same for a record brought in from elsewhere (a backup, a report line),
     // once per key: nullopt when a record of that key was imported before.
     Result<std::optional<std::int64_t>> RecordImported(const ImageRecord& record,
