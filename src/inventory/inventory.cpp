@@ -374,21 +374,25 @@ Result<std::unique_ptr<Inventory>> Inventory::Open(const std::string& location) 
         QSqlDatabase db = impl->Connection();
         // Looked at before anything is written: a newer program's file, or
         // another program's database, stays exactly as it is.
+        // One snapshot: another process may be making the schema of a new file meanwhile.
+        Exec(db, "BEGIN");
         const int version = UserVersion(db);
+        std::int64_t tableCount = 0;
+        {
+            Statement tables(db, "SELECT count(*) FROM sqlite_master");
+            tables.Run();
+            if (tables.Next()) tableCount = tables.Int(0);
+        }
+        Exec(db, "COMMIT");
         if (version > ProgramSchema())
             return fail("it was made by a newer version of mk843nb (schema " +
                         std::to_string(version) + "; this program knows schema " +
                         std::to_string(ProgramSchema()) +
                         " and older). It was left unchanged: use the newer program, or name "
                         "another inventory");
-        if (version == 0) {
-            Statement tables(db, "SELECT count(*) FROM sqlite_master");
-            tables.Run();
-            if (tables.Next() && tables.Int(0) > 0)
-                return fail(
-                    "it is not an inventory database (it holds other tables). It was left "
-                    "unchanged");
-        }
+        if (version == 0 && tableCount > 0)
+            return fail(
+                "it is not an inventory database (it holds other tables). It was left unchanged");
         if (readOnly && version < ProgramSchema())
             return fail(
                 "the file is read-only and was made by an older version of mk843nb. Open it once "
@@ -475,6 +479,7 @@ Result<Pager> Inventory::EnsurePager(const Pager& wanted) {
 Result<std::optional<Pager>> Inventory::FindPager(const std::string& labelOrAsset) {
     return impl_->Call<std::optional<
         Pager>>("find the pager '" + labelOrAsset + "'", false, [&](QSqlDatabase& db) {
+        if (labelOrAsset.empty()) return std::optional<Pager>();
         const std::string select = std::string("SELECT ") + kPagerColumns + " FROM pagers ";
         {
             Statement query(db, (select + "WHERE asset = ? AND asset <> ''"));
