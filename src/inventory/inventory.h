@@ -6,15 +6,18 @@
 // It outlives the backup folder's retention: the backups are copies of images,
 // the inventory is the record.
 //
-//   InventoryOpen open = Inventory::Open(Inventory::DefaultLocation());
-//   if (!open.inventory) Fail(open.error);
-//   Inventory& inventory = *open.inventory;
-//   const auto pager = inventory.EnsurePager({.label = "Ladder 3", .plan = "north"});
+//   auto open = Inventory::Open(Inventory::DefaultLocation());
+//   if (!open.ok()) Fail(open.error);
+//   Inventory& inventory = **open.value;
+//   const auto pager = inventory.EnsurePager({.label = "Ladder 3", .plan = PlanKeyOf(folder)});
 //   inventory.Record({.pagerId = pager.value->id, .kind = ImageKind::Write, ...});
 //
 // Every call may fail (a read-only or full disk, a damaged file): it says why
-// in words for the user, and a failed call changes nothing. Calls are safe
-// from any thread; each thread gets its own connection.
+// in words for the user, naming the file, and a failed call changes nothing.
+// Calls are safe from any thread; each thread gets its own connection, closed
+// when the thread ends. Qt loads the SQLite driver through the application
+// object: a QCoreApplication must exist before Open. A forked child opens its
+// own Inventory (a connection is never carried across fork).
 
 #include <chrono>
 #include <cstdint>
@@ -63,7 +66,7 @@ struct Origin {
     std::string operatorName{};  // the login name, or --operator / the window's setting
     std::string port{};
     std::string board{};  // the board's name in a fleet run ("" outside one)
-    std::string plan{};   // the plan key ("" outside a plan)
+    std::string plan{};   // the plan key (PlanKeyOf in inventory/plan_key.h; "" outside a plan)
     int row = 0;          // the plan's roster line (0 outside a plan)
 };
 
