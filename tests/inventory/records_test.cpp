@@ -191,3 +191,98 @@ TEST(InventoryFile, DefaultLocationFollowsTheEnvironment) {
 
 }  // namespace
 }  // namespace mk843nb::inventory::test
+
+namespace mk843nb::inventory::test {
+namespace {
+
+TEST_F(InventoryTest, SeveralRecordsAreStoredAllOrNone) {
+    const auto pager = inventory_->EnsurePager({.label = "Ladder 3"});
+    ASSERT_TRUE(pager.ok()) << pager.error;
+    const std::vector<ImageRecord> batch{
+        {.pagerId = pager.value->id, .image = DefaultImage()},
+        {.pagerId = pager.value->id + 100, .image = DefaultImage()},  // no such pager
+    };
+    const auto stored = inventory_->RecordAll(batch);
+    EXPECT_FALSE(stored.ok());
+    EXPECT_TRUE(inventory_->History(pager.value->id).value->empty());
+    ASSERT_TRUE(inventory_->RecordAll({batch[0], batch[0]}).ok());
+    EXPECT_EQ(inventory_->History(pager.value->id).value->size(), 2u);
+}
+
+TEST_F(InventoryTest, TheListIsEveryPagerWithItsLatestRecordNarrowedByPlanLabelAssetOrAddress) {
+    struct Row {
+        Pager pager;
+        std::uint32_t tone1, tone2;
+    };
+    const Row rows[] = {
+        {{.asset = "SN-1", .label = "Ladder 3", .plan = "/north"}, 6009, 6345},
+        {{.label = "Engine 2", .plan = "/north"}, 6698, 7073},
+        {{.label = "Engine 2", .plan = "/south"}, 6009, 6345},
+        {{.label = "Spare", .plan = ""}, 0, 0},  // never read: no record
+    };
+    for (const Row& row : rows) {
+        const auto pager = inventory_->EnsurePager(row.pager);
+        ASSERT_TRUE(pager.ok()) << pager.error;
+        if (row.tone1 == 0) continue;
+        ASSERT_TRUE(inventory_
+                        ->Record({.pagerId = pager.value->id,
+                                  .image = ImageOf(7000, 7300, 1, 2, 3),
+                                  .time = kMorning})
+                        .ok());
+        ASSERT_TRUE(inventory_
+                        ->Record({.pagerId = pager.value->id,
+                                  .kind = ImageKind::Write,
+                                  .image = ImageOf(row.tone1, row.tone2, 1, 2, 3),
+                                  .result = "written",
+                                  .time = kMorning + 1h})
+                        .ok());
+    }
+    // A row of a plan names its pager even when the pager was last planned elsewhere.
+    const auto spare = inventory_->FindPager("Spare");
+    ASSERT_TRUE(
+        inventory_
+            ->PutPlanRows(
+                {{.plan = "/north", .row = 9, .label = "Spare", .pagerId = (*spare.value)->id}})
+            .ok());
+
+    struct Case {
+        ListFilter filter;
+        std::vector<std::string> listed;  // label@plan, in the list's order
+    };
+    const Case cases[] = {
+        {{}, {"Engine 2@/north", "Engine 2@/south", "Ladder 3@/north", "Spare@"}},
+        {{.plan = "/north"}, {"Engine 2@/north", "Ladder 3@/north", "Spare@"}},
+        {{.label = "Engine 2"}, {"Engine 2@/north", "Engine 2@/south"}},
+        {{.asset = "SN-1"}, {"Ladder 3@/north"}},
+        {{.address = "600.9/634.5"}, {"Engine 2@/south", "Ladder 3@/north"}},
+        {{.plan = "/north", .address = "600.9/634.5"}, {"Ladder 3@/north"}},
+        {{.address = "700/730"}, {}},  // an earlier image's address is not the pager's
+    };
+    for (const Case& each : cases) {
+        const auto list = inventory_->List(each.filter);
+        ASSERT_TRUE(list.ok()) << list.error;
+        std::vector<std::string> listed;
+        for (const PagerSummary& summary : *list.value) {
+            listed.push_back(summary.pager.label + "@" + summary.pager.plan);
+            if (summary.pager.label == "Spare") {
+                EXPECT_FALSE(summary.latest.has_value());
+            } else {
+                ASSERT_TRUE(summary.latest.has_value());
+                EXPECT_EQ(summary.latest->result, "written");
+            }
+        }
+        EXPECT_EQ(listed, each.listed)
+            << each.filter.plan << " " << each.filter.label << " " << each.filter.address;
+    }
+
+    for (const std::string bad : {"600.9", "600.95/634.5", "abc/634.5", "600./634.5", "/"}) {
+        const auto list = inventory_->List({.address = bad});
+        ASSERT_FALSE(list.ok()) << bad;
+        EXPECT_EQ(list.error, "'" + bad +
+                                  "' is not a call address: two tones in hertz with one decimal at "
+                                  "most, such as 600.9/634.5.");
+    }
+}
+
+}  // namespace
+}  // namespace mk843nb::inventory::test
