@@ -572,15 +572,40 @@ Result<Identity> Inventory::Identify(const PagerImage& held) {
             collect(query);
             if (!identity.pagers.empty()) identity.by = Identity::By::AddressLevels;
         }
-        if (identity.pagers.size() == 1) {
-            identity.latest = RecordById(db, latestIds.front());
+        auto latestWriteOf = [&](std::int64_t pagerId) -> std::optional<ImageRecord> {
             const std::string text =
                 std::string("SELECT ") + kRecordColumns +
                 " FROM records WHERE pager_id = ? AND kind = 'write' AND bytes IS NOT NULL "
                 "ORDER BY time DESC, id DESC LIMIT 1";
             Statement query(db, text);
-            query.Run({static_cast<qlonglong>(identity.pagers.front().id)});
-            if (query.Next()) identity.latestWrite = RecordAt(query, 0);
+            query.Run({static_cast<qlonglong>(pagerId)});
+            if (!query.Next()) return std::nullopt;
+            return RecordAt(query, 0);
+        };
+        if (identity.pagers.size() > 1 && identity.by == Identity::By::ExactImage) {
+            // The bytes are several pagers' latest image, and one of them was last written
+            // with them: that is the pager. The others only had them read (a pre-write read
+            // filed under the pager the row wanted, before anyone knew who was placed).
+            Statement written(db,
+                              "SELECT DISTINCT pager_id FROM records WHERE sha256 = ? AND kind = "
+                              "'write' AND bytes IS NOT NULL");
+            written.Run({Q(identity.heldSha256)});
+            std::vector<std::size_t> holders;
+            while (written.Next())
+                for (std::size_t i = 0; i < identity.pagers.size(); ++i)
+                    if (identity.pagers[i].id == written.Int(0)) holders.push_back(i);
+            std::erase_if(holders, [&](std::size_t i) {
+                const auto write = latestWriteOf(identity.pagers[i].id);
+                return !write || write->sha256 != identity.heldSha256;
+            });
+            if (holders.size() == 1) {
+                identity.pagers = {identity.pagers[holders.front()]};
+                latestIds = {latestIds[holders.front()]};
+            }
+        }
+        if (identity.pagers.size() == 1) {
+            identity.latest = RecordById(db, latestIds.front());
+            identity.latestWrite = latestWriteOf(identity.pagers.front().id);
         }
         return identity;
     });

@@ -87,8 +87,10 @@ struct ImageRecord {
 // Who a pager placed on a board is, from the image read from it.
 struct Identity {
     enum class By {
-        Nobody,        // unknown: a new pager
-        ExactImage,    // its bytes are the latest image recorded for the pager(s)
+        Nobody,  // unknown: a new pager
+        // Its bytes are the latest image recorded for the pager(s); when several
+        // pagers have them and one of them was last written with them, that one.
+        ExactImage,
         AddressLevels  // call 1's address and its own RSSI, SSI and RSSI2 codes
     };
     By by = By::Nobody;

@@ -140,6 +140,20 @@ TEST_F(IdentityTest, APagerWrittenSinceIsNoLongerItsOldImageNorAnOldImportedReco
     EXPECT_EQ(now.value->latest->time, kStart + 1h);
 }
 
+TEST_F(IdentityTest, APagerHoldingItsLastWriteIsNamedEvenWhenItsBytesWereFiledUnderAnother) {
+    const PagerImage ladder = ImageOf(6009, 6345, 41, 42, 43);
+    const auto ladderId = PagerNamed("Ladder 3");
+    Put(ladderId, ImageKind::Write, ladder, kStart);
+    // Placed on the board for Engine 2: its pre-write read is filed under Engine 2 first.
+    Put(PagerNamed("Engine 2"), ImageKind::PreWrite, ladder, kStart + 1h);
+    const auto identity = inventory_->Identify(ladder);
+    ASSERT_TRUE(identity.ok()) << identity.error;
+    EXPECT_EQ(identity.value->by, By::ExactImage);
+    EXPECT_EQ(Labels(*identity.value), std::vector<std::string>{"Ladder 3"});
+    EXPECT_TRUE(identity.value->HoldsLastWrite());
+    EXPECT_EQ(identity.value->latestWrite->time, kStart);
+}
+
 TEST_F(IdentityTest, AWriteThatFailedLeavesAPagerThatDoesNotHoldIt) {
     const PagerImage before = ImageOf(6009, 6345, 41, 42, 43, 1);
     const PagerImage sent = ImageOf(6698, 7073, 41, 42, 43, 2);
