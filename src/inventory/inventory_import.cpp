@@ -1,5 +1,6 @@
 #include "inventory/inventory_import.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <system_error>
@@ -35,9 +36,9 @@ std::string ResultOf(const BackupInfo& info) {
     return info.result.empty() ? "not verified" : info.result;
 }
 
-// The pager a backup's tags or a report line names: by asset; else the one of
-// that label in the plan, or (outside a plan, or none there yet) the label's
-// latest pager; made when there is none.
+// The pager a backup's tags or a report line names: by asset; else by label,
+// the label's latest pager when it has no asset and no other plan (a backup
+// knows no plan), else the label's pager in the plan; made when there is none.
 Result<std::int64_t> PagerOf(Inventory& inventory, const std::string& asset,
                              const std::string& label, const std::string& note,
                              const std::string& plan) {
@@ -45,20 +46,20 @@ Result<std::int64_t> PagerOf(Inventory& inventory, const std::string& asset,
     if (asset.empty()) {
         const auto found = inventory.FindPager(label);
         if (!found.ok()) return {std::nullopt, found.error};
-        if (*found.value &&
-            (plan.empty() || (*found.value)->plan.empty() || (*found.value)->plan == plan) &&
-            (*found.value)->asset.empty()) {
-            Pager wanted = **found.value;
-            if (!plan.empty()) wanted.plan = plan;
-            if (!note.empty()) wanted.note = note;
-            if (wanted.plan == (*found.value)->plan && wanted.note == (*found.value)->note)
-                return {wanted.id, ""};
-        }
+        const std::optional<Pager>& pager = *found.value;
+        if (pager && pager->asset.empty() && (plan.empty() || pager->plan == plan))
+            return {pager->id, ""};
     }
     const auto pager =
         inventory.EnsurePager({.asset = asset, .label = label, .plan = plan, .note = note});
     if (!pager.ok()) return {std::nullopt, pager.error};
     return {pager.value->id, ""};
+}
+
+bool IsPlanFolder(const std::filesystem::path& folder) {
+    std::error_code status;
+    return std::filesystem::exists(folder / fleet::kPlanFileName, status) ||
+           std::filesystem::exists(folder / fleet::kReportJsonName, status);
 }
 
 // Adds one record unless it was imported before; false with the error when the inventory failed.
@@ -182,18 +183,20 @@ Result<ImportSummary> ImportFolder(Inventory& inventory, const std::filesystem::
         return {std::nullopt, "Cannot import " + folder.string() + ": it is not a folder."};
     ImportSummary summary;
     std::string error;
-    const bool isPlan = std::filesystem::exists(folder / fleet::kPlanFileName, status) ||
-                        std::filesystem::exists(folder / fleet::kReportJsonName, status);
-    const bool done = isPlan ? ImportReport(inventory, folder, summary, error)
-                             : ImportBackups(inventory, folder, summary, error);
+    const bool done = IsPlanFolder(folder) ? ImportReport(inventory, folder, summary, error)
+                                           : ImportBackups(inventory, folder, summary, error);
     if (!done) return {std::nullopt, error};
     return {summary, ""};
 }
 
 Result<ImportSummary> ImportFolders(Inventory& inventory,
                                     const std::vector<std::filesystem::path>& folders) {
+    // Plan folders first: their pagers have their plans, which backups (tagged with
+    // a label alone) then join instead of making pagers of no plan.
+    std::vector<std::filesystem::path> ordered = folders;
+    std::stable_partition(ordered.begin(), ordered.end(), IsPlanFolder);
     ImportSummary total;
-    for (const auto& folder : folders) {
+    for (const auto& folder : ordered) {
         const auto one = ImportFolder(inventory, folder);
         if (!one.ok()) return {std::nullopt, one.error};
         total.added += one.value->added;

@@ -74,17 +74,20 @@ TEST_F(ImportTest, BackupsAndReportLinesAreRecordedOnceHoweverOftenImported) {
     Backup(BackupKind::Write, sent, kStart + 5s, {.label = "Ladder 3", .asset = "SN-1", .note = ""},
            "verified");
     Backup(BackupKind::Read, ImageOf(7000, 7300, 1, 2, 3), kStart + 1h, {});
+    // Tagged with a label alone: it joins the plan's pager of that label.
+    Backup(BackupKind::Read, ImageOf(7100, 7400, 1, 2, 3), kStart + 2h,
+           {.label = "Engine 2", .asset = "", .note = ""});
     ReportLine("Ladder 3", fleet::PagerResult::Written, kStart - 1s, "SN-1");
     ReportLine("Engine 2", fleet::PagerResult::ReadFailed, kStart + 2min);
 
     const ImportSummary first = ImportAll();
-    EXPECT_EQ(first.added, 5);
+    EXPECT_EQ(first.added, 6);
     EXPECT_EQ(first.known, 0);
     EXPECT_TRUE(first.problems.empty());
     const ImportSummary second = ImportAll();
     EXPECT_EQ(second.added, 0);
-    EXPECT_EQ(second.known, 5);
-    EXPECT_EQ(ImportSummaryText(second), "0 records added, 5 already in the inventory.");
+    EXPECT_EQ(second.known, 6);
+    EXPECT_EQ(ImportSummaryText(second), "0 records added, 6 already in the inventory.");
 
     // The pager's history holds its backups and its report line, and outlives the backups.
     std::filesystem::remove_all(backups_);
@@ -99,11 +102,13 @@ TEST_F(ImportTest, BackupsAndReportLinesAreRecordedOnceHoweverOftenImported) {
     EXPECT_FALSE(ladder[2].image.has_value());
 
     const auto engine = HistoryOf("Engine 2");
-    ASSERT_EQ(engine.size(), 1u);
-    EXPECT_EQ(engine[0].kind, ImageKind::Attempt);
-    EXPECT_EQ(engine[0].result, "read failed");
-    EXPECT_EQ(engine[0].message, "Read Error !");
-    EXPECT_EQ(engine[0].time, kStart + 2min);
+    ASSERT_EQ(engine.size(), 2u);
+    EXPECT_EQ(engine[0].kind, ImageKind::Read);
+    EXPECT_EQ(engine[1].kind, ImageKind::Attempt);
+    EXPECT_EQ(engine[1].result, "read failed");
+    EXPECT_EQ(engine[1].message, "Read Error !");
+    EXPECT_EQ(engine[1].time, kStart + 2min);
+    EXPECT_EQ(inventory_->List({.label = "Engine 2"}).value->size(), 1u);
 
     // And the pager placed again is known: its imported Write is what it holds.
     const auto identity = inventory_->Identify(sent);
