@@ -9,10 +9,11 @@
 namespace mk843nb::cli {
 
 // The Pager commands of one command-line command: the console link on the one
-// port given, backups stored silently in the backup store (`backups` lists them).
+// port given, backups stored silently in the backup store (`backups` lists them),
+// records told to record when given.
 class ConsoleCommands {
 public:
-    ConsoleCommands(const std::string& port, bool trace);
+    ConsoleCommands(const std::string& port, bool trace, ImageRecorder record = {});
 
     PagerCommands& Commands() { return commands_; }
 
@@ -22,7 +23,7 @@ private:
     PagerCommands commands_;
 };
 
-// A backup the command could not store is said on stderr; a command that did
+// A backup or a record the command could not store is said on stderr; a command that did
 // not succeed then ends with the message the window would show (after a failed
 // verify, one line per differing field) and the exit status of its failure class.
 void ThrowUnlessSucceeded(const CommandOutcome& outcome);
