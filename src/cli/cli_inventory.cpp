@@ -39,14 +39,16 @@ CommandRecording::CommandRecording(Need need) {
     const std::string location = InventoryLocation();
     auto open = inventory::Inventory::Open(location);
     if (!open.ok()) {
-        if (need == Need::Required)
+        if (need == Need::Writable)
             throw CommandFailure(
                 std::string(kInventoryNotOpened) + open.error + "\n" + kNothingWrittenNote,
                 ExitCode::Refused);
+        if (need == Need::Open)
+            throw CommandFailure(kInventoryNotOpened + open.error, ExitCode::Refused);
         std::cerr << kInventoryNotOpened << open.error << '\n' << kUnrecordedNote << '\n';
         return;
     }
-    if (need == Need::Required)
+    if (need == Need::Writable)
         if (const std::string problem = ReadOnlyInventoryProblem(location); !problem.empty())
             throw CommandFailure(
                 std::string(kInventoryNotWritable) + problem + "\n" + kNothingWrittenNote,

@@ -28,7 +28,11 @@ std::string ReadOnlyInventoryProblem(const std::string& location);
 // said on stderr when optional; the command then goes on unrecorded.
 class CommandRecording {
 public:
-    enum class Need { Optional, Required };
+    enum class Need {
+        Optional,  // a read: said, and the command goes on unrecorded
+        Open,      // identify: the command fails when it cannot be opened
+        Writable,  // a write: it fails, nothing written, unless it can record
+    };
     explicit CommandRecording(Need need);
 
     // The hook for the Pager commands; empty when there is no inventory.

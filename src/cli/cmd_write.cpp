@@ -33,7 +33,7 @@ void RegisterWriteCommand(CLI::App& app) {
         session.OpenFile();
         PagerImage image = session.Model().Image();
         CommandOutcome outcome;
-        CommandRecording recording(CommandRecording::Need::Required);
+        CommandRecording recording(CommandRecording::Need::Writable);
         {
             ConsoleCommands pager(options->port, options->trace, recording.Hook());
             WriteRequest request;
