@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/cli_application.h"
 #include "cli/commands.h"
 #include "cli/global_options.h"
 #include "recording/local_origin.h"
@@ -18,10 +19,15 @@ std::string InventoryLocation() {
     return given.empty() ? inventory::Inventory::DefaultLocation() : given;
 }
 
+inventory::Result<std::unique_ptr<inventory::Inventory>> OpenInventory() {
+    // Qt SQL finds its driver through the application object.
+    EnsureApplication();
+    return inventory::Inventory::Open(InventoryLocation());
+}
+
 std::unique_ptr<inventory::Inventory> OpenInventoryOrFail() {
-    const std::string location = InventoryLocation();
-    auto open = inventory::Inventory::Open(location);
-    if (!open.ok()) throw CommandFailure(kInventoryNotOpened + open.error, ExitCode::Refused);
+    auto open = OpenInventory();
+    if (!open.ok()) throw CommandFailure(open.error, ExitCode::Refused);
     return std::move(*open.value);
 }
 
@@ -37,15 +43,12 @@ std::string ReadOnlyInventoryProblem(const std::string& location) {
 
 CommandRecording::CommandRecording(Need need) {
     const std::string location = InventoryLocation();
-    auto open = inventory::Inventory::Open(location);
+    auto open = OpenInventory();
     if (!open.ok()) {
         if (need == Need::Writable)
-            throw CommandFailure(
-                std::string(kInventoryNotOpened) + open.error + "\n" + kNothingWrittenNote,
-                ExitCode::Refused);
-        if (need == Need::Open)
-            throw CommandFailure(kInventoryNotOpened + open.error, ExitCode::Refused);
-        std::cerr << kInventoryNotOpened << open.error << '\n' << kUnrecordedNote << '\n';
+            throw CommandFailure(open.error + "\n" + kNothingWrittenNote, ExitCode::Refused);
+        if (need == Need::Open) throw CommandFailure(open.error, ExitCode::Refused);
+        std::cerr << open.error << '\n' << kUnrecordedNote << '\n';
         return;
     }
     if (need == Need::Writable)

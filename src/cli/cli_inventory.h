@@ -16,6 +16,8 @@ namespace mk843nb::cli {
 // --inventory when given, else Inventory::DefaultLocation().
 std::string InventoryLocation();
 
+// Opens the inventory at InventoryLocation(), the application object made first.
+inventory::Result<std::unique_ptr<inventory::Inventory>> OpenInventory();
 // Opens the inventory; throws CommandFailure (ExitCode::Refused) saying why
 // when it cannot be opened.
 std::unique_ptr<inventory::Inventory> OpenInventoryOrFail();
@@ -45,8 +47,7 @@ private:
     std::unique_ptr<recording::InventoryRecorder> recorder_;
 };
 
-// Put before the inventory's own reason.
-inline constexpr const char* kInventoryNotOpened = "The inventory could not be opened: ";
+// Put before the reason a read-only inventory gives.
 inline constexpr const char* kInventoryNotWritable = "The inventory cannot record: ";
 // After it, for a Write that did not start.
 inline constexpr const char* kNothingWrittenNote =

@@ -21,9 +21,9 @@ namespace {
 // The pager's records in the inventory, oldest first; false when the inventory
 // has no such pager (or cannot be read: said on stderr).
 bool PrintInventoryHistory(const std::string& key, bool json) {
-    auto open = inventory::Inventory::Open(InventoryLocation());
+    auto open = OpenInventory();
     if (!open.ok()) {
-        std::cerr << kInventoryNotOpened << open.error << '\n';
+        std::cerr << open.error << '\n';
         return false;
     }
     inventory::Inventory& store = **open.value;

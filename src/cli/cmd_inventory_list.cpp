@@ -70,7 +70,7 @@ void AddInventoryListCommand(CLI::App& inventory) {
                      "only the pagers whose latest image answers to this call address "
                      "(TONE1/TONE2, such as 600.9/634.5)")
         ->check([](const std::string& text) {
-            return ParsePair(text) ? std::string()
+            return tones::ParsePair(text) ? std::string()
                                    : "not a call address such as 600.9/634.5: " + text;
         });
     auto* json =
