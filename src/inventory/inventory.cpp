@@ -173,6 +173,40 @@ std::string CreateFile(const std::filesystem::path& path) {
     return "";
 }
 
+// What the first 100 bytes of an existing file say of it, before SQLite opens it:
+// "" when it may be an inventory, else why not. SQLite would take a file cut
+// short for a smaller database and lose what was cut off without a word.
+std::string HeaderProblem(const std::filesystem::path& path, std::uintmax_t size) {
+    if (size == 0) return "";  // made empty: SQLite starts it
+    std::array<unsigned char, 100> header{};
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return std::string("it cannot be read (") + std::strerror(errno) + ")";
+        const ssize_t got = ::read(fd, header.data(), header.size());
+        ::close(fd);
+        constexpr std::string_view kMagic("SQLite format 3\0", 16);
+        if (got < static_cast<ssize_t>(header.size()) ||
+            std::string_view(reinterpret_cast<const char*>(header.data()), kMagic.size()) != kMagic)
+            return "it is not an inventory database (file is not a database)";
+    }
+    auto word = [&](std::size_t at) { return std::uint32_t{header[at]} << 8 | header[at + 1]; };
+    auto longWord = [&](std::size_t at) { return word(at) << 16 | word(at + 2); };
+    const std::uintmax_t pageSize = word(16) == 1 ? 65536 : word(16);
+    // The page count is good only when it was written with the current change counter.
+    if (longWord(92) != longWord(24)) return "";
+    // A write-ahead log beside it holds pages the file may not have yet (a
+    // checkpoint that a full disk or a power cut broke off): SQLite reads them from there.
+    std::error_code error;
+    std::filesystem::path wal = path;
+    wal += "-wal";
+    if (std::filesystem::file_size(wal, error) > 0 && !error) return "";
+    const std::uintmax_t expected = pageSize * longWord(28);
+    if (size < expected)
+        return "it is not a whole inventory database: it was cut short (" + std::to_string(size) +
+               " of " + std::to_string(expected) + " bytes)";
+    return "";
+}
+
 }  // namespace
 
 std::string ImageKindText(ImageKind kind) {
@@ -198,7 +232,8 @@ struct Inventory::Impl {
     std::string path;
     ThreadConnections connections;
 
-    explicit Impl(std::string file) : path(std::move(file)), connections(Q(path)) {}
+    Impl(std::string file, ThreadConnections::Access access)
+        : path(std::move(file)), connections(Q(path), access) {}
 
     QSqlDatabase Connection() {
         QSqlDatabase db = connections.ForThisThread();
@@ -321,31 +356,48 @@ Result<std::unique_ptr<Inventory>> Inventory::Open(const std::string& location) 
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0) {
         if (!S_ISREG(status.st_mode)) return fail("it is not a file");
+        if (const std::string problem =
+                HeaderProblem(path, static_cast<std::uintmax_t>(status.st_size));
+            !problem.empty())
+            return fail(problem + ". It was left unchanged");
     } else if (const std::string why = CreateFile(path); !why.empty()) {
         return fail("it cannot be made (" + why + ")");
     }
 
-    auto impl = std::make_unique<Impl>(path.string());
+    using Access = ThreadConnections::Access;
+    Access access = Access::Write;
+    if (::access(path.c_str(), W_OK) != 0)
+        access = errno == EROFS ? Access::ReadOnlyDisk : Access::Read;
+    const bool readOnly = access != Access::Write;
+    auto impl = std::make_unique<Impl>(path.string(), access);
     try {
         QSqlDatabase db = impl->Connection();
         // Looked at before anything is written: a newer program's file, or
         // another program's database, stays exactly as it is.
+        // One snapshot: another process may be making the schema of a new file meanwhile.
+        Exec(db, "BEGIN");
         const int version = UserVersion(db);
+        std::int64_t tableCount = 0;
+        {
+            Statement tables(db, "SELECT count(*) FROM sqlite_master");
+            tables.Run();
+            if (tables.Next()) tableCount = tables.Int(0);
+        }
+        Exec(db, "COMMIT");
         if (version > ProgramSchema())
             return fail("it was made by a newer version of mk843nb (schema " +
                         std::to_string(version) + "; this program knows schema " +
                         std::to_string(ProgramSchema()) +
                         " and older). It was left unchanged: use the newer program, or name "
                         "another inventory");
-        if (version == 0) {
-            Statement tables(db, "SELECT count(*) FROM sqlite_master");
-            tables.Run();
-            if (tables.Next() && tables.Int(0) > 0)
-                return fail(
-                    "it is not an inventory database (it holds other tables). It was left "
-                    "unchanged");
-        }
-        bool wal = false;
+        if (version == 0 && tableCount > 0)
+            return fail(
+                "it is not an inventory database (it holds other tables). It was left unchanged");
+        if (readOnly && version < ProgramSchema())
+            return fail(
+                "the file is read-only and was made by an older version of mk843nb. Open it once "
+                "where it may be written");
+        bool wal = readOnly;  // left as it is: nothing may be written
         {
             Statement journal(db, "PRAGMA journal_mode");
             journal.Run();
@@ -396,7 +448,7 @@ Result<Pager> Inventory::EnsurePager(const Pager& wanted) {
             const std::string select = std::string("SELECT ") + kPagerColumns + " FROM pagers ";
             std::optional<Pager> found;
             if (!wanted.asset.empty()) {
-                Statement query(db, (select + "WHERE asset = ?"));
+                Statement query(db, (select + "WHERE asset = ? AND asset <> ''"));
                 query.Run({Q(wanted.asset)});
                 if (query.Next()) found = PagerAt(query, 0);
             } else {
@@ -427,6 +479,7 @@ Result<Pager> Inventory::EnsurePager(const Pager& wanted) {
 Result<std::optional<Pager>> Inventory::FindPager(const std::string& labelOrAsset) {
     return impl_->Call<std::optional<
         Pager>>("find the pager '" + labelOrAsset + "'", false, [&](QSqlDatabase& db) {
+        if (labelOrAsset.empty()) return std::optional<Pager>();
         const std::string select = std::string("SELECT ") + kPagerColumns + " FROM pagers ";
         {
             Statement query(db, (select + "WHERE asset = ? AND asset <> ''"));
@@ -446,6 +499,15 @@ Result<std::optional<Pager>> Inventory::FindPager(const std::string& labelOrAsse
 Result<std::int64_t> Inventory::Record(const ImageRecord& record) {
     return impl_->Call<std::int64_t>(
         "record an image", true, [&](QSqlDatabase& db) { return *impl_->Insert(db, record, ""); });
+}
+
+Result<std::vector<std::int64_t>> Inventory::RecordAll(const std::vector<ImageRecord>& records) {
+    return impl_->Call<std::vector<std::int64_t>>("record images", true, [&](QSqlDatabase& db) {
+        std::vector<std::int64_t> ids;
+        ids.reserve(records.size());
+        for (const ImageRecord& record : records) ids.push_back(*impl_->Insert(db, record, ""));
+        return ids;
+    });
 }
 
 Result<std::optional<std::int64_t>> Inventory::RecordImported(const ImageRecord& record,
@@ -647,7 +709,7 @@ Result<std::vector<PagerSummary>> Inventory::List(const ListFilter& filter) {
             values.push_back(Q(filter.label));
         }
         if (!filter.asset.empty()) {
-            text += " AND p.asset = ?";
+            text += " AND p.asset = ? AND p.asset <> ''";
             values.push_back(Q(filter.asset));
         }
         if (address) {

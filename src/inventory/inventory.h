@@ -6,15 +6,18 @@
 // It outlives the backup folder's retention: the backups are copies of images,
 // the inventory is the record.
 //
-//   InventoryOpen open = Inventory::Open(Inventory::DefaultLocation());
-//   if (!open.inventory) Fail(open.error);
-//   Inventory& inventory = *open.inventory;
-//   const auto pager = inventory.EnsurePager({.label = "Ladder 3", .plan = "north"});
+//   auto open = Inventory::Open(Inventory::DefaultLocation());
+//   if (!open.ok()) Fail(open.error);
+//   Inventory& inventory = **open.value;
+//   const auto pager = inventory.EnsurePager({.label = "Ladder 3", .plan = PlanKeyOf(folder)});
 //   inventory.Record({.pagerId = pager.value->id, .kind = ImageKind::Write, ...});
 //
 // Every call may fail (a read-only or full disk, a damaged file): it says why
-// in words for the user, and a failed call changes nothing. Calls are safe
-// from any thread; each thread gets its own connection.
+// in words for the user, naming the file, and a failed call changes nothing.
+// Calls are safe from any thread; each thread gets its own connection, closed
+// when the thread ends. Qt loads the SQLite driver through the application
+// object: a QCoreApplication must exist before Open. A forked child opens its
+// own Inventory (a connection is never carried across fork).
 
 #include <chrono>
 #include <cstdint>
@@ -63,7 +66,7 @@ struct Origin {
     std::string operatorName{};  // the login name, or --operator / the window's setting
     std::string port{};
     std::string board{};  // the board's name in a fleet run ("" outside one)
-    std::string plan{};   // the plan key ("" outside a plan)
+    std::string plan{};   // the plan key (PlanKeyOf in inventory/plan_key.h; "" outside a plan)
     int row = 0;          // the plan's roster line (0 outside a plan)
 };
 
@@ -162,6 +165,8 @@ public:
     // Stores a record (its sha256 and id filled in); returns its id. A record
     // without an image keeps the sha256 it is given (a report line's planned table).
     Result<std::int64_t> Record(const ImageRecord& record);
+    // Several records in one transaction: all of them stored, or none.
+    Result<std::vector<std::int64_t>> RecordAll(const std::vector<ImageRecord>& records);
     // The same for a record brought in from elsewhere (a backup, a report line),
     // once per key: nullopt when a record of that key was imported before.
     Result<std::optional<std::int64_t>> RecordImported(const ImageRecord& record,

@@ -22,7 +22,7 @@ constexpr std::array<std::string_view, 13> kSchema1{
         latest_sha256 TEXT,
         tone1 INTEGER, tone2 INTEGER, rssi INTEGER, ssi INTEGER, rssi2 INTEGER))",
     "CREATE UNIQUE INDEX pagers_by_asset ON pagers (asset) WHERE asset <> ''",
-    "CREATE INDEX pagers_by_label ON pagers (label, plan)",
+    "CREATE INDEX pagers_by_label ON pagers (label, asset)",
     "CREATE INDEX pagers_by_image ON pagers (latest_sha256)",
     "CREATE INDEX pagers_by_call ON pagers (tone1, tone2, rssi, ssi, rssi2)",
     R"(CREATE TABLE records (

@@ -1,5 +1,6 @@
 #include "inventory/thread_connections.h"
 
+#include <QUrl>
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -39,8 +40,17 @@ std::atomic<unsigned long long> connectionCount{0};
 
 }  // namespace
 
-ThreadConnections::ThreadConnections(QString path)
-    : path_(std::move(path)), registry_(std::make_shared<Registry>()) {}
+ThreadConnections::ThreadConnections(const QString& path, Access access)
+    : name_(path),
+      options_(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs)),
+      registry_(std::make_shared<Registry>()) {
+    if (access == Access::Read) options_ += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (access == Access::ReadOnlyDisk) {
+        options_ += QStringLiteral(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+        name_ =
+            QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?immutable=1");
+    }
+}
 
 ThreadConnections::~ThreadConnections() {
     const std::lock_guard lock(registry_->mutex);
@@ -67,8 +77,8 @@ QSqlDatabase ThreadConnections::ForThisThread() {
     {
         const std::lock_guard lock(registry_->mutex);
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path_);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        db.setDatabaseName(name_);
+        db.setConnectOptions(options_);
         registry_->names.insert(name);
     }
     names.push_back({registry_, name});

@@ -15,7 +15,13 @@ inline constexpr int kBusyTimeoutMs = 15000;
 
 class ThreadConnections {
 public:
-    explicit ThreadConnections(QString path);
+    enum class Access {
+        Write,
+        Read,          // the file may not be written: read through SQLite's read-only mode
+        ReadOnlyDisk,  // nothing on the disk can change: read without SQLite's shared-memory file,
+                       // which it could not make there
+    };
+    ThreadConnections(const QString& path, Access access);
     ~ThreadConnections();
     ThreadConnections(const ThreadConnections&) = delete;
     ThreadConnections& operator=(const ThreadConnections&) = delete;
@@ -27,7 +33,8 @@ public:
     struct Registry;
 
 private:
-    QString path_;
+    QString name_;  // the file, or its URI
+    QString options_;
     std::shared_ptr<Registry> registry_;
 };
 
