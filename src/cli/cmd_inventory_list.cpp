@@ -71,7 +71,7 @@ void AddInventoryListCommand(CLI::App& inventory) {
                      "(TONE1/TONE2, such as 600.9/634.5)")
         ->check([](const std::string& text) {
             return tones::ParsePair(text) ? std::string()
-                                   : "not a call address such as 600.9/634.5: " + text;
+                                          : "not a call address such as 600.9/634.5: " + text;
         });
     auto* json =
         command->add_flag("--json", options->json, "a JSON list of objects, one per pager");

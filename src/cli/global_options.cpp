@@ -25,9 +25,11 @@ void AddGlobalOptions(CLI::App& app) {
            },
            "the inventory's database file (default: $MK843NB_INVENTORY, else "
            "~/.local/share/mk843nb/inventory.sqlite)")
+        ->type_name("PATH")
         ->configurable(false);
     app.add_option("--operator", options.operatorName,
                    "who is at the bench, as records name them (default: the login name)")
+        ->type_name("NAME")
         ->configurable(false);
 }
 
