@@ -43,7 +43,7 @@ void PrintCsv(const std::vector<inventory::PagerSummary>& pagers) {
         }
         std::cout << text << '\n';
     };
-    line({"label", "asset", "plan", "note", "time", "kind", "result", "bench", "operator", "port",
+    line({"label", "asset", "plan", "note", "utc", "kind", "result", "bench", "operator", "port",
           "calls"});
     for (const inventory::PagerSummary& s : pagers) {
         const inventory::ImageRecord* last = s.latest ? &*s.latest : nullptr;

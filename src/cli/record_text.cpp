@@ -57,7 +57,9 @@ std::string RecordLine(const inventory::ImageRecord& record) {
 }
 
 nlohmann::ordered_json RecordJson(const inventory::ImageRecord& record) {
-    return {{"time", UtcTimeText(record.time)},
+    // "time" as history has always given it (local), "utc" for scripts across time zones.
+    return {{"time", LocalTimeText(record.time)},
+            {"utc", UtcTimeText(record.time)},
             {"kind", inventory::ImageKindText(record.kind)},
             {"result", record.result},
             {"message", record.message},

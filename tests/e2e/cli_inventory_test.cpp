@@ -144,6 +144,22 @@ TEST_F(CliInventory, IdentifyNamesThePagerOnceTheInventoryKnowsIt) {
     EXPECT_EQ(one["lastRecord"]["kind"], "read") << "the identify before it was recorded";
 }
 
+// A memory failing its checksum (a Write broken off) is said, and still looked
+// up by its address and levels.
+TEST_F(CliInventory, IdentifyLooksUpADamagedMemoryByItsAddressAndLevels) {
+    PagerImage damaged = SimPager();
+    damaged[100] ^= 0x5A;
+    SimProcess sim({"--baud", "0", "--image", Table("damaged.tbl", damaged)});
+    const json answer = Json({"identify", "--port", sim.DevicePath(), "--json"});
+    EXPECT_EQ(answer["damaged"], true);
+    EXPECT_EQ(answer["answer"], "unknown");
+    EXPECT_EQ(answer["address"],
+              FieldText(damaged, FieldNamed("T11")) + "/" + FieldText(damaged, FieldNamed("T21")));
+    const CliRun text = RunCli({"identify", "--port", sim.DevicePath()});
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_TRUE(text.out.starts_with("The pager's memory fails its checksum.\n")) << text.out;
+}
+
 // read and write record every image with bench, operator and port; show lists
 // them newest first, list finds the pager by each filter.
 TEST_F(CliInventory, ReadAndWriteAreRecordedAndShownNewestFirst) {
@@ -186,7 +202,7 @@ TEST_F(CliInventory, ReadAndWriteAreRecordedAndShownNewestFirst) {
 
     const CliRun csv = RunCli({"inventory", "list", "--csv"});
     ASSERT_EQ(csv.status, 0) << csv.err;
-    EXPECT_TRUE(csv.out.starts_with("label,asset,plan,note,time,kind,result,bench,operator,"))
+    EXPECT_TRUE(csv.out.starts_with("label,asset,plan,note,utc,kind,result,bench,operator,"))
         << csv.out;
     EXPECT_EQ(Lines(csv.out), 2u) << csv.out;
     EXPECT_NE(csv.out.find("Ladder 3,A-1,"), std::string::npos) << csv.out;
