@@ -46,6 +46,7 @@ double ChildrenCpuMs() {
 int main() {
     test::TempDir temp;
     ::setenv("MK843NB_BACKUP_DIR", temp.File("backups").c_str(), 1);
+    ::setenv("MK843NB_INVENTORY", temp.File("inventory.sqlite").c_str(), 1);
     std::ofstream(temp.File("roster.csv")) << test::DistinctRoster(kPagers);
     const std::string dir = temp.File("plan");
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "cli/global_options.h"
 #include "cli/media_handover.h"
 #include "program_version.h"
 
@@ -52,6 +53,9 @@ int RunCli(int argc, char** argv, std::initializer_list<CommandRegistrar> comman
     app.set_version_flag("--version", "mk843nb-cli " + std::string(kProgramVersion));
     app.require_subcommand(1);
     app.footer(ExitCodesHelp());
+    AddGlobalOptions(app);
+    // --inventory and --operator may also follow the command's name.
+    app.fallthrough();
     for (CommandRegistrar add : commands) add(app);
     ListCommandExitCodes(app, "");
     try {

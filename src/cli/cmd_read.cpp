@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/cli_inventory.h"
 #include "cli/cli_session.h"
 #include "cli/console_pager_commands.h"
 #include "cli/subcommands.h"
@@ -10,7 +11,8 @@ namespace mk843nb::cli {
 
 // read --port DEV FILE: Read from the pager; FILE then holds its 256 bytes as
 // read, before the window refresh would touch them, so it is a faithful backup.
-// The same bytes also go to the backup store.
+// The same bytes also go to the backup store and are recorded in the inventory
+// (an inventory that cannot be used is said, and the read goes on).
 void RegisterReadCommand(CLI::App& app) {
     auto* command =
         app.add_subcommand("read", "Read the pager's image through the board into a table file");
@@ -19,8 +21,9 @@ void RegisterReadCommand(CLI::App& app) {
         CliSession session(options->file);
         PagerImage image = session.Model().Image();
         CommandOutcome outcome;
+        CommandRecording recording(CommandRecording::Need::Optional);
         {
-            ConsolePagerCommands pager(options->port, options->trace);
+            ConsolePagerCommands pager(options->port, options->trace, recording.Hook());
             outcome = pager.Commands().Read(image);
         }
         ThrowUnlessSucceeded(outcome);

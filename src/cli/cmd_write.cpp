@@ -2,6 +2,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/cli_inventory.h"
 #include "cli/cli_session.h"
 #include "cli/console_pager_commands.h"
 #include "cli/subcommands.h"
@@ -17,7 +18,9 @@ namespace mk843nb::cli {
 // whatever it found. With --backup-first the pager is read and its image stored
 // first; when that read or that backup fails, nothing is written, except when
 // the pager's memory fails its checksum (a Write broken off): that is kept as a
-// damaged backup and written over.
+// damaged backup and written over. Every image read and written is recorded in
+// the inventory; nothing is written when the inventory cannot be opened or its
+// file cannot be written, nor when the pre-write read cannot be recorded.
 void RegisterWriteCommand(CLI::App& app) {
     auto* command = app.add_subcommand(
         "write", "Write a table file to the pager through the board, then verify it");
@@ -30,8 +33,9 @@ void RegisterWriteCommand(CLI::App& app) {
         session.OpenFile();
         PagerImage image = session.Model().Image();
         CommandOutcome outcome;
+        CommandRecording recording(CommandRecording::Need::Writable);
         {
-            ConsolePagerCommands pager(options->port, options->trace);
+            ConsolePagerCommands pager(options->port, options->trace, recording.Hook());
             WriteRequest request;
             request.backupFirst = *backupFirst;
             outcome = pager.Commands().Write(image, request);

@@ -1,19 +1,25 @@
 #include "cli/console_pager_commands.h"
 
 #include <iostream>
+#include <utility>
 
+#include "cli/cli_inventory.h"
 #include "cli/subcommands.h"
 #include "cli/transfer_command.h"
 
 namespace mk843nb::cli {
 
-ConsolePagerCommands::ConsolePagerCommands(const std::string& port, bool trace)
+ConsolePagerCommands::ConsolePagerCommands(const std::string& port, bool trace,
+                                           ImageRecorder record)
     : link_(port, trace, std::cerr),
       commands_(link_.Session(),
-                KeepInStore(BackupStore::DefaultFolder(), BackupStore::DefaultKeep())) {}
+                KeepInStore(BackupStore::DefaultFolder(), BackupStore::DefaultKeep()),
+                std::move(record)) {}
 
 void ThrowUnlessSucceeded(const CommandOutcome& outcome) {
     if (!outcome.backupError.empty() && outcome.success()) std::cerr << outcome.backupError << '\n';
+    if (!outcome.recordError.empty() && outcome.success())
+        std::cerr << outcome.recordError << '\n' << kUnrecordedNote << '\n';
     if (outcome.success()) return;
     const LinkOutcome& link = outcome.link;
     const ExitCode code =
@@ -24,6 +30,8 @@ void ThrowUnlessSucceeded(const CommandOutcome& outcome) {
     // pre-write backup is already the message's reason.
     if (!outcome.backupError.empty() && text.find(outcome.backupError) == std::string::npos)
         text += "\n" + outcome.backupError;
+    if (!outcome.recordError.empty() && text.find(outcome.recordError) == std::string::npos)
+        text += "\n" + outcome.recordError + "\n" + kUnrecordedNote;
     throw CommandFailure(text, code);
 }
 

@@ -10,10 +10,10 @@ namespace mk843nb::cli {
 
 // The pager commands (src/commands) of one subcommand on the console: the
 // console link on the one port given, backups stored silently in the backup
-// store (`backups` lists them).
+// store (`backups` lists them), records told to record when given.
 class ConsolePagerCommands {
 public:
-    ConsolePagerCommands(const std::string& port, bool trace);
+    ConsolePagerCommands(const std::string& port, bool trace, ImageRecorder record = {});
 
     PagerCommands& Commands() { return commands_; }
 
@@ -23,7 +23,7 @@ private:
     PagerCommands commands_;
 };
 
-// A backup the command could not store is said on stderr; a command that did
+// A backup or a record the command could not store is said on stderr; a command that did
 // not succeed then ends with the message the window would show (after a failed
 // verify, one line per differing field) and the exit status of its failure class.
 void ThrowUnlessSucceeded(const CommandOutcome& outcome);

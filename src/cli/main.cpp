@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
                       RegisterBackupsCommand,
                       RegisterFleetCommand,
                       RegisterHistoryCommand,
+                      RegisterIdentifyCommand,
+                      RegisterInventoryCommand,
                       RegisterTonesCommand,
                       RegisterPageCommand,
                   });

@@ -41,6 +41,8 @@ void RegisterDiffCommand(CLI::App& app);
 void RegisterBackupsCommand(CLI::App& app);
 void RegisterFleetCommand(CLI::App& app);
 void RegisterHistoryCommand(CLI::App& app);
+void RegisterIdentifyCommand(CLI::App& app);
+void RegisterInventoryCommand(CLI::App& app);
 void RegisterTonesCommand(CLI::App& app);
 void RegisterPageCommand(CLI::App& app);
 

@@ -14,6 +14,10 @@ namespace mk843nb {
 inline constexpr const char* kNotBackedUpNote =
     "The pager could not be backed up: nothing was written.";
 
+// Added to the reason a pre-write read could not be recorded.
+inline constexpr const char* kNotRecordedNote =
+    "The pager's memory could not be recorded in the inventory: nothing was written.";
+
 // Why a damaged memory was kept, for its sidecar: the stored and the computed sum.
 std::string DamagedMemoryReason(const PagerImage& memory);
 

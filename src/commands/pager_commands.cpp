@@ -41,10 +41,55 @@ std::string WriteResultText(const LinkOutcome& done) {
     return "not verified";
 }
 
+// The record's result of a Write that sent the whole image.
+const char* WrittenResult(const LinkOutcome& done) {
+    if (done.success) return kResultWritten;
+    if (done.failure == LinkFailure::VerifyDiffers) return kResultVerifyFailed;
+    return kResultWriteFailed;  // the verify did not end
+}
+
 }  // namespace
 
-PagerCommands::PagerCommands(LinkSession& link, BackupKeeper keep)
-    : link_(link), keep_(std::move(keep)) {}
+void PagerCommands::RecordWrite(const LinkOutcome& done, const PagerImage& image,
+                                const PagerTags& tags, CommandOutcome& outcome) {
+    if (done.imageSent)
+        Record(RecordedKind::Write, image, WrittenResult(done), done.message, tags, outcome);
+    else if (done.writeFramesSent > 0)  // part of it reached the pager
+        Record(RecordedKind::Write, image, kResultWriteFailed, done.message, tags, outcome);
+    else
+        Record(RecordedKind::Attempt, std::nullopt, kResultWriteFailed, done.message, tags,
+               outcome);
+}
+
+void PagerCommands::RecordRead(const LinkOutcome& done, const PagerImage& image,
+                               CommandOutcome& outcome) {
+    if (done.success)
+        Record(RecordedKind::Read, image, kResultRead, done.message, {}, outcome);
+    else if (done.damagedImage)
+        Record(RecordedKind::Damaged, done.damagedImage, kResultReadFailed, done.message, {},
+               outcome);
+    else
+        Record(RecordedKind::Attempt, std::nullopt, kResultReadFailed, done.message, {}, outcome);
+}
+
+PagerCommands::PagerCommands(LinkSession& link, BackupKeeper keep, ImageRecorder record)
+    : link_(link), keep_(std::move(keep)), record_(std::move(record)) {}
+
+std::string PagerCommands::Record(RecordedKind kind, const std::optional<PagerImage>& image,
+                                  const std::string& result, const std::optional<Message>& message,
+                                  const PagerTags& tags, CommandOutcome& outcome) {
+    if (!record_) return {};
+    const PortEntry* port = link_.Ports().Selected();
+    RecordedImage recorded{.kind = kind,
+                           .image = image,
+                           .result = result,
+                           .message = message ? message->text : std::string(),
+                           .port = port ? port->name : std::string(),
+                           .tags = tags};
+    std::string error = record_(recorded);
+    if (!error.empty()) outcome.recordError = error;
+    return error;
+}
 
 BackupInfo PagerCommands::InfoFor(BackupKind kind, const PagerImage& image, const PagerTags& tags) {
     const PortEntry* port = link_.Ports().Selected();
@@ -72,6 +117,7 @@ CommandOutcome PagerCommands::Read(PagerImage& image) {
                                           if (done.success)
                                               KeepBackup(image, InfoFor(BackupKind::Read, image),
                                                          outcome, outcome.backup);
+                                          RecordRead(done, image, outcome);
                                       }});
     return outcome;
 }
@@ -82,6 +128,7 @@ CommandOutcome PagerCommands::ReadForComparison(PagerImage& pager) {
     outcome.link = link_.Read(pager, {false, {}});
     if (outcome.link.success)
         KeepBackup(pager, InfoFor(BackupKind::Read, pager), outcome, outcome.backup);
+    RecordRead(outcome.link, pager, outcome);
     return outcome;
 }
 
@@ -114,6 +161,8 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
 
     if (outcome.link.success) {
         if (request.proceed && !request.proceed(held)) {
+            // Not known to be the pager asked for: recorded without its tags.
+            Record(RecordedKind::PreWrite, held, kResultCancelled, std::nullopt, {}, outcome);
             outcome.cancelled = true;
             outcome.link.success = false;
             outcome.link.failure = LinkFailure::Refused;
@@ -123,23 +172,47 @@ bool PagerCommands::BackUpBeforeWrite(const PagerImage& image, const WriteReques
         KeepBackup(held, InfoFor(BackupKind::PreWrite, held, request.tags), outcome,
                    outcome.before);
         if (!outcome.before) {
+            Record(RecordedKind::PreWrite, held, kResultRefused,
+                   Message{MessageKind::Stop, outcome.backupError + "\n" + kNotBackedUpNote},
+                   request.tags, outcome);
             outcome.link.success = false;
             outcome.link.failure = LinkFailure::Refused;
             outcome.link.message.reset();
             return refuse(outcome.backupError + "\n" + kNotBackedUpNote);
+        }
+        const std::string notRecorded = Record(RecordedKind::PreWrite, held, kResultRead,
+                                               outcome.link.message, request.tags, outcome);
+        if (!notRecorded.empty()) {
+            outcome.link.success = false;
+            outcome.link.failure = LinkFailure::Refused;
+            outcome.link.message.reset();
+            return refuse(notRecorded + "\n" + kNotRecordedNote);
         }
         return true;
     }
     // Good frames from this model whose bytes fail the checksum: a Write broken
     // off half-way, most likely. Keep what is there and write the whole image
     // over it; every other failure of the read leaves the pager alone.
-    if (!outcome.link.damagedImage) return refuse(kNotBackedUpNote);
+    if (!outcome.link.damagedImage) {
+        Record(RecordedKind::Attempt, std::nullopt, kResultReadFailed, outcome.link.message,
+               request.tags, outcome);
+        return refuse(kNotBackedUpNote);
+    }
     held = *outcome.link.damagedImage;
     const PagerImage& damaged = held;
     BackupInfo info = InfoFor(BackupKind::Damaged, damaged, request.tags);
     info.reason = DamagedMemoryReason(damaged);
     KeepBackup(damaged, info, outcome, outcome.before);
+    const std::string notRecorded =
+        Record(RecordedKind::Damaged, damaged, kResultReadFailed,
+               Message{MessageKind::Stop, info.reason}, request.tags, outcome);
     if (!outcome.before) return refuse(outcome.backupError + "\n" + kNotBackedUpNote);
+    if (!notRecorded.empty()) {
+        // The inventory's file failed, not the pager: said like any file that cannot be written.
+        outcome.link.failure = LinkFailure::Refused;
+        outcome.link.message.reset();
+        return refuse(notRecorded + "\n" + kNotRecordedNote);
+    }
     outcome.damagedMemory = true;
     if (request.confirmOverDamaged && !request.confirmOverDamaged(*outcome.before)) {
         outcome.cancelled = true;
@@ -171,12 +244,14 @@ CommandOutcome PagerCommands::Write(PagerImage& image, const WriteRequest& reque
                         info.result = WriteResultText(done);
                         KeepBackup(image, info, outcome, outcome.backup);
                     }
-                    if (done.success || !done.message) return;
-                    if (done.imageSent)
-                        done.details =
-                            VerifyDifferencesText(image, done.readBack.bytes, done.readBack.count);
-                    if (done.writeFramesSent > 0)
-                        done.message->text += "\n" + PartlyWrittenNote(done.writeFramesSent);
+                    if (!done.success && done.message) {
+                        if (done.imageSent)
+                            done.details = VerifyDifferencesText(image, done.readBack.bytes,
+                                                                 done.readBack.count);
+                        if (done.writeFramesSent > 0)
+                            done.message->text += "\n" + PartlyWrittenNote(done.writeFramesSent);
+                    }
+                    RecordWrite(done, image, request.tags, outcome);
                 }});
     outcome.before = before;
     outcome.damagedMemory = damaged;

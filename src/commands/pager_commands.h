@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "commands/image_recording.h"
 #include "files/backup_store.h"
 #include "image/pager_image.h"
 #include "link/link_messages.h"
@@ -54,6 +55,9 @@ struct CommandOutcome {
     bool cancelled = false;
     // A backup that should have been stored and was not (the command went on).
     std::string backupError;
+    // A record the recorder could not store, the command having gone on (a
+    // Read, the image as sent); a pre-write record that fails stops the Write.
+    std::string recordError;
 
     bool success() const { return link.success; }
 };
@@ -78,7 +82,10 @@ struct WriteRequest {
 
 class PagerCommands {
 public:
-    PagerCommands(LinkSession& link, BackupKeeper keep);
+    // record, when given, is told of every image read or written and of every
+    // attempt that got none; a Write whose pre-write read it cannot store
+    // writes nothing.
+    PagerCommands(LinkSession& link, BackupKeeper keep, ImageRecorder record = {});
 
     LinkSession& Link() { return link_; }
 
@@ -100,6 +107,13 @@ private:
     // Stores image as kind; a failure goes to outcome.backupError.
     void KeepBackup(const PagerImage& image, BackupInfo info, CommandOutcome& outcome,
                     std::optional<StoredBackup>& into);
+    // Tells the recorder; its failure goes to outcome.recordError and is returned.
+    std::string Record(RecordedKind kind, const std::optional<PagerImage>& image,
+                       const std::string& result, const std::optional<Message>& message,
+                       const PagerTags& tags, CommandOutcome& outcome);
+    void RecordRead(const LinkOutcome& done, const PagerImage& image, CommandOutcome& outcome);
+    void RecordWrite(const LinkOutcome& done, const PagerImage& image, const PagerTags& tags,
+                     CommandOutcome& outcome);
     BackupInfo InfoFor(BackupKind kind, const PagerImage& image, const PagerTags& tags = {});
     // The pre-write read: false when the Write must not go on (outcome says why).
     // held takes what the pager holds.
@@ -108,6 +122,7 @@ private:
 
     LinkSession& link_;
     BackupKeeper keep_;
+    ImageRecorder record_;
 };
 
 }  // namespace mk843nb

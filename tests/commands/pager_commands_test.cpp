@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,11 +55,20 @@ struct Fixture {
     explicit Fixture(Memory memory, const std::vector<std::string>& faults, bool backupsFail)
         : board(line.Plug("ttyS0", PagerHolding(memory), Faults(faults))),
           session([this] { return line.MakeChannel(); }, line.clock, events),
-          commands(session, [this, backupsFail](const PagerImage& image, const BackupInfo& info) {
-              if (backupsFail) return BackupResult{false, "Cannot write the backup: disk full", {}};
-              kept.push_back({info.kind, image, info.result});
-              return BackupResult{true, "", StoredBackup{"kept.tbl", "kept.json", info}};
-          }) {
+          commands(
+              session,
+              [this, backupsFail](const PagerImage& image, const BackupInfo& info) {
+                  if (backupsFail)
+                      return BackupResult{false, "Cannot write the backup: disk full", {}};
+                  kept.push_back({info.kind, image, info.result});
+                  return BackupResult{true, "", StoredBackup{"kept.tbl", "kept.json", info}};
+              },
+              [this](const RecordedImage& record) {
+                  records.push_back(record);
+                  return refuseRecordsOf && *refuseRecordsOf == record.kind
+                             ? std::string("inventory.sqlite: attempt to write a readonly database")
+                             : std::string();
+              }) {
         session.SetPortTable({{{"ttyS0", ""}}, 0});
         session.SetDiagnoser([](const std::string&) { return PortDiagnosis{}; });
     }
@@ -68,6 +78,8 @@ struct Fixture {
     RecordingEvents events;
     LinkSession session;
     std::vector<Kept> kept;
+    std::vector<RecordedImage> records;
+    std::optional<RecordedKind> refuseRecordsOf;  // the recorder fails records of this kind
     PagerCommands commands;
 };
 
@@ -314,6 +326,145 @@ TEST(PagerCommandsTest, ProceedAndAdjustSeeWhatThePagerHolds) {
         EXPECT_EQ(f.board.Memory()[72], 0x33);
         EXPECT_EQ(f.board.Memory(), image);
     }
+}
+
+// Every image a command reads or writes reaches the recorder, and so does every
+// attempt that got none, each with its result and what the user was told.
+TEST(PagerCommandsTest, EveryImageAndEveryAttemptIsRecorded) {
+    using enum RecordedKind;
+    struct Recorded {
+        RecordedKind kind;
+        std::string result;
+        bool operator==(const Recorded&) const = default;
+    };
+    const struct {
+        const char* what;
+        Memory memory;
+        std::vector<std::string> faults;
+        bool backupFirst;
+        bool isRead;
+        std::vector<Recorded> records;
+    } cases[] = {
+        {"Read", Memory::Good, {}, false, true, {{Read, "read"}}},
+        {"Read of a damaged memory", Memory::Damaged, {}, false, true, {{Damaged, "read failed"}}},
+        {"Read with no board",
+         Memory::Good,
+         {"no-answer"},
+         false,
+         true,
+         {{Attempt, "read failed"}}},
+        {"Write", Memory::Good, {}, true, false, {{PreWrite, "read"}, {Write, "written"}}},
+        {"Write without a backup first", Memory::Good, {}, false, false, {{Write, "written"}}},
+        {"Write whose pre-write read fails",
+         Memory::Good,
+         {"bad-checksum:4"},
+         true,
+         false,
+         {{Attempt, "read failed"}}},
+        {"Write to no board",
+         Memory::Good,
+         {"no-answer"},
+         false,
+         false,
+         {{Attempt, "write failed"}}},
+        {"Write over a damaged memory",
+         Memory::Damaged,
+         {},
+         true,
+         false,
+         {{Damaged, "read failed"}, {Write, "written"}}},
+        {"Write refused half-way",
+         Memory::Good,
+         {"bad-ack:20"},
+         true,
+         false,
+         {{PreWrite, "read"}, {Write, "write failed"}}},
+        {"Write whose pager lost a frame",
+         Memory::Good,
+         {"lost-write:40"},
+         true,
+         false,
+         {{PreWrite, "read"}, {Write, "verify failed"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f(c.memory, c.faults, false);
+        const PagerImage before = f.board.Memory();
+        PagerImage image = TableToWrite();
+        WriteRequest request;
+        request.backupFirst = c.backupFirst;
+        request.tags = {.label = "Ladder 3", .asset = "A-1", .note = ""};
+        const CommandOutcome out =
+            c.isRead ? f.commands.Read(image) : f.commands.Write(image, request);
+
+        std::vector<Recorded> seen;
+        for (const RecordedImage& r : f.records) seen.push_back({r.kind, r.result});
+        EXPECT_EQ(seen, c.records);
+        for (const RecordedImage& r : f.records) {
+            EXPECT_EQ(r.port, "ttyS0");
+            EXPECT_EQ(r.image.has_value(), r.kind != Attempt);
+            if (r.kind == Write) {
+                EXPECT_EQ(*r.image, image) << "the image as sent";
+            }
+            if (r.kind == PreWrite || r.kind == Damaged) {
+                EXPECT_EQ(*r.image, before);
+            }
+            // A Write's records belong to the pager it was asked to program.
+            EXPECT_EQ(r.tags.label, c.isRead ? "" : "Ladder 3");
+        }
+        if (!f.records.empty() && f.records.back().kind == Write && !out.success()) {
+            EXPECT_EQ(f.records.back().message, out.link.message->text);
+        }
+        EXPECT_TRUE(out.recordError.empty());
+    }
+}
+
+// Nothing is programmed that cannot be recorded: a pre-write read (or a
+// damaged memory) the recorder cannot store ends the Write before a frame is
+// written, saying why. A record lost after the fact is said, the command done.
+TEST(PagerCommandsTest, AWriteWhosePreWriteReadCannotBeRecordedWritesNothing) {
+    for (Memory memory : {Memory::Good, Memory::Damaged}) {
+        Fixture f(memory, {}, false);
+        f.refuseRecordsOf = memory == Memory::Good ? RecordedKind::PreWrite : RecordedKind::Damaged;
+        const PagerImage before = f.board.Memory();
+        PagerImage image = TableToWrite();
+        WriteRequest request;
+        request.backupFirst = true;
+        const CommandOutcome out = f.commands.Write(image, request);
+        EXPECT_FALSE(out.success());
+        EXPECT_EQ(out.link.failure, LinkFailure::Refused);
+        ASSERT_TRUE(out.link.message.has_value());
+        EXPECT_NE(out.link.message->text.find("readonly database"), std::string::npos);
+        EXPECT_NE(out.link.message->text.find(kNotRecordedNote), std::string::npos);
+        EXPECT_EQ(out.link.writeFramesSent, 0);
+        EXPECT_EQ(f.board.Memory(), before);
+        EXPECT_EQ(f.board.Requests().size(), 5u) << "the pre-write read only";
+    }
+
+    Fixture f(Memory::Good, {}, false);
+    f.refuseRecordsOf = RecordedKind::Write;
+    PagerImage image = TableToWrite();
+    WriteRequest request;
+    request.backupFirst = true;
+    const CommandOutcome out = f.commands.Write(image, request);
+    EXPECT_TRUE(out.success());
+    EXPECT_NE(out.recordError.find("readonly database"), std::string::npos);
+}
+
+// A pre-write read its caller declines is recorded apart from the pager the
+// Write was meant for: it is not known to be that pager.
+TEST(PagerCommandsTest, ADeclinedPreWriteReadIsNotRecordedAsTheWantedPager) {
+    Fixture f(Memory::Good, {}, false);
+    PagerImage image = TableToWrite();
+    WriteRequest request;
+    request.backupFirst = true;
+    request.tags.label = "Engine 2";
+    request.proceed = [](const PagerImage&) { return false; };
+    f.commands.Write(image, request);
+    ASSERT_EQ(f.records.size(), 1u);
+    EXPECT_EQ(f.records[0].kind, RecordedKind::PreWrite);
+    EXPECT_EQ(f.records[0].result, "cancelled");
+    EXPECT_TRUE(f.records[0].tags.empty());
 }
 
 }  // namespace

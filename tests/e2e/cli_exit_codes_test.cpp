@@ -165,9 +165,15 @@ TEST(CliWrittenNotSaved, SaysThePagerHoldsTheImageAndTheFileDoesNot) {
     WriteFileBytes(master, kDefault);
     ASSERT_EQ(chmod(master.c_str(), 0444), 0);
     ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    // The write is recorded, so the ordinary user needs an inventory of their own.
+    const std::string records = dir.File("records");
+    ASSERT_EQ(mkdir(records.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(records.c_str(), 0777), 0);
 
-    const CliRun run =
-        RunCliAs(nobody, nobody, {"write", "--port", sim.DevicePath(), master}, dir.Path());
+    const CliRun run = RunCliAs(
+        nobody, nobody,
+        {"--inventory", records + "/inventory.sqlite", "write", "--port", sim.DevicePath(), master},
+        dir.Path());
     EXPECT_EQ(run.status, 6) << run.err;
     EXPECT_EQ(run.out, "Write Sucess !\n");
     EXPECT_NE(run.err.find("The pager was written and verified, but " + master +

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "inventory/inventory.h"
+
+namespace mk843nb::recording {
+
+// This computer's host name, the bench a record was made on ("" when it has none).
+std::string HostName();
+// The login name of the user running the program: the account's name, else
+// $LOGNAME or $USER, else "".
+std::string LoginName();
+
+// Records made here: bench = this host, operator = operatorName when given,
+// else the login name. Port and plan are the caller's.
+inventory::Origin LocalOrigin(const std::string& operatorName = "");
+
+}  // namespace mk843nb::recording
