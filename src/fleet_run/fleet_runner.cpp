@@ -319,10 +319,13 @@ struct PagerTurn {
 // to it (unless again), and what it held and what it was sent are recorded.
 // Hands-free, a pager that holds what this run wrote to one is left alone:
 // nothing then (no line, nothing written, no backup).
+// The backup keeper tells this, when set, of what the pager held before a
+// Write as soon as it is kept; an answer that is not "" refuses the backup.
+using BeforeKept = std::function<std::string(const StoredBackup& kept, const PagerImage& held)>;
+
 PagerTurn ProgramPager(const Job& job, const std::string& port, std::size_t board,
                        PagerCommands& commands, Coordinator& coordinator, bool handsFree,
-                       RunRecords* records, bool again,
-                       const std::optional<StoredBackup>& lastBefore) {
+                       RunRecords* records, bool again, BeforeKept& beforeKept) {
     using inventory::ImageKind;
     const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
@@ -370,13 +373,18 @@ PagerTurn ProgramPager(const Job& job, const std::string& port, std::size_t boar
     // The pager's own levels go into the table before it is written and verified.
     request.adjust = [&](const PagerImage& held, PagerImage& table) {
         line.kept = KeepOwnValues(held, table, job.plan->KeptBy(pager), job.plan->userMode);
-        if (!records) return;
-        const bool damaged = lastBefore && lastBefore->info.kind == BackupKind::Damaged;
-        records->RecordBefore(turn, damaged ? ImageKind::Damaged : ImageKind::PreWrite, held,
-                              {lastBefore ? lastBefore->table.string() : "", pager.sha256},
-                              startedAt);
     };
+    // What it held is recorded with its backup, or nothing is written.
+    if (records)
+        beforeKept = [&](const StoredBackup& kept, const PagerImage& held) -> std::string {
+            const bool damaged = kept.info.kind == BackupKind::Damaged;
+            if (records->RecordBefore(turn, damaged ? ImageKind::Damaged : ImageKind::PreWrite,
+                                      held, {kept.table.string(), pager.sha256}, startedAt))
+                return "";
+            return NoInventoryText(records->Failure());
+        };
     const CommandOutcome outcome = commands.Write(image, request);
+    beforeKept = nullptr;
     if (outcome.cancelled) {
         if (result.wrongPager.empty()) return {};
         if (records)
@@ -459,19 +467,21 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     if (options.channels) channels = [&] { return options.channels(port); };
     LinkSession link(std::move(channels), clock, events);
     link.SetPortTable({{{port, ""}}, 0});
-    // What the pager held before its write, as kept: its record names the backup.
-    std::optional<StoredBackup> lastBefore;
+    // What the pager held before its write, once kept, is recorded with its backup.
+    BeforeKept beforeKept;
     const BackupKeeper backups = [&](const PagerImage& image, const BackupInfo& info) {
         BackupResult kept = shared(image, info);
-        if (info.kind == BackupKind::PreWrite || info.kind == BackupKind::Damaged)
-            lastBefore = kept.backup;
+        if (kept.stored && kept.backup && beforeKept &&
+            (info.kind == BackupKind::PreWrite || info.kind == BackupKind::Damaged)) {
+            if (std::string why = beforeKept(*kept.backup, image); !why.empty())
+                return BackupResult{false, std::move(why), std::nullopt};
+        }
         return kept;
     };
     PagerCommands commands(link, backups);
     auto program = [&](const Job& job, bool handsFree) {
-        lastBefore.reset();
         return ProgramPager(job, port, board, commands, coordinator, handsFree, records,
-                            options.again, lastBefore);
+                            options.again, beforeKept);
     };
     std::int64_t nextProbeMs = 0;
     auto waitFor = [&](bool present, BoardDoing doing) {
