@@ -202,12 +202,12 @@ void Run(const FleetRunOptions& options) {
 
     const ScopedApplication app;
     // Nothing is programmed that the inventory cannot record.
-    auto opened = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
-    if (!opened.ok()) throw CommandFailure(fleet::NoInventoryText(opened.error));
+    auto records = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+    if (!records.ok()) throw CommandFailure(fleet::NoInventoryText(records.error));
     BackupStore backups(BackupStore::DefaultFolder());
     fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
     run.handsFree = options.handsFree;
-    run.inventory = opened.value->get();
+    run.inventory = records.value->get();
     if (run.handsFree)
         std::cerr << "Hands-free: place a pager on a board and it is programmed; take it off "
                      "when its line is printed, and the board waits for the next one. "

@@ -76,7 +76,10 @@ std::vector<ReportLine> ReportLinesFrom(const std::vector<inventory::ImageRecord
             first ? std::chrono::duration<double>(record.time - first->time).count() : 0.0;
         line.result = *result;
         line.message = OneLine(record.message);
-        line.sha256 = entry ? entry->sha256 : "";
+        // A line brought in from an earlier report names its planned table itself.
+        line.sha256 = !record.image && !record.sha256.empty() ? record.sha256
+                      : entry                                 ? entry->sha256
+                                                              : "";
         if (first) {
             const BeforeNote note = *ParseBeforeNote(first->message);
             line.backup = note.backup;

@@ -29,10 +29,9 @@ std::string NoInventoryText(const std::string& why) {
            "): nothing is programmed that cannot be recorded";
 }
 
-std::string ReportNotImportedText(const std::string& folder) {
-    return "the report in " + folder +
-           " is not in the inventory yet: `mk843nb-cli inventory import " + folder +
-           "` takes it in, then run the plan again";
+std::string ReportNotImportedText(const std::string& folder, const std::string& problem) {
+    return "the report in " + folder + " cannot be taken into the inventory whole (" + problem +
+           "): nothing was programmed, and the report is left as it is";
 }
 
 }  // namespace mk843nb::fleet

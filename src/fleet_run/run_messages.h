@@ -23,7 +23,7 @@ std::string ReportUnwritableText(const std::string& why);
 // Why a run does not start without its records.
 std::string NoInventoryText(const std::string& why);
 
-// The plan's report exists but none of it is in the inventory yet.
-std::string ReportNotImportedText(const std::string& folder);
+// The plan's report of earlier runs could not all be taken into the inventory.
+std::string ReportNotImportedText(const std::string& folder, const std::string& problem);
 
 }  // namespace mk843nb::fleet

@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "fleet_run/run_messages.h"
+#include "inventory/inventory_import.h"
+#include "inventory/plan_key.h"
 
 namespace mk843nb::fleet {
 namespace {
@@ -49,19 +51,13 @@ private:
 
 }  // namespace
 
-std::string PlanKey(const std::filesystem::path& folder) {
-    std::error_code error;
-    const std::filesystem::path canonical = std::filesystem::canonical(folder, error);
-    return (error ? std::filesystem::absolute(folder) : canonical).string();
-}
-
 RunRecords::RunRecords(inventory::Inventory& inventory, std::filesystem::path folder,
                        const PlanManifest& plan, PlannedTables tables)
     : inventory_(inventory),
       folder_(std::move(folder)),
       plan_(plan),
       tables_(std::move(tables)),
-      key_(PlanKey(folder_)) {}
+      key_(inventory::PlanKeyOf(folder_)) {}
 
 std::unique_ptr<RunRecords> RunRecords::Start(inventory::Inventory& inventory,
                                               const std::filesystem::path& folder,
@@ -103,15 +99,28 @@ std::unique_ptr<RunRecords> RunRecords::Start(inventory::Inventory& inventory,
     for (const inventory::PlanRow& row : *states.value) records->startStates_[row.row] = row.state;
 
     PlanLock lock(folder);
-    const auto made = inventory.PlanRecords(records->key_);
+    auto made = inventory.PlanRecords(records->key_);
     if (!made.ok()) {
         error = NoInventoryText(made.error);
         return nullptr;
     }
-    // Lines the inventory has never seen would be lost by a report made from it.
+    // A report of runs before the inventory: taken in first, or a report made
+    // from the inventory would lose its lines.
     if (made.value->empty() && !report.Lines().empty()) {
-        error = ReportNotImportedText(folder.string());
-        return nullptr;
+        const auto imported = inventory::ImportFolder(inventory, folder);
+        if (!imported.ok()) {
+            error = NoInventoryText(imported.error);
+            return nullptr;
+        }
+        if (!imported.value->problems.empty()) {
+            error = ReportNotImportedText(folder.string(), imported.value->problems.front());
+            return nullptr;
+        }
+        made = inventory.PlanRecords(records->key_);
+        if (!made.ok()) {
+            error = NoInventoryText(made.error);
+            return nullptr;
+        }
     }
     if (!made.value->empty() &&
         !report.Replace(ReportLinesFrom(*made.value, plan, records->tables_, *states.value))) {

@@ -28,9 +28,9 @@ struct RunIdentity {
 
 class RunRecords {
 public:
-    // The plan's rows put in the inventory, each with its pager, and the
-    // report made anew from the records. Nothing and why when that fails, or
-    // when the folder's report has lines the inventory does not know yet.
+    // The plan's rows put in the inventory, each with its pager, a report of
+    // earlier runs taken in, and the report made anew from the records.
+    // Nothing and why when that fails.
     static std::unique_ptr<RunRecords> Start(inventory::Inventory& inventory,
                                              const std::filesystem::path& folder,
                                              const PlanManifest& plan, PlannedTables tables,
@@ -94,8 +94,5 @@ private:
     std::set<int> claimed_;
     std::string failure_;
 };
-
-// The plan's key in the inventory: its folder's canonical absolute path.
-std::string PlanKey(const std::filesystem::path& folder);
 
 }  // namespace mk843nb::fleet
