@@ -56,12 +56,16 @@ class FleetRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("MK843NB_BACKUP_DIR", backups.c_str(), 1);
+        ::setenv("MK843NB_INVENTORY", inventory.c_str(), 1);
         std::ofstream(temp.File("roster.csv")) << test::DistinctRoster(6);
         const CliRun plan = RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
                                     temp.File("roster.csv"), "--out", dir});
         ASSERT_EQ(plan.status, 0) << plan.err;
     }
-    void TearDown() override { ::unsetenv("MK843NB_BACKUP_DIR"); }
+    void TearDown() override {
+        ::unsetenv("MK843NB_BACKUP_DIR");
+        ::unsetenv("MK843NB_INVENTORY");
+    }
 
     // An emulated board answering at once (no line pacing) unless told otherwise.
     SimProcess& Board(std::vector<std::string> options = {}) {
@@ -69,6 +73,8 @@ protected:
         options.insert(options.end(), {"--save", save});
         if (std::find(options.begin(), options.end(), "--baud") == options.end())
             options.insert(options.end(), {"--baud", "0"});
+        // A fleet run with --yes places a new pager for each row; one left on is refused.
+        options.push_back("--new-pager-each-write");
         boards.push_back(std::make_unique<SimProcess>(options));
         saved[boards.back()->DevicePath()] = save;
         return *boards.back();
@@ -113,6 +119,7 @@ protected:
     test::TempDir temp;
     std::string dir = temp.File("plan");
     std::string backups = temp.File("backups");
+    std::string inventory = temp.File("inventory.sqlite");
     std::vector<std::unique_ptr<SimProcess>> boards;
     std::map<std::string, std::string> saved;  // device -> the board's --save file
 };
@@ -493,8 +500,11 @@ TEST_F(FleetRunTest, BackupsAndHistoryFindAPagerByItsLabelAndAsset) {
 TEST_F(FleetRunTest, AHangUpOrAClosedOutputFinishesAndRecordsThePagerInProgress) {
     for (const bool pipe : {false, true}) {
         SCOPED_TRACE(pipe ? "fleet run | head -1" : "SIGHUP");
+        // A fresh start: no report, and no records of the plan it is made from.
         fs::remove(fs::path(dir) / "report.json");
         fs::remove(fs::path(dir) / "report.csv");
+        ::setenv("MK843NB_INVENTORY", temp.File(pipe ? "piped.sqlite" : "hung-up.sqlite").c_str(),
+                 1);
         // Paced at 9600 baud, a pager takes about three seconds.
         const std::string port = Board({"--baud", "9600"}).DevicePath();
         CliRun stopped;
