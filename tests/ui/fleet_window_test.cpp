@@ -75,10 +75,12 @@ protected:
     void SetUp() override {
         test::TestApplication();
         ::setenv("MK843NB_BACKUP_DIR", dir_.File("backups").c_str(), 1);
+        ::setenv("MK843NB_INVENTORY", dir_.File("inventory.sqlite").c_str(), 1);
     }
     void TearDown() override {
         window_.reset();
         ::unsetenv("MK843NB_BACKUP_DIR");
+        ::unsetenv("MK843NB_INVENTORY");
     }
 
     // Boards behind the named ports, each "Board <port>" in the list.
@@ -499,7 +501,8 @@ TEST_F(FleetWindowTest, ResumesAPlanFolderTheCommandLineStarted) {
     ASSERT_EQ(plan.status, 0) << plan.err;
     {
         // The board goes away during the second pager: the run stops there.
-        test::SimProcess board({"--baud", "0", "--fault", "hangup:60"});
+        // The operator places the next pager once one is written.
+        test::SimProcess board({"--baud", "0", "--fault", "hangup:60", "--new-pager-each-write"});
         const test::CliRun run =
             test::RunCli({"fleet", "run", folder.string(), "--port", board.DevicePath(), "--yes"});
         ASSERT_NE(run.status, 0) << run.out << run.err;
