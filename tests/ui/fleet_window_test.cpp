@@ -76,10 +76,12 @@ protected:
     void SetUp() override {
         test::TestApplication();
         ::setenv("MK843NB_BACKUP_DIR", dir_.File("backups").c_str(), 1);
+        ::setenv("MK843NB_INVENTORY", dir_.File("inventory.sqlite").c_str(), 1);
     }
     void TearDown() override {
         window_.reset();
         ::unsetenv("MK843NB_BACKUP_DIR");
+        ::unsetenv("MK843NB_INVENTORY");
     }
 
     // Boards behind the named ports, each "Board <port>" in the list.
@@ -507,7 +509,8 @@ TEST_F(FleetWindowTest, ResumesAPlanFolderTheCommandLineStarted) {
         // The board goes away while the second pager is read, before its write
         // (frame 45; the first pager took 42): the run stops there. The
         // write's paced frames cost real time, so only the first pager's are spent.
-        test::SimProcess board({"--baud", "0", "--fault", "hangup:45"});
+        // The operator places the next pager once one is written.
+        test::SimProcess board({"--baud", "0", "--fault", "hangup:45", "--new-pager-each-write"});
         const test::CliRun run =
             test::RunCli({"fleet", "run", folder.string(), "--port", board.DevicePath(), "--yes"});
         ASSERT_NE(run.status, 0) << run.out << run.err;
