@@ -16,7 +16,9 @@
 #include <string>
 
 #include "cli/cli_application.h"
+#include "cli/cli_inventory.h"
 #include "cli/fleet_subcommands.h"
+#include "cli/global_options.h"
 #include "cli/prompt_line.h"
 #include "cli/shell_path.h"
 #include "cli/subcommands.h"
@@ -202,12 +204,13 @@ void Run(const FleetRunOptions& options) {
 
     const ScopedApplication app;
     // Nothing is programmed that the inventory cannot record.
-    auto records = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+    auto records = inventory::Inventory::Open(InventoryLocation());
     if (!records.ok()) throw CommandFailure(fleet::NoInventoryText(records.error));
     BackupStore backups(BackupStore::DefaultFolder());
     fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
     run.handsFree = options.handsFree;
     run.inventory = records.value->get();
+    run.identity.operatorName = Global().operatorName;
     if (run.handsFree)
         std::cerr << "Hands-free: place a pager on a board and it is programmed; take it off "
                      "when its line is printed, and the board waits for the next one. "

@@ -1,7 +1,6 @@
 #include "fleet_run/run_records.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -14,24 +13,13 @@
 #include "files/utc_time.h"
 #include "fleet_run/run_messages.h"
 #include "inventory/plan_key.h"
+#include "recording/local_origin.h"
 
 namespace mk843nb::fleet {
 namespace {
 
 using inventory::ImageKind;
 using inventory::ImageRecord;
-
-std::string HostName() {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
-    return name;
-}
-
-std::string LoginName() {
-    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_name) return user->pw_name;
-    if (const char* name = std::getenv("USER"); name && *name) return name;
-    return std::to_string(::getuid());
-}
 
 // Holds an exclusive lock on the plan's plan.json (never replaced during a
 // run): the runs of one plan make its report one at a time.
@@ -86,8 +74,8 @@ std::unique_ptr<RunRecords> RunRecords::Start(inventory::Inventory& inventory,
                                               std::string& error) {
     std::unique_ptr<RunRecords> records(new RunRecords(inventory, folder, plan, std::move(tables)));
     records->who_ = who;
-    if (records->who_.bench.empty()) records->who_.bench = HostName();
-    if (records->who_.operatorName.empty()) records->who_.operatorName = LoginName();
+    if (records->who_.bench.empty()) records->who_.bench = recording::HostName();
+    if (records->who_.operatorName.empty()) records->who_.operatorName = recording::LoginName();
     if (records->who_.pid == 0) records->who_.pid = ::getpid();
 
     std::vector<inventory::PlanRow> rows;

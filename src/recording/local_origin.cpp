@@ -5,13 +5,15 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace mk843nb::recording {
 
 std::string HostName() {
     std::vector<char> name(HOST_NAME_MAX + 1, '\0');
-    if (::gethostname(name.data(), name.size() - 1) != 0) return {};
+    // Claims name their bench: one without a name still needs one.
+    if (::gethostname(name.data(), name.size() - 1) != 0 || name[0] == '\0') return "localhost";
     return name.data();
 }
 
@@ -21,7 +23,7 @@ std::string LoginName() {
         return account->pw_name;
     for (const char* variable : {"LOGNAME", "USER"})
         if (const char* value = std::getenv(variable); value && *value) return value;
-    return {};
+    return std::to_string(::geteuid());
 }
 
 inventory::Origin LocalOrigin(const std::string& operatorName) {

@@ -474,23 +474,26 @@ TEST_F(FleetRunTest, BackupsAndHistoryFindAPagerByItsLabelAndAsset) {
         nlohmann::json::parse(RunCli({"backups", "--label", "Engine 3", "--json"}).out).size(), 4u);
     EXPECT_EQ(RunCli({"backups", "--label", "Engine", "--json"}).out, "[]\n");
 
+    // The inventory's history: what each run read from the pager, then what it wrote.
     for (const std::string key : {"Engine 2", "SN-0042"}) {
         const CliRun history = RunCli({"history", key, "--json"});
         ASSERT_EQ(history.status, 0) << history.err;
-        const auto programmings = nlohmann::json::parse(history.out);
-        ASSERT_EQ(programmings.size(), 2u) << history.out;
-        for (const auto& p : programmings) {
-            EXPECT_EQ(p["result"], "written");
-            EXPECT_EQ(p["port"], port);
-            EXPECT_EQ(p["tones"], nlohmann::json::array({"1: 600.9/832.5"}));
-            EXPECT_TRUE(fs::exists(p["backup"].get<std::string>()));
+        const auto records = nlohmann::json::parse(history.out);
+        ASSERT_EQ(records.size(), 4u) << history.out;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const auto& record = records[i];
+            EXPECT_EQ(record["label"], "Engine 2");
+            EXPECT_EQ(record["asset"], "SN-0042");
+            EXPECT_EQ(record["port"], port);
+            EXPECT_EQ(record["kind"], i % 2 == 0 ? "pre-write" : "write") << history.out;
+            EXPECT_EQ(record["result"], i % 2 == 0 ? "read" : "written") << history.out;
         }
-        EXPECT_EQ(programmings[0]["backup"], report[0]["backup"]);
+        EXPECT_EQ(records[1]["tones"], nlohmann::json::array({"1: 600.9/832.5"}));
     }
     const CliRun text = RunCli({"history", "SN-0042"});
-    EXPECT_NE(text.out.find("Engine 2 [SN-0042]  " + port + "  written  1: 600.9/832.5  "),
-              std::string::npos)
-        << text.out;
+    EXPECT_NE(text.out.find("'Engine 2' [SN-0042]"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("  write  written  "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("1: 600.9/832.5"), std::string::npos) << text.out;
     const CliRun unknown = RunCli({"history", "Engine 9"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("no programming of 'Engine 9'"), std::string::npos);
@@ -574,9 +577,11 @@ TEST_F(FleetRunTest, AWriteBackupLostToAFullDiskIsSaidAndHistoryNeverCallsThePag
 
     const CliRun history = RunCli({"history", "Pager 1", "--json"});
     ASSERT_EQ(history.status, 0) << history.err;
-    const auto programmings = nlohmann::json::parse(history.out);
-    ASSERT_EQ(programmings.size(), 1u) << history.out;
-    EXPECT_EQ(programmings[0]["result"], "no write recorded");
+    // The inventory holds the write although its backup could not be kept.
+    const auto records = nlohmann::json::parse(history.out);
+    ASSERT_EQ(records.size(), 2u) << history.out;
+    EXPECT_EQ(records[1]["kind"], "write");
+    EXPECT_EQ(records[1]["result"], "written");
 }
 
 TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {
