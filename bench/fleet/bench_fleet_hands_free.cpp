@@ -65,6 +65,8 @@ void Place(const std::string& cradle) { std::ofstream{cradle}; }
 int main() {
     test::TempDir temp;
     ::setenv("MK843NB_BACKUP_DIR", temp.File("backups").c_str(), 1);
+    // Every pager is recorded and every row claimed, as in the shop.
+    ::setenv("MK843NB_INVENTORY", temp.File("inventory.sqlite").c_str(), 1);
     std::ofstream(temp.File("roster.csv")) << test::DistinctRoster(kPagers);
     const std::string dir = temp.File("plan");
     if (test::RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",

@@ -46,6 +46,8 @@ double ChildrenCpuMs() {
 int main() {
     test::TempDir temp;
     ::setenv("MK843NB_BACKUP_DIR", temp.File("backups").c_str(), 1);
+    // Every pager is recorded and every row claimed, as in the shop.
+    ::setenv("MK843NB_INVENTORY", temp.File("inventory.sqlite").c_str(), 1);
     std::ofstream(temp.File("roster.csv")) << test::DistinctRoster(kPagers);
     const std::string dir = temp.File("plan");
 
@@ -65,7 +67,9 @@ int main() {
     std::vector<std::string> args{"fleet", "run", dir, "--yes"};
     for (int i = 0; i < kBoards; ++i) {
         boards.push_back(std::make_unique<test::SimProcess>(
-            std::vector<std::string>{"--baud", "9600", "--turnaround", "0"}));
+            // The operator places the next pager once one is written.
+            std::vector<std::string>{"--baud", "9600", "--turnaround", "0",
+                                     "--new-pager-each-write"}));
         args.insert(args.end(), {"--port", boards.back()->DevicePath()});
     }
 

@@ -26,6 +26,8 @@
 #include "fleet/plan_to_run.h"
 #include "fleet_run/fleet_runner.h"
 #include "fleet_run/progress_line.h"
+#include "fleet_run/run_messages.h"
+#include "inventory/inventory.h"
 
 namespace mk843nb::cli {
 namespace {
@@ -100,6 +102,12 @@ public:
         std::lock_guard lock(mutex_);
         prompt_.Result(ShownText(pager.label) +
                        ": already written and verified, skipped (--again writes it again)");
+    }
+
+    void Note(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        ClearProgressLocked();
+        prompt_.Result(ShownText(text));
     }
 
     void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override {
@@ -193,9 +201,13 @@ void Run(const FleetRunOptions& options) {
     fleet::FleetReport& report = *opened.report;
 
     const ScopedApplication app;
+    // Nothing is programmed that the inventory cannot record.
+    auto records = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+    if (!records.ok()) throw CommandFailure(fleet::NoInventoryText(records.error));
     BackupStore backups(BackupStore::DefaultFolder());
     fleet::RunOptions run{options.ports, !options.yes && !options.handsFree, options.again};
     run.handsFree = options.handsFree;
+    run.inventory = records.value->get();
     if (run.handsFree)
         std::cerr << "Hands-free: place a pager on a board and it is programmed; take it off "
                      "when its line is printed, and the board waits for the next one. "
@@ -209,6 +221,7 @@ void Run(const FleetRunOptions& options) {
                                   gInterrupted);
     }
     observer.ClearProgress();
+    if (!summary.startError.empty()) throw CommandFailure(summary.startError);
 
     int written = summary.writtenBefore;
     ExitCode worst = ExitCode::Success;
@@ -222,11 +235,14 @@ void Run(const FleetRunOptions& options) {
     if (summary.writtenBefore > 0)
         std::cout << " (" << summary.writtenBefore << " before this run)";
     if (summary.notReached > 0) std::cout << "; not started: " << summary.notReached;
+    if (summary.claimedElsewhere > 0)
+        std::cout << "; being programmed by another run: " << summary.claimedElsewhere;
     std::cout << ". Report: "
               << (std::filesystem::path(options.folder.typed) / fleet::kReportCsvName).string()
               << '\n';
     if (!summary.reportError.empty()) throw CommandFailure(summary.reportError);
-    if (written == total) return;
+    // Rows another run holds are its to finish.
+    if (written + summary.claimedElsewhere == total) return;
     if (worst == ExitCode::Success) worst = ExitCode::Refused;  // stopped before every pager
     throw CommandFailure(std::to_string(total - written) + " of " + std::to_string(total) +
                              " pagers are not written and verified; running the plan again "
@@ -254,7 +270,9 @@ void AddFleetRunCommand(CLI::App& fleet) {
                       "no prompts: each board programs a pager as soon as it is placed, then "
                       "waits until it is taken off before the next one");
     command->add_flag("--again", options->again,
-                      "also program pagers the report says are written and verified");
+                      "also program pagers the report says are written and verified, and write "
+                      "over a pager the inventory knows as another one (for every pager of "
+                      "this run)");
     command->callback([options] { Run(*options); });
 }
 

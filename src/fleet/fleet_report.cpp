@@ -179,9 +179,30 @@ bool FleetReport::Append(const ReportLine& added) {
     }
     if (!csvWritten) failed(csvPath);
 
+    const bool jsonWritten = WriteJson();
+    if (!jsonWritten) failed(folder_ / kReportJsonName);
+    return csvWritten && jsonWritten;
+}
+
+bool FleetReport::WriteJson() const {
     json report = {{"pagers", json::array()}};
     for (const ReportLine& each : lines_) report["pagers"].push_back(LineJson(each));
-    const bool jsonWritten = WriteFileAtomically(folder_ / kReportJsonName, report.dump(2) + "\n");
+    return WriteFileAtomically(folder_ / kReportJsonName, report.dump(2) + "\n");
+}
+
+bool FleetReport::Replace(std::vector<ReportLine> lines) {
+    for (ReportLine& line : lines) line.message = OneLine(line.message);
+    lines_ = std::move(lines);
+    writeFailure_.clear();
+    const auto failed = [this](const std::filesystem::path& path) {
+        if (writeFailure_.empty())
+            writeFailure_ = path.string() + ": " + SaveFailureReason(path, path, errno);
+    };
+    std::string csv(kCsvHeader);
+    for (const ReportLine& each : lines_) csv += CsvRow(each);
+    const bool csvWritten = WriteFileAtomically(folder_ / kReportCsvName, csv);
+    if (!csvWritten) failed(folder_ / kReportCsvName);
+    const bool jsonWritten = WriteJson();
     if (!jsonWritten) failed(folder_ / kReportJsonName);
     return csvWritten && jsonWritten;
 }

@@ -69,10 +69,15 @@ public:
 
     // Adds the line to both files (each synced); false when either could not be written.
     bool Append(const ReportLine& line);
-    // Why the last Append failed: the file and the reason.
+    // Both files written anew (each atomically) with exactly these lines: a
+    // report made from a record kept elsewhere. False when either could not be written.
+    bool Replace(std::vector<ReportLine> lines);
+    // Why the last Append or Replace failed: the file and the reason.
     const std::string& WriteFailure() const { return writeFailure_; }
 
 private:
+    bool WriteJson() const;
+
     std::filesystem::path folder_;
     std::vector<ReportLine> lines_;
     std::string writeFailure_;

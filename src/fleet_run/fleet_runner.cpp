@@ -4,9 +4,12 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "commands/command_messages.h"
@@ -15,6 +18,7 @@
 #include "files/utc_time.h"
 #include "fleet/digest.h"
 #include "fleet/kept_values.h"
+#include "fleet_run/run_messages.h"
 #include "link/comm_port.h"
 #include "link/event_loop_clock.h"
 #include "link/link_messages.h"
@@ -47,15 +51,20 @@ std::optional<PagerImage> PlannedTable(const std::filesystem::path& folder,
 class Coordinator {
 public:
     Coordinator(const PlanManifest& plan, const RunOptions& options, FleetReport& report,
-                RunObserver& observer, const std::atomic<bool>& stop)
-        : plan_(plan), options_(options), report_(report), observer_(observer), stop_(stop) {
+                RunObserver& observer, const std::atomic<bool>& stop, RunRecords* records)
+        : plan_(plan),
+          options_(options),
+          report_(report),
+          observer_(observer),
+          stop_(stop),
+          records_(records) {
         for (const std::string& port : options.ports)
             boards_.push_back({port, "", BoardDoing::Idle});
         snapshotTotal_ = static_cast<int>(plan.pagers.size());
     }
 
     // Takes every pager the report does not already show written, with its table.
-    void Queue(const std::filesystem::path& folder, RunSummary& summary) {
+    void Queue(const PlannedTables& tables, RunSummary& summary) {
         for (std::size_t i = 0; i < plan_.pagers.size(); ++i) {
             const PlanEntry& pager = plan_.pagers[i];
             if (!options_.again && report_.AlreadyWritten(pager.label, pager.sha256)) {
@@ -64,23 +73,31 @@ public:
                 ++done_;
                 continue;
             }
-            queue_.push_back(
-                {static_cast<int>(i) + 1, &pager, PlannedTable(folder, pager), &plan_});
+            queue_.push_back({static_cast<int>(i) + 1, &pager, tables.at(pager.line), &plan_});
         }
     }
 
     // The next pager for a board, or nothing when the run is over for it.
+    // With an inventory, the next pager whose row this run can claim.
     std::optional<Job> Next(std::size_t board) {
         std::lock_guard lock(mutex_);
-        if (Stopping() || next_ >= queue_.size()) {
-            boards_[board].doing =
-                Stopping() && next_ < queue_.size() ? BoardDoing::Stopped : BoardDoing::Idle;
-            return std::nullopt;
+        for (;;) {
+            if (Stopping() || next_ >= queue_.size()) {
+                boards_[board].doing =
+                    Stopping() && next_ < queue_.size() ? BoardDoing::Stopped : BoardDoing::Idle;
+                return std::nullopt;
+            }
+            const Job job = queue_[next_++];
+            if (records_ && !ClaimLocked(job)) continue;
+            boards_[board].label = job.pager->label;
+            boards_[board].doing = BoardDoing::Waiting;
+            return job;
         }
-        const Job job = queue_[next_++];
-        boards_[board].label = job.pager->label;
-        boards_[board].doing = BoardDoing::Waiting;
-        return job;
+    }
+
+    void Note(const std::string& text) {
+        std::lock_guard lock(mutex_);
+        observer_.Note(text);
     }
 
     // Prompts one at a time; the other boards wait their turn.
@@ -98,8 +115,9 @@ public:
 
     // A pager that was taken but will not be programmed goes back for nobody:
     // it counts as not reached.
-    void Untake(std::size_t board) {
+    void Untake(std::size_t board, const Job& job) {
         std::lock_guard lock(mutex_);
+        if (records_) records_->Release(*job.pager, claimStates_[job.pager->line]);
         ++untaken_;
         boards_[board].label.clear();
     }
@@ -109,20 +127,36 @@ public:
         boards_[board].doing = doing;
     }
 
-    void Ended(std::size_t board, const ReportLine& line, RunSummary& summary) {
+    // releaseState: what the row's claim is released with ("" : the line's result).
+    void Ended(std::size_t board, const Job& job, const ReportLine& line, RunSummary& summary,
+               const std::string& releaseState = "") {
         std::lock_guard lock(mutex_);
         ++done_;
         summary.lines.push_back(line);
-        if (!report_.Append(line)) {
-            if (reportFailure_.empty()) reportFailure_ = report_.WriteFailure();
+        bool kept = false;
+        std::string why;
+        if (records_) {
+            records_->Release(*job.pager, releaseState.empty()
+                                              ? std::string(ResultName(line.result))
+                                              : releaseState);
+            kept = records_->WriteReport(report_);
+            const std::string failure = records_->Failure();
+            why = failure.empty() ? ReportUnwritableText(report_.WriteFailure())
+                                  : NoInventoryText(failure);
+            kept = kept && failure.empty();
+        } else {
+            kept = report_.Append(line);
+            why = ReportUnwritableText(report_.WriteFailure());
+        }
+        if (!kept) {
+            if (reportFailure_.empty()) reportFailure_ = why;
             // A pager that was written to holds what no record says: the user
             // must learn which ones, or the next run and history are wrong.
             if (line.result == PagerResult::Written || line.result == PagerResult::VerifyFailed ||
                 line.result == PagerResult::WriteFailed)
                 unrecorded_.push_back(line.label + " (" + std::string(ResultName(line.result)) +
                                       ")");
-            summary.reportError =
-                "the report in the plan's folder cannot be written (" + reportFailure_ + ")";
+            summary.reportError = reportFailure_;
             if (!unrecorded_.empty()) {
                 summary.reportError += "; programmed and not recorded:";
                 for (const std::string& pager : unrecorded_)
@@ -161,6 +195,15 @@ public:
         return std::nullopt;
     }
 
+    int WrittenMeanwhile() {
+        std::lock_guard lock(mutex_);
+        return writtenMeanwhile_;
+    }
+    int ClaimedElsewhere() {
+        std::lock_guard lock(mutex_);
+        return claimedElsewhere_;
+    }
+
     int NotReached() {
         std::lock_guard lock(mutex_);
         return static_cast<int>(queue_.size() - next_) + untaken_;
@@ -172,6 +215,38 @@ public:
 
 private:
     bool Stopping() const { return stopped_ || stop_.load(); }
+
+    // The row is this run's now, or is skipped: held by another run, ended by
+    // one since this run began, or the inventory failed (the run then stops).
+    bool ClaimLocked(const Job& job) {
+        const std::optional<RunRecords::ClaimTry> claim = records_->Claim(*job.pager);
+        if (!claim) {
+            stopped_ = true;
+            ++untaken_;
+            return false;
+        }
+        if (!claim->taken) {
+            ++claimedElsewhere_;
+            ++done_;
+            observer_.Note(
+                ClaimedElsewhereText(job.pager->label, claim->holder.value_or(inventory::Claim{})));
+            return false;
+        }
+        if (claim->endedMeanwhile) {
+            records_->Release(*job.pager, claim->state);
+            if (claim->state == ResultName(PagerResult::Written)) {
+                observer_.AlreadyWritten(*job.pager);
+                ++writtenMeanwhile_;
+                ++done_;
+            } else {
+                ++untaken_;
+            }
+            return false;
+        }
+        claimStates_[job.pager->line] = claim->state;
+        return true;
+    }
+
     RunSnapshot SnapshotLocked() const { return {done_, snapshotTotal_, boards_}; }
 
     const PlanManifest& plan_;
@@ -179,6 +254,10 @@ private:
     FleetReport& report_;
     RunObserver& observer_;
     const std::atomic<bool>& stop_;
+    RunRecords* records_;
+    std::map<int, std::string> claimStates_;  // each claimed row's state before this run took it
+    int writtenMeanwhile_ = 0;
+    int claimedElsewhere_ = 0;
     std::mutex mutex_;
     std::mutex promptMutex_;
     std::vector<Job> queue_;
@@ -187,7 +266,8 @@ private:
     int done_ = 0;
     int snapshotTotal_ = 0;
     bool stopped_ = false;
-    std::string reportFailure_;            // the first reason the report could not be written
+    // The first reason the report (or the inventory) could not be written.
+    std::string reportFailure_;
     std::vector<std::string> unrecorded_;  // pagers written to whose line is not in the report
     std::vector<BoardActivity> boards_;
     std::vector<std::pair<PagerImage, std::string>> written_;
@@ -224,51 +304,98 @@ private:
     std::size_t board_;
 };
 
+// What became of a pager's turn on a board.
+struct PagerTurn {
+    // Nothing: hands-free, the pager placed is not to be written (it holds
+    // what this run wrote, or it is another pager); the board waits on.
+    std::optional<ReportLine> line;
+    std::string wrongPager;    // why the pager placed was refused, when it was
+    std::string releaseState;  // the row's state after it ("" : the line's result)
+};
+
 // One pager on one board: its checked table, then the Write with the pre-write
-// read and its backup before it and its verify after it.
+// read and its backup before it and its verify after it. With an inventory,
+// the pager placed must not be another pager that holds what was last written
+// to it (unless again), and what it held and what it was sent are recorded.
 // Hands-free, a pager that holds what this run wrote to one is left alone:
 // nothing then (no line, nothing written, no backup).
-std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
-                                       PagerCommands& commands, Coordinator& coordinator,
-                                       bool handsFree) {
+// The backup keeper tells this, when set, of what the pager held before a
+// Write as soon as it is kept; an answer that is not "" refuses the backup.
+using BeforeKept = std::function<std::string(const StoredBackup& kept, const PagerImage& held)>;
+
+PagerTurn ProgramPager(const Job& job, const std::string& port, std::size_t board,
+                       PagerCommands& commands, Coordinator& coordinator, bool handsFree,
+                       RunRecords* records, bool again, BeforeKept& beforeKept) {
+    using inventory::ImageKind;
     const PlanEntry& pager = *job.pager;
     const auto started = std::chrono::steady_clock::now();
-    ReportLine line{pager.label,
-                    port,
-                    UtcTimeText(std::chrono::system_clock::now()),
-                    0,
-                    PagerResult::Refused,
-                    "",
-                    "",
-                    pager.sha256};
+    const auto startedAt = std::chrono::system_clock::now();
+    const RunRecords::Turn turn{&pager, port, "board " + std::to_string(board + 1)};
+    PagerTurn result;
+    ReportLine line{pager.label, port,        UtcTimeText(startedAt), 0, PagerResult::Refused, "",
+                    "",          pager.sha256};
     line.asset = pager.asset;
     line.note = pager.note;
-    auto finish = [&](PagerResult result, std::string message) {
-        line.result = result;
+    auto finish = [&](PagerResult ended, std::string message) {
+        line.result = ended;
         line.message = std::move(message);
         line.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        return line;
+        result.line = line;
+        return result;
     };
 
-    if (!job.table)
-        return finish(PagerResult::Refused,
-                      pager.file + " is missing or was changed after planning; plan again");
+    if (!job.table) {
+        const std::string why =
+            pager.file + " is missing or was changed after planning; plan again";
+        if (records)
+            records->RecordEnd(turn, ImageKind::Attempt, std::nullopt,
+                               std::string(ResultName(PagerResult::Refused)), why, startedAt);
+        return finish(PagerResult::Refused, why);
+    }
 
     PagerImage image = *job.table;
     WriteRequest request;
     request.backupFirst = true;
-    if (handsFree)
-        request.proceed = [&](const PagerImage& held) {
-            return !coordinator.WrittenWith(held).has_value();
-        };
+    std::optional<PagerImage> placed;
+    std::int64_t placedId = 0;
+    request.proceed = [&](const PagerImage& held) {
+        placed = held;
+        if (handsFree && coordinator.WrittenWith(held).has_value()) return false;
+        if (!records || again) return true;
+        if (std::optional<std::string> wrong = records->WrongPager(pager, held, placedId)) {
+            result.wrongPager = std::move(*wrong);
+            return false;
+        }
+        return true;
+    };
     request.tags = {pager.label, pager.asset, pager.note};
     // The pager's own levels go into the table before it is written and verified.
     request.adjust = [&](const PagerImage& held, PagerImage& table) {
         line.kept = KeepOwnValues(held, table, job.plan->KeptBy(pager), job.plan->userMode);
     };
+    // What it held is recorded with its backup, or nothing is written.
+    if (records)
+        beforeKept = [&](const StoredBackup& kept, const PagerImage& held) -> std::string {
+            const bool damaged = kept.info.kind == BackupKind::Damaged;
+            if (records->RecordBefore(turn, damaged ? ImageKind::Damaged : ImageKind::PreWrite,
+                                      held, {kept.table.string(), pager.sha256}, startedAt))
+                return "";
+            return NoInventoryText(records->Failure());
+        };
     const CommandOutcome outcome = commands.Write(image, request);
-    if (outcome.cancelled) return std::nullopt;
+    beforeKept = nullptr;
+    if (outcome.cancelled) {
+        if (result.wrongPager.empty()) return {};
+        if (records)
+            records->RecordEnd(turn, ImageKind::Read, placed,
+                               std::string(ResultName(PagerResult::Refused)), result.wrongPager,
+                               std::chrono::system_clock::now(), placedId);
+        // The row is still to be written: by this board, once its pager is placed.
+        result.releaseState = "pending";
+        if (handsFree) return result;
+        return finish(PagerResult::Refused, result.wrongPager);
+    }
     if (outcome.success()) coordinator.RecordWritten(image, pager.label);
     if (outcome.before) line.backup = outcome.before->table.string();
     std::string message =
@@ -286,7 +413,16 @@ std::optional<ReportLine> ProgramPager(const Job& job, const std::string& port,
         if (!value.kept)
             message += "\n" + value.field + ": the pager's " + value.pagerValue + " was refused (" +
                        value.refusal + "); the planned " + value.value + " was written";
-    return finish(ResultOf(outcome.link, outcome.command), std::move(message));
+    const PagerResult ended = ResultOf(outcome.link, outcome.command);
+    if (records) {
+        const std::string name(ResultName(ended));
+        if (outcome.command == LinkCommand::Write)
+            records->RecordEnd(turn, ImageKind::Write, image, name, message,
+                               std::chrono::system_clock::now());
+        else
+            records->RecordEnd(turn, ImageKind::Attempt, std::nullopt, name, message, startedAt);
+    }
+    return finish(ended, std::move(message));
 }
 
 // After a failed pager: no board at all, or a transfer that failed because
@@ -322,7 +458,7 @@ bool WaitForCradle(LinkSession& link, LinkClock& clock, Coordinator& coordinator
 }
 
 void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordinator,
-              const BackupKeeper& backups, RunSummary& summary) {
+              const BackupKeeper& shared, RunRecords* records, RunSummary& summary) {
     const std::string& port = options.ports[board];
     EventLoopClock eventLoopClock;
     LinkClock& clock = options.clock ? *options.clock(port) : eventLoopClock;
@@ -331,28 +467,45 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     if (options.channels) channels = [&] { return options.channels(port); };
     LinkSession link(std::move(channels), clock, events);
     link.SetPortTable({{{port, ""}}, 0});
+    // What the pager held before its write, once kept, is recorded with its backup.
+    BeforeKept beforeKept;
+    const BackupKeeper backups = [&](const PagerImage& image, const BackupInfo& info) {
+        BackupResult kept = shared(image, info);
+        if (kept.stored && kept.backup && beforeKept &&
+            (info.kind == BackupKind::PreWrite || info.kind == BackupKind::Damaged)) {
+            if (std::string why = beforeKept(*kept.backup, image); !why.empty())
+                return BackupResult{false, std::move(why), std::nullopt};
+        }
+        return kept;
+    };
     PagerCommands commands(link, backups);
+    auto program = [&](const Job& job, bool handsFree) {
+        return ProgramPager(job, port, board, commands, coordinator, handsFree, records,
+                            options.again, beforeKept);
+    };
     std::int64_t nextProbeMs = 0;
     auto waitFor = [&](bool present, BoardDoing doing) {
         return WaitForCradle(link, clock, coordinator, board, present, doing, nextProbeMs);
     };
     while (const std::optional<Job> job = coordinator.Next(board)) {
-        std::optional<ReportLine> line;
+        PagerTurn turn;
         if (options.handsFree) {
-            while (!line) {
+            while (!turn.line) {
                 if (!waitFor(true, BoardDoing::WaitingForPager)) break;
-                line = ProgramPager(*job, port, commands, coordinator, true);
+                turn = program(*job, true);
+                // Another pager: said, and the board waits on for the right one.
+                if (!turn.wrongPager.empty()) coordinator.Note(turn.wrongPager);
                 // Left on, or put back: it holds what this run wrote. Off with it first.
-                if (!line && !waitFor(false, BoardDoing::WaitingPagerDone)) break;
+                if (!turn.line && !waitFor(false, BoardDoing::WaitingPagerDone)) break;
             }
-            if (!line) {
-                coordinator.Untake(board);
+            if (!turn.line) {
+                coordinator.Untake(board, *job);
                 break;
             }
         } else if (options.prompt) {
             const PromptAnswer answer = coordinator.Prompt(*job, board);
             if (answer == PromptAnswer::Stop) {
-                coordinator.Untake(board);
+                coordinator.Untake(board, *job);
                 break;
             }
             if (answer == PromptAnswer::Skip) {
@@ -366,12 +519,18 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                                    job->pager->sha256};
                 skipped.asset = job->pager->asset;
                 skipped.note = job->pager->note;
-                coordinator.Ended(board, skipped, summary);
+                if (records)
+                    records->RecordEnd({job->pager, port, "board " + std::to_string(board + 1)},
+                                       inventory::ImageKind::Attempt, std::nullopt,
+                                       std::string(ResultName(skipped.result)), skipped.message,
+                                       std::chrono::system_clock::now());
+                coordinator.Ended(board, *job, skipped, summary);
                 continue;
             }
         }
-        if (!line) line = ProgramPager(*job, port, commands, coordinator, false);
-        coordinator.Ended(board, *line, summary);
+        if (!turn.line) turn = program(*job, false);
+        const std::optional<ReportLine>& line = turn.line;
+        coordinator.Ended(board, *job, *line, summary, turn.releaseState);
         // Never the next pager onto this one, whatever became of it.
         if (options.handsFree) {
             // Nobody lifts a pager the instant it is done: the first look comes a
@@ -433,20 +592,53 @@ RunSummary RunFleet(const std::filesystem::path& folder, const PlanManifest& pla
                     const RunOptions& options, FleetReport& report, BackupStore& backups,
                     RunObserver& observer, const std::atomic<bool>& stop) {
     RunSummary summary;
-    Coordinator coordinator(plan, options, report, observer, stop);
-    coordinator.Queue(folder, summary);
+    PlannedTables tables;
+    for (const PlanEntry& pager : plan.pagers) tables[pager.line] = PlannedTable(folder, pager);
+    std::unique_ptr<RunRecords> records;
+    if (options.inventory) {
+        records = RunRecords::Start(*options.inventory, folder, plan, tables, options.identity,
+                                    report, summary.startError);
+        if (!records) return summary;
+    }
+    Coordinator coordinator(plan, options, report, observer, stop, records.get());
+    coordinator.Queue(tables, summary);
     const BackupKeeper shared = KeepInStore(backups);
+
+    // Each claimed row said to be worked on, so no other run takes it over.
+    std::mutex beatMutex;
+    std::condition_variable beatWake;
+    bool boardsDone = false;
+    std::thread heartbeats;
+    if (records)
+        heartbeats = std::thread([&] {
+            std::unique_lock lock(beatMutex);
+            while (!beatWake.wait_for(lock, kHeartbeatEvery, [&] { return boardsDone; })) {
+                lock.unlock();
+                records->Heartbeats();
+                lock.lock();
+            }
+        });
 
     std::vector<std::unique_ptr<QThread>> threads;
     for (std::size_t board = 0; board < options.ports.size(); ++board) {
         threads.emplace_back(QThread::create(
-            [&, board] { RunBoard(options, board, coordinator, shared, summary); }));
+            [&, board] { RunBoard(options, board, coordinator, shared, records.get(), summary); }));
         threads.back()->start();
     }
     for (auto& thread : threads) {
         while (!thread->wait(QDeadlineTimer(kProgressMs)))
             observer.Progress(coordinator.Snapshot());
     }
+    if (heartbeats.joinable()) {
+        {
+            std::lock_guard lock(beatMutex);
+            boardsDone = true;
+        }
+        beatWake.notify_all();
+        heartbeats.join();
+    }
+    summary.writtenBefore += coordinator.WrittenMeanwhile();
+    summary.claimedElsewhere = coordinator.ClaimedElsewhere();
     summary.notReached = coordinator.NotReached();
     summary.stopped = coordinator.Stopped();
     return summary;

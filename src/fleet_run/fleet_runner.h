@@ -5,6 +5,7 @@
 // pager ends. Needs a QCoreApplication (the link waits in Qt event loops).
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,7 +15,9 @@
 #include "files/backup_store.h"
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
+#include "fleet_run/run_records.h"
 #include "fleet_run/run_snapshot.h"
+#include "inventory/inventory.h"
 #include "link/byte_channel.h"
 #include "link/link_clock.h"
 #include "link/link_outcome.h"
@@ -24,7 +27,9 @@ namespace mk843nb::fleet {
 struct RunOptions {
     std::vector<std::string> ports;
     bool prompt = true;  // ask before each pager (false with --yes)
-    bool again = false;  // also program pagers the report says are written
+    // Also program pagers the report says are written, and write over a pager
+    // the inventory knows as another one (for every pager of the run).
+    bool again = false;
     // Nobody presses a key: each board waits until a pager is placed on it,
     // programs it, and waits until it is taken off before the next one.
     bool handsFree = false;
@@ -34,7 +39,17 @@ struct RunOptions {
     // clock are used only by that board's thread).
     std::function<std::unique_ptr<ByteChannel>(const std::string& port)> channels{};
     std::function<LinkClock*(const std::string& port)> clock{};
+    // Where every image is recorded, the plan's rows claimed (so runs of one
+    // plan take different rows) and the report made from. With it, a pager the
+    // inventory knows as another one, holding what was last written to it, is
+    // refused unless again. None: the report alone is the record.
+    inventory::Inventory* inventory = nullptr;
+    // Who claims and records: this computer, its user and process unless given.
+    RunIdentity identity{};
 };
+
+// How often a board says it still works on the row it claimed.
+inline constexpr std::chrono::seconds kHeartbeatEvery{10};
 
 // While a board waits hands-free: a board test and a pager query at most this often.
 inline constexpr int kCradlePollMs = 1000;
@@ -53,6 +68,9 @@ public:
     virtual PromptAnswer Prompt(const PlanEntry& pager, int number, int total,
                                 const std::string& port) = 0;
     virtual void AlreadyWritten(const PlanEntry& /*pager*/) {}
+    // Something the user should know that ends no pager: a row another run
+    // holds, a pager that is not the one its board waits for.
+    virtual void Note(const std::string& /*text*/) {}
     virtual void PagerEnded(const ReportLine& line, const RunSnapshot& snapshot) = 0;
     // About every 200 ms while the run goes on (from the thread that called RunFleet).
     virtual void Progress(const RunSnapshot& /*snapshot*/) {}
@@ -61,9 +79,11 @@ public:
 struct RunSummary {
     std::vector<ReportLine> lines;  // this run's, in the order the pagers ended
     int writtenBefore = 0;          // skipped because the report says they are written
+    int claimedElsewhere = 0;       // rows another run was programming when this one came to them
     int notReached = 0;             // left when the run stopped or every board gave up
     bool stopped = false;           // a stop (q or an interrupt) ended the run early
     std::string reportError;        // the report could not be written (the run then stops)
+    std::string startError;         // nothing was programmed: the run could not start (why)
 };
 
 // The result a link outcome of the pre-write read or the write means for the pager.
@@ -75,7 +95,9 @@ LinkFailure FailureOf(PagerResult result);
 // Programs the pagers of the plan in folder. Every table is read and checked
 // against the plan before a board starts, and the bytes checked are the bytes
 // written; what each pager held before goes to backups first (no backup, no
-// write). stop is checked between pagers:
+// write). With an inventory, every row is claimed before its pager is read
+// and released with its result, and the report is made from its records; the
+// run does not start when the plan cannot be put in it. stop is checked between pagers:
 // once set, boards finish the pager they have, record it and take no other.
 // Hands-free, a pager put on a board that already holds a table this run has
 // written (left on, or put back) is never programmed again: the board waits for

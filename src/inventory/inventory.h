@@ -32,18 +32,18 @@ using Clock = std::chrono::system_clock;
 // A value or why there is none; error is empty exactly when value is set.
 template <typename T>
 struct Result {
-    std::optional<T> value;
-    std::string error;
+    std::optional<T> value{};
+    std::string error{};
     bool ok() const { return value.has_value(); }
 };
 struct Done {};
 
 struct Pager {
     std::int64_t id = 0;
-    std::string asset;  // unique when not empty
-    std::string label;
-    std::string plan;  // the plan (department) it was last planned in; "" when none
-    std::string note;
+    std::string asset{};  // unique when not empty
+    std::string label{};
+    std::string plan{};  // the plan (department) it was last planned in; "" when none
+    std::string note{};
 };
 
 // What an image record is of: the words used in the database and in output.
@@ -59,26 +59,26 @@ std::optional<ImageKind> ImageKindFromText(const std::string& text);
 
 // Where and by whom a record was made.
 struct Origin {
-    std::string bench;         // the host name, or --bench
-    std::string operatorName;  // the login name, or --operator / the window's setting
-    std::string port;
-    std::string board;  // the board's name in a fleet run ("" outside one)
-    std::string plan;   // the plan key ("" outside a plan)
-    int row = 0;        // the plan's roster line (0 outside a plan)
+    std::string bench{};         // the host name, or --bench
+    std::string operatorName{};  // the login name, or --operator / the window's setting
+    std::string port{};
+    std::string board{};  // the board's name in a fleet run ("" outside one)
+    std::string plan{};   // the plan key ("" outside a plan)
+    int row = 0;          // the plan's roster line (0 outside a plan)
 };
 
 struct ImageRecord {
     std::int64_t id = 0;       // set by the inventory
     std::int64_t pagerId = 0;  // 0: no known pager
     ImageKind kind = ImageKind::Read;
-    std::optional<PagerImage> image;  // the whole 256 bytes; none for an Attempt
-    std::string sha256;               // of the image; set by the inventory
+    std::optional<PagerImage> image{};  // the whole 256 bytes; none for an Attempt
+    std::string sha256{};               // of the image; set by the inventory
     // "read", "written" (verified), "verify failed", "write failed", "read failed",
     // "refused" (not the pager the row wants), "cancelled"; as the program says them.
-    std::string result;
-    std::string message;  // what the user was told, "" when nothing
+    std::string result{};
+    std::string message{};  // what the user was told, "" when nothing
     Clock::time_point time = Clock::now();
-    Origin origin;
+    Origin origin{};
 };
 
 // Who a pager placed on a board is, from the image read from it.
@@ -89,26 +89,29 @@ struct Identity {
         AddressLevels  // call 1's address and its own RSSI, SSI and RSSI2 codes
     };
     By by = By::Nobody;
-    std::vector<Pager> pagers;               // one, or several (say which)
-    std::optional<ImageRecord> latest;       // with one pager: its latest record
-    std::optional<ImageRecord> latestWrite;  // with one pager: its latest Write record
-    // One pager, found by its exact image, whose latest record is the Write the
-    // inventory made: the pager holds what was last written to it.
+    std::vector<Pager> pagers{};          // one, or several (say which)
+    std::optional<ImageRecord> latest{};  // with one pager: its latest record
+    // With one pager: its latest Write record that holds an image.
+    std::optional<ImageRecord> latestWrite{};
+    std::string heldSha256{};  // of the image identified
+    // One pager, found by its exact image, whose latest Write is that image:
+    // the pager holds what was last written to it (reads of it since then,
+    // the same bytes again, do not change that).
     bool HoldsLastWrite() const;
 };
 
 struct PlanRow {
-    std::string plan;  // the plan key
-    int row = 0;       // the roster line
-    std::string label;
-    std::string asset;
+    std::string plan{};  // the plan key
+    int row = 0;         // the roster line
+    std::string label{};
+    std::string asset{};
     std::int64_t pagerId = 0;
     // "pending", "written", "verify failed", "write failed", ... (the last result)
     std::string state = "pending";
 };
 
 struct Claim {
-    std::string bench;
+    std::string bench{};
     std::int64_t pid = 0;
     Clock::time_point since{};
     Clock::time_point heartbeat{};
@@ -117,19 +120,19 @@ struct Claim {
 // A claim asked for: taken, or held by someone else (who).
 struct ClaimAnswer {
     bool taken = false;
-    std::optional<Claim> holder;  // when not taken and another holds it
+    std::optional<Claim> holder{};  // when not taken and another holds it
 };
 
 struct ListFilter {
-    std::string plan;
-    std::string label;
-    std::string asset;
-    std::string address;  // "600.9/634.5": pagers whose latest image answers to it
+    std::string plan{};
+    std::string label{};
+    std::string asset{};
+    std::string address{};  // "600.9/634.5": pagers whose latest image answers to it
 };
 
 struct PagerSummary {
-    Pager pager;
-    std::optional<ImageRecord> latest;  // its latest record
+    Pager pager{};
+    std::optional<ImageRecord> latest{};  // its latest record
 };
 
 class Inventory {
@@ -156,8 +159,13 @@ public:
     // By asset, else by label (several: the most recently recorded one).
     Result<std::optional<Pager>> FindPager(const std::string& labelOrAsset);
 
-    // Stores a record (its sha256 and id filled in); returns its id.
+    // Stores a record (its sha256 and id filled in); returns its id. A record
+    // without an image keeps the sha256 it is given (a report line's planned table).
     Result<std::int64_t> Record(const ImageRecord& record);
+    // The same for a record brought in from elsewhere (a backup, a report line),
+    // once per key: nullopt when a record of that key was imported before.
+    Result<std::optional<std::int64_t>> RecordImported(const ImageRecord& record,
+                                                       const std::string& importKey);
     // Every record of a pager, newest first.
     Result<std::vector<ImageRecord>> History(std::int64_t pagerId);
     // Every record made for a plan, in the order they were made (its report's lines).

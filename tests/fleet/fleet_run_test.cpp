@@ -37,6 +37,8 @@
 #include "image/fields.h"
 #include "image/pager_image.h"
 #include "image/write_preparation.h"
+#include "inventory/inventory.h"
+#include "qt_application.h"
 #include "silent_ptys.h"
 #include "sim_process.h"
 #include "test_files.h"
@@ -56,12 +58,16 @@ class FleetRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("MK843NB_BACKUP_DIR", backups.c_str(), 1);
+        ::setenv("MK843NB_INVENTORY", inventory.c_str(), 1);
         std::ofstream(temp.File("roster.csv")) << test::DistinctRoster(6);
         const CliRun plan = RunCli({"fleet", "plan", MK843NB_FIXTURES "/shipped_default.tbl",
                                     temp.File("roster.csv"), "--out", dir});
         ASSERT_EQ(plan.status, 0) << plan.err;
     }
-    void TearDown() override { ::unsetenv("MK843NB_BACKUP_DIR"); }
+    void TearDown() override {
+        ::unsetenv("MK843NB_BACKUP_DIR");
+        ::unsetenv("MK843NB_INVENTORY");
+    }
 
     // An emulated board answering at once (no line pacing) unless told otherwise.
     SimProcess& Board(std::vector<std::string> options = {}) {
@@ -69,6 +75,8 @@ protected:
         options.insert(options.end(), {"--save", save});
         if (std::find(options.begin(), options.end(), "--baud") == options.end())
             options.insert(options.end(), {"--baud", "0"});
+        // A fleet run with --yes places a new pager for each row; one left on is refused.
+        options.push_back("--new-pager-each-write");
         boards.push_back(std::make_unique<SimProcess>(options));
         saved[boards.back()->DevicePath()] = save;
         return *boards.back();
@@ -113,6 +121,7 @@ protected:
     test::TempDir temp;
     std::string dir = temp.File("plan");
     std::string backups = temp.File("backups");
+    std::string inventory = temp.File("inventory.sqlite");
     std::vector<std::unique_ptr<SimProcess>> boards;
     std::map<std::string, std::string> saved;  // device -> the board's --save file
 };
@@ -493,8 +502,11 @@ TEST_F(FleetRunTest, BackupsAndHistoryFindAPagerByItsLabelAndAsset) {
 TEST_F(FleetRunTest, AHangUpOrAClosedOutputFinishesAndRecordsThePagerInProgress) {
     for (const bool pipe : {false, true}) {
         SCOPED_TRACE(pipe ? "fleet run | head -1" : "SIGHUP");
+        // A fresh start: no report, and no records of the plan it is made from.
         fs::remove(fs::path(dir) / "report.json");
         fs::remove(fs::path(dir) / "report.csv");
+        ::setenv("MK843NB_INVENTORY", temp.File(pipe ? "piped.sqlite" : "hung-up.sqlite").c_str(),
+                 1);
         // Paced at 9600 baud, a pager takes about three seconds.
         const std::string port = Board({"--baud", "9600"}).DevicePath();
         CliRun stopped;
@@ -573,6 +585,117 @@ TEST_F(FleetRunTest, APortGivenTwiceIsAUsageError) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "the port " + port + " is given more than once\n");
     EXPECT_FALSE(fs::exists(fs::path(dir) / "report.csv"));
+}
+
+// Two benches on one plan at once, each `fleet run --yes` with a board of its
+// own: every pager programmed once, and one report both agree on.
+TEST_F(FleetRunTest, TwoRunsOfOnePlanAtOnceProgramEachPagerOnceAndKeepOneReport) {
+    // The shop's inventory exists before either run starts. (Two processes
+    // making a new file at the same instant can see each other's half-made
+    // schema: that is the inventory's to settle, not this test's.)
+    test::EnsureCoreApplication();
+    ASSERT_TRUE(inventory::Inventory::Open(inventory).ok());
+    // Paced, so the two runs overlap for seconds.
+    const std::string portA = Board({"--baud", "9600"}).DevicePath();
+    const std::string portB = Board({"--baud", "9600"}).DevicePath();
+    test::CliChild first(RunArgs({portA}));
+    test::CliChild second(RunArgs({portB}));
+    const CliRun a = first.Wait();
+    const CliRun b = second.Wait();
+    EXPECT_EQ(a.status, 0) << a.out << a.err;
+    EXPECT_EQ(b.status, 0) << b.out << b.err;
+
+    const nlohmann::json report = Report();
+    std::multiset<std::string> labels;
+    for (const auto& line : report) {
+        EXPECT_EQ(line["result"], "written") << line.dump();
+        labels.insert(line["label"].get<std::string>());
+    }
+    EXPECT_EQ(labels.size(), 6u) << report.dump(1);
+    EXPECT_EQ(std::set<std::string>(labels.begin(), labels.end()).size(), 6u);
+    const std::vector<std::string> csv = CsvLines();
+    ASSERT_EQ(csv.size(), report.size() + 1);
+    for (std::size_t i = 0; i < report.size(); ++i)
+        EXPECT_TRUE(csv[i + 1].starts_with("\"" + report[i]["label"].get<std::string>() + "\",\"" +
+                                           report[i]["port"].get<std::string>() + "\""))
+            << csv[i + 1];
+    // Both boards worked.
+    for (const std::string& port : {portA, portB})
+        EXPECT_NE(std::find_if(report.begin(), report.end(),
+                               [&](const auto& line) { return line["port"] == port; }),
+                  report.end())
+            << port;
+}
+
+// A run killed mid-write leaves its claim and a half-written pager; the next
+// run takes the claim over, keeps what the pager holds as damaged and writes it.
+TEST_F(FleetRunTest, AfterAKillMidWriteTheNextRunTakesTheRowOverAndFinishesThePager) {
+    // Paced at 9600 baud, and the pager stays on the board.
+    SimProcess sim({"--baud", "9600"});
+    {
+        test::CliChild killed(RunArgs({sim.DevicePath()}));
+        // The read is frames 1 to 5, the Write's board test, version and model 6 to 8:
+        // frame 20 is well into the writing.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        bool writing = false;
+        while (!writing && std::chrono::steady_clock::now() < deadline) {
+            for (const test::SimFrame& frame : sim.Frames())
+                writing = writing || frame.number >= 20;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_TRUE(writing) << sim.Trace();
+        killed.Signal(SIGKILL);
+        EXPECT_EQ(killed.Wait().status, 128 + SIGKILL);
+    }
+    EXPECT_FALSE(fs::exists(fs::path(dir) / "report.json")) << "nothing recorded the write";
+
+    const CliRun rerun = RunCli(RunArgs({sim.DevicePath()}));
+    EXPECT_EQ(rerun.out.find("is being programmed on"), std::string::npos) << rerun.out;
+    const nlohmann::json report = Report();
+    ASSERT_GE(report.size(), 1u) << rerun.out << rerun.err;
+    EXPECT_EQ(report[0]["label"], "Pager 1");
+    EXPECT_EQ(report[0]["result"], "written") << report[0].dump();
+    EXPECT_NE(report[0]["backup"].get<std::string>().find("-damaged-"), std::string::npos)
+        << report[0].dump();
+    // The pager stayed on the board: the next row is refused, naming it.
+    ASSERT_GE(report.size(), 2u);
+    EXPECT_EQ(report[1]["result"], "refused");
+    EXPECT_EQ(report[1]["message"].get<std::string>().rfind("This is 'Pager 1' (written ", 0), 0u)
+        << report[1].dump();
+
+    test::EnsureCoreApplication();
+    auto opened = inventory::Inventory::Open(this->inventory);
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    const auto pager = (*opened.value)->FindPager("Pager 1");
+    ASSERT_TRUE(pager.ok() && *pager.value);
+    const auto history = (*opened.value)->History((*pager.value)->id);
+    ASSERT_TRUE(history.ok());
+    // Its own row's records (line 2 of the roster); it was placed for the next rows too.
+    std::vector<std::string> kinds;
+    for (const inventory::ImageRecord& record : *history.value)
+        if (record.origin.row == 2)
+            kinds.push_back(inventory::ImageKindText(record.kind) + " " + record.result);
+    // Newest first: the rerun's write and the damaged memory it found, then
+    // what the killed run read before it began writing.
+    ASSERT_GE(kinds.size(), 3u);
+    EXPECT_EQ(kinds[0], "write written");
+    EXPECT_EQ(kinds[1].rfind("damaged", 0), 0u) << kinds[1];
+    EXPECT_EQ(kinds.back().rfind("pre-write", 0), 0u) << kinds.back();
+}
+
+// No inventory, no run: a pager programmed without its record is what the
+// inventory is there to prevent.
+TEST_F(FleetRunTest, ARunRefusesToStartWhenTheInventoryCannotBeOpened) {
+    std::ofstream(inventory, std::ios::binary) << std::string(4096, '\x5a');
+    SimProcess& board = Board();
+    const CliRun run = RunCli(RunArgs({board.DevicePath()}));
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.err.find("the inventory cannot be used ("), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("nothing is programmed that cannot be recorded"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(board.Received().empty()) << "no board was even asked";
+    EXPECT_FALSE(fs::exists(fs::path(dir) / "report.json"));
+    EXPECT_EQ(Slurp(inventory), std::string(4096, '\x5a')) << "the file is left as it was";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "fleet_run/fleet_runner.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,8 +16,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <regex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "faults.h"
@@ -26,6 +30,7 @@
 #include "image/fields.h"
 #include "image/write_preparation.h"
 #include "in_process_line.h"
+#include "inventory/plan_key.h"
 #include "pager_memory.h"
 #include "qt_application.h"
 #include "test_files.h"
@@ -60,6 +65,10 @@ public:
         std::lock_guard lock(mutex);
         skipped.push_back(pager.label);
     }
+    void Note(const std::string& text) override {
+        std::lock_guard lock(mutex);
+        notes.push_back(text);
+    }
     void PagerEnded(const ReportLine& line, const RunSnapshot& snapshot) override {
         std::lock_guard lock(mutex);
         ended.push_back(line);
@@ -71,6 +80,7 @@ public:
     std::vector<PromptAnswer> answers;
     std::vector<std::string> prompts;
     std::vector<std::string> skipped;
+    std::vector<std::string> notes;
     std::vector<ReportLine> ended;
     RunSnapshot last;
     int stopAfter = 0;  // sets stop once this many pagers ended, as Ctrl+C would
@@ -117,6 +127,8 @@ protected:
         options.clock = [this](const std::string& port) -> LinkClock* {
             return &lines.at(port)->clock;
         };
+        options.inventory = inventory;
+        options.identity = identity;
         FleetReport report(dir);
         EXPECT_EQ(report.Load(), std::nullopt);
         return RunFleet(dir, manifest, options, report, backups, recorder, recorder.stop);
@@ -143,6 +155,8 @@ protected:
     PlanManifest manifest;
     std::map<std::string, std::unique_ptr<sim::InProcessLine>> lines;
     std::vector<std::string> ports;
+    inventory::Inventory* inventory = nullptr;  // none: the report alone is the record
+    RunIdentity identity;
 };
 
 TEST_F(FleetRunnerTest, BoardsShareTheRosterAndEachPagerIsBackedUpWrittenAndVerified) {
@@ -533,6 +547,334 @@ TEST_F(FleetRunnerTest, EachPagerKeepsItsOwnLevelsAndTheVerifyPasses) {
         PrepareImageForWrite(expected, 1, 86);
         EXPECT_EQ(board.Memory(), expected);
     }
+}
+
+// With the inventory: rows claimed, the pager placed recognised, every image
+// recorded and the report made from the records.
+class FleetRunnerInventoryTest : public FleetRunnerTest {
+protected:
+    void SetUp() override {
+        FleetRunnerTest::SetUp();
+        store = Open("inventory.sqlite");
+        inventory = store.get();
+        identity.bench = "bench-1";
+    }
+
+    std::unique_ptr<inventory::Inventory> Open(const std::string& name) {
+        auto opened = inventory::Inventory::Open(temp.File(name));
+        EXPECT_TRUE(opened.ok()) << opened.error;
+        return opened.ok() ? std::move(*opened.value) : nullptr;
+    }
+
+    // A run of its own on ports, as another bench (with its own connection).
+    RunSummary RunAs(Recorder& recorder, std::vector<std::string> boardPorts, RunIdentity who,
+                     inventory::Inventory& records) {
+        RunOptions options;
+        options.ports = std::move(boardPorts);
+        options.prompt = false;
+        options.channels = [this](const std::string& port) {
+            return lines.at(port)->MakeChannel();
+        };
+        options.clock = [this](const std::string& port) -> LinkClock* {
+            return &lines.at(port)->clock;
+        };
+        options.inventory = &records;
+        options.identity = std::move(who);
+        FleetReport report(dir);
+        EXPECT_EQ(report.Load(), std::nullopt);
+        return RunFleet(dir, manifest, options, report, backups, recorder, recorder.stop);
+    }
+
+    int Row(const std::string& label) const {
+        for (const PlanEntry& pager : manifest.pagers)
+            if (pager.label == label) return pager.line;
+        return 0;
+    }
+    std::string RowState(const std::string& label) {
+        const auto rows = inventory->PlanRows(inventory::PlanKeyOf(dir));
+        EXPECT_TRUE(rows.ok()) << rows.error;
+        for (const inventory::PlanRow& row : rows.value.value_or(std::vector<inventory::PlanRow>{}))
+            if (row.row == Row(label)) return row.state;
+        return "no row";
+    }
+    std::vector<inventory::ImageRecord> HistoryOf(const std::string& label) {
+        const auto pager = inventory->FindPager(label);
+        EXPECT_TRUE(pager.ok() && *pager.value) << label;
+        if (!pager.ok() || !*pager.value) return {};
+        return inventory->History((*pager.value)->id)
+            .value.value_or(std::vector<inventory::ImageRecord>{});
+    }
+
+    // report.csv says what report.json says, line for line; the labels in order.
+    std::vector<std::string> AgreeingReport() {
+        const std::vector<ReportLine> json = Report();
+        std::vector<std::string> csv;
+        std::istringstream text(Slurp(dir / kReportCsvName));
+        for (std::string line; std::getline(text, line);) csv.push_back(line);
+        EXPECT_EQ(csv.size(), json.size() + 1) << Slurp(dir / kReportCsvName);
+        std::vector<std::string> labels;
+        for (std::size_t i = 0; i < json.size() && i + 1 < csv.size(); ++i) {
+            const ReportLine& line = json[i];
+            EXPECT_TRUE(csv[i + 1].starts_with("\"" + line.label + "\",\"" + line.port + "\",\"" +
+                                               line.start + "\","))
+                << csv[i + 1];
+            EXPECT_NE(csv[i + 1].find(",\"" + std::string(ResultName(line.result)) + "\","),
+                      std::string::npos)
+                << csv[i + 1];
+            EXPECT_NE(csv[i + 1].find("\"" + line.backup + "\",\"" + line.sha256 + "\""),
+                      std::string::npos)
+                << csv[i + 1];
+            labels.push_back(line.label + " " + std::string(ResultName(line.result)));
+        }
+        return labels;
+    }
+
+    // A new pager (fresh) placed on the board at port for each pager of the
+    // run, as an operator does: lifted once a pager's line has ended.
+    void NewPagerEachTime(const std::string& port, const PagerImage& fresh, Recorder& recorder) {
+        auto seen = std::make_shared<std::size_t>(0);
+        lines.at(port)->Board(port).SetCradle(
+            [&recorder, port, fresh, seen]() -> sim::Responder::Cradle {
+                std::lock_guard lock(recorder.mutex);
+                const auto ended = static_cast<std::size_t>(
+                    std::count_if(recorder.ended.begin(), recorder.ended.end(),
+                                  [&](const ReportLine& line) { return line.port == port; }));
+                if (ended > *seen) {
+                    *seen = ended;
+                    return {false, {}};
+                }
+                return {true, fresh};
+            });
+    }
+
+    std::unique_ptr<inventory::Inventory> store;
+};
+
+const std::regex kWrongPager1(
+    R"(This is 'Pager 1' \(written \d\d:\d\d on bench-1\), not 'Pager 2'\. Place 'Pager 2'\.)");
+
+// Pager 1 written, the run stopped; the next run wants Pager 2 and Pager 1 is
+// placed again. Not written over, in any mode, unless again.
+TEST_F(FleetRunnerInventoryTest, AResumedRunRefusesThePagerWrittenBeforeAndNamesIt) {
+    struct Case {
+        std::string name;
+        bool prompt;
+        bool again;
+    };
+    for (const Case& c : {Case{"--yes", false, false}, Case{"prompting", true, false},
+                          Case{"--again", false, true}}) {
+        SCOPED_TRACE(c.name);
+        dir = temp.File("plan " + c.name);
+        store = Open("inventory " + c.name + ".sqlite");
+        inventory = store.get();
+        lines.clear();
+        ports.clear();
+        Plan(test::DistinctRoster(2));
+        sim::InProcessBoard& board = Board("ttyA");
+        Recorder first;
+        first.stopAfter = 1;
+        ASSERT_EQ(Run(first).lines.size(), 1u);
+        ASSERT_EQ(first.ended[0].label, "Pager 1");
+        const PagerImage pager1 = board.Memory();
+
+        Recorder resumed;
+        const RunSummary summary = Run(resumed, c.prompt, false, c.again);
+        // again: Pager 1 once more (it is Pager 1), then Pager 2 over it.
+        EXPECT_EQ(summary.writtenBefore, c.again ? 0 : 1);
+        ASSERT_EQ(summary.lines.size(), c.again ? 2u : 1u);
+        const ReportLine& line = summary.lines.back();
+        EXPECT_EQ(line.label, "Pager 2");
+        if (c.again) {
+            EXPECT_TRUE(line.written()) << line.message;
+            EXPECT_EQ(board.Memory(), Prepared("Pager 2"));
+            EXPECT_EQ(RowState("Pager 2"), "written");
+            continue;
+        }
+        EXPECT_EQ(line.result, PagerResult::Refused);
+        EXPECT_TRUE(std::regex_match(line.message, kWrongPager1)) << line.message;
+        EXPECT_EQ(board.Memory(), pager1) << "nothing written over Pager 1";
+        // Recorded as what it is, Pager 1, placed for Pager 2's row; that row still to do.
+        const auto history = HistoryOf("Pager 1");
+        ASSERT_FALSE(history.empty());
+        EXPECT_EQ(history.front().result, "refused");
+        EXPECT_EQ(history.front().origin.row, Row("Pager 2"));
+        EXPECT_EQ(history.front().origin.bench, "bench-1");
+        EXPECT_EQ(history.front().image, pager1);
+        EXPECT_EQ(RowState("Pager 2"), "pending");
+        EXPECT_EQ(AgreeingReport(),
+                  (std::vector<std::string>{"Pager 1 written", "Pager 2 refused"}));
+    }
+}
+
+TEST_F(FleetRunnerInventoryTest, HandsFreeTheBoardWaitsForTheRightPagerAfterAWrongOne) {
+    Plan(test::DistinctRoster(2));
+    sim::InProcessBoard& board = Board("ttyA");
+    const PagerImage fresh = board.Memory();
+    Recorder first;
+    first.stopAfter = 1;
+    ASSERT_EQ(Run(first).lines.size(), 1u);
+    const PagerImage pager1 = board.Memory();
+
+    // Pager 1 sits on the board 2 s, is lifted for 1.5 s, then a new pager comes.
+    sim::ManualClock& clock = lines.at("ttyA")->clock;
+    const auto start = clock.Now();
+    using std::chrono::milliseconds;
+    using Cradle = sim::Responder::Cradle;
+    board.SetCradle([&]() -> Cradle {
+        const auto since = clock.Now() - start;
+        if (since < milliseconds(2000)) return {true, pager1};
+        if (since < milliseconds(3500)) return {false, {}};
+        return {true, fresh};
+    });
+    Recorder resumed;
+    resumed.stopAfter = 1;
+    const RunSummary summary = Run(resumed, false, true);
+    ASSERT_FALSE(resumed.notes.empty());
+    EXPECT_TRUE(std::regex_match(resumed.notes.front(), kWrongPager1)) << resumed.notes.front();
+    ASSERT_EQ(summary.lines.size(), 1u);
+    EXPECT_EQ(summary.lines[0].label, "Pager 2");
+    EXPECT_TRUE(summary.lines[0].written()) << summary.lines[0].message;
+    EXPECT_EQ(board.Memory(), Prepared("Pager 2"));
+    EXPECT_EQ(HistoryOf("Pager 1").front().result, "refused");
+    EXPECT_EQ(AgreeingReport(),
+              (std::vector<std::string>{"Pager 1 written", "Pager 2 refused", "Pager 2 written"}));
+}
+
+// Two runs of one plan at once, each with boards of its own and its own
+// connection, as two benches: every row programmed once, one report.
+TEST_F(FleetRunnerInventoryTest, TwoRunsOfOnePlanTakeDifferentRowsAndTheirReportsAgree) {
+    Plan(test::DistinctRoster(8));
+    Recorder one, two;
+    for (const char* port : {"ttyA", "ttyB", "ttyC", "ttyD"})
+        NewPagerEachTime(port, Board(port).Memory(), port < std::string("ttyC") ? one : two);
+    const std::unique_ptr<inventory::Inventory> other = Open("inventory.sqlite");
+    RunSummary first, second;
+    std::thread bench1([&] {
+        first = RunAs(one, {"ttyA", "ttyB"}, {"bench-1", "ann", 0}, *store);
+    });
+    std::thread bench2([&] {
+        second = RunAs(two, {"ttyC", "ttyD"}, {"bench-2", "bob", 0}, *other);
+    });
+    bench1.join();
+    bench2.join();
+
+    std::multiset<std::string> written;
+    for (const RunSummary* summary : {&first, &second})
+        for (const ReportLine& line : summary->lines) {
+            EXPECT_TRUE(line.written()) << line.message;
+            written.insert(line.label);
+        }
+    EXPECT_EQ(written.size(), 8u);
+    EXPECT_EQ(std::set<std::string>(written.begin(), written.end()).size(), 8u)
+        << "no pager written twice";
+    const std::vector<std::string> report = AgreeingReport();
+    EXPECT_EQ(report.size(), 8u);
+    EXPECT_EQ(std::set<std::string>(report.begin(), report.end()).size(), 8u);
+    for (const PlanEntry& pager : manifest.pagers) EXPECT_EQ(RowState(pager.label), "written");
+}
+
+// A claim a live run on another bench holds is named and left; one whose
+// process on this computer is gone is taken over.
+TEST_F(FleetRunnerInventoryTest, AClaimHeldElsewhereIsNamedAndADeadOneIsTakenOver) {
+    Plan(test::DistinctRoster(3));
+    Recorder recorder;
+    NewPagerEachTime("ttyA", Board("ttyA").Memory(), recorder);
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    identity.bench = "";  // this computer's own name
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    // PutPlanRows first, as a run of the plan does.
+    Recorder nothing;
+    nothing.stop = true;
+    Run(nothing);
+    ASSERT_TRUE(inventory->ClaimRow(inventory::PlanKeyOf(dir), Row("Pager 1"), "bench-9", 4711)
+                    .value->taken);
+    ASSERT_TRUE(
+        inventory->ClaimRow(inventory::PlanKeyOf(dir), Row("Pager 2"), host, dead).value->taken);
+
+    const RunSummary summary = Run(recorder);
+    EXPECT_EQ(recorder.notes,
+              std::vector<std::string>{"'Pager 1' is being programmed on bench-9 (pid 4711)"});
+    EXPECT_EQ(summary.claimedElsewhere, 1);
+    ASSERT_EQ(summary.lines.size(), 2u);
+    for (const ReportLine& line : summary.lines) EXPECT_TRUE(line.written()) << line.message;
+    EXPECT_EQ(RowState("Pager 1"), "pending");
+    EXPECT_EQ(RowState("Pager 2"), "written");
+    const auto again =
+        inventory->ClaimRow(inventory::PlanKeyOf(dir), Row("Pager 2"), "bench-9", 4711);
+    EXPECT_TRUE(again.value->taken) << "the row was released";
+}
+
+// A run killed mid-write leaves its claim, the record of what the pager held
+// before, and the pager half-written. The next run takes the claim over,
+// recognises the pager by its address and levels, keeps what it holds as
+// damaged and finishes it.
+TEST_F(FleetRunnerInventoryTest, AHalfWrittenPagerIsRecognisedByItsLevelsKeptAsDamagedAndFinished) {
+    Plan(test::DistinctRoster(1));
+    const PagerImage aligned = AlignedPager(40, 50, 60, false);
+    // The half-written memory, as a board whose line broke mid-write leaves it
+    // (the run of a throwaway inventory: this one must not know of that write).
+    Board("ttyA", aligned, {"hangup:20"});
+    {
+        Recorder broken;
+        ASSERT_EQ(Run(broken).lines.at(0).result, PagerResult::WriteFailed);
+    }
+    const PagerImage half = lines.at("ttyA")->Board("ttyA").Memory();
+    ASSERT_NE(StoredChecksum(half), ImageChecksum(half)) << "left with its checksum wrong";
+    fs::remove(dir / kReportCsvName);
+    fs::remove(dir / kReportJsonName);
+
+    // What the killed run had done: its rows put in, its claim, the pre-write record.
+    store = Open("inventory of the shop.sqlite");
+    inventory = store.get();
+    {
+        Recorder starting;
+        starting.stop = true;
+        Run(starting);
+    }
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string key = inventory::PlanKeyOf(dir);
+    ASSERT_TRUE(inventory->ClaimRow(key, Row("Pager 1"), host, dead).value->taken);
+    const auto pager = inventory->FindPager("Pager 1");
+    ASSERT_TRUE(pager.ok() && *pager.value);
+    inventory::ImageRecord before{.pagerId = (*pager.value)->id,
+                                  .kind = inventory::ImageKind::PreWrite,
+                                  .image = aligned,
+                                  .result = "read",
+                                  .origin = {.bench = host, .plan = key, .row = Row("Pager 1")}};
+    ASSERT_TRUE(inventory->Record(before).ok());
+
+    const auto known = inventory->Identify(half);
+    ASSERT_TRUE(known.ok()) << known.error;
+    EXPECT_EQ(known.value->by, inventory::Identity::By::AddressLevels);
+    ASSERT_EQ(known.value->pagers.size(), 1u);
+    EXPECT_EQ(known.value->pagers[0].label, "Pager 1");
+
+    lines.clear();
+    ports.clear();
+    sim::InProcessBoard& board = Board("ttyB", half);
+    identity.bench = "";  // this computer, as the killed run
+    Recorder rerun;
+    const RunSummary summary = Run(rerun);
+    ASSERT_EQ(summary.lines.size(), 1u);
+    EXPECT_TRUE(summary.lines[0].written()) << summary.lines[0].message;
+    EXPECT_NE(summary.lines[0].backup.find("-damaged-"), std::string::npos);
+    EXPECT_EQ(GetFieldCode(board.Memory(), FieldNamed("SSI")), 50u) << "its own level kept";
+    const auto history = HistoryOf("Pager 1");
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(history[0].kind, inventory::ImageKind::Write);
+    EXPECT_EQ(history[0].result, "written");
+    EXPECT_EQ(history[0].image, board.Memory());
+    EXPECT_EQ(history[1].kind, inventory::ImageKind::Damaged);
+    EXPECT_EQ(history[1].image, half);
+    EXPECT_EQ(RowState("Pager 1"), "written");
+    EXPECT_EQ(AgreeingReport(), std::vector<std::string>{"Pager 1 written"});
 }
 
 }  // namespace

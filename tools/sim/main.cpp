@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
     unsigned turnaroundMs = 0;
     std::vector<std::string> faultTexts;
     bool trace = false;
+    bool newPagerEachWrite = false;
     app.add_option("--image", imagePath,
                    "Table file (.tbl) with the pager's 256 bytes; default: the built-in image")
         ->option_text("FILE")
@@ -100,6 +101,9 @@ int main(int argc, char** argv) {
                    "is answered. A pager placed again holds its start memory, or FILE's 256 "
                    "bytes when FILE is a table file (the same pager put back)")
         ->type_name("FILE");
+    app.add_flag("--new-pager-each-write", newPagerEachWrite,
+                 "After a write, the next board test finds a new pager holding the start "
+                 "memory, as an operator who places the next pager once one is written");
     app.add_option("--save", savePath,
                    "Write the pager memory to this file after each write and on exit")
         ->option_text("FILE");
@@ -124,6 +128,7 @@ int main(int argc, char** argv) {
         for (const auto& text : faultTexts) faults.push_back(ParseFault(text));
         Responder responder(MakePagerMemory(setup), faults);
         if (!cradlePath.empty()) responder.SetCradle([cradlePath] { return CradleOf(cradlePath); });
+        responder.NewPagerAfterEachWrite(newPagerEachWrite);
 
         BlockStopSignals();
         PseudoTerminal terminal;

@@ -76,6 +76,11 @@ void Responder::Serve(Response& response) {
             return;
         }
     }
+    if (newPagerAfterWrite_ && written_ && isRead && count == 0) {
+        memory_ = startMemory_;
+        written_ = false;
+        response.note = "a new pager placed";
+    }
     if (address + count > kPagerMemorySize) {
         response.note = "outside the pager's 256 bytes, ignored";
         return;
@@ -88,6 +93,7 @@ void Responder::Serve(Response& response) {
     response.stored =
         !std::equal(data, data + static_cast<std::ptrdiff_t>(count), memory_.begin() + address);
     std::copy(data, data + static_cast<std::ptrdiff_t>(count), memory_.begin() + address);
+    written_ = true;
     response.reply = BuildAcknowledgement();
 }
 

@@ -59,6 +59,11 @@ public:
     };
     void SetCradle(std::function<Cradle()> cradle) { cradle_ = std::move(cradle); }
 
+    // An operator who lifts each pager once it is written and places the next:
+    // the board test after a write finds a new pager, holding the memory the
+    // first one started with.
+    void NewPagerAfterEachWrite(bool on) { newPagerAfterWrite_ = on; }
+
 private:
     bool PendingCanStartFrame() const;
     std::size_t PendingFrameSize() const;
@@ -70,6 +75,8 @@ private:
     PagerImage startMemory_;
     std::function<Cradle()> cradle_;
     bool wasPresent_ = true;
+    bool newPagerAfterWrite_ = false;
+    bool written_ = false;  // this pager was written to
     FaultPlan faults_;
     Bytes pending_;
     Bytes discarded_;
