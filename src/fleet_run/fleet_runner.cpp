@@ -99,6 +99,10 @@ public:
         std::lock_guard lock(mutex_);
         observer_.Note(text);
     }
+    void WrongPager(std::size_t board, const Job& job, const std::string& text) {
+        std::lock_guard lock(mutex_);
+        observer_.WrongPager(*job.pager, options_.ports[board], text);
+    }
 
     // Prompts one at a time; the other boards wait their turn.
     PromptAnswer Prompt(const Job& job, std::size_t board) {
@@ -480,8 +484,9 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     };
     PagerCommands commands(link, backups);
     auto program = [&](const Job& job, bool handsFree) {
-        return ProgramPager(job, port, board, commands, coordinator, handsFree, records,
-                            options.again, beforeKept);
+        const bool again = options.again || options.writeAnyway.contains(job.pager->line);
+        return ProgramPager(job, port, board, commands, coordinator, handsFree, records, again,
+                            beforeKept);
     };
     std::int64_t nextProbeMs = 0;
     auto waitFor = [&](bool present, BoardDoing doing) {
@@ -528,7 +533,10 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                 continue;
             }
         }
-        if (!turn.line) turn = program(*job, false);
+        if (!turn.line) {
+            turn = program(*job, false);
+            if (!turn.wrongPager.empty()) coordinator.WrongPager(board, *job, turn.wrongPager);
+        }
         const std::optional<ReportLine>& line = turn.line;
         coordinator.Ended(board, *job, *line, summary, turn.releaseState);
         // Never the next pager onto this one, whatever became of it.

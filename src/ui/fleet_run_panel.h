@@ -7,12 +7,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
 #include "fleet_run/fleet_runner.h"
+#include "inventory/inventory.h"
 #include "link/port_table.h"
 
 class QCheckBox;
@@ -35,6 +37,15 @@ struct FleetRunHooks {
     std::function<LinkClock*(const std::string& port)> clock;
 };
 
+// A run asked for beyond its plan.
+struct FleetRunRequest {
+    // The roster lines whose pager is written over a pager the inventory knows
+    // as another one ("Write anyway").
+    std::set<int> writeAnyway;
+    // The one board (its entry in the list) to run on; else the boards ticked.
+    std::optional<std::size_t> board;
+};
+
 // The Fleet window's run: the boards to use, hands-free or with prompts, and
 // while a plan runs on its own thread one lane per board with its pager, its
 // progress and its prompt (Go, Skip, Stop) or, hands-free, the label it waits for.
@@ -52,9 +63,10 @@ public:
     // The lanes of the run going on or last made, board 1 first.
     const std::vector<FleetLane*>& Lanes() const { return lanes_; }
 
-    // Runs plan (of the plan folder) on the boards ticked; false, and nothing
-    // started, with none ticked.
-    bool Start(const std::filesystem::path& folder, const fleet::PlanManifest& plan);
+    // Runs plan (of the plan folder) on the boards ticked, recording into
+    // inventory (kept until the run ends); false, and nothing started, with none ticked.
+    bool Start(const std::filesystem::path& folder, const fleet::PlanManifest& plan,
+               std::unique_ptr<inventory::Inventory> inventory, FleetRunRequest request = {});
     void Stop();
     // Stops the run and ends it now: a pager being programmed is finished and
     // recorded first, as Ctrl+C does on the command line.
@@ -68,6 +80,8 @@ signals:
     void Changed();
     void PagerEnded(const fleet::ReportLine& line);
     void RunEnded(const fleet::RunSummary& summary);
+    // "Write anyway" on the lane of board (its entry in the list) for label.
+    void WriteAnyway(const std::string& label, std::size_t board);
 
 private:
     std::vector<std::size_t> TickedBoards() const;
@@ -91,6 +105,7 @@ private:
 
     std::vector<FleetLane*> lanes_;
     std::vector<std::size_t> laneBoards_;  // the ports_ entry of each lane
+    std::unique_ptr<inventory::Inventory> inventory_;
     std::unique_ptr<WindowRunObserver> observer_;
     std::atomic<bool> stopRequested_{false};
     QThread* thread_ = nullptr;

@@ -13,10 +13,13 @@ void WindowRunObserver::Post(std::function<void()> call) {
     QMetaObject::invokeMethod(receiver_, std::move(call), Qt::QueuedConnection);
 }
 
+std::size_t WindowRunObserver::LaneOf(const std::string& port) const {
+    return static_cast<std::size_t>(std::find(ports_.begin(), ports_.end(), port) - ports_.begin());
+}
+
 fleet::PromptAnswer WindowRunObserver::Prompt(const fleet::PlanEntry& pager, int, int,
                                               const std::string& port) {
-    const auto lane =
-        static_cast<std::size_t>(std::find(ports_.begin(), ports_.end(), port) - ports_.begin());
+    const std::size_t lane = LaneOf(port);
     std::unique_lock lock(mutex_);
     if (cancelled_) return fleet::PromptAnswer::Stop;
     answer_.reset();
@@ -32,6 +35,13 @@ void WindowRunObserver::PagerEnded(const fleet::ReportLine& line,
 
 void WindowRunObserver::Progress(const fleet::RunSnapshot& snapshot) {
     Post([show = hooks_.progress, snapshot] { show(snapshot); });
+}
+
+void WindowRunObserver::WrongPager(const fleet::PlanEntry& pager, const std::string& port,
+                                   const std::string& text) {
+    Post([show = hooks_.wrongPager, lane = LaneOf(port), label = pager.label, text] {
+        show(lane, label, text);
+    });
 }
 
 void WindowRunObserver::Answer(fleet::PromptAnswer answer) {

@@ -25,6 +25,9 @@ public:
         std::function<void(std::size_t lane, const std::string& label)> prompt;
         std::function<void(const fleet::ReportLine&, const fleet::RunSnapshot&)> pagerEnded;
         std::function<void(const fleet::RunSnapshot&)> progress;
+        // The pager placed for label on the lane was refused as another one.
+        std::function<void(std::size_t lane, const std::string& label, const std::string& text)>
+            wrongPager;
     };
 
     // ports: the run's, lane by lane.
@@ -34,6 +37,8 @@ public:
                                const std::string& port) override;
     void PagerEnded(const fleet::ReportLine& line, const fleet::RunSnapshot& snapshot) override;
     void Progress(const fleet::RunSnapshot& snapshot) override;
+    void WrongPager(const fleet::PlanEntry& pager, const std::string& port,
+                    const std::string& text) override;
 
     void Answer(fleet::PromptAnswer answer);
     // Every prompt open now or later answers Stop.
@@ -41,6 +46,7 @@ public:
 
 private:
     void Post(std::function<void()> call);
+    std::size_t LaneOf(const std::string& port) const;
 
     QObject* receiver_;
     std::vector<std::string> ports_;

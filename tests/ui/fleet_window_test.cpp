@@ -76,18 +76,23 @@ protected:
     void SetUp() override {
         test::TestApplication();
         ::setenv("MK843NB_BACKUP_DIR", dir_.File("backups").c_str(), 1);
+        ::setenv("MK843NB_INVENTORY", dir_.File("inventory.sqlite").c_str(), 1);
     }
     void TearDown() override {
         window_.reset();
         ::unsetenv("MK843NB_BACKUP_DIR");
+        ::unsetenv("MK843NB_INVENTORY");
     }
 
-    // Boards behind the named ports, each "Board <port>" in the list.
+    // Boards behind the named ports, each "Board <port>" in the list. On each,
+    // the operator places a new pager once one is written, unless newPagers is off.
     FleetWindow& Open(const std::vector<std::string>& ports, sim::FaultPlan faults = {},
-                      QWidget* parent = nullptr) {
+                      QWidget* parent = nullptr, bool newPagers = true) {
         for (const std::string& port : ports) {
             lines_[port] = std::make_unique<sim::InProcessLine>();
-            lines_[port]->Plug(port, sim::MakePagerMemory({}), faults);
+            lines_[port]
+                ->Plug(port, sim::MakePagerMemory({}), faults)
+                .NewPagerAfterEachWrite(newPagers);
         }
         FleetWindowOptions options;
         options.channels = [this](const std::string& port) {
@@ -487,6 +492,75 @@ TEST_F(FleetWindowTest, RetryProgramsAFailedPagerAgain) {
                       results->visualItemRect(results->item(1, 0)).center());
     EXPECT_FALSE(W("FleetRetry")->isEnabled());
     EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 2");
+}
+
+// Ladder 3 written on board 1 and left there: Engine 2 placed on it is
+// refused as Ladder 3 (said in the lane), and so is Retry without swapping the
+// pager; "Write anyway" on the lane writes Engine 2 over it, that pager only.
+TEST_F(FleetWindowTest, APagerWrittenBeforeIsRefusedUntilWriteAnyway) {
+    Open({"ttyS0"}, {}, nullptr, /*newPagers=*/false);
+    PickRoster("label,T11,T21\nLadder 3,330.5,1153.4\nEngine 2,433.7,1321.2\n");
+    const fs::path folder = MakePlan("swap");
+    CheckBoard(0);
+    Click("FleetRun");
+    Answer();
+    auto expectRefused = [&](const fleet::ReportLine& line) {
+        EXPECT_EQ(line.label, "Engine 2");
+        EXPECT_EQ(line.result, fleet::PagerResult::Refused);
+        EXPECT_EQ(line.message.rfind("This is 'Ladder 3' (written ", 0), 0u) << line.message;
+        EXPECT_TRUE(line.message.ends_with(", not 'Engine 2'. Place 'Engine 2'.")) << line.message;
+        ExpectHolds("ttyS0", folder, "Ladder 3");
+        ASSERT_EQ(window_->Lanes().size(), 1u);
+        FleetLane* lane = window_->Lanes()[0];
+        EXPECT_TRUE(lane->Refusal()->isVisible());
+        EXPECT_EQ(lane->Refusal()->text().toStdString(), line.message);
+        EXPECT_TRUE(lane->WriteAnyway()->isVisible() && lane->WriteAnyway()->isEnabled());
+    };
+    std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].label, "Ladder 3");
+    EXPECT_EQ(lines[0].result, fleet::PagerResult::Written) << lines[0].message;
+    expectRefused(lines[1]);
+
+    auto* results = W<QTableWidget>("FleetResults");
+    ASSERT_EQ(results->rowCount(), 2);
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualItemRect(results->item(1, 0)).center());
+    Click("FleetRetry");
+    EXPECT_EQ(Answer().size(), 1u);
+    lines = Report(folder);
+    ASSERT_EQ(lines.size(), 3u);
+    expectRefused(lines[2]);
+
+    Click(window_->Lanes()[0]->WriteAnyway());
+    EXPECT_EQ(Answer(),
+              (std::vector<std::string>{"Place 'Engine 2' on board 1 (Board ttyS0 (ttyS0))"}));
+    lines = Report(folder);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].label, "Engine 2");
+    EXPECT_EQ(lines[3].result, fleet::PagerResult::Written) << lines[3].message;
+    ExpectHolds("ttyS0", folder, "Engine 2");
+    EXPECT_FALSE(window_->Lanes()[0]->Refusal()->isVisible());
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 2 of 2");
+}
+
+// An inventory that cannot be opened (a file that is no database) refuses the
+// run with why, and the board is never spoken to.
+TEST_F(FleetWindowTest, NoRunWithoutTheInventory) {
+    std::ofstream(dir_.File("broken.sqlite")) << std::string(4096, 'x');
+    ::setenv("MK843NB_INVENTORY", dir_.File("broken.sqlite").c_str(), 1);
+    Open({"ttyS0"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("broken");
+    CheckBoard(0);
+    Click("FleetRun");
+    EXPECT_FALSE(window_->Running());
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].text.rfind("the inventory cannot be used (", 0), 0u)
+        << dialogs_.shown[0].text;
+    EXPECT_TRUE(W("FleetRun")->isEnabled());
+    EXPECT_EQ(lines_.at("ttyS0")->Board("ttyS0").Opens(), 0);
+    EXPECT_TRUE(Report(folder).empty());
 }
 
 // A folder planned and half run by the command line: the window shows its
