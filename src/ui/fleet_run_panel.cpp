@@ -131,6 +131,7 @@ bool FleetRunPanel::Start(const std::filesystem::path& folder, const fleet::Plan
     run.channels = hooks_.channels;
     run.clock = hooks_.clock;
     run.writeAnyway = std::move(request.writeAnyway);
+    if (hooks_.operatorName) run.identity.operatorName = hooks_.operatorName();
     inventory_ = std::move(inventory);
     run.inventory = inventory_.get();
     MakeLanes();

@@ -35,6 +35,8 @@ struct FleetRunHooks {
     // The boards' channels and clocks (fleet::RunOptions): the serial ports unless replaced.
     std::function<std::unique_ptr<ByteChannel>(const std::string& port)> channels;
     std::function<LinkClock*(const std::string& port)> clock;
+    // Who runs the fleet, for the records; "" (or unset): the login name.
+    std::function<std::string()> operatorName;
 };
 
 // A run asked for beyond its plan.

@@ -38,6 +38,7 @@
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
 #include "in_process_line.h"
+#include "inventory/inventory.h"
 #include "pager_memory.h"
 #include "recording_dialogs.h"
 #include "responder.h"
@@ -750,6 +751,53 @@ TEST_F(FleetWindowTest, TheMainWindowsPagerCommandsWaitWhileAFleetRuns) {
     dialogs_.shown.clear();
     main_->findChild<QAction*>(QStringLiteral("Read1"))->trigger();
     EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Success !"});
+}
+
+// File > "Operator…" keeps the name with the window's settings (empty: the
+// login name) and a fleet run started from the main window records it as who
+// programmed the pager; a cancelled question changes nothing.
+TEST_F(FleetWindowTest, TheOperatorsNameFromTheFileMenuGoesIntoTheRecords) {
+    test::SimProcess board({"--baud", "0"});
+    main_ = std::make_unique<MainWindow>(dialogs_, MainWindowOptions{});
+    AppSettings settings;
+    settings.SetOperatorName({});
+    main_->UseSettings(settings);
+    PortTable table;
+    table.entries = {{board.DevicePath(), "Bench board"}};
+    main_->StartWith(table);
+    auto* item = main_->findChild<QAction*>(QStringLiteral("Operator1"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isVisible());
+    dialogs_.textAnswers = {"  Ann Smith ", std::nullopt};
+    item->trigger();
+    item->trigger();
+    ASSERT_EQ(dialogs_.asked.size(), 2u);
+    EXPECT_EQ(dialogs_.asked[0].current, "");
+    EXPECT_EQ(dialogs_.asked[1].current, "Ann Smith");
+    EXPECT_EQ(settings.OperatorName(), QStringLiteral("Ann Smith"));
+
+    main_->findChild<QAction*>(QStringLiteral("Fleet1"))->trigger();
+    window_.reset(main_->findChild<FleetWindow*>());
+    ASSERT_NE(window_, nullptr);
+    PickRoster("label,T11,T21\nEngine 1,330.5,1153.4\n");
+    const fs::path folder = MakePlan("operator");
+    CheckBoard(0);
+    Click("FleetRun");
+    Answer();
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].written()) << lines[0].message;
+
+    auto opened = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    const auto pager = (*opened.value)->FindPager("Engine 1");
+    ASSERT_TRUE(pager.ok() && *pager.value) << pager.error;
+    const auto history = (*opened.value)->History((*pager.value)->id);
+    ASSERT_TRUE(history.ok()) << history.error;
+    ASSERT_FALSE(history.value->empty());
+    for (const inventory::ImageRecord& record : *history.value)
+        EXPECT_EQ(record.origin.operatorName, "Ann Smith") << inventory::ImageKindText(record.kind);
+    settings.SetOperatorName({});
 }
 
 }  // namespace
