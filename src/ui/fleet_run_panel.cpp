@@ -102,7 +102,8 @@ void FleetRunPanel::MakeLanes() {
             new FleetLane(static_cast<int>(i) + 1, Q(PortLabel(ports_.entries[laneBoards_[i]])));
         laneBox_->insertWidget(laneBox_->count() - 1, lane);  // above the stretch
         lanes_.push_back(lane);
-        connect(lane, &FleetLane::Answered, this, &FleetRunPanel::Answer);
+        connect(lane, &FleetLane::Answered, this,
+                [this, i](fleet::PromptAnswer answer) { Answer(i, answer); });
         connect(lane, &FleetLane::WriteAnywayClicked, this,
                 [this, board = laneBoards_[i]](const std::string& label) {
                     if (!Running()) emit WriteAnyway(label, board);
@@ -128,6 +129,7 @@ bool FleetRunPanel::Start(const std::filesystem::path& folder, const fleet::Plan
     run.handsFree = runHandsFree_;
     run.prompt = !runHandsFree_;
     run.again = again_->isChecked();
+    run.boardsOnDemand = true;
     run.channels = hooks_.channels;
     run.clock = hooks_.clock;
     run.writeAnyway = std::move(request.writeAnyway);
@@ -212,17 +214,17 @@ void FleetRunPanel::End() {
 void FleetRunPanel::ShowPrompt(std::size_t lane, const std::string& label) {
     // A prompt that reaches the window after Stop has already been answered Stop.
     if (lane >= lanes_.size() || observer_ == nullptr || stopRequested_) return;
-    promptLane_ = lane;
     const PortEntry& port = ports_.entries[laneBoards_[lane]];
+    const int board = static_cast<int>(lane) + 1;
     lanes_[lane]->Show(fleet::LaneText({port.name, label, fleet::BoardDoing::Waiting}, false), 0);
-    lanes_[lane]->Ask(Q(fleet::PromptText(label, static_cast<int>(lane) + 1, PortLabel(port))));
+    lanes_[lane]->Ask(Q(label.empty() ? fleet::ReadyText(board, PortLabel(port))
+                                      : fleet::PromptText(label, board, PortLabel(port))));
 }
 
-void FleetRunPanel::Answer(fleet::PromptAnswer answer) {
-    if (!promptLane_ || observer_ == nullptr) return;
-    lanes_[*promptLane_]->EndAsking();
-    promptLane_.reset();
-    observer_->Answer(answer);
+void FleetRunPanel::Answer(std::size_t lane, fleet::PromptAnswer answer) {
+    if (lane >= lanes_.size() || observer_ == nullptr) return;
+    lanes_[lane]->EndAsking();
+    observer_->Answer(lane, answer);
 }
 
 void FleetRunPanel::ShowSnapshot(const fleet::RunSnapshot& snapshot) {

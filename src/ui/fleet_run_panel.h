@@ -89,7 +89,7 @@ private:
     std::vector<std::size_t> TickedBoards() const;
     void MakeLanes();
     void ShowPrompt(std::size_t lane, const std::string& label);
-    void Answer(fleet::PromptAnswer answer);
+    void Answer(std::size_t lane, fleet::PromptAnswer answer);
     void ShowSnapshot(const fleet::RunSnapshot& snapshot);
     void End();
     // Stops the run and waits for its thread, telling nobody.
@@ -113,7 +113,6 @@ private:
     QThread* thread_ = nullptr;
     fleet::RunSummary summary_;
     bool runHandsFree_ = false;
-    std::optional<std::size_t> promptLane_;
 };
 
 }  // namespace mk843nb
