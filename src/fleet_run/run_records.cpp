@@ -5,10 +5,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <set>
+#include <tuple>
 
+#include "files/utc_time.h"
 #include "fleet_run/run_messages.h"
-#include "inventory/inventory_import.h"
 #include "inventory/plan_key.h"
 
 namespace mk843nb::fleet {
@@ -48,6 +52,22 @@ public:
 private:
     int fd_;
 };
+
+// The lines of report that made (from the records) lacks, in their order.
+std::vector<ReportLine> LinesNotRecorded(const std::vector<ReportLine>& report,
+                                         const std::vector<ReportLine>& made) {
+    std::multiset<std::tuple<std::string, std::string, PagerResult>> known;
+    for (const ReportLine& line : made) known.insert({line.label, line.start, line.result});
+    std::vector<ReportLine> missing;
+    for (const ReportLine& line : report) {
+        const auto found = known.find({line.label, line.start, line.result});
+        if (found != known.end())
+            known.erase(found);
+        else
+            missing.push_back(line);
+    }
+    return missing;
+}
 
 }  // namespace
 
@@ -104,18 +124,14 @@ std::unique_ptr<RunRecords> RunRecords::Start(inventory::Inventory& inventory,
         error = NoInventoryText(made.error);
         return nullptr;
     }
-    // A report of runs before the inventory: taken in first, or a report made
-    // from the inventory would lose its lines.
-    if (made.value->empty() && !report.Lines().empty()) {
-        const auto imported = inventory::ImportFolder(inventory, folder);
-        if (!imported.ok()) {
-            error = NoInventoryText(imported.error);
-            return nullptr;
-        }
-        if (!imported.value->problems.empty()) {
-            error = ReportNotImportedText(folder.string(), imported.value->problems.front());
-            return nullptr;
-        }
+    // Lines of the report the inventory does not hold (runs before it, or the
+    // window's): taken in first, or a report made from the records would lose them.
+    std::vector<ReportLine> foreign = LinesNotRecorded(
+        report.Lines(), ReportLinesFrom(*made.value, plan, records->tables_, *states.value));
+    if (!foreign.empty()) {
+        TimePoint last{};
+        for (const ImageRecord& record : *made.value) last = std::max(last, record.time);
+        if (!records->TakeIn(foreign, last, error)) return nullptr;
         made = inventory.PlanRecords(records->key_);
         if (!made.ok()) {
             error = NoInventoryText(made.error);
@@ -128,6 +144,40 @@ std::unique_ptr<RunRecords> RunRecords::Start(inventory::Inventory& inventory,
         return nullptr;
     }
     return records;
+}
+
+bool RunRecords::TakeIn(const std::vector<ReportLine>& lines, TimePoint after, std::string& error) {
+    for (const ReportLine& line : lines) {
+        const PlanEntry* entry = nullptr;
+        for (const PlanEntry& each : plan_.pagers)
+            if (each.label == line.label) entry = &each;
+        const std::optional<TimePoint> start = ParseUtcTimeText(line.start);
+        if (!entry || !start) {
+            error = ReportNotImportedText(
+                folder_.string(), "the line of '" + line.label + "' at '" + line.start + "' " +
+                                      (entry ? "has no time" : "names no pager of the plan"));
+            return false;
+        }
+        const bool wrote = line.result == PagerResult::Written ||
+                           line.result == PagerResult::VerifyFailed ||
+                           line.result == PagerResult::WriteFailed;
+        ImageRecord record;
+        record.pagerId = PagerIdOf(*entry);
+        record.kind = wrote ? ImageKind::Write : ImageKind::Attempt;
+        record.sha256 = line.sha256;  // the planned table: there is no image
+        record.result = std::string(ResultName(line.result));
+        record.message = line.message;
+        // In the report's order: after what the inventory holds (its times are
+        // exact; a report's start is to the second).
+        record.time = std::max(*start, after + std::chrono::milliseconds(1));
+        after = record.time;
+        record.origin = {.port = line.port, .plan = key_, .row = entry->line};
+        if (const auto recorded = inventory_.Record(record); !recorded.ok()) {
+            error = NoInventoryText(recorded.error);
+            return false;
+        }
+    }
+    return true;
 }
 
 std::int64_t RunRecords::PagerIdOf(const PlanEntry& pager) const {

@@ -80,6 +80,10 @@ private:
     RunRecords(inventory::Inventory& inventory, std::filesystem::path folder,
                const PlanManifest& plan, PlannedTables tables);
     void Failed(const std::string& why);
+    // Records report lines the inventory does not hold, as lines without an
+    // image, each after the last record already held (after).
+    bool TakeIn(const std::vector<ReportLine>& lines, inventory::Clock::time_point after,
+                std::string& error);
     std::int64_t PagerIdOf(const PlanEntry& pager) const;
 
     inventory::Inventory& inventory_;

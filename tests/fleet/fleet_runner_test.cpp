@@ -807,6 +807,38 @@ TEST_F(FleetRunnerInventoryTest, AClaimHeldElsewhereIsNamedAndADeadOneIsTakenOve
     EXPECT_TRUE(again.value->taken) << "the row was released";
 }
 
+// A report line the inventory never saw (a run before it, or the window's,
+// which writes the report alone) is taken in, in its place, never lost, and counts.
+TEST_F(FleetRunnerInventoryTest, ReportLinesWrittenWithoutTheInventoryAreKeptInTheirOrder) {
+    Plan(test::DistinctRoster(3));
+    // Each run one pager, on a board with a new pager: with, without, with the inventory.
+    const auto runOne = [&](bool recorded) {
+        lines.clear();
+        ports.clear();
+        Board("tty" + std::to_string(ports.size() + 1));
+        inventory = recorded ? store.get() : nullptr;
+        Recorder recorder;
+        recorder.stopAfter = 1;
+        return Run(recorder);
+    };
+    ASSERT_EQ(runOne(false).lines.at(0).label, "Pager 1");
+    EXPECT_EQ(runOne(true).writtenBefore, 1);
+    // Within the same second as the last record: its line must still come after it.
+    ASSERT_EQ(runOne(false).lines.at(0).label, "Pager 3");
+
+    Recorder last;
+    inventory = store.get();
+    const RunSummary summary = Run(last);
+    EXPECT_EQ(summary.writtenBefore, 3);
+    EXPECT_TRUE(summary.lines.empty());
+    EXPECT_EQ(AgreeingReport(),
+              (std::vector<std::string>{"Pager 1 written", "Pager 2 written", "Pager 3 written"}));
+    const auto history = HistoryOf("Pager 3");
+    ASSERT_EQ(history.size(), 1u) << "taken in once";
+    EXPECT_EQ(history[0].result, "written");
+    EXPECT_EQ(history[0].sha256, manifest.pagers[2].sha256) << "the planned table it names";
+}
+
 // A run killed mid-write leaves its claim, the record of what the pager held
 // before, and the pager half-written. The next run takes the claim over,
 // recognises the pager by its address and levels, keeps what it holds as

@@ -720,7 +720,8 @@ TEST_F(FleetWindowTest, ResumesAPlanFolderTheCommandLineStarted) {
         // The board goes away while the second pager is read, before its write
         // (frame 45; the first pager took 42): the run stops there. The
         // write's paced frames cost real time, so only the first pager's are spent.
-        test::SimProcess board({"--baud", "0", "--fault", "hangup:45"});
+        // The operator places the next pager once one is written.
+        test::SimProcess board({"--baud", "0", "--fault", "hangup:45", "--new-pager-each-write"});
         const test::CliRun run =
             test::RunCli({"fleet", "run", folder.string(), "--port", board.DevicePath(), "--yes"});
         ASSERT_NE(run.status, 0) << run.out << run.err;
