@@ -36,6 +36,10 @@ public:
     }
     bool AskYesNo(const mk843nb::Message&) override { return false; }
     void Show(const mk843nb::Message&) override {}
+    std::optional<std::string> AskText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return {};
+    }
 };
 
 long ResidentKiB() {

@@ -82,12 +82,18 @@ public:
     std::optional<Job> Next(std::size_t board) {
         std::lock_guard lock(mutex_);
         for (;;) {
-            if (Stopping() || next_ >= queue_.size()) {
-                boards_[board].doing =
-                    Stopping() && next_ < queue_.size() ? BoardDoing::Stopped : BoardDoing::Idle;
+            const bool left = next_ < queue_.size() || !handedBack_.empty();
+            if (Stopping() || !left) {
+                boards_[board].doing = Stopping() && left ? BoardDoing::Stopped : BoardDoing::Idle;
                 return std::nullopt;
             }
-            const Job job = queue_[next_++];
+            Job job;
+            if (!handedBack_.empty()) {
+                job = handedBack_.front();
+                handedBack_.erase(handedBack_.begin());
+            } else {
+                job = queue_[next_++];
+            }
             if (records_ && !ClaimLocked(job)) continue;
             boards_[board].label = job.pager->label;
             boards_[board].doing = BoardDoing::Waiting;
@@ -95,9 +101,46 @@ public:
         }
     }
 
+    // boardsOnDemand: the board waits for its Go with no row.
+    // Nothing is asked with no row left (Stop then).
+    PromptAnswer Ready(std::size_t board) {
+        {
+            std::lock_guard lock(mutex_);
+            if (Stopping() || (next_ >= queue_.size() && handedBack_.empty()))
+                return PromptAnswer::Stop;
+        }
+        Doing(board, BoardDoing::Waiting);
+        const PromptAnswer answer = observer_.Ready(options_.ports[board]);
+        if (answer == PromptAnswer::Stop) Doing(board, BoardDoing::Stopped);
+        return answer;
+    }
+
+    // The state the job's row had before this run claimed it ("" : none known).
+    std::string StateBefore(const Job& job) {
+        std::lock_guard lock(mutex_);
+        const auto state = claimStates_.find(job.pager->line);
+        return state == claimStates_.end() ? "" : state->second;
+    }
+
+    // The row goes back for the next board that takes one (its line stays
+    // recorded); this board takes no other.
+    void HandBack(std::size_t board, const Job& job) {
+        std::lock_guard lock(mutex_);
+        --done_;
+        handedBack_.push_back(job);
+        std::sort(handedBack_.begin(), handedBack_.end(),
+                  [](const Job& a, const Job& b) { return a.number < b.number; });
+        boards_[board].label.clear();
+        boards_[board].doing = BoardDoing::StoppedNotAnswering;
+    }
+
     void Note(const std::string& text) {
         std::lock_guard lock(mutex_);
         observer_.Note(text);
+    }
+    void WrongPager(std::size_t board, const Job& job, const std::string& text) {
+        std::lock_guard lock(mutex_);
+        observer_.WrongPager(*job.pager, options_.ports[board], text);
     }
 
     // Prompts one at a time; the other boards wait their turn.
@@ -206,7 +249,7 @@ public:
 
     int NotReached() {
         std::lock_guard lock(mutex_);
-        return static_cast<int>(queue_.size() - next_) + untaken_;
+        return static_cast<int>(queue_.size() - next_ + handedBack_.size()) + untaken_;
     }
     bool Stopped() {
         std::lock_guard lock(mutex_);
@@ -262,6 +305,7 @@ private:
     std::mutex promptMutex_;
     std::vector<Job> queue_;
     std::size_t next_ = 0;
+    std::vector<Job> handedBack_;  // rows of boards that went away, in roster order
     int untaken_ = 0;
     int done_ = 0;
     int snapshotTotal_ = 0;
@@ -480,14 +524,22 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
     };
     PagerCommands commands(link, backups);
     auto program = [&](const Job& job, bool handsFree) {
-        return ProgramPager(job, port, board, commands, coordinator, handsFree, records,
-                            options.again, beforeKept);
+        const bool again = options.again || options.writeAnyway.contains(job.pager->line);
+        return ProgramPager(job, port, board, commands, coordinator, handsFree, records, again,
+                            beforeKept);
     };
     std::int64_t nextProbeMs = 0;
     auto waitFor = [&](bool present, BoardDoing doing) {
         return WaitForCradle(link, clock, coordinator, board, present, doing, nextProbeMs);
     };
-    while (const std::optional<Job> job = coordinator.Next(board)) {
+    for (;;) {
+        PromptAnswer ready = PromptAnswer::Go;
+        if (options.boardsOnDemand && options.prompt && !options.handsFree) {
+            ready = coordinator.Ready(board);
+            if (ready == PromptAnswer::Stop) break;
+        }
+        const std::optional<Job> job = coordinator.Next(board);
+        if (!job) break;
         PagerTurn turn;
         if (options.handsFree) {
             while (!turn.line) {
@@ -503,7 +555,8 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                 break;
             }
         } else if (options.prompt) {
-            const PromptAnswer answer = coordinator.Prompt(*job, board);
+            const PromptAnswer answer =
+                options.boardsOnDemand ? ready : coordinator.Prompt(*job, board);
             if (answer == PromptAnswer::Stop) {
                 coordinator.Untake(board, *job);
                 break;
@@ -528,9 +581,21 @@ void RunBoard(const RunOptions& options, std::size_t board, Coordinator& coordin
                 continue;
             }
         }
-        if (!turn.line) turn = program(*job, false);
+        if (!turn.line) {
+            turn = program(*job, false);
+            if (!turn.wrongPager.empty()) coordinator.WrongPager(board, *job, turn.wrongPager);
+        }
         const std::optional<ReportLine>& line = turn.line;
-        coordinator.Ended(board, *job, *line, summary, turn.releaseState);
+        // A board that has gone away (no board at all, with its own lane) hands
+        // its row, as it was, to the boards that still answer.
+        const bool handBack =
+            options.boardsOnDemand && options.prompt && line->result == PagerResult::NoBoard;
+        coordinator.Ended(board, *job, *line, summary,
+                          handBack ? coordinator.StateBefore(*job) : turn.releaseState);
+        if (handBack) {
+            coordinator.HandBack(board, *job);
+            break;
+        }
         // Never the next pager onto this one, whatever became of it.
         if (options.handsFree) {
             // Nobody lifts a pager the instant it is done: the first look comes a

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,15 @@ struct RunOptions {
     // Also program pagers the report says are written, and write over a pager
     // the inventory knows as another one (for every pager of the run).
     bool again = false;
+    // The roster lines (PlanEntry::line) whose pager is written even when the
+    // inventory knows it as another one: the window's "Write anyway", for
+    // those pagers only.
+    std::set<int> writeAnyway{};
+    // Prompting, each board on its own (the window's lanes): every board asks
+    // at once (RunObserver::Ready) and takes the next row free, in roster
+    // order, only when answered Go; Stop ends that board alone; a board that
+    // is gone hands its row back for the others and takes no other.
+    bool boardsOnDemand = false;
     // Nobody presses a key: each board waits until a pager is placed on it,
     // programs it, and waits until it is taken off before the next one.
     bool handsFree = false;
@@ -67,10 +77,17 @@ public:
     // Before each pager when prompting. number counts from 1 in roster order.
     virtual PromptAnswer Prompt(const PlanEntry& pager, int number, int total,
                                 const std::string& port) = 0;
+    // With boardsOnDemand, instead of Prompt: is the board on port ready for
+    // its next pager? Called for several boards at once. Unanswered: Stop.
+    virtual PromptAnswer Ready(const std::string& /*port*/) { return PromptAnswer::Stop; }
     virtual void AlreadyWritten(const PlanEntry& /*pager*/) {}
     // Something the user should know that ends no pager: a row another run
     // holds, a pager that is not the one its board waits for.
     virtual void Note(const std::string& /*text*/) {}
+    // Prompting: the pager placed for pager on port was refused as another one
+    // (text names it); the row stays to be written.
+    virtual void WrongPager(const PlanEntry& /*pager*/, const std::string& /*port*/,
+                            const std::string& /*text*/) {}
     virtual void PagerEnded(const ReportLine& line, const RunSnapshot& snapshot) = 0;
     // About every 200 ms while the run goes on (from the thread that called RunFleet).
     virtual void Progress(const RunSnapshot& /*snapshot*/) {}

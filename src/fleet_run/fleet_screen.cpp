@@ -142,8 +142,15 @@ std::string PromptText(const std::string& label, int board, const std::string& p
     return "Place '" + label + "' on board " + std::to_string(board) + " (" + portDescription + ")";
 }
 
+std::string ReadyText(int board, const std::string& portDescription) {
+    return "Place the next pager on board " + std::to_string(board) + " (" + portDescription +
+           ") and press Go";
+}
+
 std::string LaneText(const BoardActivity& board, bool handsFree) {
-    if (board.label.empty()) return DoingText(board.doing);
+    if (board.label.empty())
+        return board.doing == BoardDoing::Waiting && !handsFree ? "waiting for Go"
+                                                                : DoingText(board.doing);
     const std::string quoted = "'" + board.label + "'";
     if (board.doing == BoardDoing::WaitingForPager)
         return "waiting for " + quoted + " to be placed";

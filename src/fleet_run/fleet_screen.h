@@ -63,6 +63,9 @@ PlanManifest OnlyPager(const PlanManifest& plan, const std::string& label);
 
 // The words of a lane's prompt: "Place 'Engine 2' on board 2 (FT232R USB UART (ttyUSB1))".
 std::string PromptText(const std::string& label, int board, const std::string& portDescription);
+// A lane that takes the next pager on Go: "Place the next pager on board 2 (FT232R USB UART
+// (ttyUSB1)) and press Go".
+std::string ReadyText(int board, const std::string& portDescription);
 
 // What a lane says of its board: the label it works on and what it does.
 // Hands-free a board waiting for a pager names the label it waits for.

@@ -11,6 +11,7 @@ constexpr auto kRecentFiles = "files/recent";
 constexpr auto kLastPort = "link/lastPort";
 constexpr auto kBackupBeforeWrite = "link/backupBeforeWrite";
 constexpr auto kLastPlanFolder = "fleet/lastPlanFolder";
+constexpr auto kOperatorName = "fleet/operator";
 }  // namespace
 
 void SetUpSettingsIdentity() {
@@ -52,5 +53,8 @@ QString AppSettings::LastPlanFolder() const { return settings_.value(kLastPlanFo
 void AppSettings::SetLastPlanFolder(const QString& folder) {
     settings_.setValue(kLastPlanFolder, folder);
 }
+
+QString AppSettings::OperatorName() const { return settings_.value(kOperatorName).toString(); }
+void AppSettings::SetOperatorName(const QString& name) { settings_.setValue(kOperatorName, name); }
 
 }  // namespace mk843nb

@@ -40,6 +40,10 @@ public:
     QString LastPlanFolder() const;
     void SetLastPlanFolder(const QString& folder);
 
+    // Who runs fleets at this computer, in the inventory's records; "" : the login name.
+    QString OperatorName() const;
+    void SetOperatorName(const QString& name);
+
 private:
     QSettings settings_;
 };

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -97,6 +98,17 @@ bool QtDialogService::AskYesNo(const Message& question) {
 }
 
 void QtDialogService::Show(const Message& message) { Box(Parent(), message, QMessageBox::Ok); }
+
+std::optional<std::string> QtDialogService::AskText(const std::string& title,
+                                                    const std::string& question,
+                                                    const std::string& current) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(Parent(), QString::fromStdString(title),
+                                               QString::fromStdString(question), QLineEdit::Normal,
+                                               QString::fromStdString(current), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
 
 void QtDialogService::ShowWithDetails(const Message& message, const std::string& details) {
     if (details.empty()) {

@@ -26,6 +26,10 @@ public:
     // A message box that also offers "Details…", which shows the details (one
     // line each) in a box of their own. Empty details: Show.
     virtual void ShowWithDetails(const Message& message, const std::string& details);
+    // A line of text asked for under title, offered as current; nothing when cancelled.
+    virtual std::optional<std::string> AskText(const std::string& title,
+                                               const std::string& question,
+                                               const std::string& current) = 0;
 
 private:
     QPointer<QWidget> parent_;
@@ -43,6 +47,8 @@ public:
     bool AskYesNo(const Message& question) override;
     void Show(const Message& message) override;
     void ShowWithDetails(const Message& message, const std::string& details) override;
+    std::optional<std::string> AskText(const std::string& title, const std::string& question,
+                                       const std::string& current) override;
 
 private:
     std::optional<std::string> Run(QFileDialog& dialog, const FileDialogRequest& request);

@@ -91,6 +91,7 @@ void FleetRunPanel::Enable(bool choose, bool run, bool stop) {
         w->setEnabled(choose);
     run_->setEnabled(run);
     stop_->setEnabled(stop && !stopRequested_);
+    for (FleetLane* lane : lanes_) lane->AllowWriteAnyway(choose);
 }
 
 void FleetRunPanel::MakeLanes() {
@@ -101,16 +102,26 @@ void FleetRunPanel::MakeLanes() {
             new FleetLane(static_cast<int>(i) + 1, Q(PortLabel(ports_.entries[laneBoards_[i]])));
         laneBox_->insertWidget(laneBox_->count() - 1, lane);  // above the stretch
         lanes_.push_back(lane);
-        connect(lane, &FleetLane::Answered, this, &FleetRunPanel::Answer);
+        connect(lane, &FleetLane::Answered, this,
+                [this, i](fleet::PromptAnswer answer) { Answer(i, answer); });
+        connect(lane, &FleetLane::WriteAnywayClicked, this,
+                [this, board = laneBoards_[i]](const std::string& label) {
+                    if (!Running()) emit WriteAnyway(label, board);
+                });
         lane->Show(fleet::DoingText(runHandsFree_ ? fleet::BoardDoing::WaitingForPager
                                                   : fleet::BoardDoing::Idle),
                    0);
     }
 }
 
-bool FleetRunPanel::Start(const std::filesystem::path& folder, const fleet::PlanManifest& plan) {
+bool FleetRunPanel::Start(const std::filesystem::path& folder, const fleet::PlanManifest& plan,
+                          std::unique_ptr<inventory::Inventory> inventory,
+                          FleetRunRequest request) {
     if (Running()) return false;
-    laneBoards_ = TickedBoards();
+    if (request.board && *request.board < ports_.entries.size())
+        laneBoards_ = {*request.board};
+    else
+        laneBoards_ = TickedBoards();
     if (laneBoards_.empty()) return false;
     fleet::RunOptions run;
     for (const std::size_t board : laneBoards_) run.ports.push_back(ports_.entries[board].name);
@@ -118,8 +129,13 @@ bool FleetRunPanel::Start(const std::filesystem::path& folder, const fleet::Plan
     run.handsFree = runHandsFree_;
     run.prompt = !runHandsFree_;
     run.again = again_->isChecked();
+    run.boardsOnDemand = true;
     run.channels = hooks_.channels;
     run.clock = hooks_.clock;
+    run.writeAnyway = std::move(request.writeAnyway);
+    if (hooks_.operatorName) run.identity.operatorName = hooks_.operatorName();
+    inventory_ = std::move(inventory);
+    run.inventory = inventory_.get();
     MakeLanes();
 
     // The main window lets go of its port: a board's session opens it on its own.
@@ -133,7 +149,10 @@ bool FleetRunPanel::Start(const std::filesystem::path& folder, const fleet::Plan
                 emit PagerEnded(line);
                 ShowSnapshot(snapshot);
             },
-            [this](const fleet::RunSnapshot& snapshot) { ShowSnapshot(snapshot); }});
+            [this](const fleet::RunSnapshot& snapshot) { ShowSnapshot(snapshot); },
+            [this](std::size_t lane, const std::string& label, const std::string& text) {
+                if (lane < lanes_.size()) lanes_[lane]->Refuse(label, Q(text));
+            }});
     auto shared = std::make_shared<fleet::PlanManifest>(plan);
     thread_ = QThread::create([this, folder, shared, run] {
         fleet::FleetReport report(folder);
@@ -174,6 +193,7 @@ void FleetRunPanel::Abandon() {
     thread_->wait();
     delete thread_;
     thread_ = nullptr;
+    inventory_.reset();
 }
 
 void FleetRunPanel::End() {
@@ -181,6 +201,7 @@ void FleetRunPanel::End() {
     delete thread_;
     thread_ = nullptr;
     observer_.reset();
+    inventory_.reset();
     for (FleetLane* lane : lanes_) {
         lane->EndAsking();
         lane->Show(
@@ -193,17 +214,17 @@ void FleetRunPanel::End() {
 void FleetRunPanel::ShowPrompt(std::size_t lane, const std::string& label) {
     // A prompt that reaches the window after Stop has already been answered Stop.
     if (lane >= lanes_.size() || observer_ == nullptr || stopRequested_) return;
-    promptLane_ = lane;
     const PortEntry& port = ports_.entries[laneBoards_[lane]];
+    const int board = static_cast<int>(lane) + 1;
     lanes_[lane]->Show(fleet::LaneText({port.name, label, fleet::BoardDoing::Waiting}, false), 0);
-    lanes_[lane]->Ask(Q(fleet::PromptText(label, static_cast<int>(lane) + 1, PortLabel(port))));
+    lanes_[lane]->Ask(Q(label.empty() ? fleet::ReadyText(board, PortLabel(port))
+                                      : fleet::PromptText(label, board, PortLabel(port))));
 }
 
-void FleetRunPanel::Answer(fleet::PromptAnswer answer) {
-    if (!promptLane_ || observer_ == nullptr) return;
-    lanes_[*promptLane_]->EndAsking();
-    promptLane_.reset();
-    observer_->Answer(answer);
+void FleetRunPanel::Answer(std::size_t lane, fleet::PromptAnswer answer) {
+    if (lane >= lanes_.size() || observer_ == nullptr) return;
+    lanes_[lane]->EndAsking();
+    observer_->Answer(lane, answer);
 }
 
 void FleetRunPanel::ShowSnapshot(const fleet::RunSnapshot& snapshot) {

@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include "fleet_run/fleet_screen.h"
+#include "fleet_run/run_messages.h"
+#include "inventory/inventory.h"
 #include "ui/dialog_service.h"
 #include "ui/fleet_lane.h"
 #include "ui/fleet_plan_panel.h"
@@ -59,6 +61,7 @@ FleetWindow::FleetWindow(DialogService& dialogs, FleetWindowOptions options, QWi
         ShowResults();
     });
     connect(run_, &FleetRunPanel::RunEnded, this, &FleetWindow::RunEnded);
+    connect(run_, &FleetRunPanel::WriteAnyway, this, &FleetWindow::WriteAnyway);
     connect(results_, &FleetResultsPanel::SelectionChanged, this, &FleetWindow::UpdateControls);
     connect(results_, &FleetResultsPanel::RetryClicked, this, &FleetWindow::Retry);
     connect(results_, &FleetResultsPanel::OpenReportClicked, this, [this] {
@@ -107,9 +110,23 @@ void FleetWindow::LoadFolder(const std::filesystem::path& folder) {
 
 void FleetWindow::ShowResults() { results_->Show(folder_.Plan(), folder_.Lines()); }
 
-void FleetWindow::Run(const fleet::PlanManifest& plan) {
+void FleetWindow::Run(const fleet::PlanManifest& plan, FleetRunRequest request) {
     if (!folder_.Path()) return;
-    if (run_->Start(*folder_.Path(), plan)) UpdateControls();
+    // Nothing is programmed that the inventory cannot record.
+    auto opened = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+    if (!opened.ok()) {
+        dialogs_.ShowOver(this, FleetRefusal(fleet::NoInventoryText(opened.error)));
+        return;
+    }
+    if (run_->Start(*folder_.Path(), plan, std::move(*opened.value), std::move(request)))
+        UpdateControls();
+}
+
+void FleetWindow::WriteAnyway(const std::string& label, std::size_t board) {
+    if (Running() || !folder_.Plan()) return;
+    const fleet::PlanManifest only = fleet::OnlyPager(*folder_.Plan(), label);
+    if (only.pagers.empty()) return;
+    Run(only, {{only.pagers.front().line}, board});
 }
 
 void FleetWindow::Retry() {
@@ -124,6 +141,7 @@ void FleetWindow::RunEnded(const fleet::RunSummary& summary) {
     folder_.ReadReportAgain();
     ShowResults();
     UpdateControls();
+    if (!summary.startError.empty()) dialogs_.ShowOver(this, FleetRefusal(summary.startError));
     if (!summary.reportError.empty()) dialogs_.ShowOver(this, FleetRefusal(summary.reportError));
 }
 

@@ -68,7 +68,9 @@ private:
     // The plan folder as it stands: its pagers, its report's results.
     void LoadFolder(const std::filesystem::path& folder);
     void ShowResults();
-    void Run(const fleet::PlanManifest& plan);
+    // Nothing runs, and a box says why, when the inventory cannot be opened.
+    void Run(const fleet::PlanManifest& plan, FleetRunRequest request = {});
+    void WriteAnyway(const std::string& label, std::size_t board);
     void Retry();
     void RunEnded(const fleet::RunSummary& summary);
     void UpdateControls();

@@ -272,10 +272,17 @@ void MainWindow::BuildMenu() {
             options.ports = [this] { return link_->Ports(); };
             options.windowImage = [this] { return model_.Image(); };
             options.releasePorts = [this] { link_->ClosePort(); };
+            options.operatorName = [this] {
+                return settings_ ? settings_->OperatorName().trimmed().toStdString()
+                                 : std::string();
+            };
             fleet = new FleetWindow(dialogs_, std::move(options), this);
         }
         fleet->ShowFleet();
     });
+    operatorItem_ = MenuItem(file, "Operator1", QStringLiteral("O&perator…"));
+    operatorItem_->setVisible(false);  // until there are settings to keep the name in
+    connect(operatorItem_, &QAction::triggered, this, &MainWindow::Operator1Click);
     file->addSeparator()->setObjectName(QStringLiteral("N1"));
     QAction* exit = MenuItem(file, "ExitE1", QStringLiteral("E&xit"), {},
                              s->standardIcon(QStyle::SP_DialogCloseButton));
@@ -478,6 +485,7 @@ void MainWindow::UseSettings(AppSettings& settings) {
     recent_ = new RecentFilesMenu(recentMenu_, settings);
     recent_->open = [this](const QString& path) { OpenRecentFile(path); };
     recentMenu_->menuAction()->setVisible(true);
+    operatorItem_->setVisible(true);
     const QByteArray geometry = settings.WindowGeometry();
     if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
@@ -523,6 +531,14 @@ void MainWindow::AfterPagerCommand(const LinkOutcome& outcome) {
 
 // A fleet run has the boards: a command of this window on one of them would
 // share its line with a lane's session.
+void MainWindow::Operator1Click() {
+    if (settings_ == nullptr) return;
+    const std::optional<std::string> name = dialogs_.AskText(
+        "Operator", "Your name in the records of fleet runs (empty: the login name):",
+        settings_->OperatorName().toStdString());
+    if (name) settings_->SetOperatorName(QString::fromStdString(*name).trimmed());
+}
+
 bool MainWindow::FleetHasTheBoards() {
     const auto* fleet = findChild<FleetWindow*>();
     if (fleet == nullptr || !fleet->Running()) return false;

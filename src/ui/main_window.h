@@ -19,6 +19,7 @@
 #include "ui/port_watcher.h"
 #include "ui/proportional_layout.h"
 
+class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -128,6 +129,8 @@ public:
     void CompareFile1Click();
     void ComparePager1Click();
     void Backups1Click();
+    // File > "Operator…": the name fleet runs record as who programmed each pager.
+    void Operator1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -183,6 +186,7 @@ private:
 
     AppSettings* settings_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QAction* operatorItem_ = nullptr;
     RecentFilesMenu* recent_ = nullptr;
 
     AboutBox* aboutBox_ = nullptr;

@@ -119,6 +119,13 @@ TEST(ProgressLineTest, EachBoardStateSaysTheSameInALaneAndInTheLine) {
     const std::string p = "/dev/ttyUSB0";
     const std::vector<Case> cases{
         {{p, "", BoardDoing::Idle}, false, "idle", 0, "ttyUSB0: idle", "ttyUSB0: idle"},
+        // A lane that takes its next pager on Go has none yet.
+        {{p, "", BoardDoing::Waiting},
+         false,
+         "waiting for Go",
+         0,
+         "ttyUSB0: waiting",
+         "ttyUSB0: waiting"},
         {{p, "E 1", BoardDoing::Waiting},
          false,
          "'E 1': waiting for Go",

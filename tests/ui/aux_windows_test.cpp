@@ -52,6 +52,10 @@ public:
         messages.push_back(message);
         parents.push_back(Parent());
     }
+    std::optional<std::string> AskText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return {};
+    }
 
     std::vector<Message> messages;
     std::vector<QWidget*> parents;

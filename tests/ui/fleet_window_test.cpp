@@ -38,6 +38,7 @@
 #include "fleet/fleet_report.h"
 #include "fleet/plan_folder.h"
 #include "in_process_line.h"
+#include "inventory/inventory.h"
 #include "pager_memory.h"
 #include "recording_dialogs.h"
 #include "responder.h"
@@ -84,12 +85,17 @@ protected:
         ::unsetenv("MK843NB_INVENTORY");
     }
 
-    // Boards behind the named ports, each "Board <port>" in the list.
+    // Boards behind the named ports, each "Board <port>" in the list. On each,
+    // the operator places a new pager once one is written, unless newPagers is off.
     FleetWindow& Open(const std::vector<std::string>& ports, sim::FaultPlan faults = {},
-                      QWidget* parent = nullptr) {
+                      QWidget* parent = nullptr, bool newPagers = true) {
         for (const std::string& port : ports) {
             lines_[port] = std::make_unique<sim::InProcessLine>();
-            lines_[port]->Plug(port, sim::MakePagerMemory({}), faults);
+            const auto own = faultsOf_.find(port);
+            lines_[port]
+                ->Plug(port, sim::MakePagerMemory({}),
+                       own == faultsOf_.end() ? faults : own->second)
+                .NewPagerAfterEachWrite(newPagers);
         }
         FleetWindowOptions options;
         options.channels = [this](const std::string& port) {
@@ -175,7 +181,7 @@ protected:
             FleetLane* lane = Asking();
             if (lane == nullptr) break;
             prompts.push_back(lane->Prompt()->text().toStdString());
-            EXPECT_TRUE(lane->State()->text().endsWith(QStringLiteral(": waiting for Go")))
+            EXPECT_TRUE(lane->State()->text().endsWith(QStringLiteral("waiting for Go")))
                 << lane->State()->text().toStdString();
             const char* answer = next < answers.size() ? answers[next++] : "LaneGo";
             QTest::mouseClick(lane->findChild<QPushButton*>(QString::fromLatin1(answer)),
@@ -211,6 +217,7 @@ protected:
     test::TempDir dir_;
     RecordingDialogs dialogs_;
     std::map<std::string, std::unique_ptr<sim::InProcessLine>> lines_;
+    std::map<std::string, sim::FaultPlan> faultsOf_;  // a board's own faults, given to Open's
     sim::InProcessLine mainLine_;       // the main window's own board, when there is one
     std::unique_ptr<MainWindow> main_;  // outlives window_, which it may parent
     std::unique_ptr<FleetWindow> window_;
@@ -426,25 +433,25 @@ TEST_F(FleetWindowTest, TwoBoardsRunInTwoLanesWithTheirOwnPrompts) {
     EXPECT_TRUE(W("FleetStop")->isEnabled());
 
     const std::vector<std::string> prompts = Answer({"LaneGo", "LaneSkip", "LaneGo"});
-    ASSERT_EQ(prompts.size(), 3u);
-    std::set<std::string> asked;
-    for (const std::string& prompt : prompts) {
-        EXPECT_TRUE(prompt.rfind("Place 'Engine ", 0) == 0) << prompt;
-        const bool board1 = prompt.find("' on board 1 (Board ttyS0 (ttyS0))") != std::string::npos;
-        const bool board2 = prompt.find("' on board 2 (Board ttyS1 (ttyS1))") != std::string::npos;
-        EXPECT_TRUE(board1 || board2) << prompt;
-        asked.insert(prompt.substr(7, 8));
-    }
-    EXPECT_EQ(asked, (std::set<std::string>{"Engine 1", "Engine 2", "Engine 3"}));
+    ASSERT_GE(prompts.size(), 3u);
+    for (const std::string& prompt : prompts)
+        EXPECT_TRUE(prompt ==
+                        "Place the next pager on board 1 (Board ttyS0 (ttyS0)) and press Go" ||
+                    prompt == "Place the next pager on board 2 (Board ttyS1 (ttyS1)) and press Go")
+            << prompt;
 
     const std::vector<fleet::ReportLine> lines = Report(folder);
     ASSERT_EQ(lines.size(), 3u);
+    std::set<std::string> labels;
+    for (const fleet::ReportLine& line : lines) labels.insert(line.label);
+    EXPECT_EQ(labels, (std::set<std::string>{"Engine 1", "Engine 2", "Engine 3"}));
     int written = 0;
+    int skipped = 0;
     // A board that took two pagers holds the one written last.
     std::map<std::string, std::string> lastOn;
     for (const fleet::ReportLine& line : lines) {
-        if (line.label == prompts[1].substr(7, 8)) {
-            EXPECT_EQ(line.result, fleet::PagerResult::Skipped);
+        if (line.result == fleet::PagerResult::Skipped) {
+            ++skipped;
             continue;
         }
         ASSERT_EQ(line.result, fleet::PagerResult::Written) << line.message;
@@ -453,10 +460,150 @@ TEST_F(FleetWindowTest, TwoBoardsRunInTwoLanesWithTheirOwnPrompts) {
         lastOn[line.port] = line.label;
     }
     EXPECT_EQ(written, 2);
+    EXPECT_EQ(skipped, 1);
     for (const auto& [port, label] : lastOn) ExpectHolds(port, folder, label);
     ASSERT_EQ(W<QTableWidget>("FleetResults")->rowCount(), 3);
     EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 2 of 3");
     EXPECT_TRUE(W("FleetRun")->isEnabled());
+}
+
+// Every lane asks at once and takes the next pager free, in roster order, only
+// when its own Go is pressed: board 2 first takes Engine 1, board 1 then
+// Engine 2. Stop in one lane ends that board alone; the other goes on, and
+// once the run is over no lane says it waits.
+TEST_F(FleetWindowTest, EachLaneAsksAtOnceAndTakesTheNextPagerOnItsOwnGo) {
+    Open({"ttyS0", "ttyS1"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("lanes");
+    CheckBoard(0);
+    CheckBoard(1);
+    Click("FleetRun");
+    const std::vector<FleetLane*> lanes = window_->Lanes();
+    ASSERT_EQ(lanes.size(), 2u);
+    auto asking = [&](int lane) { return WaitFor([&] { return lanes[lane]->Go()->isVisible(); }); };
+    auto reported = [&](std::size_t count) {
+        return WaitFor([&] {
+            fleet::FleetReport report(folder);
+            return !report.Load() && report.Lines().size() >= count;
+        });
+    };
+    ASSERT_TRUE(asking(0) && asking(1));
+    EXPECT_EQ(lanes[0]->Prompt()->text().toStdString(),
+              "Place the next pager on board 1 (Board ttyS0 (ttyS0)) and press Go");
+    EXPECT_EQ(lanes[1]->Prompt()->text().toStdString(),
+              "Place the next pager on board 2 (Board ttyS1 (ttyS1)) and press Go");
+    EXPECT_EQ(lanes[0]->State()->text().toStdString(), "waiting for Go");
+    for (const char* port : {"ttyS0", "ttyS1"})
+        EXPECT_EQ(lines_.at(port)->Board(port).Requests().size(), 0u) << "nothing taken before Go";
+
+    Click(lanes[1]->Go());
+    ASSERT_TRUE(reported(1));
+    ASSERT_TRUE(asking(1));
+    EXPECT_TRUE(lanes[0]->Go()->isVisible()) << "board 1 still asks, untouched";
+    Click(lanes[0]->Go());
+    ASSERT_TRUE(reported(2));
+    ASSERT_TRUE(asking(0));
+    Click(lanes[0]->findChild<QPushButton*>(QStringLiteral("LaneStop")));
+    ASSERT_TRUE(asking(1));
+    EXPECT_TRUE(window_->Running());
+    Click(lanes[1]->Go());
+    ASSERT_TRUE(WaitFor([&] { return !window_->Running(); }));
+
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 3u);
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"Engine 1", "ttyS1"}, {"Engine 2", "ttyS0"}, {"Engine 3", "ttyS1"}};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].label, expected[i].first);
+        EXPECT_EQ(lines[i].port, expected[i].second) << lines[i].label;
+        EXPECT_TRUE(lines[i].written()) << lines[i].message;
+    }
+    ExpectHolds("ttyS0", folder, "Engine 2");
+    ExpectHolds("ttyS1", folder, "Engine 3");
+    for (FleetLane* lane : lanes) {
+        EXPECT_FALSE(lane->Go()->isVisible());
+        EXPECT_FALSE(lane->State()->text().contains(QStringLiteral("waiting")))
+            << lane->State()->text().toStdString();
+    }
+}
+
+// A lane whose board is gone hands its pager back: the next Go of a board that
+// answers takes it, and the gone board's lane asks no more.
+TEST_F(FleetWindowTest, ALaneWhoseBoardIsGoneHandsItsPagerBack) {
+    faultsOf_["ttyS0"] = {sim::ParseFault("hangup:1")};
+    Open({"ttyS0", "ttyS1"});
+    PickRoster("label,T11,T21\nEngine 1,330.5,1153.4\nEngine 2,433.7,1321.2\n");
+    const fs::path folder = MakePlan("gone");
+    CheckBoard(0);
+    CheckBoard(1);
+    Click("FleetRun");
+    const std::vector<FleetLane*> lanes = window_->Lanes();
+    ASSERT_EQ(lanes.size(), 2u);
+    ASSERT_TRUE(
+        WaitFor([&] { return lanes[0]->Go()->isVisible() && lanes[1]->Go()->isVisible(); }));
+    Click(lanes[0]->Go());
+    const QString gone =
+        QString::fromStdString(fleet::DoingText(fleet::BoardDoing::StoppedNotAnswering));
+    ASSERT_TRUE(WaitFor([&] { return lanes[0]->State()->text() == gone; }))
+        << lanes[0]->State()->text().toStdString();
+    EXPECT_EQ(Answer(), (std::vector<std::string>{
+                            "Place the next pager on board 2 (Board ttyS1 (ttyS1)) and press Go",
+                            "Place the next pager on board 2 (Board ttyS1 (ttyS1)) and press Go"}));
+
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].label, "Engine 1");
+    EXPECT_EQ(lines[0].port, "ttyS0");
+    EXPECT_EQ(lines[0].result, fleet::PagerResult::NoBoard);
+    EXPECT_EQ(lines[1].label, "Engine 1");
+    EXPECT_EQ(lines[1].port, "ttyS1");
+    EXPECT_TRUE(lines[1].written()) << lines[1].message;
+    EXPECT_EQ(lines[2].label, "Engine 2");
+    EXPECT_TRUE(lines[2].written()) << lines[2].message;
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 2 of 2");
+}
+
+// Closed in the middle of a run and the plan opened again: each pager's
+// result is listed once, as the report has it, and no lane says it waits.
+TEST_F(FleetWindowTest, ClosedMidRunAndOpenedAgainListsEachPagerOnce) {
+    Open({"ttyS0", "ttyS1"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("closed");
+    CheckBoard(0);
+    CheckBoard(1);
+    Click("FleetRun");
+    const std::vector<FleetLane*> lanes = window_->Lanes();
+    ASSERT_TRUE(
+        WaitFor([&] { return lanes[0]->Go()->isVisible() && lanes[1]->Go()->isVisible(); }));
+    Click(lanes[0]->Go());
+    ASSERT_TRUE(WaitFor([&] { return lanes[0]->Go()->isVisible(); }));
+    window_->close();
+    ASSERT_FALSE(window_->Running());
+
+    window_->ShowFleet();
+    dialogs_.openAnswers.push_back((folder / "plan.json").string());
+    Click("FleetOpenPlan");
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].label, "Engine 1");
+    ASSERT_EQ(W<QTableWidget>("FleetResults")->rowCount(), 1);
+    EXPECT_EQ(Cell("FleetResults", 0, 0), "Engine 1");
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 3");
+    for (FleetLane* lane : window_->Lanes()) {
+        EXPECT_FALSE(lane->Go()->isVisible());
+        EXPECT_FALSE(lane->State()->text().contains(QStringLiteral("waiting")))
+            << lane->State()->text().toStdString();
+    }
+
+    // A run again takes only the pagers left.
+    CheckBoard(0);
+    Click("FleetRun");
+    EXPECT_EQ(Answer().size(), 2u);
+    std::set<std::string> labels;
+    for (const fleet::ReportLine& line : Report(folder))
+        EXPECT_TRUE(labels.insert(line.label).second) << line.label;
+    EXPECT_EQ(labels.size(), 3u);
+    EXPECT_EQ(W<QTableWidget>("FleetResults")->rowCount(), 3);
 }
 
 // A pager whose write failed is offered again: Retry programs that one pager
@@ -482,7 +629,7 @@ TEST_F(FleetWindowTest, RetryProgramsAFailedPagerAgain) {
     Click("FleetRetry");
     const std::vector<std::string> prompts = Answer();
     ASSERT_EQ(prompts.size(), 1u);
-    EXPECT_EQ(prompts[0], "Place 'Engine 1' on board 1 (Board ttyS0 (ttyS0))");
+    EXPECT_EQ(prompts[0], "Place the next pager on board 1 (Board ttyS0 (ttyS0)) and press Go");
     lines = Report(folder);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].label, "Engine 1");
@@ -494,6 +641,75 @@ TEST_F(FleetWindowTest, RetryProgramsAFailedPagerAgain) {
                       results->visualItemRect(results->item(1, 0)).center());
     EXPECT_FALSE(W("FleetRetry")->isEnabled());
     EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 1 of 2");
+}
+
+// Ladder 3 written on board 1 and left there: Engine 2 placed on it is
+// refused as Ladder 3 (said in the lane), and so is Retry without swapping the
+// pager; "Write anyway" on the lane writes Engine 2 over it, that pager only.
+TEST_F(FleetWindowTest, APagerWrittenBeforeIsRefusedUntilWriteAnyway) {
+    Open({"ttyS0"}, {}, nullptr, /*newPagers=*/false);
+    PickRoster("label,T11,T21\nLadder 3,330.5,1153.4\nEngine 2,433.7,1321.2\n");
+    const fs::path folder = MakePlan("swap");
+    CheckBoard(0);
+    Click("FleetRun");
+    Answer();
+    auto expectRefused = [&](const fleet::ReportLine& line) {
+        EXPECT_EQ(line.label, "Engine 2");
+        EXPECT_EQ(line.result, fleet::PagerResult::Refused);
+        EXPECT_EQ(line.message.rfind("This is 'Ladder 3' (written ", 0), 0u) << line.message;
+        EXPECT_TRUE(line.message.ends_with(", not 'Engine 2'. Place 'Engine 2'.")) << line.message;
+        ExpectHolds("ttyS0", folder, "Ladder 3");
+        ASSERT_EQ(window_->Lanes().size(), 1u);
+        FleetLane* lane = window_->Lanes()[0];
+        EXPECT_TRUE(lane->Refusal()->isVisible());
+        EXPECT_EQ(lane->Refusal()->text().toStdString(), line.message);
+        EXPECT_TRUE(lane->WriteAnyway()->isVisible() && lane->WriteAnyway()->isEnabled());
+    };
+    std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].label, "Ladder 3");
+    EXPECT_EQ(lines[0].result, fleet::PagerResult::Written) << lines[0].message;
+    expectRefused(lines[1]);
+
+    auto* results = W<QTableWidget>("FleetResults");
+    ASSERT_EQ(results->rowCount(), 2);
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                      results->visualItemRect(results->item(1, 0)).center());
+    Click("FleetRetry");
+    EXPECT_EQ(Answer().size(), 1u);
+    lines = Report(folder);
+    ASSERT_EQ(lines.size(), 3u);
+    expectRefused(lines[2]);
+
+    Click(window_->Lanes()[0]->WriteAnyway());
+    EXPECT_EQ(Answer(), (std::vector<std::string>{
+                            "Place the next pager on board 1 (Board ttyS0 (ttyS0)) and press Go"}));
+    lines = Report(folder);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3].label, "Engine 2");
+    EXPECT_EQ(lines[3].result, fleet::PagerResult::Written) << lines[3].message;
+    ExpectHolds("ttyS0", folder, "Engine 2");
+    EXPECT_FALSE(window_->Lanes()[0]->Refusal()->isVisible());
+    EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 2 of 2");
+}
+
+// An inventory that cannot be opened (a file that is no database) refuses the
+// run with why, and the board is never spoken to.
+TEST_F(FleetWindowTest, NoRunWithoutTheInventory) {
+    std::ofstream(dir_.File("broken.sqlite")) << std::string(4096, 'x');
+    ::setenv("MK843NB_INVENTORY", dir_.File("broken.sqlite").c_str(), 1);
+    Open({"ttyS0"});
+    PickRoster(kThreeEngines);
+    const fs::path folder = MakePlan("broken");
+    CheckBoard(0);
+    Click("FleetRun");
+    EXPECT_FALSE(window_->Running());
+    ASSERT_EQ(dialogs_.shown.size(), 1u);
+    EXPECT_EQ(dialogs_.shown[0].text.rfind("the inventory cannot be used (", 0), 0u)
+        << dialogs_.shown[0].text;
+    EXPECT_TRUE(W("FleetRun")->isEnabled());
+    EXPECT_EQ(lines_.at("ttyS0")->Board("ttyS0").Opens(), 0);
+    EXPECT_TRUE(Report(folder).empty());
 }
 
 // A folder planned and half run by the command line: the window shows its
@@ -533,11 +749,11 @@ TEST_F(FleetWindowTest, ResumesAPlanFolderTheCommandLineStarted) {
 
     CheckBoard(0);
     Click("FleetRun");
-    const std::vector<std::string> prompts = Answer();
-    EXPECT_EQ(prompts,
-              (std::vector<std::string>{"Place 'Engine 2' on board 1 (Board ttyS0 (ttyS0))",
-                                        "Place 'Engine 3' on board 1 (Board ttyS0 (ttyS0))"}));
-    EXPECT_EQ(Report(folder).size(), 4u);
+    EXPECT_EQ(Answer().size(), 2u);
+    const std::vector<fleet::ReportLine> after = Report(folder);
+    ASSERT_EQ(after.size(), 4u);
+    EXPECT_EQ(after[2].label, "Engine 2");
+    EXPECT_EQ(after[3].label, "Engine 3");
     EXPECT_EQ(W<QLabel>("FleetStanding")->text().toStdString(), "Written and verified: 3 of 3");
 
     test::SimProcess board({"--baud", "0"});
@@ -684,6 +900,53 @@ TEST_F(FleetWindowTest, TheMainWindowsPagerCommandsWaitWhileAFleetRuns) {
     dialogs_.shown.clear();
     main_->findChild<QAction*>(QStringLiteral("Read1"))->trigger();
     EXPECT_EQ(dialogs_.Texts(), std::vector<std::string>{"Read Success !"});
+}
+
+// File > "Operator…" keeps the name with the window's settings (empty: the
+// login name) and a fleet run started from the main window records it as who
+// programmed the pager; a cancelled question changes nothing.
+TEST_F(FleetWindowTest, TheOperatorsNameFromTheFileMenuGoesIntoTheRecords) {
+    test::SimProcess board({"--baud", "0"});
+    main_ = std::make_unique<MainWindow>(dialogs_, MainWindowOptions{});
+    AppSettings settings;
+    settings.SetOperatorName({});
+    main_->UseSettings(settings);
+    PortTable table;
+    table.entries = {{board.DevicePath(), "Bench board"}};
+    main_->StartWith(table);
+    auto* item = main_->findChild<QAction*>(QStringLiteral("Operator1"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isVisible());
+    dialogs_.textAnswers = {"  Ann Smith ", std::nullopt};
+    item->trigger();
+    item->trigger();
+    ASSERT_EQ(dialogs_.asked.size(), 2u);
+    EXPECT_EQ(dialogs_.asked[0].current, "");
+    EXPECT_EQ(dialogs_.asked[1].current, "Ann Smith");
+    EXPECT_EQ(settings.OperatorName(), QStringLiteral("Ann Smith"));
+
+    main_->findChild<QAction*>(QStringLiteral("Fleet1"))->trigger();
+    window_.reset(main_->findChild<FleetWindow*>());
+    ASSERT_NE(window_, nullptr);
+    PickRoster("label,T11,T21\nEngine 1,330.5,1153.4\n");
+    const fs::path folder = MakePlan("operator");
+    CheckBoard(0);
+    Click("FleetRun");
+    Answer();
+    const std::vector<fleet::ReportLine> lines = Report(folder);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].written()) << lines[0].message;
+
+    auto opened = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    const auto pager = (*opened.value)->FindPager("Engine 1");
+    ASSERT_TRUE(pager.ok() && *pager.value) << pager.error;
+    const auto history = (*opened.value)->History((*pager.value)->id);
+    ASSERT_TRUE(history.ok()) << history.error;
+    ASSERT_FALSE(history.value->empty());
+    for (const inventory::ImageRecord& record : *history.value)
+        EXPECT_EQ(record.origin.operatorName, "Ann Smith") << inventory::ImageKindText(record.kind);
+    settings.SetOperatorName({});
 }
 
 }  // namespace

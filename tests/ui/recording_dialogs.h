@@ -40,6 +40,12 @@ public:
         details.push_back(text);
     }
 
+    std::optional<std::string> AskText(const std::string& title, const std::string& question,
+                                       const std::string& current) override {
+        asked.push_back({title, question, current});
+        return Next(textAnswers);
+    }
+
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const Shown& s : shown) texts.push_back(s.text);
@@ -50,6 +56,11 @@ public:
     std::vector<FileDialogRequest> requests;
     std::deque<std::optional<std::string>> openAnswers, saveAnswers;
     std::deque<bool> yesNoAnswers;
+    struct Asked {
+        std::string title, question, current;
+    };
+    std::vector<Asked> asked;  // every line of text asked for
+    std::deque<std::optional<std::string>> textAnswers;
     std::vector<std::string> details;  // of the boxes that offered "Details…"
     // Runs as each box or question is raised, while the program waits for it.
     std::function<void(const Message&)> onShow;

@@ -3,7 +3,8 @@
 // smallest size, its play buttons close up, the tone table, the password
 // window, the About box and its links close up, the reset help, the board-test
 // splash, the log, the backup folder's and the report's boxes, the verify
-// details, the Tone plan window and the Fleet window on a small plan. With
+// details, the Tone plan window and the Fleet window on a small plan, before
+// and during a run on two of the emulator's boards (in process). With
 // --dark every window is shown in a dark palette. No board is searched for;
 // the plan's tables and roster live in a temporary folder removed at the end.
 #include <QAbstractButton>
@@ -13,11 +14,13 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -27,17 +30,22 @@
 #include <deque>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/form_model.h"
 #include "files/table_io.h"
 #include "image/fields.h"
+#include "in_process_line.h"
 #include "link/link_messages.h"
+#include "pager_memory.h"
 #include "ui/about_box.h"
 #include "ui/board_test_splash.h"
 #include "ui/call_page_player.h"
 #include "ui/dialog_service.h"
+#include "ui/fleet_lane.h"
 #include "ui/fleet_window.h"
 #include "ui/folder_path_box.h"
 #include "ui/help_window.h"
@@ -305,6 +313,21 @@ int main(int argc, char* argv[]) {
         return table;
     };
     fleetOptions.windowImage = [] { return DefaultImage(); };
+    // The run's boards: the emulator's, where the operator places a new pager
+    // once one is written; its records and backups stay in the temporary folder.
+    qputenv("MK843NB_INVENTORY", plans.filePath(QStringLiteral("inventory.sqlite")).toUtf8());
+    qputenv("MK843NB_BACKUP_DIR", plans.filePath(QStringLiteral("backups")).toUtf8());
+    std::map<std::string, std::unique_ptr<sim::InProcessLine>> boards;
+    for (const PortEntry& entry : fleetOptions.ports().entries) {
+        auto& line = boards[entry.name] = std::make_unique<sim::InProcessLine>();
+        line->Plug(entry.name, sim::MakePagerMemory({})).NewPagerAfterEachWrite(true);
+    }
+    fleetOptions.channels = [&boards](const std::string& port) {
+        return boards.at(port)->MakeChannel();
+    };
+    fleetOptions.clock = [&boards](const std::string& port) -> LinkClock* {
+        return &boards.at(port)->clock;
+    };
     FleetWindow fleet(fleetDialogs, fleetOptions);
     fleetDialogs.answers.push_back(
         QDir(tables).filePath(QStringLiteral("roster.csv")).toStdString());
@@ -312,6 +335,24 @@ int main(int argc, char* argv[]) {
     if (auto* roster = fleet.findChild<QPushButton*>(QStringLiteral("FleetRosterButton")))
         roster->click();
     pictures.Save(fleet, QStringLiteral("fleet"));
+
+    // Mid-run: board 1 has written a pager and asks for its next, board 2 for its first.
+    fleetDialogs.answers.push_back(plans.filePath(QStringLiteral("run/plan.json")).toStdString());
+    if (auto* make = fleet.findChild<QPushButton*>(QStringLiteral("FleetMakePlan"))) make->click();
+    if (auto* list = fleet.findChild<QListWidget*>(QStringLiteral("FleetBoards")))
+        for (int row = 0; row < list->count(); ++row) list->item(row)->setCheckState(Qt::Checked);
+    if (auto* run = fleet.findChild<QPushButton*>(QStringLiteral("FleetRun"))) run->click();
+    auto asking = [&fleet](std::size_t lane) {
+        return QTest::qWaitFor(
+            [&] { return fleet.Lanes().size() > lane && fleet.Lanes()[lane]->Go()->isVisible(); });
+    };
+    if (asking(0) && asking(1)) {
+        fleet.Lanes()[0]->Go()->click();
+        auto* results = fleet.findChild<QTableWidget*>(QStringLiteral("FleetResults"));
+        if (QTest::qWaitFor([&] { return results && results->rowCount() > 0; }) && asking(0))
+            pictures.Save(fleet, QStringLiteral("fleet_running"));
+    }
+    fleet.close();  // ends the run
     fleet.hide();
 
     return pictures.AllSaved() ? 0 : 1;

@@ -66,6 +66,9 @@ public:
     void SetCradle(std::function<Responder::Cradle()> cradle) {
         responder_.SetCradle(std::move(cradle));
     }
+    // The operator lifts each pager once it is written and places the next
+    // (see Responder::NewPagerAfterEachWrite).
+    void NewPagerAfterEachWrite(bool on) { responder_.NewPagerAfterEachWrite(on); }
 
 private:
     friend class InProcessChannel;
