@@ -11,6 +11,7 @@
 #include "cli/global_options.h"
 #include "cli/subcommands.h"
 #include "recording/local_origin.h"
+#include "recording/writable_inventory.h"
 
 namespace mk843nb::cli {
 
@@ -31,16 +32,6 @@ std::unique_ptr<inventory::Inventory> OpenInventoryOrFail() {
     return std::move(*open.value);
 }
 
-std::string ReadOnlyInventoryProblem(const std::string& location) {
-    if (location.find("://") != std::string::npos) return {};
-    std::error_code error;
-    if (!std::filesystem::exists(location, error)) return {};
-    // A read-only file opens and answers; only the first record would fail,
-    // after a Write without a pre-write read had programmed the pager.
-    if (::access(location.c_str(), W_OK) == 0) return {};
-    return location + ": " + std::strerror(errno);
-}
-
 CommandRecording::CommandRecording(Need need) {
     const std::string location = InventoryLocation();
     auto open = OpenInventory();
@@ -52,7 +43,8 @@ CommandRecording::CommandRecording(Need need) {
         return;
     }
     if (need == Need::Writable)
-        if (const std::string problem = ReadOnlyInventoryProblem(location); !problem.empty())
+        if (const std::string problem = recording::ReadOnlyInventoryProblem(location);
+            !problem.empty())
             throw CommandFailure(
                 std::string(kInventoryNotWritable) + problem + "\n" + kNothingWrittenNote,
                 ExitCode::Refused);

@@ -10,6 +10,7 @@
 #include "commands/image_recording.h"
 #include "inventory/inventory.h"
 #include "recording/inventory_recorder.h"
+#include "recording/recording_messages.h"
 
 namespace mk843nb::cli {
 
@@ -21,10 +22,6 @@ inventory::Result<std::unique_ptr<inventory::Inventory>> OpenInventory();
 // Opens the inventory; throws CommandFailure (ExitCode::Refused) saying why
 // when it cannot be opened.
 std::unique_ptr<inventory::Inventory> OpenInventoryOrFail();
-
-// Why records could not be stored in a file that is there and cannot be
-// written (read-only), "" when nothing says so before trying.
-std::string ReadOnlyInventoryProblem(const std::string& location);
 
 // The records of one pager command. An inventory that cannot be opened is
 // said on stderr when optional; the command then goes on unrecorded.
@@ -47,12 +44,8 @@ private:
     std::unique_ptr<recording::InventoryRecorder> recorder_;
 };
 
-// Put before the reason a read-only inventory gives.
-inline constexpr const char* kInventoryNotWritable = "The inventory cannot record: ";
-// After it, for a Write that did not start.
-inline constexpr const char* kNothingWrittenNote =
-    "Nothing was written: a pager is programmed only when the inventory can record it.";
-// After it, for a command that went on without the inventory.
-inline constexpr const char* kUnrecordedNote = "This is not recorded in the inventory.";
+using recording::kInventoryNotWritable;
+using recording::kNothingWrittenNote;
+using recording::kUnrecordedNote;
 
 }  // namespace mk843nb::cli

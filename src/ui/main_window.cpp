@@ -111,6 +111,9 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
         options_.clock ? *options_.clock : clock_, *hooks_);
     pagerMenu_ = std::make_unique<PagerMenu>(*link_, *hooks_, model_, *binding_, dialogs_);
     pagerMenu_->finished = [this](const LinkOutcome& outcome) { AfterPagerCommand(outcome); };
+    pagerMenu_->operatorName = [this] {
+        return settings_ ? settings_->OperatorName().trimmed().toStdString() : std::string();
+    };
 
     resize(kDesignWidth, kDesignHeight);
     // The layout scales everything with the window; below four fifths of the

@@ -6,6 +6,11 @@
 #include "editor/control_catalog.h"
 #include "editor/form_model.h"
 #include "editor/image_compare.h"
+#include "inventory/inventory.h"
+#include "recording/inventory_recorder.h"
+#include "recording/local_origin.h"
+#include "recording/recording_messages.h"
+#include "recording/writable_inventory.h"
 #include "ui/dialog_service.h"
 #include "ui/form_binding.h"
 #include "ui/log_window.h"
@@ -23,12 +28,44 @@ BackupResult KeepInDefaultStore(const PagerImage& image, const BackupInfo& info)
 
 PagerMenu::PagerMenu(LinkSession& link, WindowLinkEvents& hooks, FormModel& model,
                      FormBinding& binding, DialogService& dialogs)
-    : commands_(link, &KeepInDefaultStore),
+    : commands_(link, &KeepInDefaultStore,
+                [this](const RecordedImage& recorded) { return Record(recorded); }),
       hooks_(hooks),
       model_(model),
       binding_(binding),
       dialogs_(dialogs) {
     hooks_.showOutcome = [this](const LinkOutcome& outcome) { ShowOutcome(outcome); };
+}
+
+PagerMenu::~PagerMenu() = default;
+
+recording::InventoryRecorder* PagerMenu::Recorder(std::string& why) {
+    const std::string who = operatorName ? operatorName() : std::string();
+    if (recorder_ && who == recorderOperator_) return recorder_.get();
+    if (!inventory_) {
+        auto open = inventory::Inventory::Open(inventory::Inventory::DefaultLocation());
+        if (!open.ok()) {
+            why = open.error;
+            return nullptr;
+        }
+        inventory_ = std::move(*open.value);
+    }
+    recorder_ =
+        std::make_unique<recording::InventoryRecorder>(*inventory_, recording::LocalOrigin(who));
+    recorderOperator_ = who;
+    return recorder_.get();
+}
+
+std::string PagerMenu::Record(const RecordedImage& recorded) {
+    std::string why;
+    recording::InventoryRecorder* recorder = Recorder(why);
+    return recorder == nullptr ? why : recorder->Record(recorded);
+}
+
+void PagerMenu::TellUnrecorded(const CommandOutcome& outcome) {
+    if (outcome.recordError.empty()) return;
+    dialogs_.Show(
+        {MessageKind::Exclamation, outcome.recordError + "\n" + recording::kUnrecordedNote});
 }
 
 void PagerMenu::SelectPort() {
@@ -55,6 +92,7 @@ void PagerMenu::Finish(const CommandOutcome& outcome) {
     binding_.ApplyStates();
     if (!outcome.backupError.empty())
         dialogs_.Show({MessageKind::Exclamation, outcome.backupError});
+    TellUnrecorded(outcome);
     if (finished) finished(outcome.link);
 }
 
@@ -68,6 +106,17 @@ void PagerMenu::Read1Click() {
 }
 
 void PagerMenu::Write1Click(bool backupFirst) {
+    // Nothing is programmed that the inventory cannot record.
+    std::string why;
+    if (Recorder(why) != nullptr) {
+        const std::string problem =
+            recording::ReadOnlyInventoryProblem(inventory::Inventory::DefaultLocation());
+        if (!problem.empty()) why = recording::kInventoryNotWritable + problem;
+    }
+    if (!why.empty()) {
+        dialogs_.Show({MessageKind::Stop, why + "\n" + recording::kNothingWrittenNote});
+        return;
+    }
     SelectPort();
     PagerImage image = model_.Image();
     WriteRequest request;
@@ -100,6 +149,7 @@ std::optional<PagerImage> PagerMenu::ReadForComparison() {
     binding_.ApplyStates();
     if (!outcome.backupError.empty())
         dialogs_.Show({MessageKind::Exclamation, outcome.backupError});
+    TellUnrecorded(outcome);
     if (finished) finished(outcome.link);
     return pager;
 }

@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -259,6 +261,55 @@ TEST_F(WindowSafetyNet, AFailedBackupBeforeWriteWritesNothing) {
         << dialogs_.shown.back().text;
     EXPECT_EQ(WriteFrames(board), 0u);
     EXPECT_TRUE(Window().isEnabled());
+}
+
+// The kinds and results of the inventory's records, oldest first.
+std::vector<std::string> Records(const std::string& file) {
+    std::vector<std::string> found;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "records-look");
+        db.setDatabaseName(QString::fromStdString(file));
+        EXPECT_TRUE(db.open());
+        QSqlQuery query("SELECT kind, result FROM records ORDER BY id", db);
+        while (query.next())
+            found.push_back(query.value(0).toString().toStdString() + " " +
+                            query.value(1).toString().toStdString());
+    }
+    QSqlDatabase::removeDatabase("records-look");
+    return found;
+}
+
+TEST_F(WindowSafetyNet, ReadAndWriteAreRecordedAndNoWriteStartsThatCannotBe) {
+    const std::string inventory = dir_.File("inventory.sqlite");
+    ::setenv("MK843NB_INVENTORY", inventory.c_str(), 1);
+    sim::InProcessBoard& board = Plug();
+    StartOn({kPort});
+    W<QAction>("BackupFirst1")->setChecked(true);
+    QTest::keyClick(&Window(), Qt::Key_F3);  // Read
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+    QTest::keyClick(&Window(), Qt::Key_F4);
+    EXPECT_EQ(dialogs_.shown.back().text.substr(0, 13), "Write Sucess ");
+    EXPECT_EQ(Records(inventory),
+              (std::vector<std::string>{"read read", "pre-write read", "write written"}));
+    window_.reset();
+
+    // An inventory that cannot be opened: the Write is refused before any frame.
+    test::WriteFileBytes(inventory, std::vector<std::uint8_t>(4096, 0x5a));
+    dialogs_.shown.clear();
+    const std::size_t writes = WriteFrames(board);
+    StartOn({kPort});
+    W<QAction>("BackupFirst1")->setChecked(false);
+    QTest::mouseClick(W<QRadioButton>("RBtWrite"), Qt::LeftButton);
+    QTest::keyClick(&Window(), Qt::Key_F4);
+    ASSERT_FALSE(dialogs_.shown.empty());
+    EXPECT_EQ(dialogs_.shown.back().kind, MessageKind::Stop);
+    EXPECT_NE(dialogs_.shown.back().text.find(
+                  "Nothing was written: a pager is programmed only when the inventory can record "
+                  "it."),
+              std::string::npos)
+        << dialogs_.shown.back().text;
+    EXPECT_EQ(WriteFrames(board), writes);
+    ::unsetenv("MK843NB_INVENTORY");
 }
 
 TEST_F(WindowSafetyNet, TheWriteBackupIsKeptBeforeTheOutcomeBox) {
