@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QThread>
 #include <QVBoxLayout>
+#include <set>
 
 #include "files/backup_store.h"
 #include "fleet_run/fleet_screen.h"
@@ -66,13 +67,16 @@ FleetRunPanel::FleetRunPanel(FleetRunHooks hooks, QWidget* parent)
 
 FleetRunPanel::~FleetRunPanel() { Abandon(); }
 
-void FleetRunPanel::ListBoards(const PortTable& ports) {
+void FleetRunPanel::ListBoards(const PortTable& ports, bool keepTicks) {
+    std::set<std::string> ticked;
+    if (keepTicks)
+        for (const std::size_t board : TickedBoards()) ticked.insert(ports_.entries[board].name);
     ports_ = ports;
     boards_->clear();
     for (const PortEntry& entry : ports_.entries) {
         auto* item = new QListWidgetItem(Q(PortLabel(entry)), boards_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
+        item->setCheckState(ticked.count(entry.name) != 0 ? Qt::Checked : Qt::Unchecked);
     }
     if (!ports_.entries.empty()) boards_->setCurrentRow(0);
 }

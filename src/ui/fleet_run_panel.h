@@ -58,8 +58,9 @@ public:
     // A run going on is stopped and waited for.
     ~FleetRunPanel() override;
 
-    // Lists the ports as boards to tick, none ticked.
-    void ListBoards(const PortTable& ports);
+    // Lists the ports as boards to tick: none ticked, or with keepTicks those
+    // ticked before whose ports are still there.
+    void ListBoards(const PortTable& ports, bool keepTicks = false);
     int BoardsTicked() const { return static_cast<int>(TickedBoards().size()); }
     bool Running() const { return thread_ != nullptr; }
     // The lanes of the run going on or last made, board 1 first.

@@ -93,6 +93,12 @@ void FleetWindow::ShowFleet() {
     activateWindow();
 }
 
+void FleetWindow::PortsChanged() {
+    if (Running()) return;
+    run_->ListBoards(options_.ports ? options_.ports() : PortTable{}, /*keepTicks=*/true);
+    UpdateControls();
+}
+
 void FleetWindow::closeEvent(QCloseEvent* event) {
     run_->Finish();
     QDialog::closeEvent(event);

@@ -50,6 +50,9 @@ public:
 
     // Lists the main window's ports again and shows the window.
     void ShowFleet();
+    // The main window's ports changed: outside a run the boards follow them (a
+    // board whose port is gone leaves the list; the ticked ones stay ticked).
+    void PortsChanged();
 
     bool Running() const;
     const std::optional<std::filesystem::path>& PlanFolder() const { return folder_.Path(); }

@@ -150,6 +150,9 @@ MainWindow::MainWindow(DialogService& dialogs, Options options, QWidget* parent)
     ports_ = new PortListController(
         *this, *link_, *hooks_, model_, *binding_,
         {options_.userPorts, options_.listPorts, options_.watchedFolders, options_.portSettleMs});
+    connect(ports_, &PortListController::Shown, this, [this] {
+        if (auto* fleet = findChild<FleetWindow*>()) fleet->PortsChanged();
+    });
     CreateAuxiliaryWindows();
 }
 

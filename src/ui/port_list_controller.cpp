@@ -96,6 +96,7 @@ void PortListController::Show(const PortTable& table) {
     binding_.ApplyStates();
     ShowTips();
     if (watcher_ != nullptr) watcher_->SetFolders(FoldersToWatch());
+    emit Shown();
 }
 
 void PortListController::ShowTips() {

@@ -66,6 +66,10 @@ public:
     // The --port paths that do not exist now.
     std::vector<std::string> MissingUserPorts() const;
 
+signals:
+    // The box shows another table (a device came or went).
+    void Shown();
+
 private:
     // The first --port, else the port the board answered on last time.
     std::string PreferredPort() const;

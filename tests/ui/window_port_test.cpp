@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QStandardPaths>
 #include <QTest>
 #include <memory>
@@ -22,6 +24,7 @@
 #include "test_application.h"
 #include "test_files.h"
 #include "ui/app_settings.h"
+#include "ui/fleet_window.h"
 #include "ui/main_window.h"
 
 namespace mk843nb {
@@ -179,6 +182,25 @@ TEST_F(WindowPortTest, WhileIdleTheListFollowsDevicesAndKeepsTheSelection) {
     window.setEnabled(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->count() == 1; }, 3000));
     EXPECT_EQ(Box()->currentIndex(), 0) << "the selected adapter is gone: the first port";
+}
+
+TEST_F(WindowPortTest, TheFleetWindowsBoardsFollowThePortsAndTheTickedOnesStayTicked) {
+    listed = {Entry("ttyS0"), Entry("ttyUSB0", "CP2102")};
+    MainWindow& window = Make();
+    window.Start();
+    window.findChild<QAction*>(QStringLiteral("Fleet1"))->trigger();
+    auto* fleet = window.findChild<FleetWindow*>();
+    ASSERT_NE(fleet, nullptr);
+    auto* boards = fleet->findChild<QListWidget*>(QStringLiteral("FleetBoards"));
+    ASSERT_EQ(boards->count(), 2);
+    boards->item(1)->setCheckState(Qt::Checked);
+
+    listed = {Entry("ttyUSB0", "CP2102")};
+    Plug("gone");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boards->count() == 1; }, 3000))
+        << "the board whose port is gone leaves the list";
+    EXPECT_EQ(boards->item(0)->text(), QStringLiteral("CP2102 (ttyUSB0)"));
+    EXPECT_EQ(boards->item(0)->checkState(), Qt::Checked);
 }
 
 TEST_F(WindowPortTest, PortGivenOnceIsListedAtTheNextStartAndItsBoardTriedFirst) {
