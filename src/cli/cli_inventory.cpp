@@ -1,10 +1,5 @@
 #include "cli/cli_inventory.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_application.h"
