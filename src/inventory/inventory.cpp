@@ -14,11 +14,13 @@
 #include <QVariant>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <thread>
 #include <utility>
 
 #include "inventory/call_key.h"
@@ -74,14 +76,15 @@ public:
     Statement(QSqlDatabase& db, const std::string& text) : query_(db) {
         query_.setForwardOnly(true);
         if (!query_.prepare(QString::fromStdString(text)))
-            throw SqlFailure(SqlReason(query_.lastError()));
+            throw SqlFailure(SqlReason(query_.lastError()), IsBusy(query_.lastError()));
     }
     Statement& Run(std::initializer_list<QVariant> values = {}) {
         return Run(std::vector<QVariant>(values));
     }
     Statement& Run(const std::vector<QVariant>& values) {
         for (const QVariant& value : values) query_.addBindValue(value);
-        if (!query_.exec()) throw SqlFailure(SqlReason(query_.lastError()));
+        if (!query_.exec())
+            throw SqlFailure(SqlReason(query_.lastError()), IsBusy(query_.lastError()));
         return *this;
     }
     bool Next() { return query_.next(); }
@@ -237,7 +240,7 @@ struct Inventory::Impl {
 
     QSqlDatabase Connection() {
         QSqlDatabase db = connections.ForThisThread();
-        if (!db.isOpen()) throw SqlFailure(SqlReason(db.lastError()));
+        if (!db.isOpen()) throw SqlFailure(SqlReason(db.lastError()), IsBusy(db.lastError()));
         return db;
     }
 
@@ -369,63 +372,75 @@ Result<std::unique_ptr<Inventory>> Inventory::Open(const std::string& location) 
     if (::access(path.c_str(), W_OK) != 0)
         access = errno == EROFS ? Access::ReadOnlyDisk : Access::Read;
     const bool readOnly = access != Access::Write;
-    auto impl = std::make_unique<Impl>(path.string(), access);
-    try {
-        QSqlDatabase db = impl->Connection();
-        // Looked at before anything is written: a newer program's file, or
-        // another program's database, stays exactly as it is.
-        // One snapshot: another process may be making the schema of a new file meanwhile.
-        Exec(db, "BEGIN");
-        const int version = UserVersion(db);
-        std::int64_t tableCount = 0;
-        {
-            Statement tables(db, "SELECT count(*) FROM sqlite_master");
-            tables.Run();
-            if (tables.Next()) tableCount = tables.Int(0);
-        }
-        Exec(db, "COMMIT");
-        if (version > ProgramSchema())
-            return fail("it was made by a newer version of mk843nb (schema " +
-                        std::to_string(version) + "; this program knows schema " +
-                        std::to_string(ProgramSchema()) +
-                        " and older). It was left unchanged: use the newer program, or name "
-                        "another inventory");
-        if (version == 0 && tableCount > 0)
-            return fail(
-                "it is not an inventory database (it holds other tables). It was left unchanged");
-        if (readOnly && version < ProgramSchema())
-            return fail(
-                "the file is read-only and was made by an older version of mk843nb. Open it once "
-                "where it may be written");
-        bool wal = readOnly;  // left as it is: nothing may be written
-        {
-            Statement journal(db, "PRAGMA journal_mode");
-            journal.Run();
-            wal = journal.Next() && journal.Text(0) == "wal";
-        }
-        // Readers and one writer at a time, across processes.
-        if (!wal) Exec(db, "PRAGMA journal_mode = WAL");
-        if (version < ProgramSchema()) {
-            Exec(db, "BEGIN IMMEDIATE");
-            try {
-                // Another process may have migrated it meanwhile.
-                const int now = UserVersion(db);
-                for (const Migration& migration : Migrations()) {
-                    if (migration.version <= now) continue;
-                    for (std::string_view statement : migration.statements)
-                        Statement(db, std::string(statement)).Run();
-                    Exec(db, ("PRAGMA user_version = " + std::to_string(migration.version)));
-                }
-                Exec(db, "COMMIT");
-            } catch (...) {
-                QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-                throw;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    for (;;) {
+        auto impl = std::make_unique<Impl>(path.string(), access);
+        try {
+            QSqlDatabase db = impl->Connection();
+            // Looked at before anything is written: a newer program's file, or
+            // another program's database, stays exactly as it is.
+            // One snapshot: another process may be making the schema of a new file meanwhile.
+            Exec(db, "BEGIN");
+            const int version = UserVersion(db);
+            std::int64_t tableCount = 0;
+            {
+                Statement tables(db, "SELECT count(*) FROM sqlite_master");
+                tables.Run();
+                if (tables.Next()) tableCount = tables.Int(0);
             }
+            Exec(db, "COMMIT");
+            if (version > ProgramSchema())
+                return fail("it was made by a newer version of mk843nb (schema " +
+                            std::to_string(version) + "; this program knows schema " +
+                            std::to_string(ProgramSchema()) +
+                            " and older). It was left unchanged: use the newer program, or name "
+                            "another inventory");
+            if (version == 0 && tableCount > 0)
+                return fail(
+                    "it is not an inventory database (it holds other tables). It was left "
+                    "unchanged");
+            if (readOnly && version < ProgramSchema())
+                return fail(
+                    "the file is read-only and was made by an older version of mk843nb. Open it "
+                    "once "
+                    "where it may be written");
+            bool wal = readOnly;  // left as it is: nothing may be written
+            {
+                Statement journal(db, "PRAGMA journal_mode");
+                journal.Run();
+                wal = journal.Next() && journal.Text(0) == "wal";
+            }
+            // Readers and one writer at a time, across processes.
+            if (!wal) Exec(db, "PRAGMA journal_mode = WAL");
+            if (version < ProgramSchema()) {
+                Exec(db, "BEGIN IMMEDIATE");
+                try {
+                    // Another process may have migrated it meanwhile.
+                    const int now = UserVersion(db);
+                    for (const Migration& migration : Migrations()) {
+                        if (migration.version <= now) continue;
+                        for (std::string_view statement : migration.statements)
+                            Statement(db, std::string(statement)).Run();
+                        Exec(db, ("PRAGMA user_version = " + std::to_string(migration.version)));
+                    }
+                    Exec(db, "COMMIT");
+                } catch (...) {
+                    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+                    throw;
+                }
+            }
+        } catch (const SqlFailure& failure) {
+            // A new file being made by another program at the same moment: SQLite
+            // does not wait on its own for the change of journal mode, so wait here.
+            if (failure.busy && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            return fail(failure.what());
         }
-    } catch (const SqlFailure& failure) {
-        return fail(failure.what());
+        return {std::unique_ptr<Inventory>(new Inventory(std::move(impl))), ""};
     }
-    return {std::unique_ptr<Inventory>(new Inventory(std::move(impl))), ""};
 }
 
 std::string Inventory::Where() const {

@@ -17,6 +17,8 @@ enum : int {
     kNotADatabase = 26,
 };
 
+int CodeOf(const QSqlError& error) { return error.nativeErrorCode().toInt() & 0xff; }
+
 std::string Words(int code) {
     switch (code) {
         case kBusy:
@@ -54,6 +56,11 @@ std::string SqlReason(const QSqlError& error) {
 std::string CannotText(const std::string& action, const std::string& path,
                        const std::string& reason) {
     return "Cannot " + action + " in the inventory " + path + ": " + reason + ".";
+}
+
+bool IsBusy(const QSqlError& error) {
+    const int code = CodeOf(error);
+    return code == kBusy || code == kLocked;
 }
 
 }  // namespace mk843nb::inventory

@@ -12,8 +12,14 @@ namespace mk843nb::inventory {
 
 // Thrown inside the inventory only, and turned into a Result's error at its edge.
 struct SqlFailure : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit SqlFailure(const std::string& reason, bool lockHeld = false)
+        : std::runtime_error(reason), busy(lockHeld) {}
+    // Another connection held the lock: trying again later may succeed.
+    bool busy;
 };
+
+// Whether error is SQLite's "busy" or "locked".
+bool IsBusy(const QSqlError& error);
 
 // "it is not an inventory database (file is not a database)", "the disk is full (...)".
 std::string SqlReason(const QSqlError& error);

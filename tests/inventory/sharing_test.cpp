@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <numeric>
@@ -24,7 +25,10 @@ bool WriteRecords(Inventory& inventory, const std::string& writer) {
             .kind = ImageKind::Read,
             .image = ImageOf(6009, 6345, 1, 2, 3, static_cast<std::uint8_t>(n % 200)),
             .origin = {.bench = writer, .plan = "/shared", .row = n}};
-        if (!inventory.Record(record).ok()) return false;
+        if (const auto stored = inventory.Record(record); !stored.ok()) {
+            std::fprintf(stderr, "%s: %s\n", writer.c_str(), stored.error.c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -60,6 +64,7 @@ TEST_F(InventoryTest, TwoProcessesRecordingAtOnceLoseNothing) {
             char go = 0;
             if (::read(gate[0], &go, 1) < 0) ::_exit(2);
             auto open = Inventory::Open(path_);
+            if (!open.ok()) std::fprintf(stderr, "%s: %s\n", writer.c_str(), open.error.c_str());
             ::_exit(open.ok() && WriteRecords(**open.value, writer) ? 0 : 1);
         }
         children.push_back(pid);
